@@ -1,0 +1,219 @@
+#include "cli.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <map>
+#include <sstream>
+
+#include "generators/limits.h"
+#include "plugin/settings_keys.h"
+#include "text/files.h"
+#include "text/number_format.h"
+#include "text/parse.h"
+
+namespace kelvora::cli {
+namespace {
+
+struct UsageError {
+  std::string message;
+};
+
+std::string_view FileOptionName(FileOption f) {
+  switch (f) {
+    case FileOption::kDxf: return "--dxf";
+    case FileOption::kPoints: return "--points";
+    case FileOption::kCuts: return "--cuts";
+    case FileOption::kTeach: return "--teach";
+  }
+  return "";
+}
+
+const plugin::SettingsKey* SettingsKeyOf(const JobKey& k) {
+  return k.ownDefault ? nullptr : plugin::FindSettingsKey(k.key);
+}
+
+bool IsBoolKey(const JobKey& k) {
+  const plugin::SettingsKey* s = SettingsKeyOf(k);
+  return s ? s->type == plugin::KeyType::kBool : k.ownBool;
+}
+
+std::string DefaultText(const JobKey& k) {
+  if (k.ownDefault) return std::string(*k.ownDefault);
+  const plugin::SettingsKey* s = SettingsKeyOf(k);
+  if (!s) return {};
+  return plugin::DisplayText(*s, s->defaultText).value_or(std::string(s->defaultText));
+}
+
+std::string HelpFooter(const Job& job) {
+  std::ostringstream text;
+  text << "\nKeys (KEY=VALUE; booleans are True or False):\n";
+  for (const JobKey& k : job.keys) {
+    std::string shown = DefaultText(k);
+    for (char& c : shown) {
+      if (c == '\r' || c == '\n') c = ' ';
+    }
+    text << "  " << k.key << " = \"" << shown << "\"  " << k.meaning << "\n";
+  }
+  text << "\nSize limits (a job over a limit is refused):\n";
+  for (const generators::Limit& l : generators::Limits()) {
+    text << "  " << l.what << ": " << text::FormatNumber(l.max, text::NumberFormat::kWhole)
+         << "\n";
+  }
+  text << "\nExit status: 0 program written, 1 input or file refused, 2 usage error.\n";
+  return text.str();
+}
+
+// Parses "WxH" into two positive sizes.
+bool ParseSize(const std::string& s, int& w, int& h) {
+  const std::size_t x = s.find_first_of("xX");
+  if (x == std::string::npos) return false;
+  const auto pw = text::ParseInt32(s.substr(0, x));
+  const auto ph = text::ParseInt32(s.substr(x + 1));
+  constexpr int kMaxSide = 20000;
+  if (!pw || !ph || *pw <= 0 || *ph <= 0 || *pw > kMaxSide || *ph > kMaxSide) return false;
+  w = *pw;
+  h = *ph;
+  return true;
+}
+
+// The job's input texts: defaults, then KEY=VALUE (the last repetition counts).
+std::map<std::string, std::string, std::less<>> BuildTexts(const Job& job,
+                                                           const std::vector<std::string>& assigns) {
+  std::map<std::string, std::string, std::less<>> texts;
+  for (const JobKey& k : job.keys) texts[std::string(k.key)] = DefaultText(k);
+  for (const std::string& a : assigns) {
+    const std::size_t eq = a.find('=');
+    if (eq == std::string::npos) throw UsageError{"Expected KEY=VALUE, got: " + a};
+    const std::string key = a.substr(0, eq);
+    const std::string value = a.substr(eq + 1);
+    const auto it = std::find_if(job.keys.begin(), job.keys.end(),
+                                 [&key](const JobKey& k) { return k.key == key; });
+    if (it == job.keys.end()) {
+      throw UsageError{"The job " + std::string(job.name) + " does not read the key " + key};
+    }
+    if (IsBoolKey(*it) && value != "True" && value != "False") {
+      throw UsageError{"The key " + key + " takes True or False, got: " + value};
+    }
+    texts[key] = value;
+  }
+  return texts;
+}
+
+void WriteMessage(std::ostream& err, const Failure& f) {
+  err << f.message << "\n";
+  if (!f.detail.empty()) err << f.detail << "\n";
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  CLI::App app{"Kelvora: G-code programs for drilling, milling, cutting and threading jobs",
+               "kelvora"};
+  app.require_subcommand(1, 1);
+  app.set_help_all_flag("--help-all", "Every job with its options");
+
+  struct Parsed {
+    std::vector<std::string> assigns;
+    std::string profile, output, preview, size;
+    std::map<FileOption, std::string> files;
+  };
+  std::vector<Parsed> parsed(Jobs().size());
+  std::vector<CLI::App*> subs;
+  for (std::size_t i = 0; i < Jobs().size(); ++i) {
+    const Job& job = Jobs()[i];
+    Parsed& p = parsed[i];
+    CLI::App* sub = app.add_subcommand(std::string(job.name), std::string(job.summary));
+    sub->add_option("inputs", p.assigns, "KEY=VALUE inputs named by the settings keys");
+    sub->add_option("--profile", p.profile, "Read the plug-in's stored values from a host profile");
+    sub->add_option("-o", p.output, "Write the program to FILE instead of standard output");
+    sub->add_option("--preview", p.preview, "Also write the preview picture as SVG");
+    sub->add_option("--size", p.size, "Preview size WxH (default 451x397)");
+    for (FileOption f : job.files) {
+      sub->add_option(std::string(FileOptionName(f)), p.files[f], "Input file");
+    }
+    sub->footer(HelpFooter(job));
+    subs.push_back(sub);
+  }
+
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    app.parse(reversed);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e, out, err);
+    return code == 0 ? kExitOk : kExitUsage;
+  }
+
+  std::size_t index = 0;
+  while (index < subs.size() && !subs[index]->parsed()) ++index;
+  const Job& job = Jobs()[index];
+  const Parsed& p = parsed[index];
+
+  try {
+    Request request;
+    int given = 0;
+    for (const auto& [option, path] : p.files) {
+      if (path.empty()) continue;
+      ++given;
+      switch (option) {
+        case FileOption::kDxf: request.dxfPath = path; break;
+        case FileOption::kPoints: request.pointsPath = path; break;
+        case FileOption::kCuts: request.cutsPath = path; break;
+        case FileOption::kTeach: request.teachPath = path; break;
+      }
+    }
+    if (!job.files.empty() && given != 1) {
+      std::string names;
+      for (FileOption f : job.files) names += (names.empty() ? "" : " or ") + std::string(FileOptionName(f));
+      throw UsageError{"The job " + std::string(job.name) + " needs exactly one of " + names};
+    }
+    if (!p.size.empty() && !ParseSize(p.size, request.previewWidth, request.previewHeight)) {
+      throw UsageError{"--size takes WxH with two positive whole numbers, got: " + p.size};
+    }
+    if (!p.profile.empty()) {
+      // Stored values come with the settings work; until then a profile is refused.
+      err << "Reading a profile is not available yet\n";
+      return kExitRefused;
+    }
+    const auto texts = BuildTexts(job, p.assigns);
+    request.texts = [&texts](std::string_view key) {
+      const auto it = texts.find(key);
+      return it == texts.end() ? std::string() : it->second;
+    };
+    request.wantPreview = !p.preview.empty();
+
+    JobOutput result = job.run(request);
+    for (const std::string& r : result.reports) err << r << "\n";
+    if (!result.program) {
+      WriteMessage(err, result.program.failure());
+      return kExitRefused;
+    }
+    const std::string bytes = *result.program + "\r\n";
+    if (!p.preview.empty()) {
+      if (!result.previewSvg) {
+        err << "This job has no preview picture\n";
+        return kExitRefused;
+      }
+      const std::string failure = text::WriteFileAtomic(text::PathFromUtf8(p.preview), *result.previewSvg);
+      if (!failure.empty()) {
+        err << failure << "\n";
+        return kExitRefused;
+      }
+    }
+    if (!p.output.empty()) {
+      const std::string failure = text::WriteFileAtomic(text::PathFromUtf8(p.output), bytes);
+      if (!failure.empty()) {
+        err << failure << "\n";
+        return kExitRefused;
+      }
+    } else {
+      out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+      out.flush();
+    }
+    return kExitOk;
+  } catch (const UsageError& e) {
+    err << e.message << "\n";
+    return kExitUsage;
+  }
+}
+
+}  // namespace kelvora::cli

@@ -1,0 +1,71 @@
+// The command-line generator: one job per run, inputs as KEY=VALUE named by the
+// settings keys, the program to standard output or a file.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "generators/inputs.h"
+#include "text/outcome.h"
+
+namespace kelvora::cli {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitRefused = 1;
+inline constexpr int kExitUsage = 2;
+
+// An input the job reads. Settings keys take their default from the settings
+// table; keys that are not persisted (the thread job's) carry their own.
+struct JobKey {
+  std::string_view key;
+  std::string_view meaning;
+  std::optional<std::string_view> ownDefault = std::nullopt;
+  bool ownBool = false;  // an own key that holds "True" or "False"
+};
+
+enum class FileOption { kDxf, kPoints, kCuts, kTeach };
+
+// What a job receives: the input texts and the files named on the command line.
+struct Request {
+  generators::TextLookup texts;
+  std::string dxfPath;  // UTF-8 paths, empty when not given
+  std::string pointsPath;
+  std::string cutsPath;
+  std::string teachPath;
+  bool wantPreview = false;
+  int previewWidth = 451;
+  int previewHeight = 397;
+};
+
+struct JobOutput {
+  // The program text as the tab's text box holds it (without the final CR LF that
+  // Load adds), or the refusal.
+  Outcome<std::string> program = Failure{};
+  // Reports that do not stop the program ("Tool diameter>R1"); exit stays 0.
+  std::vector<std::string> reports;
+  // The preview picture as an SVG document, when asked for and available.
+  std::optional<std::string> previewSvg;
+};
+
+struct Job {
+  std::string_view name;
+  std::string_view summary;
+  std::vector<JobKey> keys;
+  // File options the job takes; when there are any, exactly one must be given.
+  std::vector<FileOption> files;
+  std::function<JobOutput(const Request&)> run;
+};
+
+// Every job, in help order (jobs.cpp).
+const std::vector<Job>& Jobs();
+
+// Runs one command line (arguments without the program name). The program bytes
+// go to `out`, messages to `err`; returns the exit status.
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace kelvora::cli

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the Windows cross-build
+# need, when any is missing. Safe to run again.
+set -euo pipefail
+
+linux_packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev librapidxml-dev
+  libcli11-dev libdxflib-dev clang-format librsvg2-bin)
+windows_packages=(g++-mingw-w64-i686-posix wine wine32:i386 xvfb)
+
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+missing=()
+for p in "${linux_packages[@]}" "${windows_packages[@]}"; do
+  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+done
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  "${sudo_cmd[@]}" dpkg --add-architecture i386
+fi
+"${sudo_cmd[@]}" apt-get update -q
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

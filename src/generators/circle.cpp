@@ -1,0 +1,64 @@
+#include "generators/circle.h"
+
+#include <cmath>
+
+#include "geometry/util.h"
+
+namespace kelvora::generators {
+
+using geometry::CDrill;
+using geometry::UnitPoint;
+using geometry::Util;
+
+Outcome<CirclePatternInputs> ReadCirclePatternInputs(const TextLookup& texts) {
+  CirclePatternInputs in;
+  InputReader r(texts);
+  r.Double("CirR", in.diameter)
+      .Int16("Cirn", in.n)
+      .Double("CirXc", in.Xc)
+      .Double("CirYc", in.Yc)
+      .Double("CirDepth", in.depth)
+      .Double("CirStep", in.pass)
+      .Double("Cird", in.toolDia)
+      .Double("CirA", in.startAngle);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+Outcome<DrillProgramInputs> ReadCircleProgramInputs(const TextLookup& texts) {
+  return ReadDrillProgramInputs(texts, {"CirFeedrate", "CirRetract", "CirZsafe", "CirDepth",
+                                        "CirStep", "CirSpinSpeed", "CirEnSpin", "CirEnSpecialOp",
+                                        "CirSpOpStr"});
+}
+
+geometry::DrawList CirclePatternGen(const CirclePatternInputs& in) {
+  geometry::DrawList holes;
+  if (in.n <= 0) return holes;
+  const double r = in.diameter / 2.0;
+  const double step = Util::DegreeToRad(360.0 / in.n);
+  const double a0 = Util::DegreeToRad(in.startAngle);
+  holes.reserve(static_cast<std::size_t>(in.n));
+  for (int i = 0; i < in.n; ++i) {
+    const double angle = a0 + i * step;
+    holes.push_back(std::make_unique<CDrill>(
+        UnitPoint(in.Xc + r * std::cos(angle), in.Yc + r * std::sin(angle)), in.depth, in.pass,
+        in.toolDia / 2.0));
+  }
+  return holes;
+}
+
+Outcome<std::string> CirclePatternGcodeGen(const geometry::DrawList& holes,
+                                           const DrillProgramInputs& in) {
+  return EmitDrillProgram(holes, in, text::NumberFormat::kMax3);
+}
+
+Outcome<std::string> CircleJob(const TextLookup& texts) {
+  const auto pattern = ReadCirclePatternInputs(texts);
+  if (!pattern) return pattern.failure();
+  const auto program = ReadCircleProgramInputs(texts);
+  if (!program) return program.failure();
+  if (auto f = CheckDrillLimits(pattern->n, program->depth, program->pass)) return *f;
+  return CirclePatternGcodeGen(CirclePatternGen(*pattern), *program);
+}
+
+}  // namespace kelvora::generators

@@ -1,0 +1,59 @@
+#include "generators/drilling.h"
+
+#include "generators/limits.h"
+#include "generators/program_writer.h"
+
+namespace kelvora::generators {
+
+using geometry::CDrill;
+using geometry::otDrill;
+
+Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
+                                                   const DrillProgramKeys& keys) {
+  DrillProgramInputs in;
+  InputReader r(texts);
+  r.Double(keys.feed, in.feed)
+      .Double(keys.retract, in.retract)
+      .Double(keys.zsafe, in.zsafe)
+      .Double(keys.depth, in.depth)
+      .Double(keys.pass, in.pass)
+      .Double(keys.spindle, in.spindle)
+      .Bool(keys.enSpin, in.enSpin)
+      .Bool(keys.enSpecialOp, in.enSpecialOp)
+      .Text(keys.specialOp, in.specialOp);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+std::optional<Failure> CheckDrillLimits(double holes, double depth, double pass) {
+  if (auto f = CheckLimit(LimitId::kHoles, holes)) return f;
+  const double plunges = PeckPlungeCount(depth, pass);
+  if (auto f = CheckLimit(LimitId::kPasses, plunges)) return f;
+  // Each plunge writes at most three lines; each hole adds its rapid, approach
+  // and safe-height lines.
+  return CheckLimit(LimitId::kProgramLines, holes * (3 * plunges + 3) + 5);
+}
+
+Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes,
+                                      const DrillProgramInputs& in, text::NumberFormat numbers) {
+  if (auto f = CheckDrillLimits(static_cast<double>(holes.size()), in.depth, in.pass)) return *f;
+  ProgramWriter w(numbers);
+  const std::string safe = w.Num(in.zsafe);
+  w.Line({"G90"});
+  if (in.enSpin) w.Line({"M3S", ProgramWriter::Num(in.spindle, text::NumberFormat::kFixed1)});
+  w.Line({"G0Z", safe});
+  const std::string_view specialOp = in.enSpecialOp ? std::string_view(in.specialOp) : "";
+  for (const auto& obj : holes) {
+    if (obj->otype != otDrill) continue;
+    const auto& hole = static_cast<const CDrill&>(*obj);
+    w.Line({"G0X", w.Num(hole.center.X), "Y", w.Num(hole.center.Y)});
+    w.Line({"G0Z", w.Num(in.retract)});
+    EmitPeck(w, {in.depth, in.pass, in.retract, in.feed}, specialOp);
+    w.Line({"G0Z", safe});
+  }
+  w.Line({"M5"});
+  w.Line({"M30"});
+  return w.Take();
+}
+
+}  // namespace kelvora::generators

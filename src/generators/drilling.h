@@ -1,0 +1,45 @@
+// The drilling program shared by the circle and grid jobs: start lines, one
+// peck-drilled hole per CDrill in list order, and the fixed footer.
+#pragma once
+
+#include <string>
+
+#include "geometry/draw_obj.h"
+#include "generators/inputs.h"
+#include "text/number_format.h"
+#include "text/outcome.h"
+
+namespace kelvora::generators {
+
+struct DrillProgramInputs {
+  double feed = 0;
+  double retract = 0;
+  double zsafe = 0;
+  double depth = 0;
+  double pass = 0;
+  double spindle = 0;
+  bool enSpin = false;
+  bool enSpecialOp = false;
+  std::string specialOp;
+};
+
+// Keys of one tab's emitter inputs, in reading order.
+struct DrillProgramKeys {
+  std::string_view feed, retract, zsafe, depth, pass, spindle, enSpin, enSpecialOp, specialOp;
+};
+
+Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
+                                                   const DrillProgramKeys& keys);
+
+// "G90", the spindle line when enabled, the safe height, then for each CDrill its
+// rapid, retract height, peck scheme (special operation after single plunges) and
+// safe height; then "M5" and "M30". `numbers` is the tab's coordinate pattern; the
+// spindle speed is written "0.0". Refused when the program would exceed the limits.
+Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes,
+                                      const DrillProgramInputs& in, text::NumberFormat numbers);
+
+// Checks the number of holes and the program size before a drilling list is built
+// or emitted.
+std::optional<Failure> CheckDrillLimits(double holes, double depth, double pass);
+
+}  // namespace kelvora::generators

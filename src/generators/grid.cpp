@@ -1,0 +1,81 @@
+#include "generators/grid.h"
+
+#include <cmath>
+
+#include "generators/limits.h"
+
+namespace kelvora::generators {
+
+using geometry::CDrill;
+using geometry::UnitPoint;
+
+Outcome<GridPatternInputs> ReadGridPatternInputs(const TextLookup& texts) {
+  GridPatternInputs in;
+  InputReader r(texts, kParameterError);
+  r.Double("GridXc", in.Xc)
+      .Double("GridYc", in.Yc)
+      .Double("GridDepth", in.depth)
+      .Double("GridStep", in.pass)
+      .Double("GridXm", in.Xm)
+      .Double("GridYn", in.Yn)
+      .Int32("Gridm", in.m)
+      .Int32("Gridn", in.n)
+      .Double("Gridd", in.toolDia)
+      .Double("GridZigzac", in.zigZac)
+      .Bool("GridSub1", in.sub1);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+Outcome<DrillProgramInputs> ReadGridProgramInputs(const TextLookup& texts) {
+  return ReadDrillProgramInputs(texts, {"GridFeedrate", "GridRetract", "GridZsafe", "GridDepth",
+                                        "GridStep", "GridSpinSpeed", "GridEnSpin",
+                                        "GridEnSpecialOp", "GridSpOpStr"});
+}
+
+double GridHoleCount(const GridPatternInputs& in) {
+  if (in.n <= 0 || in.m <= 0) return 0;
+  const double rows = in.n;
+  const double shifted = std::floor(rows / 2.0);
+  const double shortRow = in.sub1 ? in.m - 1 : in.m;
+  return (rows - shifted) * in.m + shifted * shortRow;
+}
+
+geometry::DrawList GridPatternGen(const GridPatternInputs& in) {
+  geometry::DrawList holes;
+  const double r = in.toolDia / 2.0;
+  bool shifted = false;  // inverted after every row
+  for (int i = 0; i < in.n; ++i) {
+    const double y = in.Yc + in.Yn * i;
+    if (!shifted) {
+      for (int j = 0; j < in.m; ++j) {
+        holes.push_back(
+            std::make_unique<CDrill>(UnitPoint(in.Xc + in.Xm * j, y), in.depth, in.pass, r));
+      }
+    } else {
+      const int c = in.sub1 ? in.m - 1 : in.m;
+      for (int j = c; j >= 1; --j) {
+        holes.push_back(std::make_unique<CDrill>(UnitPoint(in.Xc + in.Xm * (j - 1) + in.zigZac, y),
+                                                 in.depth, in.pass, r));
+      }
+    }
+    shifted = !shifted;
+  }
+  return holes;
+}
+
+Outcome<std::string> GridPatternGcodeGen(const geometry::DrawList& holes,
+                                         const DrillProgramInputs& in) {
+  return EmitDrillProgram(holes, in, text::NumberFormat::kFixed3);
+}
+
+Outcome<std::string> GridJob(const TextLookup& texts) {
+  const auto pattern = ReadGridPatternInputs(texts);
+  if (!pattern) return pattern.failure();
+  const auto program = ReadGridProgramInputs(texts);
+  if (!program) return program.failure();
+  if (auto f = CheckDrillLimits(GridHoleCount(*pattern), program->depth, program->pass)) return *f;
+  return GridPatternGcodeGen(GridPatternGen(*pattern), *program);
+}
+
+}  // namespace kelvora::generators

@@ -1,0 +1,45 @@
+// Converting a job's input texts, in their documented order, into values.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "text/outcome.h"
+
+namespace kelvora::generators {
+
+inline constexpr std::string_view kParametersError = "Parameters error";
+
+// The text an input holds, by its settings key ("CirR", "GridZigzac", ...). The
+// dialog answers from its boxes, the command line from defaults, profile and
+// KEY=VALUE arguments.
+using TextLookup = std::function<std::string(std::string_view key)>;
+
+// Converts texts in the order they are asked for and stops at the first one that
+// does not convert; later calls then do nothing. The failure names that key.
+class InputReader {
+ public:
+  explicit InputReader(const TextLookup& texts, std::string_view message = kParametersError)
+      : texts_(texts), message_(message) {}
+
+  InputReader& Double(std::string_view key, double& out);
+  InputReader& Int16(std::string_view key, int& out);
+  InputReader& Int32(std::string_view key, int& out);
+  // A check box: "True" is checked, anything else is not. Always converts.
+  InputReader& Bool(std::string_view key, bool& out);
+  // A text taken as it is. Always converts.
+  InputReader& Text(std::string_view key, std::string& out);
+
+  bool ok() const { return failedKey_.empty(); }
+  const std::string& failedKey() const { return failedKey_; }
+  // The refusal to report when !ok(): the message with the key as its detail.
+  Failure failure() const { return Failure{message_, failedKey_}; }
+
+ private:
+  const TextLookup& texts_;
+  std::string message_;
+  std::string failedKey_;
+};
+
+}  // namespace kelvora::generators

@@ -1,0 +1,45 @@
+#include "generators/limits.h"
+
+#include <array>
+#include <cmath>
+
+#include "text/number_format.h"
+
+namespace kelvora::generators {
+namespace {
+
+constexpr std::array<Limit, 10> kLimits{{
+    {LimitId::kProgramLines, "program lines", 5'000'000},
+    {LimitId::kHoles, "holes", 1'000'000},
+    {LimitId::kPasses, "passes per hole", 100'000},
+    {LimitId::kLayers, "layers", 100'000},
+    {LimitId::kRows, "rows", 1'000'000},
+    {LimitId::kRings, "pocket rings", 100'000},
+    {LimitId::kVertices, "vertices", 10'000'000},
+    {LimitId::kTableRows, "table rows", 1'000'000},
+    {LimitId::kGridPoints, "grid points", 1'000'000},
+    {LimitId::kCutQuantity, "cuts", 1'000'000},
+}};
+
+}  // namespace
+
+std::span<const Limit> Limits() { return kLimits; }
+
+const Limit& GetLimit(LimitId id) {
+  for (const Limit& l : kLimits) {
+    if (l.id == id) return l;
+  }
+  return kLimits[0];
+}
+
+std::optional<Failure> CheckLimit(LimitId id, double count) {
+  const Limit& limit = GetLimit(id);
+  if (count <= limit.max) return std::nullopt;
+  const std::string shown =
+      std::isnan(count) ? "unbounded" : text::FormatNumber(count, text::NumberFormat::kWhole);
+  return Failure{"Too many " + std::string(limit.what) + ": " + shown + " (limit " +
+                     text::FormatNumber(limit.max, text::NumberFormat::kWhole) + ")",
+                 {}};
+}
+
+}  // namespace kelvora::generators

@@ -1,0 +1,41 @@
+// The one table of size limits. Every count that comes from input is checked
+// against it before anything is generated, so a mistyped job is refused with a
+// message instead of exhausting memory. The limits are far above any real job.
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "text/outcome.h"
+
+namespace kelvora::generators {
+
+enum class LimitId {
+  kProgramLines,
+  kHoles,
+  kPasses,
+  kLayers,
+  kRows,
+  kRings,
+  kVertices,
+  kTableRows,
+  kGridPoints,
+  kCutQuantity,
+};
+
+struct Limit {
+  LimitId id;
+  std::string_view what;  // plural noun used in the message ("holes")
+  double max;
+};
+
+std::span<const Limit> Limits();
+const Limit& GetLimit(LimitId id);
+
+// nullopt when `count` is within the limit; otherwise the refusal, naming the
+// limit ("Too many holes: 10000000000 (limit 1000000)"). A count that is not a
+// number (from a step of 0 over a length of 0) is refused as well.
+std::optional<Failure> CheckLimit(LimitId id, double count);
+
+}  // namespace kelvora::generators

@@ -1,0 +1,84 @@
+#include "generators/program_writer.h"
+
+#include <cmath>
+
+namespace kelvora::generators {
+
+void ProgramWriter::Line(std::initializer_list<std::string_view> words) {
+  for (std::string_view w : words) text_ += w;
+  text_ += kLineEnd;
+}
+
+void ProgramWriter::UserBlock(std::string_view block) {
+  if (block.empty()) return;
+  text_ += block;
+  if (block.back() != '\n') text_ += kLineEnd;
+}
+
+std::string ProgramWriter::DepthWord(std::string_view formatted) {
+  if (!formatted.empty() && formatted.front() == '-') return std::string(formatted.substr(1));
+  std::string word = "-";
+  word += formatted;
+  return word;
+}
+
+namespace {
+// Re-approach clearance above the bottom just drilled, and the smallest remainder
+// worth a last plunge.
+constexpr double kPeckClearance = 0.2;
+constexpr double kPeckMinRemainder = 0.1;
+constexpr double kMillMinRemainder = 0.01;
+}  // namespace
+
+double PeckPlungeCount(double depth, double pass) {
+  if (!(pass > 0) || !(pass < depth)) return 1;
+  return std::floor(depth / pass) + 1;
+}
+
+void EmitPeck(ProgramWriter& w, const PeckInputs& in, std::string_view specialOp) {
+  const std::string feed = w.Num(in.feed);
+  const std::string retract = w.Num(in.retract);
+  if (in.pass > 0 && in.pass < in.depth) {
+    const auto n = static_cast<long long>(std::floor(in.depth / in.pass));
+    for (long long k = 1; k <= n; ++k) {
+      const double bottom = static_cast<double>(k) * in.pass;
+      w.Line({"G1Z", w.Depth(bottom), "F", feed});
+      w.Line({"G0Z", retract});
+      if (k != n) {
+        w.Line({"G0Z", w.Depth(bottom - kPeckClearance)});
+      } else if (in.depth - bottom > kPeckMinRemainder) {
+        w.Line({"G0Z", w.Depth(bottom - kPeckClearance)});
+        w.Line({"G1Z", w.Depth(in.depth), "F", feed});
+      }
+    }
+    return;
+  }
+  w.Line({"G1Z", w.Depth(in.depth), "F", feed});
+  w.UserBlock(specialOp);
+}
+
+double MillLayerCount(double depth, double stepdown) {
+  if (!(stepdown > 0)) return 1;
+  const double n = std::floor(depth / stepdown);
+  if (!(n >= 1)) return 1;
+  return depth - n * stepdown > kMillMinRemainder ? n + 1 : n;
+}
+
+std::vector<Layer> MillLayers(double depth, double stepdown, double retract) {
+  std::vector<Layer> layers;
+  const double n = stepdown > 0 ? std::floor(depth / stepdown) : 0;
+  if (!(n >= 1)) {
+    layers.push_back({retract - depth, depth});
+    return layers;
+  }
+  const auto count = static_cast<long long>(n);
+  layers.reserve(static_cast<std::size_t>(count) + 1);
+  for (long long k = 1; k <= count; ++k) {
+    const double d = static_cast<double>(k) * stepdown;
+    layers.push_back({retract - d, d});
+  }
+  if (depth - n * stepdown > kMillMinRemainder) layers.push_back({retract - depth, depth});
+  return layers;
+}
+
+}  // namespace kelvora::generators

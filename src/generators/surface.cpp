@@ -1,0 +1,137 @@
+#include "generators/surface.h"
+
+#include <cmath>
+
+#include "generators/limits.h"
+#include "generators/program_writer.h"
+
+namespace kelvora::generators {
+
+using geometry::CLine;
+using geometry::otLine;
+using geometry::UnitPoint;
+
+namespace {
+// A remainder of the height smaller than this gets no extra row.
+constexpr double kMinRowRemainder = 0.01;
+}  // namespace
+
+Outcome<SurfMillPatternInputs> ReadSurfMillPatternInputs(const TextLookup& texts) {
+  SurfMillPatternInputs in;
+  InputReader r(texts);
+  r.Double("MsqrXc", in.Xc)
+      .Double("MsqrYc", in.Yc)
+      .Double("MsqrDepth", in.depth)
+      .Double("MsqrStep", in.step)
+      .Double("MsqrStepdown", in.stepdown)
+      .Double("MsqrLx", in.Lx)
+      .Double("MsqrLy", in.Ly)
+      .Bool("MsqrFlip", in.flip);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+Outcome<SurfMillProgramInputs> ReadSurfMillProgramInputs(const TextLookup& texts) {
+  SurfMillProgramInputs in;
+  InputReader r(texts);
+  r.Double("MsqrFeedrate", in.feed)
+      .Double("MsqrRetract", in.retract)
+      .Double("MsqrZsafe", in.zsafe)
+      .Double("MsqrDepth", in.depth)
+      .Double("MsqrStepdown", in.stepdown)
+      .Double("MsqrSpinSpeed", in.spindle)
+      .Double("MsqrPlugFeed", in.plungeFeed)
+      .Bool("MsqrEnSpin", in.enSpin)
+      .Bool("MsqrGotoZero", in.gotoZero);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+std::optional<Failure> CheckSurfMillPattern(const SurfMillPatternInputs& in) {
+  const double n = std::floor(in.Ly / in.step);
+  return CheckLimit(LimitId::kRows, n > 0 ? n + 2 : (std::isnan(n) ? n : 2));
+}
+
+geometry::DrawList SurfMillPatternGen(const SurfMillPatternInputs& in) {
+  geometry::DrawList lines;
+  const double n = std::floor(in.Ly / in.step);
+  UnitPoint c(in.Xc, in.Yc);
+  double s = in.flip ? -1.0 : 1.0;
+  auto add = [&lines](UnitPoint a, UnitPoint b) { lines.push_back(std::make_unique<CLine>(a, b)); };
+  for (double i = 1; i <= n; ++i) {
+    const UnitPoint rowEnd(c.X + s * in.Lx, c.Y);
+    const UnitPoint stepEnd(rowEnd.X, c.Y + in.step);
+    add(c, rowEnd);
+    add(rowEnd, stepEnd);
+    c = stepEnd;
+    s = -s;
+  }
+  const UnitPoint lastEnd(c.X + s * in.Lx, c.Y);
+  add(c, lastEnd);
+  c = lastEnd;
+  s = -s;
+  const double rest = in.Ly - in.step * n;
+  if (rest > kMinRowRemainder) {
+    const UnitPoint up(c.X, c.Y + rest);
+    add(c, up);
+    add(up, UnitPoint(c.X + s * in.Lx, up.Y));
+  }
+  return lines;
+}
+
+Outcome<std::string> SurfMillGcodeGen(const geometry::DrawList& lines,
+                                      const SurfMillProgramInputs& in) {
+  const double layerCount = MillLayerCount(in.depth, in.stepdown);
+  if (auto f = CheckLimit(LimitId::kLayers, layerCount)) return *f;
+  if (auto f = CheckLimit(LimitId::kProgramLines,
+                          layerCount * (static_cast<double>(lines.size()) + 4) + 7)) {
+    return *f;
+  }
+  ProgramWriter w(text::NumberFormat::kMax3);
+  const std::string safe = w.Num(in.zsafe);
+  w.Line({"G90"});
+  if (in.enSpin) w.Line({"M3S", ProgramWriter::Num(in.spindle, text::NumberFormat::kMax1)});
+  w.Line({"G0Z", safe});
+  if (!lines.empty() && lines.front()->otype == otLine) {
+    const UnitPoint start = static_cast<const CLine&>(*lines.front()).P1;
+    const std::string feed = w.Num(in.feed);
+    const std::string plungeFeed = w.Num(in.plungeFeed);
+    // Every layer, the last one included, ends back at the safe height so the
+    // spindle never stops with the cutter in the material.
+    for (const Layer& layer : MillLayers(in.depth, in.stepdown, in.retract)) {
+      w.Line({"G0X", w.Num(start.X), "Y", w.Num(start.Y)});
+      w.Line({"G0Z", w.Num(layer.approach)});
+      w.Line({"G1Z", w.Depth(layer.depth), "F", plungeFeed});
+      bool first = true;
+      for (const auto& obj : lines) {
+        if (obj->otype != otLine) continue;
+        const UnitPoint end = static_cast<const CLine&>(*obj).P2;
+        if (first) {
+          w.Line({"G1X", w.Num(end.X), "Y", w.Num(end.Y), "F", feed});
+          first = false;
+        } else {
+          w.Line({"X", w.Num(end.X), "Y", w.Num(end.Y)});
+        }
+      }
+      w.Line({"G0Z", safe});
+    }
+  }
+  w.Line({"M5"});
+  if (in.gotoZero) {
+    w.Line({"G0Z", safe});
+    w.Line({"G0X0Y0"});
+  }
+  w.Line({"M30"});
+  return w.Take();
+}
+
+Outcome<std::string> SurfMillJob(const TextLookup& texts) {
+  const auto pattern = ReadSurfMillPatternInputs(texts);
+  if (!pattern) return pattern.failure();
+  const auto program = ReadSurfMillProgramInputs(texts);
+  if (!program) return program.failure();
+  if (auto f = CheckSurfMillPattern(*pattern)) return *f;
+  return SurfMillGcodeGen(SurfMillPatternGen(*pattern), *program);
+}
+
+}  // namespace kelvora::generators

@@ -1,0 +1,50 @@
+// Surface milling: back-and-forth rows over a rectangle, layer by layer.
+#pragma once
+
+#include <string>
+
+#include "geometry/draw_obj.h"
+#include "generators/inputs.h"
+#include "text/outcome.h"
+
+namespace kelvora::generators {
+
+struct SurfMillPatternInputs {
+  double Xc = 0;  // start corner
+  double Yc = 0;
+  double depth = 0;
+  double step = 0;  // distance between rows
+  double stepdown = 0;
+  double Lx = 0;  // row length along X
+  double Ly = 0;  // extent along +Y
+  bool flip = false;  // first row toward -X
+};
+
+struct SurfMillProgramInputs {
+  double feed = 0;
+  double retract = 0;
+  double zsafe = 0;
+  double depth = 0;
+  double stepdown = 0;
+  double spindle = 0;
+  double plungeFeed = 0;
+  bool enSpin = false;
+  bool gotoZero = false;
+};
+
+Outcome<SurfMillPatternInputs> ReadSurfMillPatternInputs(const TextLookup& texts);
+Outcome<SurfMillProgramInputs> ReadSurfMillProgramInputs(const TextLookup& texts);
+
+// Number of rows the pattern makes (the whole part of Ly / step plus the last
+// row), for the limits; refused when over the limit.
+std::optional<Failure> CheckSurfMillPattern(const SurfMillPatternInputs& in);
+// The chained lines of one layer; the first line starts at the corner.
+geometry::DrawList SurfMillPatternGen(const SurfMillPatternInputs& in);
+// Every layer: to the corner, approach, plunge, the lines, back to the safe height;
+// then "M5", the optional return to zero and "M30". Numbers "0.###", spindle "0.#".
+Outcome<std::string> SurfMillGcodeGen(const geometry::DrawList& lines,
+                                      const SurfMillProgramInputs& in);
+
+Outcome<std::string> SurfMillJob(const TextLookup& texts);
+
+}  // namespace kelvora::generators

@@ -1,0 +1,25 @@
+// Number text: the display patterns used in programs, text boxes and files.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kelvora::text {
+
+// The patterns a value can be written with. "0.###" keeps at most three decimals
+// and drops trailing zeros, "0.000" keeps exactly three, and so on; F1..F3 are the
+// fixed-point forms with exactly one to three decimals.
+enum class NumberFormat { kMax3, kFixed3, kFixed1, kMax1, kMax2, kWhole, kF1, kF2, kF3 };
+
+// Writes `value` with `format`: the value is first reduced to 15 significant
+// digits, then rounded half away from zero to the last decimal the pattern allows.
+// A result whose digits are all zero carries no minus sign. The decimal separator
+// is always ".".
+std::string FormatNumber(double value, NumberFormat format);
+
+// The pattern text ("0.###", "0.000", "0.0", "0.#", "0.##", "0", "F1", "F2", "F3").
+std::string_view PatternText(NumberFormat format);
+std::optional<NumberFormat> NumberFormatFromPattern(std::string_view pattern);
+
+}  // namespace kelvora::text

@@ -1,0 +1,38 @@
+// A value or the reason there is none: how errors a user can cause travel.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace kelvora {
+
+// A refusal: the message the operator sees and, where it helps, what it concerns
+// (the key or table cell that did not convert, the lines that were skipped).
+struct Failure {
+  std::string message;
+  std::string detail;
+};
+
+template <typename T>
+class Outcome {
+ public:
+  Outcome(T value) : state_(std::move(value)) {}         // NOLINT: implicit by design
+  Outcome(Failure failure) : state_(std::move(failure)) {}  // NOLINT: implicit by design
+
+  bool ok() const { return state_.index() == 0; }
+  explicit operator bool() const { return ok(); }
+  T& value() { return std::get<0>(state_); }
+  const T& value() const { return std::get<0>(state_); }
+  T& operator*() { return value(); }
+  const T& operator*() const { return value(); }
+  T* operator->() { return &value(); }
+  const T* operator->() const { return &value(); }
+  const Failure& failure() const { return std::get<1>(state_); }
+
+ private:
+  std::variant<T, Failure> state_;
+};
+
+}  // namespace kelvora
