@@ -20,10 +20,14 @@ struct UsageError {
 
 std::string_view FileOptionName(FileOption f) {
   switch (f) {
-    case FileOption::kDxf: return "--dxf";
-    case FileOption::kPoints: return "--points";
-    case FileOption::kCuts: return "--cuts";
-    case FileOption::kTeach: return "--teach";
+    case FileOption::kDxf:
+      return "--dxf";
+    case FileOption::kPoints:
+      return "--points";
+    case FileOption::kCuts:
+      return "--cuts";
+    case FileOption::kTeach:
+      return "--teach";
   }
   return "";
 }
@@ -56,8 +60,7 @@ std::string HelpFooter(const Job& job) {
   }
   text << "\nSize limits (a job over a limit is refused):\n";
   for (const generators::Limit& l : generators::Limits()) {
-    text << "  " << l.what << ": " << text::FormatNumber(l.max, text::NumberFormat::kWhole)
-         << "\n";
+    text << "  " << l.what << ": " << text::FormatNumber(l.max, text::NumberFormat::kWhole) << "\n";
   }
   text << "\nExit status: 0 program written, 1 input or file refused, 2 usage error.\n";
   return text.str();
@@ -77,8 +80,8 @@ bool ParseSize(const std::string& s, int& w, int& h) {
 }
 
 // The job's input texts: defaults, then KEY=VALUE (the last repetition counts).
-std::map<std::string, std::string, std::less<>> BuildTexts(const Job& job,
-                                                           const std::vector<std::string>& assigns) {
+std::map<std::string, std::string, std::less<>> BuildTexts(
+    const Job& job, const std::vector<std::string>& assigns) {
   std::map<std::string, std::string, std::less<>> texts;
   for (const JobKey& k : job.keys) texts[std::string(k.key)] = DefaultText(k);
   for (const std::string& a : assigns) {
@@ -155,15 +158,24 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       if (path.empty()) continue;
       ++given;
       switch (option) {
-        case FileOption::kDxf: request.dxfPath = path; break;
-        case FileOption::kPoints: request.pointsPath = path; break;
-        case FileOption::kCuts: request.cutsPath = path; break;
-        case FileOption::kTeach: request.teachPath = path; break;
+        case FileOption::kDxf:
+          request.dxfPath = path;
+          break;
+        case FileOption::kPoints:
+          request.pointsPath = path;
+          break;
+        case FileOption::kCuts:
+          request.cutsPath = path;
+          break;
+        case FileOption::kTeach:
+          request.teachPath = path;
+          break;
       }
     }
     if (!job.files.empty() && given != 1) {
       std::string names;
-      for (FileOption f : job.files) names += (names.empty() ? "" : " or ") + std::string(FileOptionName(f));
+      for (FileOption f : job.files)
+        names += (names.empty() ? "" : " or ") + std::string(FileOptionName(f));
       throw UsageError{"The job " + std::string(job.name) + " needs exactly one of " + names};
     }
     if (!p.size.empty() && !ParseSize(p.size, request.previewWidth, request.previewHeight)) {
@@ -193,7 +205,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "This job has no preview picture\n";
         return kExitRefused;
       }
-      const std::string failure = text::WriteFileAtomic(text::PathFromUtf8(p.preview), *result.previewSvg);
+      const std::string failure =
+          text::WriteFileAtomic(text::PathFromUtf8(p.preview), *result.previewSvg);
       if (!failure.empty()) {
         err << failure << "\n";
         return kExitRefused;

@@ -26,9 +26,9 @@ Outcome<CirclePatternInputs> ReadCirclePatternInputs(const TextLookup& texts) {
 }
 
 Outcome<DrillProgramInputs> ReadCircleProgramInputs(const TextLookup& texts) {
-  return ReadDrillProgramInputs(texts, {"CirFeedrate", "CirRetract", "CirZsafe", "CirDepth",
-                                        "CirStep", "CirSpinSpeed", "CirEnSpin", "CirEnSpecialOp",
-                                        "CirSpOpStr"});
+  return ReadDrillProgramInputs(
+      texts, {"CirFeedrate", "CirRetract", "CirZsafe", "CirDepth", "CirStep", "CirSpinSpeed",
+              "CirEnSpin", "CirEnSpecialOp", "CirSpOpStr"});
 }
 
 geometry::DrawList CirclePatternGen(const CirclePatternInputs& in) {

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "geometry/draw_obj.h"
 #include "generators/drilling.h"
 #include "generators/inputs.h"
+#include "geometry/draw_obj.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {

@@ -34,8 +34,8 @@ std::optional<Failure> CheckDrillLimits(double holes, double depth, double pass)
   return CheckLimit(LimitId::kProgramLines, holes * (3 * plunges + 3) + 5);
 }
 
-Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes,
-                                      const DrillProgramInputs& in, text::NumberFormat numbers) {
+Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes, const DrillProgramInputs& in,
+                                      text::NumberFormat numbers) {
   if (auto f = CheckDrillLimits(static_cast<double>(holes.size()), in.depth, in.pass)) return *f;
   ProgramWriter w(numbers);
   const std::string safe = w.Num(in.zsafe);

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "geometry/draw_obj.h"
 #include "generators/inputs.h"
+#include "geometry/draw_obj.h"
 #include "text/number_format.h"
 #include "text/outcome.h"
 
@@ -35,8 +35,8 @@ Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
 // rapid, retract height, peck scheme (special operation after single plunges) and
 // safe height; then "M5" and "M30". `numbers` is the tab's coordinate pattern; the
 // spindle speed is written "0.0". Refused when the program would exceed the limits.
-Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes,
-                                      const DrillProgramInputs& in, text::NumberFormat numbers);
+Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes, const DrillProgramInputs& in,
+                                      text::NumberFormat numbers);
 
 // Checks the number of holes and the program size before a drilling list is built
 // or emitted.

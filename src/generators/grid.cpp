@@ -28,9 +28,9 @@ Outcome<GridPatternInputs> ReadGridPatternInputs(const TextLookup& texts) {
 }
 
 Outcome<DrillProgramInputs> ReadGridProgramInputs(const TextLookup& texts) {
-  return ReadDrillProgramInputs(texts, {"GridFeedrate", "GridRetract", "GridZsafe", "GridDepth",
-                                        "GridStep", "GridSpinSpeed", "GridEnSpin",
-                                        "GridEnSpecialOp", "GridSpOpStr"});
+  return ReadDrillProgramInputs(
+      texts, {"GridFeedrate", "GridRetract", "GridZsafe", "GridDepth", "GridStep", "GridSpinSpeed",
+              "GridEnSpin", "GridEnSpecialOp", "GridSpOpStr"});
 }
 
 double GridHoleCount(const GridPatternInputs& in) {

@@ -23,7 +23,9 @@ constexpr std::array<Limit, 10> kLimits{{
 
 }  // namespace
 
-std::span<const Limit> Limits() { return kLimits; }
+std::span<const Limit> Limits() {
+  return kLimits;
+}
 
 const Limit& GetLimit(LimitId id) {
   for (const Limit& l : kLimits) {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "geometry/draw_obj.h"
 #include "generators/inputs.h"
+#include "geometry/draw_obj.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {
@@ -15,8 +15,8 @@ struct SurfMillPatternInputs {
   double depth = 0;
   double step = 0;  // distance between rows
   double stepdown = 0;
-  double Lx = 0;  // row length along X
-  double Ly = 0;  // extent along +Y
+  double Lx = 0;      // row length along X
+  double Ly = 0;      // extent along +Y
   bool flip = false;  // first row toward -X
 };
 

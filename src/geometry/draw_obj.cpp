@@ -34,7 +34,9 @@ BulgeArc ArcFromBulge(double x0, double y0, double x1, double y1, double bulge) 
   return {c, Util::Distance(UnitPoint(x0, y0), c, true)};
 }
 
-CLine::CLine(UnitPoint p1, UnitPoint p2) : P1(p1), P2(p2) { otype = otLine; }
+CLine::CLine(UnitPoint p1, UnitPoint p2) : P1(p1), P2(p2) {
+  otype = otLine;
+}
 
 double CLine::MaxX() const {
   double best = kBoundsStartMax;
@@ -65,17 +67,28 @@ CCircle::CCircle(UnitPoint c, double r, bool d) : radius(r), dir(d), center(c) {
   otype = otCircle;
 }
 
-CDrill::CDrill(UnitPoint c, double d, double p, double r) : depth(d), pass(p), radius(r), center(c) {
+CDrill::CDrill(UnitPoint c, double d, double p, double r)
+    : depth(d), pass(p), radius(r), center(c) {
   otype = otDrill;
 }
 
 // The margin of three radii plus 2 units leaves room around the hole in the preview.
-double CDrill::MaxX() const { return center.X + (radius * 3.0 + 2.0); }
-double CDrill::MaxY() const { return center.Y + (radius * 3.0 + 2.0); }
-double CDrill::MinX() const { return center.X - (radius * 3.0 + 2.0); }
-double CDrill::MinY() const { return center.Y - (radius * 3.0 + 2.0); }
+double CDrill::MaxX() const {
+  return center.X + (radius * 3.0 + 2.0);
+}
+double CDrill::MaxY() const {
+  return center.Y + (radius * 3.0 + 2.0);
+}
+double CDrill::MinX() const {
+  return center.X - (radius * 3.0 + 2.0);
+}
+double CDrill::MinY() const {
+  return center.Y - (radius * 3.0 + 2.0);
+}
 
-CPolyLine::CPolyLine() { otype = otPolyLine; }
+CPolyLine::CPolyLine() {
+  otype = otPolyLine;
+}
 
 void CPolyLine::InitVertex(std::uint32_t n) {
   x.assign(n, 0.0);
@@ -121,9 +134,17 @@ CPolyLine::Extent CPolyLine::Bounds() const {
   return e;
 }
 
-double CPolyLine::MaxX() const { return Bounds().maxX; }
-double CPolyLine::MaxY() const { return Bounds().maxY; }
-double CPolyLine::MinX() const { return Bounds().minX; }
-double CPolyLine::MinY() const { return Bounds().minY; }
+double CPolyLine::MaxX() const {
+  return Bounds().maxX;
+}
+double CPolyLine::MaxY() const {
+  return Bounds().maxY;
+}
+double CPolyLine::MinX() const {
+  return Bounds().minX;
+}
+double CPolyLine::MinY() const {
+  return Bounds().minY;
+}
 
 }  // namespace kelvora::geometry

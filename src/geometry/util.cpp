@@ -20,9 +20,13 @@ double Util::Distance(UnitPoint p1, UnitPoint p2, bool absolute) {
   return std::sqrt(dx * dx + dy * dy);
 }
 
-double Util::DegreeToRad(double degrees) { return degrees * kPi / 180.0; }
+double Util::DegreeToRad(double degrees) {
+  return degrees * kPi / 180.0;
+}
 
-double Util::RadToDegree(double radians) { return radians * 180.0 / kPi; }
+double Util::RadToDegree(double radians) {
+  return radians * 180.0 / kPi;
+}
 
 double Util::LineAngleR(UnitPoint p1, UnitPoint p2, double step) {
   if (p1.X == p2.X) {

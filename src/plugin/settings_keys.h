@@ -28,7 +28,7 @@ struct SettingsKey {
   std::string_view mirror;       // the dialog's mirror field
   std::string_view control;      // the control it is copied to and from, if any
   ShownAs shownAs;
-  std::string_view format;       // number pattern for kNumber
+  std::string_view format;  // number pattern for kNumber
 };
 
 // All keys, in the order the shutdown writes them.

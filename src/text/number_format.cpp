@@ -15,15 +15,24 @@ struct Decimals {
 
 Decimals DecimalsOf(NumberFormat format) {
   switch (format) {
-    case NumberFormat::kMax3: return {0, 3};
-    case NumberFormat::kFixed3: return {3, 3};
-    case NumberFormat::kFixed1: return {1, 1};
-    case NumberFormat::kMax1: return {0, 1};
-    case NumberFormat::kMax2: return {0, 2};
-    case NumberFormat::kWhole: return {0, 0};
-    case NumberFormat::kF1: return {1, 1};
-    case NumberFormat::kF2: return {2, 2};
-    case NumberFormat::kF3: return {3, 3};
+    case NumberFormat::kMax3:
+      return {0, 3};
+    case NumberFormat::kFixed3:
+      return {3, 3};
+    case NumberFormat::kFixed1:
+      return {1, 1};
+    case NumberFormat::kMax1:
+      return {0, 1};
+    case NumberFormat::kMax2:
+      return {0, 2};
+    case NumberFormat::kWhole:
+      return {0, 0};
+    case NumberFormat::kF1:
+      return {1, 1};
+    case NumberFormat::kF2:
+      return {2, 2};
+    case NumberFormat::kF3:
+      return {3, 3};
   }
   return {0, 0};
 }
@@ -66,7 +75,8 @@ std::string FormatNumber(double value, NumberFormat format) {
   std::string fracDigits;
   if (value != 0.0) {
     char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
+    auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
     std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
     const std::size_t ePos = sci.find('e');
     std::string digits;

@@ -18,7 +18,7 @@ struct Failure {
 template <typename T>
 class Outcome {
  public:
-  Outcome(T value) : state_(std::move(value)) {}         // NOLINT: implicit by design
+  Outcome(T value) : state_(std::move(value)) {}            // NOLINT: implicit by design
   Outcome(Failure failure) : state_(std::move(failure)) {}  // NOLINT: implicit by design
 
   bool ok() const { return state_.index() == 0; }

@@ -8,7 +8,9 @@
 namespace kelvora::text {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 template <typename T>
 std::optional<T> ParseWhole(std::string_view text) {
@@ -36,7 +38,9 @@ std::optional<T> ParseWhole(std::string_view text) {
 
 }  // namespace
 
-bool IsBlank(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsBlank(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
@@ -56,8 +60,8 @@ std::optional<double> ParseDouble(std::string_view text) {
     negative = text[i] == '-';
     ++i;
   }
-  int intDigits = 0;      // significant integer digits (leading zeros dropped)
-  int leadingZeros = 0;   // zeros after the point before the first non-zero digit
+  int intDigits = 0;     // significant integer digits (leading zeros dropped)
+  int leadingZeros = 0;  // zeros after the point before the first non-zero digit
   bool seenNonZero = false;
   bool anyDigit = false;
   for (; i < text.size() && (IsDigit(text[i]) || text[i] == ','); ++i) {
@@ -109,7 +113,8 @@ std::optional<double> ParseDouble(std::string_view text) {
   if (res.ptr != clean.data() + clean.size()) return std::nullopt;
   if (res.ec == std::errc::result_out_of_range) {
     // Too small to represent reads as zero; too large does not convert.
-    const long long magnitude = seenNonZero ? (intDigits > 0 ? intDigits : -leadingZeros) + exponent : -1;
+    const long long magnitude =
+        seenNonZero ? (intDigits > 0 ? intDigits : -leadingZeros) + exponent : -1;
     if (magnitude > 0) return std::nullopt;
     value = 0.0;
   } else if (res.ec != std::errc()) {
