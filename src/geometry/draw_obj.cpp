@@ -1,5 +1,6 @@
 #include "geometry/draw_obj.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -38,29 +39,31 @@ CLine::CLine(UnitPoint p1, UnitPoint p2) : P1(p1), P2(p2) {
   otype = otLine;
 }
 
+// A line's bounds stay within +/-99999: coordinates beyond are clipped, as the
+// preview has always scaled them.
 double CLine::MaxX() const {
   double best = kBoundsStartMax;
   TakeMax(best, P1.X);
   TakeMax(best, P2.X);
-  return best;
+  return std::min(best, kBoundsStartMin);
 }
 double CLine::MaxY() const {
   double best = kBoundsStartMax;
   TakeMax(best, P1.Y);
   TakeMax(best, P2.Y);
-  return best;
+  return std::min(best, kBoundsStartMin);
 }
 double CLine::MinX() const {
   double best = kBoundsStartMin;
   TakeMin(best, P1.X);
   TakeMin(best, P2.X);
-  return best;
+  return std::max(best, kBoundsStartMax);
 }
 double CLine::MinY() const {
   double best = kBoundsStartMin;
   TakeMin(best, P1.Y);
   TakeMin(best, P2.Y);
-  return best;
+  return std::max(best, kBoundsStartMax);
 }
 
 CCircle::CCircle(UnitPoint c, double r, bool d) : radius(r), dir(d), center(c) {

@@ -1,0 +1,96 @@
+#include "cli.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+
+#include "text/files.h"
+
+namespace kelvora::cli {
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+CliRun RunArgs(const std::vector<std::string>& args) {
+  std::ostringstream out;
+  std::ostringstream err;
+  const int status = RunCli(args, out, err);
+  return {status, out.str(), err.str()};
+}
+
+TEST(Cli, UsageErrorsExitWithTwoAndWriteNoProgram) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"nosuchjob"},
+      {"circle", "NoSuchKey=1"},
+      {"circle", "GridXc=1"},  // a key of another job
+      {"circle", "CirXc"},     // not KEY=VALUE
+      {"circle", "CirEnSpin=true"},
+      {"circle", "--nosuchoption"},
+      {"circle", "--dxf", "x.dxf"},  // a file option the job does not take
+      {"circle", "--size", "0x10", "--preview", "p.svg"},
+      {"circle", "--size", "abc"},
+  };
+  for (const auto& args : cases) {
+    const CliRun r = RunArgs(args);
+    std::string joined;
+    for (const auto& a : args) joined += a + " ";
+    EXPECT_EQ(r.status, kExitUsage) << joined;
+    EXPECT_EQ(r.out.find("G90"), std::string::npos) << joined;
+    EXPECT_FALSE(r.err.empty() && r.out.empty()) << joined;
+  }
+}
+
+TEST(Cli, RefusalNamesTheKeyAndWritesNothing) {
+  const CliRun r = RunArgs({"circle", "CirDepth=abc"});
+  EXPECT_EQ(r.status, kExitRefused);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "Parameters error\nCirDepth\n");
+}
+
+TEST(Cli, LastRepetitionCountsAndMultiLineValuesAreVerbatim) {
+  const CliRun r = RunArgs({"circle", "Cirn=5", "Cirn=1", "CirEnSpin=False", "CirStep=9",
+                            "CirEnSpecialOp=True", "CirSpOpStr=M7\r\nM8"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out,
+            "G90\r\nG0Z3\r\nG0X5Y0\r\nG0Z1\r\nG1Z-5F100\r\nM7\r\nM8\r\nG0Z3\r\nM5\r\nM30\r\n\r\n");
+}
+
+TEST(Cli, HelpListsKeysDefaultsAndLimits) {
+  const CliRun r = RunArgs({"grid", "--help"});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_NE(r.out.find("GridZigzac = \"0\""), std::string::npos);
+  EXPECT_NE(r.out.find("Gridd = \"3\""), std::string::npos);
+  EXPECT_NE(r.out.find("holes: 1000000"), std::string::npos);
+}
+
+TEST(Cli, OutputFileIsWholeOrUntouched) {
+  const auto dir = std::filesystem::temp_directory_path() / "kelvora_cli_test";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::string path = text::PathToUtf8(dir / "out.tap");
+
+  CliRun r = RunArgs({"surface", "-o", path});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  EXPECT_EQ(r.out, "");
+  const auto written = text::ReadFileBytes(text::PathFromUtf8(path));
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(written->substr(0, 5), "G90\r\n");
+
+  // A refused job leaves the earlier file as it was.
+  r = RunArgs({"surface", "MsqrStep=0", "-o", path});
+  EXPECT_EQ(r.status, kExitRefused);
+  EXPECT_EQ(text::ReadFileBytes(text::PathFromUtf8(path)), written);
+
+  r = RunArgs({"surface", "-o", text::PathToUtf8(dir / "missing" / "out.tap")});
+  EXPECT_EQ(r.status, kExitRefused);
+  std::filesystem::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace kelvora::cli

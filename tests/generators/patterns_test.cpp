@@ -1,0 +1,196 @@
+// The pattern builders and the jobs' input handling.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "generators/circle.h"
+#include "generators/grid.h"
+#include "generators/surface.h"
+
+namespace kelvora::generators {
+namespace {
+
+using geometry::CDrill;
+using geometry::CLine;
+using geometry::DrawList;
+using geometry::UnitPoint;
+
+std::vector<UnitPoint> Centres(const DrawList& list) {
+  std::vector<UnitPoint> out;
+  for (const auto& o : list) out.push_back(static_cast<const CDrill&>(*o).center);
+  return out;
+}
+
+void ExpectPoints(const std::vector<UnitPoint>& got, const std::vector<UnitPoint>& want,
+                  const char* what) {
+  ASSERT_EQ(got.size(), want.size()) << what;
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    EXPECT_NEAR(got[i].X, want[i].X, 1e-9) << what << " point " << i;
+    EXPECT_NEAR(got[i].Y, want[i].Y, 1e-9) << what << " point " << i;
+  }
+}
+
+// A lookup over explicit texts; keys not given read as the empty text.
+TextLookup Texts(std::map<std::string, std::string, std::less<>> values) {
+  return [values = std::move(values)](std::string_view key) {
+    const auto it = values.find(key);
+    return it == values.end() ? std::string() : it->second;
+  };
+}
+
+TEST(CirclePattern, HolesRunCounterClockwiseFromTheStartAngle) {
+  CirclePatternInputs in;
+  in.diameter = 20;
+  in.Xc = 5;
+  in.Yc = 5;
+  in.toolDia = 3;
+  in.n = 4;
+  in.startAngle = 90;
+  ExpectPoints(Centres(CirclePatternGen(in)), {{5, 15}, {-5, 5}, {5, -5}, {15, 5}}, "n=4 at 90");
+  in.n = 1;
+  in.startAngle = 0;
+  ExpectPoints(Centres(CirclePatternGen(in)), {{15, 5}}, "n=1");
+  in.n = 7;
+  const DrawList seven = CirclePatternGen(in);
+  ASSERT_EQ(seven.size(), 7u);
+  const UnitPoint last = static_cast<const CDrill&>(*seven.back()).center;
+  EXPECT_NEAR(last.X, 5 + 10 * std::cos(-2 * 3.141592653589793 / 7), 1e-9);
+  EXPECT_NEAR(last.Y, 5 + 10 * std::sin(-2 * 3.141592653589793 / 7), 1e-9);
+  EXPECT_DOUBLE_EQ(static_cast<const CDrill&>(*seven.front()).radius, 1.5);
+  for (int n : {0, -3}) {
+    in.n = n;
+    EXPECT_TRUE(CirclePatternGen(in).empty()) << n;
+  }
+}
+
+TEST(GridPattern, SerpentineWithShiftedShortRows) {
+  GridPatternInputs in;
+  in.m = 3;
+  in.n = 2;
+  in.Xm = 10;
+  in.Yn = 5;
+  in.zigZac = 2;
+  ExpectPoints(Centres(GridPatternGen(in)), {{0, 0}, {10, 0}, {20, 0}, {22, 5}, {12, 5}, {2, 5}},
+               "staggered");
+  in.sub1 = true;
+  ExpectPoints(Centres(GridPatternGen(in)), {{0, 0}, {10, 0}, {20, 0}, {12, 5}, {2, 5}}, "-1");
+  EXPECT_EQ(GridHoleCount(in), 5);
+  in.m = 1;
+  in.n = 3;
+  ExpectPoints(Centres(GridPatternGen(in)), {{0, 0}, {0, 10}}, "m=1 with -1: shifted rows empty");
+  EXPECT_EQ(GridHoleCount(in), 2);
+  in.m = 3;
+  in.n = 1;
+  ExpectPoints(Centres(GridPatternGen(in)), {{0, 0}, {10, 0}, {20, 0}}, "one row");
+  in.Xm = -10;
+  ExpectPoints(Centres(GridPatternGen(in)), {{0, 0}, {-10, 0}, {-20, 0}}, "mirrored");
+  in.n = 0;
+  EXPECT_TRUE(GridPatternGen(in).empty());
+  EXPECT_EQ(GridHoleCount(in), 0);
+}
+
+std::vector<std::pair<UnitPoint, UnitPoint>> Segments(const DrawList& list) {
+  std::vector<std::pair<UnitPoint, UnitPoint>> out;
+  for (const auto& o : list) {
+    const auto& l = static_cast<const CLine&>(*o);
+    out.emplace_back(l.P1, l.P2);
+  }
+  return out;
+}
+
+TEST(SurfacePattern, RowsStepsAndRemainder) {
+  SurfMillPatternInputs in;
+  in.Lx = 10;
+  in.Ly = 4;
+  in.step = 2;
+  using Seg = std::pair<UnitPoint, UnitPoint>;
+  EXPECT_EQ(Segments(SurfMillPatternGen(in)), (std::vector<Seg>{{{0, 0}, {10, 0}},
+                                                                {{10, 0}, {10, 2}},
+                                                                {{10, 2}, {0, 2}},
+                                                                {{0, 2}, {0, 4}},
+                                                                {{0, 4}, {10, 4}}}));
+  in.Ly = 1.5;  // smaller than the step: one row, then up by Ly and back
+  EXPECT_EQ(Segments(SurfMillPatternGen(in)),
+            (std::vector<Seg>{{{0, 0}, {10, 0}}, {{10, 0}, {10, 1.5}}, {{10, 1.5}, {0, 1.5}}}));
+  in.Ly = 0.005;  // nothing worth a second row
+  EXPECT_EQ(Segments(SurfMillPatternGen(in)), (std::vector<Seg>{{{0, 0}, {10, 0}}}));
+  in.Ly = 2;
+  in.flip = true;
+  EXPECT_EQ(Segments(SurfMillPatternGen(in)),
+            (std::vector<Seg>{{{0, 0}, {-10, 0}}, {{-10, 0}, {-10, 2}}, {{-10, 2}, {0, 2}}}));
+}
+
+TEST(Jobs, InputsThatDoNotConvertProduceNoProgram) {
+  struct Case {
+    const char* what;
+    Outcome<std::string> result;
+    const char* message;
+    const char* key;
+  };
+  const Case cases[] = {
+      {"circle count with a fraction", CircleJob(Texts({{"Cirn", "2.5"}})), "Parameters error",
+       "CirR"},
+      {"circle count", CircleJob(Texts({{"CirR", "10"}, {"Cirn", "2.5"}})), "Parameters error",
+       "Cirn"},
+      {"circle count out of 16-bit range", CircleJob(Texts({{"CirR", "10"}, {"Cirn", "40000"}})),
+       "Parameters error", "Cirn"},
+      {"grid pattern", GridJob(Texts({{"GridXc", "x"}})), "Parameter error", "GridXc"},
+      {"surface emitter",
+       SurfMillJob(Texts({{"MsqrXc", "0"},
+                          {"MsqrYc", "0"},
+                          {"MsqrDepth", "1"},
+                          {"MsqrStep", "2"},
+                          {"MsqrStepdown", "1"},
+                          {"MsqrLx", "1"},
+                          {"MsqrLy", "1"},
+                          {"MsqrFeedrate", "Infinity"}})),
+       "Parameters error", "MsqrFeedrate"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_FALSE(c.result.ok()) << c.what;
+    EXPECT_EQ(c.result.failure().message, c.message) << c.what;
+    EXPECT_EQ(c.result.failure().detail, c.key) << c.what;
+  }
+}
+
+TEST(Jobs, SizesOverALimitAreRefusedBeforeGenerating) {
+  std::map<std::string, std::string, std::less<>> grid = {
+      {"GridXc", "0"},    {"GridYc", "0"},       {"GridDepth", "1"},    {"GridStep", "1"},
+      {"GridXm", "1"},    {"GridYn", "1"},       {"Gridm", "100000"},   {"Gridn", "100000"},
+      {"Gridd", "3"},     {"GridZigzac", "0"},   {"GridFeedrate", "1"}, {"GridRetract", "1"},
+      {"GridZsafe", "1"}, {"GridSpinSpeed", "1"}};
+  const auto tooMany = GridJob(Texts(grid));
+  ASSERT_FALSE(tooMany.ok());
+  EXPECT_EQ(tooMany.failure().message, "Too many holes: 10000000000 (limit 1000000)");
+
+  grid["Gridm"] = "10";
+  grid["Gridn"] = "10";
+  grid["GridDepth"] = "1000";
+  grid["GridStep"] = "1e-9";
+  const auto deep = GridJob(Texts(grid));
+  ASSERT_FALSE(deep.ok());
+  EXPECT_NE(deep.failure().message.find("passes per hole"), std::string::npos);
+
+  SurfMillPatternInputs surface;
+  surface.Ly = 100;
+  surface.step = 1e-9;
+  ASSERT_TRUE(CheckSurfMillPattern(surface).has_value());
+  surface.step = 0;
+  EXPECT_TRUE(CheckSurfMillPattern(surface).has_value());
+  surface.Ly = 0;
+  EXPECT_TRUE(CheckSurfMillPattern(surface).has_value()) << "0 / 0 rows";
+  surface.step = 2;
+  EXPECT_FALSE(CheckSurfMillPattern(surface).has_value());
+
+  SurfMillProgramInputs program;
+  program.depth = 1000;
+  program.stepdown = 1e-9;
+  const DrawList lines = SurfMillPatternGen({});
+  EXPECT_FALSE(SurfMillGcodeGen(lines, program).ok());
+}
+
+}  // namespace
+}  // namespace kelvora::generators

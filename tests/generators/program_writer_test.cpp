@@ -1,0 +1,122 @@
+#include "generators/program_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "text/csv.h"
+
+namespace kelvora::generators {
+namespace {
+
+using Lines = std::vector<std::string>;
+using text::NumberFormat;
+
+Lines LinesOf(const std::string& program) {
+  return text::SplitLines(program);
+}
+
+TEST(ProgramWriter, LinesEndWithCrLfAndWordsAreBackToBack) {
+  ProgramWriter w(NumberFormat::kMax3);
+  w.Line({"G0X", w.Num(10), "Y", w.Num(20.5)});
+  w.Line({"G1Z", w.Depth(2), "F", w.Num(100)});
+  EXPECT_EQ(w.Text(), "G0X10Y20.5\r\nG1Z-2F100\r\n");
+}
+
+TEST(ProgramWriter, DepthWordNeverDoublesTheSign) {
+  struct Case {
+    double depth;
+    const char* expected;
+  };
+  const Case cases[] = {{5, "-5"}, {0, "-0"}, {-0.1, "0.1"}, {-0.0004, "-0"}, {2.0005, "-2.001"}};
+  ProgramWriter w(NumberFormat::kMax3);
+  for (const Case& c : cases) EXPECT_EQ(w.Depth(c.depth), c.expected) << c.depth;
+  ProgramWriter fixed(NumberFormat::kFixed3);
+  EXPECT_EQ(fixed.Depth(-0.1), "0.100");
+}
+
+TEST(ProgramWriter, UserBlocksByTheirLastCharacter) {
+  struct Case {
+    const char* block;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"M8", "M8\r\n"}, {"M8\r\n", "M8\r\n"},  // once, without an extra blank line
+      {"M8\n", "M8\n"}, {"M7\r\nM8", "M7\r\nM8\r\n"}, {"", ""},  // an empty block inserts nothing
+  };
+  for (const Case& c : cases) {
+    ProgramWriter w(NumberFormat::kMax3);
+    w.UserBlock(c.block);
+    EXPECT_EQ(w.Text(), c.expected) << c.block;
+  }
+}
+
+Lines Peck(double depth, double pass, const char* specialOp = "") {
+  ProgramWriter w(NumberFormat::kMax3);
+  EmitPeck(w, {depth, pass, 1, 100}, specialOp);
+  return LinesOf(w.Text());
+}
+
+TEST(PeckDrilling, PassesRemaindersAndSingles) {
+  struct Case {
+    double depth, pass;
+    Lines expected;
+  };
+  const Case cases[] = {
+      {5, 2, {"G1Z-2F100", "G0Z1", "G0Z-1.8", "G1Z-4F100", "G0Z1", "G0Z-3.8", "G1Z-5F100"}},
+      // No remainder: the last pass is followed only by its retract.
+      {4, 2, {"G1Z-2F100", "G0Z1", "G0Z-1.8", "G1Z-4F100", "G0Z1"}},
+      // A remainder of 0.1 or less is not cut.
+      {4.05, 2, {"G1Z-2F100", "G0Z1", "G0Z-1.8", "G1Z-4F100", "G0Z1"}},
+      {4.2, 2, {"G1Z-2F100", "G0Z1", "G0Z-1.8", "G1Z-4F100", "G0Z1", "G0Z-3.8", "G1Z-4.2F100"}},
+      // 0.6 / 0.2 is 2.9999999999999996: two passes, then the remainder plunge.
+      {0.6, 0.2, {"G1Z-0.2F100", "G0Z1", "G0Z-0", "G1Z-0.4F100", "G0Z1", "G0Z-0.2", "G1Z-0.6F100"}},
+      // Re-approach above the surface is a height, not "Z--".
+      {0.3, 0.1, {"G1Z-0.1F100", "G0Z1", "G0Z0.1", "G1Z-0.2F100", "G0Z1"}},
+      {5, 5, {"G1Z-5F100"}},
+      {5, 8, {"G1Z-5F100"}},
+      // A pass depth of 0 or below drills in one plunge at full depth.
+      {5, 0, {"G1Z-5F100"}},
+      {5, -2, {"G1Z-5F100"}},
+      {-2, 1, {"G1Z2F100"}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Peck(c.depth, c.pass), c.expected) << c.depth << " / " << c.pass;
+  }
+}
+
+TEST(PeckDrilling, SpecialOperationOnlyAfterASinglePlunge) {
+  EXPECT_EQ(Peck(3, 3, "M8"), (Lines{"G1Z-3F100", "M8"}));
+  EXPECT_EQ(Peck(3, 0, "M8"), (Lines{"G1Z-3F100", "M8"}));
+  EXPECT_EQ(Peck(3, 2, "M8"), (Lines{"G1Z-2F100", "G0Z1", "G0Z-1.8", "G1Z-3F100"}));
+}
+
+TEST(LayeredMilling, LayersNeverCutDeeperThanAsked) {
+  struct Case {
+    double depth, stepdown;
+    std::vector<Layer> expected;  // approach height with retract 1, depth
+  };
+  const Case cases[] = {
+      {1, 0.3, {{0.7, 0.3}, {0.4, 0.6}, {1 - 0.8999999999999999, 0.8999999999999999}, {0, 1}}},
+      {1.2, 0.5, {{0.5, 0.5}, {0, 1}, {-0.2, 1.2}}},
+      {1, 0.5, {{0.5, 0.5}, {0, 1}}},
+      {1.005, 0.5, {{0.5, 0.5}, {0, 1}}},  // a remainder of 0.01 or less is not cut
+      {0.5, 2, {{0.5, 0.5}}},              // step-down over the depth: one layer at the depth
+      {2, 0, {{-1, 2}}},
+      {2, -1, {{-1, 2}}},
+      {-1, 0.5, {{2, -1}}},
+  };
+  for (const Case& c : cases) {
+    const std::vector<Layer> layers = MillLayers(c.depth, c.stepdown, 1);
+    ASSERT_EQ(layers.size(), c.expected.size()) << c.depth << " / " << c.stepdown;
+    EXPECT_EQ(MillLayerCount(c.depth, c.stepdown), static_cast<double>(layers.size()));
+    for (std::size_t k = 0; k < layers.size(); ++k) {
+      EXPECT_DOUBLE_EQ(layers[k].approach, c.expected[k].approach) << k;
+      EXPECT_DOUBLE_EQ(layers[k].depth, c.expected[k].depth) << k;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kelvora::generators
