@@ -15,6 +15,9 @@ std::string PathToUtf8(const std::filesystem::path& path) {
 }
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
+  // A folder opens as a stream on some systems and reports a nonsense size.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return std::nullopt;
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
   std::string bytes;
