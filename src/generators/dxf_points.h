@@ -1,0 +1,29 @@
+// The centres of a drawing's circles as rows of the point list.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "geometry/draw_obj.h"
+#include "text/outcome.h"
+
+namespace kelvora::generators {
+
+// One row of the point table as texts, in its column order "#", "Name", "X", "Y".
+struct DxfPointRow {
+  std::string number;  // running number from 1
+  std::string name;    // empty: circles have no name
+  std::string x;       // "0.###"
+  std::string y;
+};
+
+// A row per circle, in file order; radii are not used.
+std::vector<DxfPointRow> DxfCircleRows(
+    const std::vector<std::unique_ptr<geometry::CCircle>>& circles);
+
+// Imports the file and returns its circle rows; a file that cannot be read gives
+// "Load file failed!" (the dialog then simply leaves the table empty).
+Outcome<std::vector<DxfPointRow>> DxfCircleRowsFromFile(const std::string& path);
+
+}  // namespace kelvora::generators

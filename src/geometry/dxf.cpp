@@ -1,0 +1,400 @@
+#include "geometry/dxf.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include "text/files.h"
+
+namespace kelvora::geometry {
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+// Whitespace as atof and atoi skip it.
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// A group code line: an integer with optional blanks around it. Anything else
+// gives -1, a code no entity uses.
+int ParseCode(std::string_view line) {
+  const char* b = line.data();
+  const char* e = b + line.size();
+  while (b < e && IsBlank(*b)) ++b;
+  while (e > b && IsBlank(e[-1])) --e;
+  int code = -1;
+  const auto [ptr, ec] = std::from_chars(b, e, code);
+  if (ec != std::errc() || ptr != e || b == e) return -1;
+  return code;
+}
+
+// Walks the text as group pairs: a code line, then a value line. Lines end at LF;
+// a CR before the LF belongs to the line end.
+class GroupReader {
+ public:
+  explicit GroupReader(std::string_view text)
+      : pos_(text.data()), end_(text.data() + text.size()) {}
+
+  bool Next(int& code, std::string_view& value) {
+    if (pos_ >= end_) return false;
+    code = ParseCode(NextLine());
+    value = NextLine();
+    return true;
+  }
+  std::size_t Remaining() const { return static_cast<std::size_t>(end_ - pos_); }
+
+ private:
+  std::string_view NextLine() {
+    const char* start = pos_;
+    const void* lf =
+        pos_ < end_ ? std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_)) : nullptr;
+    const char* stop = lf ? static_cast<const char*>(lf) : end_;
+    pos_ = lf ? stop + 1 : end_;
+    if (stop > start && stop[-1] == '\r') --stop;
+    return {start, static_cast<std::size_t>(stop - start)};
+  }
+
+  const char* pos_;
+  const char* end_;
+};
+
+enum class Kind { kNone, kLine, kLwPolyLine, kCircle, kArc, kSpline };
+
+Kind KindOf(std::string_view name) {
+  if (name == "LINE") return Kind::kLine;
+  if (name == "LWPOLYLINE") return Kind::kLwPolyLine;
+  if (name == "CIRCLE") return Kind::kCircle;
+  if (name == "ARC") return Kind::kArc;
+  if (name == "SPLINE") return Kind::kSpline;
+  return Kind::kNone;
+}
+
+// The smallest vertex ("10\n0\n20\n0\n") takes 8 bytes, so a declared count is
+// only trusted as far as the rest of the file could hold it.
+constexpr std::size_t kMinVertexBytes = 8;
+
+std::size_t PlausibleCount(long long declared, std::size_t remainingBytes) {
+  if (declared <= 0) return 0;
+  const std::size_t most = remainingBytes / kMinVertexBytes;
+  return static_cast<unsigned long long>(declared) < most ? static_cast<std::size_t>(declared)
+                                                          : most;
+}
+
+// An extrusion direction of (0, 0, -1) turns the entity's own coordinate system
+// over: seen from above, X runs the other way and arcs turn the other way.
+struct Extrusion {
+  double x = 0.0, y = 0.0, z = 1.0;
+  bool IsMirrored() const {
+    constexpr double kTolerance = 1e-9;
+    return std::fabs(x) <= kTolerance && std::fabs(y) <= kTolerance &&
+           std::fabs(z + 1.0) <= kTolerance;
+  }
+  // Returns whether the code was one of the three components.
+  bool Take(int code, std::string_view value) {
+    switch (code) {
+      case 210:
+        x = DxfToDouble(value);
+        return true;
+      case 220:
+        y = DxfToDouble(value);
+        return true;
+      case 230:
+        z = DxfToDouble(value);
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+
+template <typename T>
+std::size_t VectorBytes(const std::vector<T>& v) {
+  return v.capacity() * sizeof(T);
+}
+
+std::size_t StringBytes(const std::string& s) {
+  // Short names live inside the string object itself.
+  constexpr std::size_t kInline = 15;
+  return s.capacity() > kInline ? s.capacity() + 1 : 0;
+}
+
+}  // namespace
+
+double DxfToDouble(std::string_view text) {
+  const char* b = text.data();
+  const char* e = b + text.size();
+  while (b < e && IsSpace(*b)) ++b;
+  if (b < e && *b == '+' && (e - b == 1 || b[1] != '-')) ++b;
+  double value = 0.0;
+  const auto [ptr, ec] = std::from_chars(b, e, value);
+  if (ec == std::errc()) return value;
+  if (ec == std::errc::result_out_of_range) {
+    // Overflow and underflow as strtod reports them (+-HUGE_VAL, or a tiny value).
+    const std::string copy(b, static_cast<std::size_t>(e - b));
+    return std::strtod(copy.c_str(), nullptr);
+  }
+  return 0.0;
+}
+
+long long DxfToInt(std::string_view text) {
+  const char* b = text.data();
+  const char* e = b + text.size();
+  while (b < e && IsSpace(*b)) ++b;
+  bool negative = false;
+  if (b < e && (*b == '+' || *b == '-')) {
+    negative = *b == '-';
+    ++b;
+  }
+  constexpr long long kMax = std::numeric_limits<long long>::max();
+  long long value = 0;
+  for (; b < e && *b >= '0' && *b <= '9'; ++b) {
+    const int digit = *b - '0';
+    if (value > (kMax - digit) / 10) {
+      value = kMax;
+      break;
+    }
+    value = value * 10 + digit;
+  }
+  return negative ? -value : value;
+}
+
+bool CDxf::LoadFile(const std::string& path) {
+  const auto bytes = text::ReadFileBytes(text::PathFromUtf8(path));
+  if (!bytes) return false;
+  LoadText(*bytes);
+  m_Loaded = 1;
+  return true;
+}
+
+void CDxf::LoadText(std::string_view text) {
+  m_Lines.clear();
+  m_Arcs.clear();
+  m_Circles.clear();
+  m_PolyLines.clear();
+  m_Splines.clear();
+
+  GroupReader groups(text);
+  int code = 0;
+  std::string_view value;
+
+  // Sections before ENTITIES: only "0 SECTION" followed by "2 ENTITIES" matters.
+  bool sectionOpened = false;
+  bool found = false;
+  while (!found && groups.Next(code, value)) {
+    if (code == 0) {
+      sectionOpened = value == "SECTION";
+    } else if (sectionOpened && code == 2) {
+      found = value == "ENTITIES";
+      sectionOpened = false;
+    } else {
+      sectionOpened = false;
+    }
+  }
+  if (!found) return;
+
+  Kind kind = Kind::kNone;
+  Extrusion extrusion;
+  auto finish = [&]() {
+    switch (kind) {
+      case Kind::kLwPolyLine: {
+        dCPolyLine& p = m_PolyLines.back();
+        p.m_VertexCount = static_cast<std::uint32_t>(p.x.size());
+        if (extrusion.IsMirrored()) {
+          for (double& v : p.x) v = -v;
+          for (double& v : p.b) v = -v;
+        }
+        break;
+      }
+      case Kind::kCircle:
+        if (extrusion.IsMirrored()) m_Circles.back().cx = -m_Circles.back().cx;
+        break;
+      case Kind::kSpline: {
+        dCSpline& s = m_Splines.back();
+        s.m_FitPointCount = static_cast<std::uint32_t>(s.x.size());
+        break;
+      }
+      default:
+        break;
+    }
+    kind = Kind::kNone;
+  };
+
+  while (groups.Next(code, value)) {
+    if (code == 0) {
+      finish();
+      if (value == "ENDSEC" || value == "EOF") break;
+      kind = KindOf(value);
+      extrusion = Extrusion{};
+      switch (kind) {
+        case Kind::kLine:
+          m_Lines.emplace_back();
+          break;
+        case Kind::kLwPolyLine:
+          m_PolyLines.emplace_back();
+          break;
+        case Kind::kCircle:
+          m_Circles.emplace_back();
+          break;
+        case Kind::kArc:
+          m_Arcs.emplace_back();
+          break;
+        case Kind::kSpline:
+          m_Splines.emplace_back();
+          break;
+        case Kind::kNone:
+          break;
+      }
+      continue;
+    }
+    switch (kind) {
+      case Kind::kNone:
+        break;
+      case Kind::kLine: {
+        dCLine& l = m_Lines.back();
+        switch (code) {
+          case 8:
+            l.m_Layer.assign(value);
+            break;
+          case 10:
+            l.x1 = DxfToDouble(value);
+            break;
+          case 20:
+            l.y1 = DxfToDouble(value);
+            break;
+          case 11:
+            l.x2 = DxfToDouble(value);
+            break;
+          case 21:
+            l.y2 = DxfToDouble(value);
+            break;
+          default:
+            break;
+        }
+        break;
+      }
+      case Kind::kLwPolyLine: {
+        dCPolyLine& p = m_PolyLines.back();
+        switch (code) {
+          case 10:  // every 10 starts a vertex
+            p.x.push_back(DxfToDouble(value));
+            p.y.push_back(0.0);
+            p.b.push_back(0.0);
+            break;
+          case 20:
+            if (!p.y.empty()) p.y.back() = DxfToDouble(value);
+            break;
+          case 42:
+            if (!p.b.empty()) p.b.back() = DxfToDouble(value);
+            break;
+          case 70:
+            if (DxfToInt(value) & 1) p.m_PolyLineFlag |= kDxfPolyLineClosed;
+            break;
+          case 90:
+            if (p.x.empty()) {
+              const std::size_t n = PlausibleCount(DxfToInt(value), groups.Remaining());
+              p.x.reserve(n);
+              p.y.reserve(n);
+              p.b.reserve(n);
+            }
+            break;
+          default:
+            extrusion.Take(code, value);
+            break;
+        }
+        break;
+      }
+      case Kind::kCircle: {
+        dCCircle& c = m_Circles.back();
+        switch (code) {
+          case 10:
+            c.cx = DxfToDouble(value);
+            break;
+          case 20:
+            c.cy = DxfToDouble(value);
+            break;
+          case 40:
+            c.radius = DxfToDouble(value);
+            break;
+          default:
+            extrusion.Take(code, value);
+            break;
+        }
+        break;
+      }
+      case Kind::kArc: {
+        dCArc& a = m_Arcs.back();
+        switch (code) {
+          case 8:
+            a.m_Layer.assign(value);
+            break;
+          case 10:
+            a.cx = DxfToDouble(value);
+            break;
+          case 20:
+            a.cy = DxfToDouble(value);
+            break;
+          case 40:
+            a.radius = DxfToDouble(value);
+            break;
+          case 50:
+            a.startAngle = DxfToDouble(value);
+            break;
+          case 51:
+            a.endAngle = DxfToDouble(value);
+            break;
+          default:
+            break;
+        }
+        break;
+      }
+      case Kind::kSpline: {
+        dCSpline& s = m_Splines.back();
+        switch (code) {
+          case 8:
+            s.m_Layer.assign(value);
+            break;
+          case 74:
+            if (s.x.empty()) {
+              const std::size_t n = PlausibleCount(DxfToInt(value), groups.Remaining());
+              s.x.reserve(n);
+              s.y.reserve(n);
+            }
+            break;
+          case 11:  // every 11 starts a fit point
+            s.x.push_back(DxfToDouble(value));
+            s.y.push_back(0.0);
+            break;
+          case 21:
+            if (!s.y.empty()) s.y.back() = DxfToDouble(value);
+            break;
+          default:
+            break;
+        }
+        break;
+      }
+    }
+  }
+  finish();
+}
+
+std::size_t CDxf::RecordBytes() const {
+  std::size_t total = sizeof(*this);
+  total += VectorBytes(m_Lines) + VectorBytes(m_Arcs) + VectorBytes(m_Circles) +
+           VectorBytes(m_PolyLines) + VectorBytes(m_Splines);
+  for (const dCLine& l : m_Lines) total += StringBytes(l.m_Layer);
+  for (const dCArc& a : m_Arcs) total += StringBytes(a.m_Layer);
+  for (const dCPolyLine& p : m_PolyLines) {
+    total += VectorBytes(p.x) + VectorBytes(p.y) + VectorBytes(p.b) + StringBytes(p.m_Layer);
+  }
+  for (const dCSpline& s : m_Splines) {
+    total += VectorBytes(s.x) + VectorBytes(s.y) + StringBytes(s.m_Layer);
+  }
+  return total;
+}
+
+}  // namespace kelvora::geometry

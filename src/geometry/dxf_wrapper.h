@@ -1,0 +1,48 @@
+// The DXF import: one reader, one file, and its records copied into drawing
+// objects for the contour tab (polylines) and the point list (circle centres).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "geometry/draw_obj.h"
+#include "geometry/dxf.h"
+#include "text/outcome.h"
+
+namespace kelvora::geometry {
+
+inline constexpr std::string_view kLoadFileFailed = "Load file failed!";
+
+class DxfWraper {
+ public:
+  DxfWraper() : _dxf(std::make_unique<CDxf>()) {}
+
+  // True when the file was read (even without any entity of interest).
+  bool LoadFile(const std::string& path) { return _dxf->LoadFile(path); }
+
+  std::uint32_t LineCount() const { return _dxf->GetLineCount(); }
+  std::uint32_t PolyLineCount() const { return _dxf->GetLwPolyLineCount(); }
+  std::uint32_t CircleCount() const { return _dxf->GetCircleCount(); }
+  std::uint32_t ArcCount() const { return _dxf->GetArcCount(); }
+
+  // Builds the lists from the records: lines, polylines (with their closed flag)
+  // and circles. Arcs and splines are read but not converted.
+  void InitObjects();
+
+  const CDxf& Reader() const { return *_dxf; }
+
+  std::unique_ptr<CDxf> _dxf;
+  std::vector<std::unique_ptr<CLine>> lstLines;
+  std::vector<std::unique_ptr<CPolyLine>> lstPolyLines;
+  std::vector<std::unique_ptr<CCircle>> lstCircles;
+  std::vector<std::unique_ptr<CArc>> lstArcs;  // never filled
+};
+
+// The contour tab's drawing: the file's polylines in file order. A file that
+// cannot be read gives "Load file failed!".
+Outcome<DrawList> DxfObjGen(const std::string& path);
+
+}  // namespace kelvora::geometry

@@ -1,0 +1,316 @@
+#include "geometry/dxf.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "geometry/dxf_wrapper.h"
+
+namespace kelvora::geometry {
+namespace {
+
+std::string Fixture(const std::string& name) {
+  return std::string(KELVORA_TEST_DATA) + "/geometry/dxf/" + name;
+}
+
+// Group pairs as a DXF file writes them, one per line.
+std::string Groups(const std::vector<std::pair<int, std::string>>& groups,
+                   const std::string& lineEnd = "\n") {
+  std::string text;
+  for (const auto& [code, value] : groups) {
+    text += std::to_string(code) + lineEnd + value + lineEnd;
+  }
+  return text;
+}
+
+struct CountCase {
+  std::string file;
+  std::uint32_t lines, arcs, circles, polylines;
+  std::size_t splines;
+};
+
+TEST(CDxf, CountsPerFixture) {
+  const std::vector<CountCase> cases = {
+      {"square.dxf", 0, 0, 0, 1, 0},
+      // The old-style POLYLINE and the TEXT reading LINE are not lines.
+      {"r12_entities.dxf", 3, 1, 3, 0, 0},
+      {"r2000_contours.dxf", 1, 1, 0, 5, 0},
+      // The circle after a single-vertex polyline is kept.
+      {"r2007_edge_cases.dxf", 0, 0, 3, 4, 1},
+      {"many_vertices.dxf", 0, 0, 1, 1, 0},
+      {"crlf.dxf", 0, 0, 1, 1, 0},
+      // Lower-case "line" and everything after ENDSEC are not read.
+      {"damaged.dxf", 1, 0, 1, 1, 0},
+      {"not_dxf.dxf", 0, 0, 0, 0, 0},
+  };
+  for (const CountCase& c : cases) {
+    SCOPED_TRACE(c.file);
+    CDxf dxf;
+    ASSERT_TRUE(dxf.LoadFile(Fixture(c.file)));
+    EXPECT_EQ(dxf.GetLineCount(), c.lines);
+    EXPECT_EQ(dxf.GetArcCount(), c.arcs);
+    EXPECT_EQ(dxf.GetCircleCount(), c.circles);
+    EXPECT_EQ(dxf.GetLwPolyLineCount(), c.polylines);
+    EXPECT_EQ(dxf.Splines().size(), c.splines);
+  }
+}
+
+struct PolyCase {
+  std::string file;
+  std::size_t index;
+  std::vector<double> x, y, b;
+  bool closed;
+};
+
+TEST(CDxf, PolylineVerticesPerFixture) {
+  const double t = std::tan(M_PI / 8);
+  const std::vector<PolyCase> cases = {
+      {"square.dxf", 0, {0, 10, 10, 0, 0}, {0, 0, 10, 10, 0}, {0, 0, 0, 0, 0}, false},
+      {"r2000_contours.dxf", 0, {0, 10, 10, 20}, {0, 0, 10, 10}, {1, 0, -1, 0}, false},
+      {"r2000_contours.dxf", 1, {30, 50, 50, 30}, {0, 0, 20, 20}, {0, 0, 0, t}, true},
+      {"r2000_contours.dxf", 2, {60, 70, 70, 60}, {0, 0, 10, 0}, {0, 0, 0, 0}, true},
+      // Start and end widths between the vertices do not shift them.
+      {"r2000_contours.dxf", 3, {0, 10, 10}, {30, 30, 40}, {0.5, 0, 0}, false},
+      {"r2000_contours.dxf", 4, {20, 30, 30}, {30, 30, 40}, {0, 0, 0}, false},
+      {"r2007_edge_cases.dxf", 0, {5}, {5}, {0}, false},
+      {"r2007_edge_cases.dxf", 1, {7}, {7}, {0}, true},
+      // Extrusion (0, 0, -1): X and bulges turned over.
+      {"r2007_edge_cases.dxf", 2, {-10, -20, -20}, {0, 0, 10}, {-0.5, 0, 0}, false},
+      {"r2007_edge_cases.dxf", 3, {0, 5}, {50, 50}, {0, 0}, false},
+      {"crlf.dxf", 0, {0, 10, 10}, {0, 0, 10}, {0, 1, 0}, false},
+      // Declares 3 vertices, has 2: the count is what was read.
+      {"damaged.dxf", 0, {0, 2}, {0, 0}, {1, 0}, false},
+  };
+  for (const PolyCase& c : cases) {
+    SCOPED_TRACE(c.file + " #" + std::to_string(c.index));
+    CDxf dxf;
+    ASSERT_TRUE(dxf.LoadFile(Fixture(c.file)));
+    ASSERT_LT(c.index, dxf.PolyLines().size());
+    const dCPolyLine& p = dxf.PolyLines()[c.index];
+    ASSERT_EQ(p.m_VertexCount, c.x.size());
+    ASSERT_EQ(p.x.size(), c.x.size());
+    for (std::size_t i = 0; i < c.x.size(); ++i) {
+      EXPECT_DOUBLE_EQ(p.x[i], c.x[i]) << "vertex " << i;
+      EXPECT_DOUBLE_EQ(p.y[i], c.y[i]) << "vertex " << i;
+      EXPECT_DOUBLE_EQ(p.b[i], c.b[i]) << "vertex " << i;
+    }
+    EXPECT_EQ((p.m_PolyLineFlag & kDxfPolyLineClosed) != 0, c.closed);
+    EXPECT_EQ(p.m_Layer, "0");
+  }
+}
+
+TEST(CDxf, OtherEntitiesFields) {
+  CDxf r12;
+  ASSERT_TRUE(r12.LoadFile(Fixture("r12_entities.dxf")));
+  ASSERT_EQ(r12.GetLineCount(), 3u);
+  EXPECT_EQ(r12.Lines()[0].m_Layer, "CUT");
+  EXPECT_DOUBLE_EQ(r12.Lines()[1].y2, 50.5);
+  EXPECT_DOUBLE_EQ(r12.Lines()[2].x1, 1);
+  EXPECT_DOUBLE_EQ(r12.Lines()[2].y2, 4);
+  ASSERT_EQ(r12.GetCircleCount(), 3u);
+  EXPECT_DOUBLE_EQ(r12.Circles()[0].cx, 10.12345);
+  EXPECT_DOUBLE_EQ(r12.Circles()[0].cy, -4);
+  EXPECT_DOUBLE_EQ(r12.Circles()[0].radius, 3);
+  ASSERT_EQ(r12.GetArcCount(), 1u);
+  EXPECT_DOUBLE_EQ(r12.Arcs()[0].radius, 10);
+  EXPECT_DOUBLE_EQ(r12.Arcs()[0].endAngle, 90);
+  EXPECT_EQ(r12.Arcs()[0].m_Layer, "CUT");
+
+  CDxf r2000;
+  ASSERT_TRUE(r2000.LoadFile(Fixture("r2000_contours.dxf")));
+  EXPECT_EQ(r2000.Lines()[0].m_Layer, "Outer Contour");
+  EXPECT_EQ(r2000.Arcs()[0].m_Layer, "Outer Contour");
+  EXPECT_DOUBLE_EQ(r2000.Arcs()[0].startAngle, 45);
+
+  CDxf edge;
+  ASSERT_TRUE(edge.LoadFile(Fixture("r2007_edge_cases.dxf")));
+  ASSERT_EQ(edge.GetCircleCount(), 3u);
+  EXPECT_DOUBLE_EQ(edge.Circles()[0].cx, 1);
+  EXPECT_EQ(edge.Circles()[0].m_Layer, "0");    // circle layers are not read
+  EXPECT_DOUBLE_EQ(edge.Circles()[1].cx, -15);  // mirrored
+  EXPECT_DOUBLE_EQ(edge.Circles()[1].cy, 5);
+  EXPECT_DOUBLE_EQ(edge.Circles()[2].cx, 3);  // another direction: as written
+  ASSERT_EQ(edge.Splines().size(), 1u);
+  EXPECT_EQ(edge.Splines()[0].m_FitPointCount, 4u);
+  EXPECT_DOUBLE_EQ(edge.Splines()[0].x[3], 15);
+  EXPECT_DOUBLE_EQ(edge.Splines()[0].y[3], 5);
+
+  CDxf damaged;
+  ASSERT_TRUE(damaged.LoadFile(Fixture("damaged.dxf")));
+  // The missing end point stays 0; the circle after it is kept, numbers by prefix.
+  EXPECT_EQ(damaged.Lines()[0].m_Layer, "Layer With Blanks");
+  EXPECT_DOUBLE_EQ(damaged.Lines()[0].x1, 3);
+  EXPECT_DOUBLE_EQ(damaged.Lines()[0].x2, 0);
+  EXPECT_DOUBLE_EQ(damaged.Circles()[0].cx, 12.5);
+  EXPECT_DOUBLE_EQ(damaged.Circles()[0].cy, 0);
+  EXPECT_DOUBLE_EQ(damaged.Circles()[0].radius, 2);
+}
+
+TEST(CDxf, ManyVerticesAreAllKept) {
+  CDxf dxf;
+  ASSERT_TRUE(dxf.LoadFile(Fixture("many_vertices.dxf")));
+  const dCPolyLine& p = dxf.PolyLines()[0];
+  ASSERT_EQ(p.m_VertexCount, 5000u);
+  EXPECT_DOUBLE_EQ(p.x[0], 100);
+  EXPECT_NEAR(p.x[2500], -100, 1e-9);
+  EXPECT_NEAR(p.y[4999], -100 * std::sin(2 * M_PI / 5000), 1e-6);
+  EXPECT_TRUE(p.m_PolyLineFlag & kDxfPolyLineClosed);
+}
+
+TEST(CDxf, GroupStructure) {
+  const auto open = std::vector<std::pair<int, std::string>>{{0, "SECTION"}, {2, "ENTITIES"}};
+  struct Case {
+    std::string name;
+    std::string text;
+    std::uint32_t lines, polylines, circles;
+  };
+  auto with = [&open](std::vector<std::pair<int, std::string>> body) {
+    auto all = open;
+    all.insert(all.end(), body.begin(), body.end());
+    all.push_back({0, "ENDSEC"});
+    all.push_back({0, "EOF"});
+    return all;
+  };
+  const std::vector<Case> cases = {
+      // The stream of a minimal polyline, closed by ENDSEC.
+      {"minimal polyline",
+       Groups({{0, "SECTION"},
+               {2, "ENTITIES"},
+               {0, "LWPOLYLINE"},
+               {5, "2F"},
+               {100, "AcDbEntity"},
+               {8, "0"},
+               {100, "AcDbPolyline"},
+               {90, "2"},
+               {70, "0"},
+               {10, "0.0"},
+               {20, "0.0"},
+               {42, "1.0"},
+               {10, "2.0"},
+               {20, "0.0"},
+               {0, "ENDSEC"}}),
+       0, 1, 0},
+      {"codes with blanks, CR LF", Groups(with({{0, "LINE"}, {10, "1"}}), "\r\n"), 1, 0, 0},
+      {"no ENTITIES section", Groups({{0, "SECTION"}, {2, "HEADER"}, {0, "ENDSEC"}}), 0, 0, 0},
+      // A value reading ENTITIES that is not a section name does not open it.
+      {"ENTITIES as a value", Groups({{1, "ENTITIES"}, {0, "LINE"}}), 0, 0, 0},
+      {"empty file", "", 0, 0, 0},
+      {"code without value at the end", Groups(with({{0, "CIRCLE"}})) + "10\n", 0, 0, 1},
+      {"entity names at group 0 only",
+       Groups(with({{0, "TEXT"}, {1, "LINE"}, {0, "MTEXT"}, {3, "LWPOLYLINE"}, {0, "CIRCLE"}})), 0,
+       0, 1},
+      {"values with blanks stay whole",
+       Groups(with({{0, "LINE"}, {8, "Two Words"}, {10, " 1.5"}, {0, "CIRCLE"}})), 1, 0, 1},
+      {"a non-numeric code line costs nothing else",
+       Groups(open) + Groups({{0, "LINE"}}) + "x\ny\n" + Groups({{0, "CIRCLE"}, {0, "ENDSEC"}}), 1,
+       0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CDxf dxf;
+    dxf.LoadText(c.text);
+    EXPECT_EQ(dxf.GetLineCount(), c.lines);
+    EXPECT_EQ(dxf.GetLwPolyLineCount(), c.polylines);
+    EXPECT_EQ(dxf.GetCircleCount(), c.circles);
+  }
+
+  CDxf minimal;
+  minimal.LoadText(cases[0].text);
+  const dCPolyLine& p = minimal.PolyLines()[0];
+  ASSERT_EQ(p.m_VertexCount, 2u);
+  EXPECT_DOUBLE_EQ(p.x[1], 2);
+  EXPECT_DOUBLE_EQ(p.b[0], 1);
+  EXPECT_DOUBLE_EQ(p.b[1], 0);
+
+  CDxf blanks;
+  blanks.LoadText(cases[7].text);
+  EXPECT_EQ(blanks.Lines()[0].m_Layer, "Two Words");
+  EXPECT_DOUBLE_EQ(blanks.Lines()[0].x1, 1.5);
+}
+
+TEST(CDxf, DeclaredCountIsNotTrusted) {
+  // A polyline declaring two billion vertices must not reserve room for them.
+  CDxf dxf;
+  dxf.LoadText(Groups({{0, "SECTION"},
+                       {2, "ENTITIES"},
+                       {0, "LWPOLYLINE"},
+                       {90, "2000000000"},
+                       {10, "1"},
+                       {20, "2"},
+                       {0, "ENDSEC"}}));
+  ASSERT_EQ(dxf.GetLwPolyLineCount(), 1u);
+  EXPECT_EQ(dxf.PolyLines()[0].m_VertexCount, 1u);
+  EXPECT_LT(dxf.RecordBytes(), 4096u);
+}
+
+TEST(CDxf, NumberConversions) {
+  struct Case {
+    std::string text;
+    double value;
+  };
+  const std::vector<Case> doubles = {
+      {"1.5", 1.5}, {"  -2.25", -2.25}, {"+3", 3},  {"1e3", 1000}, {"12.5abc", 12.5}, {"abc", 0},
+      {"", 0},      {"-", 0},           {"+-1", 0}, {".5", 0.5},   {"-0.0", -0.0},    {"1,5", 1},
+      {"\t7\r", 7},
+  };
+  for (const Case& c : doubles) EXPECT_DOUBLE_EQ(DxfToDouble(c.text), c.value) << c.text;
+  EXPECT_TRUE(std::isinf(DxfToDouble("1e999")));
+
+  const std::vector<std::pair<std::string, long long>> ints = {
+      {"1", 1}, {" 70", 70}, {"-5", -5}, {"+8", 8}, {"3.9", 3}, {"x", 0}, {"", 0},
+  };
+  for (const auto& [text, value] : ints) EXPECT_EQ(DxfToInt(text), value) << text;
+}
+
+TEST(CDxf, FileThatCannotBeOpened) {
+  CDxf dxf;
+  ASSERT_TRUE(dxf.LoadFile(Fixture("square.dxf")));
+  EXPECT_FALSE(dxf.LoadFile(Fixture("no_such_file.dxf")));
+  EXPECT_FALSE(dxf.LoadFile(Fixture("")));  // a folder
+  // The reader keeps what it had.
+  EXPECT_EQ(dxf.GetLwPolyLineCount(), 1u);
+}
+
+TEST(DxfWraper, InitObjectsCarriesGeometryAndClosedFlag) {
+  DxfWraper dxf;
+  ASSERT_TRUE(dxf.LoadFile(Fixture("r2000_contours.dxf")));
+  dxf.InitObjects();
+  ASSERT_EQ(dxf.lstPolyLines.size(), 5u);
+  ASSERT_EQ(dxf.lstLines.size(), 1u);
+  EXPECT_TRUE(dxf.lstCircles.empty());
+  EXPECT_TRUE(dxf.lstArcs.empty());
+  const CPolyLine& open = *dxf.lstPolyLines[0];
+  EXPECT_EQ(open.otype, otPolyLine);
+  EXPECT_FALSE(open.IsClosed());
+  EXPECT_EQ(open.m_VertexCount, 4u);
+  EXPECT_DOUBLE_EQ(open.b[2], -1);
+  EXPECT_TRUE(dxf.lstPolyLines[1]->HasClosingSegment());
+  EXPECT_TRUE(dxf.lstPolyLines[2]->IsClosed());
+  EXPECT_FALSE(dxf.lstPolyLines[2]->HasClosingSegment());  // repeats its first vertex
+  EXPECT_EQ(dxf.lstLines[0]->m_Layer, "0");                // layers are not carried over
+  EXPECT_EQ(dxf.lstLines[0]->P2, UnitPoint(10, -10));
+}
+
+TEST(DxfObjGen, PolylinesOnlyAndFreshEachTime) {
+  auto first = DxfObjGen(Fixture("r2007_edge_cases.dxf"));
+  auto second = DxfObjGen(Fixture("r2007_edge_cases.dxf"));
+  ASSERT_TRUE(first.ok());
+  ASSERT_TRUE(second.ok());
+  ASSERT_EQ(first->size(), 4u);
+  ASSERT_EQ(second->size(), 4u);
+  EXPECT_NE((*first)[0].get(), (*second)[0].get());
+  for (const auto& obj : *first) EXPECT_EQ(obj->otype, otPolyLine);
+
+  auto lines = DxfObjGen(Fixture("r12_entities.dxf"));
+  ASSERT_TRUE(lines.ok());
+  EXPECT_TRUE(lines->empty());
+
+  auto missing = DxfObjGen(Fixture("no_such_file.dxf"));
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(missing.failure().message, "Load file failed!");
+}
+
+}  // namespace
+}  // namespace kelvora::geometry
