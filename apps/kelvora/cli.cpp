@@ -3,10 +3,13 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <sstream>
+#include <utility>
 
 #include "generators/limits.h"
 #include "plugin/settings_keys.h"
+#include "plugin/settings_profile.h"
 #include "text/files.h"
 #include "text/number_format.h"
 #include "text/parse.h"
@@ -79,16 +82,17 @@ bool ParseSize(const std::string& s, int& w, int& h) {
   return true;
 }
 
-// The job's input texts: defaults, then KEY=VALUE (the last repetition counts).
-std::map<std::string, std::string, std::less<>> BuildTexts(
+// The KEY=VALUE arguments, checked against the job's keys; a usage error when
+// one is malformed, names a key the job does not read, or gives a boolean key
+// anything but True or False.
+std::vector<std::pair<std::string, std::string>> ParseAssigns(
     const Job& job, const std::vector<std::string>& assigns) {
-  std::map<std::string, std::string, std::less<>> texts;
-  for (const JobKey& k : job.keys) texts[std::string(k.key)] = DefaultText(k);
+  std::vector<std::pair<std::string, std::string>> parsed;
   for (const std::string& a : assigns) {
     const std::size_t eq = a.find('=');
     if (eq == std::string::npos) throw UsageError{"Expected KEY=VALUE, got: " + a};
-    const std::string key = a.substr(0, eq);
-    const std::string value = a.substr(eq + 1);
+    std::string key = a.substr(0, eq);
+    std::string value = a.substr(eq + 1);
     const auto it = std::find_if(job.keys.begin(), job.keys.end(),
                                  [&key](const JobKey& k) { return k.key == key; });
     if (it == job.keys.end()) {
@@ -97,8 +101,22 @@ std::map<std::string, std::string, std::less<>> BuildTexts(
     if (IsBoolKey(*it) && value != "True" && value != "False") {
       throw UsageError{"The key " + key + " takes True or False, got: " + value};
     }
-    texts[key] = value;
+    parsed.emplace_back(std::move(key), std::move(value));
   }
+  return parsed;
+}
+
+// The job's input texts: defaults, or the stored values as the dialog shows them
+// after a restart, then KEY=VALUE (the last repetition counts).
+std::map<std::string, std::string, std::less<>> BuildTexts(
+    const Job& job, const std::vector<std::pair<std::string, std::string>>& assigns,
+    const plugin::Settings* stored) {
+  std::map<std::string, std::string, std::less<>> texts;
+  for (const JobKey& k : job.keys) {
+    const bool persisted = SettingsKeyOf(k) != nullptr;
+    texts[std::string(k.key)] = stored && persisted ? stored->ControlText(k.key) : DefaultText(k);
+  }
+  for (const auto& [key, value] : assigns) texts[key] = value;
   return texts;
 }
 
@@ -181,12 +199,19 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!p.size.empty() && !ParseSize(p.size, request.previewWidth, request.previewHeight)) {
       throw UsageError{"--size takes WxH with two positive whole numbers, got: " + p.size};
     }
+    const auto assigns = ParseAssigns(job, p.assigns);
+    std::optional<plugin::Settings> stored;
     if (!p.profile.empty()) {
-      // Stored values come with the settings work; until then a profile is refused.
-      err << "Reading a profile is not available yet\n";
-      return kExitRefused;
+      // The plug-in itself falls back to defaults when its profile cannot be
+      // read; here the user named the file, so a file that does not load is refused.
+      plugin::FirstOpeningRead read = plugin::SettingsFirstOpening(p.profile, {});
+      if (read.failure) {
+        WriteMessage(err, Failure{"The profile cannot be read: " + p.profile, *read.failure});
+        return kExitRefused;
+      }
+      stored = std::move(read.settings);
     }
-    const auto texts = BuildTexts(job, p.assigns);
+    const auto texts = BuildTexts(job, assigns, stored ? &*stored : nullptr);
     request.texts = [&texts](std::string_view key) {
       const auto it = texts.find(key);
       return it == texts.end() ? std::string() : it->second;

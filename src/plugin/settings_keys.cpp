@@ -123,19 +123,21 @@ constexpr std::array<SettingsKey, 113> kKeys{{
     {"AnyHoleSize", KeyType::kDouble, "0", "AnyHoleSize", "txtAnyHoleSize", ShownAs::kNumber,
      "0.##"},
     {"AnyRo", KeyType::kDouble, "0", "AnyRo", "txtAnyRo", ShownAs::kNumber, "0.##"},
-    {"AnyNumOfRow", KeyType::kInt, "0", "AnyNumOfRow", "", ShownAs::kNone, ""},
-    {"AnyNumOfCol", KeyType::kInt, "0", "AnyNumOfCol", "", ShownAs::kNone, ""},
-    {"AnyDistRow", KeyType::kDouble, "0", "AnyDistRow", "", ShownAs::kNone, ""},
-    {"AnyDistCol", KeyType::kDouble, "0", "AnyDistCol", "", ShownAs::kNone, ""},
-    {"AnyByRow", KeyType::kBool, "False", "AnyByRow", "", ShownAs::kNone, ""},
-    {"AnyDualDist", KeyType::kDouble, "0", "AnyDualDist", "", ShownAs::kNone, ""},
-    {"AnyDual", KeyType::kBool, "False", "AnyDual", "", ShownAs::kNone, ""},
-    {"AnyEndcont", KeyType::kBool, "False", "AnyEndcont", "", ShownAs::kNone, ""},
-    {"AnyZigZacRow", KeyType::kDouble, "0", "AnyZigZacRow", "", ShownAs::kNone, ""},
-    {"AnyZigZacCol", KeyType::kDouble, "0", "AnyZigZacCol", "", ShownAs::kNone, ""},
-    {"AnyXc", KeyType::kDouble, "0", "AnyXc", "", ShownAs::kNone, ""},
-    {"AnyYc", KeyType::kDouble, "0", "AnyYc", "", ShownAs::kNone, ""},
-    {"AnySub1", KeyType::kBool, "False", "AnySub1", "", ShownAs::kNone, ""},
+    {"AnyNumOfRow", KeyType::kInt, "0", "AnyNumOfRow", "txtNumRow", ShownAs::kAutoGen, "0"},
+    {"AnyNumOfCol", KeyType::kInt, "0", "AnyNumOfCol", "txtNumCol", ShownAs::kAutoGen, "0"},
+    {"AnyDistRow", KeyType::kDouble, "0", "AnyDistRow", "txtRowDist", ShownAs::kAutoGen, "0.##"},
+    {"AnyDistCol", KeyType::kDouble, "0", "AnyDistCol", "txtColDist", ShownAs::kAutoGen, "0.##"},
+    {"AnyByRow", KeyType::kBool, "False", "AnyByRow", "chkbByRow", ShownAs::kAutoGen, ""},
+    {"AnyDualDist", KeyType::kDouble, "0", "AnyDualDist", "txtAnyDual", ShownAs::kAutoGen, "0.##"},
+    {"AnyDual", KeyType::kBool, "False", "AnyDual", "chkbDual", ShownAs::kAutoGen, ""},
+    {"AnyEndcont", KeyType::kBool, "False", "AnyEndcont", "chkbEndCont", ShownAs::kAutoGen, ""},
+    {"AnyZigZacRow", KeyType::kDouble, "0", "AnyZigZacRow", "txtAnyZigZacRow", ShownAs::kAutoGen,
+     "0.##"},
+    {"AnyZigZacCol", KeyType::kDouble, "0", "AnyZigZacCol", "txtAnyZigZacCol", ShownAs::kAutoGen,
+     "0.##"},
+    {"AnyXc", KeyType::kDouble, "0", "AnyXc", "txtAnyXc", ShownAs::kAutoGen, "0.##"},
+    {"AnyYc", KeyType::kDouble, "0", "AnyYc", "txtAnyYc", ShownAs::kAutoGen, "0.##"},
+    {"AnySub1", KeyType::kBool, "False", "AnySub1", "chkbAnySub1", ShownAs::kAutoGen, ""},
     {"tchOp1", KeyType::kString, "Op1*Op1Val", "tchOp1", "", ShownAs::kNone, ""},
     {"tchOp2", KeyType::kString, "Op2*Op2Val", "tchOp2", "", ShownAs::kNone, ""},
     {"tchOp3", KeyType::kString, "Op3*Op3Val", "tchOp3", "", ShownAs::kNone, ""},
@@ -174,8 +176,8 @@ std::optional<std::string> DisplayText(const SettingsKey& key, std::string_view 
   const auto value = text::ParseDouble(storedText);
   if (!value) return std::nullopt;
   const auto format = text::NumberFormatFromPattern(key.format);
-  // Values without a number box (the automatic grid's) keep their stored text.
-  if (key.shownAs != ShownAs::kNumber || !format) return std::string(text::TrimBlanks(storedText));
+  // Values without a display pattern keep their stored text.
+  if (!format) return std::string(text::TrimBlanks(storedText));
   return text::FormatNumber(*value, *format);
 }
 

@@ -19,6 +19,9 @@ enum class ShownAs {
   kNumber,   // a text box, through the number pattern in `format`
   kChecked,  // a check box's checked state
   kText,     // a text box, text unchanged
+  // A box of the automatic point grid dialog, filled when that dialog opens:
+  // numbers through `format`, check boxes by their checked state.
+  kAutoGen,
 };
 
 struct SettingsKey {
@@ -28,7 +31,7 @@ struct SettingsKey {
   std::string_view mirror;       // the dialog's mirror field
   std::string_view control;      // the control it is copied to and from, if any
   ShownAs shownAs;
-  std::string_view format;  // number pattern for kNumber
+  std::string_view format;  // number pattern for kNumber and the numbers of kAutoGen
 };
 
 // All keys, in the order the shutdown writes them.

@@ -1,3 +1,5 @@
+# Policies of the project's CMake version, so that "@DATA@" below stays literal text.
+cmake_minimum_required(VERSION 3.25)
 # Runs the command line for every case of CASES and compares its standard output
 # byte for byte with the golden file. A case line reads
 #   golden-file|exit-status|argument|argument|...
