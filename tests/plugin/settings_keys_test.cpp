@@ -45,7 +45,9 @@ TEST(SettingsKeys, DisplayTextUsesTheBoxFormat) {
       {"CirEnSpin", "True", "True"},
       {"CirEnSpin", "true", "False"},
       {"CirSpOpStr", "M8\r\nM9", "M8\r\nM9"},
-      {"AnyDistRow", "0.12345", "0.12345"},
+      // The automatic point grid dialog shows its distances with "0.##".
+      {"AnyDistRow", "0.12345", "0.12"},
+      {"AnyNumOfRow", "7", "7"},
   };
   for (const Case& c : cases) {
     const SettingsKey* k = FindSettingsKey(c.key);
