@@ -4,6 +4,7 @@
 #include "generators/circle.h"
 #include "generators/grid.h"
 #include "generators/surface.h"
+#include "job_dxf.h"
 
 namespace kelvora::cli {
 namespace {
@@ -97,6 +98,7 @@ const std::vector<Job>& Jobs() {
       CircleJobEntry(),
       GridJobEntry(),
       SurfaceJobEntry(),
+      DxfJobEntry(),
   };
   return jobs;
 }

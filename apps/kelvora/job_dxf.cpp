@@ -1,0 +1,34 @@
+// Contour milling of a drawing's polylines: what the router tab's GCodeGen button
+// leaves in its program box, the end script included.
+#include "job_dxf.h"
+
+#include "generators/dxf_contour.h"
+
+namespace kelvora::cli {
+
+Job DxfJobEntry() {
+  return {"dxf",
+          "Contour milling along the LWPOLYLINEs of a DXF drawing (--dxf FILE), layer by layer",
+          {
+              {"DxfFeedrate", "cutting feed (arcs and straight segments)"},
+              {"DxfRetract", "retract height: each layer is approached this far above it"},
+              {"DxfZsafe", "safe height"},
+              {"DxfDepth", "total depth (positive, downward)"},
+              {"DxfStepdown", "step-down per layer"},
+              {"DxfSpinSpeed", "spindle speed"},
+              {"DxfPlugFeed", "plunge feed"},
+              {"DxfEnSpin", "switch the spindle on"},
+              {"DxfEnSpOp", "insert the special operation texts around each contour"},
+              {"DxfSpOpStr", "text inserted after the plunge at the start of a contour"},
+              {"DxfSpOpStrOff", "text inserted after the last segment of a contour"},
+              {"DxfEndScript", "end script appended after the program"},
+          },
+          {FileOption::kDxf},
+          [](const Request& r) {
+            JobOutput out;
+            out.program = generators::DxfJob(r.texts, r.dxfPath);
+            return out;
+          }};
+}
+
+}  // namespace kelvora::cli

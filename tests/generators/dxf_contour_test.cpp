@@ -1,0 +1,256 @@
+// Contour milling of polylines: arcs, layers, contour order, closing segments.
+#include "generators/dxf_contour.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace kelvora::generators {
+namespace {
+
+using geometry::CPolyLine;
+using geometry::DrawList;
+using geometry::kPolyLineClosed;
+
+struct V {
+  double x, y, b = 0;
+};
+
+std::unique_ptr<CPolyLine> Poly(const std::vector<V>& vs, bool closed = false) {
+  auto p = std::make_unique<CPolyLine>();
+  p->m_VertexCount = static_cast<std::uint32_t>(vs.size());
+  p->InitVertex(p->m_VertexCount);
+  for (std::size_t i = 0; i < vs.size(); ++i) {
+    p->x[i] = vs[i].x;
+    p->y[i] = vs[i].y;
+    p->b[i] = vs[i].b;
+  }
+  if (closed) p->m_PolyLineFlag = kPolyLineClosed;
+  return p;
+}
+
+DrawList List(std::vector<std::unique_ptr<CPolyLine>> polys) {
+  DrawList list;
+  for (auto& p : polys) list.push_back(std::move(p));
+  return list;
+}
+
+DxfMachiningInputs Inputs(double depth, double stepdown) {
+  DxfMachiningInputs in;
+  in.feed = 200;
+  in.plungeFeed = 100;
+  in.retract = 3;
+  in.zsafe = 10;
+  in.depth = depth;
+  in.stepdown = stepdown;
+  return in;
+}
+
+// The program with "/" for each line end, easier to read in a table.
+std::string Slashed(const Outcome<std::string>& program) {
+  EXPECT_TRUE(program.ok()) << (program.ok() ? "" : program.failure().message);
+  if (!program.ok()) return {};
+  std::string out;
+  for (std::size_t i = 0; i < program->size(); ++i) {
+    if (program->compare(i, 2, "\r\n") == 0) {
+      out += '/';
+      ++i;
+    } else {
+      out += (*program)[i];
+    }
+  }
+  return out;
+}
+
+TEST(DxfGcodeGen, ArcLines) {
+  const double quarter = std::tan(M_PI / 8);
+  struct Case {
+    const char* name;
+    std::vector<V> vertices;
+    std::string arcLine;
+  };
+  const std::vector<Case> cases = {
+      {"half circle counter-clockwise", {{0, 0, 1}, {10, 0}}, "G3X10Y0I5J0F200"},
+      {"quarter circle", {{10, 0, quarter}, {0, 10}}, "G3X0Y10I-10J0F200"},
+      {"half circle clockwise", {{0, 0, -1}, {10, 0}}, "G2X10Y0I5J0F200"},
+      {"small clockwise arc", {{0, 0, -quarter}, {10, 10}}, "G2X10Y10I10J0F200"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::unique_ptr<CPolyLine>> polys;
+    polys.push_back(Poly(c.vertices));
+    const std::string program = Slashed(DxfGcodeGen(List(std::move(polys)), Inputs(1, 1)));
+    EXPECT_EQ(program, "G90/G0Z10/G0X" + std::string(c.vertices[0].x == 0 ? "0" : "10") +
+                           "Y0/G0Z2/G1Z-1F100/" + c.arcLine + "/G0Z10/");
+  }
+}
+
+TEST(DxfGcodeGen, Programs) {
+  struct Case {
+    const char* name;
+    std::vector<std::vector<V>> contours;
+    bool closed;
+    double depth, stepdown;
+    std::string program;
+  };
+  const std::vector<Case> cases = {
+      {"worked square",
+       {{{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}}},
+       false,
+       1,
+       0.5,
+       "G90/G0Z10/G0X0Y0/G0Z2.5/G1Z-0.5F100/G1X10Y0F200/G1X10Y10/G1X0Y10/G1X0Y0/G0Z10/"
+       "G0X0Y0/G0Z2/G1Z-1F100/G1X10Y0F200/G1X10Y10/G1X0Y10/G1X0Y0/G0Z10/"},
+      // Layers 0.3, 0.6, 0.9 (retract 3: approaches 2.7, 2.4, 2.1), then the final
+      // layer at 1, opened by an approach at the first contour's start.
+      {"final layer",
+       {{{0, 0}, {5, 0}}},
+       false,
+       1,
+       0.3,
+       "G90/G0Z10/G0X0Y0/G0Z2.7/G1Z-0.3F100/G1X5Y0F200/G0Z10/"
+       "G0X0Y0/G0Z2.4/G1Z-0.6F100/G1X5Y0F200/G0Z10/"
+       "G0X0Y0/G0Z2.1/G1Z-0.9F100/G1X5Y0F200/G0Z10/"
+       "G0X0Y0/G0Z2/G1Z-1F100/G0X0Y0/G0Z2/G1Z-1F100/G1X5Y0F200/G0Z10/"},
+      // Never deeper than asked: a step-down over the depth cuts one layer at it.
+      {"step-down over the depth",
+       {{{0, 0}, {5, 0}}},
+       false,
+       0.5,
+       2,
+       "G90/G0Z10/G0X0Y0/G0Z2.5/G1Z-0.5F100/G1X5Y0F200/G0Z10/"},
+      {"two contours, two layers",
+       {{{0, 0}, {1, 0}}, {{5, 5}, {6, 5}}},
+       false,
+       2,
+       1,
+       "G90/G0Z10/G0X0Y0/G0Z2/G1Z-1F100/G1X1Y0F200/G0Z10/"
+       "G0X5Y5/G0Z2/G1Z-1F100/G1X6Y5F200/G0Z10/"
+       "G0X0Y0/G0Z1/G1Z-2F100/G1X1Y0F200/G0Z10/"
+       "G0X5Y5/G0Z1/G1Z-2F100/G1X6Y5F200/G0Z10/"},
+      // First segment an arc (feed word), later straight ones without.
+      {"arc first",
+       {{{0, 0, 1}, {10, 0}, {10, 5}, {0, 5}}},
+       false,
+       1,
+       1,
+       "G90/G0Z10/G0X0Y0/G0Z2/G1Z-1F100/G3X10Y0I5J0F200/G1X10Y5/G1X0Y5/G0Z10/"},
+      // Closed: the closing segment back to the first vertex, with the last bulge.
+      {"closed with an arc back",
+       {{{0, 0}, {10, 0}, {10, 10, -1}}},
+       true,
+       1,
+       1,
+       "G90/G0Z10/G0X0Y0/G0Z2/G1Z-1F100/G1X10Y0F200/G1X10Y10/G2X0Y0I-5J-5F200/G0Z10/"},
+      {"closed, last vertex repeats the first",
+       {{{0, 0}, {10, 0}, {10, 10}, {0, 0}}},
+       true,
+       1,
+       1,
+       "G90/G0Z10/G0X0Y0/G0Z2/G1Z-1F100/G1X10Y0F200/G1X10Y10/G1X0Y0/G0Z10/"},
+      {"single vertex, closed or not", {{{3, 3}}}, true, 1, 1, "G90/G0Z10/G0Z10/"},
+      // A contour without vertices is skipped; the final layer still opens at the
+      // first contour that has one.
+      {"empty contour skipped",
+       {{}, {{2, 2}, {3, 2}}},
+       false,
+       1.5,
+       1,
+       "G90/G0Z10/G0X2Y2/G0Z2/G1Z-1F100/G1X3Y2F200/G0Z10/"
+       "G0X2Y2/G0Z1.5/G1Z-1.5F100/G0X2Y2/G0Z1.5/G1Z-1.5F100/G1X3Y2F200/G0Z10/"},
+      // The final layer opens at the first contour that has a segment, never with
+      // a plunge at a lone vertex.
+      {"final layer after a single vertex",
+       {{{7, 7}}, {{2, 2}, {3, 2}}},
+       false,
+       1.5,
+       1,
+       "G90/G0Z10/G0Z10/G0X2Y2/G0Z2/G1Z-1F100/G1X3Y2F200/G0Z10/"
+       "G0X2Y2/G0Z1.5/G1Z-1.5F100/G0Z10/G0X2Y2/G0Z1.5/G1Z-1.5F100/G1X3Y2F200/G0Z10/"},
+      {"only single vertices, final layer due",
+       {{{7, 7}}},
+       false,
+       1.5,
+       1,
+       "G90/G0Z10/G0Z10/G0Z10/"},
+      // With nothing to cut, the final layer due is left out.
+      {"empty list, final layer due", {}, false, 1.5, 1, "G90/G0Z10/"},
+      {"only empty contours", {{}, {}}, false, 1.5, 1, "G90/G0Z10/"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::unique_ptr<CPolyLine>> polys;
+    for (const auto& vs : c.contours) polys.push_back(Poly(vs, c.closed));
+    EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), Inputs(c.depth, c.stepdown))), c.program);
+  }
+}
+
+TEST(DxfGcodeGen, SpindleAndSpecialOperations) {
+  struct Case {
+    const char* name;
+    bool enSpin, enSpOp;
+    std::string on, off;
+    std::string program;
+  };
+  const std::vector<Case> cases = {
+      {"spindle on", true, false, "M8", "M9",
+       "G90/M3S12000.5/G0Z10/G0X0Y0/G0Z2/G1Z-1F100/G1X1Y0F200/G0Z10/"},
+      {"blocks with and without line end", false, true, "M8\r\n", "M9",
+       "G90/G0Z10/G0X0Y0/G0Z2/G1Z-1F100/M8/G1X1Y0F200/M9/G0Z10/"},
+      {"blocks disabled", false, false, "M8", "M9",
+       "G90/G0Z10/G0X0Y0/G0Z2/G1Z-1F100/G1X1Y0F200/G0Z10/"},
+      {"empty blocks insert nothing", false, true, "", "",
+       "G90/G0Z10/G0X0Y0/G0Z2/G1Z-1F100/G1X1Y0F200/G0Z10/"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DxfMachiningInputs in = Inputs(1, 1);
+    in.spindle = 12000.45;
+    in.enSpin = c.enSpin;
+    in.enSpecialOp = c.enSpOp;
+    in.specialOpOn = c.on;
+    in.specialOpOff = c.off;
+    std::vector<std::unique_ptr<CPolyLine>> polys;
+    polys.push_back(Poly({{0, 0}, {1, 0}}));
+    EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), in)), c.program);
+  }
+  // A single-vertex contour still gets the off-text.
+  DxfMachiningInputs in = Inputs(1, 1);
+  in.enSpecialOp = true;
+  in.specialOpOn = "M8";
+  in.specialOpOff = "M9";
+  std::vector<std::unique_ptr<CPolyLine>> polys;
+  polys.push_back(Poly({{1, 1}}));
+  EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), in)), "G90/G0Z10/M9/G0Z10/");
+}
+
+TEST(DxfGcodeGen, RefusedBeforeGenerating) {
+  struct Case {
+    const char* name;
+    double depth, stepdown;
+    std::vector<V> vertices;
+    std::string message;
+  };
+  const double inf = std::numeric_limits<double>::infinity();
+  const std::vector<Case> cases = {
+      {"too many layers", 1000, 1e-6, {{0, 0}, {1, 0}}, "Too many layers"},
+      {"too many program lines", 1000, 0.01, std::vector<V>(100, {0, 0}), "Too many program lines"},
+      {"infinite coordinate", 1, 1, {{0, 0}, {inf, 0}}, "not finite"},
+      {"not-a-number bulge", 1, 1, {{0, 0, std::nan("")}, {1, 0}}, "not finite"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::unique_ptr<CPolyLine>> polys;
+    polys.push_back(Poly(c.vertices));
+    const auto program = DxfGcodeGen(List(std::move(polys)), Inputs(c.depth, c.stepdown));
+    ASSERT_FALSE(program.ok());
+    EXPECT_NE(program.failure().message.find(c.message), std::string::npos)
+        << program.failure().message;
+  }
+}
+
+}  // namespace
+}  // namespace kelvora::generators
