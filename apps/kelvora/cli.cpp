@@ -46,9 +46,10 @@ bool IsBoolKey(const JobKey& k) {
 
 std::string DefaultText(const JobKey& k) {
   if (k.ownDefault) return std::string(*k.ownDefault);
-  const plugin::SettingsKey* s = SettingsKeyOf(k);
-  if (!s) return {};
-  return plugin::DisplayText(*s, s->defaultText).value_or(std::string(s->defaultText));
+  if (!SettingsKeyOf(k)) return {};
+  // The same texts a profile without the plug-in's section gives.
+  static const plugin::Settings defaults;
+  return defaults.ControlText(k.key);
 }
 
 std::string HelpFooter(const Job& job) {
