@@ -226,6 +226,42 @@ void AppendNode(const Node& n, int depth, bool indent, std::string& out) {
   }
 }
 
+// The parser and the printer descend once per nesting level; a file nested
+// deeper than any profile could be would exhaust the stack, so it is refused.
+constexpr std::size_t kMaxNesting = 1000;
+
+// Where the element nesting first goes beyond kMaxNesting, found by a quick scan
+// of the tags (comments, sections and declarations skipped); npos if it never does.
+std::size_t TooDeepAt(std::string_view s) {
+  std::size_t depth = 0;
+  std::size_t i = 0;
+  const auto skipPast = [&s, &i](std::string_view end) {
+    const std::size_t at = s.find(end, i);
+    i = at == std::string_view::npos ? s.size() : at + end.size();
+  };
+  while ((i = s.find('<', i)) != std::string_view::npos) {
+    const std::string_view rest = s.substr(i);
+    if (rest.starts_with("<!--")) {
+      skipPast("-->");
+    } else if (rest.starts_with("<![CDATA[")) {
+      skipPast("]]>");
+    } else if (rest.starts_with("<?")) {
+      skipPast("?>");
+    } else if (rest.starts_with("<!")) {
+      skipPast(">");
+    } else if (rest.starts_with("</")) {
+      if (depth > 0) --depth;
+      skipPast(">");
+    } else {
+      const std::size_t start = i;
+      skipPast(">");
+      if (i >= 2 && s[i - 2] == '/') continue;  // an empty element
+      if (++depth > kMaxNesting) return start;
+    }
+  }
+  return std::string_view::npos;
+}
+
 // "line L, position P" of a byte offset, both counted from 1.
 std::string PositionText(std::string_view bytes, std::size_t offset) {
   std::size_t line = 1;
@@ -321,6 +357,10 @@ bool XMLNetProfile::Load() {
   // drop whatever follows, so such a file is refused as malformed.
   if (const std::size_t nul = bytes->find('\0'); nul != std::string::npos) {
     Warn("Unexpected NUL character (" + PositionText(*bytes, nul) + ")");
+    return false;
+  }
+  if (const std::size_t deep = TooDeepAt(*bytes); deep != std::string::npos) {
+    Warn("Elements are nested too deeply (" + PositionText(*bytes, deep) + ")");
     return false;
   }
   buffer_.assign(bytes->begin(), bytes->end());

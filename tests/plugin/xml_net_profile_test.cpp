@@ -238,6 +238,12 @@ TEST(XMLNetProfile, MalformedFilesAreReportedAndLeftAlone) {
       {"empty file", ""},
       {"no root", "<?xml version=\"1.0\"?>\n<!-- nothing -->\n"},
       {"NUL inside", std::string("<profile/>\0<more/>", 18)},
+      {"nested too deeply",
+       [] {
+         std::string deep;
+         for (int k = 0; k < 100000; ++k) deep += "<a>";
+         return deep;
+       }()},
   };
   for (const auto& c : cases) {
     ProfileFolder folder;
