@@ -64,6 +64,10 @@ struct Job {
 // Every job, in help order (jobs.cpp).
 const std::vector<Job>& Jobs();
 
+// Jobs that live in their own files (job_<name>.cpp).
+Job CutsJobEntry();
+Job TeachJobEntry();
+
 // Runs one command line (arguments without the program name). The program bytes
 // go to `out`, messages to `err`; returns the exit status.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

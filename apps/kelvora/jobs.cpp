@@ -99,6 +99,8 @@ const std::vector<Job>& Jobs() {
       GridJobEntry(),
       SurfaceJobEntry(),
       DxfJobEntry(),
+      CutsJobEntry(),
+      TeachJobEntry(),
   };
   return jobs;
 }

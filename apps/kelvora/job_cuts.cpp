@@ -1,0 +1,79 @@
+// Job "cuts": a cut list file turned into the router tab's cut program.
+#include "cli.h"
+#include "generators/cut_lists.h"
+#include "generators/cut_toolpath.h"
+#include "input_file.h"
+#include "plugin/settings_keys.h"
+#include "text/csv.h"
+
+namespace kelvora::cli {
+namespace {
+
+// The text a list-wide box shows when the file sets none (a list without rows).
+std::string StoredDefault(std::string_view key) {
+  const plugin::SettingsKey* k = plugin::FindSettingsKey(key);
+  if (k == nullptr) return {};
+  return plugin::DisplayText(*k, k->defaultText).value_or(std::string(k->defaultText));
+}
+
+JobOutput RunCuts(const Request& r) {
+  JobOutput out;
+  const auto bytes = ReadListFile(r.cutsPath);
+  if (!bytes) {
+    out.program = bytes.failure();
+    return out;
+  }
+  const std::vector<std::string> lines = text::SplitLines(*bytes);
+  const auto kind =
+      generators::CutListKindFromHeader(lines.empty() ? std::string_view() : lines.front());
+  if (!kind) {
+    out.program = Failure{
+        "Not a cut list: the first line must be Name,Y,X1,X2, Name,X,Y1,Y2 or "
+        "KichThuoc,SoLuong,X1,X2",
+        r.cutsPath};
+    return out;
+  }
+  const generators::CutCsvContent list = generators::ReadCutCsv(*bytes);
+  if (!list.report.clean()) {
+    out.program = list.report.AsFailure(r.cutsPath);
+    return out;
+  }
+  const bool vertical = *kind == generators::CutListKind::kVertical;
+  const bool generated = *kind == generators::CutListKind::kGenerated;
+  const std::string start = list.start.value_or(StoredDefault(generated  ? "CutGenX1"
+                                                              : vertical ? "CutY1"
+                                                                         : "CutX1"));
+  const std::string end = list.end.value_or(StoredDefault(generated  ? "CutGenX2"
+                                                          : vertical ? "CutY2"
+                                                                     : "CutX2"));
+  out.program = generators::CutsJob(*kind, list.rows, start, end, r.texts);
+  return out;
+}
+
+}  // namespace
+
+Job CutsJobEntry() {
+  return {"cuts",
+          "Straight cuts from a cut list file (horizontal, vertical or generated sizes)",
+          {
+              {"CutToolDia", "tool diameter, added between generated pieces"},
+              {"CutZigZac", "every second cut runs backwards"},
+              {"Cut2Way", "every second pass of a cut runs backwards"},
+              {"DxfDepth", "total depth (positive, downward)"},
+              {"DxfStepdown", "depth per pass"},
+              {"DxfFeedrate", "cutting feed"},
+              {"DxfPlugFeed", "plunge feed"},
+              {"DxfRetract", "retract height above each pass depth"},
+              {"DxfZsafe", "safe height"},
+              {"DxfSpinSpeed", "spindle speed"},
+              {"DxfEnSpin", "switch the spindle on"},
+              {"DxfEnSpOp", "insert the special operation texts around each pass"},
+              {"DxfSpOpStr", "special operation text after each plunge"},
+              {"DxfSpOpStrOff", "special operation text after each pass"},
+              {"DxfEndScript", "text appended after the program"},
+          },
+          {FileOption::kCuts},
+          RunCuts};
+}
+
+}  // namespace kelvora::cli

@@ -1,0 +1,51 @@
+// Job "teach": a teach file turned into the teach tab's program.
+#include "cli.h"
+#include "generators/teach.h"
+#include "input_file.h"
+
+namespace kelvora::cli {
+namespace {
+
+JobOutput RunTeach(const Request& r) {
+  JobOutput out;
+  const auto bytes = ReadListFile(r.teachPath);
+  if (!bytes) {
+    out.program = bytes.failure();
+    return out;
+  }
+  generators::TeachDefinitions definitions = generators::ReadTeachDefinitions(r.texts);
+  const generators::TeachOpLists lists = generators::updateTchGrid(definitions);
+  const generators::TeachCsvContent table = generators::LoadTchCsv(*bytes, lists);
+  if (!table.report.clean()) {
+    out.program = table.report.AsFailure(r.teachPath);
+    return out;
+  }
+  // Every row of the file is a step: the command line has no new-row line.
+  generators::TeachProgram program =
+      generators::BuildTeachProgram(r.texts("TchPrefix"), r.texts("TchSurfix"), table.rows, lists);
+  out.reports = std::move(program.reports);
+  out.program = std::move(program.text);
+  return out;
+}
+
+}  // namespace
+
+Job TeachJobEntry() {
+  Job job{"teach",
+          "A taught sequence of operations and positions from a teach file",
+          {},
+          {FileOption::kTeach},
+          RunTeach};
+  static const char* const kOpKeys[] = {"tchOp1", "tchOp2", "tchOp3", "tchOp4", "tchOp5",
+                                        "tchOp6", "tchOp7", "tchOp8", "tchOp9", "tchOp10"};
+  job.keys.push_back(
+      {kOpKeys[0], "operation 1, NAME*VALUE: the motion, followed by the axis words"});
+  for (std::size_t i = 1; i < std::size(kOpKeys); ++i) {
+    job.keys.push_back({kOpKeys[i], "operation definition NAME*VALUE"});
+  }
+  job.keys.push_back({"TchPrefix", "text before the steps"});
+  job.keys.push_back({"TchSurfix", "text after the steps"});
+  return job;
+}
+
+}  // namespace kelvora::cli

@@ -1,0 +1,152 @@
+#include "generators/teach.h"
+
+#include "generators/program_writer.h"
+#include "text/csv.h"
+#include "text/parse.h"
+
+namespace kelvora::generators {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::array<std::string_view, kTeachCellCount> kWordLetters = {"X", "Y", "Z", "A",
+                                                                        "B", "C", "F"};
+constexpr std::size_t kFeedCell = 6;
+
+}  // namespace
+
+std::string DefaultTeachDefinition(std::size_t number) {
+  const std::string n = std::to_string(number);
+  return "Op" + n + "*Op" + n + "Val";
+}
+
+std::pair<std::string, std::string> SplitTeachDefinition(std::string_view definition) {
+  const std::size_t star = definition.find('*');
+  if (star == std::string_view::npos) return {std::string(definition), std::string()};
+  const std::string_view rest = definition.substr(star + 1);
+  return {std::string(definition.substr(0, star)), std::string(rest.substr(0, rest.find('*')))};
+}
+
+const std::string* TeachOpLists::ValueOf(std::string_view name) const {
+  for (const auto& [n, v] : Oplist) {
+    if (n == name) return &v;
+  }
+  return nullptr;
+}
+
+int TeachOpLists::PositionOf(std::string_view name) const {
+  for (std::size_t i = 0; i < tempOpList.size(); ++i) {
+    if (tempOpList[i] == name) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+TeachOpLists updateTchGrid(TeachDefinitions& definitions) {
+  TeachOpLists lists;
+  lists.Oplist.reserve(kTeachOperationCount);
+  lists.tempOpList.reserve(kTeachOperationCount);
+  for (std::size_t i = 0; i < definitions.size(); ++i) {
+    if (definitions[i].empty()) definitions[i] = DefaultTeachDefinition(i + 1);
+    auto op = SplitTeachDefinition(definitions[i]);
+    lists.tempOpList.push_back(op.first);
+    lists.Oplist.push_back(std::move(op));
+  }
+  return lists;
+}
+
+TeachCsvContent LoadTchCsv(std::string_view content, const TeachOpLists& lists) {
+  TeachCsvContent out;
+  if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom) content.remove_prefix(kUtf8Bom.size());
+  const std::vector<std::string> lines = text::SplitLines(content);
+  // Marks the non-empty lines after `from` (0-based) as not read.
+  auto ignoreAfter = [&](std::size_t from) {
+    for (std::size_t k = from + 1; k < lines.size(); ++k) {
+      if (lines[k].empty()) continue;
+      if (out.report.ignoredFirst == 0) out.report.ignoredFirst = static_cast<int>(k) + 1;
+      out.report.ignoredLast = static_cast<int>(k) + 1;
+    }
+  };
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const int lineNumber = static_cast<int>(i) + 1;
+    if (lines[i].empty()) {
+      ignoreAfter(i);
+      if (out.report.ignoredFirst != 0) out.report.emptyLine = lineNumber;
+      break;
+    }
+    const auto fields = text::SplitCsvLine(lines[i]);
+    if (!fields || fields->size() < 1 + kTeachCellCount) {
+      out.report.skipped.push_back(lineNumber);
+      continue;
+    }
+    const auto position = text::ParseInt32((*fields)[0]);
+    if (!position || *position < 0 ||
+        static_cast<std::size_t>(*position) >= lists.tempOpList.size()) {
+      out.report.stoppedAt = lineNumber;
+      break;
+    }
+    TeachRow row;
+    row.operation = lists.tempOpList[static_cast<std::size_t>(*position)];
+    for (std::size_t c = 0; c < kTeachCellCount; ++c) row.cells[c] = (*fields)[c + 1];
+    out.rows.push_back(std::move(row));
+  }
+  return out;
+}
+
+std::string WriteTchCsv(const std::vector<TeachRow>& rows, const TeachOpLists& lists) {
+  std::string file(kTeachCsvHeader);
+  file += kLineEnd;
+  for (const TeachRow& r : rows) {
+    if (r.operation.empty()) continue;
+    std::vector<std::string> fields;
+    fields.reserve(1 + kTeachCellCount);
+    fields.push_back(std::to_string(lists.PositionOf(r.operation)));
+    fields.insert(fields.end(), r.cells.begin(), r.cells.end());
+    file += text::JoinCsvLine(fields);
+    file += kLineEnd;
+  }
+  return file;
+}
+
+std::string TeachRowLeftOut(std::size_t rowNumber, std::string_view operation) {
+  const std::string row = "Row " + std::to_string(rowNumber) + " left out: ";
+  if (operation.empty()) return row + "it has no operation";
+  return row + "the operation \"" + std::string(operation) + "\" is not defined";
+}
+
+TeachProgram BuildTeachProgram(std::string_view prefix, std::string_view suffix,
+                               const std::vector<TeachRow>& rows, const TeachOpLists& lists) {
+  TeachProgram out;
+  std::string& p = out.text;
+  p += prefix;
+  p += kLineEnd;
+  bool feedGiven = false;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const TeachRow& row = rows[i];
+    const std::string* value = row.operation.empty() ? nullptr : lists.ValueOf(row.operation);
+    if (value == nullptr) {
+      out.reports.push_back(TeachRowLeftOut(i + 1, row.operation));
+      continue;
+    }
+    p += *value;
+    if (!lists.tempOpList.empty() && row.operation == lists.MotionName()) {
+      for (std::size_t c = 0; c < kTeachCellCount; ++c) {
+        if (row.cells[c].empty()) continue;
+        p += kWordLetters[c];
+        p += row.cells[c];
+        if (c == kFeedCell) feedGiven = true;
+      }
+    }
+    p += kLineEnd;
+  }
+  if (!feedGiven) out.reports.emplace_back(kNoFeedrate);
+  p += suffix;
+  p += kLineEnd;
+  return out;
+}
+
+TeachDefinitions ReadTeachDefinitions(const TextLookup& texts) {
+  TeachDefinitions defs;
+  for (std::size_t i = 0; i < defs.size(); ++i) defs[i] = texts("tchOp" + std::to_string(i + 1));
+  return defs;
+}
+
+}  // namespace kelvora::generators

@@ -1,0 +1,217 @@
+#include "generators/teach.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kelvora::generators {
+namespace {
+
+TeachDefinitions Definitions(std::vector<std::string> first) {
+  TeachDefinitions d{};
+  for (std::size_t i = 0; i < first.size(); ++i) d[i] = first[i];
+  return d;
+}
+
+TeachRow Row(std::string op, std::array<std::string, kTeachCellCount> cells = {}) {
+  return TeachRow{std::move(op), std::move(cells)};
+}
+
+TEST(TeachDefinitionsTest, SplitRules) {
+  struct Case {
+    std::string definition, name, value;
+  };
+  const std::vector<Case> cases = {
+      {"Op1*Op1Val", "Op1", "Op1Val"},
+      {"MOVE*G1", "MOVE", "G1"},
+      {"Drill*G81R1\r\nG80", "Drill", "G81R1\r\nG80"},
+      // A name typed with "*" is cut there; the rest of it becomes the value.
+      {"A*B*C", "A", "B"},
+      {"*G0", "", "G0"},
+      {"Spindle*", "Spindle", ""},
+      {"NoStar", "NoStar", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.definition);
+    const auto [name, value] = SplitTeachDefinition(c.definition);
+    EXPECT_EQ(name, c.name);
+    EXPECT_EQ(value, c.value);
+  }
+}
+
+TEST(TeachDefinitionsTest, ListsKeepEveryPositionAndFillDefaults) {
+  TeachDefinitions defs = Definitions({"MOVE*G1", "", "Cool", "MOVE*G0", "Stop*M5"});
+  const TeachOpLists lists = updateTchGrid(defs);
+  EXPECT_EQ(defs[1], "Op2*Op2Val");
+  EXPECT_EQ(defs[9], "Op10*Op10Val");
+  ASSERT_EQ(lists.tempOpList.size(), 10u);
+  ASSERT_EQ(lists.Oplist.size(), 10u);
+  EXPECT_EQ(lists.tempOpList[0], "MOVE");
+  EXPECT_EQ(lists.tempOpList[2], "Cool");
+  EXPECT_EQ(lists.tempOpList[3], "MOVE");
+  EXPECT_EQ(lists.tempOpList[9], "Op10");
+  // The first definition of a repeated name gives its value and position.
+  EXPECT_EQ(*lists.ValueOf("MOVE"), "G1");
+  EXPECT_EQ(lists.PositionOf("MOVE"), 0);
+  EXPECT_EQ(*lists.ValueOf("Cool"), "");
+  EXPECT_EQ(lists.PositionOf("Stop"), 4);
+  EXPECT_EQ(lists.ValueOf("Nothing"), nullptr);
+  EXPECT_EQ(lists.PositionOf("Nothing"), -1);
+  EXPECT_EQ(lists.Oplist[3], (std::pair<std::string, std::string>{"MOVE", "G0"}));
+}
+
+TEST(TeachCsv, RoundTrip) {
+  TeachDefinitions defs = Definitions({"MOVE*G1", "Spin*M3"});
+  const TeachOpLists lists = updateTchGrid(defs);
+  const std::vector<TeachRow> rows = {
+      Row("MOVE", {"1.000", "2.000", "", "", "", "", "100"}),
+      Row("Spin"),
+      Row("Op7", {"a,b", "say \"hi\"", "", "", "", "", ""}),
+  };
+  const std::string file = WriteTchCsv(rows, lists);
+  EXPECT_EQ(file,
+            "Operation,X,Y,Z,A,B,C,F\r\n0,1.000,2.000,,,,,100\r\n1,,,,,,,\r\n"
+            "6,\"a,b\",\"say \"\"hi\"\"\",,,,,\r\n");
+  const TeachCsvContent back = LoadTchCsv(file, lists);
+  EXPECT_EQ(back.rows, rows);
+  EXPECT_TRUE(back.report.clean());
+}
+
+TEST(TeachCsv, WritingSkipsRowsWithoutOperationAndMarksUnknownNames) {
+  TeachDefinitions defs{};
+  const TeachOpLists lists = updateTchGrid(defs);
+  const std::string file =
+      WriteTchCsv({Row(""), Row("Gone", {"1", "", "", "", "", "", ""}), Row("Op2")}, lists);
+  EXPECT_EQ(file, "Operation,X,Y,Z,A,B,C,F\r\n-1,1,,,,,,\r\n1,,,,,,,\r\n");
+}
+
+TEST(TeachCsv, DefinitionsChangedBetweenSaveAndLoad) {
+  TeachDefinitions before = Definitions({"MOVE*G1", "Spin*M3"});
+  const std::string file =
+      WriteTchCsv({Row("Spin"), Row("MOVE", {"1", "", "", "", "", "", ""})}, updateTchGrid(before));
+  TeachDefinitions after = Definitions({"GO*G0", "Laser*M10"});
+  const TeachCsvContent back = LoadTchCsv(file, updateTchGrid(after));
+  ASSERT_EQ(back.rows.size(), 2u);
+  EXPECT_EQ(back.rows[0].operation, "Laser");
+  EXPECT_EQ(back.rows[1].operation, "GO");
+  EXPECT_EQ(back.rows[1].cells[0], "1");
+}
+
+TEST(TeachCsv, ReadingRules) {
+  TeachDefinitions defs{};
+  const TeachOpLists lists = updateTchGrid(defs);
+  struct Case {
+    const char* name;
+    std::string content;
+    std::vector<std::string> ops;
+    std::vector<int> skipped;
+    int stoppedAt = 0;
+    int ignoredFirst = 0;
+  };
+  const std::string h = "Operation,X,Y,Z,A,B,C,F\r\n";
+  const std::vector<Case> cases = {
+      {"header only", h, {}, {}},
+      {"seven fields skipped, nine use the first eight",
+       h + "0,1,2,3,4,5,6\r\n1,1,2,3,4,5,6,7,8,9\r\n",
+       {"Op2"},
+       {2}},
+      {"empty middle line ends the reading", h + "0,,,,,,,\r\n\r\n1,,,,,,,\r\n", {"Op1"}, {}, 0, 4},
+      {"position not a number ends the reading",
+       h + "0,,,,,,,\r\nx,,,,,,,\r\n1,,,,,,,\r\n",
+       {"Op1"},
+       {},
+       3},
+      {"position outside the list ends the reading",
+       h + "2,,,,,,,\r\n10,,,,,,,\r\n1,,,,,,,\r\n",
+       {"Op3"},
+       {},
+       3},
+      {"position -1 (a name that was not defined) ends the reading",
+       h + "-1,,,,,,,\r\n",
+       {},
+       {},
+       2},
+      {"short line before a bad position", h + "0,1\r\n-5,,,,,,,\r\n", {}, {2}, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TeachCsvContent r = LoadTchCsv(c.content, lists);
+    std::vector<std::string> ops;
+    for (const TeachRow& row : r.rows) ops.push_back(row.operation);
+    EXPECT_EQ(ops, c.ops);
+    EXPECT_EQ(r.report.skipped, c.skipped);
+    EXPECT_EQ(r.report.stoppedAt, c.stoppedAt);
+    EXPECT_EQ(r.report.ignoredFirst, c.ignoredFirst);
+  }
+  const TeachCsvContent nine = LoadTchCsv(h + "1,1,2,3,4,5,6,7,8,9\r\n", lists);
+  EXPECT_EQ(nine.rows.at(0).cells,
+            (std::array<std::string, kTeachCellCount>{"1", "2", "3", "4", "5", "6", "7"}));
+  const TeachCsvContent stopped = LoadTchCsv(h + "0,,,,,,,\r\nx,,,,,,,\r\n", lists);
+  EXPECT_EQ(stopped.report.Messages().at(0).substr(0, 24), "Reading ended at line 3:");
+}
+
+TEST(TeachProgramTest, WorkedExample) {
+  TeachDefinitions defs = Definitions({"MOVE*G1"});
+  const TeachOpLists lists = updateTchGrid(defs);
+  const TeachProgram p = BuildTeachProgram("G91G21", "M30",
+                                           {Row("MOVE", {"1", "2", "0", "0", "0", "0", "100"}),
+                                            Row("MOVE", {"3", "4", "0", "0", "0", "0", ""})},
+                                           lists);
+  EXPECT_EQ(p.text, "G91G21\r\nG1X1Y2Z0A0B0C0F100\r\nG1X3Y4Z0A0B0C0\r\nM30\r\n");
+  EXPECT_TRUE(p.reports.empty());
+}
+
+TEST(TeachProgramTest, Cases) {
+  TeachDefinitions defs = Definitions({"MOVE*G1", "Spin*M3S1000\r\nG4P2", "", "MOVE*G0"});
+  const TeachOpLists lists = updateTchGrid(defs);
+  struct Case {
+    const char* name;
+    std::vector<TeachRow> rows;
+    std::string body;
+    std::vector<std::string> reports;
+  };
+  const std::string noFeed(kNoFeedrate);
+  const std::vector<Case> cases = {
+      {"no rows", {}, "", {noFeed}},
+      {"empty Y gives no Y word",
+       {Row("MOVE", {"1.000", "", "-2.500", "", "", "", ""})},
+       "G1X1.000Z-2.500\r\n",
+       {noFeed}},
+      {"other operations ignore positions and feed",
+       {Row("Spin", {"1", "2", "3", "4", "5", "6", "7"})},
+       "M3S1000\r\nG4P2\r\n",
+       {noFeed}},
+      {"feed in the third of five rows only",
+       {Row("MOVE", {"1", "", "", "", "", "", ""}), Row("MOVE", {"2", "", "", "", "", "", ""}),
+        Row("MOVE", {"3", "", "", "", "", "", "50"}), Row("MOVE", {"4", "", "", "", "", "", ""}),
+        Row("MOVE", {"5", "", "", "", "", "", ""})},
+       "G1X1\r\nG1X2\r\nG1X3F50\r\nG1X4\r\nG1X5\r\n",
+       {}},
+      {"a repeated name is the motion and takes the first value",
+       {Row("MOVE", {"", "", "", "", "", "", "9"})},
+       "G1F9\r\n",
+       {}},
+      {"rows without a defined operation are left out and reported",
+       {Row("", {"1", "", "", "", "", "", "100"}), Row("MOVE", {"1", "", "", "", "", "", ""}),
+        Row("Gone")},
+       "G1X1\r\n",
+       {"Row 1 left out: it has no operation",
+        "Row 3 left out: the operation \"Gone\" is not defined", noFeed}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TeachProgram p = BuildTeachProgram("G91G21", "M30", c.rows, lists);
+    EXPECT_EQ(p.text, "G91G21\r\n" + c.body + "M30\r\n");
+    EXPECT_EQ(p.reports, c.reports);
+  }
+}
+
+TEST(TeachProgramTest, MultiLinePrefixAndSuffixAreCopiedAsTheyStand) {
+  TeachDefinitions defs{};
+  const TeachProgram p = BuildTeachProgram("G90\r\nG21", "M5\r\nM30", {}, updateTchGrid(defs));
+  EXPECT_EQ(p.text, "G90\r\nG21\r\nM5\r\nM30\r\n");
+}
+
+}  // namespace
+}  // namespace kelvora::generators
