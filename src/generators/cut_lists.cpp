@@ -5,6 +5,7 @@
 #include "generators/limits.h"
 #include "generators/program_writer.h"
 #include "text/csv.h"
+#include "text/files.h"
 #include "text/parse.h"
 
 namespace kelvora::generators {
@@ -134,6 +135,14 @@ CutCsvContent ReadCutCsv(std::string_view content) {
     out.end = (*fields)[3];
   }
   return out;
+}
+
+Outcome<CutCsvContent> LoadCsvCutFile(std::string_view path) {
+  const std::string_view trimmed = text::TrimBlanks(path);
+  if (trimmed.empty()) return Failure{std::string(kPleaseSelectCsvFile), {}};
+  const auto bytes = text::ReadFileBytes(text::PathFromUtf8(trimmed));
+  if (!bytes) return Failure{"Cannot read the file", std::string(trimmed)};
+  return ReadCutCsv(*bytes);
 }
 
 std::string WriteCutCsv(CutListKind kind, const std::vector<CutRow>& rows, std::string_view start,

@@ -58,6 +58,13 @@ struct CutCsvContent {
 // skipped and reported. A UTF-8 byte-order mark is ignored.
 CutCsvContent ReadCutCsv(std::string_view content);
 
+inline constexpr std::string_view kPleaseSelectCsvFile = "Please select csv file";
+
+// Open of a cut list file: the path as the file label holds it (trimmed before
+// use). Refused with kPleaseSelectCsvFile for an empty path, and with a message
+// naming the file when it cannot be read, so the list can be left as it was.
+Outcome<CutCsvContent> LoadCsvCutFile(std::string_view path);
+
 // The file text Save writes: the header, then one line per row with the list's
 // start and end texts repeated, every line ended by CR LF. Texts are written as
 // they stand; a text holding "," or '"' is quoted so that it reads back whole.

@@ -2,6 +2,7 @@
 
 #include "generators/program_writer.h"
 #include "text/csv.h"
+#include "text/files.h"
 #include "text/parse.h"
 
 namespace kelvora::generators {
@@ -89,6 +90,14 @@ TeachCsvContent LoadTchCsv(std::string_view content, const TeachOpLists& lists) 
     out.rows.push_back(std::move(row));
   }
   return out;
+}
+
+Outcome<TeachCsvContent> LoadTchCsvFile(std::string_view path, const TeachOpLists& lists) {
+  const std::string_view trimmed = text::TrimBlanks(path);
+  if (trimmed.empty()) return Failure{"Please select csv file", {}};
+  const auto bytes = text::ReadFileBytes(text::PathFromUtf8(trimmed));
+  if (!bytes) return Failure{"Cannot read the file", std::string(trimmed)};
+  return LoadTchCsv(*bytes, lists);
 }
 
 std::string WriteTchCsv(const std::vector<TeachRow>& rows, const TeachOpLists& lists) {

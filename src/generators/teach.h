@@ -73,6 +73,11 @@ struct TeachCsvContent {
 // read before it stay.
 TeachCsvContent LoadTchCsv(std::string_view content, const TeachOpLists& lists);
 
+// Open of a teach file named by the file label (trimmed before use): refused with
+// "Please select csv file" for an empty path, and with a message naming the file
+// when it cannot be read.
+Outcome<TeachCsvContent> LoadTchCsvFile(std::string_view path, const TeachOpLists& lists);
+
 // The file text Save writes: the header, then one line per row that has an
 // operation (its position, -1 for a name not in the list, and the seven cells),
 // every line ended by CR LF. A cell holding "," or '"' is quoted.

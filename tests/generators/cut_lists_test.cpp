@@ -288,3 +288,36 @@ TEST(CutObjects, HugeQuantityIsRefusedBeforeBuilding) {
 
 }  // namespace
 }  // namespace kelvora::generators
+
+namespace kelvora::generators {
+namespace {
+
+TEST(CutCsvFile, PathRules) {
+  const std::string data = KELVORA_TEST_DATA;
+  struct Case {
+    std::string path;
+    bool ok;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"", false, "Please select csv file"},
+      {"  \t", false, "Please select csv file"},
+      {data + "/generators/lists/no_such_file.csv", false, "Cannot read the file"},
+      {data + "/generators/lists", false, "Cannot read the file"},
+      {"  " + data + "/generators/lists/generated.csv ", true, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    const auto r = LoadCsvCutFile(c.path);
+    ASSERT_EQ(r.ok(), c.ok);
+    if (!c.ok) {
+      EXPECT_EQ(r.failure().message, c.message);
+    } else {
+      EXPECT_EQ(r->rows, (std::vector<CutRow>{{"100", "2"}, {"50", "1"}}));
+      EXPECT_EQ(r->end, "500");
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kelvora::generators

@@ -215,3 +215,23 @@ TEST(TeachProgramTest, MultiLinePrefixAndSuffixAreCopiedAsTheyStand) {
 
 }  // namespace
 }  // namespace kelvora::generators
+
+namespace kelvora::generators {
+namespace {
+
+TEST(TeachCsvFile, PathRules) {
+  TeachDefinitions defs{};
+  defs[0] = "MOVE*G1";
+  const TeachOpLists lists = updateTchGrid(defs);
+  EXPECT_EQ(LoadTchCsvFile(" ", lists).failure().message, "Please select csv file");
+  EXPECT_EQ(LoadTchCsvFile("/nonexistent/t.csv", lists).failure().detail, "/nonexistent/t.csv");
+  const auto r =
+      LoadTchCsvFile(std::string(KELVORA_TEST_DATA) + "/generators/lists/teach_example.csv", lists);
+  ASSERT_TRUE(r.ok());
+  ASSERT_EQ(r->rows.size(), 2u);
+  EXPECT_EQ(r->rows[1].operation, "MOVE");
+  EXPECT_EQ(r->rows[1].cells[1], "4");
+}
+
+}  // namespace
+}  // namespace kelvora::generators
