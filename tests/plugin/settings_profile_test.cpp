@@ -252,9 +252,13 @@ TEST(SettingsShutdown, EveryValueSurvivesARestart) {
       case KeyType::kDouble:
         changed.SetDouble(k.key, n / 7.0);
         break;
-      case KeyType::kString:
-        changed.SetString(k.key, "<" + std::string(k.key) + "> & Tiếng\r\n");
+      case KeyType::kString: {
+        std::string text = "<";
+        text += k.key;
+        text += "> & Tiếng\r\n";
+        changed.SetString(k.key, text);
         break;
+      }
     }
   }
   ProfileFolder folder;
