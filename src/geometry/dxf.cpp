@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 
 #include "text/files.h"
@@ -27,41 +29,116 @@ int ParseCode(std::string_view line) {
   const char* e = b + line.size();
   while (b < e && IsBlank(*b)) ++b;
   while (e > b && IsBlank(e[-1])) --e;
-  int code = -1;
-  const auto [ptr, ec] = std::from_chars(b, e, code);
-  if (ec != std::errc() || ptr != e || b == e) return -1;
-  return code;
+  if (b == e) return -1;
+  bool negative = false;
+  if (*b == '-') {
+    negative = true;
+    ++b;
+  }
+  // Group codes have at most four digits; longer runs are not codes.
+  constexpr std::ptrdiff_t kMaxDigits = 6;
+  if (b == e || e - b > kMaxDigits) return -1;
+  int code = 0;
+  for (; b < e; ++b) {
+    if (*b < '0' || *b > '9') return -1;
+    code = code * 10 + (*b - '0');
+  }
+  return negative ? -code : code;
 }
 
-// Walks the text as group pairs: a code line, then a value line. Lines end at LF;
-// a CR before the LF belongs to the line end.
+}  // namespace
+
+namespace detail {
+
+// Walks a drawing as group pairs: a code line, then a value line. Lines end at
+// LF; a CR before the LF belongs to the line end. The text is either entirely in
+// memory or read from a stream in chunks, so a large file is never held whole.
 class GroupReader {
  public:
   explicit GroupReader(std::string_view text)
-      : pos_(text.data()), end_(text.data() + text.size()) {}
+      : pos_(text.data()), end_(text.data() + text.size()), total_(text.size()) {}
+  GroupReader(std::istream& in, std::size_t total) : stream_(&in), total_(total) {
+    buffer_.resize(kChunk);
+    pos_ = end_ = buffer_.data();
+  }
 
+  // The next pair; false at the end of the text. The value stays valid until the
+  // next call.
   bool Next(int& code, std::string_view& value) {
-    if (pos_ >= end_) return false;
-    code = ParseCode(NextLine());
-    value = NextLine();
+    std::string_view line;
+    if (!NextLine(line)) return false;
+    code = ParseCode(line);
+    if (!NextLine(value)) value = {};
     return true;
   }
-  std::size_t Remaining() const { return static_cast<std::size_t>(end_ - pos_); }
+  // Bytes not yet read, as far as the size known at the start tells.
+  std::size_t Remaining() const {
+    const std::size_t consumed = dropped_ + static_cast<std::size_t>(pos_ - BufferStart());
+    return consumed < total_ ? total_ - consumed : 0;
+  }
+  bool Failed() const { return failed_; }
 
  private:
-  std::string_view NextLine() {
-    const char* start = pos_;
-    const void* lf =
-        pos_ < end_ ? std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_)) : nullptr;
-    const char* stop = lf ? static_cast<const char*>(lf) : end_;
-    pos_ = lf ? stop + 1 : end_;
+  static constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+  const char* BufferStart() const { return stream_ ? buffer_.data() : end_ - total_; }
+
+  bool NextLine(std::string_view& line) {
+    for (;;) {
+      const auto* lf =
+          static_cast<const char*>(std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_)));
+      if (lf) {
+        line = Trimmed(pos_, lf);
+        pos_ = lf + 1;
+        return true;
+      }
+      if (!Refill()) {
+        if (pos_ == end_) return false;
+        line = Trimmed(pos_, end_);
+        pos_ = end_;
+        return true;
+      }
+    }
+  }
+
+  static std::string_view Trimmed(const char* start, const char* stop) {
     if (stop > start && stop[-1] == '\r') --stop;
     return {start, static_cast<std::size_t>(stop - start)};
   }
 
-  const char* pos_;
-  const char* end_;
+  // Moves the unread rest to the front of the buffer and reads more after it;
+  // a line longer than the buffer makes the buffer grow.
+  bool Refill() {
+    if (!stream_ || atEnd_) return false;
+    const std::size_t rest = static_cast<std::size_t>(end_ - pos_);
+    dropped_ += static_cast<std::size_t>(pos_ - buffer_.data());
+    if (rest == buffer_.size()) {
+      buffer_.resize(buffer_.size() * 2);
+    } else if (rest > 0) {
+      std::memmove(buffer_.data(), pos_, rest);
+    }
+    stream_->read(buffer_.data() + rest, static_cast<std::streamsize>(buffer_.size() - rest));
+    const auto got = static_cast<std::size_t>(stream_->gcount());
+    if (stream_->bad()) failed_ = true;
+    if (got == 0) atEnd_ = true;
+    pos_ = buffer_.data();
+    end_ = buffer_.data() + rest + got;
+    return got > 0;
+  }
+
+  const char* pos_ = nullptr;
+  const char* end_ = nullptr;
+  std::istream* stream_ = nullptr;
+  std::vector<char> buffer_;
+  std::size_t total_ = 0;
+  std::size_t dropped_ = 0;  // bytes before the buffer's start
+  bool atEnd_ = false;
+  bool failed_ = false;
 };
+
+}  // namespace detail
+
+namespace {
 
 enum class Kind { kNone, kLine, kLwPolyLine, kCircle, kArc, kSpline };
 
@@ -164,21 +241,40 @@ long long DxfToInt(std::string_view text) {
 }
 
 bool CDxf::LoadFile(const std::string& path) {
-  const auto bytes = text::ReadFileBytes(text::PathFromUtf8(path));
-  if (!bytes) return false;
-  LoadText(*bytes);
+  const std::filesystem::path p = text::PathFromUtf8(path);
+  std::error_code ec;
+  // A folder opens as a stream on some systems.
+  if (std::filesystem::is_directory(p, ec)) return false;
+  std::ifstream in(p, std::ios::binary);
+  if (!in) return false;
+  const std::uintmax_t size = std::filesystem::file_size(p, ec);
+  detail::GroupReader groups(
+      in, ec ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(size));
+  // Read into a fresh reader so a failed read leaves this one as it was.
+  CDxf fresh;
+  fresh.Read(groups);
+  if (groups.Failed()) return false;
+  m_Lines.swap(fresh.m_Lines);
+  m_Arcs.swap(fresh.m_Arcs);
+  m_Circles.swap(fresh.m_Circles);
+  m_PolyLines.swap(fresh.m_PolyLines);
+  m_Splines.swap(fresh.m_Splines);
   m_Loaded = 1;
   return true;
 }
 
 void CDxf::LoadText(std::string_view text) {
+  detail::GroupReader groups(text);
+  Read(groups);
+}
+
+void CDxf::Read(detail::GroupReader& groups) {
   m_Lines.clear();
   m_Arcs.clear();
   m_Circles.clear();
   m_PolyLines.clear();
   m_Splines.clear();
 
-  GroupReader groups(text);
   int code = 0;
   std::string_view value;
 

@@ -10,6 +10,10 @@
 
 namespace kelvora::geometry {
 
+namespace detail {
+class GroupReader;
+}
+
 struct dCLine {
   virtual ~dCLine() = default;
   double x1 = 0.0, y1 = 0.0;  // start (codes 10, 20)
@@ -96,6 +100,8 @@ class CDxf {
   std::size_t RecordBytes() const;
 
  private:
+  void Read(detail::GroupReader& groups);
+
   std::uint8_t m_Loaded = 0;
   std::vector<dCLine> m_Lines;
   std::vector<dCArc> m_Arcs;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -262,6 +264,44 @@ TEST(CDxf, NumberConversions) {
       {"1", 1}, {" 70", 70}, {"-5", -5}, {"+8", 8}, {"3.9", 3}, {"x", 0}, {"", 0},
   };
   for (const auto& [text, value] : ints) EXPECT_EQ(DxfToInt(text), value) << text;
+}
+
+TEST(CDxf, LargeFileReadInPiecesMatchesTheText) {
+  // Several megabytes, CR LF line ends, and one value longer than any read piece,
+  // so lines and pairs straddle the pieces the file is read in.
+  std::string text = "0\r\nSECTION\r\n2\r\nENTITIES\r\n";
+  for (int i = 0; i < 40000; ++i) {
+    text += "0\r\nLWPOLYLINE\r\n90\r\n3\r\n70\r\n1\r\n";
+    for (int v = 0; v < 3; ++v) {
+      text += "10\r\n" + std::to_string(i + v) + ".25\r\n20\r\n" + std::to_string(v) +
+              "\r\n42\r\n0.5\r\n";
+    }
+    if (i == 20000) text += "0\r\nTEXT\r\n1\r\n" + std::string(3 << 20, 'x') + "\r\n";
+  }
+  text += "0\r\nCIRCLE\r\n10\r\n7\r\n0\r\nENDSEC\r\n";
+  const auto path = std::filesystem::temp_directory_path() / "kelvora_dxf_pieces_test.dxf";
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+  }
+  CDxf fromFile;
+  ASSERT_TRUE(fromFile.LoadFile(path.string()));
+  std::filesystem::remove(path);
+  CDxf fromText;
+  fromText.LoadText(text);
+  ASSERT_EQ(fromFile.GetLwPolyLineCount(), 40000u);
+  ASSERT_EQ(fromText.GetLwPolyLineCount(), 40000u);
+  ASSERT_EQ(fromFile.GetCircleCount(), 1u);
+  EXPECT_DOUBLE_EQ(fromFile.Circles()[0].cx, 7);
+  for (std::size_t i = 0; i < 40000; ++i) {
+    const dCPolyLine& a = fromFile.PolyLines()[i];
+    const dCPolyLine& b = fromText.PolyLines()[i];
+    ASSERT_EQ(a.m_VertexCount, 3u) << i;
+    ASSERT_EQ(a.x, b.x) << i;
+    ASSERT_EQ(a.y, b.y) << i;
+    ASSERT_EQ(a.b, b.b) << i;
+    ASSERT_DOUBLE_EQ(a.x[2], static_cast<double>(i) + 2.25) << i;
+  }
 }
 
 TEST(CDxf, FileThatCannotBeOpened) {
