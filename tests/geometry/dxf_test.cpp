@@ -46,6 +46,7 @@ TEST(CDxf, CountsPerFixture) {
       // Lower-case "line" and everything after ENDSEC are not read.
       {"damaged.dxf", 1, 0, 1, 1, 0},
       {"not_dxf.dxf", 0, 0, 0, 0, 0},
+      {"binary.dxf", 0, 0, 0, 0, 0},
   };
   for (const CountCase& c : cases) {
     SCOPED_TRACE(c.file);

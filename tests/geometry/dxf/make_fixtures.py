@@ -131,6 +131,16 @@ def crlf():
         f.write(data)
 
 
+def binary():
+    """A binary DXF: not an ASCII drawing, so it loads as an empty one."""
+    doc = ezdxf.new("R2000")
+    doc.modelspace().add_lwpolyline([(0, 0), (10, 0), (10, 10)])
+    doc.modelspace().add_line((0, 0), (1, 1))
+    doc.header["$TDCREATE"] = 2459000.5
+    doc.header["$TDUPDATE"] = 2459000.5
+    doc.saveas(path("binary.dxf"), fmt="bin")
+
+
 def write_raw(name, groups):
     with open(path(name), "w", newline="\n") as f:
         for code, value in groups:
@@ -161,3 +171,4 @@ if __name__ == "__main__":
     many_vertices()
     crlf()
     hand_written()
+    binary()
