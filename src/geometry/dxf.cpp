@@ -80,6 +80,7 @@ class GroupReader {
 
  private:
   static constexpr std::size_t kChunk = std::size_t{1} << 20;
+  static constexpr std::size_t kMaxLine = std::size_t{16} << 20;
 
   const char* BufferStart() const { return stream_ ? buffer_.data() : end_ - total_; }
 
@@ -107,10 +108,17 @@ class GroupReader {
   }
 
   // Moves the unread rest to the front of the buffer and reads more after it;
-  // a line longer than the buffer makes the buffer grow.
+  // a line longer than the buffer makes the buffer grow, up to a limit no
+  // drawing comes near (DXF strings are at most a few thousand characters), so
+  // a file without line ends cannot exhaust memory: it fails the read instead.
   bool Refill() {
     if (!stream_ || atEnd_) return false;
     const std::size_t rest = static_cast<std::size_t>(end_ - pos_);
+    if (rest == buffer_.size() && buffer_.size() >= kMaxLine) {
+      failed_ = true;
+      atEnd_ = true;
+      return false;
+    }
     dropped_ += static_cast<std::size_t>(pos_ - buffer_.data());
     if (rest == buffer_.size()) {
       buffer_.resize(buffer_.size() * 2);
@@ -151,9 +159,9 @@ Kind KindOf(std::string_view name) {
   return Kind::kNone;
 }
 
-// The smallest vertex ("10\n0\n20\n0\n") takes 8 bytes, so a declared count is
+// The smallest vertex ("10\n0\n20\n0\n") takes 10 bytes, so a declared count is
 // only trusted as far as the rest of the file could hold it.
-constexpr std::size_t kMinVertexBytes = 8;
+constexpr std::size_t kMinVertexBytes = 10;
 
 std::size_t PlausibleCount(long long declared, std::size_t remainingBytes) {
   if (declared <= 0) return 0;
@@ -247,9 +255,9 @@ bool CDxf::LoadFile(const std::string& path) {
   if (std::filesystem::is_directory(p, ec)) return false;
   std::ifstream in(p, std::ios::binary);
   if (!in) return false;
+  // A stream of unknown size (a pipe, a device) gets no room reserved ahead.
   const std::uintmax_t size = std::filesystem::file_size(p, ec);
-  detail::GroupReader groups(
-      in, ec ? std::numeric_limits<std::size_t>::max() : static_cast<std::size_t>(size));
+  detail::GroupReader groups(in, ec ? 0 : static_cast<std::size_t>(size));
   // Read into a fresh reader so a failed read leaves this one as it was.
   CDxf fresh;
   fresh.Read(groups);

@@ -310,6 +310,10 @@ TEST(CDxf, FileThatCannotBeOpened) {
   ASSERT_TRUE(dxf.LoadFile(Fixture("square.dxf")));
   EXPECT_FALSE(dxf.LoadFile(Fixture("no_such_file.dxf")));
   EXPECT_FALSE(dxf.LoadFile(Fixture("")));  // a folder
+  // A stream without line ends is refused, not read into memory without end.
+  if (std::filesystem::exists("/dev/zero")) {
+    EXPECT_FALSE(dxf.LoadFile("/dev/zero"));
+  }
   // The reader keeps what it had.
   EXPECT_EQ(dxf.GetLwPolyLineCount(), 1u);
 }
