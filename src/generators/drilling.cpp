@@ -35,7 +35,8 @@ std::optional<Failure> CheckDrillLimits(double holes, double depth, double pass)
 }
 
 Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes, const DrillProgramInputs& in,
-                                      text::NumberFormat numbers) {
+                                      text::NumberFormat numbers,
+                                      std::optional<std::string_view> endScript) {
   if (auto f = CheckDrillLimits(static_cast<double>(holes.size()), in.depth, in.pass)) return *f;
   ProgramWriter w(numbers);
   const std::string safe = w.Num(in.zsafe);
@@ -51,8 +52,13 @@ Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes, const Dri
     EmitPeck(w, {in.depth, in.pass, in.retract, in.feed}, specialOp);
     w.Line({"G0Z", safe});
   }
-  w.Line({"M5"});
-  w.Line({"M30"});
+  if (endScript) {
+    // The script and one line end, even when the script already ends with one.
+    w.Line({*endScript});
+  } else {
+    w.Line({"M5"});
+    w.Line({"M30"});
+  }
   return w.Take();
 }
 

@@ -2,7 +2,9 @@
 // peck-drilled hole per CDrill in list order, and the fixed footer.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "generators/inputs.h"
 #include "geometry/draw_obj.h"
@@ -33,10 +35,13 @@ Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
 
 // "G90", the spindle line when enabled, the safe height, then for each CDrill its
 // rapid, retract height, peck scheme (special operation after single plunges) and
-// safe height; then "M5" and "M30". `numbers` is the tab's coordinate pattern; the
-// spindle speed is written "0.0". Refused when the program would exceed the limits.
+// safe height; then "M5" and "M30", or, when `endScript` is given, that text
+// followed by CR LF instead (the point list ends its drilling program so).
+// `numbers` is the tab's coordinate pattern; the spindle speed is written "0.0".
+// Refused when the program would exceed the limits.
 Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes, const DrillProgramInputs& in,
-                                      text::NumberFormat numbers);
+                                      text::NumberFormat numbers,
+                                      std::optional<std::string_view> endScript = std::nullopt);
 
 // Checks the number of holes and the program size before a drilling list is built
 // or emitted.

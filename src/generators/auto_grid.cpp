@@ -1,0 +1,100 @@
+#include "generators/auto_grid.h"
+
+#include <algorithm>
+
+#include "generators/limits.h"
+#include "text/number_format.h"
+
+namespace kelvora::generators {
+namespace {
+
+// Lines are counted from 1; the second, fourth, ... are the "even" ones that carry
+// the stagger, the reversal and the missing point.
+bool IsEven(int line) {
+  return line % 2 == 0;
+}
+
+int LinePoints(const AutoGridParams& p, int lineIndex, int full) {
+  return p.sub1 && IsEven(lineIndex + 1) ? full - 1 : full;
+}
+
+std::string Coord(double v) {
+  return text::FormatNumber(v, text::NumberFormat::kMax2);
+}
+
+}  // namespace
+
+Outcome<AutoGridParams> ReadAutoGridInputs(const TextLookup& texts) {
+  AutoGridParams p;
+  InputReader r(texts);
+  r.Int16("AnyNumOfRow", p.NumRow)
+      .Int16("AnyNumOfCol", p.NumCol)
+      .Double("AnyDistRow", p.RowDist)
+      .Double("AnyDistCol", p.ColDist)
+      .Double("AnyDualDist", p.DualDist)
+      .Double("AnyZigZacRow", p.soleHang)
+      .Double("AnyZigZacCol", p.soleCot)
+      .Double("AnyXc", p.Xc)
+      .Double("AnyYc", p.Yc)
+      .Bool("AnyByRow", p.byRow)
+      .Bool("AnyDual", p.Dual)
+      .Bool("AnyEndcont", p.EndCont)
+      .Bool("AnySub1", p.sub1);
+  if (!r.ok()) return r.failure();
+  return p;
+}
+
+double AutoGridPointCount(const AutoGridParams& p) {
+  const int lines = p.byRow ? p.NumRow : p.NumCol;
+  const int full = p.byRow ? p.NumCol : p.NumRow;
+  double count = 0;
+  for (int i = 0; i < lines; ++i) count += std::max(0, LinePoints(p, i, full));
+  return p.Dual ? 2 * count : count;
+}
+
+Outcome<std::vector<PointRow>> AutoGridGen(const AutoGridParams& p) {
+  if (auto f = CheckLimit(LimitId::kGridPoints, AutoGridPointCount(p))) return *f;
+  std::vector<PointRow> rows;
+  const double half = p.DualDist / 2;
+  auto add = [&rows](double x, double y) { rows.push_back({"", Coord(x), Coord(y)}); };
+
+  if (p.byRow) {
+    for (int i = 0; i < p.NumRow; ++i) {
+      const bool even = IsEven(i + 1);
+      const int n = LinePoints(p, i, p.NumCol);
+      const double y = p.Yc + i * p.RowDist;
+      for (int j = 0; j < n; ++j) {
+        double x = p.Xc + j * p.ColDist;
+        if (even) x = p.Xc + (p.EndCont ? n - 1 - j : j) * p.ColDist + p.soleHang;
+        if (p.Dual) {
+          add(x, y - half);
+          add(x, y + half);
+        } else {
+          add(x, y);
+        }
+      }
+    }
+    return rows;
+  }
+
+  for (int i = 0; i < p.NumCol; ++i) {
+    const bool even = IsEven(i + 1);
+    const int n = LinePoints(p, i, p.NumRow);
+    const double x = p.Xc + i * p.ColDist;
+    for (int j = 0; j < n; ++j) {
+      double y = p.Yc + j * p.RowDist;
+      if (even) y = p.Yc + (p.EndCont ? n - 1 - j : j) * p.RowDist + p.soleCot;
+      if (p.Dual) {
+        // A backward column keeps its path monotonic: upper point first.
+        const bool upperFirst = even && p.EndCont;
+        add(x, upperFirst ? y + half : y - half);
+        add(x, upperFirst ? y - half : y + half);
+      } else {
+        add(x, y);
+      }
+    }
+  }
+  return rows;
+}
+
+}  // namespace kelvora::generators

@@ -1,0 +1,264 @@
+#include "generators/point_list.h"
+
+#include <cmath>
+
+#include "generators/limits.h"
+#include "generators/program_writer.h"
+#include "text/csv_records.h"
+#include "text/files.h"
+#include "text/number_format.h"
+#include "text/parse.h"
+
+namespace kelvora::generators {
+
+using geometry::CDrill;
+using geometry::otDrill;
+using geometry::UnitPoint;
+using text::NumberFormat;
+
+namespace {
+
+constexpr double kPocketRemainder = 0.05;
+
+char Lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view part) {
+  if (part.size() > text.size()) return false;
+  for (std::size_t i = 0; i + part.size() <= text.size(); ++i) {
+    bool same = true;
+    for (std::size_t k = 0; k < part.size() && same; ++k) same = Lower(text[i + k]) == part[k];
+    if (same) return true;
+  }
+  return false;
+}
+
+// The extension with its dot, as the file dialogs report it; empty when the name
+// has none.
+std::string_view Extension(std::string_view path) {
+  const std::size_t sep = path.find_last_of("/\\");
+  const std::size_t name = sep == std::string_view::npos ? 0 : sep + 1;
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos || dot < name || dot + 1 == path.size()) return {};
+  return path.substr(dot);
+}
+
+Failure CellFailure(std::size_t row, std::string_view column) {
+  return Failure{std::string(kParametersError),
+                 "row " + std::to_string(row + 1) + ", column " + std::string(column)};
+}
+
+}  // namespace
+
+// ---- Point files -------------------------------------------------------------
+
+PointFile ParsePointFile(std::string_view content) {
+  text::CsvRecords records = text::ReadCsvRecords(content, 3);
+  PointFile out;
+  out.rows.reserve(records.rows.size());
+  for (auto& r : records.rows)
+    out.rows.push_back({std::move(r[0]), std::move(r[1]), std::move(r[2])});
+  out.lostLines = text::DescribeLostLines(records);
+  return out;
+}
+
+Outcome<PointFile> LoadCsv(std::string_view path) {
+  if (text::TrimBlanks(path).empty()) return Failure{std::string(kPleaseSelectCsv), {}};
+  const auto bytes = text::ReadFileBytes(text::PathFromUtf8(path));
+  if (!bytes) return Failure{std::string(kNoFile), std::string(path)};
+  return ParsePointFile(*bytes);
+}
+
+std::string PointFileText(const std::vector<PointRow>& rows) {
+  std::vector<std::vector<std::string>> fields;
+  fields.reserve(rows.size());
+  for (const PointRow& r : rows) fields.push_back({r.name, r.x, r.y});
+  return text::WriteCsvRecords(kPointFileHeader, fields);
+}
+
+std::string SavePointFile(std::string_view path, const std::vector<PointRow>& rows) {
+  return text::WriteFileAtomic(text::PathFromUtf8(path), PointFileText(rows));
+}
+
+Outcome<PointFileKind> PointFileKindOf(std::string_view path) {
+  const std::string_view ext = Extension(path);
+  if (ContainsNoCase(ext, "dxf")) return PointFileKind::kDxf;
+  if (ContainsNoCase(ext, "csv")) return PointFileKind::kCsv;
+  return Failure{"File: *." + std::string(ext), std::string(path)};
+}
+
+// ---- Pattern -------------------------------------------------------------------
+
+Outcome<geometry::DrawList> AnyListGen(const std::vector<PointRow>& rows, const TextLookup& texts) {
+  if (auto f = CheckLimit(LimitId::kHoles, static_cast<double>(rows.size()))) return *f;
+  geometry::DrawList list;
+  std::optional<double> toolDia;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const auto x = text::ParseDouble(rows[i].x);
+    if (!x) return CellFailure(i, "X");
+    const auto y = text::ParseDouble(rows[i].y);
+    if (!y) return CellFailure(i, "Y");
+    if (!toolDia) {
+      double d = 0;
+      InputReader r(texts);
+      if (!r.Double("Anyd", d).ok()) return r.failure();
+      toolDia = d;
+    }
+    list.push_back(std::make_unique<CDrill>(UnitPoint(*x, *y), 0.0, 0.0, *toolDia / 2.0));
+  }
+  return list;
+}
+
+// ---- Drilling ------------------------------------------------------------------
+
+Outcome<AnyDrillInputs> ReadAnyDrillInputs(const TextLookup& texts) {
+  auto drill = ReadDrillProgramInputs(
+      texts, {"AnyFeedrate", "AnyRetract", "AnyZsafe", "AnyDepth", "AnyStepdown", "AnySpinSpeed",
+              "AnyEnSpin", "AnyEnSpOp", "AnySpOpStr"});
+  if (!drill) return drill.failure();
+  AnyDrillInputs in{std::move(*drill), {}};
+  InputReader(texts).Text("AnyEndScript", in.endScript);
+  return in;
+}
+
+Outcome<std::string> AnyGcodeGen(const geometry::DrawList& holes, const AnyDrillInputs& in) {
+  return EmitDrillProgram(holes, in.drill, NumberFormat::kFixed3, in.endScript);
+}
+
+// ---- Pocketing -----------------------------------------------------------------
+
+Outcome<AnyPocketInputs> ReadAnyPocketInputs(const TextLookup& texts) {
+  AnyPocketInputs in;
+  InputReader r(texts);
+  r.Double("AnyFeedrate", in.plungeFeed)
+      .Double("AnyFeedrate2", in.cutFeed)
+      .Double("AnyRetract", in.retract)
+      .Double("AnyZsafe", in.zsafe)
+      .Double("AnyDepth", in.depth)
+      .Double("AnyStepdown", in.pass)
+      .Double("AnySpinSpeed", in.spindle)
+      .Double("AnyStepOvr", in.stepOver)
+      .Double("Anyd", in.toolDia)
+      .Bool("AnyEnSpin", in.enSpin);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+Outcome<PocketRadii> ReadPocketRadii(const TextLookup& texts) {
+  PocketRadii radii;
+  InputReader r(texts);
+  r.Double("AnyRo", radii.R1).Double("AnyHoleSize", radii.R2);
+  if (!r.ok()) return r.failure();
+  return radii;
+}
+
+double PocketRingCount(double R1, double R2, double stepOver) {
+  if (!(stepOver > 0) || !(R2 > R1)) return 0;
+  return std::trunc((R2 - R1) / stepOver);
+}
+
+std::vector<double> PocketPassDepths(double depth, double pass) {
+  if (!(pass > 0) || !(pass < depth)) return {depth};
+  const double n = std::trunc(depth / pass);
+  std::vector<double> depths;
+  for (double k = 1; k <= n; ++k) depths.push_back(k * pass);
+  if (depth - n * pass > kPocketRemainder) depths.push_back(depth);
+  return depths;
+}
+
+ToolCheck CheckToolAgainstR1(double R1, double toolRadius) {
+  if (R1 > 0 && toolRadius > 2 * R1) return {toolRadius / 2, std::string(kToolDiameterOverR1)};
+  return {R1, std::nullopt};
+}
+
+R1Correction CorrectR1(double R1, double toolDia) {
+  const double t = toolDia / 2;
+  if (!(R1 < t)) return {R1, std::nullopt, std::nullopt};
+  return {t, text::FormatNumber(t, NumberFormat::kMax2), std::string(kR1IsToolRadius)};
+}
+
+Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, double R1, double R2,
+                                         const AnyPocketInputs& in) {
+  PocketProgram out;
+  const double t = in.toolDia / 2;
+  const ToolCheck check = CheckToolAgainstR1(R1, t);
+  if (check.message) out.reports.push_back(*check.message);
+  R1 = check.R1;
+
+  const double W = in.stepOver;
+  const double m = PocketRingCount(R1, R2, W);
+  const bool outerRing = R2 - (W * m + R1) > kPocketRemainder;
+  if (auto f = CheckLimit(LimitId::kRings, m + 1)) return *f;
+  if (auto f = CheckLimit(LimitId::kHoles, static_cast<double>(points.size()))) return *f;
+  const double passCount =
+      in.pass > 0 && in.pass < in.depth ? std::trunc(in.depth / in.pass) + 1 : 1;
+  if (auto f = CheckLimit(LimitId::kPasses, passCount)) return *f;
+  const double ringLines = 2 * (m + (outerRing ? 1 : 0));
+  if (auto f = CheckLimit(LimitId::kProgramLines,
+                          static_cast<double>(points.size()) * passCount * (ringLines + 3) +
+                              static_cast<double>(points.size()) * 3 + 5)) {
+    return *f;
+  }
+
+  ProgramWriter w(NumberFormat::kFixed3);
+  const std::string safe = w.Num(in.zsafe);
+  const std::string retract = w.Num(in.retract);
+  const std::string cutFeed = ProgramWriter::Num(in.cutFeed, NumberFormat::kFixed1);
+  w.Line({"G90"});
+  if (in.enSpin) w.Line({"M3S", ProgramWriter::Num(in.spindle, NumberFormat::kFixed1)});
+  w.Line({"G0Z", safe});
+  const std::vector<double> depths = PocketPassDepths(in.depth, in.pass);
+  const int rings = static_cast<int>(m);
+  for (const auto& obj : points) {
+    if (obj->otype != otDrill) continue;
+    const UnitPoint c = static_cast<const CDrill&>(*obj).center;
+    const std::string cy = w.Num(c.Y);
+    auto ring = [&](double rho) {
+      const std::string x = w.Num(c.X + rho);
+      w.Line({"G1X", x, "Y", cy, "F", cutFeed});
+      w.Line({"G3X", x, "Y", cy, "I", w.Num(-rho), "F", cutFeed});
+    };
+    w.Line({"G0X", w.Num(c.X), "Y", cy});
+    w.Line({"G0Z", retract});
+    for (double d : depths) {
+      w.Line({"G0X", w.Num(c.X + R1 + W - t), "Y", cy});
+      w.Line({"G1Z", w.Depth(d), "F", w.Num(in.plungeFeed)});
+      for (int i = 1; i <= rings; ++i) ring(R1 + i * W - t);
+      if (outerRing) ring(R2 - t);
+      w.Line({"G0Z", retract});
+    }
+    w.Line({"G0Z", safe});
+  }
+  w.Line({"M5"});
+  w.Line({"M30"});
+  out.text = w.Take();
+  return out;
+}
+
+// ---- The "GCode Gen " button -----------------------------------------------------
+
+Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts) {
+  bool pocket = false;
+  InputReader(texts).Bool("AnyPocket", pocket);
+  if (pocket) {
+    const auto radii = ReadPocketRadii(texts);
+    if (!radii) return radii.failure();
+    auto list = AnyListGen(rows, texts);
+    if (!list) return list.failure();
+    const auto in = ReadAnyPocketInputs(texts);
+    if (!in) return in.failure();
+    auto program = AnyPocketGcodeGen(*list, radii->R1, radii->R2, *in);
+    if (!program) return program.failure();
+    return PointsProgram{std::move(program->text), std::move(program->reports)};
+  }
+  auto list = AnyListGen(rows, texts);
+  if (!list) return list.failure();
+  const auto in = ReadAnyDrillInputs(texts);
+  if (!in) return in.failure();
+  auto program = AnyGcodeGen(*list, *in);
+  if (!program) return program.failure();
+  return PointsProgram{std::move(*program), {}};
+}
+
+}  // namespace kelvora::generators

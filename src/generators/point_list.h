@@ -1,0 +1,148 @@
+// The point list: free points typed in, read from a "Name,X,Y" file or taken from
+// a drawing's circles, drilled hole after hole or milled as circular pockets.
+// Everything here works on plain rows of texts in the order the list shows them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "generators/drilling.h"
+#include "generators/inputs.h"
+#include "geometry/draw_obj.h"
+#include "text/outcome.h"
+
+namespace kelvora::generators {
+
+inline constexpr std::string_view kPointFileHeader = "Name,X,Y";
+inline constexpr std::string_view kToolDiameterOverR1 = "Tool diameter>R1";
+inline constexpr std::string_view kR1IsToolRadius = "R1 = tool R?";
+inline constexpr std::string_view kPleaseSelectCsv = "Please select csv file";
+inline constexpr std::string_view kNoFile = "No file!";
+
+// One row of the list: the texts of its "Name", "X" and "Y" cells.
+struct PointRow {
+  std::string name;
+  std::string x;
+  std::string y;
+  friend bool operator==(const PointRow&, const PointRow&) = default;
+};
+
+// ---- Point files -----------------------------------------------------------
+
+struct PointFile {
+  std::vector<PointRow> rows;
+  // Names the lines that were skipped or not read; nullopt when none were.
+  std::optional<std::string> lostLines;
+};
+
+// Reads the content of a point file: the first line is skipped, then one row per
+// line of exactly three fields, up to the first empty line. Fields are kept as
+// they are (no trimming, no number check); quoted fields follow the CSV rules.
+PointFile ParsePointFile(std::string_view content);
+
+// Reads the point file at `path` (UTF-8). A path of blanks only is refused with
+// "Please select csv file", a file that cannot be read with "No file!".
+Outcome<PointFile> LoadCsv(std::string_view path);
+
+// The file text Save writes: "Name,X,Y" and one line per row, each ended by
+// CR LF. A field holding "," or '"' is quoted, so it reads back unchanged.
+std::string PointFileText(const std::vector<PointRow>& rows);
+// Writes the file atomically; an empty string on success, else the message.
+std::string SavePointFile(std::string_view path, const std::vector<PointRow>& rows);
+
+// What kind of point file a path names, by its extension, without regard to letter
+// case: an extension containing "dxf" is a drawing, one containing "csv" a list.
+// Any other is refused with "File: *." followed by the extension with its dot
+// ("File: *..txt").
+enum class PointFileKind { kCsv, kDxf };
+Outcome<PointFileKind> PointFileKindOf(std::string_view path);
+
+// ---- Pattern ---------------------------------------------------------------
+
+// One CDrill per row, in row order, at (X, Y), depth 0, pass 0, radius = "Anyd" / 2.
+// A cell that does not convert is refused with "Parameters error", naming the row
+// (1-based, display order) and column ("row 2, column X"); the tool diameter is
+// read after the first row's cells.
+Outcome<geometry::DrawList> AnyListGen(const std::vector<PointRow>& rows, const TextLookup& texts);
+
+// ---- Drilling --------------------------------------------------------------
+
+struct AnyDrillInputs {
+  DrillProgramInputs drill;
+  std::string endScript;
+};
+Outcome<AnyDrillInputs> ReadAnyDrillInputs(const TextLookup& texts);
+// The grid-drilling program in "0.000" (spindle "0.0"), ending with the end
+// script and CR LF instead of "M5" and "M30".
+Outcome<std::string> AnyGcodeGen(const geometry::DrawList& holes, const AnyDrillInputs& in);
+
+// ---- Pocketing -------------------------------------------------------------
+
+struct AnyPocketInputs {
+  double plungeFeed = 0;  // "AnyFeedrate"
+  double cutFeed = 0;     // "AnyFeedrate2", the ring moves
+  double retract = 0;
+  double zsafe = 0;
+  double depth = 0;
+  double pass = 0;
+  double spindle = 0;
+  double stepOver = 0;  // radial step between rings
+  double toolDia = 0;
+  bool enSpin = false;
+};
+Outcome<AnyPocketInputs> ReadAnyPocketInputs(const TextLookup& texts);
+
+// Inner and outer pocket radii from "AnyRo" and "AnyHoleSize"; a text that does
+// not convert is refused with "Parameters error".
+struct PocketRadii {
+  double R1 = 0;
+  double R2 = 0;
+};
+Outcome<PocketRadii> ReadPocketRadii(const TextLookup& texts);
+
+// Regular rings of a pocket: the whole part of (R2 - R1) / W; none when the
+// step-over is 0 or below or R2 does not exceed R1.
+double PocketRingCount(double R1, double R2, double stepOver);
+// Depths of the pocket passes: P, 2P, ... and D when more than 0.05 remains; one
+// pass at D when P is at or above D, or at or below 0.
+std::vector<double> PocketPassDepths(double depth, double pass);
+
+// The tool check of the pocket program: with tool radius t, when R1 > 0 and
+// t > 2 * R1, R1 becomes t / 2 for this program and the message is given.
+struct ToolCheck {
+  double R1;
+  std::optional<std::string> message;  // "Tool diameter>R1"
+};
+ToolCheck CheckToolAgainstR1(double R1, double toolRadius);
+
+// The R1 correction of the preview: an R1 below the tool radius becomes the tool
+// radius; the box then shows it in "0.##" and "R1 = tool R?" is given.
+struct R1Correction {
+  double R1;
+  std::optional<std::string> boxText;
+  std::optional<std::string> message;
+};
+R1Correction CorrectR1(double R1, double toolDia);
+
+struct PocketProgram {
+  std::string text;
+  std::vector<std::string> reports;  // "Tool diameter>R1"
+};
+// Concentric full circles around every point, pass after pass; "0.000", the ring
+// feed "0.0"; "M5", "M30" at the end. Refused when over the size limits.
+Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, double R1, double R2,
+                                         const AnyPocketInputs& in);
+
+// ---- The tab's "GCode Gen " button ----------------------------------------
+
+// Pocketing when "AnyPocket" is "True" (radii read first), drilling otherwise.
+// No table check and no R1 correction happen here.
+struct PointsProgram {
+  std::string text;
+  std::vector<std::string> reports;
+};
+Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts);
+
+}  // namespace kelvora::generators

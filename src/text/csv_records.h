@@ -1,0 +1,48 @@
+// Reading and writing the list files (points, cuts, teach tables): a header line,
+// then one record per line with a fixed number of fields, up to the first empty
+// line. Nothing is dropped silently: lines that are skipped and lines that follow
+// the empty line are listed, so the caller can name them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvora::text {
+
+struct SkippedLine {
+  std::size_t line;    // 1-based line number in the file
+  std::size_t fields;  // fields found; 0 for an unterminated quote
+};
+
+struct CsvRecords {
+  std::vector<std::vector<std::string>> rows;
+  // Lines that were read but did not give a record: a wrong number of fields or
+  // an unterminated quote.
+  std::vector<SkippedLine> skipped;
+  // Lines after the first empty line that hold text; reading stops at the empty
+  // line, so these are not read. Empty lines there lose nothing and are not listed.
+  std::vector<std::size_t> ignored;
+  // The line number of the first empty line, when there is one.
+  std::optional<std::size_t> emptyLine;
+
+  bool Complete() const { return skipped.empty() && ignored.empty(); }
+};
+
+// Reads file content: the first line is skipped whatever it holds (the header);
+// every further line up to the first empty line (a trailing CR removed first) is
+// split by SplitCsvLine and kept when it has exactly `fieldCount` fields.
+CsvRecords ReadCsvRecords(std::string_view content, std::size_t fieldCount);
+
+// A message naming the lines that were skipped or ignored, one sentence each:
+// "Lines skipped (wrong number of fields): 3, 5" and
+// "Lines ignored after the empty line 4: 6, 7". nullopt when nothing was lost.
+std::optional<std::string> DescribeLostLines(const CsvRecords& records);
+
+// The file text: the header line, then one line per row (fields joined by
+// JoinCsvLine), every line ended by CR LF.
+std::string WriteCsvRecords(std::string_view header,
+                            const std::vector<std::vector<std::string>>& rows);
+
+}  // namespace kelvora::text
