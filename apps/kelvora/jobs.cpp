@@ -5,6 +5,7 @@
 #include "generators/grid.h"
 #include "generators/surface.h"
 #include "job_dxf.h"
+#include "job_points.h"
 
 namespace kelvora::cli {
 namespace {
@@ -99,8 +100,10 @@ const std::vector<Job>& Jobs() {
       GridJobEntry(),
       SurfaceJobEntry(),
       DxfJobEntry(),
+      PointsJobEntry(),
       CutsJobEntry(),
       TeachJobEntry(),
+      AutoGridJobEntry(),
   };
   return jobs;
 }

@@ -1,0 +1,134 @@
+// `points` generates as the point list's "GCode Gen " button does, from the rows
+// of a point file or of a drawing's circles, after the list's table check.
+// `autogrid` prints the point file that Save would write for a generated grid.
+#include "job_points.h"
+
+#include "dialog/grid_checks.h"
+#include "dialog/point_table.h"
+#include "generators/auto_grid.h"
+#include "generators/dxf_points.h"
+#include "generators/limits.h"
+#include "generators/point_list.h"
+
+namespace kelvora::cli {
+namespace {
+
+using generators::PointRow;
+
+Outcome<std::vector<PointRow>> ReadRows(const Request& r) {
+  if (!r.dxfPath.empty()) {
+    auto circles = generators::DxfCircleRowsFromFile(r.dxfPath);
+    if (!circles) return circles.failure();
+    std::vector<PointRow> rows;
+    rows.reserve(circles->size());
+    for (auto& c : *circles) rows.push_back({std::move(c.name), std::move(c.x), std::move(c.y)});
+    return rows;
+  }
+  auto file = generators::LoadCsv(r.pointsPath);
+  if (!file) return file.failure();
+  // A file the list would only partly show is refused rather than cut short.
+  if (file->lostLines) return Failure{*file->lostLines, r.pointsPath};
+  return std::move(file->rows);
+}
+
+JobOutput RunPoints(const Request& r) {
+  JobOutput out;
+  auto rows = ReadRows(r);
+  if (!rows) {
+    out.program = rows.failure();
+    return out;
+  }
+  if (auto f = generators::CheckLimit(generators::LimitId::kTableRows,
+                                      static_cast<double>(rows->size()))) {
+    out.program = *f;
+    return out;
+  }
+  // The list as the tab holds it after loading: numbered and checked.
+  ui::Table dtResult = dialog::MakePointTable();
+  ui::DataGrid dataGridView1("dataGridView1", dtResult);
+  dialog::ConfigurePointGrid(dataGridView1);
+  dialog::AppendPointRows(dtResult, *rows);
+  dialog::UpdateGrdv(dataGridView1);
+  if (auto wrong = dialog::VerifyGrdv(dataGridView1)) {
+    out.program = Failure{*wrong, {}};
+    return out;
+  }
+  auto program = generators::PointsJob(dialog::PointRowsOf(dataGridView1), r.texts);
+  if (!program) {
+    out.program = program.failure();
+    return out;
+  }
+  out.reports = std::move(program->reports);
+  out.program = std::move(program->text);
+  return out;
+}
+
+JobOutput RunAutoGrid(const Request& r) {
+  JobOutput out;
+  const auto params = generators::ReadAutoGridInputs(r.texts);
+  if (!params) {
+    out.program = params.failure();
+    return out;
+  }
+  const auto rows = generators::AutoGridGen(*params);
+  if (!rows) {
+    out.program = rows.failure();
+    return out;
+  }
+  // The command line adds the last line end itself.
+  std::string file = generators::PointFileText(*rows);
+  file.resize(file.size() - 2);
+  out.program = std::move(file);
+  return out;
+}
+
+}  // namespace
+
+Job PointsJobEntry() {
+  return {"points",
+          "Drilling or circular pockets at the points of a Name,X,Y file or a drawing's circles",
+          {
+              {"Anyd", "tool diameter"},
+              {"AnyFeedrate", "drilling feed; plunge feed of the pockets"},
+              {"AnyRetract", "retract height"},
+              {"AnyZsafe", "safe height"},
+              {"AnyDepth", "depth (positive, downward)"},
+              {"AnyStepdown", "pass depth"},
+              {"AnySpinSpeed", "spindle speed"},
+              {"AnyEnSpin", "switch the spindle on"},
+              {"AnyEnSpOp", "insert the special operation after single-plunge holes"},
+              {"AnySpOpStr", "special operation text"},
+              {"AnyEndScript", "closing text of the drilling program"},
+              {"AnyPocket", "mill a circular pocket at every point instead of drilling"},
+              {"AnyRo", "pocket inner radius R1, where the first ring starts"},
+              {"AnyHoleSize", "pocket outer radius R2"},
+              {"AnyStepOvr", "radial step between pocket rings"},
+              {"AnyFeedrate2", "cutting feed of the pocket rings"},
+          },
+          {FileOption::kPoints, FileOption::kDxf},
+          RunPoints};
+}
+
+Job AutoGridJobEntry() {
+  return {"autogrid",
+          "The point file of an automatic grid of points (Name,X,Y)",
+          {
+              {"AnyXc", "X of the first point"},
+              {"AnyYc", "Y of the first point"},
+              {"AnyNumOfRow", "number of rows, along Y (16-bit whole number)"},
+              {"AnyNumOfCol", "number of columns, along X (16-bit whole number)"},
+              {"AnyDistRow", "distance between rows"},
+              {"AnyDistCol", "distance between columns"},
+              {"AnyByRow", "walk row by row (False: column by column)"},
+              {"AnyDual", "a pair of points at every position, apart in Y"},
+              {"AnyDualDist", "distance between the points of a pair"},
+              {"AnyEndcont", "every second row or column runs backwards"},
+              {"AnyZigZacRow", "X offset of every second row"},
+              {"AnyZigZacCol", "Y offset of every second column"},
+              {"AnySub1", "every second row or column has one point fewer"},
+          },
+          {},
+          RunAutoGrid};
+}
+
+}  // namespace kelvora::cli

@@ -1,0 +1,39 @@
+#include "dialog/point_table.h"
+
+#include <string>
+
+namespace kelvora::dialog {
+
+ui::Table MakePointTable() {
+  return ui::Table({"#", "Name", "X", "Y"});
+}
+
+void ConfigurePointGrid(ui::DataGrid& dataGridView1) {
+  dataGridView1.SetColumnWidth("#", 50);
+  dataGridView1.SetColumnWidth("Name", 90);
+  dataGridView1.SetColumnWidth("X", 100);
+  dataGridView1.SetColumnWidth("Y", 100);
+  dataGridView1.SetRowHeadersVisible(false);
+  dataGridView1.SetAllowUserToAddRows(false);
+}
+
+void AppendPointRows(ui::Table& dtResult, const std::vector<generators::PointRow>& rows) {
+  for (const generators::PointRow& r : rows) {
+    dtResult.AddRow({std::to_string(dtResult.RowCount() + 1), r.name, r.x, r.y});
+  }
+}
+
+std::vector<generators::PointRow> PointRowsOf(const ui::DataGrid& dataGridView1) {
+  const std::size_t name = dataGridView1.ColumnIndex("Name").value();
+  const std::size_t x = dataGridView1.ColumnIndex("X").value();
+  const std::size_t y = dataGridView1.ColumnIndex("Y").value();
+  std::vector<generators::PointRow> rows;
+  rows.reserve(dataGridView1.RowCount());
+  for (std::size_t r = 0; r < dataGridView1.RowCount(); ++r) {
+    rows.push_back({std::string(dataGridView1.Text(r, name)), std::string(dataGridView1.Text(r, x)),
+                    std::string(dataGridView1.Text(r, y))});
+  }
+  return rows;
+}
+
+}  // namespace kelvora::dialog
