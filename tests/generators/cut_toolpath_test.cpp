@@ -24,10 +24,9 @@ DxfMachiningInputs ExampleInputs() {
   return in;
 }
 
+// One horizontal cut at Y 20 from X 0 to X 100 (the list's default start and end).
 geometry::DrawList OneCut() {
-  CutListInputs list;
-  list.start = "0";
-  list.end = "100";
+  const CutListInputs list;
   return std::move(InitObjectCutHorizone({{"c", "20"}}, list).value());
 }
 
