@@ -6,7 +6,6 @@
 #include "dialog/grid_checks.h"
 #include "dialog/point_table.h"
 #include "generators/auto_grid.h"
-#include "generators/dxf_points.h"
 #include "generators/limits.h"
 #include "generators/point_list.h"
 
@@ -16,18 +15,13 @@ namespace {
 using generators::PointRow;
 
 Outcome<std::vector<PointRow>> ReadRows(const Request& r) {
-  if (!r.dxfPath.empty()) {
-    auto circles = generators::DxfCircleRowsFromFile(r.dxfPath);
-    if (!circles) return circles.failure();
-    std::vector<PointRow> rows;
-    rows.reserve(circles->size());
-    for (auto& c : *circles) rows.push_back({std::move(c.name), std::move(c.x), std::move(c.y)});
-    return rows;
-  }
-  auto file = generators::LoadCsv(r.pointsPath);
+  const bool drawing = !r.dxfPath.empty();
+  const std::string& path = drawing ? r.dxfPath : r.pointsPath;
+  // The option names the kind of file, whatever its extension.
+  auto file = drawing ? generators::LoadDxfPoints(path) : generators::LoadCsv(path);
   if (!file) return file.failure();
   // A file the list would only partly show is refused rather than cut short.
-  if (file->lostLines) return Failure{*file->lostLines, r.pointsPath};
+  if (file->lostLines) return Failure{*file->lostLines, path};
   return std::move(file->rows);
 }
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "dialog/grid_checks.h"
+
 namespace kelvora::dialog {
 
 ui::Table MakePointTable() {
@@ -21,6 +23,13 @@ void AppendPointRows(ui::Table& dtResult, const std::vector<generators::PointRow
   for (const generators::PointRow& r : rows) {
     dtResult.AddRow({std::to_string(dtResult.RowCount() + 1), r.name, r.x, r.y});
   }
+}
+
+void ReplacePointRows(ui::DataGrid& dataGridView1, const std::vector<generators::PointRow>& rows) {
+  ui::Table& dtResult = dataGridView1.GetTable();
+  dtResult.Clear();
+  AppendPointRows(dtResult, rows);
+  UpdateGrdv(dataGridView1);
 }
 
 std::vector<generators::PointRow> PointRowsOf(const ui::DataGrid& dataGridView1) {

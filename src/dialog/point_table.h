@@ -20,6 +20,10 @@ void ConfigurePointGrid(ui::DataGrid& dataGridView1);
 // Appends rows with "#" = the running row count, as loading a file does.
 void AppendPointRows(ui::Table& dtResult, const std::vector<generators::PointRow>& rows);
 
+// Empties the table, appends the rows and numbers them: what loading a file or
+// confirming the automatic grid does to the list (cancelling leaves it alone).
+void ReplacePointRows(ui::DataGrid& dataGridView1, const std::vector<generators::PointRow>& rows);
+
 // The rows in the order the grid shows them; a cell with no value reads as "".
 std::vector<generators::PointRow> PointRowsOf(const ui::DataGrid& dataGridView1);
 

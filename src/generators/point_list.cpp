@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "generators/dxf_points.h"
 #include "generators/limits.h"
 #include "generators/program_writer.h"
 #include "text/csv_records.h"
@@ -86,6 +87,22 @@ Outcome<PointFileKind> PointFileKindOf(std::string_view path) {
   if (ContainsNoCase(ext, "dxf")) return PointFileKind::kDxf;
   if (ContainsNoCase(ext, "csv")) return PointFileKind::kCsv;
   return Failure{"File: *." + std::string(ext), std::string(path)};
+}
+
+Outcome<PointFile> ReadPointFile(std::string_view path) {
+  const auto kind = PointFileKindOf(path);
+  if (!kind) return kind.failure();
+  if (*kind == PointFileKind::kCsv) return LoadCsv(path);
+  return LoadDxfPoints(path);
+}
+
+Outcome<PointFile> LoadDxfPoints(std::string_view path) {
+  auto circles = DxfCircleRowsFromFile(std::string(path));
+  if (!circles) return circles.failure();
+  PointFile file;
+  file.rows.reserve(circles->size());
+  for (auto& c : *circles) file.rows.push_back({std::move(c.name), std::move(c.x), std::move(c.y)});
+  return file;
 }
 
 // ---- Pattern -------------------------------------------------------------------

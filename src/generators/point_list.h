@@ -59,6 +59,15 @@ std::string SavePointFile(std::string_view path, const std::vector<PointRow>& ro
 enum class PointFileKind { kCsv, kDxf };
 Outcome<PointFileKind> PointFileKindOf(std::string_view path);
 
+// The circle centres of a drawing as rows: empty names, X and Y in "0.###", in
+// file order. A file that cannot be read gives "Load file failed!".
+Outcome<PointFile> LoadDxfPoints(std::string_view path);
+
+// Opens a point file as the list's OpenFile button does: by its extension, the
+// circle centres of a drawing (empty names, "0.###") or the rows of a point file.
+// Refusals: "File: *." with the extension, "No file!", "Load file failed!".
+Outcome<PointFile> ReadPointFile(std::string_view path);
+
 // ---- Pattern ---------------------------------------------------------------
 
 // One CDrill per row, in row order, at (X, Y), depth 0, pass 0, radius = "Anyd" / 2.

@@ -1,4 +1,5 @@
 #include "dialog/grid_checks.h"
+#include "dialog/point_table.h"
 
 #include <gtest/gtest.h>
 
@@ -129,6 +130,22 @@ TEST(GridChecks, RenumberingOfEachListAndTheTeachHeaders) {
   EXPECT_EQ(g2.RowHeader(0), "1");
   EXPECT_EQ(g2.RowHeader(1), "2");
   EXPECT_EQ(g2.RowHeader(2), "");
+}
+
+TEST(PointTable, ReplacingRowsNumbersThemAndReadsBackInDisplayOrder) {
+  Table dtResult = MakePointTable();
+  DataGrid dataGridView1("dataGridView1", dtResult);
+  ConfigurePointGrid(dataGridView1);
+  EXPECT_EQ(dataGridView1.LineCount(), 0u);
+  dtResult.AddRow({"1", "old", "9", "9"});
+  ReplacePointRows(dataGridView1, {{"b", "1", "2"}, {"a", "3", ""}});
+  ASSERT_EQ(dtResult.RowCount(), 2u);
+  EXPECT_EQ(*dtResult.Get(1, 0), "2");
+  EXPECT_EQ(VerifyGrdv(dataGridView1), "Data Line:2 wrong");
+  dataGridView1.Sort(1, SortOrder::kAscending);
+  const auto rows = PointRowsOf(dataGridView1);
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[0], (generators::PointRow{"a", "3", ""}));
 }
 
 }  // namespace

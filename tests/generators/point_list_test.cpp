@@ -140,6 +140,20 @@ TEST(PointFile, KindByExtensionIgnoresLetterCase) {
   }
 }
 
+TEST(PointFile, OpeningByKindReadsDrawingsAndLists) {
+  const std::string data = KELVORA_TEST_DATA;
+  const auto drawing = ReadPointFile(data + "/geometry/dxf/r12_entities.dxf");
+  ASSERT_TRUE(drawing.ok());
+  EXPECT_EQ(drawing->rows, (Rows{{"", "10.123", "-4"}, {"", "20", "20"}, {"", "-7.001", "30.25"}}));
+  const auto list = ReadPointFile(data + "/generators/points/drill.csv");
+  ASSERT_TRUE(list.ok());
+  EXPECT_EQ(list->rows.size(), 3u);
+  EXPECT_EQ(list->rows[0].name, "Hole, left");
+  EXPECT_EQ(ReadPointFile(data + "/generators/points/none.txt").failure().message, "File: *..txt");
+  EXPECT_EQ(ReadPointFile(data + "/generators/points/none.dxf").failure().message,
+            "Load file failed!");
+}
+
 TEST(PointList, CellsThatDoNotConvertAreNamedByRowAndColumn) {
   struct Case {
     Rows rows;
