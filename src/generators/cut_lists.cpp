@@ -5,6 +5,7 @@
 #include "generators/limits.h"
 #include "generators/program_writer.h"
 #include "text/csv.h"
+#include "text/csv_records.h"
 #include "text/files.h"
 #include "text/parse.h"
 
@@ -112,27 +113,20 @@ std::optional<CutListKind> CutListOfSubTab(CutSubTab tab) {
 
 CutCsvContent ReadCutCsv(std::string_view content) {
   CutCsvContent out;
-  const std::vector<std::string> lines = text::SplitLines(WithoutBom(content));
-  // lines[0] is the header, line 1 of the file.
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    const int lineNumber = static_cast<int>(i) + 1;
-    if (lines[i].empty()) {
-      for (std::size_t k = i + 1; k < lines.size(); ++k) {
-        if (lines[k].empty()) continue;
-        if (out.report.ignoredFirst == 0) out.report.ignoredFirst = static_cast<int>(k) + 1;
-        out.report.ignoredLast = static_cast<int>(k) + 1;
-      }
-      if (out.report.ignoredFirst != 0) out.report.emptyLine = lineNumber;
-      break;
-    }
-    const auto fields = text::SplitCsvLine(lines[i]);
-    if (!fields || fields->size() != 4) {
-      out.report.skipped.push_back(lineNumber);
-      continue;
-    }
-    out.rows.push_back(CutRow{(*fields)[0], (*fields)[1]});
-    out.start = (*fields)[2];
-    out.end = (*fields)[3];
+  const text::CsvRecords records = text::ReadCsvRecords(WithoutBom(content), 4);
+  out.rows.reserve(records.rows.size());
+  for (const std::vector<std::string>& r : records.rows) out.rows.push_back(CutRow{r[0], r[1]});
+  if (!records.rows.empty()) {
+    out.start = records.rows.back()[2];
+    out.end = records.rows.back()[3];
+  }
+  for (const text::SkippedLine& s : records.skipped) {
+    out.report.skipped.push_back(static_cast<int>(s.line));
+  }
+  if (!records.ignored.empty()) {
+    out.report.emptyLine = static_cast<int>(records.emptyLine.value_or(0));
+    out.report.ignoredFirst = static_cast<int>(records.ignored.front());
+    out.report.ignoredLast = static_cast<int>(records.ignored.back());
   }
   return out;
 }
