@@ -19,8 +19,7 @@ std::vector<DxfPointRow> DxfCircleRows(
 
 Outcome<std::vector<DxfPointRow>> DxfCircleRowsFromFile(const std::string& path) {
   geometry::DxfWraper dxf;
-  if (!dxf.LoadFile(path)) return Failure{std::string(geometry::kLoadFileFailed), path};
-  dxf.InitObjects();
+  if (auto f = geometry::LoadDxf(dxf, path)) return *f;
   return DxfCircleRows(dxf.lstCircles);
 }
 

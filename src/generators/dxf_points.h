@@ -22,8 +22,8 @@ struct DxfPointRow {
 std::vector<DxfPointRow> DxfCircleRows(
     const std::vector<std::unique_ptr<geometry::CCircle>>& circles);
 
-// Imports the file and returns its circle rows; a file that cannot be read gives
-// "Load file failed!" (the dialog then simply leaves the table empty).
+// Imports the file and returns its circle rows; a file that cannot be read, or
+// is damaged (geometry::LoadDxf), gives "Load file failed!".
 Outcome<std::vector<DxfPointRow>> DxfCircleRowsFromFile(const std::string& path);
 
 }  // namespace kelvora::generators

@@ -23,13 +23,15 @@ bool IsSpace(char c) {
 }
 
 // A group code line: an integer with optional blanks around it. Anything else
-// gives -1, a code no entity uses.
+// gives kNotACode.
+constexpr int kNotACode = std::numeric_limits<int>::min();
+
 int ParseCode(std::string_view line) {
   const char* b = line.data();
   const char* e = b + line.size();
   while (b < e && IsBlank(*b)) ++b;
   while (e > b && IsBlank(e[-1])) --e;
-  if (b == e) return -1;
+  if (b == e) return kNotACode;
   bool negative = false;
   if (*b == '-') {
     negative = true;
@@ -37,10 +39,10 @@ int ParseCode(std::string_view line) {
   }
   // Group codes have at most four digits; longer runs are not codes.
   constexpr std::ptrdiff_t kMaxDigits = 6;
-  if (b == e || e - b > kMaxDigits) return -1;
+  if (b == e || e - b > kMaxDigits) return kNotACode;
   int code = 0;
   for (; b < e; ++b) {
-    if (*b < '0' || *b > '9') return -1;
+    if (*b < '0' || *b > '9') return kNotACode;
     code = code * 10 + (*b - '0');
   }
   return negative ? -code : code;
@@ -67,6 +69,7 @@ class GroupReader {
   bool Next(int& code, std::string_view& value) {
     std::string_view line;
     if (!NextLine(line)) return false;
+    codeLine_ = lines_;
     code = ParseCode(line);
     if (!NextLine(value)) value = {};
     return true;
@@ -77,6 +80,8 @@ class GroupReader {
     return consumed < total_ ? total_ - consumed : 0;
   }
   bool Failed() const { return failed_; }
+  // The 1-based line number of the last code line read.
+  std::size_t CodeLine() const { return codeLine_; }
 
  private:
   static constexpr std::size_t kChunk = std::size_t{1} << 20;
@@ -91,12 +96,14 @@ class GroupReader {
       if (lf) {
         line = Trimmed(pos_, lf);
         pos_ = lf + 1;
+        ++lines_;
         return true;
       }
       if (!Refill()) {
         if (pos_ == end_) return false;
         line = Trimmed(pos_, end_);
         pos_ = end_;
+        ++lines_;
         return true;
       }
     }
@@ -140,6 +147,8 @@ class GroupReader {
   std::vector<char> buffer_;
   std::size_t total_ = 0;
   std::size_t dropped_ = 0;  // bytes before the buffer's start
+  std::size_t lines_ = 0;
+  std::size_t codeLine_ = 0;
   bool atEnd_ = false;
   bool failed_ = false;
 };
@@ -267,6 +276,7 @@ bool CDxf::LoadFile(const std::string& path) {
   m_Circles.swap(fresh.m_Circles);
   m_PolyLines.swap(fresh.m_PolyLines);
   m_Splines.swap(fresh.m_Splines);
+  m_Problem.swap(fresh.m_Problem);
   m_Loaded = 1;
   return true;
 }
@@ -282,6 +292,7 @@ void CDxf::Read(detail::GroupReader& groups) {
   m_Circles.clear();
   m_PolyLines.clear();
   m_Splines.clear();
+  m_Problem.clear();
 
   int code = 0;
   std::string_view value;
@@ -328,10 +339,19 @@ void CDxf::Read(detail::GroupReader& groups) {
     kind = Kind::kNone;
   };
 
+  bool closed = false;
   while (groups.Next(code, value)) {
+    if (code == kNotACode && m_Problem.empty()) {
+      // Codes and values have fallen out of step (a line lost or added): what
+      // follows cannot be trusted as geometry.
+      m_Problem = "Line " + std::to_string(groups.CodeLine()) + ": a group code was expected";
+    }
     if (code == 0) {
       finish();
-      if (value == "ENDSEC" || value == "EOF") break;
+      if (value == "ENDSEC" || value == "EOF") {
+        closed = true;
+        break;
+      }
       kind = KindOf(value);
       extrusion = Extrusion{};
       switch (kind) {
@@ -484,6 +504,9 @@ void CDxf::Read(detail::GroupReader& groups) {
     }
   }
   finish();
+  if (!closed && m_Problem.empty()) {
+    m_Problem = "The ENTITIES section is not closed: the file may be cut short";
+  }
 }
 
 std::size_t CDxf::RecordBytes() const {

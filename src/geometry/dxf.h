@@ -95,6 +95,11 @@ class CDxf {
   std::span<const dCPolyLine> PolyLines() const { return m_PolyLines; }
   std::span<const dCSpline> Splines() const { return m_Splines; }
 
+  // What makes the last load doubtful: a line where a group code was expected
+  // but something else stood (codes and values out of step), or an ENTITIES
+  // section that is never closed (a file cut short). Empty for a sound drawing.
+  const std::string& GetProblem() const { return m_Problem; }
+
   // Bytes held by the records (capacity, vertex and fit-point arrays, layer names
   // beyond the small-string buffer), for the memory benchmark.
   std::size_t RecordBytes() const;
@@ -108,6 +113,7 @@ class CDxf {
   std::vector<dCCircle> m_Circles;
   std::vector<dCPolyLine> m_PolyLines;
   std::vector<dCSpline> m_Splines;
+  std::string m_Problem;
 };
 
 // Number conversions of the reader, with C atof / atoi semantics: leading blanks

@@ -23,10 +23,18 @@ void DxfWraper::InitObjects() {
   }
 }
 
+std::optional<Failure> LoadDxf(DxfWraper& dxf, const std::string& path) {
+  if (!dxf.LoadFile(path)) return Failure{std::string(kLoadFileFailed), path};
+  if (!dxf.Problem().empty()) {
+    return Failure{std::string(kLoadFileFailed), path + ": " + dxf.Problem()};
+  }
+  dxf.InitObjects();
+  return std::nullopt;
+}
+
 Outcome<DrawList> DxfObjGen(const std::string& path) {
   DxfWraper dxf;
-  if (!dxf.LoadFile(path)) return Failure{std::string(kLoadFileFailed), path};
-  dxf.InitObjects();
+  if (auto f = LoadDxf(dxf, path)) return *f;
   DrawList list;
   list.reserve(dxf.lstPolyLines.size());
   for (auto& p : dxf.lstPolyLines) list.push_back(std::move(p));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,9 @@ class DxfWraper {
   std::uint32_t CircleCount() const { return _dxf->GetCircleCount(); }
   std::uint32_t ArcCount() const { return _dxf->GetArcCount(); }
 
+  // Empty when the drawing was read whole and in step (CDxf::GetProblem).
+  const std::string& Problem() const { return _dxf->GetProblem(); }
+
   // Builds the lists from the records: lines, polylines (with their closed flag)
   // and circles. Arcs and splines are read but not converted.
   void InitObjects();
@@ -41,8 +45,12 @@ class DxfWraper {
   std::vector<std::unique_ptr<CArc>> lstArcs;  // never filled
 };
 
-// The contour tab's drawing: the file's polylines in file order. A file that
-// cannot be read gives "Load file failed!".
+// Loads the file and builds the lists. A file that cannot be read, or whose
+// entities are out of step or cut short, gives "Load file failed!" with the
+// path and the reason: cutting part of a damaged drawing would spoil the work.
+std::optional<Failure> LoadDxf(DxfWraper& dxf, const std::string& path);
+
+// The contour tab's drawing: the file's polylines in file order.
 Outcome<DrawList> DxfObjGen(const std::string& path);
 
 }  // namespace kelvora::geometry

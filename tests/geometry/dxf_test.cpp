@@ -57,6 +57,7 @@ TEST(CDxf, CountsPerFixture) {
     EXPECT_EQ(dxf.GetCircleCount(), c.circles);
     EXPECT_EQ(dxf.GetLwPolyLineCount(), c.polylines);
     EXPECT_EQ(dxf.Splines().size(), c.splines);
+    EXPECT_EQ(dxf.GetProblem(), "");
   }
 }
 
@@ -231,6 +232,40 @@ TEST(CDxf, GroupStructure) {
   blanks.LoadText(cases[7].text);
   EXPECT_EQ(blanks.Lines()[0].m_Layer, "Two Words");
   EXPECT_DOUBLE_EQ(blanks.Lines()[0].x1, 1.5);
+}
+
+TEST(CDxf, DamagedStructureIsReported) {
+  const std::string open = Groups({{0, "SECTION"}, {2, "ENTITIES"}});
+  struct Case {
+    std::string name;
+    std::string text;
+    std::string problem;
+  };
+  const std::vector<Case> cases = {
+      {"sound", open + Groups({{0, "LINE"}, {10, "1"}, {0, "ENDSEC"}}), ""},
+      {"closed by EOF", open + Groups({{0, "LINE"}, {0, "EOF"}}), ""},
+      {"no ENTITIES section", Groups({{0, "SECTION"}, {2, "HEADER"}}), ""},
+      // The Y line of a vertex lost: its value is read as the next code.
+      {"a line lost", open + "0\nLWPOLYLINE\n10\n1.0\n20\n10\n2.5\n20\n0.0\n0\nENDSEC\n",
+       "Line 11: a group code was expected"},
+      {"blank code line", open + "0\nLINE\n\n1\n0\nENDSEC\n", "Line 7: a group code was expected"},
+      {"cut short", open + Groups({{0, "LWPOLYLINE"}, {10, "1"}}),
+       "The ENTITIES section is not closed: the file may be cut short"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CDxf dxf;
+    dxf.LoadText(c.text);
+    EXPECT_EQ(dxf.GetProblem(), c.problem);
+  }
+
+  CDxf cut;
+  ASSERT_TRUE(cut.LoadFile(Fixture("truncated.dxf")));
+  EXPECT_EQ(cut.GetProblem(), "The ENTITIES section is not closed: the file may be cut short");
+  const auto refused = DxfObjGen(Fixture("truncated.dxf"));
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.failure().message, "Load file failed!");
+  EXPECT_NE(refused.failure().detail.find("cut short"), std::string::npos);
 }
 
 TEST(CDxf, DeclaredCountIsNotTrusted) {

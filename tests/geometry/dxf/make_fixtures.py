@@ -141,6 +141,15 @@ def binary():
     doc.saveas(path("binary.dxf"), fmt="bin")
 
 
+def truncated():
+    """The square drawing cut short inside its polyline, as an interrupted copy leaves it."""
+    with open(path("square.dxf"), "rb") as f:
+        lines = f.read().split(b"\n")
+    at = lines.index(b"LWPOLYLINE", lines.index(b"ENTITIES")) + 22
+    with open(path("truncated.dxf"), "wb") as f:
+        f.write(b"\n".join(lines[:at]) + b"\n")
+
+
 def write_raw(name, groups):
     with open(path(name), "w", newline="\n") as f:
         for code, value in groups:
@@ -172,3 +181,4 @@ if __name__ == "__main__":
     crlf()
     hand_written()
     binary()
+    truncated()
