@@ -37,7 +37,8 @@ int ParseCode(std::string_view line) {
     negative = true;
     ++b;
   }
-  // Group codes have at most four digits; longer runs are not codes.
+  // Group codes have four digits at most; six leave room for leading zeros, and
+  // a longer run is not a code (nor can it overflow).
   constexpr std::ptrdiff_t kMaxDigits = 6;
   if (b == e || e - b > kMaxDigits) return kNotACode;
   int code = 0;
