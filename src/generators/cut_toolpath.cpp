@@ -59,16 +59,21 @@ Outcome<std::string> GcodeGenHoriz(const geometry::DrawList& cuts, const DxfMach
   return w.Take();
 }
 
-Outcome<std::string> CutsJob(CutListKind kind, const std::vector<CutRow>& rows,
-                             std::string_view start, std::string_view end,
-                             const TextLookup& texts) {
+CutListInputs ReadCutListInputs(std::string_view start, std::string_view end,
+                                const TextLookup& texts) {
   CutListInputs list;
   list.start = start;
   list.end = end;
-  InputReader r(texts);
-  r.Text("CutToolDia", list.toolDia).Bool("CutZigZac", list.zigZag);
+  InputReader(texts).Text("CutToolDia", list.toolDia).Bool("CutZigZac", list.zigZag);
+  return list;
+}
+
+Outcome<std::string> CutsJob(CutListKind kind, const std::vector<CutRow>& rows,
+                             std::string_view start, std::string_view end,
+                             const TextLookup& texts) {
+  const CutListInputs list = ReadCutListInputs(start, end, texts);
   bool twoWay = false;
-  r.Bool("Cut2Way", twoWay);
+  InputReader(texts).Bool("Cut2Way", twoWay);
   // The rows are checked and turned into cuts before the machining inputs are
   // read, as the GCodeGen button does.
   const auto cuts = InitObjectCut(kind, rows, list);

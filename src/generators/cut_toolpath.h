@@ -20,6 +20,11 @@ namespace kelvora::generators {
 Outcome<std::string> GcodeGenHoriz(const geometry::DrawList& cuts, const DxfMachiningInputs& in,
                                    bool twoWay);
 
+// The list-wide inputs of a cut list: `start` and `end` as the list's boxes hold
+// them, "CutToolDia" and "CutZigZac" from `texts`.
+CutListInputs ReadCutListInputs(std::string_view start, std::string_view end,
+                                const TextLookup& texts);
+
 // A whole cut-list job as the GCodeGen button leaves the program box: the cuts of
 // `rows`, the toolpath and the end script appended verbatim. Reads "CutZigZac",
 // "Cut2Way", "CutToolDia" and the router machining keys from `texts`; the list's
