@@ -195,6 +195,16 @@ R1Correction CorrectR1(double R1, double toolDia) {
   return {t, text::FormatNumber(t, NumberFormat::kMax2), std::string(kR1IsToolRadius)};
 }
 
+Outcome<PocketPreviewRadii> PocketPreviewR1(const TextLookup& texts) {
+  double toolDia = 0;
+  double R1 = 0;
+  double R2 = 0;
+  InputReader r(texts);
+  r.Double("Anyd", toolDia).Double("AnyRo", R1).Double("AnyHoleSize", R2);
+  if (!r.ok()) return r.failure();
+  return PocketPreviewRadii{CorrectR1(R1, toolDia), R2};
+}
+
 Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, double R1, double R2,
                                          const AnyPocketInputs& in) {
   PocketProgram out;

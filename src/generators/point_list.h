@@ -135,6 +135,14 @@ struct R1Correction {
 };
 R1Correction CorrectR1(double R1, double toolDia);
 
+// The pocket preview's radii: the tool diameter, R1 and R2 read in that order,
+// then R1 corrected as above. A text that does not convert: "Parameters error".
+struct PocketPreviewRadii {
+  R1Correction r1;
+  double R2 = 0;
+};
+Outcome<PocketPreviewRadii> PocketPreviewR1(const TextLookup& texts);
+
 struct PocketProgram {
   std::string text;
   std::vector<std::string> reports;  // "Tool diameter>R1"

@@ -234,6 +234,15 @@ TEST(Pocket, RingCountPassesAndToolCheck) {
   EXPECT_EQ(low.boxText, "2.26");
   EXPECT_EQ(low.message, "R1 = tool R?");
   EXPECT_EQ(CorrectR1(2, 4).message, std::nullopt);
+
+  const auto preview =
+      PocketPreviewR1(Texts({{"Anyd", "5"}, {"AnyRo", "1"}, {"AnyHoleSize", "6"}}));
+  ASSERT_TRUE(preview.ok());
+  EXPECT_DOUBLE_EQ(preview->r1.R1, 2.5);
+  EXPECT_EQ(preview->r1.boxText, "2.5");
+  EXPECT_EQ(preview->r1.message, "R1 = tool R?");
+  EXPECT_DOUBLE_EQ(preview->R2, 6);
+  EXPECT_EQ(PocketPreviewR1(Texts({{"Anyd", "5"}, {"AnyRo", "a"}})).failure().detail, "AnyRo");
 }
 
 TEST(Pocket, ProgramsLineByLine) {
