@@ -21,7 +21,7 @@ Outcome<std::vector<PointRow>> ReadRows(const Request& r) {
   auto file = drawing ? generators::LoadDxfPoints(path) : generators::LoadCsv(path);
   if (!file) return file.failure();
   // A file the list would only partly show is refused rather than cut short.
-  if (file->lostLines) return Failure{*file->lostLines, path};
+  if (!file->report.clean()) return file->report.AsFailure(path);
   return std::move(file->rows);
 }
 

@@ -10,6 +10,7 @@
 
 #include "generators/drilling.h"
 #include "generators/inputs.h"
+#include "generators/line_report.h"
 #include "geometry/draw_obj.h"
 #include "text/outcome.h"
 
@@ -33,8 +34,8 @@ struct PointRow {
 
 struct PointFile {
   std::vector<PointRow> rows;
-  // Names the lines that were skipped or not read; nullopt when none were.
-  std::optional<std::string> lostLines;
+  // The lines that were skipped or not read; clean() when none were.
+  LineReport report;
 };
 
 // Reads the content of a point file: the first line is skipped, then one row per

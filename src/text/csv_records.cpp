@@ -3,18 +3,6 @@
 #include "text/csv.h"
 
 namespace kelvora::text {
-namespace {
-
-std::string JoinNumbers(const std::vector<std::size_t>& numbers) {
-  std::string out;
-  for (std::size_t k = 0; k < numbers.size(); ++k) {
-    if (k > 0) out += ", ";
-    out += std::to_string(numbers[k]);
-  }
-  return out;
-}
-
-}  // namespace
 
 CsvRecords ReadCsvRecords(std::string_view content, std::size_t fieldCount) {
   CsvRecords out;
@@ -37,22 +25,6 @@ CsvRecords ReadCsvRecords(std::string_view content, std::size_t fieldCount) {
     out.rows.push_back(std::move(*fields));
   }
   return out;
-}
-
-std::optional<std::string> DescribeLostLines(const CsvRecords& records) {
-  if (records.Complete()) return std::nullopt;
-  std::string message;
-  if (!records.skipped.empty()) {
-    std::vector<std::size_t> numbers;
-    for (const SkippedLine& s : records.skipped) numbers.push_back(s.line);
-    message += "Lines skipped (wrong number of fields): " + JoinNumbers(numbers);
-  }
-  if (!records.ignored.empty()) {
-    if (!message.empty()) message += "\n";
-    message += "Lines ignored after the empty line " +
-               std::to_string(records.emptyLine.value_or(0)) + ": " + JoinNumbers(records.ignored);
-  }
-  return message;
 }
 
 std::string WriteCsvRecords(std::string_view header,

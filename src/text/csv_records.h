@@ -35,11 +35,6 @@ struct CsvRecords {
 // split by SplitCsvLine and kept when it has exactly `fieldCount` fields.
 CsvRecords ReadCsvRecords(std::string_view content, std::size_t fieldCount);
 
-// A message naming the lines that were skipped or ignored, one sentence each:
-// "Lines skipped (wrong number of fields): 3, 5" and
-// "Lines ignored after the empty line 4: 6, 7". nullopt when nothing was lost.
-std::optional<std::string> DescribeLostLines(const CsvRecords& records);
-
 // The file text: the header line, then one line per row (fields joined by
 // JoinCsvLine), every line ended by CR LF.
 std::string WriteCsvRecords(std::string_view header,
