@@ -4,8 +4,11 @@
 #include "generators/circle.h"
 #include "generators/grid.h"
 #include "generators/surface.h"
+#include "geometry/draw_all.h"
 #include "job_dxf.h"
 #include "job_points.h"
+#include "job_thread.h"
+#include "preview.h"
 
 namespace kelvora::cli {
 namespace {
@@ -37,7 +40,13 @@ Job CircleJobEntry() {
               {"CirSpOpStr", "special operation text"},
           },
           {},
-          [](const Request& r) { return FromProgram(generators::CircleJob(r.texts)); }};
+          [](const Request& r) {
+            JobOutput out = FromProgram(generators::CircleJob(r.texts));
+            AttachPreview(out, r, {PreviewRenderer::kDrill, geometry::kMarkCentre}, [&r] {
+              return generators::CirclePatternGen(*generators::ReadCirclePatternInputs(r.texts));
+            });
+            return out;
+          }};
 }
 
 Job GridJobEntry() {
@@ -64,32 +73,45 @@ Job GridJobEntry() {
               {"GridSpOpStr", "special operation text"},
           },
           {},
-          [](const Request& r) { return FromProgram(generators::GridJob(r.texts)); }};
+          [](const Request& r) {
+            JobOutput out = FromProgram(generators::GridJob(r.texts));
+            AttachPreview(out, r, {PreviewRenderer::kDrill, geometry::kMarkFirstHole}, [&r] {
+              return generators::GridPatternGen(*generators::ReadGridPatternInputs(r.texts));
+            });
+            return out;
+          }};
 }
 
 Job SurfaceJobEntry() {
-  return {"surface",
-          "Face milling of a rectangle, back and forth, layer by layer",
-          {
-              {"MsqrXc", "X of the start corner"},
-              {"MsqrYc", "Y of the start corner"},
-              {"MsqrDepth", "total depth"},
-              {"MsqrStep", "distance between rows (step-over)"},
-              {"MsqrStepdown", "step-down per layer"},
-              {"MsqrLx", "row length along X"},
-              {"MsqrLy", "extent along +Y"},
-              {"Msqrd", "tool diameter (not used by the program)"},
-              {"MsqrFeedrate", "cutting feed"},
-              {"MsqrPlugFeed", "plunge feed"},
-              {"MsqrRetract", "retract height"},
-              {"MsqrZsafe", "safe height"},
-              {"MsqrSpinSpeed", "spindle speed"},
-              {"MsqrEnSpin", "switch the spindle on"},
-              {"MsqrFlip", "first row toward -X"},
-              {"MsqrGotoZero", "return to X0 Y0 at the end"},
-          },
-          {},
-          [](const Request& r) { return FromProgram(generators::SurfMillJob(r.texts)); }};
+  return {
+      "surface",
+      "Face milling of a rectangle, back and forth, layer by layer",
+      {
+          {"MsqrXc", "X of the start corner"},
+          {"MsqrYc", "Y of the start corner"},
+          {"MsqrDepth", "total depth"},
+          {"MsqrStep", "distance between rows (step-over)"},
+          {"MsqrStepdown", "step-down per layer"},
+          {"MsqrLx", "row length along X"},
+          {"MsqrLy", "extent along +Y"},
+          {"Msqrd", "tool diameter (not used by the program)"},
+          {"MsqrFeedrate", "cutting feed"},
+          {"MsqrPlugFeed", "plunge feed"},
+          {"MsqrRetract", "retract height"},
+          {"MsqrZsafe", "safe height"},
+          {"MsqrSpinSpeed", "spindle speed"},
+          {"MsqrEnSpin", "switch the spindle on"},
+          {"MsqrFlip", "first row toward -X"},
+          {"MsqrGotoZero", "return to X0 Y0 at the end"},
+      },
+      {},
+      [](const Request& r) {
+        JobOutput out = FromProgram(generators::SurfMillJob(r.texts));
+        AttachPreview(out, r, {PreviewRenderer::kLine, 2}, [&r] {
+          return generators::SurfMillPatternGen(*generators::ReadSurfMillPatternInputs(r.texts));
+        });
+        return out;
+      }};
 }
 
 }  // namespace
@@ -101,6 +123,7 @@ const std::vector<Job>& Jobs() {
       SurfaceJobEntry(),
       DxfJobEntry(),
       PointsJobEntry(),
+      ThreadJobEntry(),
       CutsJobEntry(),
       TeachJobEntry(),
       AutoGridJobEntry(),

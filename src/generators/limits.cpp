@@ -8,7 +8,7 @@
 namespace kelvora::generators {
 namespace {
 
-constexpr std::array<Limit, 10> kLimits{{
+constexpr std::array<Limit, 11> kLimits{{
     {LimitId::kProgramLines, "program lines", 5'000'000},
     {LimitId::kHoles, "holes", 1'000'000},
     {LimitId::kPasses, "passes per hole", 100'000},
@@ -19,6 +19,7 @@ constexpr std::array<Limit, 10> kLimits{{
     {LimitId::kTableRows, "table rows", 1'000'000},
     {LimitId::kGridPoints, "grid points", 1'000'000},
     {LimitId::kCutQuantity, "cuts", 1'000'000},
+    {LimitId::kThreadPasses, "thread passes", 100'000},
 }};
 
 }  // namespace

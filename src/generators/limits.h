@@ -22,6 +22,7 @@ enum class LimitId {
   kTableRows,
   kGridPoints,
   kCutQuantity,
+  kThreadPasses,
 };
 
 struct Limit {

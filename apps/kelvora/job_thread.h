@@ -1,0 +1,10 @@
+// The thread job's entry in the job table.
+#pragma once
+
+#include "cli.h"
+
+namespace kelvora::cli {
+
+Job ThreadJobEntry();
+
+}  // namespace kelvora::cli
