@@ -3,6 +3,8 @@
 #include "job_dxf.h"
 
 #include "generators/dxf_contour.h"
+#include "geometry/dxf_wrapper.h"
+#include "preview.h"
 
 namespace kelvora::cli {
 
@@ -27,6 +29,11 @@ Job DxfJobEntry() {
           [](const Request& r) {
             JobOutput out;
             out.program = generators::DxfJob(r.texts, r.dxfPath);
+            // The drawing as the tab previews it when the file is opened.
+            AttachPreview(out, r, {PreviewRenderer::kPLine, 1}, [&r] {
+              auto drawing = geometry::DxfObjGen(r.dxfPath);
+              return drawing ? std::move(*drawing) : geometry::DrawList{};
+            });
             return out;
           }};
 }
