@@ -4,6 +4,7 @@
 #include "generators/cut_toolpath.h"
 #include "input_file.h"
 #include "plugin/settings_keys.h"
+#include "preview.h"
 #include "text/csv.h"
 
 namespace kelvora::cli {
@@ -47,6 +48,12 @@ JobOutput RunCuts(const Request& r) {
                                                           : vertical ? "CutY2"
                                                                      : "CutX2"));
   out.program = generators::CutsJob(*kind, list.rows, start, end, r.texts);
+  // The cuts as the tab's Preview button draws them: polylines, mode 1.
+  AttachPreview(out, r, {PreviewRenderer::kPLine, 1}, [&] {
+    auto cuts = generators::InitObjectCut(*kind, list.rows,
+                                          generators::ReadCutListInputs(start, end, r.texts));
+    return cuts ? std::move(*cuts) : geometry::DrawList{};
+  });
   return out;
 }
 

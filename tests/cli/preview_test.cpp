@@ -27,7 +27,8 @@ class PreviewTest : public ::testing::Test {
 };
 
 TEST_F(PreviewTest, EachJobDrawsWithItsTabsRendererAndMode) {
-  const std::string square = std::string(KELVORA_TEST_DATA) + "/geometry/dxf/square.dxf";
+  const std::string data = KELVORA_TEST_DATA;
+  const std::string square = data + "/geometry/dxf/square.dxf";
   struct Case {
     std::vector<std::string> args;
     std::string programStart;
@@ -43,6 +44,10 @@ TEST_F(PreviewTest, EachJobDrawsWithItsTabsRendererAndMode) {
       {{"grid", "Gridm=2", "Gridn=2"}, "G90", {"stroke=\"#ff0000\"", "Xc=@  Yc=@"}, {}},
       {{"surface"}, "G90", {"<line", "stroke=\"#0000ff\""}, {"#ff0000", "<ellipse"}},
       {{"dxf", "--dxf", square}, "G90", {"<line", "stroke=\"#0000ff\""}, {"#ff0000"}},
+      {{"cuts", "--cuts", data + "/generators/lists/generated.csv", "CutToolDia=4"},
+       "G90",
+       {"<line", "stroke=\"#0000ff\""},
+       {"#ff0000"}},
       {{"thread"}, "%", {"<rect x=\"40\"", "Pitch: 5.00 mm", "stroke=\"#006400\""}, {}},
   };
   for (const Case& c : cases) {
