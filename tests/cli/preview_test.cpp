@@ -37,10 +37,7 @@ TEST_F(PreviewTest, EachJobDrawsWithItsTabsRendererAndMode) {
   };
   const std::vector<Case> cases = {
       // Drill renderers draw the red marker; line and polyline renderers do not.
-      {{"circle", "Cirn=3"},
-       "G90",
-       {"stroke=\"#ff0000\"", "<ellipse", "Xc=@  Yc=@"},
-       {"<line x1=\"10"}},
+      {{"circle", "Cirn=3"}, "G90", {"stroke=\"#ff0000\"", "<ellipse", "Xc=@  Yc=@"}, {}},
       {{"grid", "Gridm=2", "Gridn=2"}, "G90", {"stroke=\"#ff0000\"", "Xc=@  Yc=@"}, {}},
       {{"surface"}, "G90", {"<line", "stroke=\"#0000ff\""}, {"#ff0000", "<ellipse"}},
       {{"dxf", "--dxf", square}, "G90", {"<line", "stroke=\"#0000ff\""}, {"#ff0000"}},
