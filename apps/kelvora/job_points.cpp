@@ -8,6 +8,8 @@
 #include "generators/auto_grid.h"
 #include "generators/limits.h"
 #include "generators/point_list.h"
+#include "geometry/draw_all.h"
+#include "preview.h"
 
 namespace kelvora::cli {
 namespace {
@@ -23,6 +25,29 @@ Outcome<std::vector<PointRow>> ReadRows(const Request& r) {
   // A file the list would only partly show is refused rather than cut short.
   if (!file->report.clean()) return file->report.AsFailure(path);
   return std::move(file->rows);
+}
+
+// The picture of the list's Preview button: pockets of radii R1 and R2 after the
+// R1 correction (its message is reported), or holes; the first point marked.
+void AttachPointsPreview(JobOutput& out, const Request& r, const std::vector<PointRow>& rows) {
+  bool pocket = false;
+  generators::InputReader(r.texts).Bool("AnyPocket", pocket);
+  PreviewStyle style{PreviewRenderer::kDrill, geometry::kMarkFirstHole};
+  if (pocket) {
+    const auto radii = generators::PocketPreviewR1(r.texts);
+    if (!radii) {
+      out.program = radii.failure();
+      return;
+    }
+    if (radii->r1.message) out.reports.push_back(*radii->r1.message);
+    style = {PreviewRenderer::kPocket, geometry::kMarkFirstHole, radii->r1.R1, radii->R2};
+  }
+  auto list = generators::AnyListGen(rows, r.texts);
+  if (!list) {
+    out.program = list.failure();
+    return;
+  }
+  out.previewSvg = DrawListSvg(*list, r, style);
 }
 
 JobOutput RunPoints(const Request& r) {
@@ -54,6 +79,7 @@ JobOutput RunPoints(const Request& r) {
   }
   out.reports = std::move(program->reports);
   out.program = std::move(program->text);
+  if (r.wantPreview) AttachPointsPreview(out, r, dialog::PointRowsOf(dataGridView1));
   return out;
 }
 
