@@ -131,6 +131,20 @@ CutCsvContent ReadCutCsv(std::string_view content) {
   return out;
 }
 
+std::optional<std::string> CutFileRefusal(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  const std::string_view ext =
+      dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+  std::string lower(ext);
+  for (char& ch : lower) {
+    if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
+  }
+  if (lower.find("csv") != std::string::npos) return std::nullopt;
+  return "File: *." + std::string(ext) + "Not supported";
+}
+
 Outcome<CutCsvContent> LoadCsvCutFile(std::string_view path) {
   const std::string_view trimmed = text::TrimBlanks(path);
   if (trimmed.empty()) return Failure{std::string(kPleaseSelectCsvFile), {}};

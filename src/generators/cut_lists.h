@@ -60,6 +60,12 @@ CutCsvContent ReadCutCsv(std::string_view content);
 
 inline constexpr std::string_view kPleaseSelectCsvFile = "Please select csv file";
 
+// Open accepts a file whose extension holds "csv" in any letter case (Windows and
+// CNC software write DATA.CSV as often as data.csv). Any other file is refused with
+// "File: *." followed by the extension with its dot and "Not supported"
+// ("File: *..txtNot supported"); nullopt when the file is accepted.
+std::optional<std::string> CutFileRefusal(std::string_view path);
+
 // Open of a cut list file: the path as the file label holds it (trimmed before
 // use). Refused with kPleaseSelectCsvFile for an empty path, and with a message
 // naming the file when it cannot be read, so the list can be left as it was.

@@ -54,6 +54,15 @@ TeachOpLists updateTchGrid(TeachDefinitions& definitions) {
   return lists;
 }
 
+void UpdateTeachDefinition(TeachDefinitions& definitions, std::optional<std::size_t> selected,
+                           std::string_view name, std::string_view value) {
+  if (!selected || *selected >= definitions.size()) return;
+  std::string& d = definitions[*selected];
+  d.assign(name);
+  d += '*';
+  d += value;
+}
+
 TeachCsvContent LoadTchCsv(std::string_view content, const TeachOpLists& lists) {
   TeachCsvContent out;
   if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom) content.remove_prefix(kUtf8Bom.size());

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,6 +51,12 @@ struct TeachOpLists {
 // defaults in `definitions` itself, so the defaults are what is saved later.
 // Never fails: every definition keeps its position whatever its text.
 TeachOpLists updateTchGrid(TeachDefinitions& definitions);
+
+// "Update": the definition at `selected` (0 = "tchOp1") becomes name "*" value;
+// nothing changes when no entry is selected. The lists are rebuilt afterwards by
+// updateTchGrid, which splits the text again at its first "*".
+void UpdateTeachDefinition(TeachDefinitions& definitions, std::optional<std::size_t> selected,
+                           std::string_view name, std::string_view value);
 
 // One step of the teach table: the operation's name and the X, Y, Z, A, B, C and
 // feed cells, as texts.

@@ -292,6 +292,25 @@ TEST(CutObjects, HugeQuantityIsRefusedBeforeBuilding) {
 namespace kelvora::generators {
 namespace {
 
+TEST(CutCsvFile, ExtensionRule) {
+  struct Case {
+    std::string path;
+    std::optional<std::string> refusal;
+  };
+  const std::vector<Case> cases = {
+      {"C:\\cuts\\list.csv", std::nullopt},
+      {"/home/op/DATA.CSV", std::nullopt},
+      {"list.csvx", std::nullopt},
+      {"a.txt", "File: *..txtNot supported"},
+      {"/dir.csv/noext", "File: *.Not supported"},
+      {"C:\\x.csv\\list.dxf", "File: *..dxfNot supported"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(CutFileRefusal(c.path), c.refusal);
+  }
+}
+
 TEST(CutCsvFile, PathRules) {
   const std::string data = KELVORA_TEST_DATA;
   struct Case {

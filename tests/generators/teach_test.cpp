@@ -61,6 +61,23 @@ TEST(TeachDefinitionsTest, ListsKeepEveryPositionAndFillDefaults) {
   EXPECT_EQ(lists.Oplist[3], (std::pair<std::string, std::string>{"MOVE", "G0"}));
 }
 
+TEST(TeachDefinitionsTest, UpdateStoresNameStarValue) {
+  TeachDefinitions defs{};
+  updateTchGrid(defs);
+  UpdateTeachDefinition(defs, std::nullopt, "X", "Y");
+  UpdateTeachDefinition(defs, 10, "X", "Y");
+  EXPECT_EQ(defs[0], "Op1*Op1Val");
+  UpdateTeachDefinition(defs, 1, "Drill", "G81\r\nG80");
+  // A name typed with "*" is cut there and its rest becomes the value; a value
+  // with "*" is cut at its first "*".
+  UpdateTeachDefinition(defs, 2, "A*B", "val");
+  UpdateTeachDefinition(defs, 3, "Cut", "G1*X");
+  const TeachOpLists lists = updateTchGrid(defs);
+  EXPECT_EQ(lists.Oplist[1], (std::pair<std::string, std::string>{"Drill", "G81\r\nG80"}));
+  EXPECT_EQ(lists.Oplist[2], (std::pair<std::string, std::string>{"A", "B"}));
+  EXPECT_EQ(lists.Oplist[3], (std::pair<std::string, std::string>{"Cut", "G1"}));
+}
+
 TEST(TeachCsv, RoundTrip) {
   TeachDefinitions defs = Definitions({"MOVE*G1", "Spin*M3"});
   const TeachOpLists lists = updateTchGrid(defs);
