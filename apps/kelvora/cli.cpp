@@ -76,8 +76,13 @@ bool ParseSize(const std::string& s, int& w, int& h) {
   if (x == std::string::npos) return false;
   const auto pw = text::ParseInt32(s.substr(0, x));
   const auto ph = text::ParseInt32(s.substr(x + 1));
+  // The preview keeps a 15-pixel margin on every side; a smaller box has no room
+  // for the drawing (its scale would turn negative and mirror it).
+  constexpr int kMinSide = 31;
   constexpr int kMaxSide = 20000;
-  if (!pw || !ph || *pw <= 0 || *ph <= 0 || *pw > kMaxSide || *ph > kMaxSide) return false;
+  if (!pw || !ph || *pw < kMinSide || *ph < kMinSide || *pw > kMaxSide || *ph > kMaxSide) {
+    return false;
+  }
   w = *pw;
   h = *ph;
   return true;
@@ -198,7 +203,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       throw UsageError{"The job " + std::string(job.name) + " needs exactly one of " + names};
     }
     if (!p.size.empty() && !ParseSize(p.size, request.previewWidth, request.previewHeight)) {
-      throw UsageError{"--size takes WxH with two positive whole numbers, got: " + p.size};
+      throw UsageError{"--size takes WxH with two whole numbers from 31 to 20000, got: " + p.size};
     }
     const auto assigns = ParseAssigns(job, p.assigns);
     std::optional<plugin::Settings> stored;

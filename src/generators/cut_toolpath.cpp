@@ -56,7 +56,7 @@ Outcome<std::string> GcodeGenHoriz(const geometry::DrawList& cuts, const DxfMach
     }
     w.Line({"G0Z", safe});
   }
-  return w.Take();
+  return w.Finish();
 }
 
 CutListInputs ReadCutListInputs(std::string_view start, std::string_view end,

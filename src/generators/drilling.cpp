@@ -59,7 +59,7 @@ Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes, const Dri
     w.Line({"M5"});
     w.Line({"M30"});
   }
-  return w.Take();
+  return w.Finish();
 }
 
 }  // namespace kelvora::generators

@@ -136,7 +136,7 @@ Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs&
   w.Line({"G90"});
   if (in.enSpin) w.Line({"M3S", ProgramWriter::Num(in.spindle, text::NumberFormat::kMax1)});
   w.Line({"G0Z", w.Num(in.zsafe)});
-  if (contours.empty()) return w.Take();
+  if (contours.empty()) return w.Finish();
 
   const std::vector<Layer> layers = MillLayers(in.depth, in.stepdown, in.retract);
   // When full layers fit, a layer beyond them is the final one at the depth: it
@@ -161,7 +161,7 @@ Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs&
     }
     for (const CPolyLine* p : contours) cut.Contour(*p, layers[k]);
   }
-  return w.Take();
+  return w.Finish();
 }
 
 Outcome<std::string> DxfJob(const TextLookup& texts, const std::string& path) {

@@ -266,7 +266,9 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
   }
   w.Line({"M5"});
   w.Line({"M30"});
-  out.text = w.Take();
+  auto text = w.Finish();
+  if (!text) return text.failure();
+  out.text = std::move(*text);
   return out;
 }
 

@@ -15,6 +15,11 @@ void ProgramWriter::UserBlock(std::string_view block) {
   if (block.back() != '\n') text_ += kLineEnd;
 }
 
+Outcome<std::string> ProgramWriter::Finish() {
+  if (nonFinite_) return Failure{"A coordinate is too large to write", ""};
+  return Take();
+}
+
 std::string ProgramWriter::DepthWord(std::string_view formatted) {
   if (!formatted.empty() && formatted.front() == '-') return std::string(formatted.substr(1));
   std::string word = "-";

@@ -2,12 +2,14 @@
 // user blocks, and the two depth-pass schemes shared by the drilling and milling jobs.
 #pragma once
 
+#include <cmath>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "text/number_format.h"
+#include "text/outcome.h"
 
 namespace kelvora::generators {
 
@@ -26,7 +28,10 @@ class ProgramWriter {
   void UserBlock(std::string_view block);
 
   // A number in the writer's pattern.
-  std::string Num(double value) const { return text::FormatNumber(value, numbers_); }
+  std::string Num(double value) const {
+    if (!std::isfinite(value)) nonFinite_ = true;
+    return text::FormatNumber(value, numbers_);
+  }
   // A number in another pattern (spindle speeds, pocket feeds).
   static std::string Num(double value, text::NumberFormat format) {
     return text::FormatNumber(value, format);
@@ -39,10 +44,14 @@ class ProgramWriter {
 
   const std::string& Text() const { return text_; }
   std::string Take() { return std::move(text_); }
+  // The finished program, or the refusal when a number came out too large to be
+  // written (coordinates that overflow): a controller cannot read "Infinity".
+  Outcome<std::string> Finish();
 
  private:
   text::NumberFormat numbers_;
   std::string text_;
+  mutable bool nonFinite_ = false;
 };
 
 // Peck drilling of one hole, after the rapid to the hole and the retract-height

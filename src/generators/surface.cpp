@@ -122,7 +122,7 @@ Outcome<std::string> SurfMillGcodeGen(const geometry::DrawList& lines,
     w.Line({"G0X0Y0"});
   }
   w.Line({"M30"});
-  return w.Take();
+  return w.Finish();
 }
 
 Outcome<std::string> SurfMillJob(const TextLookup& texts) {

@@ -90,7 +90,7 @@ Outcome<std::string> ThreadGcodeGen(const ThreadInputs& in) {
   w.Line({"M5"});
   w.Line({"M30"});
   w.Line({"%"});
-  return w.Take();
+  return w.Finish();
 }
 
 ThreadPreview ThreadPreviewOf(const ThreadInputs& in) {

@@ -35,6 +35,7 @@ TEST(Cli, UsageErrorsExitWithTwoAndWriteNoProgram) {
       {"circle", "--dxf", "x.dxf"},  // a file option the job does not take
       {"circle", "--size", "0x10", "--preview", "p.svg"},
       {"circle", "--size", "abc"},
+      {"circle", "--size", "30x397", "--preview", "p.svg"},  // no room inside the margins
   };
   for (const auto& args : cases) {
     const CliRun r = RunArgs(args);

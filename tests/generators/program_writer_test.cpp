@@ -120,3 +120,20 @@ TEST(LayeredMilling, LayersNeverCutDeeperThanAsked) {
 
 }  // namespace
 }  // namespace kelvora::generators
+
+namespace kelvora::generators {
+namespace {
+
+TEST(ProgramWriter, FinishRefusesNumbersThatOverflowed) {
+  ProgramWriter ok(text::NumberFormat::kMax3);
+  ok.Line({"G0X", ok.Num(1e300)});
+  EXPECT_TRUE(ok.Finish().ok());
+  ProgramWriter overflow(text::NumberFormat::kMax3);
+  overflow.Line({"G0X", overflow.Num(1e308 * 10)});
+  const auto result = overflow.Finish();
+  ASSERT_FALSE(result.ok());
+  EXPECT_EQ(result.failure().message, "A coordinate is too large to write");
+}
+
+}  // namespace
+}  // namespace kelvora::generators
