@@ -62,6 +62,17 @@ TEST(Cli, LastRepetitionCountsAndMultiLineValuesAreVerbatim) {
             "G90\r\nG0Z3\r\nG0X5Y0\r\nG0Z1\r\nG1Z-5F100\r\nM7\r\nM8\r\nG0Z3\r\nM5\r\nM30\r\n\r\n");
 }
 
+TEST(Cli, MultiLineSpecialOperationMatchesItsGoldenProgram) {
+  // A block ending in a line feed goes in verbatim after each single plunge.
+  const CliRun r = RunArgs({"circle", "Cirn=2", "CirDepth=3", "CirStep=3", "CirEnSpecialOp=True",
+                            "CirSpOpStr=M7\nG4P1\n"});
+  ASSERT_EQ(r.status, kExitOk) << r.err;
+  const auto golden = text::ReadFileBytes(text::PathFromUtf8(
+      std::string(KELVORA_TEST_DATA) + "/generators/golden/circle_sp_op.nc"));
+  ASSERT_TRUE(golden.has_value());
+  EXPECT_EQ(r.out, *golden);
+}
+
 TEST(Cli, HelpListsKeysDefaultsAndLimits) {
   const CliRun r = RunArgs({"grid", "--help"});
   EXPECT_EQ(r.status, kExitOk);
