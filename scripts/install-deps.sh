@@ -10,16 +10,27 @@ windows_packages=(g++-mingw-w64-i686-posix wine wine32:i386 xvfb)
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
 
-missing=()
-for p in "${linux_packages[@]}" "${windows_packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+install() {
+  local missing=()
+  for p in "$@"; do
+    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
+  done
+  if [ ${#missing[@]} -eq 0 ]; then
+    return 0
+  fi
+  echo "Installing: ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo_cmd[@]}" dpkg --add-architecture i386
+  fi
+  "${sudo_cmd[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends \
+    "${missing[@]}"
+}
+
+install "${linux_packages[@]}" "${windows_packages[@]}"
+
+# Where the kernel cannot execute 32-bit programs, the Windows tests run on a
+# 64-bit build under 64-bit Wine (scripts/test.sh).
+if ! "$(dirname "$0")/can-run-32bit.sh"; then
+  install g++-mingw-w64-x86-64-posix wine64
 fi
-echo "Installing: ${missing[*]}"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${sudo_cmd[@]}" dpkg --add-architecture i386
-fi
-"${sudo_cmd[@]}" apt-get update -q
-DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -4,7 +4,11 @@ cmake_minimum_required(VERSION 3.25)
 # byte for byte with the golden file. A case line reads
 #   golden-file|exit-status|argument|argument|...
 # where golden-file is relative to DATA ("-" when the output is not compared) and
-# "@DATA@" in an argument stands for DATA. Lines starting with "#" are comments.
+# "@DATA@" in an argument stands for DATA_ARG, the same folder as the program
+# under test names it (DATA when not given). Lines starting with "#" are comments.
+if(NOT DATA_ARG)
+  set(DATA_ARG "${DATA}")
+endif()
 file(STRINGS "${CASES}" lines)
 file(MAKE_DIRECTORY "${WORK}")
 set(failures 0)
@@ -13,7 +17,7 @@ foreach(line IN LISTS lines)
   if(line MATCHES "^#" OR line STREQUAL "")
     continue()
   endif()
-  string(REPLACE "@DATA@" "${DATA}" line "${line}")
+  string(REPLACE "@DATA@" "${DATA_ARG}" line "${line}")
   string(REPLACE "|" ";" fields "${line}")
   list(POP_FRONT fields golden expected)
   math(EXPR count "${count} + 1")
