@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <limits>
 #include <string>
 #include <vector>
@@ -66,7 +67,7 @@ std::string Slashed(const Outcome<std::string>& program) {
 }
 
 TEST(DxfGcodeGen, ArcLines) {
-  const double quarter = std::tan(M_PI / 8);
+  const double quarter = std::tan(std::numbers::pi / 8);
   struct Case {
     const char* name;
     std::vector<V> vertices;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -69,7 +70,7 @@ struct PolyCase {
 };
 
 TEST(CDxf, PolylineVerticesPerFixture) {
-  const double t = std::tan(M_PI / 8);
+  const double t = std::tan(std::numbers::pi / 8);
   const std::vector<PolyCase> cases = {
       {"square.dxf", 0, {0, 10, 10, 0, 0}, {0, 0, 10, 10, 0}, {0, 0, 0, 0, 0}, false},
       {"r2000_contours.dxf", 0, {0, 10, 10, 20}, {0, 0, 10, 10}, {1, 0, -1, 0}, false},
@@ -159,7 +160,7 @@ TEST(CDxf, ManyVerticesAreAllKept) {
   ASSERT_EQ(p.m_VertexCount, 5000u);
   EXPECT_DOUBLE_EQ(p.x[0], 100);
   EXPECT_NEAR(p.x[2500], -100, 1e-9);
-  EXPECT_NEAR(p.y[4999], -100 * std::sin(2 * M_PI / 5000), 1e-6);
+  EXPECT_NEAR(p.y[4999], -100 * std::sin(2 * std::numbers::pi / 5000), 1e-6);
   EXPECT_TRUE(p.m_PolyLineFlag & kDxfPolyLineClosed);
 }
 
