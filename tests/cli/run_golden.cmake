@@ -22,8 +22,11 @@ foreach(line IN LISTS lines)
   list(POP_FRONT fields golden expected)
   math(EXPR count "${count} + 1")
   set(out "${WORK}/case${count}.out")
+  # Both streams go to files: a pipe would make this wait until every process
+  # that inherited it has ended (under Wine, its server and services linger).
   execute_process(COMMAND ${EMULATOR} "${KELVORA}" ${fields}
-    OUTPUT_FILE "${out}" ERROR_VARIABLE err RESULT_VARIABLE rc)
+    OUTPUT_FILE "${out}" ERROR_FILE "${out}.err" RESULT_VARIABLE rc)
+  file(READ "${out}.err" err)
   if(NOT rc STREQUAL expected)
     message(SEND_ERROR "case ${count} (${line}): exit ${rc}, expected ${expected}\n${err}")
     math(EXPR failures "${failures} + 1")
