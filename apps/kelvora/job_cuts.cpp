@@ -3,18 +3,18 @@
 #include "generators/cut_lists.h"
 #include "generators/cut_toolpath.h"
 #include "input_file.h"
-#include "plugin/settings_keys.h"
+#include "plugin/settings_profile.h"
 #include "preview.h"
 #include "text/csv.h"
 
 namespace kelvora::cli {
 namespace {
 
-// The text a list-wide box shows when the file sets none (a list without rows).
+// The text a list-wide box shows when the file sets none (a list without rows):
+// the same default text a profile without the plug-in's section gives.
 std::string StoredDefault(std::string_view key) {
-  const plugin::SettingsKey* k = plugin::FindSettingsKey(key);
-  if (k == nullptr) return {};
-  return plugin::DisplayText(*k, k->defaultText).value_or(std::string(k->defaultText));
+  static const plugin::Settings defaults;
+  return defaults.ControlText(key);
 }
 
 JobOutput RunCuts(const Request& r) {
