@@ -36,6 +36,8 @@ if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
     message(WARNING "Wine not found: the Windows tests cannot run (see scripts/install-deps.sh)")
   else()
     set(KELVORA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+    # The registry file is named as Wine sees the Unix root: drive Z:.
+    string(REPLACE "/" "\\" KELVORA_FONTS_REG "Z:${CMAKE_CURRENT_LIST_DIR}/wine-fonts.reg")
     # Programs that open windows need an X display: a test run keeps one virtual
     # display (xvfb.sh), noted in this file for wine-run.sh.
     set(KELVORA_XVFB_STATE ${CMAKE_BINARY_DIR}/xvfb-display)

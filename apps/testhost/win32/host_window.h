@@ -29,6 +29,10 @@ class HostWindow {
   bool Create(const HostWindowOptions& options);
   HWND handle() const { return window_; }
 
+  // The host's status line under the client area (UTF-8 text).
+  void SetStatusLine(const std::string& text);
+  std::string StatusLine() const;
+
   // Menu commands that reached the window, most recent last.
   const std::vector<UINT>& commands() const { return commands_; }
 
@@ -38,9 +42,13 @@ class HostWindow {
   static bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
  private:
+  static bool RegisterHostClass();
+  void Layout();
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND window_ = nullptr;
+  HWND statusLine_ = nullptr;
+  HFONT font_ = nullptr;
   std::vector<UINT> commands_;
 };
 
