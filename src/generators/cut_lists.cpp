@@ -60,7 +60,7 @@ Outcome<DrawList> StraightCuts(const std::vector<CutRow>& rows, const CutListInp
   cuts.reserve(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const auto at = text::ParseDouble(rows[i].second);
-    if (!at) return Failure{DataLineWrong(i + 1), {}};
+    if (!at) return Failure{DataLineWrong(rows, i), {}};
     const bool backwards = in.zigZag && i % 2 == 1;
     const double from = backwards ? span->end : span->start;
     const double to = backwards ? span->start : span->end;
@@ -175,6 +175,12 @@ std::string DataLineWrong(std::size_t rowNumber) {
   return "Data Line:" + std::to_string(rowNumber) + " wrong";
 }
 
+std::string DataLineWrong(const std::vector<CutRow>& rows, std::size_t index) {
+  const std::string& number = rows[index].number;
+  if (number.empty()) return DataLineWrong(index + 1);
+  return "Data Line:" + number + " wrong";
+}
+
 Outcome<DrawList> InitObjectCutHorizone(const std::vector<CutRow>& rows, const CutListInputs& in) {
   return StraightCuts(rows, in, false);
 }
@@ -203,7 +209,7 @@ Outcome<DrawList> InitObjectCutHorizoneGen(const std::vector<CutRow>& rows,
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const auto size = text::ParseDouble(rows[i].first);
     const auto quantity = text::ParseInt32(rows[i].second);
-    if (!size || !quantity) return Failure{DataLineWrong(i + 1), {}};
+    if (!size || !quantity) return Failure{DataLineWrong(rows, i), {}};
     // The first row also cuts the stock edge at y = 0.
     const long long count = static_cast<long long>(*quantity) + (i == 0 ? 1 : 0);
     pieces.push_back({*size, count});
