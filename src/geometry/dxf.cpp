@@ -1,5 +1,6 @@
 #include "geometry/dxf.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -104,6 +105,21 @@ class GroupReader {
 
   const char* LineEnd() const {
     const char* p = pos_;
+    if constexpr (std::endian::native == std::endian::little) {
+      // Eight bytes at a time: a byte equal to LF or CR makes its lane zero after
+      // the XOR, and the lowest lane found zero is the first line end.
+      constexpr std::uint64_t kOnes = 0x0101010101010101u;
+      constexpr std::uint64_t kHighs = 0x8080808080808080u;
+      while (end_ - p >= 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        const std::uint64_t lf = v ^ (kOnes * '\n');
+        const std::uint64_t cr = v ^ (kOnes * '\r');
+        const std::uint64_t found = (((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr)) & kHighs;
+        if (found != 0) return p + std::countr_zero(found) / 8;
+        p += 8;
+      }
+    }
     while (p < end_ && *p != '\n' && *p != '\r') ++p;
     return p;
   }

@@ -353,6 +353,26 @@ TEST(CDxf, LargeFileReadInPiecesMatchesTheText) {
   }
 }
 
+TEST(CDxf, LineEndsFoundAtEveryPositionOfALine) {
+  // Lines of every length up to a few machine words, so a line end falls at each
+  // byte position of the words the reader scans at a time.
+  for (const std::string end : {"\n", "\r", "\r\n"}) {
+    std::vector<std::pair<int, std::string>> groups = {{0, "SECTION"}, {2, "ENTITIES"}};
+    for (std::size_t n = 0; n < 20; ++n) {
+      groups.push_back({0, "LINE"});
+      groups.push_back({8, std::string(n, 'L') + "\t" + std::string(n, 'x')});
+    }
+    groups.push_back({0, "ENDSEC"});
+    CDxf dxf;
+    dxf.LoadText(Groups(groups, end));
+    ASSERT_EQ(dxf.GetLineCount(), 20u);
+    EXPECT_EQ(dxf.GetProblem(), "");
+    for (std::size_t n = 0; n < 20; ++n) {
+      EXPECT_EQ(dxf.Lines()[n].m_Layer, std::string(n, 'L') + "\t" + std::string(n, 'x')) << n;
+    }
+  }
+}
+
 TEST(CDxf, LineEndAtTheEdgeOfAReadPiece) {
   // The CR of a line end is the last byte of the first piece read from the file:
   // whether an LF follows is only known after the next piece.
