@@ -6,6 +6,7 @@
 #include "generators/program_writer.h"
 #include "text/csv.h"
 #include "text/csv_records.h"
+#include "text/encodings.h"
 #include "text/files.h"
 #include "text/parse.h"
 
@@ -15,13 +16,6 @@ using geometry::CPolyLine;
 using geometry::DrawList;
 
 namespace {
-
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-std::string_view WithoutBom(std::string_view content) {
-  if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom) content.remove_prefix(kUtf8Bom.size());
-  return content;
-}
 
 // One straight cut from (x0, y0) to (x1, y1).
 std::unique_ptr<CPolyLine> Cut(double x0, double y0, double x1, double y1) {
@@ -88,7 +82,7 @@ std::string_view CutCsvHeader(CutListKind kind) {
 }
 
 std::optional<CutListKind> CutListKindFromHeader(std::string_view header) {
-  header = WithoutBom(header);
+  header = text::WithoutUtf8Bom(header);
   if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
   for (CutListKind k :
        {CutListKind::kHorizontal, CutListKind::kVertical, CutListKind::kGenerated}) {
@@ -113,7 +107,7 @@ std::optional<CutListKind> CutListOfSubTab(CutSubTab tab) {
 
 CutCsvContent ReadCutCsv(std::string_view content) {
   CutCsvContent out;
-  const text::CsvRecords records = text::ReadCsvRecords(WithoutBom(content), 4);
+  const text::CsvRecords records = text::ReadCsvRecords(text::WithoutUtf8Bom(content), 4);
   out.rows.reserve(records.rows.size());
   for (const std::vector<std::string>& r : records.rows) out.rows.push_back(CutRow{r[0], r[1]});
   if (!records.rows.empty()) {

@@ -2,13 +2,13 @@
 
 #include "generators/program_writer.h"
 #include "text/csv.h"
+#include "text/encodings.h"
 #include "text/files.h"
 #include "text/parse.h"
 
 namespace kelvora::generators {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::array<std::string_view, kTeachCellCount> kWordLetters = {"X", "Y", "Z", "A",
                                                                         "B", "C", "F"};
 constexpr std::size_t kFeedCell = 6;
@@ -65,8 +65,7 @@ void UpdateTeachDefinition(TeachDefinitions& definitions, std::optional<std::siz
 
 TeachCsvContent LoadTchCsv(std::string_view content, const TeachOpLists& lists) {
   TeachCsvContent out;
-  if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom) content.remove_prefix(kUtf8Bom.size());
-  const std::vector<text::CsvLine> lines = text::SplitCsvRecords(content);
+  const std::vector<text::CsvLine> lines = text::SplitCsvRecords(text::WithoutUtf8Bom(content));
   // Marks the non-empty lines after `from` (0-based) as not read.
   auto ignoreAfter = [&](std::size_t from) {
     for (std::size_t k = from + 1; k < lines.size(); ++k) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <limits>
 
+#include "text/encodings.h"
 #include "text/files.h"
 
 namespace kelvora::geometry {
@@ -92,7 +93,6 @@ class GroupReader {
  private:
   static constexpr std::size_t kChunk = std::size_t{1} << 20;
   static constexpr std::size_t kMaxLine = std::size_t{16} << 20;
-  static constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
   const char* BufferStart() const { return stream_ ? buffer_.data() : end_ - total_; }
 
@@ -145,7 +145,7 @@ class GroupReader {
   // past the line end.
   void TakeLine(const char* stop, std::string_view& line) {
     line = {pos_, static_cast<std::size_t>(stop - pos_)};
-    if (lines_ == 0 && line.starts_with(kUtf8Bom)) line.remove_prefix(kUtf8Bom.size());
+    if (lines_ == 0) line = text::WithoutUtf8Bom(line);
     pos_ = stop;
     if (pos_ < end_) {
       const bool cr = *pos_ == '\r';

@@ -15,6 +15,12 @@ inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 inline constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
 inline constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 
+// The text without a leading UTF-8 byte-order mark.
+inline std::string_view WithoutUtf8Bom(std::string_view text) {
+  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+  return text;
+}
+
 // The encoding a declared name stands for, in any letter case ("UTF-8",
 // "utf-16", "ISO-8859-1", "latin1", "windows-1252", "cp1258", ...); "US-ASCII"
 // is read as UTF-8, of which it is a part. nullopt for any other name.
