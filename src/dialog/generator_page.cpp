@@ -159,7 +159,7 @@ int GeneratorPage::ItemsHeight(const std::vector<Item>& items, int columns) {
 void GeneratorPage::PlaceItems(const std::vector<Item>& items, const ui::Bounds& area, int columns,
                                int labelWidth) {
   const int cellWidth = (area.width - kGap * (columns - 1)) / columns;
-  const int boxWidth = std::clamp(cellWidth - labelWidth - kLabelGap, kMinBoxWidth, kMaxBoxWidth);
+  const int boxWidth = kBoxWidth;
   int y = area.y;
   int column = 0;
   const int textTop = (kRowHeight - ui::EstimateTextHeight(ui::kFormFont)) / 2;

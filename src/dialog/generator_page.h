@@ -47,8 +47,7 @@ class GeneratorPage {
   static constexpr int kGap = 8;
   static constexpr int kRowHeight = 28;
   static constexpr int kBoxHeight = 22;
-  static constexpr int kMinBoxWidth = 70;
-  static constexpr int kMaxBoxWidth = 110;
+  static constexpr int kBoxWidth = 90;
   static constexpr int kPatternWidth = 300;
   static constexpr int kButtonHeight = 30;
 

@@ -93,14 +93,14 @@ void XYZDemoDialog::BuildTabs() {
   auto& main = form_.Add<ui::TabControl>("tabControl1");
   auto& drill = main.AddPage("tabPage1", "KHOAN");
   auto& drillTabs = drill.Add<ui::TabControl>("tabControl2");
-  MakePage<CirclePage>(drillTabs, "tabPage5", "Khoan theo hình tròn");
-  MakePage<GridPage>(drillTabs, "tabPage6", "Khoan theo hàng");
+  MakePage<CirclePage>(drillTabs, "tabPage5", "Khoan theo hình tròn");
+  MakePage<GridPage>(drillTabs, "tabPage6", "Khoan theo hàng");
   MakePage<PointListPage>(drillTabs, "tabPage7", "INPUT");
 
-  auto& surface = main.AddPage("tabPage8", "PHAY MẶT");
+  auto& surface = main.AddPage("tabPage8", "PHAY MẶT");
   auto& surfaceTabs = surface.Add<ui::TabControl>("tabControl3");
-  MakePage<SurfaceSquarePage>(surfaceTabs, "tabPage10", "Phay mặt vuông");
-  MakePage<SurfaceRoundPage>(surfaceTabs, "tabPage9", "Phay mặt tròn");
+  MakePage<SurfaceSquarePage>(surfaceTabs, "tabPage10", "Phay mặt vuông");
+  MakePage<SurfaceRoundPage>(surfaceTabs, "tabPage9", "Phay mặt tròn");
   MakePage<SurfaceAnyPage>(surfaceTabs, "tabPage11", "Any");
 
   MakePage<RouterPage>(main, "tabPage4", "Router/Cutter");

@@ -15,6 +15,7 @@ bool IsThaiMark(char32_t c) {
 }
 
 double Share(char32_t c) {
+  if (c >= 0x0300 && c <= 0x036F) return 0.0;  // a combining mark over the letter before it
   if (c >= 0x80) return IsThaiMark(c) ? 0.0 : 0.62;
   static const std::u32string_view kNarrow = U"ijlI!|.,:;' ";
   static const std::u32string_view kSlim = U"ftr()-/";

@@ -9,7 +9,8 @@
 //   0.68  the other capital letters
 //   0.56  digits and the other lower-case letters and signs
 //   0.62  letters outside ASCII (Vietnamese letters with their marks, Thai)
-//   0     Thai vowel and tone marks written above or below a letter
+//   0     combining marks (U+0300 to U+036F) and Thai vowel and tone marks
+//         written above or below a letter
 // plus 0.06 per character for a bold font, rounded up to whole pixels. The
 // shares are at or a little above the font's own, so a caption that fits by
 // the estimate fits on the screen.
