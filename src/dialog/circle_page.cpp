@@ -19,7 +19,7 @@ CirclePage::CirclePage(XYZDemoDialog& dlg, ui::TabPage& page)
   using enum KeyFilter;
   GeneratorPage& b = layout_;
   b.Sketch("pictureBox2", CircleSketch(kSketchSize, kSketchSize));
-  b.Preview("pbxKhoanTron", PreviewStartDrawing(kSketchSize, kSketchSize));
+  b.Preview("pbxKhoanTron", PreviewStartDrawing(451, 397));
   b.ProgramBox("txtDrillGcode");
 
   b.BeginGroup(kPattern, "groupBox1", "PCD");

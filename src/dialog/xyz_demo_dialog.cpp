@@ -35,6 +35,8 @@ const ui::Font kTeachCellFont{"Microsoft Sans Serif", 8, false};
 const ui::Font kTeachFirstCellFont{"Microsoft Sans Serif", 8, true};
 
 constexpr std::string_view kLanguageControl = "cmbLanguage";
+constexpr int kLogoWidth = 170;
+constexpr int kLogoHeight = 40;
 
 ui::Table CutTable(generators::CutListKind kind) {
   return ui::Table(CutTableColumns(kind));
@@ -68,7 +70,7 @@ XYZDemoDialog::~XYZDemoDialog() = default;
 
 void XYZDemoDialog::BuildHeader() {
   auto& logo = form_.Add<ui::PictureBox>("pictureBox1");
-  logo.SetBackgroundImage(HeaderLogo(130, 40));
+  logo.SetBackgroundImage(HeaderLogo(kLogoWidth, kLogoHeight));
   form_.Add<ui::Label>("lblLanguage", "Language:");
   auto& language = form_.Add<ui::ComboBox>(std::string(kLanguageControl));
   language.SetBackColor(kLightGreen);
@@ -113,10 +115,10 @@ void XYZDemoDialog::BuildTabs() {
 void XYZDemoDialog::Arrange() {
   const ui::Bounds client = form_.ClientArea();
   // Header strip: logo, language caption and chooser, title.
-  Get<ui::PictureBox>("pictureBox1").SetBounds({4, 3, 130, 40});
-  Get<ui::Label>("lblLanguage").SetBounds({150, 14, 100, 20});
-  Get<ui::ComboBox>(kLanguageControl).SetBounds({254, 11, 150, 24});
-  Get<ui::Label>("label7").SetBounds({440, 5, 240, 36});
+  Get<ui::PictureBox>("pictureBox1").SetBounds({4, 3, kLogoWidth, kLogoHeight});
+  Get<ui::Label>("lblLanguage").SetBounds({190, 14, 100, 20});
+  Get<ui::ComboBox>(kLanguageControl).SetBounds({294, 11, 150, 24});
+  Get<ui::Label>("label7").SetBounds({480, 5, 240, 36});
 
   auto& main = Get<ui::TabControl>("tabControl1");
   main.SetBounds({0, kHeaderHeight, client.width, std::max(0, client.height - kHeaderHeight)});
