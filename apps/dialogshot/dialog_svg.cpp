@@ -30,37 +30,11 @@ std::string N(double v) {
   return text::FormatNumber(v, text::NumberFormat::kMax3);
 }
 
-std::string Hex(ui::Rgb c) {
-  constexpr std::string_view kDigits = "0123456789abcdef";
-  std::string out = "#";
-  for (std::uint8_t v : {c.r, c.g, c.b}) {
-    out += kDigits[v >> 4];
-    out += kDigits[v & 0xf];
-  }
-  return out;
-}
-
-std::string Escaped(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    if (c == '&') {
-      out += "&amp;";
-    } else if (c == '<') {
-      out += "&lt;";
-    } else if (c == '>') {
-      out += "&gt;";
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 void Rect(std::string& out, double x, double y, double w, double h, std::optional<ui::Rgb> fill,
           std::optional<ui::Rgb> stroke) {
   out += "<rect x=\"" + N(x) + "\" y=\"" + N(y) + "\" width=\"" + N(w) + "\" height=\"" + N(h) +
-         "\" fill=\"" + (fill ? Hex(*fill) : "none") + "\"";
-  if (stroke) out += " stroke=\"" + Hex(*stroke) + "\" stroke-width=\"1\"";
+         "\" fill=\"" + (fill ? geometry::SvgColor(*fill) : "none") + "\"";
+  if (stroke) out += " stroke=\"" + geometry::SvgColor(*stroke) + "\" stroke-width=\"1\"";
   out += "/>\n";
 }
 
@@ -72,7 +46,8 @@ void Text(std::string& out, std::string_view text, const ui::Font& font, ui::Rgb
          "\" font-family=\"Microsoft Sans Serif, Arial, sans-serif\" font-size=\"" + N(px) + "\"";
   if (font.bold) out += " font-weight=\"bold\"";
   if (anchor != "start") out += " text-anchor=\"" + std::string(anchor) + "\"";
-  out += " fill=\"" + Hex(color) + "\" xml:space=\"preserve\">" + Escaped(text) + "</text>\n";
+  out += " fill=\"" + geometry::SvgColor(color) + "\" xml:space=\"preserve\">" +
+         geometry::SvgEscaped(text) + "</text>\n";
 }
 
 // A picture zoomed to fit the area, keeping its proportions.
@@ -165,7 +140,7 @@ void Draw(std::string& out, const Control& c) {
   const ui::Font& font = c.GetFont();
   const ui::Rgb fore = c.Enabled() ? c.ForeColor().value_or(kText) : kGrayText;
   out += "<svg x=\"" + N(b.x) + "\" y=\"" + N(b.y) + "\" width=\"" + N(w) + "\" height=\"" + N(h) +
-         "\" overflow=\"hidden\"><!-- " + Escaped(c.Name()) + " -->\n";
+         "\" overflow=\"hidden\"><!-- " + geometry::SvgEscaped(c.Name()) + " -->\n";
   switch (c.Kind()) {
     case ControlKind::kForm:
       Rect(out, 0, 0, w, h, c.BackColor().value_or(kControlFace), std::nullopt);
@@ -254,7 +229,7 @@ std::string FormToSvg(const ui::Form& form) {
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + N(b.width) + "\" height=\"" +
          N(b.height) + "\" viewBox=\"0 0 " + N(b.width) + " " + N(b.height) + "\">\n";
-  out += "<title>" + Escaped(form.Title()) + "</title>\n";
+  out += "<title>" + geometry::SvgEscaped(form.Title()) + "</title>\n";
   Draw(out, form);
   out += "</svg>\n";
   return out;

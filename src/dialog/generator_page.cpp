@@ -40,23 +40,36 @@ int WidestCaption(const ui::Label& label) {
 GeneratorPage::GeneratorPage(XYZDemoDialog& dlg, ui::TabPage& page) : dlg_(dlg), page_(page) {}
 
 ui::PictureBox& GeneratorPage::Sketch(std::string name, geometry::Picture drawing) {
-  sketch_ = &page_.Add<ui::PictureBox>(std::move(name));
-  sketch_->SetBackgroundImage(std::move(drawing));
-  return *sketch_;
+  auto& box = page_.Add<ui::PictureBox>(std::move(name));
+  box.SetBackgroundImage(std::move(drawing));
+  PlaceOnTop(TopSlot::kLeft, box);
+  return box;
 }
 
 ui::PictureBox& GeneratorPage::Preview(std::string name, geometry::Picture startDrawing) {
-  preview_ = &page_.Add<ui::PictureBox>(std::move(name));
-  preview_->SetBackgroundImage(std::move(startDrawing));
-  return *preview_;
+  auto& box = page_.Add<ui::PictureBox>(std::move(name));
+  box.SetBackgroundImage(std::move(startDrawing));
+  PlaceOnTop(TopSlot::kMiddle, box);
+  return box;
 }
 
 ui::TextBox& GeneratorPage::ProgramBox(std::string name) {
-  program_ = &page_.Add<ui::TextBox>(std::move(name));
-  program_->SetMultiline(true);
-  program_->SetFont(kProgramFont);
-  program_->SetClipboard(&dlg_.GetClipboard());
-  return *program_;
+  auto& box = page_.Add<ui::TextBox>(std::move(name));
+  box.SetMultiline(true);
+  box.SetFont(kProgramFont);
+  box.SetClipboard(&dlg_.GetClipboard());
+  PlaceOnTop(TopSlot::kRight, box);
+  return box;
+}
+
+void GeneratorPage::PlaceOnTop(TopSlot slot, ui::Control& control) {
+  top_[static_cast<int>(slot)] = &control;
+}
+
+ui::Label& GeneratorPage::Note(InputArea area, std::string name, std::string text) {
+  ui::Label& label = Parent(area).Add<ui::Label>(std::move(name), std::move(text));
+  Target(area).push_back({ItemKind::kNote, &label, nullptr, 1, {}});
+  return label;
 }
 
 std::vector<GeneratorPage::Item>& GeneratorPage::Target(InputArea area) {
@@ -147,7 +160,9 @@ int GeneratorPage::ItemsHeight(const std::vector<Item>& items, int columns) {
       continue;
     }
     column = 0;
-    if (item.kind == ItemKind::kMulti) height += item.rows * kRowHeight;
+    if (item.kind == ItemKind::kMulti || item.kind == ItemKind::kNote) {
+      height += item.rows * kRowHeight;
+    }
     if (item.kind == ItemKind::kGroup) {
       height += ui::GroupBox::kCaptionHeight + ItemsHeight(item.children, columns) +
                 ui::GroupBox::kBorder + 2;
@@ -181,7 +196,11 @@ void GeneratorPage::PlaceItems(const std::vector<Item>& items, const ui::Bounds&
       column = 0;
       y += kRowHeight;
     }
-    if (item.kind == ItemKind::kMulti) {
+    if (item.kind == ItemKind::kNote) {
+      item.control->SetBounds(
+          {area.x, y + textTop, area.width, ui::EstimateTextHeight(item.control->GetFont())});
+      y += kRowHeight;
+    } else if (item.kind == ItemKind::kMulti) {
       int x = area.x;
       if (item.label) {
         item.label->SetBounds({x, y + textTop, labelWidth, ui::EstimateTextHeight(ui::kFormFont)});
@@ -210,8 +229,8 @@ void GeneratorPage::Arrange() {
   const auto left = ui::SplitRows(cols[0], {{0, 1}, {inputs, 0}}, kGap);
   const auto middle = ui::SplitRows(cols[1], {{0, 1}, {inputs, 0}}, kGap);
 
-  if (sketch_) sketch_->SetBounds(left[0]);
-  if (preview_) preview_->SetBounds(middle[0]);
+  if (top_[0]) top_[0]->SetBounds(left[0]);
+  if (top_[1]) top_[1]->SetBounds(middle[0]);
   PlaceItems(pattern_.items, left[1], pattern_.columns, LabelWidth(pattern_.items));
   PlaceItems(machining_.items, middle[1], machining_.columns, LabelWidth(machining_.items));
 
@@ -224,7 +243,7 @@ void GeneratorPage::Arrange() {
   for (const ui::Button* b : buttons_) probe.Next(widthOf(*b));
   const int buttonsHeight = buttons_.empty() ? 0 : probe.Bottom();
   const auto right = ui::SplitRows(cols[2], {{0, 1}, {buttonsHeight, 0}}, kGap);
-  if (program_) program_->SetBounds(right[0]);
+  if (top_[2]) top_[2]->SetBounds(right[0]);
   ui::FlowLayout flow(right[1], kButtonHeight, kGap);
   for (ui::Button* b : buttons_) b->SetBounds(flow.Next(widthOf(*b)));
 }

@@ -32,6 +32,9 @@ enum class KeyFilter { kNone, kSigned, kUnsigned };
 // machining inputs below the preview.
 enum class InputArea { kPattern, kMachining };
 
+// The three upper areas, which take the room the window gains.
+enum class TopSlot { kLeft, kMiddle, kRight };
+
 struct InputSpec {
   std::string name;     // the text box, "txtR"
   std::string key;      // its settings key, "CirR" (empty: not stored)
@@ -60,6 +63,10 @@ class GeneratorPage {
   // The program box (right, top): multi-line, both scroll bars, 8.25 pt.
   ui::TextBox& ProgramBox(std::string name);
 
+  // Any control the page made on its tab page, in an upper area instead of the
+  // picture or program box (a list grid, a paint panel).
+  void PlaceOnTop(TopSlot slot, ui::Control& control);
+
   // Inputs, in reading order within their area.
   ui::TextBox& Input(InputArea area, const InputSpec& spec);
   ui::CheckBox& Check(InputArea area, std::string name, std::string key, std::string caption,
@@ -67,6 +74,8 @@ class GeneratorPage {
   // A multi-line text over the area's whole width, `rows` rows high, with an
   // optional caption label on its left.
   ui::TextBox& MultiText(InputArea area, const InputSpec& spec, int rows);
+  // A label on a row of its own over the area's width (a file path, a note).
+  ui::Label& Note(InputArea area, std::string name, std::string text);
   // Inputs added between these two calls sit in a framed group with a caption.
   ui::GroupBox& BeginGroup(InputArea area, std::string name, std::string caption);
   void EndGroup();
@@ -78,7 +87,7 @@ class GeneratorPage {
   void Arrange();
 
  private:
-  enum class ItemKind { kPair, kCheck, kMulti, kGroup };
+  enum class ItemKind { kPair, kCheck, kMulti, kGroup, kNote };
   struct Item {
     ItemKind kind;
     ui::Control* control = nullptr;  // the box, check box or group
@@ -106,9 +115,7 @@ class GeneratorPage {
 
   XYZDemoDialog& dlg_;
   ui::TabPage& page_;
-  ui::PictureBox* sketch_ = nullptr;
-  ui::PictureBox* preview_ = nullptr;
-  ui::TextBox* program_ = nullptr;
+  ui::Control* top_[3] = {nullptr, nullptr, nullptr};  // by TopSlot
   std::vector<ui::Button*> buttons_;
   Area pattern_{1, {}};
   Area machining_{2, {}};
