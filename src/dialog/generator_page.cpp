@@ -145,7 +145,11 @@ int GeneratorPage::LabelWidth(const std::vector<Item>& items) const {
   int widest = 0;
   for (const Item& item : items) {
     if (item.label) widest = std::max(widest, WidestCaption(*item.label));
-    if (item.kind == ItemKind::kGroup) widest = std::max(widest, LabelWidth(item.children));
+    // A group's captions sit further right by its frame, so its boxes can line
+    // up with the ones outside it.
+    if (item.kind == ItemKind::kGroup) {
+      widest = std::max(widest, LabelWidth(item.children) + ui::GroupBox::kBorder);
+    }
   }
   return widest + 2;
 }
@@ -213,7 +217,10 @@ void GeneratorPage::PlaceItems(const std::vector<Item>& items, const ui::Bounds&
                     ui::GroupBox::kBorder + 2;
       item.control->SetBounds({area.x, y, area.width, h});
       const ui::Bounds inner = item.control->ClientArea();
-      PlaceItems(item.children, {0, 0, inner.width, inner.height}, columns, labelWidth);
+      // The group's frame takes room on the left; its captions give up as much,
+      // so its boxes line up with the boxes outside it.
+      const int inside = labelWidth - inner.x;
+      PlaceItems(item.children, {0, 0, inner.width, inner.height}, columns, inside);
       y += h;
     }
   }
