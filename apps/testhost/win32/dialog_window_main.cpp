@@ -1,6 +1,7 @@
 // Shows the plug-in's window through the native back-end, by itself (without a
 // host), for looking at it and taking screenshots:
-//   kelvora_window.exe [--page NAME] [--click NAME] [--type NAME TEXT] [--seconds N]
+//   kelvora_window.exe [--page NAME] [--click NAME] [--type NAME TEXT] [--probe X Y]
+//                      [--program-lines N] [--seconds N]
 // --page selects a tab page (and the pages it lies in), --click presses a button
 // and --type types into a text box, all through the native controls.
 #include <windows.h>
@@ -91,6 +92,15 @@ int wmain(int argc, wchar_t** argv) {
         if (PtInRect(&r, point)) fprintf(stderr, "%s\n", c.Name().c_str());
       });
       i += 2;
+    } else if (arg == L"--program-lines" && i + 1 < argc) {
+      // A long program in the circle tab's program box, to look at how it is shown.
+      const long lines = std::wcstol(argv[++i], nullptr, 10);
+      std::string program;
+      for (long n = 0; n < lines; ++n) {
+        program += "N" + std::to_string(n + 1) + "G1X" + std::to_string(n % 1000) + "Y" +
+                   std::to_string(n / 1000) + "\r\n";
+      }
+      dialog.Get<kelvora::ui::TextBox>("txtDrillGcode").SetText(std::move(program));
     } else if (arg == L"--seconds" && i + 1 < argc) {
       seconds = std::wcstol(argv[++i], nullptr, 10);
     } else {

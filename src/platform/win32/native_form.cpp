@@ -23,6 +23,11 @@ namespace {
 
 constexpr wchar_t kFormClass[] = L"KelvoraForm";
 constexpr wchar_t kPictureClass[] = L"KelvoraPicture";
+constexpr wchar_t kProgramViewClass[] = L"KelvoraProgramView";
+// A multi-line box with more lines than this shows its text in the program view:
+// the edit control needs about a second for twenty thousand lines under Wine and
+// grows worse than linearly, and programs run to millions of lines.
+constexpr std::size_t kLargeTextLines = 20000;
 // The drop-down list's height below a combo box.
 constexpr int kDropDownHeight = 240;
 
@@ -37,7 +42,7 @@ GdiplusPictures& Pictures() {
   return pictures;
 }
 
-bool RegisterClasses(WNDPROC formProc, WNDPROC pictureProc) {
+bool RegisterClasses(WNDPROC formProc, WNDPROC pictureProc, WNDPROC viewProc) {
   static const bool registered = [&] {
     INITCOMMONCONTROLSEX common = {sizeof(common), ICC_TAB_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&common);
@@ -52,7 +57,11 @@ bool RegisterClasses(WNDPROC formProc, WNDPROC pictureProc) {
     picture.style = 0;
     picture.lpfnWndProc = pictureProc;
     picture.lpszClassName = kPictureClass;
-    return RegisterClassExW(&form) != 0 && RegisterClassExW(&picture) != 0;
+    WNDCLASSEXW view = picture;
+    view.lpfnWndProc = viewProc;
+    view.lpszClassName = kProgramViewClass;
+    return RegisterClassExW(&form) != 0 && RegisterClassExW(&picture) != 0 &&
+           RegisterClassExW(&view) != 0;
   }();
   return registered;
 }
@@ -105,6 +114,17 @@ struct NativeForm::State {
   std::map<std::tuple<std::string, double, bool>, HFONT> fonts;
   std::unordered_map<COLORREF, HBRUSH> brushes;
   std::vector<ui::DataGrid*> grids;
+  // Large texts of multi-line boxes: a read-only view that draws only the
+  // visible lines of the model's text (which stays where Load and the settings
+  // read it), in place of the edit control.
+  struct ProgramView {
+    HWND window = nullptr;
+    bool active = false;
+    std::vector<std::size_t> lineStarts;  // byte offsets into the model's text
+    int lineHeight = 16;
+  };
+  std::unordered_map<const ui::Control*, ProgramView> views;
+  std::unordered_map<HWND, ui::TextBox*> viewBoxes;
   std::string failure;
   // Set while the back-end writes into a native control, so the notifications
   // that writing raises are not taken for the operator's.
@@ -180,7 +200,7 @@ struct NativeForm::State {
   // --- Creation ---
 
   void CreateWindowAndControls(HWND owner) {
-    if (!RegisterClasses(&FormProc, &PictureProc)) {
+    if (!RegisterClasses(&FormProc, &PictureProc, &ProgramViewProc)) {
       Fail("the window classes could not be registered");
       return;
     }
@@ -333,7 +353,10 @@ struct NativeForm::State {
     ++writing;
     switch (change) {
       case ui::Change::kText:
-        if (handle && WindowText(handle) != NativeText(control)) {
+        if (control.Kind() == ui::ControlKind::kTextBox &&
+            static_cast<ui::TextBox&>(control).Multiline()) {
+          ShowMultilineText(static_cast<ui::TextBox&>(control));
+        } else if (handle && WindowText(handle) != NativeText(control)) {
           SetWindowTextW(handle, NativeText(control).c_str());
         }
         if (control.Kind() == ui::ControlKind::kTabPage) UpdateTabCaption(control);
@@ -450,7 +473,156 @@ struct NativeForm::State {
   }
 
   void SyncVisible(ui::Control& control) {
-    if (HWND h = Handle(control)) ShowWindow(h, EffectivelyVisible(control) ? SW_SHOWNA : SW_HIDE);
+    const bool visible = EffectivelyVisible(control);
+    auto view = views.find(&control);
+    const bool large = view != views.end() && view->second.active;
+    if (HWND h = Handle(control)) ShowWindow(h, visible && !large ? SW_SHOWNA : SW_HIDE);
+    if (large) ShowWindow(view->second.window, visible ? SW_SHOWNA : SW_HIDE);
+  }
+
+  // A multi-line box's text: in the edit control, or, when it has too many lines
+  // for it, in the program view.
+  void ShowMultilineText(ui::TextBox& box) {
+    HWND edit = Handle(box);
+    if (!edit) return;
+    const std::string& text = box.Text();
+    const std::size_t lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    ProgramView& view = views[&box];
+    if (lines <= kLargeTextLines) {
+      if (view.active) {
+        view.active = false;
+        view.lineStarts = {};
+        ShowWindow(view.window, SW_HIDE);
+      }
+      if (WindowText(edit) != NativeText(box)) SetWindowTextW(edit, NativeText(box).c_str());
+      SyncVisible(box);
+      return;
+    }
+    SetWindowTextW(edit, L"");  // the edit control does not hold it twice
+    if (!view.window) {
+      const ui::Bounds b = ui::BoundsIn(box, form);
+      view.window = CreateWindowExW(WS_EX_CLIENTEDGE, kProgramViewClass, L"",
+                                    WS_CHILD | WS_VSCROLL | WS_HSCROLL, b.x, b.y, b.width, b.height,
+                                    window, nullptr, GetModuleHandleW(nullptr), nullptr);
+      if (!view.window) {
+        Fail("the program view of " + box.Name() + " could not be created");
+        return;
+      }
+      SetWindowLongPtrW(view.window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+      SetWindowPos(view.window, edit, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      viewBoxes[view.window] = &box;
+    }
+    view.active = true;
+    view.lineStarts.clear();
+    view.lineStarts.reserve(lines + 1);
+    view.lineStarts.push_back(0);
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
+      view.lineStarts.push_back(at + 1);
+    }
+    HDC dc = GetDC(view.window);
+    HGDIOBJ old = SelectObject(dc, FontFor(box));
+    TEXTMETRICW metrics;
+    GetTextMetricsW(dc, &metrics);
+    view.lineHeight = std::max(1, static_cast<int>(metrics.tmHeight));
+    SelectObject(dc, old);
+    ReleaseDC(view.window, dc);
+    UpdateViewScrolling(view, /*toTop=*/true);
+    SyncVisible(box);
+    InvalidateRect(view.window, nullptr, TRUE);
+  }
+
+  // Lines are the vertical scroll unit; the horizontal range is a fixed width
+  // that holds the longest program lines.
+  void UpdateViewScrolling(ProgramView& view, bool toTop) {
+    RECT client;
+    GetClientRect(view.window, &client);
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | (toTop ? SIF_POS : 0);
+    info.nMin = 0;
+    info.nMax = static_cast<int>(view.lineStarts.size()) - 1;
+    info.nPage = static_cast<UINT>(std::max(1L, client.bottom / view.lineHeight));
+    info.nPos = 0;
+    SetScrollInfo(view.window, SB_VERT, &info, TRUE);
+    info.nMax = 2000;
+    info.nPage = static_cast<UINT>(std::max(1L, client.right));
+    SetScrollInfo(view.window, SB_HORZ, &info, TRUE);
+  }
+
+  void PaintView(HWND handle) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle, &paint);
+    RECT client;
+    GetClientRect(handle, &client);
+    FillRect(dc, &paint.rcPaint, GetSysColorBrush(COLOR_WINDOW));
+    auto box = viewBoxes.find(handle);
+    if (box != viewBoxes.end()) {
+      const ProgramView& view = views[box->second];
+      const std::string& text = box->second->Text();
+      const int top = GetScrollPos(handle, SB_VERT);
+      const int left = GetScrollPos(handle, SB_HORZ);
+      HGDIOBJ old = SelectObject(dc, FontFor(*box->second));
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      const std::size_t count = view.lineStarts.size();
+      for (int row = 0; row * view.lineHeight < client.bottom; ++row) {
+        const std::size_t line = static_cast<std::size_t>(top) + static_cast<std::size_t>(row);
+        if (line >= count) break;
+        const std::size_t begin = view.lineStarts[line];
+        std::size_t end = line + 1 < count ? view.lineStarts[line + 1] : text.size();
+        while (end > begin && (text[end - 1] == '\n' || text[end - 1] == '\r')) --end;
+        const std::wstring shown = WideFromUtf8(std::string_view(text).substr(begin, end - begin));
+        TextOutW(dc, 2 - left, row * view.lineHeight, shown.c_str(),
+                 static_cast<int>(shown.size()));
+      }
+      SelectObject(dc, old);
+    }
+    EndPaint(handle, &paint);
+  }
+
+  void ScrollView(HWND handle, int bar, int request, int amount) {
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_ALL;
+    GetScrollInfo(handle, bar, &info);
+    const int page = static_cast<int>(info.nPage);
+    const int step = bar == SB_VERT ? 1 : 20;
+    int position = info.nPos;
+    switch (request) {
+      case SB_LINEUP:
+        position -= step;
+        break;
+      case SB_LINEDOWN:
+        position += step;
+        break;
+      case SB_PAGEUP:
+        position -= page;
+        break;
+      case SB_PAGEDOWN:
+        position += page;
+        break;
+      case SB_TOP:
+        position = info.nMin;
+        break;
+      case SB_BOTTOM:
+        position = info.nMax;
+        break;
+      case SB_THUMBTRACK:
+      case SB_THUMBPOSITION:
+        position = info.nTrackPos;
+        break;
+      case -1:
+        position += amount;
+        break;  // the wheel
+      default:
+        return;
+    }
+    position = std::clamp(position, info.nMin, std::max(info.nMin, info.nMax - page + 1));
+    if (position == info.nPos) return;
+    info.fMask = SIF_POS;
+    info.nPos = position;
+    SetScrollInfo(handle, bar, &info, TRUE);
+    InvalidateRect(handle, nullptr, FALSE);
   }
 
   void SyncEnabled(ui::Control& control) {
@@ -801,6 +973,62 @@ struct NativeForm::State {
       default:
         break;
     }
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+
+  static LRESULT CALLBACK ProgramViewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<State*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self) {
+      switch (message) {
+        case WM_PAINT:
+          self->PaintView(window);
+          return 0;
+        case WM_VSCROLL:
+          self->ScrollView(window, SB_VERT, LOWORD(wParam), 0);
+          return 0;
+        case WM_HSCROLL:
+          self->ScrollView(window, SB_HORZ, LOWORD(wParam), 0);
+          return 0;
+        case WM_MOUSEWHEEL:
+          self->ScrollView(window, SB_VERT, -1, -3 * GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA);
+          return 0;
+        case WM_SIZE:
+          if (auto box = self->viewBoxes.find(window); box != self->viewBoxes.end()) {
+            self->UpdateViewScrolling(self->views[box->second], /*toTop=*/false);
+          }
+          return 0;
+        case WM_LBUTTONDOWN:
+          SetFocus(window);
+          return 0;
+        case WM_KEYDOWN:
+          switch (wParam) {
+            case VK_UP:
+              self->ScrollView(window, SB_VERT, SB_LINEUP, 0);
+              return 0;
+            case VK_DOWN:
+              self->ScrollView(window, SB_VERT, SB_LINEDOWN, 0);
+              return 0;
+            case VK_PRIOR:
+              self->ScrollView(window, SB_VERT, SB_PAGEUP, 0);
+              return 0;
+            case VK_NEXT:
+              self->ScrollView(window, SB_VERT, SB_PAGEDOWN, 0);
+              return 0;
+            case VK_HOME:
+              self->ScrollView(window, SB_VERT, SB_TOP, 0);
+              return 0;
+            case VK_END:
+              self->ScrollView(window, SB_VERT, SB_BOTTOM, 0);
+              return 0;
+            default:
+              break;
+          }
+          break;
+        default:
+          break;
+      }
+    }
+    if (message == WM_ERASEBKGND) return 1;
     return DefWindowProcW(window, message, wParam, lParam);
   }
 
