@@ -24,6 +24,20 @@ namespace {
 constexpr wchar_t kFormClass[] = L"KelvoraForm";
 constexpr wchar_t kPictureClass[] = L"KelvoraPicture";
 constexpr wchar_t kProgramViewClass[] = L"KelvoraProgramView";
+// Every window carries its control's name, as a global atom, so a test host
+// can find the controls it drives.
+constexpr wchar_t kNameProperty[] = L"Kelvora.Name";
+
+void NameWindow(HWND window, const std::string& name) {
+  const ATOM atom = GlobalAddAtomW(WideFromUtf8(name).c_str());
+  if (atom) SetPropW(window, kNameProperty, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(atom)));
+}
+
+void UnnameWindow(HWND window) {
+  if (HANDLE atom = RemovePropW(window, kNameProperty)) {
+    GlobalDeleteAtom(static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(atom)));
+  }
+}
 // A multi-line box with more lines than this shows its text in the program view:
 // the edit control needs about a second for twenty thousand lines under Wine and
 // grows worse than linearly, and programs run to millions of lines.
@@ -31,15 +45,27 @@ constexpr std::size_t kLargeTextLines = 20000;
 // The drop-down list's height below a combo box.
 constexpr int kDropDownHeight = 240;
 
+// The module this code lies in (the plug-in's library, or a program): window
+// classes belong to it, so a host or another module with classes of the same
+// names never meets ours.
+HINSTANCE ThisModule() {
+  HMODULE module = nullptr;
+  GetModuleHandleExW(
+      GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+      reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+  return module;
+}
+
 COLORREF ColorOf(geometry::Rgb rgb) {
   return RGB(rgb.r, rgb.g, rgb.b);
 }
 
 // The pictures are drawn by one GDI+ for the whole process, loaded when the
-// first window is made.
+// first window is made. It is never shut down: GDI+ must not be stopped while a
+// library is being unloaded, and the process's end releases it.
 GdiplusPictures& Pictures() {
-  static GdiplusPictures pictures;
-  return pictures;
+  static GdiplusPictures* pictures = new GdiplusPictures;
+  return *pictures;
 }
 
 bool RegisterClasses(WNDPROC formProc, WNDPROC pictureProc, WNDPROC viewProc) {
@@ -50,7 +76,7 @@ bool RegisterClasses(WNDPROC formProc, WNDPROC pictureProc, WNDPROC viewProc) {
     form.cbSize = sizeof(form);
     form.style = CS_DBLCLKS;
     form.lpfnWndProc = formProc;
-    form.hInstance = GetModuleHandleW(nullptr);
+    form.hInstance = ThisModule();
     form.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     form.lpszClassName = kFormClass;
     WNDCLASSEXW picture = form;
@@ -135,6 +161,8 @@ struct NativeForm::State {
   ~State() {
     ui::ForEachControl(form, [](ui::Control& c) { c.onChanged = nullptr; });
     if (window) {
+      for (auto& [control, handle] : handles) UnnameWindow(handle);
+      UnnameWindow(window);
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       DestroyWindow(window);
     }
@@ -208,14 +236,14 @@ struct NativeForm::State {
     const DWORD exStyle = WS_EX_CONTROLPARENT;
     RECT frame = {0, 0, form.GetBounds().width, form.GetBounds().height};
     AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-    window =
-        CreateWindowExW(exStyle, kFormClass, WideFromUtf8(form.Title()).c_str(), style,
-                        CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
-                        frame.bottom - frame.top, owner, nullptr, GetModuleHandleW(nullptr), this);
+    window = CreateWindowExW(exStyle, kFormClass, WideFromUtf8(form.Title()).c_str(), style,
+                             CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
+                             frame.bottom - frame.top, owner, nullptr, ThisModule(), this);
     if (!window) {
       Fail("the window could not be created (error " + std::to_string(GetLastError()) + ")");
       return;
     }
+    NameWindow(window, form.Name());
     std::vector<ui::Control*> containers;
     ui::ForEachControl(form, [&](ui::Control& control) {
       control.onChanged = [this](ui::Control& c, ui::Change change) { OnModelChanged(c, change); };
@@ -300,15 +328,16 @@ struct NativeForm::State {
         return;  // pages are the tab control's; forms are windows of their own
     }
     const ui::Bounds b = ui::BoundsIn(control, form);
-    HWND handle = CreateWindowExW(exStyle, windowClass, NativeText(control).c_str(), style, b.x,
-                                  b.y, b.width, b.height + extraHeight, window, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr);
+    HWND handle =
+        CreateWindowExW(exStyle, windowClass, NativeText(control).c_str(), style, b.x, b.y, b.width,
+                        b.height + extraHeight, window, nullptr, ThisModule(), nullptr);
     if (!handle) {
       Fail("control " + control.Name() + " could not be created");
       return;
     }
     handles[&control] = handle;
     controls[handle] = &control;
+    NameWindow(handle, control.Name());
     SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(control)), FALSE);
     switch (control.Kind()) {
@@ -503,7 +532,7 @@ struct NativeForm::State {
       const ui::Bounds b = ui::BoundsIn(box, form);
       view.window = CreateWindowExW(WS_EX_CLIENTEDGE, kProgramViewClass, L"",
                                     WS_CHILD | WS_VSCROLL | WS_HSCROLL, b.x, b.y, b.width, b.height,
-                                    window, nullptr, GetModuleHandleW(nullptr), nullptr);
+                                    window, nullptr, ThisModule(), nullptr);
       if (!view.window) {
         Fail("the program view of " + box.Name() + " could not be created");
         return;
