@@ -85,6 +85,9 @@ class GeneratorPage {
 
   // Places everything inside the page's current size.
   void Arrange();
+  // The left column's width (kPatternWidth unless a page needs a wider one, as
+  // for a list grid in its upper area).
+  void SetPatternWidth(int width) { patternWidth_ = width; }
 
  private:
   enum class ItemKind { kPair, kCheck, kMulti, kGroup, kNote };
@@ -119,6 +122,7 @@ class GeneratorPage {
   std::vector<ui::Button*> buttons_;
   Area pattern_{1, {}};
   Area machining_{2, {}};
+  int patternWidth_ = kPatternWidth;
   InputArea groupArea_ = InputArea::kPattern;
   ui::GroupBox* openGroup_ = nullptr;
 };
