@@ -47,10 +47,8 @@ struct CheckSpec {
 };
 
 constexpr CheckSpec kChecks[] = {
-    {"chkbByRow", "Hàn theo hàng", "AnyByRow"},
-    {"chkbByCol", "Hàn theo cột", ""},
-    {"chkbDual", "Chấm đôi", "AnyDual"},
-    {"chkbEndCont", "Tiếp cuối hàng", "AnyEndcont"},
+    {"chkbByRow", "Hàn theo hàng", "AnyByRow"}, {"chkbByCol", "Hàn theo cột", ""},
+    {"chkbDual", "Chấm đôi", "AnyDual"},        {"chkbEndCont", "Tiếp cuối hàng", "AnyEndcont"},
     {"chkbAnySub1", "-1", "AnySub1"},
 };
 
@@ -117,7 +115,8 @@ void AutoGen::Arrange() {
     const int x = columnX(static_cast<int>(i % 2));
     const int y = kMargin + row * kRowStep;
     Get<ui::Label>(kBoxes[i].label).SetBounds({x, y + textTop, labelWidth, textHeight});
-    Get<ui::TextBox>(kBoxes[i].box).SetBounds({x + labelWidth + kLabelGap, y, boxWidth, kBoxHeight});
+    Get<ui::TextBox>(kBoxes[i].box)
+        .SetBounds({x + labelWidth + kLabelGap, y, boxWidth, kBoxHeight});
     if (i % 2 == 1) ++row;
   }
   // The check boxes: walking order side by side, then the pair with its

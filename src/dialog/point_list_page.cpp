@@ -18,7 +18,8 @@
 namespace kelvora::dialog {
 namespace {
 
-constexpr std::string_view kLoadFailed = "File write error! \r\n C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
+constexpr std::string_view kLoadFailed =
+    "File write error! \r\n C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
 constexpr std::string_view kConfirm = "Confirm!!!";
 constexpr std::string_view kNoRowSelected = "No row selected!";
 constexpr std::string_view kSaveSuccessful = "Save file successful!";
@@ -38,10 +39,9 @@ struct GridKey {
   std::string_view start;
 };
 constexpr GridKey kGridKeys[] = {
-    {"AnyXc", "0"},          {"AnyYc", "0"},          {"AnyNumOfRow", "0"},
-    {"AnyNumOfCol", "0"},    {"AnyDistRow", "0"},     {"AnyDistCol", "0"},
-    {"AnyByRow", "False"},   {"AnyDual", "False"},    {"AnyDualDist", "0"},
-    {"AnyEndcont", "False"}, {"AnyZigZacRow", "0"},   {"AnyZigZacCol", "0"},
+    {"AnyXc", "0"},       {"AnyYc", "0"},          {"AnyNumOfRow", "0"},  {"AnyNumOfCol", "0"},
+    {"AnyDistRow", "0"},  {"AnyDistCol", "0"},     {"AnyByRow", "False"}, {"AnyDual", "False"},
+    {"AnyDualDist", "0"}, {"AnyEndcont", "False"}, {"AnyZigZacRow", "0"}, {"AnyZigZacCol", "0"},
     {"AnySub1", "False"},
 };
 
@@ -280,9 +280,9 @@ bool PointListPage::CheckAndPreview() {
   auto& box = dlg_.Get<ui::PictureBox>(kPreviewName);
   const ui::Bounds b = box.GetBounds();
   const geometry::PreviewBox size{b.width, b.height, 0, 0};
-  box.SetImage(AnyPocket
-                   ? geometry::DrawAll::DrawListPocket(*list, size, geometry::kMarkFirstHole, R1, R2)
-                   : geometry::DrawAll::DrawListDrill(*list, size, geometry::kMarkFirstHole));
+  box.SetImage(
+      AnyPocket ? geometry::DrawAll::DrawListPocket(*list, size, geometry::kMarkFirstHole, R1, R2)
+                : geometry::DrawAll::DrawListDrill(*list, size, geometry::kMarkFirstHole));
   return true;
 }
 

@@ -92,19 +92,41 @@ TEST(PointListPage, ControlsStartAsDesigned) {
     const char* text;
   };
   const Start starts[] = {
-      {"textBoxX", "5"},        {"textBoxY", "2"},          {"lblMachineX", "X"},
-      {"txtAnyToolDia", "4"},   {"txtAnyDepth", "5"},       {"txtAnyStepdown", "2"},
+      {"textBoxX", "5"},
+      {"textBoxY", "2"},
+      {"lblMachineX", "X"},
+      {"txtAnyToolDia", "4"},
+      {"txtAnyDepth", "5"},
+      {"txtAnyStepdown", "2"},
       {"chkbAnyPocket", "Pocket"},
-      {"txtAnyRo", "2"},        {"txtAnyHoleSize", "2"},    {"txtAnyStepOvr", "2"},
+      {"txtAnyRo", "2"},
+      {"txtAnyHoleSize", "2"},
+      {"txtAnyStepOvr", "2"},
       {"txtAnyFeedrate2", "100"},
-      {"txtAnyFeedrate", "100"}, {"txtAnySpinSpeed", "5000"}, {"txtAnyZRetract", "3"},
-      {"txtAnyZsafe", "10"},    {"chkbAnyEnSpin", "OnSpin"}, {"chkbAnyEnSpOp", "Sp.Op"},
-      {"txtAnySpOp", "M101"},   {"txtAnyEndScript", "M101"}, {"lblAnyEndScript", "EndScript:"},
-      {"txtAnyGcode", ""},      {"lblAnyPath", "File:-"},   {"lblAnyRo", "R1:"},
-      {"btnGetXY", "Get"},      {"btnAnyAdd", "Add"},       {"btnAnyInsert", "Insert"},
-      {"btnAnyDelete", "Delete"}, {"btnInputClear", "Clear"}, {"btnAnyLoadFile", "OpenFile"},
-      {"btnAnySave", "Save"},   {"btnAnyPreview", "Preview"}, {"btnAnyGcodeGen", "GCode Gen "},
-      {"btnAutoGen", "Auto"},   {"btnAnyLoad", "Load"},     {"button3", "Close"},
+      {"txtAnyFeedrate", "100"},
+      {"txtAnySpinSpeed", "5000"},
+      {"txtAnyZRetract", "3"},
+      {"txtAnyZsafe", "10"},
+      {"chkbAnyEnSpin", "OnSpin"},
+      {"chkbAnyEnSpOp", "Sp.Op"},
+      {"txtAnySpOp", "M101"},
+      {"txtAnyEndScript", "M101"},
+      {"lblAnyEndScript", "EndScript:"},
+      {"txtAnyGcode", ""},
+      {"lblAnyPath", "File:-"},
+      {"lblAnyRo", "R1:"},
+      {"btnGetXY", "Get"},
+      {"btnAnyAdd", "Add"},
+      {"btnAnyInsert", "Insert"},
+      {"btnAnyDelete", "Delete"},
+      {"btnInputClear", "Clear"},
+      {"btnAnyLoadFile", "OpenFile"},
+      {"btnAnySave", "Save"},
+      {"btnAnyPreview", "Preview"},
+      {"btnAnyGcodeGen", "GCode Gen "},
+      {"btnAutoGen", "Auto"},
+      {"btnAnyLoad", "Load"},
+      {"button3", "Close"},
   };
   for (const Start& s : starts) EXPECT_EQ(h.Text(s.name), s.text) << s.name;
   EXPECT_TRUE(h.dlg.Get<ui::TextBox>("textBoxX").ReadOnly());
@@ -170,10 +192,8 @@ TEST(PointListPage, AddInsertDeleteClear) {
   h.grid.SetValue(1, 1, std::string("B"));
   h.Select(1);
   h.Click("btnAnyInsert");
-  EXPECT_EQ(h.Rows(), (Rows{{"1", "", "", ""},
-                            {"2", "", "", ""},
-                            {"3", "B", "", ""},
-                            {"4", "", "", ""}}));
+  EXPECT_EQ(h.Rows(),
+            (Rows{{"1", "", "", ""}, {"2", "", "", ""}, {"3", "B", "", ""}, {"4", "", "", ""}}));
 
   h.Select(2);
   h.prompts.AnswerNo();
@@ -191,7 +211,8 @@ TEST(PointListPage, AddInsertDeleteClear) {
   h.prompts.AnswerYes();
   h.Click("btnInputClear");
   EXPECT_EQ(h.grid.RowCount(), 0u);
-  EXPECT_EQ(h.prompts.Log().back(), (PromptRecord{PromptKind::kYesNo, "Clear data? ", "Confirm!!!"}));
+  EXPECT_EQ(h.prompts.Log().back(),
+            (PromptRecord{PromptKind::kYesNo, "Clear data? ", "Confirm!!!"}));
   EXPECT_TRUE(h.prompts.Messages().empty());
 }
 
@@ -238,35 +259,82 @@ TEST(PointListPage, ProgramsFromTheButtonsMatchTheGoldens) {
   const Case cases[] = {
       {"points_drill_end_script.nc",
        "generators/points/drill.csv",
-       {{"Anyd", "3"}, {"AnyDepth", "2"}, {"AnyStepdown", "2"}, {"AnyFeedrate", "120"},
-        {"AnyRetract", "2"}, {"AnyZsafe", "8"}, {"AnySpinSpeed", "800"}, {"AnyEnSpin", "True"},
-        {"AnyEnSpOp", "True"}, {"AnySpOpStr", "M8"}, {"AnyEndScript", "M30"}}},
+       {{"Anyd", "3"},
+        {"AnyDepth", "2"},
+        {"AnyStepdown", "2"},
+        {"AnyFeedrate", "120"},
+        {"AnyRetract", "2"},
+        {"AnyZsafe", "8"},
+        {"AnySpinSpeed", "800"},
+        {"AnyEnSpin", "True"},
+        {"AnyEnSpOp", "True"},
+        {"AnySpOpStr", "M8"},
+        {"AnyEndScript", "M30"}}},
       {"points_drill_peck.nc",
        "generators/points/drill.csv",
-       {{"Anyd", "3"}, {"AnyDepth", "5"}, {"AnyStepdown", "2"}, {"AnyFeedrate", "120"},
-        {"AnyRetract", "1"}, {"AnyZsafe", "8"}, {"AnyEnSpin", "False"}, {"AnyEnSpOp", "True"},
-        {"AnySpOpStr", "M8"}, {"AnyEndScript", "G0X0Y0"}}},
+       {{"Anyd", "3"},
+        {"AnyDepth", "5"},
+        {"AnyStepdown", "2"},
+        {"AnyFeedrate", "120"},
+        {"AnyRetract", "1"},
+        {"AnyZsafe", "8"},
+        {"AnyEnSpin", "False"},
+        {"AnyEnSpOp", "True"},
+        {"AnySpOpStr", "M8"},
+        {"AnyEndScript", "G0X0Y0"}}},
       {"points_pocket_example.nc",
        "generators/points/origin.csv",
-       {{"AnyPocket", "True"}, {"AnyRo", "2"}, {"AnyHoleSize", "5"}, {"AnyStepOvr", "1"},
-        {"Anyd", "4"}, {"AnyDepth", "1"}, {"AnyStepdown", "1"}, {"AnyFeedrate", "50"},
-        {"AnyFeedrate2", "100"}, {"AnyRetract", "3"}, {"AnyZsafe", "10"}, {"AnyEnSpin", "False"}}},
+       {{"AnyPocket", "True"},
+        {"AnyRo", "2"},
+        {"AnyHoleSize", "5"},
+        {"AnyStepOvr", "1"},
+        {"Anyd", "4"},
+        {"AnyDepth", "1"},
+        {"AnyStepdown", "1"},
+        {"AnyFeedrate", "50"},
+        {"AnyFeedrate2", "100"},
+        {"AnyRetract", "3"},
+        {"AnyZsafe", "10"},
+        {"AnyEnSpin", "False"}}},
       {"points_pocket_ring_count.nc",
        "generators/points/origin.csv",
-       {{"AnyPocket", "True"}, {"Anyd", "2"}, {"AnyFeedrate", "50"}, {"AnyFeedrate2", "300"},
-        {"AnyRetract", "2"}, {"AnyZsafe", "10"}, {"AnyRo", "1"}, {"AnyHoleSize", "4.9"},
-        {"AnyStepOvr", "0.3"}, {"AnyDepth", "2.5"}, {"AnyStepdown", "1"}, {"AnyEnSpin", "True"},
+       {{"AnyPocket", "True"},
+        {"Anyd", "2"},
+        {"AnyFeedrate", "50"},
+        {"AnyFeedrate2", "300"},
+        {"AnyRetract", "2"},
+        {"AnyZsafe", "10"},
+        {"AnyRo", "1"},
+        {"AnyHoleSize", "4.9"},
+        {"AnyStepOvr", "0.3"},
+        {"AnyDepth", "2.5"},
+        {"AnyStepdown", "1"},
+        {"AnyEnSpin", "True"},
         {"AnySpinSpeed", "12000"}}},
       {"points_dxf_r12.nc",
        "geometry/dxf/r12_entities.dxf",
-       {{"Anyd", "3"}, {"AnyDepth", "3"}, {"AnyStepdown", "1.5"}, {"AnyFeedrate", "80"},
-        {"AnyRetract", "2"}, {"AnyZsafe", "6"}, {"AnyEnSpin", "True"}, {"AnySpinSpeed", "3000"},
+       {{"Anyd", "3"},
+        {"AnyDepth", "3"},
+        {"AnyStepdown", "1.5"},
+        {"AnyFeedrate", "80"},
+        {"AnyRetract", "2"},
+        {"AnyZsafe", "6"},
+        {"AnyEnSpin", "True"},
+        {"AnySpinSpeed", "3000"},
         {"AnyEndScript", "M30"}}},
       {"points_dxf_r2007_pocket.nc",
        "geometry/dxf/r2007_edge_cases.dxf",
-       {{"AnyPocket", "True"}, {"Anyd", "1"}, {"AnyRo", "0.5"}, {"AnyHoleSize", "2"},
-        {"AnyStepOvr", "0.5"}, {"AnyDepth", "1"}, {"AnyStepdown", "1"}, {"AnyFeedrate", "50"},
-        {"AnyFeedrate2", "200"}, {"AnyRetract", "2"}, {"AnyZsafe", "6"}}},
+       {{"AnyPocket", "True"},
+        {"Anyd", "1"},
+        {"AnyRo", "0.5"},
+        {"AnyHoleSize", "2"},
+        {"AnyStepOvr", "0.5"},
+        {"AnyDepth", "1"},
+        {"AnyStepdown", "1"},
+        {"AnyFeedrate", "50"},
+        {"AnyFeedrate2", "200"},
+        {"AnyRetract", "2"},
+        {"AnyZsafe", "6"}}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.golden);
@@ -291,8 +359,11 @@ TEST(PointListPage, GcodeGenReportsAndRefusals) {
   h.Open(Data("generators/points/origin.csv"));
   // A tool wider than twice R1: the program is written with R1 = t / 2 and the
   // box keeps its text.
-  for (auto [key, value] : {std::pair{"AnyPocket", "True"}, {"Anyd", "8"}, {"AnyRo", "1"},
-                            {"AnyHoleSize", "5"}, {"AnyStepOvr", "1"}}) {
+  for (auto [key, value] : {std::pair{"AnyPocket", "True"},
+                            {"Anyd", "8"},
+                            {"AnyRo", "1"},
+                            {"AnyHoleSize", "5"},
+                            {"AnyStepOvr", "1"}}) {
     h.Set(key, value);
   }
   h.prompts.ClearLog();
@@ -401,9 +472,7 @@ TEST(PointListPage, OpenFileRefusalsLeaveTheList) {
       {"missing file",
        [&](auto& p) { p.AnswerYes().PickOpenFile(dir.Name("gone.csv")); },
        {"No file!"}},
-      {"other extension",
-       [&](auto& p) { p.AnswerYes().PickOpenFile(text); },
-       {"File: *..txt"}},
+      {"other extension", [&](auto& p) { p.AnswerYes().PickOpenFile(text); }, {"File: *..txt"}},
   };
   for (const Case& c : cases) {
     h.prompts.ClearLog();
@@ -477,7 +546,8 @@ TEST(PointListPage, SaveAsksForANameWritesAndReplaces) {
   h.Click("btnAnySave");
   EXPECT_EQ(h.prompts.Messages(), std::vector<std::string>{"Save file successful!"});
   EXPECT_EQ(h.Text("lblAnyPath"), first);
-  EXPECT_EQ(ReadBytes(first), "Name,X,Y\r\n\"Hole, left\",10,5\r\nmid,25.5,5\r\nright,-3.25,12.125\r\n");
+  EXPECT_EQ(ReadBytes(first),
+            "Name,X,Y\r\n\"Hole, left\",10,5\r\nmid,25.5,5\r\nright,-3.25,12.125\r\n");
 
   // Saved again: replaces the file after the question, without a message.
   h.grid.SetValue(1, 1, std::string("middle"));
@@ -590,8 +660,12 @@ TEST(PointListPage, AutoFillsTheListAndRemembersItsValues) {
     In<ui::CheckBox>(f, "chkbByRow").Click();
     EXPECT_FALSE(In<ui::CheckBox>(f, "chkbByCol").Checked());
     In<ui::CheckBox>(f, "chkbEndCont").Click();
-    for (auto [box, text] : {std::pair{"txtNumRow", "2"}, {"txtNumCol", "3"}, {"txtRowDist", "10"},
-                             {"txtColDist", "5"}, {"txtAnyXc", "100"}, {"txtAnyYc", "20"},
+    for (auto [box, text] : {std::pair{"txtNumRow", "2"},
+                             {"txtNumCol", "3"},
+                             {"txtRowDist", "10"},
+                             {"txtColDist", "5"},
+                             {"txtAnyXc", "100"},
+                             {"txtAnyYc", "20"},
                              {"txtAnyZigZacRow", "2.5"}}) {
       Retype(f, box, text);
     }
@@ -634,10 +708,10 @@ TEST(PointListPage, AutoGenKeyFilters) {
     const char* result;
   };
   const Case cases[] = {
-      {"txtAnyXc", "-1.5", "-1.5"},        {"txtAnyYc", "-2a", "-2"},
-      {"txtNumRow", "-3", "3"},            {"txtNumCol", "4.", "4."},
-      {"txtRowDist", "-1", "1"},           {"txtColDist", "2.5.", "2.5"},
-      {"txtAnyDual", "-0.4", "0.4"},       {"txtAnyZigZacRow", "-2.5", "-2.5"},
+      {"txtAnyXc", "-1.5", "-1.5"},     {"txtAnyYc", "-2a", "-2"},
+      {"txtNumRow", "-3", "3"},         {"txtNumCol", "4.", "4."},
+      {"txtRowDist", "-1", "1"},        {"txtColDist", "2.5.", "2.5"},
+      {"txtAnyDual", "-0.4", "0.4"},    {"txtAnyZigZacRow", "-2.5", "-2.5"},
       {"txtAnyZigZacCol", "--1", "-1"},
   };
   for (const Case& c : cases) {
