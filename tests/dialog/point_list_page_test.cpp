@@ -699,6 +699,35 @@ TEST(PointListPage, AutoFillsTheListAndRemembersItsValues) {
   EXPECT_EQ(h.grid.RowCount(), 6u);
 }
 
+TEST(PointListPage, StoredValuesReachThePocketGroupAndTheAutomaticGrid) {
+  PointsHarness h;
+  h.dlg.LoadParam({{"AnyPocket", "chkbAnyPocket", "True"},
+                   {"AnyRo", "txtAnyRo", "1.5"},
+                   {"AnyNumOfRow", "", "4"},
+                   {"AnyDistCol", "", "7.125"},
+                   {"AnyDual", "", "True"}});
+  EXPECT_TRUE(h.dlg.Get<ui::GroupBox>("grpAnyPocket").Enabled());
+  EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtAnyRo").Enabled());
+  EXPECT_EQ(h.Text("txtAnyRo"), "1.5");
+  h.prompts.RunModal([](ui::Form& f) {
+    EXPECT_EQ(In<ui::TextBox>(f, "txtNumRow").Text(), "4");
+    EXPECT_EQ(In<ui::TextBox>(f, "txtColDist").Text(), "7.13");
+    EXPECT_EQ(In<ui::TextBox>(f, "txtNumCol").Text(), "0");  // not stored: the default
+    EXPECT_TRUE(In<ui::CheckBox>(f, "chkbDual").Checked());
+    Retype(f, "txtNumCol", "2");
+    In<ui::Button>(f, "btnOK").Click();
+    return f.ModalResult();
+  });
+  h.Click("btnAutoGen");
+  // Four rows of two, column by column, each position a pair of points.
+  EXPECT_EQ(h.grid.RowCount(), 16u);
+  const auto saved = h.dlg.SaveParam(
+      {{"AnyNumOfCol", "", ""}, {"AnyDistCol", "", ""}, {"AnyPocket", "chkbAnyPocket", ""}});
+  EXPECT_EQ(saved[0].text, "2");
+  EXPECT_EQ(saved[1].text, "7.13");
+  EXPECT_EQ(saved[2].text, "True");
+}
+
 TEST(PointListPage, AutoGenKeyFilters) {
   ui::ScriptedPrompts prompts;
   AutoGen form(prompts);
