@@ -130,7 +130,7 @@ Picture PointListSketch(int width, int height) {
   // Left half: the points of the list, drilled in the order of their rows.
   const double half = width * 0.5;
   const double hole = std::max(3.0, height * 0.05);
-  const double pts[][2] = {{0.14, 0.70}, {0.30, 0.30}, {0.52, 0.62}, {0.80, 0.28}};
+  const double pts[][2] = {{0.14, 0.80}, {0.30, 0.45}, {0.52, 0.72}, {0.80, 0.42}};
   for (int i = 0; i < 4; ++i) {
     const double x = pts[i][0] * half;
     const double y = pts[i][1] * height;
@@ -141,7 +141,7 @@ Picture PointListSketch(int width, int height) {
     const char* number[] = {"1", "2", "3", "4"};
     Text(p, number[i], 9, true, kNavy, x + hole + 2, y - hole - 12);
   }
-  Text(p, "X, Y", 9, true, geometry::kRed, 4, 4);
+  Text(p, "X, Y of each row", 9, true, geometry::kRed, 4, 4);
 
   // Right half: a pocket around one point, rings from R1 out to R2.
   const double cx = half + (width - half) * 0.42;
