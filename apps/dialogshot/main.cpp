@@ -1,11 +1,13 @@
 // dialogshot OUTDIR: writes OUTDIR/<page>.svg for every page of the plug-in's
 // window after start-up (and one per sub-tab of the router/cutter page), the
 // window at its designed client size with that page shown, plus the circle tab
-// once more after a preview and a generated program, the point list after a
-// preview of pockets, and the automatic grid dialog (AutoGen.svg).
+// once more after a preview and a generated program, the router tab with a
+// generated cut list previewed, the point list after a preview of pockets, and
+// the automatic grid dialog (AutoGen.svg).
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "dialog/auto_gen.h"
 #include "dialog/point_table.h"
@@ -115,5 +117,18 @@ int main(int argc, char** argv) {
   autoGen.Fill(grid);
   autoGen.GetForm().Show();
   ok = Write(dir, "AutoGen", autoGen.GetForm()) && ok;
+
+  // The router tab at work: a generated cut list previewed and generated.
+  ShowPage(dlg.Get<ui::TabPage>("tabPage16"));
+  for (const auto& [size, count] : {std::pair{"100", "2"}, std::pair{"50", "1"}}) {
+    dlg.Get<ui::Button>("btnCutAdd").Click();
+    const std::size_t row = dlg.dtCutGenHoriz.RowCount() - 1;
+    dlg.dtCutGenHoriz.Set(row, 1, std::string(size));
+    dlg.dtCutGenHoriz.Set(row, 2, std::string(count));
+  }
+  dlg.Get<ui::TextBox>("txtCutGenX2").SetText("300");
+  dlg.Get<ui::Button>("btnCutPreview").Click();
+  dlg.Get<ui::Button>("btnDxfGcodeGen").Click();
+  ok = Write(dir, "tabPage4_after_preview", dlg.GetForm()) && ok;
   return ok ? 0 : 1;
 }

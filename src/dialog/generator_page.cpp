@@ -226,6 +226,15 @@ void GeneratorPage::PlaceItems(const std::vector<Item>& items, const ui::Bounds&
   }
 }
 
+int GeneratorPage::InputsHeight(InputArea area, int columns) {
+  return ItemsHeight(AreaOf(area).items, columns);
+}
+
+void GeneratorPage::ArrangeInputs(InputArea area, const ui::Bounds& bounds, int columns) {
+  const auto& items = AreaOf(area).items;
+  PlaceItems(items, bounds, columns, LabelWidth(items));
+}
+
 void GeneratorPage::Arrange() {
   const ui::Bounds client = page_.ClientArea();
   const ui::Bounds area = ui::Inset(client, kMargin);

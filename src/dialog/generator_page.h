@@ -89,6 +89,11 @@ class GeneratorPage {
   // for a list grid in its upper area).
   void SetPatternWidth(int width) { patternWidth_ = width; }
 
+  // For pages of another shape that use only the builder's inputs: the height
+  // an area's inputs need in `columns` columns, and placing them in `bounds`.
+  int InputsHeight(InputArea area, int columns);
+  void ArrangeInputs(InputArea area, const ui::Bounds& bounds, int columns);
+
  private:
   enum class ItemKind { kPair, kCheck, kMulti, kGroup, kNote };
   struct Item {
