@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "dialog/xyz_demo_dialog.h"
+#include "text/files.h"
 #include "ui/scripted_prompts.h"
 #include "ui/text_metrics.h"
 
@@ -34,6 +35,14 @@ struct DialogHarness {
   }
   const std::string& Text(std::string_view box) { return dlg.Get<ui::Control>(box).Text(); }
 };
+
+// A golden file of the tests' data folder ("generators/golden/grid_example.nc"),
+// byte for byte.
+inline std::string GoldenFile(std::string_view name) {
+  const auto bytes = text::ReadFileBytes(std::string(KELVORA_TEST_DATA) + "/" + std::string(name));
+  EXPECT_TRUE(bytes) << name;
+  return bytes.value_or("");
+}
 
 // The layout rules every page keeps: each visible control lies inside its
 // parent's client area, no two visible controls of one parent overlap, and every
