@@ -10,23 +10,12 @@ namespace kelvora::dialog {
 namespace {
 
 using testing::DialogHarness;
-using testing::GoldenFile;
-
-struct Typed {
-  const char* box;
-  const char* text;
-};
-
-// Types the texts and sets the check boxes ("True"/"False") as the operator does.
-void Fill(DialogHarness& h, std::initializer_list<Typed> values) {
-  for (const Typed& v : values) {
-    if (std::string_view(v.box).starts_with("chkb")) {
-      h.SetChecked(v.box, std::string_view(v.text) == "True");
-    } else {
-      h.Retype(v.box, v.text);
-    }
-  }
-}
+using testing::ExpectKeyFilters;
+using testing::ExpectProgramFromButtons;
+using testing::ExpectRefusedKeepsProgram;
+using testing::Fill;
+using testing::RefusedCase;
+using testing::Typed;
 
 // The grid with the inputs the command line's grid goldens leave at their defaults.
 void FillDefaults(DialogHarness& h) {
@@ -76,13 +65,7 @@ TEST(GridPage, WorkedExamplesFromTheButtonsMatchTheGoldens) {
     DialogHarness h;
     FillDefaults(h);
     Fill(h, c.typed);
-    h.Click("btnGridGcodGen");
-    EXPECT_TRUE(h.dlg.closeFileTrigger) << c.golden;
-    h.Click("btnGridLoad");
-    ASSERT_EQ(h.handOff.writes.size(), 1u) << c.golden;
-    EXPECT_EQ(h.handOff.writes[0], GoldenFile(c.golden)) << c.golden;
-    EXPECT_TRUE(h.dlg.LoadFileTrigger) << c.golden;
-    EXPECT_TRUE(h.prompts.Log().empty()) << c.golden;
+    ExpectProgramFromButtons(h, "btnGridGcodGen", "btnGridLoad", c.golden);
   }
 }
 
@@ -116,7 +99,7 @@ TEST(GridPage, ControlsStartAsDesigned) {
       {"btnGridLoad", "Load"},
       {"button2", "Close"},
   };
-  for (const Typed& s : starts) EXPECT_EQ(h.Text(s.box), s.text) << s.box;
+  for (const Typed& s : starts) EXPECT_EQ(h.Text(s.control), s.text) << s.control;
   for (const char* check : {"chkbGridSub1", "chkbGridEnSpin", "chkbGridSpOp"}) {
     EXPECT_FALSE(h.dlg.Get<ui::CheckBox>(check).Checked()) << check;
   }
@@ -127,26 +110,15 @@ TEST(GridPage, ControlsStartAsDesigned) {
 
 TEST(GridPage, KeyFiltersFollowTheTable) {
   DialogHarness h;
-  struct Case {
-    const char* box;
-    const char* typed;
-    const char* result;
-  };
-  const Case cases[] = {
-      {"txtGridXc", "-1.5x", "-1.5"},    // signed
-      {"txtGridYn", "-20", "-20"},       // signed: a negative row distance mirrors
-      {"txtGridm", "-5", "5"},           // unsigned
-      {"txtGridZigzac", "-2.5", "2.5"},  // unsigned
-      {"txtGridZretract", "-3", "-3"},   // signed
-      {"txtGridFeedrate", "1,5", "15"},  // no comma
-      {"txtGridSpecialOp", "M8 P1", "M8 P1"},
-  };
-  for (const Case& c : cases) {
-    auto& box = h.dlg.Get<ui::TextBox>(c.box);
-    box.SetText("");
-    box.Type(c.typed);
-    EXPECT_EQ(box.Text(), c.result) << c.box;
-  }
+  ExpectKeyFilters(h, {
+                          {"txtGridXc", "-1.5x", "-1.5"},    // signed
+                          {"txtGridYn", "-20", "-20"},       // signed: a negative distance mirrors
+                          {"txtGridm", "-5", "5"},           // unsigned
+                          {"txtGridZigzac", "-2.5", "2.5"},  // unsigned
+                          {"txtGridZretract", "-3", "-3"},   // signed
+                          {"txtGridFeedrate", "1,5", "15"},  // no comma
+                          {"txtGridSpecialOp", "M8 P1", "M8 P1"},
+                      });
 }
 
 // Centre of a hole drawn as a full arc.
@@ -237,31 +209,17 @@ TEST(GridPage, PreviewOfARefusedPatternSaysSo) {
 }
 
 TEST(GridPage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
-  DialogHarness h;
-  h.Click("btnGridGcodGen");
-  const std::string program = h.Text("txtGridGcode");
-  ASSERT_FALSE(program.empty());
-  struct Case {
-    const char* box;
-    const char* text;
-    const char* message;
-  };
-  const Case cases[] = {
+  const RefusedCase cases[] = {
       {"txtGridXc", "", "Parameter error\r\nGridXc"},  // pattern: the builder's own wording
       {"txtGridn", "1.5", "Parameter error\r\nGridn"},
       {"txtGridFeedrate", ".", "Parameters error\r\nGridFeedrate"},
       {"txtGridZsafe", "-", "Parameters error\r\nGridZsafe"},
   };
-  for (const Case& c : cases) {
-    DialogHarness fresh;
-    fresh.Click("btnGridGcodGen");
-    fresh.dlg.closeFileTrigger = false;
-    fresh.dlg.Get<ui::TextBox>(c.box).SetText(c.text);
-    fresh.prompts.ClearLog();
-    fresh.Click("btnGridGcodGen");
-    EXPECT_EQ(fresh.prompts.Messages(), std::vector<std::string>{c.message}) << c.box;
-    EXPECT_EQ(fresh.Text("txtGridGcode"), program) << c.box;
-    EXPECT_FALSE(fresh.dlg.closeFileTrigger) << c.box;
+  for (const RefusedCase& c : cases) {
+    DialogHarness h;
+    h.Click("btnGridGcodGen");
+    ASSERT_FALSE(h.Text("txtGridGcode").empty());
+    ExpectRefusedKeepsProgram(h, c, "btnGridGcodGen", "txtGridGcode");
   }
 }
 

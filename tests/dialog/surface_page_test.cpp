@@ -11,22 +11,12 @@ namespace kelvora::dialog {
 namespace {
 
 using testing::DialogHarness;
-using testing::GoldenFile;
-
-struct Typed {
-  const char* box;
-  const char* text;
-};
-
-void Fill(DialogHarness& h, std::initializer_list<Typed> values) {
-  for (const Typed& v : values) {
-    if (std::string_view(v.box).starts_with("chkb")) {
-      h.SetChecked(v.box, std::string_view(v.text) == "True");
-    } else {
-      h.Retype(v.box, v.text);
-    }
-  }
-}
+using testing::ExpectKeyFilters;
+using testing::ExpectProgramFromButtons;
+using testing::ExpectRefusedKeepsProgram;
+using testing::Fill;
+using testing::RefusedCase;
+using testing::Typed;
 
 // The rectangle of the worked example; the cases change what they need.
 void FillExample(DialogHarness& h) {
@@ -72,13 +62,7 @@ TEST(SurfaceSquarePage, WorkedExamplesFromTheButtonsMatchTheGoldens) {
     DialogHarness h;
     FillExample(h);
     Fill(h, c.typed);
-    h.Click("btnMSqrGcodeGen");
-    EXPECT_TRUE(h.dlg.closeFileTrigger) << c.golden;
-    h.Click("btnMSqrLoad");
-    ASSERT_EQ(h.handOff.writes.size(), 1u) << c.golden;
-    EXPECT_EQ(h.handOff.writes[0], GoldenFile(c.golden)) << c.golden;
-    EXPECT_TRUE(h.dlg.LoadFileTrigger) << c.golden;
-    EXPECT_TRUE(h.prompts.Log().empty()) << c.golden;
+    ExpectProgramFromButtons(h, "btnMSqrGcodeGen", "btnMSqrLoad", c.golden);
   }
 }
 
@@ -110,29 +94,21 @@ TEST(SurfaceSquarePage, ControlsStartAsDesigned) {
       {"btnMSqrLoad", "Load"},
       {"button4", "Close"},
   };
-  for (const Typed& s : starts) EXPECT_EQ(h.Text(s.box), s.text) << s.box;
+  for (const Typed& s : starts) EXPECT_EQ(h.Text(s.control), s.text) << s.control;
   EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkbMSqrFlip").Checked());
   EXPECT_TRUE(h.dlg.Get<ui::CheckBox>("chkbMSqrGotoZero").Checked());
   EXPECT_TRUE(h.dlg.Get<ui::CheckBox>("chkbMSqrEnSpin").Checked());
   EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtMSqrGcode").Multiline());
 
-  struct Filter {
-    const char* box;
-    const char* typed;
-    const char* result;
-  };
-  const Filter filters[] = {
-      {"txtMSqrXc", "-1.5a", "-1.5"},       {"txtMSqrLx", "-220", "-220"},
-      {"txtMSqrToolDia", "4 mm", "4 mm"},  // no filter
-      {"txtMSqrStep", "-6", "6"},           {"txtMSqrStepdwn", "-0.5", "-0.5"},
-      {"txtPlungeFeedrate", "-500", "500"}, {"txtMSqrZRetract", "-1", "-1"},
-  };
-  for (const Filter& f : filters) {
-    auto& box = h.dlg.Get<ui::TextBox>(f.box);
-    box.SetText("");
-    box.Type(f.typed);
-    EXPECT_EQ(box.Text(), f.result) << f.box;
-  }
+  ExpectKeyFilters(h, {
+                          {"txtMSqrXc", "-1.5a", "-1.5"},
+                          {"txtMSqrLx", "-220", "-220"},
+                          {"txtMSqrToolDia", "4 mm", "4 mm"},  // no filter
+                          {"txtMSqrStep", "-6", "6"},
+                          {"txtMSqrStepdwn", "-0.5", "-0.5"},
+                          {"txtPlungeFeedrate", "-500", "500"},
+                          {"txtMSqrZRetract", "-1", "-1"},
+                      });
 }
 
 // x of the red start-corner mark of a surface sketch.
@@ -164,9 +140,12 @@ TEST(SurfaceSquarePage, FlippedSwitchesTheSketches) {
     bool flippedShown;
   };
   const Step steps[] = {
-      {"chkbMSqrFlip", true},     {"chkbMSqrGotoZero", true},  // wired to the same handler, no
-                                                               // further effect
-      {"chkbMSqrGotoZero", true}, {"chkbMSqrFlip", false},    {"chkbMSqrGotoZero", false},
+      {"chkbMSqrFlip", true},
+      {"chkbMSqrGotoZero", true},  // wired to the same handler, no
+                                   // further effect
+      {"chkbMSqrGotoZero", true},
+      {"chkbMSqrFlip", false},
+      {"chkbMSqrGotoZero", false},
   };
   for (const Step& s : steps) {
     h.dlg.Get<ui::CheckBox>(s.click).Click();
@@ -247,30 +226,18 @@ TEST(SurfaceSquarePage, AStepOverTooSmallToCountIsRefused) {
 }
 
 TEST(SurfaceSquarePage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
-  struct Case {
-    const char* box;
-    const char* text;
-    const char* key;
+  const RefusedCase cases[] = {
+      {"txtMSqrLx", "", "Parameters error\r\nMsqrLx"},
+      {"txtMSqrStepdwn", "-", "Parameters error\r\nMsqrStepdown"},
+      {"txtPlungeFeedrate", ".", "Parameters error\r\nMsqrPlugFeed"},
+      // read even with the spindle off
+      {"txtMSqrSpinSpeed", "", "Parameters error\r\nMsqrSpinSpeed"},
   };
-  const Case cases[] = {
-      {"txtMSqrLx", "", "MsqrLx"},
-      {"txtMSqrStepdwn", "-", "MsqrStepdown"},
-      {"txtPlungeFeedrate", ".", "MsqrPlugFeed"},
-      {"txtMSqrSpinSpeed", "", "MsqrSpinSpeed"},  // read even with the spindle off
-  };
-  for (const Case& c : cases) {
+  for (const RefusedCase& c : cases) {
     DialogHarness h;
     FillExample(h);
     h.Click("btnMSqrGcodeGen");
-    const std::string program = h.Text("txtMSqrGcode");
-    h.dlg.closeFileTrigger = false;
-    h.dlg.Get<ui::TextBox>(c.box).SetText(c.text);
-    h.Click("btnMSqrGcodeGen");
-    EXPECT_EQ(h.prompts.Messages(),
-              std::vector<std::string>{std::string("Parameters error\r\n") + c.key})
-        << c.box;
-    EXPECT_EQ(h.Text("txtMSqrGcode"), program) << c.box;
-    EXPECT_FALSE(h.dlg.closeFileTrigger) << c.box;
+    ExpectRefusedKeepsProgram(h, c, "btnMSqrGcodeGen", "txtMSqrGcode");
   }
 }
 

@@ -9,22 +9,12 @@ namespace kelvora::dialog {
 namespace {
 
 using testing::DialogHarness;
-using testing::GoldenFile;
-
-struct Typed {
-  const char* box;
-  const char* text;
-};
-
-void Fill(DialogHarness& h, std::initializer_list<Typed> values) {
-  for (const Typed& v : values) {
-    if (std::string_view(v.box).starts_with("chk")) {
-      h.SetChecked(v.box, std::string_view(v.text) == "True");
-    } else {
-      h.Retype(v.box, v.text);
-    }
-  }
-}
+using testing::ExpectKeyFilters;
+using testing::ExpectProgramFromButtons;
+using testing::ExpectRefusedKeepsProgram;
+using testing::Fill;
+using testing::RefusedCase;
+using testing::Typed;
 
 TEST(ThreadPage, WorkedExamplesFromTheButtonsMatchTheGoldens) {
   struct Case {
@@ -43,13 +33,7 @@ TEST(ThreadPage, WorkedExamplesFromTheButtonsMatchTheGoldens) {
   for (const Case& c : cases) {
     DialogHarness h;
     Fill(h, c.typed);
-    h.Click("btnGenerate");
-    EXPECT_TRUE(h.dlg.closeFileTrigger) << c.golden;
-    h.Click("btnThreadLoad");
-    ASSERT_EQ(h.handOff.writes.size(), 1u) << c.golden;
-    EXPECT_EQ(h.handOff.writes[0], GoldenFile(c.golden)) << c.golden;
-    EXPECT_TRUE(h.dlg.LoadFileTrigger) << c.golden;
-    EXPECT_TRUE(h.prompts.Log().empty()) << c.golden;
+    ExpectProgramFromButtons(h, "btnGenerate", "btnThreadLoad", c.golden);
   }
 }
 
@@ -74,7 +58,7 @@ TEST(ThreadPage, ControlsStartAsDesigned) {
       {"btnThreadLoad", "Load"},
       {"txtThreadGcode", ""},
   };
-  for (const Typed& s : starts) EXPECT_EQ(h.Text(s.box), s.text) << s.box;
+  for (const Typed& s : starts) EXPECT_EQ(h.Text(s.control), s.text) << s.control;
   EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkAutoDepth").Checked());
   EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkLeftHand").Checked());
   EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtPitDepth").Enabled());
@@ -153,28 +137,17 @@ TEST(ThreadPage, ThePanelShowsTheLastGeneration) {
 }
 
 TEST(ThreadPage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
-  struct Case {
-    const char* box;
-    const char* text;
-    const char* detail;
+  const RefusedCase cases[] = {
+      {"txtPitch", "", "Parameters error\r\nPitch"},
+      {"txtPitch", "0", "Parameters error\r\nPitch"},  // a pitch of 0 would write no number
+      {"txtLength", "2O", "Parameters error\r\nLength"},
+      {"txtFeed", "fast", "Parameters error\r\nFeed"},
+      {"txtPitDepth", "-", "Parameters error\r\nPitDepth"},
   };
-  const Case cases[] = {
-      {"txtPitch", "", "Pitch"},     {"txtPitch", "0", "Pitch"},  // a pitch of 0 would write no
-                                                                  // number
-      {"txtLength", "2O", "Length"}, {"txtFeed", "fast", "Feed"}, {"txtPitDepth", "-", "PitDepth"},
-  };
-  for (const Case& c : cases) {
+  for (const RefusedCase& c : cases) {
     DialogHarness h;
     h.Click("btnGenerate");
-    const std::string program = h.Text("txtThreadGcode");
-    h.dlg.closeFileTrigger = false;
-    h.Retype(c.box, c.text);
-    h.Click("btnGenerate");
-    EXPECT_EQ(h.prompts.Messages(),
-              std::vector<std::string>{std::string("Parameters error\r\n") + c.detail})
-        << c.box << " " << c.text;
-    EXPECT_EQ(h.Text("txtThreadGcode"), program) << c.box;
-    EXPECT_FALSE(h.dlg.closeFileTrigger) << c.box;
+    ExpectRefusedKeepsProgram(h, c, "btnGenerate", "txtThreadGcode");
   }
 }
 
