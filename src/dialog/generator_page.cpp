@@ -178,7 +178,9 @@ int GeneratorPage::ItemsHeight(const std::vector<Item>& items, int columns) {
 void GeneratorPage::PlaceItems(const std::vector<Item>& items, const ui::Bounds& area, int columns,
                                int labelWidth) {
   const int cellWidth = (area.width - kGap * (columns - 1)) / columns;
-  const int boxWidth = kBoxWidth;
+  // Long captions in two columns leave less room: the boxes narrow rather than
+  // run into the next column.
+  const int boxWidth = std::clamp(cellWidth - labelWidth - kLabelGap, kBoxWidth / 2, kBoxWidth);
   int y = area.y;
   int column = 0;
   const int textTop = (kRowHeight - ui::EstimateTextHeight(ui::kFormFont)) / 2;

@@ -167,11 +167,11 @@ Picture GridSketch(int width, int height) {
   // Yn between the first two rows, left of them.
   const double dimX = fx - hole - 14;
   Dimension(p, dimX, fy, dimX, fy - yn, "Yn", dimX - 22, fy - yn * 0.5 - 8);
-  // ZigZac: the second row's shift, above it.
+  // ZigZac: the second row's shift, below it, measured from the first hole.
   const auto [sx, sy] = at(1, 0);
-  const double zigY = sy - hole - 12;
-  Line(p, kAxis, 1, fx, fy - hole - 8, fx, zigY - 4);
-  Dimension(p, fx, zigY, sx, zigY, "ZigZac", fx - 10, zigY - 20);
+  const double zigY = sy + hole + 12;
+  Line(p, kAxis, 1, fx, fy - hole - 2, fx, zigY - 4);
+  Dimension(p, fx, zigY, sx, zigY, "ZigZac", fx + 6, zigY + 4);
   // The hole the shifted row gives up.
   const auto [lx, ly] = at(1, kHoles - 1);
   Circle(p, kAxis, 1, lx, ly, hole);
@@ -179,8 +179,7 @@ Picture GridSketch(int width, int height) {
   // m holes per row, n rows.
   const auto [tx, ty] = at(kRows - 1, 0);
   Text(p, "m", 11, true, geometry::kBlue, tx + xm * 1.5 - 6, ty - hole - 22);
-  const auto [rx, ry] = at(kRows - 1, kHoles - 1);
-  Text(p, "n", 11, true, geometry::kBlue, rx + hole + 8, (ry + fy) / 2 - 8);
+  Text(p, "n", 11, true, geometry::kBlue, lx + hole + 8, (ty + fy) / 2 + yn * 0.5 - 8);
   return p;
 }
 
@@ -245,12 +244,12 @@ Picture RoundSurfaceSketch(int width, int height) {
   // R1 and R2 as radii, the step-over between two rings.
   const double a = -std::numbers::pi / 4;  // up and to the right on the screen
   Line(p, kDimension, 1.5, cx, cy, cx + r1 * std::cos(a), cy + r1 * std::sin(a));
-  Text(p, "R1", 10, true, kDimension, cx + 4, cy - r1 * 0.7 - 14);
+  Text(p, "R1", 10, true, kDimension, cx - r1 * 0.75, cy - r1 * 0.7);
   const double b = std::numbers::pi * 0.75;  // down and to the left
   Line(p, kDimension, 1.5, cx, cy, cx + r2 * std::cos(b), cy + r2 * std::sin(b));
   Text(p, "R2", 10, true, kDimension, cx - r2 * 0.45 - 26, cy + r2 * 0.45 - 6);
   const double ring = r1 + stepOver * (kRings - 1);
-  Dimension(p, cx + ring, cy + 14, cx + r2, cy + 14, "stepOvr", cx + ring - 18, cy + 18);
+  Dimension(p, cx + 10, cy - ring, cx + 10, cy - r2, "stepOvr", cx + 6, cy - r2 - 20);
   return p;
 }
 

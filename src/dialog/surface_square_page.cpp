@@ -44,10 +44,11 @@ SurfaceSquarePage::SurfaceSquarePage(XYZDemoDialog& dlg, ui::TabPage& page)
           {"txtMSqrFeedrate", "MsqrFeedrate", "label50", "Cut Feedrate:", "4000", kUnsigned});
   b.Input(kMachining,
           {"txtPlungeFeedrate", "MsqrPlugFeed", "label39", "Plunge Feedrate:", "500", kUnsigned});
-  b.Input(kMachining,
-          {"txtMSqrSpinSpeed", "MsqrSpinSpeed", "label49", "Spindle:", "5000", kUnsigned});
   b.Input(kMachining, {"txtMSqrZRetract", "MsqrRetract", "label48", "Z Retract:", "1", kSigned});
   b.Input(kMachining, {"txtMSqrZsafe", "MsqrZsafe", "label47", "Z safe:", "1", kSigned});
+  // The spindle speed with its switch beside it.
+  b.Input(kMachining,
+          {"txtMSqrSpinSpeed", "MsqrSpinSpeed", "label49", "Spindle:", "5000", kUnsigned});
   b.Check(kMachining, "chkbMSqrEnSpin", "MsqrEnSpin", "OnSpin", true);
   auto& gotoZero = b.Check(kMachining, "chkbMSqrGotoZero", "MsqrGotoZero", "Go to Zero", true);
 
