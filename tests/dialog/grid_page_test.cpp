@@ -108,6 +108,46 @@ TEST(GridPage, ControlsStartAsDesigned) {
   EXPECT_NE(h.dlg.Find<ui::PictureBox>("pictureBox3"), nullptr);  // the sketch
 }
 
+// The captions the language table renames sit beside their own boxes, and show
+// the chosen language's texts.
+TEST(GridAndSurfacePages, TranslatedCaptionsLabelTheirOwnBoxes) {
+  DialogHarness h;
+  h.dlg.Get<ui::ComboBox>("cmbLanguage").SetSelectedIndex(1);  // English
+  struct Case {
+    const char* label;
+    const char* box;
+    const char* english;
+  };
+  const Case cases[] = {
+      {"label16", "txtGridDepth", "depth:"},
+      {"label25", "txtGridStep", "step:"},
+      {"label24", "txtGridFeedrate", "Feedrate:"},
+      {"label22", "txtGridZretract", "Z retract:"},
+      {"label21", "txtGridZsafe", "Z safe:"},
+      {"label23", "txtGridSpinSpeed", "SpinSpeed:"},
+      {"label42", "txtMSqrDepth", "depth:"},
+      {"label43", "txtMSqrStepdwn", "stepdown:"},
+      {"label41", "txtMSqrStep", "stepover:"},
+      {"label50", "txtMSqrFeedrate", "feedrate:"},
+      {"label39", "txtPlungeFeedrate", "plugFeedrate:"},
+      {"label48", "txtMSqrZRetract", "Z retract:"},
+      {"label47", "txtMSqrZsafe", "Z safe:"},
+      {"label49", "txtMSqrSpinSpeed", "spinSpeed:"},
+  };
+  for (const Case& c : cases) {
+    const auto& label = h.dlg.Get<ui::Label>(c.label);
+    const auto& box = h.dlg.Get<ui::TextBox>(c.box);
+    EXPECT_EQ(label.Text(), c.english) << c.label;
+    EXPECT_EQ(label.Parent(), box.Parent()) << c.label;
+    const ui::Bounds l = label.GetBounds();
+    const ui::Bounds b = box.GetBounds();
+    // On the box's row, ending just before it.
+    EXPECT_LT(std::abs((l.y + l.height / 2) - (b.y + b.height / 2)), b.height / 2) << c.label;
+    EXPECT_LE(l.Right(), b.x) << c.label;
+    EXPECT_GE(l.Right(), b.x - 12) << c.label;
+  }
+}
+
 TEST(GridPage, KeyFiltersFollowTheTable) {
   DialogHarness h;
   ExpectKeyFilters(h, {
