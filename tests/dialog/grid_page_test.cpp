@@ -263,23 +263,5 @@ TEST(GridPage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
   }
 }
 
-TEST(GridPage, LoadFailureShowsTheButtonsMessage) {
-  DialogHarness h;
-  h.Click("btnGridGcodGen");
-  h.handOff.failWith = "locked";
-  h.Click("btnGridLoad");
-  EXPECT_EQ(h.prompts.Messages(),
-            std::vector<std::string>{"File write error! \r\n C:\\Mach3\\PlugIns\\Gcode\\temp.tap"});
-  EXPECT_FALSE(h.dlg.LoadFileTrigger);
-  EXPECT_TRUE(h.handOff.writes.empty());
-}
-
-TEST(GridPage, CloseMinimises) {
-  DialogHarness h;
-  h.dlg.ShowAndFocus();
-  h.Click("button2");
-  EXPECT_TRUE(h.dlg.Minimised());
-}
-
 }  // namespace
 }  // namespace kelvora::dialog

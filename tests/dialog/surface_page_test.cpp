@@ -241,18 +241,6 @@ TEST(SurfaceSquarePage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
   }
 }
 
-TEST(SurfaceSquarePage, LoadFailureShowsTheButtonsMessage) {
-  DialogHarness h;
-  h.handOff.failWith = "locked";
-  h.Click("btnMSqrLoad");
-  EXPECT_EQ(h.prompts.Messages(),
-            std::vector<std::string>{"Error save file \r\n, C:\\Mach3\\PlugIns\\Gcode\\temp.tap"});
-  EXPECT_FALSE(h.dlg.LoadFileTrigger);
-  h.dlg.ShowAndFocus();
-  h.Click("button4");
-  EXPECT_TRUE(h.dlg.Minimised());
-}
-
 TEST(SurfaceRoundPage, ShowsItsSketchAndStartDrawing) {
   DialogHarness h;
   for (const char* name : {"pictureBox7", "pxb"}) {

@@ -9,7 +9,6 @@ namespace kelvora::dialog {
 namespace {
 
 using testing::DialogHarness;
-using testing::ExpectKeyFilters;
 using testing::ExpectProgramFromButtons;
 using testing::ExpectRefusedKeepsProgram;
 using testing::Fill;
@@ -149,15 +148,6 @@ TEST(ThreadPage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
     h.Click("btnGenerate");
     ExpectRefusedKeepsProgram(h, c, "btnGenerate", "txtThreadGcode");
   }
-}
-
-TEST(ThreadPage, LoadFailureShowsTheButtonsMessage) {
-  DialogHarness h;
-  h.handOff.failWith = "locked";
-  h.Click("btnThreadLoad");
-  EXPECT_EQ(h.prompts.Messages(),
-            std::vector<std::string>{"File write error! \r\n C:\\Mach3\\PlugIns\\Gcode\\temp.tap"});
-  EXPECT_FALSE(h.dlg.LoadFileTrigger);
 }
 
 }  // namespace
