@@ -74,13 +74,7 @@ void GridPage::btnGridPreview_Click() {
 }
 
 void GridPage::btnGridGcodGen_Click() {
-  const auto program = generators::GridJob(dlg_.Inputs());
-  if (!program) {
-    dlg_.ShowFailure(program.failure());
-    return;
-  }
-  dlg_.Get<ui::TextBox>("txtGridGcode").SetText(*program);
-  dlg_.RaiseCloseFileRequest();
+  dlg_.PutProgram(generators::GridJob(dlg_.Inputs()), "txtGridGcode");
 }
 
 void GridPage::btnGridLoad_Click() {

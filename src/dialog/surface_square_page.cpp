@@ -92,13 +92,7 @@ void SurfaceSquarePage::btnMSqrPreview_Click() {
 }
 
 void SurfaceSquarePage::btnMSqrGcodeGen_Click() {
-  const auto program = generators::SurfMillJob(dlg_.Inputs());
-  if (!program) {
-    dlg_.ShowFailure(program.failure());
-    return;
-  }
-  dlg_.Get<ui::TextBox>("txtMSqrGcode").SetText(*program);
-  dlg_.RaiseCloseFileRequest();
+  dlg_.PutProgram(generators::SurfMillJob(dlg_.Inputs()), "txtMSqrGcode");
 }
 
 void SurfaceSquarePage::btnMSqrLoad_Click() {

@@ -72,13 +72,7 @@ void ThreadPage::btnGenerate_Click() {
     dlg_.ShowFailure(in.failure());
     return;
   }
-  const auto program = generators::ThreadGcodeGen(*in);
-  if (!program) {
-    dlg_.ShowFailure(program.failure());
-    return;
-  }
-  dlg_.Get<ui::TextBox>("txtThreadGcode").SetText(*program);
-  dlg_.RaiseCloseFileRequest();
+  if (!dlg_.PutProgram(generators::ThreadGcodeGen(*in), "txtThreadGcode")) return;
   const generators::ThreadPreview shown = generators::ThreadPreviewOf(*in);
   previewPitch = shown.pitch;
   previewLength = shown.length;
