@@ -40,6 +40,10 @@ struct GridColumn {
   std::string name;  // the table column's name
   int width = kDefaultColumnWidth;
   std::optional<Font> font;  // the cells' font, when not the grid's own
+  // A drop-down column offers these texts in each cell; a text column offers none.
+  bool dropDown = false;
+  std::vector<std::string> items;
+  int minimumWidth = 0;  // the narrowest the operator can make it
 };
 
 // A cell by display line and column position.
@@ -69,6 +73,9 @@ class DataGrid : public Control {
   // Renames a column of the grid and of its table (the header shows the new name).
   void RenameColumn(std::size_t column, std::string name);
   void SetColumnFont(std::size_t column, Font font);
+  // Makes a column a drop-down of `items` (the cells keep their texts).
+  void SetColumnItems(std::size_t column, std::vector<std::string> items);
+  void SetColumnMinimumWidth(std::size_t column, int width);
 
   // Rows and lines.
   std::size_t RowCount() const;
