@@ -26,11 +26,9 @@ const ui::Font kProgramFont{"Microsoft Sans Serif", 8.25, false};
 
 // The operation column's items until the definitions have been read.
 const std::vector<std::string>& InitialOperations() {
-  static const std::vector<std::string> items = [] {
-    std::vector<std::string> v = {"MOVE", "M3", "M4", "M5", "M7", "M8", "M9"};
-    for (int n = 1500; n <= 1511; ++n) v.push_back("M" + std::to_string(n));
-    return v;
-  }();
+  static const std::vector<std::string> items = {
+      "MOVE",  "M3",    "M4",    "M5",    "M7",    "M8",    "M9",    "M1500", "M1501", "M1502",
+      "M1503", "M1504", "M1505", "M1506", "M1507", "M1508", "M1509", "M1510", "M1511"};
   return items;
 }
 
@@ -173,11 +171,13 @@ void TeachPage::updateTchGrid() {
   for (const auto& [name, value] : lists_.Oplist) dlg_.Oplist.emplace(name, value);
 
   Grid().SetColumnItems(kTchOperation, lists_.tempOpList);
+  // The chooser comes back on the first definition, and the editor shows it: an
+  // "Update" pressed next stores what the editor shows, never an empty name.
+  dataLoaded_ = true;
   auto& chooser = dlg_.Get<ui::ComboBox>("cmbTchOpList");
   chooser.SetSelectedIndex(-1);
   chooser.SetItems(lists_.tempOpList);
   chooser.SetSelectedIndex(0);
-  dataLoaded_ = true;
 }
 
 void TeachPage::cmbTchOpList_SelectedIndexChanged() {

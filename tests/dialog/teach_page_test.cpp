@@ -128,7 +128,15 @@ TEST(TeachPage, DefinitionsFillTheChooserAndTheOperationColumn) {
   EXPECT_EQ(h.dlg.MirrorValue("tchOp2"), "Op2*Op2Val");
   EXPECT_EQ(h.dlg.MirrorValue("tchOp10"), "Op10*Op10Val");
 
+  // The editor shows the first definition, so "Update" right away keeps it.
   auto& chooser = h.dlg.Get<ui::ComboBox>("cmbTchOpList");
+  EXPECT_EQ(chooser.SelectedIndex(), 0);
+  EXPECT_EQ(h.Text("txtTchOpName"), "MOVE");
+  EXPECT_EQ(h.Text("txtTchOpVal"), "G1");
+  h.prompts.AnswerYes();
+  h.Click("btnTchUpdate");
+  EXPECT_EQ(h.dlg.MirrorValue("tchOp1"), "MOVE*G1");
+
   chooser.SetSelectedIndex(2);
   EXPECT_EQ(h.Text("txtTchOpName"), "Cool");
   EXPECT_EQ(h.Text("txtTchOpVal"), "M8");
