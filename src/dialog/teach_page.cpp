@@ -117,6 +117,7 @@ TeachPage::TeachPage(XYZDemoDialog& dlg, ui::TabPage& page)
     grid_->SetColumnWidth(grid_->Columns()[c].name, kAxisWidth);
   }
   grid_->SetColumnMinimumWidth(kTchFeed, kFeedMinimumWidth);
+  grid_->onUserAddedRow = [this](ui::DataGrid&, std::size_t) { dataGridView2_UserAddedRow(); };
   UpdateGrdv2(*grid_);
 
   page_.Add<ui::Label>("lblTchFile", "File:");
@@ -233,6 +234,7 @@ void TeachPage::btnTchOpen_Click() {
   SetTeachFile(std::string(text::TrimBlanks(*path)));
   RemoveAllButLast(Grid());
   AppendTeachRows(Grid(), content->rows);
+  Grid().ScrollToLine(Grid().LineCount() - 1);
   // The lines not taken are named in one message.
   const std::vector<std::string> lost = content->report.Messages();
   if (!lost.empty()) {
@@ -300,6 +302,7 @@ void TeachPage::btnTchPaste_Click() {
 
 void TeachPage::dataGridView2_UserAddedRow() {
   UpdateGrdv2(Grid());
+  Grid().ScrollToLine(Grid().LineCount() - 1);
 }
 
 // --- Recording positions ---

@@ -132,13 +132,21 @@ const Cell& DataGrid::Value(std::size_t line, std::size_t column) const {
 std::size_t DataGrid::SetValue(std::size_t line, std::size_t column, Cell value) {
   if (column >= columns_.size()) throw std::out_of_range("DataGrid::SetValue");
   std::size_t tableRow = 0;
-  if (IsNewRowLine(line)) {
+  const bool added = IsNewRowLine(line);
+  if (added) {
     tableRow = table_->AddRow();
   } else {
     tableRow = TableRow(line);
   }
   table_->Set(tableRow, column, std::move(value));
+  if (added && onUserAddedRow) onUserAddedRow(*this, DisplayRow(tableRow));
   return DisplayRow(tableRow);
+}
+
+void DataGrid::ScrollToLine(std::size_t line) {
+  if (LineCount() == 0) return;
+  shownLine_ = std::min(line, LineCount() - 1);
+  Notify(Change::kValue);
 }
 
 void DataGrid::Sort(std::size_t column, SortOrder order) {

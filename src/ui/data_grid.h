@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -134,6 +135,13 @@ class DataGrid : public Control {
   // or that cell lies on the new-row line.
   std::optional<std::size_t> FirstSelectedRow() const;
 
+  // Scrolls so that `line` is shown; the back-end follows ShownLine().
+  void ScrollToLine(std::size_t line);
+  std::optional<std::size_t> ShownLine() const { return shownLine_; }
+
+  // Raised after an edit on the new-row line started a row, with its display row.
+  std::function<void(DataGrid&, std::size_t)> onUserAddedRow;
+
  private:
   void Sync() const;
   bool InGrid(CellPos cell) const;
@@ -144,6 +152,7 @@ class DataGrid : public Control {
   bool rowHeadersVisible_ = true;
   std::optional<std::size_t> sortColumn_;
   SortOrder sortOrder_ = SortOrder::kNone;
+  std::optional<std::size_t> shownLine_;
 
   // Rebuilt from the table when its version changes.
   mutable std::uint64_t syncedVersion_ = ~std::uint64_t{0};

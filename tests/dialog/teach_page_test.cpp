@@ -207,6 +207,13 @@ TEST(TeachPage, GetWritesThePositionIntoTheSelectedRow) {
   EXPECT_EQ(h.Grid().RowHeader(0), "1");
   EXPECT_EQ(h.Grid().RowHeader(1), "2");
 
+  // A row the operator starts by typing on the new-row line is numbered and shown.
+  h.Grid().SetValue(1, 0, std::string("MOVE"));
+  EXPECT_EQ(h.Grid().RowHeader(1), "2");
+  EXPECT_EQ(h.Grid().RowHeader(2), "3");
+  EXPECT_EQ(h.Grid().ShownLine(), 2u);
+  h.Table().RemoveRow(1);
+
   // Over an existing row: X … C replaced, operation and feed kept.
   h.Table().Set(0, 0, "MOVE");
   h.Table().Set(0, 7, "100");
@@ -423,6 +430,7 @@ TEST(TeachPage, SaveAndOpenRoundTrip) {
   EXPECT_EQ(h.Table().Get(1, 1), ui::Cell(""));
   EXPECT_EQ(h.Cell(0, 3), "-2.5");
   EXPECT_EQ(h.Grid().RowHeader(2), "3");
+  EXPECT_EQ(h.Grid().ShownLine(), 2u);  // scrolled to the last line
 
   // Saving over the open file: asked, replaced.
   h.Table().Set(1, 1, "5");
