@@ -500,7 +500,6 @@ TEST(ConfigDialog, IsTheSmallModalNote) {
   // Sized to its two lines, near the designed 205 x 26.
   EXPECT_NEAR(note.GetBounds().width, 205, 40);
   EXPECT_NEAR(note.GetBounds().height, 26, 8);
-  testing::CheckChildren(form, "ConfigDialog");
 
   ui::ScriptedPrompts prompts;
   prompts.RunModal([](ui::Form& f) {
