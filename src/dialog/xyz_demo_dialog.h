@@ -42,7 +42,6 @@
 
 #include "dialog/dialog_page.h"
 #include "dialog/program_hand_off.h"
-#include "dialog/teach_table.h"
 #include "generators/inputs.h"
 #include "text/outcome.h"
 #include "ui/form.h"
@@ -54,6 +53,8 @@
 namespace kelvora::dialog {
 
 class TeachPage;
+struct TeachSignals;
+enum class TeachAction;
 
 inline constexpr int kClientWidth = 1191;
 inline constexpr int kClientHeight = 668;

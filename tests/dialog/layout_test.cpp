@@ -8,6 +8,7 @@
 #include "dialog/config_dialog.h"
 #include "dialog/language_texts.h"
 #include "dialog_fixture.h"
+#include "ui/data_grid.h"
 
 namespace kelvora::dialog {
 namespace {
