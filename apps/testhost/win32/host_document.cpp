@@ -8,42 +8,6 @@
 
 namespace kelvora::testhost {
 
-namespace {
-
-bool IsDispatchInterface(REFIID iid) {
-  return IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch);
-}
-
-}  // namespace
-
-HRESULT ScriptObject::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  *object = IsDispatchInterface(iid) ? static_cast<IDispatch*>(this) : nullptr;
-  if (!*object) return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
-
-ULONG ScriptObject::AddRef() {
-  return ++references_;
-}
-
-ULONG ScriptObject::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
-HRESULT ScriptObject::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT ScriptObject::GetTypeInfo(UINT, LCID, ITypeInfo**) {
-  return E_NOTIMPL;
-}
-
 HRESULT ScriptObject::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* ids) {
   if (ids) ids[0] = DISPID_UNKNOWN;
   return DISP_E_UNKNOWNNAME;
@@ -57,34 +21,6 @@ HostDocument::HostDocument() : script_(new ScriptObject) {}
 
 HostDocument::~HostDocument() {
   script_->Release();
-}
-
-HRESULT HostDocument::QueryInterface(REFIID iid, void** object) {
-  if (!object) return E_POINTER;
-  *object = IsDispatchInterface(iid) ? static_cast<IDispatch*>(this) : nullptr;
-  if (!*object) return E_NOINTERFACE;
-  AddRef();
-  return S_OK;
-}
-
-ULONG HostDocument::AddRef() {
-  return ++references_;
-}
-
-ULONG HostDocument::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
-HRESULT HostDocument::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_POINTER;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT HostDocument::GetTypeInfo(UINT, LCID, ITypeInfo**) {
-  return E_NOTIMPL;
 }
 
 HRESULT HostDocument::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {

@@ -14,23 +14,49 @@
 
 namespace kelvora::testhost {
 
-// A minimal dispatch object with no members: the host's script object.
-class ScriptObject final : public IDispatch {
+// IUnknown and the type-information part of IDispatch, as the host's objects
+// share them: reference counted, no type information.
+template <typename Derived>
+class DispatchObject : public IDispatch {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                   UINT*) override;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    if (!object) return E_POINTER;
+    const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch);
+    *object = known ? static_cast<IDispatch*>(this) : nullptr;
+    if (!known) return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --references_;
+    if (left == 0) delete static_cast<Derived*>(this);
+    return left;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+
+ protected:
+  DispatchObject() = default;
+  virtual ~DispatchObject() = default;
 
  private:
   std::atomic<ULONG> references_{1};
 };
 
-class HostDocument final : public IDispatch {
+// A dispatch object with no members: the host's script object.
+class ScriptObject final : public DispatchObject<ScriptObject> {
+ public:
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override;
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                   UINT*) override;
+};
+
+class HostDocument final : public DispatchObject<HostDocument> {
  public:
   enum Member : DISPID { kGetScriptDispatch = 1, kLoadGCodeFile = 2 };
 
@@ -48,11 +74,6 @@ class HostDocument final : public IDispatch {
   HostDocument(const HostDocument&) = delete;
   HostDocument& operator=(const HostDocument&) = delete;
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override;
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override;
   HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID, WORD kind, DISPPARAMS* params,
@@ -63,9 +84,9 @@ class HostDocument final : public IDispatch {
   std::vector<LoadCall> load_calls() const;
 
  private:
-  ~HostDocument();
+  friend class DispatchObject<HostDocument>;
+  ~HostDocument() override;
 
-  std::atomic<ULONG> references_{1};
   ScriptObject* script_;
   ScriptAnswer scriptAnswer_ = ScriptAnswer::kDispatch;
   std::atomic<int> scriptRequests_{0};
