@@ -333,6 +333,8 @@ const char* KindName(simos::PromptKind kind) {
       return "open-file dialog";
     case simos::PromptKind::kSaveFile:
       return "save-file dialog";
+    case simos::PromptKind::kModalForm:
+      return "modal form";
   }
   return "prompt";
 }

@@ -47,30 +47,20 @@ Outcome<std::vector<Step>> ParseScenario(const std::string& script) {
             word += c;
             continue;
           }
-          if (i >= line.size()) break;
-          char escaped = line[i++];
+          // "\" escapes only these; elsewhere it stands for itself, so Windows
+          // paths are written as they are.
+          char escaped = i < line.size() ? line[i] : '\0';
           switch (escaped) {
-            case 'r':
-              word += '\r';
-              break;
-            case 'n':
-              word += '\n';
-              break;
-            case 't':
-              word += '\t';
-              break;
-            case '"':
-              word += '"';
-              break;
-            case '\\':
-              word += '\\';
-              break;
-            default:
-              return Failure{"line " + std::to_string(number) + ": unknown escape \\" + escaped,
-                             ""};
+            case 'r': word += '\r'; break;
+            case 'n': word += '\n'; break;
+            case 't': word += '\t'; break;
+            case '"': word += '"'; break;
+            case '\\': word += '\\'; break;
+            default: word += '\\'; continue;
           }
+          ++i;
         }
-        if (!closed) return Failure{"line " + std::to_string(number) + ": unclosed quote", ""};
+        if (!closed) return Failure{"unclosed quote", std::to_string(number)};
       } else {
         while (i < line.size() && line[i] != ' ' && line[i] != '\t') word += line[i++];
       }
@@ -155,7 +145,7 @@ class Runner {
     auto script = text::ReadFileBytes(file_);
     if (!script) return Fail(0, "cannot read the scenario");
     auto steps = ParseScenario(*script);
-    if (!steps) return Fail(0, steps.failure().message);
+    if (!steps) return Fail(std::stoi(steps.failure().detail), steps.failure().message);
     std::error_code error;
     std::filesystem::remove_all(options_.work, error);
     std::filesystem::create_directories(options_.work / "drive_c", error);
@@ -349,8 +339,11 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
       if (w.size() == 3) answer.path = FilePath(w[2]).string();
       host_->QueueAnswer(
           w[1] == "open" ? simos::PromptKind::kOpenFile : simos::PromptKind::kSaveFile, answer);
+    } else if (w[1] == "form" && w.size() == 3 && (w[2] == "ok" || w[2] == "cancel")) {
+      answer.yes = w[2] == "ok";
+      host_->QueueAnswer(simos::PromptKind::kModalForm, answer);
     } else {
-      return "answer takes ok, yes, no, or open/save with a file (none: cancelled)";
+      return "answer takes ok, yes, no, open/save with a file (none: cancelled), form ok/cancel";
     }
     return {};
   }
@@ -498,9 +491,10 @@ std::string Runner::Expect(const std::vector<std::string>& w) {
         {"message", simos::PromptKind::kMessage},
         {"yesno", simos::PromptKind::kYesNo},
         {"open", simos::PromptKind::kOpenFile},
-        {"save", simos::PromptKind::kSaveFile}};
+        {"save", simos::PromptKind::kSaveFile},
+        {"form", simos::PromptKind::kModalForm}};
     auto kind = kKinds.find(w[2]);
-    if (kind == kKinds.end()) return "prompt kinds: message, yesno, open, save";
+    if (kind == kKinds.end()) return "prompt kinds: message, yesno, open, save, form";
     if (prompt.kind != kind->second || prompt.text != w[3] ||
         (w.size() == 5 && prompt.caption != w[4])) {
       return "prompt: expected " + w[2] + " " + Shown(w[3]) +

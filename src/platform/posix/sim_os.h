@@ -79,7 +79,9 @@ bool WaitForThreads(std::chrono::milliseconds timeout);
 
 // ---- Message boxes and file dialogs --------------------------------------
 
-enum class PromptKind { kMessage, kYesNo, kOpenFile, kSaveFile };
+// kModalForm: a form run modally; text is its title, caption its name; `yes`
+// ends it with its accept button, otherwise with its cancel button.
+enum class PromptKind { kMessage, kYesNo, kOpenFile, kSaveFile, kModalForm };
 struct PromptRequest {
   PromptKind kind = PromptKind::kMessage;
   std::string text;     // message or question
