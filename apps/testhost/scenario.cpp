@@ -51,12 +51,24 @@ Outcome<std::vector<Step>> ParseScenario(const std::string& script) {
           // paths are written as they are.
           char escaped = i < line.size() ? line[i] : '\0';
           switch (escaped) {
-            case 'r': word += '\r'; break;
-            case 'n': word += '\n'; break;
-            case 't': word += '\t'; break;
-            case '"': word += '"'; break;
-            case '\\': word += '\\'; break;
-            default: word += '\\'; continue;
+            case 'r':
+              word += '\r';
+              break;
+            case 'n':
+              word += '\n';
+              break;
+            case 't':
+              word += '\t';
+              break;
+            case '"':
+              word += '"';
+              break;
+            case '\\':
+              word += '\\';
+              break;
+            default:
+              word += '\\';
+              continue;
           }
           ++i;
         }
@@ -202,6 +214,7 @@ class Runner {
   std::string RunStep(const std::vector<std::string>& w);
   std::string Setup(const std::vector<std::string>& w);
   std::string Expect(const std::vector<std::string>& w);
+  std::string Answer(const std::vector<std::string>& w);
 
   std::filesystem::path file_;
   const RunOptions& options_;
@@ -211,6 +224,7 @@ class Runner {
   std::unique_ptr<TestHost> host_;
   int line_ = 0;
   std::vector<ShownPrompt> pendingPrompts_;
+  std::vector<std::pair<simos::PromptKind, simos::PromptAnswer>> earlyAnswers_;
 };
 
 std::filesystem::path Runner::FilePath(const std::string& word) const {
@@ -272,9 +286,19 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
   if (name == "start") {
     if (host_) return "started already";
     host_ = std::make_unique<TestHost>(hostOptions_);
+    for (auto& [kind, answer] : earlyAnswers_) host_->QueueAnswer(kind, std::move(answer));
+    earlyAnswers_.clear();
     return host_->Start(options_.library, profile_.string());
   }
   if (name == "expect") return Expect(w);
+  if (name == "answer") return Answer(w);
+  if (name == "remove" && w.size() == 2) {
+    // The operator (or another program) removes a file or folder.
+    std::error_code error;
+    std::filesystem::remove_all(FilePath(w[1]), error);
+    if (error) return "cannot remove " + w[1] + ": " + error.message();
+    return {};
+  }
   if (!host_ || !host_->Started()) return "the host has not started (step \"start\")";
   if (host_->ShutDown()) return "the host has shut down";
 
@@ -328,25 +352,6 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
     host_->SetEngineByte(found->second, w[2] == "on" ? 1 : 0);
     return {};
   }
-  if (name == "answer" && (w.size() == 2 || w.size() == 3)) {
-    simos::PromptAnswer answer;
-    if (w[1] == "ok" && w.size() == 2) {
-      host_->QueueAnswer(simos::PromptKind::kMessage, answer);
-    } else if ((w[1] == "yes" || w[1] == "no") && w.size() == 2) {
-      answer.yes = w[1] == "yes";
-      host_->QueueAnswer(simos::PromptKind::kYesNo, answer);
-    } else if (w[1] == "open" || w[1] == "save") {
-      if (w.size() == 3) answer.path = FilePath(w[2]).string();
-      host_->QueueAnswer(
-          w[1] == "open" ? simos::PromptKind::kOpenFile : simos::PromptKind::kSaveFile, answer);
-    } else if (w[1] == "form" && w.size() == 3 && (w[2] == "ok" || w[2] == "cancel")) {
-      answer.yes = w[2] == "ok";
-      host_->QueueAnswer(simos::PromptKind::kModalForm, answer);
-    } else {
-      return "answer takes ok, yes, no, open/save with a file (none: cancelled), form ok/cancel";
-    }
-    return {};
-  }
   if (name == "shutdown" && w.size() == 1) return host_->Shutdown();
 
   // The plug-in's window, as the operator uses it.
@@ -377,6 +382,36 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
     if (name == "select" && w.size() == 3) return window->SelectItem(w[1], w[2]);
   }
   return "unknown step or wrong arguments: " + name;
+}
+
+std::string Runner::Answer(const std::vector<std::string>& w) {
+  if (w.size() == 2 || w.size() == 3) {
+    simos::PromptAnswer answer;
+    // Answers given before "start" wait for the host.
+    auto queue = [this](simos::PromptKind kind, simos::PromptAnswer a) {
+      if (host_) {
+        host_->QueueAnswer(kind, std::move(a));
+      } else {
+        earlyAnswers_.emplace_back(kind, std::move(a));
+      }
+    };
+    if (w[1] == "ok" && w.size() == 2) {
+      queue(simos::PromptKind::kMessage, answer);
+    } else if ((w[1] == "yes" || w[1] == "no") && w.size() == 2) {
+      answer.yes = w[1] == "yes";
+      queue(simos::PromptKind::kYesNo, answer);
+    } else if (w[1] == "open" || w[1] == "save") {
+      if (w.size() == 3) answer.path = FilePath(w[2]).string();
+      queue(w[1] == "open" ? simos::PromptKind::kOpenFile : simos::PromptKind::kSaveFile, answer);
+    } else if (w[1] == "form" && w.size() == 3 && (w[2] == "ok" || w[2] == "cancel")) {
+      answer.yes = w[2] == "ok";
+      queue(simos::PromptKind::kModalForm, answer);
+    } else {
+      return "answer takes ok, yes, no, open/save with a file (none: cancelled), form ok/cancel";
+    }
+    return {};
+  }
+  return "answer takes ok, yes, no, open/save with a file (none: cancelled), form ok/cancel";
 }
 
 std::string Runner::Expect(const std::vector<std::string>& w) {

@@ -26,9 +26,12 @@ XYZDemoDialogPort::XYZDemoDialogPort(std::unique_ptr<dialog::XYZDemoDialog> dial
 
 DialogWindowState XYZDemoDialogPort::WindowState() const {
   switch (dialog_->GetForm().GetWindowState()) {
-    case ui::WindowState::kMinimised: return DialogWindowState::kMinimised;
-    case ui::WindowState::kMaximised: return DialogWindowState::kMaximised;
-    case ui::WindowState::kNormal: break;
+    case ui::WindowState::kMinimised:
+      return DialogWindowState::kMinimised;
+    case ui::WindowState::kMaximised:
+      return DialogWindowState::kMaximised;
+    case ui::WindowState::kNormal:
+      break;
   }
   return DialogWindowState::kNormal;
 }
@@ -37,8 +40,8 @@ void XYZDemoDialogPort::LoadParam(const Settings& settings) {
   settings_ = settings;
   std::vector<dialog::StoredValue> values;
   for (const SettingsKey* key : FirstOpeningReadOrder()) {
-    values.push_back({std::string(key->key), std::string(key->control),
-                      settings.ControlText(key->key)});
+    values.push_back(
+        {std::string(key->key), std::string(key->control), settings.ControlText(key->key)});
   }
   dialog_->LoadParam(values);
 }
@@ -47,8 +50,8 @@ Settings XYZDemoDialogPort::SaveParam() {
   std::vector<dialog::StoredValue> wanted;
   for (const SettingsKey& key : SettingsKeys()) {
     if (key.key == "Dlg") continue;
-    wanted.push_back({std::string(key.key), std::string(key.control),
-                      settings_.ControlText(key.key)});
+    wanted.push_back(
+        {std::string(key.key), std::string(key.control), settings_.ControlText(key.key)});
   }
   Settings saved = settings_;
   for (const dialog::StoredValue& value : dialog_->SaveParam(std::move(wanted))) {

@@ -34,9 +34,12 @@ class FormWindow final : public simos::UiWindow {
   bool Visible() const override { return form_.Visible(); }
   simos::WindowState State() const override {
     switch (form_.GetWindowState()) {
-      case ui::WindowState::kMinimised: return simos::WindowState::kMinimised;
-      case ui::WindowState::kMaximised: return simos::WindowState::kMaximised;
-      case ui::WindowState::kNormal: break;
+      case ui::WindowState::kMinimised:
+        return simos::WindowState::kMinimised;
+      case ui::WindowState::kMaximised:
+        return simos::WindowState::kMaximised;
+      case ui::WindowState::kNormal:
+        break;
     }
     return simos::WindowState::kNormal;
   }
@@ -158,7 +161,8 @@ class SimPrompts final : public ui::Prompts {
     simos::ShowPrompt({simos::PromptKind::kMessage, std::string(text), std::string(caption), {}});
   }
   bool YesNo(std::string_view text, std::string_view caption) override {
-    return simos::ShowPrompt({simos::PromptKind::kYesNo, std::string(text), std::string(caption), {}})
+    return simos::ShowPrompt(
+               {simos::PromptKind::kYesNo, std::string(text), std::string(caption), {}})
         .yes;
   }
   std::optional<std::string> OpenFile(std::string_view filter) override {
@@ -168,9 +172,8 @@ class SimPrompts final : public ui::Prompts {
     return simos::ShowPrompt({simos::PromptKind::kSaveFile, {}, {}, std::string(filter)}).path;
   }
   ui::DialogResult ShowModal(ui::Form& form) override {
-    FormWindow window(form.Name(), form, [&form](std::string_view name) {
-      return FindInForm(form, name);
-    });
+    FormWindow window(form.Name(), form,
+                      [&form](std::string_view name) { return FindInForm(form, name); });
     form.SetModalResult(ui::DialogResult::kNone);
     form.Show();
     simos::PromptAnswer answer =
