@@ -63,13 +63,14 @@ class FormWindow final : public simos::UiWindow {
     return control->Text();
   }
 
-  // The operator selects the box's text and types over it, key by key.
+  // The operator selects the box's text, deletes it and types, key by key.
   std::string Type(const std::string& name, const std::string& utf8) override {
     auto* box = dynamic_cast<ui::TextBox*>(find_(name));
     if (box == nullptr) return "no text box " + name;
     if (!Reachable(*box)) return name + " is hidden or disabled";
     return Guard([&] {
       box->SelectAll();
+      box->TypeChar(ui::kKeyBackspace);
       box->Type(utf8);
     });
   }

@@ -27,6 +27,16 @@ PluginModule& Module() {
   return module;
 }
 
+// An exception must not cross into the host, which would end it: the entry
+// point's work is dropped instead.
+template <typename Work>
+void Guarded(Work work) {
+  try {
+    work();
+  } catch (...) {
+  }
+}
+
 kelvora::plugin::ControllerLink& Link() {
   static kelvora::plugin::ControllerLink link(kelvora::plugin::SystemPlatform().udp);
   return link;
