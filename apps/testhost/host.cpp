@@ -449,6 +449,10 @@ void TestHost::Config() {
   Symbol<void (*)()>(library_, "Config")();
 }
 
+void TestHost::JogOff(std::int16_t axis) {
+  Symbol<void (*)(std::int16_t)>(library_, "JogOff")(axis);
+}
+
 std::string TestHost::Shutdown() {
   Symbol<void (*)()>(library_, "StopPlug")();
   shutDown_ = true;

@@ -69,6 +69,7 @@ class TestHost {
   std::string Update();
   void Notify(int id);
   void Config();
+  void JogOff(std::int16_t axis);
   // StopPlug, then the library is unloaded.
   std::string Shutdown();
   bool Started() const { return library_ != nullptr; }

@@ -352,6 +352,21 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
     host_->SetEngineByte(found->second, w[2] == "on" ? 1 : 0);
     return {};
   }
+  if (name == "jog" && w.size() == 3 && (w[2] == "on" || w[2] == "off")) {
+    // The host's engine starts or stops jogging an axis (0 to 5).
+    auto axis = ParseWhole(w[1]);
+    if (!axis || *axis < 0 || *axis >= plugin::kAxisCount) return "jog takes an axis 0 to 5";
+    const std::uint8_t on = w[2] == "on" ? 1 : 0;
+    host_->SetEngineByte(plugin::AxisByte(static_cast<int>(*axis), plugin::kAxisJogging), on);
+    if (on) host_->SetEngineByte(plugin::kEngineJogFlag, 1);
+    return {};
+  }
+  if (name == "jogoff" && w.size() == 2) {
+    auto axis = ParseWhole(w[1]);
+    if (!axis) return "jogoff takes an axis number";
+    host_->JogOff(static_cast<std::int16_t>(*axis));
+    return {};
+  }
   if (name == "shutdown" && w.size() == 1) return host_->Shutdown();
 
   // The plug-in's window, as the operator uses it.
