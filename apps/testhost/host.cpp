@@ -77,39 +77,42 @@ TestHost::StringManager* ManagerOf(void* manager) {
   return static_cast<TestHost::StringManager*>(manager);
 }
 
-void* KELVORA_HOST_MEMBER MgrAllocate(void* manager, int allocLength, int charSize) {
-  if (charSize != 1) {
-    ManagerOf(manager)->host->Fault("status string: Allocate with character size " +
-                                    std::to_string(charSize));
-    return nullptr;
+KELVORA_BEGIN_HOST_MEMBERS
+struct Mgr {
+  static void* KELVORA_HOST_MEMBER MgrAllocate(void* manager, int allocLength, int charSize) {
+    if (charSize != 1) {
+      ManagerOf(manager)->host->Fault("status string: Allocate with character size " +
+                                      std::to_string(charSize));
+      return nullptr;
+    }
+    return ManagerOf(manager)->host->AllocateHeader(allocLength);
   }
-  return ManagerOf(manager)->host->AllocateHeader(allocLength);
-}
-void KELVORA_HOST_MEMBER MgrFree(void* manager, void* header) {
-  ManagerOf(manager)->host->FreeHeader(header);
-}
-void* KELVORA_HOST_MEMBER MgrReallocate(void* manager, void* header, int allocLength, int) {
-  TestHost* host = ManagerOf(manager)->host;
-  void* fresh = host->AllocateHeader(allocLength);
-  if (fresh == nullptr) return nullptr;
-  std::int32_t length;
-  std::memcpy(&length, static_cast<unsigned char*>(header) + kStringHeaderDataLength, 4);
-  length = std::min(length, allocLength);
-  std::memcpy(StringCharactersOf(fresh), StringCharactersOf(header),
-              static_cast<std::size_t>(length));
-  WriteInt32(static_cast<unsigned char*>(fresh) + kStringHeaderDataLength, length);
-  host->FreeHeader(header);
-  return fresh;
-}
-void* KELVORA_HOST_MEMBER MgrGetNilString(void* manager) {
-  return ManagerOf(manager)->nil.data();
-}
-void* KELVORA_HOST_MEMBER MgrClone(void* manager) {
-  return manager;
-}
+  static void KELVORA_HOST_MEMBER MgrFree(void* manager, void* header) {
+    ManagerOf(manager)->host->FreeHeader(header);
+  }
+  static void* KELVORA_HOST_MEMBER MgrReallocate(void* manager, void* header, int allocLength,
+                                                 int) {
+    TestHost* host = ManagerOf(manager)->host;
+    void* fresh = host->AllocateHeader(allocLength);
+    if (fresh == nullptr) return nullptr;
+    std::int32_t length;
+    std::memcpy(&length, static_cast<unsigned char*>(header) + kStringHeaderDataLength, 4);
+    length = std::min(length, allocLength);
+    std::memcpy(StringCharactersOf(fresh), StringCharactersOf(header),
+                static_cast<std::size_t>(length));
+    WriteInt32(static_cast<unsigned char*>(fresh) + kStringHeaderDataLength, length);
+    host->FreeHeader(header);
+    return fresh;
+  }
+  static void* KELVORA_HOST_MEMBER MgrGetNilString(void* manager) {
+    return ManagerOf(manager)->nil.data();
+  }
+  static void* KELVORA_HOST_MEMBER MgrClone(void* manager) { return manager; }
+};
+KELVORA_END_HOST_MEMBERS
 
-const ManagerTable kManagerTable{&MgrAllocate, &MgrFree, &MgrReallocate, &MgrGetNilString,
-                                 &MgrClone};
+const ManagerTable kManagerTable{&Mgr::MgrAllocate, &Mgr::MgrFree, &Mgr::MgrReallocate,
+                                 &Mgr::MgrGetNilString, &Mgr::MgrClone};
 
 }  // namespace
 

@@ -38,6 +38,12 @@
 #define KELVORA_HOST_MEMBER
 #endif
 
+// A host (or a test) that defines the manager's methods as plain functions with
+// that convention wraps them in these: GCC applies the convention but warns.
+#define KELVORA_BEGIN_HOST_MEMBERS \
+  _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wattributes\"")
+#define KELVORA_END_HOST_MEMBERS _Pragma("GCC diagnostic pop")
+
 namespace kelvora::plugin {
 
 inline constexpr std::size_t kStringHeaderManager = 0;
@@ -54,6 +60,10 @@ inline constexpr std::size_t kManagerReallocate = 2;
 inline constexpr std::size_t kManagerGetNilString = 3;
 inline constexpr std::size_t kManagerClone = 4;
 
+// GCC applies thiscall to plain function types too (the object goes in ECX) but
+// says so with a warning; these types describe the host's member functions.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wattributes"
 extern "C" {
 using StringAllocateFn = void*(KELVORA_HOST_MEMBER*)(void* manager, int allocLength, int charSize);
 using StringFreeFn = void(KELVORA_HOST_MEMBER*)(void* manager, void* header);
@@ -62,6 +72,7 @@ using StringReallocateFn = void*(KELVORA_HOST_MEMBER*)(void* manager, void* head
 using StringGetNilStringFn = void*(KELVORA_HOST_MEMBER*)(void* manager);
 using StringCloneFn = void*(KELVORA_HOST_MEMBER*)(void* manager);
 }
+#pragma GCC diagnostic pop
 
 // Replaces the text of the host string object at `stringObject`: a new buffer from
 // the current buffer's manager, the text copied in, the object pointed at it, the

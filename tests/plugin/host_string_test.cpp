@@ -36,36 +36,36 @@ void SetField(void* header, std::size_t offset, std::int32_t value) {
   std::memcpy(static_cast<unsigned char*>(header) + offset, &value, 4);
 }
 
-void* KELVORA_HOST_MEMBER Allocate(void* self, int allocLength, int) {
-  auto* manager = static_cast<Manager*>(self);
-  if (manager->refuse) return nullptr;
-  auto* header = static_cast<unsigned char*>(std::calloc(kStringHeaderSize + allocLength + 1, 1));
-  std::memcpy(header, &self, sizeof self);
-  SetField(header, kStringHeaderAllocLength, allocLength);
-  SetField(header, kStringHeaderRefs, 1);
-  manager->headers.insert(header);
-  return header;
-}
-void KELVORA_HOST_MEMBER Free(void* self, void* header) {
-  auto* manager = static_cast<Manager*>(self);
-  if (manager->headers.erase(header) == 0) {
-    ++manager->foreignFrees;
-    return;
+KELVORA_BEGIN_HOST_MEMBERS
+// The manager's methods, with the host's member-function convention.
+struct Methods {
+  static void* KELVORA_HOST_MEMBER Allocate(void* self, int allocLength, int) {
+    auto* manager = static_cast<Manager*>(self);
+    if (manager->refuse) return nullptr;
+    auto* header = static_cast<unsigned char*>(std::calloc(kStringHeaderSize + allocLength + 1, 1));
+    std::memcpy(header, &self, sizeof self);
+    SetField(header, kStringHeaderAllocLength, allocLength);
+    SetField(header, kStringHeaderRefs, 1);
+    manager->headers.insert(header);
+    return header;
   }
-  manager->freed.push_back(header);
-  std::free(header);
-}
-void* KELVORA_HOST_MEMBER Reallocate(void*, void*, int, int) {
-  return nullptr;
-}
-void* KELVORA_HOST_MEMBER GetNil(void*) {
-  return nullptr;
-}
-void* KELVORA_HOST_MEMBER Clone(void* self) {
-  return self;
-}
+  static void KELVORA_HOST_MEMBER Free(void* self, void* header) {
+    auto* manager = static_cast<Manager*>(self);
+    if (manager->headers.erase(header) == 0) {
+      ++manager->foreignFrees;
+      return;
+    }
+    manager->freed.push_back(header);
+    std::free(header);
+  }
+  static void* KELVORA_HOST_MEMBER Reallocate(void*, void*, int, int) { return nullptr; }
+  static void* KELVORA_HOST_MEMBER GetNil(void*) { return nullptr; }
+  static void* KELVORA_HOST_MEMBER Clone(void* self) { return self; }
+};
+KELVORA_END_HOST_MEMBERS
 
-const Manager::Table kTable{&Allocate, &Free, &Reallocate, &GetNil, &Clone};
+const Manager::Table kTable{&Methods::Allocate, &Methods::Free, &Methods::Reallocate,
+                            &Methods::GetNil, &Methods::Clone};
 
 class HostStringTest : public ::testing::Test {
  protected:
@@ -73,7 +73,7 @@ class HostStringTest : public ::testing::Test {
     manager_.table = &kTable;
     // The string object sits at an address that is not pointer-aligned, as the
     // host's status string does inside its block.
-    char* first = StringCharactersOf(Allocate(&manager_, 0, 1));
+    char* first = StringCharactersOf(Methods::Allocate(&manager_, 0, 1));
     std::memcpy(object_ + 4, &first, sizeof first);
     std::memset(object_, 0, 4);
   }

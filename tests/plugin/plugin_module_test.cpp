@@ -174,21 +174,24 @@ struct FakeDialogs final : PluginDialogs {
 struct StatusManager {
   const void* table;
 };
-void* KELVORA_HOST_MEMBER StatusAllocate(void* self, int length, int) {
-  auto* header = static_cast<unsigned char*>(std::calloc(kStringHeaderSize + length + 1, 1));
-  std::memcpy(header, &self, sizeof self);
-  std::int32_t one = 1;
-  std::memcpy(header + kStringHeaderRefs, &one, 4);
-  return header;
-}
-void KELVORA_HOST_MEMBER StatusFree(void*, void* header) {
-  std::free(header);
-}
+KELVORA_BEGIN_HOST_MEMBERS
+struct StatusMethods {
+  static void* KELVORA_HOST_MEMBER StatusAllocate(void* self, int length, int) {
+    auto* header = static_cast<unsigned char*>(std::calloc(kStringHeaderSize + length + 1, 1));
+    std::memcpy(header, &self, sizeof self);
+    std::int32_t one = 1;
+    std::memcpy(header + kStringHeaderRefs, &one, 4);
+    return header;
+  }
+  static void KELVORA_HOST_MEMBER StatusFree(void*, void* header) { std::free(header); }
+};
+KELVORA_END_HOST_MEMBERS
+
 struct StatusTable {
   StringAllocateFn allocate;
   StringFreeFn free;
 };
-const StatusTable kStatusTable{&StatusAllocate, &StatusFree};
+const StatusTable kStatusTable{&StatusMethods::StatusAllocate, &StatusMethods::StatusFree};
 
 class PluginModuleTest : public ::testing::Test {
  protected:
@@ -202,7 +205,7 @@ class PluginModuleTest : public ::testing::Test {
     g_calls.clear();
     g_dros.clear();
     manager_.table = &kStatusTable;
-    void* header = StatusAllocate(&manager_, 0, 1);
+    void* header = StatusMethods::StatusAllocate(&manager_, 0, 1);
     WriteHostPointer(planner_.data(), kPlannerStatusString, StringCharactersOf(header));
     // Host window with its menu bar: File, an unreadable item, PlugIn Control.
     WriteHostPointer(view_.data(), kMachViewMainWindow, windowObject_.data());

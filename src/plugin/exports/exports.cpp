@@ -10,7 +10,11 @@
 #if defined(_WIN32)
 // The names are listed in the library's .def file.
 #define KELVORA_EXPORT
+#if defined(__i386__)
 #define KELVORA_STDCALL __attribute__((stdcall))
+#else
+#define KELVORA_STDCALL
+#endif
 #else
 #define KELVORA_EXPORT __attribute__((visibility("default")))
 #define KELVORA_STDCALL
