@@ -38,10 +38,12 @@ DialogWindowState XYZDemoDialogPort::WindowState() const {
 
 void XYZDemoDialogPort::LoadParam(const Settings& settings) {
   settings_ = settings;
+  given_.clear();
   std::vector<dialog::StoredValue> values;
   for (const SettingsKey* key : FirstOpeningReadOrder()) {
     values.push_back(
         {std::string(key->key), std::string(key->control), settings.ControlText(key->key)});
+    given_[values.back().key] = values.back().text;
   }
   dialog_->LoadParam(values);
 }
@@ -55,6 +57,13 @@ Settings XYZDemoDialogPort::SaveParam() {
   }
   Settings saved = settings_;
   for (const dialog::StoredValue& value : dialog_->SaveParam(std::move(wanted))) {
+    // A value without a control of the main window that nothing changed keeps its
+    // stored precision (its text went through a display pattern).
+    const SettingsKey* key = FindSettingsKey(value.key);
+    const bool mainWindowControl =
+        key != nullptr && key->shownAs != ShownAs::kNone && key->shownAs != ShownAs::kAutoGen;
+    auto given = given_.find(value.key);
+    if (!mainWindowControl && given != given_.end() && given->second == value.text) continue;
     // A text that does not convert keeps the value the key had.
     saved.SetFromControlText(value.key, value.text);
   }

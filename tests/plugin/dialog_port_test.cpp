@@ -63,7 +63,8 @@ TEST_F(DialogPortTest, SettingsGoInAndComeBackThroughTheControls) {
   stored.SetInt("Cirn", 7);
   stored.SetBool("CirEnSpin", false);
   stored.SetString("tchOp2", "Drill*M8");
-  stored.SetInt("AnyNumOfRow", 4);  // a value without a control
+  stored.SetInt("AnyNumOfRow", 4);  // values without a control
+  stored.SetDouble("AnyDistRow", 2.123456);
   port.ShowAndFocus();
   ASSERT_FALSE(port.ParamLoaded());
   port.LoadParam(stored);
@@ -80,6 +81,7 @@ TEST_F(DialogPortTest, SettingsGoInAndComeBackThroughTheControls) {
   EXPECT_FALSE(saved.Bool("CirEnSpin"));
   EXPECT_EQ(saved.String("tchOp2"), "Drill*M8");
   EXPECT_EQ(saved.Int("AnyNumOfRow"), 4);
+  EXPECT_EQ(saved.Double("AnyDistRow"), 2.123456);  // not cut to its box's decimals
 }
 
 TEST_F(DialogPortTest, FlagsAndWindowStateAreTheDialogs) {

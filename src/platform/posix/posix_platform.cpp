@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <system_error>
 
 #include "platform/posix/sim_os.h"
@@ -172,7 +173,12 @@ class PosixAutomation final : public plugin::AutomationService {
     if (!count || static_cast<std::size_t>(*count) != args.size()) return plugin::kEInvalidArg;
     if ((callKind & plugin::kDispatchPropertyPut) && *count == 0) return plugin::kEInvalidArg;
     // The last argument of the call is the first VARIANT.
-    std::vector<simos::Variant> variants(args.size());
+    std::vector<simos::Variant> variants;
+    try {
+      variants.resize(args.size());
+    } catch (const std::bad_alloc&) {
+      return plugin::kEOutOfMemory;
+    }
     std::string_view formatText = format != nullptr ? format : "";
     std::size_t position = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {

@@ -73,25 +73,27 @@ KELVORA_EXPORT void SetCode(kelvora::plugin::CodeFn callback) {
 }
 
 KELVORA_EXPORT const char* SetProName(const char* profilePath) {
-  return Module().piSetProName(profilePath);
+  Guarded([&] { Module().piSetProName(profilePath); });
+  return kelvora::plugin::kPluginName;
 }
 KELVORA_EXPORT bool InitControl(void* engine, void* setup, void* planner, void* view) {
-  return Module().piInitControl(engine, setup, planner, view);
+  Guarded([&] { Module().piInitControl(engine, setup, planner, view); });
+  return true;
 }
 KELVORA_EXPORT void PostInitControl() {
-  Module().piPostInitControl();
+  Guarded([] { Module().piPostInitControl(); });
 }
 KELVORA_EXPORT void Notify(std::int32_t id) {
-  Module().piNotify(id);
+  Guarded([id] { Module().piNotify(id); });
 }
 KELVORA_EXPORT void Update() {
-  Module().piUpdate();
+  Guarded([] { Module().piUpdate(); });
 }
 KELVORA_EXPORT void Config() {
-  Module().piConfig();
+  Guarded([] { Module().piConfig(); });
 }
 KELVORA_EXPORT void StopPlug() {
-  Module().piStopPlug();
+  Guarded([] { Module().piStopPlug(); });
 }
 
 // Device entry points the host calls; only JogOff has work to do.
@@ -99,7 +101,7 @@ KELVORA_EXPORT void DoDwell(double) {}
 KELVORA_EXPORT void Reset() {}
 KELVORA_EXPORT void JogOn(std::int16_t, std::int16_t, double) {}
 KELVORA_EXPORT void JogOff(std::int16_t axis) {
-  Module().piJogOff(axis);
+  Guarded([axis] { Module().piJogOff(axis); });
 }
 KELVORA_EXPORT void Purge(std::int16_t) {}
 KELVORA_EXPORT void Probe() {}
