@@ -1,10 +1,12 @@
 #include "plugin/dialog_port.h"
 
 #include <system_error>
+#include <type_traits>
+#include <variant>
 
 #include "dialog/teach_table.h"
+#include "plugin/dialog_settings.h"
 #include "plugin/load_file_obj.h"
-#include "plugin/settings_keys.h"
 #include "text/files.h"
 #include "ui/data_grid.h"
 #include "ui/text_box.h"
@@ -38,34 +40,26 @@ DialogWindowState XYZDemoDialogPort::WindowState() const {
 
 void XYZDemoDialogPort::LoadParam(const Settings& settings) {
   settings_ = settings;
-  given_.clear();
-  std::vector<dialog::StoredValue> values;
-  for (const SettingsKey* key : FirstOpeningReadOrder()) {
-    values.push_back(
-        {std::string(key->key), std::string(key->control), settings.ControlText(key->key)});
-    given_[values.back().key] = values.back().text;
-  }
-  dialog_->LoadParam(values);
+  plugin::LoadParam(*dialog_, settings);
 }
 
 Settings XYZDemoDialogPort::SaveParam() {
-  std::vector<dialog::StoredValue> wanted;
-  for (const SettingsKey& key : SettingsKeys()) {
-    if (key.key == "Dlg") continue;
-    wanted.push_back(
-        {std::string(key.key), std::string(key.control), settings_.ControlText(key.key)});
-  }
   Settings saved = settings_;
-  for (const dialog::StoredValue& value : dialog_->SaveParam(std::move(wanted))) {
-    // A value without a control of the main window that nothing changed keeps its
-    // stored precision (its text went through a display pattern).
-    const SettingsKey* key = FindSettingsKey(value.key);
-    const bool mainWindowControl =
-        key != nullptr && key->shownAs != ShownAs::kNone && key->shownAs != ShownAs::kAutoGen;
-    auto given = given_.find(value.key);
-    if (!mainWindowControl && given != given_.end() && given->second == value.text) continue;
-    // A text that does not convert keeps the value the key had.
-    saved.SetFromControlText(value.key, value.text);
+  plugin::SaveParam(*dialog_, saved);
+  // A value without a control of the main window travels as text through its
+  // display pattern; when nothing changed it, it keeps its stored precision.
+  for (const dialog::StoredValue& given : StoredValues(settings_)) {
+    if (!given.control.empty()) continue;
+    if (dialog_->MirrorValue(given.key) != given.text) continue;
+    std::visit(
+        [&](const auto& value) {
+          using T = std::decay_t<decltype(value)>;
+          if constexpr (std::is_same_v<T, bool>) saved.SetBool(given.key, value);
+          if constexpr (std::is_same_v<T, int>) saved.SetInt(given.key, value);
+          if constexpr (std::is_same_v<T, double>) saved.SetDouble(given.key, value);
+          if constexpr (std::is_same_v<T, std::string>) saved.SetString(given.key, value);
+        },
+        settings_.Get(given.key));
   }
   return saved;
 }

@@ -2,7 +2,6 @@
 // into the host's fixed G-code folder.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -53,7 +52,6 @@ class XYZDemoDialogPort : public PluginDialog {
 
   std::unique_ptr<dialog::XYZDemoDialog> dialog_;
   Settings settings_;  // what the first opening read; shutdown starts from it
-  std::map<std::string, std::string> given_;  // the texts handed to the dialog, by key
 };
 
 }  // namespace kelvora::plugin
