@@ -299,6 +299,12 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
     if (error) return "cannot remove " + w[1] + ": " + error.message();
     return {};
   }
+  if (name == "write" && w.size() == 3) {
+    // Another program writes a file.
+    std::error_code error;
+    std::filesystem::create_directories(FilePath(w[1]).parent_path(), error);
+    return text::WriteFileAtomic(FilePath(w[1]), w[2]);
+  }
   if (!host_ || !host_->Started()) return "the host has not started (step \"start\")";
   if (host_->ShutDown()) return "the host has shut down";
 
