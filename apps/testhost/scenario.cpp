@@ -235,6 +235,15 @@ std::filesystem::path Runner::FilePath(const std::string& word) const {
 
 std::string Runner::Setup(const std::vector<std::string>& w) {
   if (host_) return "host settings come before \"start\"";
+  if (w.size() == 3 && w[0] == "profile" && w[1] == "name") {
+    // The profile under another file name (in the work folder), its content kept.
+    std::filesystem::path renamed = options_.work / text::PathFromUtf8(w[2]);
+    std::error_code error;
+    std::filesystem::rename(profile_, renamed, error);
+    if (error) return "cannot rename the profile: " + error.message();
+    profile_ = renamed;
+    return {};
+  }
   if (w.size() == 2 && w[0] == "profile") {
     if (w[1] == "none") {
       std::filesystem::remove(profile_);
