@@ -595,6 +595,31 @@ std::string Runner::Expect(const std::vector<std::string>& w) {
     if (*text != w[3]) return w[2] + ": expected " + Shown(w[3]) + ", got " + Shown(*text);
     return {};
   }
+  if (what == "rows" && w.size() == 4) {
+    // expect rows GRID N: the grid's rows, the new-row line not counted.
+    simos::UiWindow* window = Window(std::string(kMainDialog), failure);
+    if (!window) return failure;
+    auto count = ParseWhole(w[3]);
+    auto rows = window->RowCount(w[2]);
+    if (!rows) return "no grid " + w[2];
+    if (!count || static_cast<long>(*rows) != *count) {
+      return w[2] + ": expected " + w[3] + " rows, got " + std::to_string(*rows);
+    }
+    return {};
+  }
+  if (what == "cell" && w.size() == 6) {
+    // expect cell GRID ROW COLUMN "text": ROW counts from 1 in display order.
+    simos::UiWindow* window = Window(std::string(kMainDialog), failure);
+    if (!window) return failure;
+    auto row = ParseWhole(w[3]);
+    if (!row || *row < 1) return "rows count from 1";
+    auto text = window->CellText(w[2], static_cast<std::size_t>(*row - 1), w[4]);
+    if (!text) return w[2] + " has no cell " + w[3] + "/" + w[4];
+    if (*text != w[5]) {
+      return w[2] + " " + w[3] + "/" + w[4] + ": expected " + Shown(w[5]) + ", got " + Shown(*text);
+    }
+    return {};
+  }
   if (what == "window" && w.size() == 3) {
     simos::UiWindow* window = simos::FindUiWindow(std::string(kMainDialog));
     std::string actual = "absent";

@@ -63,6 +63,20 @@ class FormWindow final : public simos::UiWindow {
     return control->Text();
   }
 
+  std::optional<std::size_t> RowCount(const std::string& name) const override {
+    auto* grid = dynamic_cast<ui::DataGrid*>(find_(name));
+    if (grid == nullptr) return std::nullopt;
+    return grid->RowCount();
+  }
+  std::optional<std::string> CellText(const std::string& name, std::size_t row,
+                                      const std::string& column) const override {
+    auto* grid = dynamic_cast<ui::DataGrid*>(find_(name));
+    if (grid == nullptr || row >= grid->RowCount()) return std::nullopt;
+    auto index = grid->ColumnIndex(column);
+    if (!index) return std::nullopt;
+    return std::string(grid->Text(row, *index));
+  }
+
   // The operator selects the box's text, deletes it and types, key by key.
   std::string Type(const std::string& name, const std::string& utf8) override {
     auto* box = dynamic_cast<ui::TextBox*>(find_(name));

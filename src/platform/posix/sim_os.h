@@ -116,6 +116,11 @@ class UiWindow {
   virtual void RequestClose() = 0;
 
   virtual std::optional<std::string> ControlText(const std::string& control) const = 0;
+  // A grid's rows (the new-row line not counted), and the text of a cell by
+  // display row (from 0) and column name.
+  virtual std::optional<std::size_t> RowCount(const std::string& grid) const = 0;
+  virtual std::optional<std::string> CellText(const std::string& grid, std::size_t row,
+                                              const std::string& column) const = 0;
   // Types characters one by one, as from the keyboard.
   virtual std::string Type(const std::string& control, const std::string& utf8) = 0;
   virtual std::string Click(const std::string& control) = 0;
