@@ -226,10 +226,19 @@ void GeneratorPage::PlaceItems(const std::vector<Item>& items, const ui::Bounds&
   }
 }
 
+int GeneratorPage::InputsHeight(InputArea area, int columns) {
+  return ItemsHeight(AreaOf(area).items, columns);
+}
+
+void GeneratorPage::ArrangeInputs(InputArea area, const ui::Bounds& bounds, int columns) {
+  const auto& items = AreaOf(area).items;
+  PlaceItems(items, bounds, columns, LabelWidth(items));
+}
+
 void GeneratorPage::Arrange() {
   const ui::Bounds client = page_.ClientArea();
   const ui::Bounds area = ui::Inset(client, kMargin);
-  const auto cols = ui::SplitColumns(area, {{kPatternWidth, 0}, {0, 1}, {0, 1}}, kGap);
+  const auto cols = ui::SplitColumns(area, {{patternWidth_, 0}, {0, 1}, {0, 1}}, kGap);
 
   const int inputs = std::max(ItemsHeight(pattern_.items, pattern_.columns),
                               ItemsHeight(machining_.items, machining_.columns));

@@ -85,6 +85,14 @@ class GeneratorPage {
 
   // Places everything inside the page's current size.
   void Arrange();
+  // The left column's width (kPatternWidth unless a page needs a wider one, as
+  // for a list grid in its upper area).
+  void SetPatternWidth(int width) { patternWidth_ = width; }
+
+  // For pages of another shape that use only the builder's inputs: the height
+  // an area's inputs need in `columns` columns, and placing them in `bounds`.
+  int InputsHeight(InputArea area, int columns);
+  void ArrangeInputs(InputArea area, const ui::Bounds& bounds, int columns);
 
  private:
   enum class ItemKind { kPair, kCheck, kMulti, kGroup, kNote };
@@ -119,6 +127,7 @@ class GeneratorPage {
   std::vector<ui::Button*> buttons_;
   Area pattern_{1, {}};
   Area machining_{2, {}};
+  int patternWidth_ = kPatternWidth;
   InputArea groupArea_ = InputArea::kPattern;
   ui::GroupBox* openGroup_ = nullptr;
 };

@@ -125,4 +125,45 @@ Picture CircleSketch(int width, int height) {
   return p;
 }
 
+Picture PointListSketch(int width, int height) {
+  Picture p = Blank(width, height);
+  // Left half: the points of the list, drilled in the order of their rows.
+  const double half = width * 0.5;
+  const double hole = std::max(3.0, height * 0.05);
+  const double pts[][2] = {{0.14, 0.80}, {0.30, 0.45}, {0.52, 0.72}, {0.80, 0.42}};
+  for (int i = 0; i < 4; ++i) {
+    const double x = pts[i][0] * half;
+    const double y = pts[i][1] * height;
+    if (i > 0) {
+      Line(p, kAxis, 1, pts[i - 1][0] * half, pts[i - 1][1] * height, x, y);
+    }
+    Circle(p, geometry::kBlue, 2, x, y, hole);
+    const char* number[] = {"1", "2", "3", "4"};
+    Text(p, number[i], 9, true, kNavy, x + hole + 2, y - hole - 12);
+  }
+  Text(p, "X, Y of each row", 9, true, geometry::kRed, 4, 4);
+
+  // Right half: a pocket around one point, rings from R1 out to R2.
+  const double cx = half + (width - half) * 0.42;
+  const double cy = height * 0.5;
+  const double R2 = std::min((width - half) * 0.40, height * 0.44);
+  const double R1 = R2 * 0.35;
+  const double W = (R2 - R1) / 3;
+  Line(p, kFaint, 1, half, 0, half, height);
+  Circle(p, geometry::kGray, 1, cx, cy, R1 + W);
+  Circle(p, geometry::kGray, 1, cx, cy, R1 + 2 * W);
+  Circle(p, geometry::kBlue, 2, cx, cy, R1);
+  Circle(p, geometry::kBlue, 2, cx, cy, R2);
+  Circle(p, geometry::kRed, 1, cx, cy, 2);
+  // R1 down-left, R2 to the right, the step-over between two rings above.
+  const double d = std::numbers::sqrt2 / 2;
+  Line(p, kDimension, 1.5, cx, cy, cx - R1 * d, cy + R1 * d);
+  Text(p, "R1", 9, true, kDimension, cx - R1 * d - 18, cy + R1 * d);
+  Line(p, kDimension, 1.5, cx, cy, cx + R2, cy);
+  Text(p, "R2", 9, true, kDimension, cx + R2 + 3, cy - 8);
+  Line(p, geometry::kRed, 1.5, cx, cy - R1 - W, cx, cy - R1 - 2 * W);
+  Text(p, "stepOvr", 9, true, geometry::kRed, cx + 4, cy - R1 - 2 * W - 4);
+  return p;
+}
+
 }  // namespace kelvora::dialog

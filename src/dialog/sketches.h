@@ -14,5 +14,8 @@ geometry::Picture PreviewStartDrawing(int width, int height);
 // The circle pattern with its inputs marked: centre (Xc, Yc), diameter D, the
 // number of holes n and the start angle A of the first hole.
 geometry::Picture CircleSketch(int width, int height);
+// The point list: numbered points visited in list order, and one pocket around a
+// point with its inner radius R1, outer radius R2 and the step-over between rings.
+geometry::Picture PointListSketch(int width, int height);
 
 }  // namespace kelvora::dialog

@@ -148,6 +148,12 @@ class XYZDemoDialog {
   // Shows a refused conversion: the message, and what it concerns on the next line.
   void ShowFailure(const Failure& failure);
 
+  // The open-file dialog all tabs share (dlgOpenFile): shown with a filter,
+  // which it keeps for a later showing that sets none (all files before the
+  // first). nullopt when the operator cancels.
+  std::optional<std::string> ShowOpenFile(std::string_view filter);
+  std::optional<std::string> ShowOpenFileKeepingFilter();
+
   // The machine position (DROs 800 to 805) into textBoxX/Y and txtTchX … txtTchC,
   // with three decimals; boxes that do not exist are skipped.
   void ShowMachinePosition(const std::array<double, 6>& position);
@@ -197,6 +203,7 @@ class XYZDemoDialog {
   std::map<std::string, std::string, std::less<>> mirrors_;
   bool paramLoaded_ = false;
   bool listsCreated_ = false;
+  std::string openFileFilter_;
 };
 
 }  // namespace kelvora::dialog
