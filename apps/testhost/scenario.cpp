@@ -550,21 +550,32 @@ std::string Runner::Expect(const std::vector<std::string>& w) {
       for (auto& prompt : host_->TakePrompts()) pendingPrompts_.push_back(std::move(prompt));
     }
     if (pendingPrompts_.empty()) return "no prompt was shown";
-    ShownPrompt prompt = pendingPrompts_.front();
-    pendingPrompts_.erase(pendingPrompts_.begin());
     static const std::map<std::string, simos::PromptKind> kKinds = {
         {"message", simos::PromptKind::kMessage},
         {"yesno", simos::PromptKind::kYesNo},
         {"open", simos::PromptKind::kOpenFile},
         {"save", simos::PromptKind::kSaveFile},
         {"form", simos::PromptKind::kModalForm}};
+    auto kindName = [&](simos::PromptKind k) {
+      for (const auto& [name, value] : kKinds) {
+        if (value == k) return name;
+      }
+      return std::string("?");
+    };
+    ShownPrompt prompt = pendingPrompts_.front();
+    pendingPrompts_.erase(pendingPrompts_.begin());
+
     auto kind = kKinds.find(w[2]);
     if (kind == kKinds.end()) return "prompt kinds: message, yesno, open, save, form";
+    // A file dialog is known by its filter.
+    const bool fileDialog =
+        prompt.kind == simos::PromptKind::kOpenFile || prompt.kind == simos::PromptKind::kSaveFile;
+    if (fileDialog) prompt.text = prompt.filter;
     if (prompt.kind != kind->second || prompt.text != w[3] ||
         (w.size() == 5 && prompt.caption != w[4])) {
       return "prompt: expected " + w[2] + " " + Shown(w[3]) +
-             (w.size() == 5 ? " " + Shown(w[4]) : "") + ", got " + Shown(prompt.text) +
-             " caption " + Shown(prompt.caption);
+             (w.size() == 5 ? " " + Shown(w[4]) : "") + ", got " + kindName(prompt.kind) + " " +
+             Shown(prompt.text) + " caption " + Shown(prompt.caption);
     }
     return {};
   }
