@@ -344,20 +344,51 @@ const char* KindName(simos::PromptKind kind) {
 
 }  // namespace
 
-simos::PromptAnswer TestHost::AnswerPrompt(const simos::PromptRequest& request) {
+void TestHost::QueueFormAnswer(bool accept, FormValues values) {
   std::lock_guard lock(faultMutex_);
-  prompts_.push_back({request.kind, request.text, request.caption, request.filter});
-  if (answers_.empty()) {
-    faults_.push_back(std::string("unanswered ") + KindName(request.kind) + " \"" + request.text +
-                      "\" (caption \"" + request.caption + "\")");
-    return {};
+  simos::PromptAnswer answer;
+  answer.yes = accept;
+  answers_.emplace_back(simos::PromptKind::kModalForm, answer);
+  formValues_.push_back(std::move(values));
+}
+
+simos::PromptAnswer TestHost::AnswerPrompt(const simos::PromptRequest& request) {
+  simos::PromptAnswer answer;
+  FormValues values;
+  {
+    std::lock_guard lock(faultMutex_);
+    prompts_.push_back({request.kind, request.text, request.caption, request.filter});
+    if (answers_.empty()) {
+      faults_.push_back(std::string("unanswered ") + KindName(request.kind) + " \"" + request.text +
+                        "\" (caption \"" + request.caption + "\")");
+      return {};
+    }
+    auto [kind, queued] = answers_.front();
+    answers_.pop_front();
+    if (kind == simos::PromptKind::kModalForm && !formValues_.empty()) {
+      values = std::move(formValues_.front());
+      formValues_.pop_front();
+    }
+    if (kind != request.kind) {
+      faults_.push_back(std::string("the answer was for a ") + KindName(kind) + ", but a " +
+                        KindName(request.kind) + " came: \"" + request.text + "\"");
+      return {};
+    }
+    answer = queued;
   }
-  auto [kind, answer] = answers_.front();
-  answers_.pop_front();
-  if (kind != request.kind) {
-    faults_.push_back(std::string("the answer was for a ") + KindName(kind) + ", but a " +
-                      KindName(request.kind) + " came: \"" + request.text + "\"");
-    return {};
+  // The operator fills the form before ending it; its own prompts may come.
+  if (!values.empty()) {
+    simos::UiWindow* form = simos::FindUiWindow(request.caption);
+    if (form == nullptr) {
+      Fault("no window " + request.caption);
+      return {};
+    }
+    for (const auto& [control, value] : values) {
+      std::string failure = form->Type(control, value);
+      if (failure.rfind("no text box", 0) == 0)
+        failure = form->SetChecked(control, value == "True");
+      if (!failure.empty()) Fault(request.caption + ": " + failure);
+    }
   }
   return answer;
 }

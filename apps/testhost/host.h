@@ -91,6 +91,10 @@ class TestHost {
 
   // Message boxes: answers queued by the script, prompts shown.
   void QueueAnswer(simos::PromptKind kind, simos::PromptAnswer answer);
+  // A modal form: the values go into its controls (text boxes typed, check boxes
+  // set from "True"/"False") before it is ended with its accept or cancel button.
+  using FormValues = std::vector<std::pair<std::string, std::string>>;
+  void QueueFormAnswer(bool accept, FormValues values);
   std::size_t PendingAnswers() const { return answers_.size(); }
   std::vector<ShownPrompt> TakePrompts();
   // Problems seen outside a step: a prompt nobody answered, a string header the
@@ -138,6 +142,7 @@ class TestHost {
   std::mutex faultMutex_;
   std::vector<std::string> faults_;
   std::deque<std::pair<simos::PromptKind, simos::PromptAnswer>> answers_;
+  std::deque<FormValues> formValues_;  // one per queued modal-form answer
   std::vector<ShownPrompt> prompts_;
 
   void* library_ = nullptr;

@@ -225,6 +225,7 @@ class Runner {
   int line_ = 0;
   std::vector<ShownPrompt> pendingPrompts_;
   std::vector<std::pair<simos::PromptKind, simos::PromptAnswer>> earlyAnswers_;
+  std::vector<std::pair<bool, TestHost::FormValues>> earlyForms_;
 };
 
 std::filesystem::path Runner::FilePath(const std::string& word) const {
@@ -295,7 +296,14 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
   if (name == "start") {
     if (host_) return "started already";
     host_ = std::make_unique<TestHost>(hostOptions_);
-    for (auto& [kind, answer] : earlyAnswers_) host_->QueueAnswer(kind, std::move(answer));
+    for (auto& [kind, answer] : earlyAnswers_) {
+      if (kind == simos::PromptKind::kModalForm) {
+        host_->QueueFormAnswer(earlyForms_.front().first, std::move(earlyForms_.front().second));
+        earlyForms_.erase(earlyForms_.begin());
+      } else {
+        host_->QueueAnswer(kind, std::move(answer));
+      }
+    }
     earlyAnswers_.clear();
     return host_->Start(options_.library, profile_.string());
   }
@@ -415,6 +423,22 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
 }
 
 std::string Runner::Answer(const std::vector<std::string>& w) {
+  if (w.size() >= 3 && w[1] == "form" && (w[2] == "ok" || w[2] == "cancel")) {
+    // answer form ok|cancel [CONTROL=VALUE ...]
+    TestHost::FormValues values;
+    for (std::size_t i = 3; i < w.size(); ++i) {
+      auto cut = w[i].find('=');
+      if (cut == std::string::npos) return "form values are written CONTROL=VALUE";
+      values.emplace_back(w[i].substr(0, cut), w[i].substr(cut + 1));
+    }
+    if (host_) {
+      host_->QueueFormAnswer(w[2] == "ok", std::move(values));
+    } else {
+      earlyForms_.emplace_back(w[2] == "ok", std::move(values));
+      earlyAnswers_.emplace_back(simos::PromptKind::kModalForm, simos::PromptAnswer{});
+    }
+    return {};
+  }
   if (w.size() == 2 || w.size() == 3) {
     simos::PromptAnswer answer;
     // Answers given before "start" wait for the host.
@@ -433,9 +457,6 @@ std::string Runner::Answer(const std::vector<std::string>& w) {
     } else if (w[1] == "open" || w[1] == "save") {
       if (w.size() == 3) answer.path = FilePath(w[2]).string();
       queue(w[1] == "open" ? simos::PromptKind::kOpenFile : simos::PromptKind::kSaveFile, answer);
-    } else if (w[1] == "form" && w.size() == 3 && (w[2] == "ok" || w[2] == "cancel")) {
-      answer.yes = w[2] == "ok";
-      queue(simos::PromptKind::kModalForm, answer);
     } else {
       return "answer takes ok, yes, no, open/save with a file (none: cancelled), form ok/cancel";
     }
