@@ -8,6 +8,7 @@
 #include <iostream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "dialog/auto_gen.h"
 #include "dialog/point_table.h"
@@ -130,5 +131,23 @@ int main(int argc, char** argv) {
   dlg.Get<ui::Button>("btnCutPreview").Click();
   dlg.Get<ui::Button>("btnDxfGcodeGen").Click();
   ok = Write(dir, "tabPage4_after_preview", dlg.GetForm()) && ok;
+
+  // The grid, surface and thread tabs at work, with their start inputs.
+  const std::pair<const char*, std::vector<const char*>> atWork[] = {
+      {"tabPage6", {"btnGridPreview", "btnGridGcodGen"}},
+      {"tabPage10", {"chkbMSqrFlip", "btnMSqrPreview", "btnMSqrGcodeGen"}},
+      {"tabPage17", {"btnGenerate"}},
+  };
+  for (const auto& [page, clicks] : atWork) {
+    ShowPage(dlg.Get<ui::TabPage>(page));
+    for (const char* name : clicks) {
+      if (auto* check = dlg.Find<ui::CheckBox>(name)) {
+        check->Click();
+      } else {
+        dlg.Get<ui::Button>(name).Click();
+      }
+    }
+    ok = Write(dir, std::string(page) + "_after_preview", dlg.GetForm()) && ok;
+  }
   return ok ? 0 : 1;
 }
