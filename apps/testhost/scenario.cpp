@@ -409,6 +409,14 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
       return "window takes minimise, restore, maximise or close";
     return {};
   }
+  if (name == "click-cell" && w.size() == 4) {
+    // click-cell GRID ROW COLUMN: ROW counts from 1; the new-row line follows the rows.
+    simos::UiWindow* window = Window(std::string(kMainDialog), failure);
+    if (!window) return failure;
+    auto row = ParseWhole(w[2]);
+    if (!row || *row < 1) return "rows count from 1";
+    return window->ClickCell(w[1], static_cast<std::size_t>(*row - 1), w[3]);
+  }
   if ((name == "type" || name == "click" || name == "check" || name == "select") && w.size() >= 2) {
     simos::UiWindow* window = Window(std::string(kMainDialog), failure);
     if (!window) return failure;

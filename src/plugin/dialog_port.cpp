@@ -4,11 +4,9 @@
 #include <type_traits>
 #include <variant>
 
-#include "dialog/teach_table.h"
 #include "plugin/dialog_settings.h"
 #include "plugin/load_file_obj.h"
 #include "text/files.h"
-#include "ui/data_grid.h"
 #include "ui/text_box.h"
 
 namespace kelvora::plugin {
@@ -80,26 +78,7 @@ void XYZDemoDialogPort::SetTeachPosition(const dialog::TeachPosition& position) 
 }
 
 void XYZDemoDialogPort::RunTeachAction(dialog::TeachAction action) {
-  auto* grid = dialog_->Find<ui::DataGrid>("dataGridView2");
-  if (grid == nullptr) return;
-  std::optional<std::string> message;
-  if (action == dialog::TeachAction::kGetPos) {
-    dialog::TeachPosition position;
-    static constexpr std::string_view kBoxes[] = {"txtTchX", "txtTchY", "txtTchZ",
-                                                  "txtTchA", "txtTchB", "txtTchC"};
-    for (std::size_t i = 0; i < position.size(); ++i) {
-      if (auto* box = dialog_->Find<ui::TextBox>(kBoxes[i])) position[i] = box->Text();
-    }
-    message = dialog::GetPos(*grid, position);
-  } else {
-    generators::TeachOpLists lists;
-    lists.tempOpList = dialog_->tempOpList;
-    const std::size_t definition = action == dialog::TeachAction::kSetOp1   ? 1
-                                   : action == dialog::TeachAction::kSetOp2 ? 2
-                                                                            : 3;
-    message = dialog::SetOp(*grid, lists, definition);
-  }
-  if (message) dialog_->GetPrompts().Message(*message);
+  dialog_->RunTeachAction(action);
 }
 
 }  // namespace kelvora::plugin

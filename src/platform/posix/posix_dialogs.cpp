@@ -110,6 +110,19 @@ class FormWindow final : public simos::UiWindow {
     return Guard([&] { check->Click(); });
   }
 
+  std::string ClickCell(const std::string& name, std::size_t line,
+                        const std::string& column) override {
+    auto* grid = dynamic_cast<ui::DataGrid*>(find_(name));
+    if (grid == nullptr) return "no grid " + name;
+    if (!Reachable(*grid)) return name + " is hidden or disabled";
+    auto index = grid->ColumnIndex(column);
+    if (!index) return name + " has no column " + column;
+    bool clicked = false;
+    std::string failure = Guard([&] { clicked = grid->SetCurrentCell({line, *index}); });
+    if (!failure.empty()) return failure;
+    return clicked ? std::string() : name + " has no line " + std::to_string(line + 1);
+  }
+
   // A drop-down's item, or a tab control's page (by caption or name).
   std::string SelectItem(const std::string& name, const std::string& item) override {
     ui::Control* control = find_(name);

@@ -125,6 +125,9 @@ class UiWindow {
   virtual std::string Type(const std::string& control, const std::string& utf8) = 0;
   virtual std::string Click(const std::string& control) = 0;
   virtual std::string SetChecked(const std::string& control, bool checked) = 0;
+  // Clicks a grid's cell (by display line from 0, the new-row line included).
+  virtual std::string ClickCell(const std::string& grid, std::size_t line,
+                                const std::string& column) = 0;
   virtual std::string SelectItem(const std::string& control, const std::string& item) = 0;
 };
 
