@@ -4,6 +4,7 @@
 #include <exception>
 #include <memory>
 
+#include "dialog/config_dialog.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "platform/posix/sim_os.h"
 #include "plugin/dialog_port.h"
@@ -234,7 +235,10 @@ class PosixDialogs final : public PluginDialogs {
     return std::make_unique<WindowedDialog>(
         std::make_unique<dialog::XYZDemoDialog>(prompts_, handOff_));
   }
-  void ShowConfigDialog() override {}
+  void ShowConfigDialog() override {
+    dialog::ConfigDialog config;
+    config.ShowDialog(prompts_);
+  }
 
  private:
   SimPrompts prompts_;
