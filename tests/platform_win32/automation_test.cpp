@@ -8,62 +8,6 @@
 namespace kelvora::win32 {
 namespace {
 
-TEST(CountArgsInFormat, LettersAndReferences) {
-  struct Case {
-    const char* format;
-    HRESULT result;
-    UINT count;
-  };
-  const Case cases[] = {
-      {nullptr, S_OK, 0},      {"", S_OK, 0},
-      {"s", S_OK, 1},          {"bciIsedrRvDU", S_OK, 12},
-      {"&I&s", S_OK, 2},       {"x", E_INVALIDARG, 0},
-      {"s&", E_INVALIDARG, 0}, {"&&I", E_INVALIDARG, 0},
-      {"S", E_INVALIDARG, 0},
-  };
-  for (const Case& c : cases) {
-    UINT count = 99;
-    const HRESULT hr = CountArgsInFormat(c.format, &count);
-    EXPECT_EQ(hr, c.result) << (c.format ? c.format : "(null)");
-    if (SUCCEEDED(hr)) {
-      EXPECT_EQ(count, c.count) << c.format;
-    }
-  }
-}
-
-TEST(GetNextVarType, EachLetterAndByReference) {
-  struct Case {
-    const char* format;
-    VARTYPE type;
-  };
-  const Case cases[] = {
-      {"b", VT_BOOL},
-      {"c", VT_CY},
-      {"i", VT_I2},
-      {"s", VT_BSTR},
-      {"I", VT_I4},
-      {"e", VT_ERROR},
-      {"r", VT_R4},
-      {"d", VT_DATE},
-      {"R", VT_R8},
-      {"v", VT_VARIANT},
-      {"D", VT_DISPATCH},
-      {"U", VT_UNKNOWN},
-      {"&R", VT_R8 | VT_BYREF},
-      {"&s", VT_BSTR | VT_BYREF},
-  };
-  for (const Case& c : cases) {
-    VARTYPE type = VT_EMPTY;
-    const char* next = GetNextVarType(c.format, &type);
-    ASSERT_NE(next, nullptr) << c.format;
-    EXPECT_EQ(type, c.type) << c.format;
-    EXPECT_EQ(*next, '\0') << c.format;
-  }
-  VARTYPE type = VT_EMPTY;
-  EXPECT_EQ(GetNextVarType("q", &type), nullptr);
-  EXPECT_EQ(GetNextVarType("&", &type), nullptr);
-}
-
 // A dispatch object that records the call it receives.
 class RecordingDispatch final : public IDispatch {
  public:
@@ -195,6 +139,7 @@ TEST(Invoke, RefusedCallsNeverReachTheObject) {
   const Case cases[] = {
       {"unknown member", DISPATCH_METHOD, L"Missing", "", DISP_E_UNKNOWNNAME},
       {"bad letter", DISPATCH_METHOD, L"Call", "sz", E_INVALIDARG},
+      {"lone reference mark", DISPATCH_METHOD, L"Call", "s&", E_INVALIDARG},
       {"put without value", DISPATCH_PROPERTYPUT, L"Value", "", E_INVALIDARG},
   };
   for (const Case& c : cases) {
@@ -231,14 +176,6 @@ TEST(DispatchFromVariant, OnlyADispatchPointerCounts) {
   V_VT(&value) = VT_DISPATCH;
   V_DISPATCH(&value) = &object;
   EXPECT_EQ(DispatchFromVariant(value), &object);
-}
-
-TEST(CreateObject, NothingRunningUnderTheHostsClassId) {
-  ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-  IDispatch* object = reinterpret_cast<IDispatch*>(1);
-  EXPECT_TRUE(FAILED(CreateObject(kHostProgId, &object)));
-  EXPECT_EQ(object, nullptr);
-  CoUninitialize();
 }
 
 }  // namespace

@@ -1,79 +1,54 @@
-// The plug-in's menu entry in a real top-level window's menu bar.
+// Reading and extending menus with the narrow menu functions.
 #include "platform/win32/host_menu.h"
 
 #include <gtest/gtest.h>
 
-#include "host_window.h"
-
 namespace kelvora::win32 {
 namespace {
 
-using testhost::HostWindow;
-using testhost::HostWindowOptions;
-
-constexpr UINT kMenuStart = 2;
-
-std::vector<std::string> ItemTexts(HMENU menu) {
-  std::vector<std::string> texts;
-  for (int i = 0; i < GetMenuItemCount(menu); ++i)
-    texts.push_back(MenuItemText(menu, i).value_or("?"));
-  return texts;
-}
-
-TEST(HostMenu, TheEntryIsAppendedToPlugInControl) {
-  HostWindow window;
-  ASSERT_TRUE(window.Create({}));
-  HMENU bar = GetMenu(window.handle());
-  EXPECT_EQ(ItemTexts(bar), (std::vector<std::string>{"File", "PlugIn Control", "Help"}));
-  HMENU plugIns = FindSubmenu(bar, "PlugIn Control");
-  ASSERT_NE(plugIns, nullptr);
-  // Another plug-in's entry is already there: ours goes after it.
-  ASSERT_TRUE(AppendCommand(plugIns, 40, "Other"));
-
-  ASSERT_TRUE(AddPlugInMenuEntry(window.handle(), kMenuStart, "Kelvora"));
-  EXPECT_EQ(ItemTexts(plugIns), (std::vector<std::string>{"Other", "Kelvora"}));
-  EXPECT_EQ(GetMenuItemID(plugIns, 1), kMenuStart);
-  EXPECT_EQ(GetMenuItemCount(bar), 3);  // the bar itself is unchanged
-
-  // Picking the entry sends the host window its command, as the host's menu does.
-  PostMessageW(window.handle(), WM_COMMAND, MAKEWPARAM(GetMenuItemID(plugIns, 1), 0), 0);
-  HostWindow::PumpMessages();
-  EXPECT_EQ(window.commands(), (std::vector<UINT>{kMenuStart}));
-}
-
-TEST(HostMenu, NoPlugInControlMenuMeansNoEntry) {
-  HostWindowOptions options;
-  options.withPlugInMenu = false;
-  HostWindow window;
-  ASSERT_TRUE(window.Create(options));
-  HMENU bar = GetMenu(window.handle());
-  EXPECT_FALSE(AddPlugInMenuEntry(window.handle(), kMenuStart, "Kelvora"));
-  EXPECT_EQ(ItemTexts(bar), (std::vector<std::string>{"File", "Help"}));
-  for (int i = 0; i < GetMenuItemCount(bar); ++i) {
-    EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, i)), 1) << i;
-  }
-  EXPECT_FALSE(AddPlugInMenuEntry(nullptr, kMenuStart, "Kelvora"));
-}
-
-TEST(HostMenu, TheTitleMustMatchExactly) {
+TEST(HostMenu, ItemsAreReadWithTheirTextAndSubmenu) {
   HMENU bar = CreateMenu();
-  const char* titles[] = {"plugin control", "PlugIn Control ", "PlugIn"};
-  for (const char* title : titles)
-    AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), title);
+  HMENU file = CreatePopupMenu();
+  HMENU plugIns = CreatePopupMenu();
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), "File");
   AppendMenuA(bar, MF_SEPARATOR, 0, nullptr);
-  HMENU wanted = CreatePopupMenu();
-  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(wanted), "PlugIn Control");
-  EXPECT_EQ(FindSubmenu(bar, "PlugIn Control"), wanted);
-  EXPECT_EQ(MenuItemText(bar, 3), "");  // the separator has no text
-  EXPECT_EQ(MenuItemText(bar, 10), std::nullopt);
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(plugIns), "PlugIn Control");
+  AppendMenuA(bar, MF_STRING, 7, "Help");
+  struct Case {
+    int position;
+    std::optional<std::string> text;
+    HMENU subMenu;
+  };
+  const Case cases[] = {
+      {0, "File", file},    {1, "", nullptr},           {2, "PlugIn Control", plugIns},
+      {3, "Help", nullptr}, {4, std::nullopt, nullptr}, {-1, std::nullopt, nullptr},
+  };
+  for (const Case& c : cases) {
+    const std::optional<MenuItem> item = ReadMenuItem(bar, c.position);
+    ASSERT_EQ(item.has_value(), c.text.has_value()) << c.position;
+    if (!item) continue;
+    EXPECT_EQ(item->text, *c.text) << c.position;
+    EXPECT_EQ(item->subMenu, c.subMenu) << c.position;
+  }
   DestroyMenu(bar);
+}
+
+TEST(HostMenu, CommandsAreAppendedAtTheEnd) {
+  HMENU menu = CreatePopupMenu();
+  ASSERT_TRUE(AppendCommand(menu, 40, "Other"));
+  ASSERT_TRUE(AppendCommand(menu, 2, "Kelvora"));
+  ASSERT_EQ(GetMenuItemCount(menu), 2);
+  EXPECT_EQ(ReadMenuItem(menu, 1)->text, "Kelvora");
+  EXPECT_EQ(GetMenuItemID(menu, 1), 2u);
+  EXPECT_FALSE(AppendCommand(nullptr, 3, "Nowhere"));
+  DestroyMenu(menu);
 }
 
 TEST(HostMenu, LongTextsAreReadWhole) {
   HMENU menu = CreatePopupMenu();
   const std::string text(300, 'x');
   ASSERT_TRUE(AppendCommand(menu, 9, text.c_str()));
-  EXPECT_EQ(MenuItemText(menu, 0), text);
+  EXPECT_EQ(ReadMenuItem(menu, 0)->text, text);
   DestroyMenu(menu);
 }
 

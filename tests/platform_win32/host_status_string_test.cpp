@@ -1,7 +1,9 @@
-// The test host's status string, used the way a foreign caller uses it: the
-// manager is reached only through the header before the characters and called
-// through its table of virtual methods with the platform's member convention.
+// The test host's status string, used the way the plug-in uses it: the manager
+// is reached only through the header before the characters and called through
+// its table of virtual methods with the platform's member convention.
 #include "host_status_string.h"
+
+#include "plugin/host_string.h"
 
 #include <gtest/gtest.h>
 
@@ -11,93 +13,42 @@
 namespace kelvora::testhost {
 namespace {
 
-// The documented layout, as raw memory. The methods are plain function
-// pointers taking `this` first, in ECX on 32-bit (GCC warns that thiscall is
-// meant for class methods, but applies it).
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wattributes"
-using Allocate = void*(KELVORA_THISCALL*)(void* self, int allocLength, int charSize);
-using Free = void(KELVORA_THISCALL*)(void* self, void* header);
-using Reallocate = void*(KELVORA_THISCALL*)(void* self, void* header, int allocLength,
-                                            int charSize);
-using GetNilString = void*(KELVORA_THISCALL*)(void* self);
-using Clone = void*(KELVORA_THISCALL*)(void* self);
-#pragma GCC diagnostic pop
+// The manager reached the way the plug-in reaches it: through the header in
+// front of the characters and the table of virtual methods.
+template <typename F>
+F Method(void* manager, std::size_t index) {
+  void** table;
+  std::memcpy(&table, manager, sizeof(table));
+  F method;
+  std::memcpy(&method, &table[index], sizeof(method));
+  return method;
+}
 
-constexpr std::size_t kHeaderSize = sizeof(void*) == 4 ? 16 : 24;
-
-struct Foreign {
-  void* slot;
-
-  char* Chars() const {
-    char* chars;
-    std::memcpy(&chars, slot, sizeof(chars));
-    return chars;
-  }
-  unsigned char* Header(char* chars) const {
-    return reinterpret_cast<unsigned char*>(chars) - kHeaderSize;
-  }
-  void* Manager(unsigned char* header) const {
-    void* manager;
-    std::memcpy(&manager, header, sizeof(manager));
-    return manager;
-  }
-  std::int32_t Field(unsigned char* header, int index) const {
-    std::int32_t value;
-    std::memcpy(&value, header + sizeof(void*) + 4 * index, 4);
-    return value;
-  }
-  void SetField(unsigned char* header, int index, std::int32_t value) const {
-    std::memcpy(header + sizeof(void*) + 4 * index, &value, 4);
-  }
-  template <typename F>
-  F Method(void* manager, int index) const {
-    void** table;
-    std::memcpy(&table, manager, sizeof(table));
-    F method;
-    std::memcpy(&method, &table[index], sizeof(method));
-    return method;
-  }
-
-  // Allocates through the old header's manager, copies, then releases the old.
-  void Assign(const char* text) const {
-    unsigned char* old = Header(Chars());
-    void* manager = Manager(old);
-    const int length = static_cast<int>(std::strlen(text));
-    auto* fresh = static_cast<unsigned char*>(Method<Allocate>(manager, 0)(manager, length, 1));
-    ASSERT_NE(fresh, nullptr);
-    char* chars = reinterpret_cast<char*>(fresh + kHeaderSize);
-    std::memcpy(chars, text, static_cast<std::size_t>(length) + 1);
-    SetField(fresh, 0, length);
-    std::memcpy(slot, &chars, sizeof(chars));
-    const std::int32_t references = Field(old, 2) - 1;
-    SetField(old, 2, references);
-    if (references <= 0) Method<Free>(manager, 1)(manager, old);
-  }
-};
+std::int32_t Field(const void* header, std::size_t offset) {
+  std::int32_t value;
+  std::memcpy(&value, static_cast<const unsigned char*>(header) + offset, 4);
+  return value;
+}
 
 TEST(HostStatusString, StartsEmptyOnTheSharedNilString) {
   std::vector<unsigned char> block(64);
   HostStringManager manager;
   HostStatusString status(block.data() + 8, manager);
-  Foreign foreign{block.data() + 8};
-  unsigned char* header = foreign.Header(foreign.Chars());
-  EXPECT_EQ(foreign.Manager(header), &manager);
-  EXPECT_EQ(foreign.Field(header, 0), 0);
   EXPECT_EQ(status.Text(), "");
+  EXPECT_EQ(plugin::ReadHostString(block.data() + 8), "");
   EXPECT_EQ(manager.live(), 0u);
   EXPECT_TRUE(manager.faults().empty());
 }
 
-TEST(HostStatusString, AssignmentsThroughTheManagerAreReadBack) {
+TEST(HostStatusString, ThePluginsAssignmentsAreReadBack) {
   std::vector<unsigned char> block(64);
   HostStringManager manager;
   {
     HostStatusString status(block.data() + 4, manager);
-    Foreign foreign{block.data() + 4};
-    const char* texts[] = {"script ok", "File Loaded!", "", "Mach3 not registered!"};
+    const char* texts[] = {"script ok", "File Loaded!", "", "Mach3 not registered!",
+                           "Load failed: 0x80020006"};
     for (const char* text : texts) {
-      foreign.Assign(text);
+      ASSERT_TRUE(plugin::AssignHostString(block.data() + 4, text)) << text;
       EXPECT_EQ(status.Text(), text);
       EXPECT_EQ(manager.live(), 1u) << text;  // the previous header was freed
     }
@@ -107,25 +58,29 @@ TEST(HostStatusString, AssignmentsThroughTheManagerAreReadBack) {
 }
 
 TEST(HostStatusString, TheTableHoldsTheMethodsInTheirOrder) {
+  using namespace plugin;
   HostStringManager manager;
-  Foreign foreign{nullptr};
   void* self = &manager;
-  auto* header = static_cast<unsigned char*>(foreign.Method<Allocate>(self, 0)(self, 10, 1));
+  void* header = Method<StringAllocateFn>(self, kManagerAllocate)(self, 10, 1);
   ASSERT_NE(header, nullptr);
-  EXPECT_EQ(foreign.Manager(header), self);
-  EXPECT_EQ(foreign.Field(header, 0), 0);   // data length
-  EXPECT_EQ(foreign.Field(header, 1), 10);  // allocated length
-  EXPECT_EQ(foreign.Field(header, 2), 1);   // references
-  header = static_cast<unsigned char*>(foreign.Method<Reallocate>(self, 2)(self, header, 40, 1));
+  void* owner;
+  std::memcpy(&owner, header, sizeof(owner));
+  EXPECT_EQ(owner, self);
+  EXPECT_EQ(Field(header, kStringHeaderDataLength), 0);
+  EXPECT_EQ(Field(header, kStringHeaderAllocLength), 10);
+  EXPECT_EQ(Field(header, kStringHeaderRefs), 1);
+  header = Method<StringReallocateFn>(self, kManagerReallocate)(self, header, 40, 1);
   ASSERT_NE(header, nullptr);
-  EXPECT_EQ(foreign.Field(header, 1), 40);
-  auto* nil = static_cast<unsigned char*>(foreign.Method<GetNilString>(self, 3)(self));
-  EXPECT_EQ(foreign.Field(nil, 0), 0);
-  EXPECT_EQ(foreign.Method<Clone>(self, 4)(self), self);
-  foreign.SetField(header, 2, 0);
-  foreign.Method<Free>(self, 1)(self, header);
+  EXPECT_EQ(Field(header, kStringHeaderAllocLength), 40);
+  void* nil = Method<StringGetNilStringFn>(self, kManagerGetNilString)(self);
+  EXPECT_EQ(Field(nil, kStringHeaderDataLength), 0);
+  EXPECT_EQ(Method<StringCloneFn>(self, kManagerClone)(self), self);
+  const std::int32_t released = 0;
+  std::memcpy(static_cast<unsigned char*>(header) + kStringHeaderRefs, &released, 4);
+  Method<StringFreeFn>(self, kManagerFree)(self, header);
   EXPECT_EQ(manager.live(), 0u);
   EXPECT_TRUE(manager.faults().empty());
+  EXPECT_EQ(sizeof(HostStringData), kStringHeaderSize);
 }
 
 TEST(HostStatusString, HeadersNotHandedOutAreFaults) {
@@ -168,7 +123,7 @@ TEST(HostStatusString, AForeignPointerInTheSlotIsAFault) {
   HostStringManager manager;
   HostStatusString status(block.data(), manager);
   std::vector<char> stray(64, '\0');
-  char* chars = stray.data() + kHeaderSize;
+  char* chars = stray.data() + plugin::kStringHeaderSize;
   std::memcpy(block.data(), &chars, sizeof(chars));
   EXPECT_EQ(status.Text(), "");
   ASSERT_EQ(manager.faults().size(), 1u);

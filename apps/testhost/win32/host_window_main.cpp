@@ -1,5 +1,6 @@
 // Shows the test host's main window by itself, with the plug-in's menu entry
-// added the way the plug-in adds it, for looking at (screenshots) by hand:
+// added by the plug-in's own start-up (without the library), for looking at
+// (screenshots) by hand:
 //   testhost_window.exe [--no-plugin-menu] [--open-menu] [--status TEXT] [--seconds N]
 #include <windows.h>
 
@@ -7,13 +8,22 @@
 #include <cwchar>
 #include <string>
 
+#include <cstring>
+#include <vector>
+
 #include "host_window.h"
-#include "platform/win32/host_menu.h"
 #include "platform/win32/wide_text.h"
+#include "plugin/host_interface.h"
+#include "plugin/plugin_module.h"
+#include "plugin/system.h"
 
 namespace {
 
-constexpr UINT kMenuStart = 2;
+constexpr int kMenuStart = 2;
+
+int GetMenuRange(std::int16_t) {
+  return kMenuStart;
+}
 
 void CALLBACK EndShow(HWND, UINT, UINT_PTR, DWORD) {
   EndMenu();  // a pulled-down menu runs its own loop: close it first
@@ -48,7 +58,19 @@ int wmain(int argc, wchar_t** argv) {
     fwprintf(stderr, L"the window could not be created\n");
     return 1;
   }
-  const bool added = kelvora::win32::AddPlugInMenuEntry(window.handle(), kMenuStart, "Kelvora");
+  // The host's blocks, with its main window where the plug-in looks for it.
+  namespace plugin = kelvora::plugin;
+  std::vector<unsigned char> engine(plugin::kEngineMinSize), setup(1024),
+      planner(plugin::kPlannerMinSize), machView(plugin::kMachViewMinSize),
+      mainWindow(plugin::kMainWindowMinSize);
+  HWND handle = window.handle();
+  std::memcpy(mainWindow.data() + plugin::kMainWindowHandle, &handle, sizeof(handle));
+  plugin::WriteHostPointer(machView.data(), plugin::kMachViewMainWindow, mainWindow.data());
+  plugin::PluginModule module(plugin::SystemPlatform(), plugin::SystemDialogs());
+  module.GetMenuRange = &GetMenuRange;
+  module.piInitControl(engine.data(), setup.data(), planner.data(), machView.data());
+  module.piPostInitControl();
+  const bool added = GetMenuState(GetMenu(handle), kMenuStart, MF_BYCOMMAND) != 0xFFFFFFFFu;
   window.SetStatusLine(status.empty()
                            ? (added ? "Kelvora added to PlugIn Control" : "no PlugIn Control menu")
                            : status);

@@ -1,7 +1,9 @@
 #include "platform/win32/automation.h"
 
 #include <new>
-#include <vector>
+#include <string_view>
+
+#include "plugin/automation.h"
 
 namespace kelvora::win32 {
 
@@ -10,46 +12,14 @@ namespace {
 // The user's default locale, as the host's automation expects names in.
 constexpr LCID kUserDefaultLocale = 0x0400;
 
-VARTYPE TypeOfLetter(char letter) {
-  switch (letter) {
-    case 'b':
-      return VT_BOOL;
-    case 'c':
-      return VT_CY;
-    case 'i':
-      return VT_I2;
-    case 's':
-      return VT_BSTR;
-    case 'I':
-      return VT_I4;
-    case 'e':
-      return VT_ERROR;
-    case 'r':
-      return VT_R4;
-    case 'd':
-      return VT_DATE;
-    case 'R':
-      return VT_R8;
-    case 'v':
-      return VT_VARIANT;
-    case 'D':
-      return VT_DISPATCH;
-    case 'U':
-      return VT_UNKNOWN;
-    default:
-      return VT_EMPTY;
-  }
-}
-
 // Fills one argument from the variable arguments. Returns E_OUTOFMEMORY when a
 // BSTR cannot be allocated.
 HRESULT FillArgument(VARIANT& arg, VARTYPE type, va_list& args) {
+  V_VT(&arg) = type;
   if (type & VT_BYREF) {
-    V_VT(&arg) = type;
     V_BYREF(&arg) = va_arg(args, void*);
     return S_OK;
   }
-  V_VT(&arg) = type;
   switch (type) {
     case VT_BOOL:
       V_BOOL(&arg) = va_arg(args, int) ? VARIANT_TRUE : VARIANT_FALSE;
@@ -101,12 +71,6 @@ HRESULT FillArgument(VARIANT& arg, VARTYPE type, va_list& args) {
   return S_OK;
 }
 
-void FreeArguments(std::vector<VARIANT>& args) {
-  for (VARIANT& arg : args) {
-    if (V_VT(&arg) == VT_BSTR) VariantClear(&arg);
-  }
-}
-
 }  // namespace
 
 HRESULT CreateObject(const wchar_t* progId, IDispatch** object) {
@@ -133,28 +97,32 @@ HRESULT CreateObject(const wchar_t* progId, IDispatch** object) {
   return S_OK;
 }
 
-const char* GetNextVarType(const char* format, VARTYPE* type) {
-  VARTYPE byRef = 0;
-  if (*format == '&') {
-    byRef = VT_BYREF;
-    ++format;
-  }
-  const VARTYPE base = TypeOfLetter(*format);
-  if (base == VT_EMPTY) return nullptr;
-  *type = static_cast<VARTYPE>(base | byRef);
-  return format + 1;
+HRESULT ResolveMember(IDispatch* object, const wchar_t* name, DISPID* member) {
+  if (!object || !name) return E_INVALIDARG;
+  LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
+  return object->GetIDsOfNames(IID_NULL, names, 1, kUserDefaultLocale, member);
 }
 
-HRESULT CountArgsInFormat(const char* format, UINT* count) {
-  *count = 0;
-  if (!format) return S_OK;
-  while (*format) {
-    VARTYPE type;
-    format = GetNextVarType(format, &type);
-    if (!format) return E_INVALIDARG;
-    ++*count;
+HRESULT CallMember(IDispatch* object, DISPID member, WORD kind, std::vector<VARIANT>& arguments,
+                   VARIANT* result, EXCEPINFO* exception, UINT* argError) {
+  DISPID putId = DISPID_PROPERTYPUT;
+  DISPPARAMS params = {};
+  if (kind & DISPATCH_PROPERTYPUT) {
+    if (arguments.empty()) return E_INVALIDARG;
+    params.cNamedArgs = 1;
+    params.rgdispidNamedArgs = &putId;
   }
-  return S_OK;
+  params.cArgs = static_cast<UINT>(arguments.size());
+  params.rgvarg = arguments.empty() ? nullptr : arguments.data();
+  if (result) VariantInit(result);
+  return object->Invoke(member, IID_NULL, kUserDefaultLocale, kind, &params, result, exception,
+                        argError);
+}
+
+void FreeArguments(std::vector<VARIANT>& arguments) {
+  for (VARIANT& arg : arguments) {
+    if (V_VT(&arg) == VT_BSTR) VariantClear(&arg);
+  }
 }
 
 HRESULT Invoke(IDispatch* object, WORD kind, VARIANT* result, EXCEPINFO* exception, UINT* argError,
@@ -168,48 +136,33 @@ HRESULT Invoke(IDispatch* object, WORD kind, VARIANT* result, EXCEPINFO* excepti
 
 HRESULT InvokeV(IDispatch* object, WORD kind, VARIANT* result, EXCEPINFO* exception, UINT* argError,
                 const wchar_t* name, const char* format, va_list args) {
-  if (!object || !name) return E_INVALIDARG;
   DISPID member;
-  LPOLESTR names[1] = {const_cast<LPOLESTR>(name)};
-  HRESULT hr = object->GetIDsOfNames(IID_NULL, names, 1, kUserDefaultLocale, &member);
+  HRESULT hr = ResolveMember(object, name, &member);
   if (FAILED(hr)) return hr;
-
-  UINT count = 0;
-  hr = CountArgsInFormat(format, &count);
-  if (FAILED(hr)) return hr;
-
-  DISPID putId = DISPID_PROPERTYPUT;
-  DISPPARAMS params = {};
-  if (kind & DISPATCH_PROPERTYPUT) {
-    if (count == 0) return E_INVALIDARG;
-    params.cNamedArgs = 1;
-    params.rgdispidNamedArgs = &putId;
-  }
+  const std::optional<int> count = plugin::CountArgsInFormat(format);
+  if (!count) return E_INVALIDARG;
+  if ((kind & DISPATCH_PROPERTYPUT) && *count == 0) return E_INVALIDARG;
 
   std::vector<VARIANT> arguments;
   try {
-    arguments.resize(count);
+    arguments.resize(static_cast<std::size_t>(*count));
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
   }
   for (VARIANT& arg : arguments) VariantInit(&arg);
   // The last argument of the call is the first VARIANT.
-  const char* position = format;
-  for (UINT i = count; i > 0; --i) {
-    VARTYPE type;
-    position = GetNextVarType(position, &type);
-    hr = FillArgument(arguments[i - 1], type, args);
+  const std::string_view letters = format ? format : "";
+  std::size_t position = 0;
+  for (std::size_t i = arguments.size(); i > 0; --i) {
+    const std::optional<plugin::FormatStep> step = plugin::GetNextVarType(letters, position);
+    hr = step ? FillArgument(arguments[i - 1], step->varType, args) : E_INVALIDARG;
     if (FAILED(hr)) {
       FreeArguments(arguments);
       return hr;
     }
+    position = step->next;
   }
-  params.cArgs = count;
-  params.rgvarg = count ? arguments.data() : nullptr;
-
-  if (result) VariantInit(result);
-  hr = object->Invoke(member, IID_NULL, kUserDefaultLocale, kind, &params, result, exception,
-                      argError);
+  hr = CallMember(object, member, kind, arguments, result, exception, argError);
   FreeArguments(arguments);
   return hr;
 }

@@ -1,12 +1,13 @@
 // Late-bound calls into the host's automation object: looking up the running
-// "Mach4.Document" and calling its members by name with a small format string
-// that names the type of each argument.
+// "Mach4.Document" and calling its members by name, with the format letters of
+// plugin/automation.h naming the type of each argument.
 #pragma once
 
 #include <oaidl.h>
 #include <windows.h>
 
 #include <cstdarg>
+#include <vector>
 
 namespace kelvora::win32 {
 
@@ -20,29 +21,26 @@ inline constexpr wchar_t kHostClassId[] = L"{CA7992B2-2653-4342-8061-D7D385C0780
 // registered, the host's fixed class id is looked up instead.
 HRESULT CreateObject(const wchar_t* progId, IDispatch** object);
 
-// Argument formats: one letter per argument, optionally preceded by "&" for a
-// by-reference argument (a pointer to the value is passed):
-//   b VT_BOOL   i VT_I2   I VT_I4   r VT_R4   R VT_R8   c VT_CY   s VT_BSTR
-//   e VT_ERROR  d VT_DATE  v VT_VARIANT  D VT_DISPATCH  U VT_UNKNOWN
-// By value the variable arguments are: b, i int; I, e long; r, R, d double;
-// c CY; s const wchar_t* (copied into a BSTR); v VARIANT; D IDispatch*;
-// U IUnknown*.
-
-// The number of arguments that `format` names (a null format names none), or
-// E_INVALIDARG for a letter outside the table.
-HRESULT CountArgsInFormat(const char* format, UINT* count);
-
-// Reads the next argument's type at `format` into `type` and returns the
-// position after it, or null for a letter outside the table (or a lone "&").
-const char* GetNextVarType(const char* format, VARTYPE* type);
-
 // Calls member `name` of `object` with call kind `kind` (DISPATCH_METHOD,
 // DISPATCH_PROPERTYGET, DISPATCH_PROPERTYPUT) and the arguments described by
-// `format`. `result`, `exception` and `argError` may be null.
+// `format`. `result`, `exception` and `argError` may be null. By value the
+// variable arguments are: b, i int; I, e long; r, R, d double; c CY;
+// s const wchar_t* (copied into a BSTR); v VARIANT; D IDispatch*; U IUnknown*;
+// after "&" a pointer to such a value.
 HRESULT Invoke(IDispatch* object, WORD kind, VARIANT* result, EXCEPINFO* exception, UINT* argError,
                const wchar_t* name, const char* format, ...);
 HRESULT InvokeV(IDispatch* object, WORD kind, VARIANT* result, EXCEPINFO* exception, UINT* argError,
                 const wchar_t* name, const char* format, va_list args);
+
+// The two halves of Invoke, for callers that build the arguments themselves:
+// the member's id, and the call with `arguments` in call order reversed (the
+// last argument first). A property put names its one argument.
+HRESULT ResolveMember(IDispatch* object, const wchar_t* name, DISPID* member);
+HRESULT CallMember(IDispatch* object, DISPID member, WORD kind, std::vector<VARIANT>& arguments,
+                   VARIANT* result, EXCEPINFO* exception, UINT* argError);
+
+// Frees the BSTRs among `arguments` (the other values are borrowed).
+void FreeArguments(std::vector<VARIANT>& arguments);
 
 // The dispatch pointer a result holds, or null when it holds anything else:
 // only a VARIANT of type VT_DISPATCH carries a script object.

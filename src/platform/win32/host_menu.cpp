@@ -14,8 +14,6 @@ static_assert(kItemInfoMask == 0x146);
 static_assert(sizeof(MENUITEMINFOA) == 48);
 #endif
 
-constexpr char kPlugInMenuTitle[] = "PlugIn Control";
-
 MENUITEMINFOA ItemInfoRequest() {
   MENUITEMINFOA info = {};
   info.cbSize = sizeof(MENUITEMINFOA);
@@ -25,7 +23,7 @@ MENUITEMINFOA ItemInfoRequest() {
 
 }  // namespace
 
-std::optional<std::string> MenuItemText(HMENU menu, int position) {
+std::optional<MenuItem> ReadMenuItem(HMENU menu, int position) {
   // First without a buffer, to learn the text's length.
   MENUITEMINFOA info = ItemInfoRequest();
   if (!GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info)) return std::nullopt;
@@ -34,31 +32,12 @@ std::optional<std::string> MenuItemText(HMENU menu, int position) {
   info.dwTypeData = buffer.data();
   info.cch = static_cast<UINT>(buffer.size());
   if (!GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &info)) return std::nullopt;
-  return std::string(buffer.data());
+  return MenuItem{std::string(buffer.data()), info.hSubMenu};
 }
 
-HMENU FindSubmenu(HMENU bar, std::string_view title) {
-  if (!bar) return nullptr;
-  const int count = GetMenuItemCount(bar);
-  for (int position = 0; position < count; ++position) {
-    const std::optional<std::string> text = MenuItemText(bar, position);
-    if (text && *text == title) return GetSubMenu(bar, position);
-  }
-  return nullptr;
-}
-
-bool AppendCommand(HMENU menu, UINT id, const char* text) {
+bool AppendCommand(HMENU menu, UINT_PTR id, const char* text) {
+  // At position -1, the end, by position.
   return InsertMenuA(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING, id, text) != 0;
-}
-
-bool AddPlugInMenuEntry(HWND hostWindow, UINT id, const char* text) {
-  if (!hostWindow) return false;
-  HMENU submenu = FindSubmenu(GetMenu(hostWindow), kPlugInMenuTitle);
-  if (!submenu) return false;
-  if (!AppendCommand(submenu, id, text)) return false;
-  // A changed menu bar is redrawn only when asked.
-  DrawMenuBar(hostWindow);
-  return true;
 }
 
 }  // namespace kelvora::win32
