@@ -13,7 +13,9 @@
 #include <cstdio>
 #include <string>
 
+#include "dialog/config_dialog.h"
 #include "dialog/xyz_demo_dialog.h"
+#include "platform/win32/native_prompts.h"
 #include "platform/win32/wide_text.h"
 #include "ui/scripted_prompts.h"
 #include "ui/widgets.h"
@@ -255,6 +257,40 @@ TEST_F(NativeFormTest, AProgramOfMillionsOfLinesIsShownInTheProgramView) {
   EXPECT_FALSE(IsWindowVisible(view));
   EXPECT_TRUE(IsWindowVisible(Native("txtDrillGcode")));
   EXPECT_EQ(NativeText(Native("txtDrillGcode")), "G0X1\r\nM30\r\n");
+}
+
+// Closes the modal ConfigDialog the way the operator does, with its close box,
+// once it is on the screen.
+void CALLBACK CloseConfigDialog(HWND, UINT, UINT_PTR timer, DWORD) {
+  HWND config = FindWindowW(L"KelvoraForm", L"ConfigDialog");
+  if (config && IsWindowVisible(config)) {
+    KillTimer(nullptr, timer);
+    PostMessageW(config, WM_SYSCOMMAND, SC_CLOSE, 0);
+  }
+}
+
+TEST(NativePrompts, AModalFormRunsUntilClosedWithItsOwnerDisabled) {
+  NativePrompts prompts;
+  HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
+                               100, nullptr, nullptr, nullptr, nullptr);
+  prompts.SetOwner(owner);
+  dialog::ConfigDialog config;
+  bool ownerWasDisabled = false;
+  config.GetForm().onLoad = [&](ui::Form&) { ownerWasDisabled = !IsWindowEnabled(owner); };
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CloseConfigDialog);
+  ASSERT_NE(timer, 0u);
+  EXPECT_EQ(prompts.ShowModal(config.GetForm()), ui::DialogResult::kCancel);
+  EXPECT_TRUE(ownerWasDisabled);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  EXPECT_FALSE(config.GetForm().Visible());
+  EXPECT_EQ(FindWindowW(L"KelvoraForm", L"ConfigDialog"), nullptr);  // the window is gone
+  DestroyWindow(owner);
+}
+
+TEST(NativePrompts, FiltersBecomeNulSeparatedPairs) {
+  EXPECT_EQ(CommonDialogFilter("CSV files (*.csv)|*.csv|All files (*.*)|*.*"),
+            std::wstring(L"CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0\0", 45));
+  EXPECT_EQ(CommonDialogFilter(""), std::wstring());
 }
 
 TEST(DialogMessageHook, TabMovesTheFocusInAHostLoopWithoutIsDialogMessage) {

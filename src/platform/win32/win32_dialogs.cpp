@@ -3,6 +3,7 @@
 // hook installed while the window lives.
 #include <memory>
 
+#include "dialog/config_dialog.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "platform/win32/native_form.h"
 #include "platform/win32/native_prompts.h"
@@ -37,7 +38,10 @@ class Win32Dialogs final : public PluginDialogs {
     return std::make_unique<NativeDialog>(
         std::make_unique<dialog::XYZDemoDialog>(prompts_, handOff_), prompts_);
   }
-  void ShowConfigDialog() override {}
+  void ShowConfigDialog() override {
+    dialog::ConfigDialog config;
+    config.ShowDialog(prompts_);
+  }
 
  private:
   win32::NativePrompts prompts_;
