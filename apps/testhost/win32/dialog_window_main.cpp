@@ -1,7 +1,7 @@
 // Shows the plug-in's window through the native back-end, by itself (without a
 // host), for looking at it and taking screenshots:
 //   kelvora_window.exe [--page NAME] [--click NAME] [--type NAME TEXT] [--probe X Y]
-//                      [--program-lines N] [--seconds N]
+//                      [--select NAME INDEX] [--program-lines N] [--seconds N]
 // --page selects a tab page (and the pages it lies in), --click presses a button
 // and --type types into a text box, all through the native controls.
 #include <windows.h>
@@ -91,6 +91,18 @@ int wmain(int argc, wchar_t** argv) {
                         2);
         if (PtInRect(&r, point)) fprintf(stderr, "%s\n", c.Name().c_str());
       });
+      i += 2;
+    } else if (arg == L"--select" && i + 2 < argc) {
+      // Picks an item of a drop-down, as the operator does from its list.
+      kelvora::ui::Control* control = dialog.FindControl(value);
+      HWND combo = control ? static_cast<HWND>(native.ControlHandle(*control)) : nullptr;
+      if (combo) {
+        SendMessageW(combo, CB_SETCURSEL, std::wcstol(argv[i + 2], nullptr, 10), 0);
+        SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+      } else {
+        fwprintf(stderr, L"no drop-down %ls\n", argv[i + 1]);
+      }
       i += 2;
     } else if (arg == L"--program-lines" && i + 1 < argc) {
       // A long program in the circle tab's program box, to look at how it is shown.
