@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <iosfwd>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "text/outcome.h"
@@ -20,6 +22,18 @@ struct Step {
 // blanks (escapes \" \\ \r \n \t), "#" at the start of a line for a comment.
 // A failure names the line.
 Outcome<std::vector<Step>> ParseScenario(const std::string& script);
+
+// Helpers both hosts' runners share for their messages and numbers.
+std::string Shown(std::string_view text);  // quoted, control characters visible
+std::string ShownBytes(const std::optional<std::string>& bytes);
+std::string FirstDifference(const std::string& expected, const std::string& actual);
+std::optional<long> ParseWhole(const std::string& text);
+std::optional<double> ParseReal(const std::string& text);
+
+// The profile a run starts with.
+inline constexpr char kDefaultProfile[] =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<profile>\r\n  <PlugIns>\r\n  </PlugIns>\r\n"
+    "</profile>\r\n";
 
 struct RunOptions {
   std::filesystem::path library;  // the plug-in
