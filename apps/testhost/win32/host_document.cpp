@@ -79,7 +79,7 @@ HRESULT HostDocument::Invoke(DISPID member, REFIID, LCID, WORD kind, DISPPARAMS*
       call.threadId = GetCurrentThreadId();
       std::lock_guard lock(mutex_);
       loadCalls_.push_back(std::move(call));
-      return S_OK;
+      return loadFails_ ? E_FAIL : S_OK;
     }
     default:
       return DISP_E_MEMBERNOTFOUND;

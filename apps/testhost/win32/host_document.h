@@ -80,6 +80,8 @@ class HostDocument final : public DispatchObject<HostDocument> {
                                    VARIANT* result, EXCEPINFO*, UINT* argError) override;
 
   void set_script_answer(ScriptAnswer answer) { scriptAnswer_ = answer; }
+  // Plays a host whose load fails: the call is recorded and answered E_FAIL.
+  void set_load_fails(bool fails) { loadFails_ = fails; }
   int script_requests() const { return scriptRequests_; }
   std::vector<LoadCall> load_calls() const;
 
@@ -89,6 +91,7 @@ class HostDocument final : public DispatchObject<HostDocument> {
 
   ScriptObject* script_;
   ScriptAnswer scriptAnswer_ = ScriptAnswer::kDispatch;
+  bool loadFails_ = false;
   std::atomic<int> scriptRequests_{0};
   mutable std::mutex mutex_;
   std::vector<LoadCall> loadCalls_;

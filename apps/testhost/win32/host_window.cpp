@@ -1,5 +1,7 @@
 #include "host_window.h"
 
+#include <initializer_list>
+
 #include "platform/win32/wide_text.h"
 
 namespace kelvora::testhost {
@@ -28,13 +30,28 @@ bool HostWindow::RegisterHostClass() {
 
 namespace {
 
-HMENU BuildMenuBar(bool withPlugInMenu) {
+HMENU Popup(std::initializer_list<const wchar_t*> entries, UINT firstId) {
+  HMENU menu = CreatePopupMenu();
+  for (const wchar_t* entry : entries) AppendMenuW(menu, MF_STRING, firstId++, entry);
+  return menu;
+}
+
+HMENU BuildMenuBar(const HostWindowOptions& options) {
   HMENU bar = CreateMenu();
   HMENU file = CreatePopupMenu();
+  if (options.fullMenuBar) AppendMenuW(file, MF_STRING, 100, L"Load G-Code");
   AppendMenuW(file, MF_STRING, kExitCommand, L"Exit");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"File");
-  if (withPlugInMenu) {
-    HMENU plugIns = CreatePopupMenu();
+  if (options.fullMenuBar) {
+    AppendMenuW(bar, MF_POPUP,
+                reinterpret_cast<UINT_PTR>(Popup({L"Ports and Pins", L"Motor Tuning"}, 110)),
+                L"Config");
+    // A near miss: the plug-in compares the whole text, with case.
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(Popup({L"Other"}, 120)),
+                L"Plugin Control");
+  }
+  if (options.withPlugInMenu) {
+    HMENU plugIns = options.fullMenuBar ? Popup({L"Config Plugins"}, 130) : CreatePopupMenu();
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(plugIns), L"PlugIn Control");
   }
   HMENU help = CreatePopupMenu();
@@ -64,7 +81,7 @@ std::string HostWindow::StatusLine() const {
 
 bool HostWindow::Create(const HostWindowOptions& options) {
   if (window_ || !RegisterHostClass()) return false;
-  HMENU bar = BuildMenuBar(options.withPlugInMenu);
+  HMENU bar = BuildMenuBar(options);
   window_ = CreateWindowExW(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW, 40, 40, 640, 360,
                             nullptr, bar, GetModuleHandleW(nullptr), this);
   if (!window_) {

@@ -14,6 +14,9 @@ namespace kelvora::testhost {
 struct HostWindowOptions {
   // Leaves the "PlugIn Control" menu out, to play a host without one.
   bool withPlugInMenu = true;
+  // The host's fuller menu bar, as the scenario host shows it: "Config", a near
+  // miss "Plugin Control" holding "Other", and "Config Plugins" in "PlugIn Control".
+  bool fullMenuBar = false;
   bool visible = false;
 };
 

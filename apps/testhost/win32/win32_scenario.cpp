@@ -19,6 +19,7 @@
 #include "host_document.h"
 #include "host_status_string.h"
 #include "host_window.h"
+#include "platform/win32/automation.h"
 #include "platform/win32/wide_text.h"
 #include "plugin/host_interface.h"
 #include "plugin/xml_net_profile.h"
@@ -33,10 +34,11 @@ using win32::WideFromUtf8;
 
 constexpr int kFirstCommandId = 1200;
 constexpr wchar_t kFormClass[] = L"KelvoraForm";
+constexpr char kMainDialog[] = "XYZDemoDialog";
 constexpr wchar_t kNameProperty[] = L"Kelvora.Name";
 constexpr std::chrono::seconds kThreadWait{10};
 
-enum class PromptKind { kMessage, kYesNo, kOpenFile, kSaveFile };
+enum class PromptKind { kMessage, kYesNo, kOpenFile, kSaveFile, kModalForm };
 
 struct Prompt {
   PromptKind kind;
@@ -48,6 +50,8 @@ struct Answer {
   PromptKind kind;
   bool yes = false;
   std::optional<std::wstring> path;  // a file dialog's choice; none: cancelled
+  // A modal form's values, CONTROL=VALUE: typed, or "True"/"False" for check boxes.
+  std::vector<std::pair<std::string, std::string>> values;
 };
 
 // What the host's callbacks and the prompt hooks reach (they carry no context).
@@ -59,6 +63,8 @@ struct HostState {
   std::vector<std::string> faults;
   std::set<HWND> answered;
   HHOOK hook = nullptr;
+  HWND formToFill = nullptr;  // a modal form waiting for its answer
+  Answer formAnswer{PromptKind::kModalForm, false, std::nullopt, {}};
 };
 HostState* g_state = nullptr;
 
@@ -161,10 +167,61 @@ std::wstring ClassName(HWND window) {
   return name;
 }
 
+HWND FindControl(HWND form, const std::string& name);
+std::wstring WindowText(HWND window);
+std::string NameOf(HWND window);
+bool IsCheckBox(HWND window);
+void TypeInto(HWND box, const std::string& text);
+void ClickButton(HWND button) {
+  SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+// The operator fills the modal form and ends it with its OK or Cancel button
+// (the close box when it has none); run from the form's own modal loop.
+void CALLBACK FillForm(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  if (!g_state || !g_state->formToFill) return;
+  HWND form = std::exchange(g_state->formToFill, nullptr);
+  const Answer answer = g_state->formAnswer;
+  const std::string formName = NameOf(form);
+  for (const auto& [name, value] : answer.values) {
+    HWND control = FindControl(form, name);
+    if (!control) {
+      g_state->faults.push_back(formName + ": no control " + name);
+    } else if (IsCheckBox(control)) {
+      const bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+      if (checked != (value == "True")) ClickButton(control);
+    } else {
+      TypeInto(control, value);
+    }
+  }
+  HWND button = FindControl(form, answer.yes ? "btnOK" : "btnCancel");
+  if (button)
+    ClickButton(button);
+  else
+    SendMessageW(form, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
 // A box becomes active: the oldest queued answer is given to it, through its
 // own buttons and edit field, once its modal loop runs (hence posted).
 LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
   HWND box = reinterpret_cast<HWND>(wParam);
+  // A modal form: a form of the plug-in whose owner it disabled.
+  HWND owner = code == HCBT_ACTIVATE ? GetWindow(box, GW_OWNER) : nullptr;
+  if (code == HCBT_ACTIVATE && g_state && ClassName(box) == L"KelvoraForm" && owner &&
+      !IsWindowEnabled(owner) && g_state->answered.insert(box).second) {
+    g_state->prompts.push_back(
+        {PromptKind::kModalForm, NameOf(box), Utf8FromWide(WindowText(box))});
+    if (g_state->answers.empty() || g_state->answers.front().kind != PromptKind::kModalForm) {
+      g_state->faults.push_back("a modal form was shown that no answer was queued for");
+      PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
+    } else {
+      g_state->formAnswer = g_state->answers.front();
+      g_state->answers.pop_front();
+      g_state->formToFill = box;
+      SetTimer(nullptr, 0, 0, &FillForm);
+    }
+  }
   if (code == HCBT_ACTIVATE && g_state && ClassName(box) == L"#32770" &&
       g_state->answered.insert(box).second) {
     const PromptKind shown =
@@ -219,6 +276,34 @@ HWND FindControl(HWND form, const std::string& name) {
   return search.found;
 }
 
+std::string NameOf(HWND window) {
+  const auto atom = static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(window, kNameProperty)));
+  wchar_t text[256] = {};
+  if (!atom || !GlobalGetAtomNameW(atom, text, 256)) return {};
+  return Utf8FromWide(text);
+}
+
+bool IsCheckBox(HWND window) {
+  const LONG_PTR type = GetWindowLongPtrW(window, GWL_STYLE) & BS_TYPEMASK;
+  return ClassName(window) == L"Button" && (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX ||
+                                            type == BS_3STATE || type == BS_AUTO3STATE);
+}
+
+// The operator selects the box's text and types over it, key by key.
+void TypeInto(HWND box, const std::string& text) {
+  SendMessageW(box, EM_SETSEL, 0, -1);
+  for (wchar_t c : WideFromUtf8(text)) SendMessageW(box, WM_CHAR, c, 0);
+}
+
+// The plug-in's top-level form of that name (its main window or a modal form).
+HWND FindForm(const std::string& name) {
+  for (HWND form = FindWindowExW(nullptr, nullptr, kFormClass, nullptr); form;
+       form = FindWindowExW(nullptr, form, kFormClass, nullptr)) {
+    if (NameOf(form) == name) return form;
+  }
+  return nullptr;
+}
+
 std::wstring WindowText(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   text.resize(
@@ -238,6 +323,29 @@ int ThreadCount() {
   }
   CloseHandle(snapshot);
   return count;
+}
+
+// "Mach4.Document" in the prefix's class registry, naming the host's class id,
+// or absent (the object is then found by its class id alone).
+std::string RegisterProgId(bool registered) {
+  constexpr wchar_t kKey[] = L"Software\\Classes\\Mach4.Document";
+  if (!registered) {
+    const LSTATUS status = RegDeleteTreeW(HKEY_CURRENT_USER, kKey);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+      return "cannot remove the ProgID Mach4.Document";
+    return {};
+  }
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, (std::wstring(kKey) + L"\\CLSID").c_str(), 0, nullptr, 0,
+                      KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    return "cannot register the ProgID Mach4.Document";
+  }
+  const std::wstring classId = win32::kHostClassId;
+  const LSTATUS status =
+      RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(classId.c_str()),
+                     static_cast<DWORD>((classId.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS ? std::string() : "cannot register the ProgID Mach4.Document";
 }
 
 template <typename F>
@@ -324,7 +432,7 @@ class Runner {
   }
 
   HWND Form(std::string& failure) const {
-    HWND form = FindWindowW(kFormClass, nullptr);
+    HWND form = FindForm(kMainDialog);
     if (form == nullptr) failure = "the plug-in's window is not open";
     return form;
   }
@@ -356,6 +464,8 @@ class Runner {
 
   HostWindowOptions windowOptions_;
   bool automation_ = true;
+  bool progIdRegistered_ = true;
+  bool loadFails_ = false;
   HostDocument::ScriptAnswer scriptAnswer_ = HostDocument::ScriptAnswer::kDispatch;
 
   HostState state_;
@@ -377,6 +487,15 @@ class Runner {
 
 std::string Runner::Setup(const std::vector<std::string>& w) {
   if (library_) return "host settings come before \"start\"";
+  if (w.size() == 3 && w[0] == "profile" && w[1] == "name") {
+    // The profile under another file name (in the work folder), its content kept.
+    std::filesystem::path renamed = options_.work / text::PathFromUtf8(w[2]);
+    std::error_code error;
+    std::filesystem::rename(profile_, renamed, error);
+    if (error) return "cannot rename the profile: " + error.message();
+    profile_ = renamed;
+    return {};
+  }
   if (w.size() == 2 && w[0] == "profile") {
     if (w[1] == "none") {
       std::filesystem::remove(profile_);
@@ -391,8 +510,14 @@ std::string Runner::Setup(const std::vector<std::string>& w) {
       windowOptions_.withPlugInMenu = w[2] == "on";
       return {};
     }
-    if (w[1] == "automation" && (w[2] == "registered" || w[2] == "not-running")) {
-      automation_ = w[2] == "registered";
+    if (w[1] == "automation" &&
+        (w[2] == "registered" || w[2] == "classid-only" || w[2] == "not-running")) {
+      automation_ = w[2] != "not-running";
+      progIdRegistered_ = w[2] == "registered";
+      return {};
+    }
+    if (w[1] == "load-result" && (w[2] == "ok" || w[2] == "fail")) {
+      loadFails_ = w[2] == "fail";
       return {};
     }
     if (w[1] == "script-result") {
@@ -413,6 +538,7 @@ std::string Runner::Setup(const std::vector<std::string>& w) {
 
 std::string Runner::Start() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  windowOptions_.fullMenuBar = true;
   if (!window_.Create(windowOptions_)) return "cannot create the host's window";
   HWND handle = window_.handle();
   std::memcpy(mainWindowObject_.data() + plugin::kMainWindowHandle, &handle, sizeof handle);
@@ -420,9 +546,11 @@ std::string Runner::Start() {
   manager_ = std::make_unique<HostStringManager>();
   status_ =
       std::make_unique<HostStatusString>(planner_.data() + plugin::kPlannerStatusString, *manager_);
+  if (std::string failure = RegisterProgId(progIdRegistered_); !failure.empty()) return failure;
   if (automation_) {
     document_ = new HostDocument;
     document_->set_script_answer(scriptAnswer_);
+    document_->set_load_fails(loadFails_);
     if (FAILED(registration_.Register(document_))) return "cannot register Mach4.Document";
   }
   state_.hook = SetWindowsHookExW(WH_CBT, &AnswerBoxes, nullptr, GetCurrentThreadId());
@@ -454,10 +582,15 @@ std::string Runner::Start() {
   // The host hands the profile's path over in its narrow code page.
   const std::wstring widePath = WindowsPath(profile_);
   std::string narrowPath(widePath.size() * 4 + 1, '\0');
+  BOOL lossy = FALSE;
   narrowPath.resize(static_cast<std::size_t>(
-      WideCharToMultiByte(CP_ACP, 0, widePath.c_str(), -1, narrowPath.data(),
-                          static_cast<int>(narrowPath.size()), nullptr, nullptr) -
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, widePath.c_str(), -1, narrowPath.data(),
+                          static_cast<int>(narrowPath.size()), nullptr, &lossy) -
       1));
+  if (lossy) {
+    return "the profile's path cannot be written in the host's code page " +
+           std::to_string(GetACP());
+  }
   const char* name =
       Export<const char* (*)(const char*)>(library_, "SetProName")(narrowPath.c_str());
   if (name == nullptr || std::string_view(name) != plugin::kPluginName) {
@@ -495,8 +628,7 @@ std::string Runner::Type(const std::string& name, const std::string& text) {
   HWND box = Control(name, failure);
   if (!box) return failure;
   // The operator selects the box's text and types over it.
-  SendMessageW(box, EM_SETSEL, 0, -1);
-  for (wchar_t c : WideFromUtf8(text)) SendMessageW(box, WM_CHAR, c, 0);
+  TypeInto(box, text);
   HostWindow::PumpMessages();
   return {};
 }
@@ -626,6 +758,37 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
     state_.dros[static_cast<int>(*code)] = *value;
     return {};
   }
+  if (name == "signal" && w.size() == 3) {
+    static const std::map<std::string, std::size_t> kSignals = {
+        {"record", plugin::kEngineSignalRecord},
+        {"op1", plugin::kEngineSignalOp1},
+        {"op2", plugin::kEngineSignalOp2},
+        {"op3", plugin::kEngineSignalOp3}};
+    auto found = kSignals.find(w[1]);
+    if (found == kSignals.end() || (w[2] != "on" && w[2] != "off"))
+      return "signal takes record, op1, op2 or op3, then on or off";
+    engine_[found->second] = w[2] == "on" ? 1 : 0;
+    return {};
+  }
+  if (name == "jog" && w.size() == 3 && (w[2] == "on" || w[2] == "off")) {
+    auto axis = ParseWhole(w[1]);
+    if (!axis || *axis < 0 || *axis >= plugin::kAxisCount) return "jog takes an axis 0 to 5";
+    const unsigned char on = w[2] == "on" ? 1 : 0;
+    engine_[plugin::AxisByte(static_cast<int>(*axis), plugin::kAxisJogging)] = on;
+    if (on) engine_[plugin::kEngineJogFlag] = 1;
+    return {};
+  }
+  if (name == "jogoff" && w.size() == 2) {
+    auto axis = ParseWhole(w[1]);
+    if (!axis) return "jogoff takes an axis number";
+    Export<void (*)(std::int16_t)>(library_, "JogOff")(static_cast<std::int16_t>(*axis));
+    return {};
+  }
+  if (name == "config" && w.size() == 1) {
+    Export<void (*)()>(library_, "Config")();
+    HostWindow::PumpMessages();
+    return {};
+  }
   if (name == "shutdown" && w.size() == 1) {
     Shutdown();
     return {};
@@ -649,7 +812,7 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
 }
 
 std::string Runner::AnswerStep(const std::vector<std::string>& w) {
-  Answer answer{PromptKind::kMessage, false, std::nullopt};
+  Answer answer{PromptKind::kMessage, false, std::nullopt, {}};
   if (w.size() == 2 && w[1] == "ok") {
     answer.kind = PromptKind::kMessage;
   } else if (w.size() == 2 && (w[1] == "yes" || w[1] == "no")) {
@@ -658,6 +821,14 @@ std::string Runner::AnswerStep(const std::vector<std::string>& w) {
   } else if ((w.size() == 2 || w.size() == 3) && (w[1] == "open" || w[1] == "save")) {
     answer.kind = w[1] == "open" ? PromptKind::kOpenFile : PromptKind::kSaveFile;
     if (w.size() == 3) answer.path = WindowsPath(FilePath(w[2]));
+  } else if (w.size() >= 3 && w[1] == "form" && (w[2] == "ok" || w[2] == "cancel")) {
+    answer.kind = PromptKind::kModalForm;
+    answer.yes = w[2] == "ok";
+    for (std::size_t i = 3; i < w.size(); ++i) {
+      auto cut = w[i].find('=');
+      if (cut == std::string::npos) return "form values are written CONTROL=VALUE";
+      answer.values.emplace_back(w[i].substr(0, cut), w[i].substr(cut + 1));
+    }
   } else {
     return "the Windows host cannot give this answer yet: " + (w.size() > 1 ? w[1] : "");
   }
@@ -696,7 +867,25 @@ std::string Runner::Expect(const std::vector<std::string>& w) {
     if (actual != w[3]) return w[2] + ": expected " + Shown(w[3]) + ", got " + Shown(actual);
     return {};
   }
+  if (what == "no-profile-entry" && w.size() == 3) {
+    std::string section = w[2].substr(0, w[2].find('/'));
+    std::string key = w[2].find('/') == std::string::npos ? "" : w[2].substr(w[2].find('/') + 1);
+    plugin::XMLNetProfile profile(text::PathToUtf8(profile_), section, true);
+    profile.Load();
+    if (profile.FindEntry(key) != nullptr) return "the profile has " + w[2];
+    return {};
+  }
   if (!library_) return "the host has not started (step \"start\")";
+  if (what == "engine" && w.size() == 4) {
+    auto offset = ParseWhole(w[2]);
+    auto value = ParseWhole(w[3]);
+    if (!offset || !value || *offset < 0 || static_cast<std::size_t>(*offset) >= engine_.size())
+      return "expect engine OFFSET VALUE";
+    const int actual = engine_[static_cast<std::size_t>(*offset)];
+    if (actual != *value)
+      return "engine byte " + w[2] + ": expected " + w[3] + ", got " + std::to_string(actual);
+    return {};
+  }
   if (what == "status" && w.size() == 3) {
     const std::string status = status_->Text();
     if (status != w[2]) return "status: expected " + Shown(w[2]) + ", got " + Shown(status);
@@ -767,7 +956,8 @@ std::string Runner::Expect(const std::vector<std::string>& w) {
     static const std::map<std::string, PromptKind> kKinds = {{"message", PromptKind::kMessage},
                                                              {"yesno", PromptKind::kYesNo},
                                                              {"open", PromptKind::kOpenFile},
-                                                             {"save", PromptKind::kSaveFile}};
+                                                             {"save", PromptKind::kSaveFile},
+                                                             {"form", PromptKind::kModalForm}};
     auto kind = kKinds.find(w[2]);
     if (kind == kKinds.end()) return "the Windows host cannot expect this prompt yet: " + w[2];
     const Prompt prompt = pendingPrompts_.front();
@@ -798,12 +988,16 @@ std::string Runner::Expect(const std::vector<std::string>& w) {
     std::string failure;
     HWND control = Control(w[2], failure);
     if (!control) return failure;
-    const std::string text = Utf8FromWide(WindowText(control));
+    // A check box reads as its state, as the model's text does.
+    const std::string text =
+        IsCheckBox(control)
+            ? (SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "True" : "False")
+            : Utf8FromWide(WindowText(control));
     if (text != w[3]) return w[2] + ": expected " + Shown(w[3]) + ", got " + Shown(text);
     return {};
   }
   if (what == "window" && w.size() == 3) {
-    HWND form = FindWindowW(kFormClass, nullptr);
+    HWND form = FindForm(kMainDialog);
     std::string actual = "absent";
     if (form != nullptr) {
       if (!IsWindowVisible(form))
