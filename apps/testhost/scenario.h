@@ -41,6 +41,12 @@ struct RunOptions {
   std::filesystem::path work;     // emptied first; holds the profile and drive C
 };
 
+// The host's command line: --plugin LIBRARY [--data FOLDER] --work FOLDER SCENARIO.
+// The scenario's path, or nothing when the arguments are not that.
+std::optional<std::filesystem::path> ParseHostArguments(int argc, char** argv, RunOptions& options);
+inline constexpr char kHostUsage[] =
+    "usage: testhost --plugin LIBRARY [--data FOLDER] --work FOLDER SCENARIO\n";
+
 // Runs the scenario file. Failures go to `errors` as "FILE:LINE: what"; returns
 // whether every step and expectation held.
 bool RunScenario(const std::filesystem::path& file, const RunOptions& options,

@@ -129,4 +129,24 @@ std::optional<double> ParseReal(const std::string& text) {
   return value;
 }
 
+std::optional<std::filesystem::path> ParseHostArguments(int argc, char** argv,
+                                                        RunOptions& options) {
+  std::string scenario;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if ((arg == "--plugin" || arg == "--data" || arg == "--work") && i + 1 < argc) {
+      std::string value = argv[++i];
+      if (arg == "--plugin") options.library = value;
+      if (arg == "--data") options.data = value;
+      if (arg == "--work") options.work = value;
+    } else if (scenario.empty() && arg.rfind("--", 0) != 0) {
+      scenario = arg;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (scenario.empty() || options.library.empty() || options.work.empty()) return std::nullopt;
+  return std::filesystem::path(scenario);
+}
+
 }  // namespace kelvora::testhost
