@@ -1,0 +1,117 @@
+// A small sanity check of a generated program, independent of the generators:
+// it knows only what any program of ours may look like, so it catches words no
+// controller could read ("Z--2", "XNaN", "F1e+20", "G0X") whoever produced them.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvora::dialog::testing {
+
+struct ProgramRules {
+  // Texts the operator typed that a program copies verbatim (special operations,
+  // end scripts): where one stands at the start of a line, up to its end, it is
+  // skipped, not checked.
+  std::vector<std::string> userBlocks;
+  // Texts the operator typed that stand where a word's letter stands (the thread
+  // job's axis letters).
+  std::vector<std::string> letterTexts;
+};
+
+namespace detail {
+
+inline bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The length of a number at the start of `s` ("-"? digits ("." digits)?), or 0.
+inline std::size_t NumberLength(std::string_view s) {
+  std::size_t i = 0;
+  if (i < s.size() && s[i] == '-') ++i;
+  const std::size_t digits = i;
+  while (i < s.size() && IsDigit(s[i])) ++i;
+  if (i == digits) return 0;
+  if (i < s.size() && s[i] == '.') {
+    const std::size_t fraction = ++i;
+    while (i < s.size() && IsDigit(s[i])) ++i;
+    if (i == fraction) return 0;
+  }
+  return i;
+}
+
+// Whether `line` is made of words, a letter (A-Z or one of the operator's letter
+// texts) and a number each, back to back or with single blanks between them.
+inline bool IsWordRun(std::string_view line, const ProgramRules& rules) {
+  std::size_t pos = 0;
+  while (pos < line.size()) {
+    if (pos > 0 && line[pos] == ' ' && line[pos - 1] != ' ') ++pos;
+    std::vector<std::size_t> letters;
+    if (pos < line.size() && line[pos] >= 'A' && line[pos] <= 'Z') letters.push_back(1);
+    for (const std::string& t : rules.letterTexts) {
+      if (!t.empty() && line.substr(pos, t.size()) == t) letters.push_back(t.size());
+    }
+    std::size_t word = 0;
+    for (std::size_t letter : letters) {
+      if (const std::size_t n = NumberLength(line.substr(pos + letter))) {
+        word = letter + n;
+        break;
+      }
+    }
+    if (word == 0) return false;
+    pos += word;
+  }
+  return !line.empty();
+}
+
+inline bool HasNotFinite(std::string_view line) {
+  std::string lower(line);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower.find("nan") != std::string::npos || lower.find("inf") != std::string::npos;
+}
+
+}  // namespace detail
+
+// nullopt for a sound program; otherwise what is wrong on which line. Every line
+// ends with CR LF (the program may end inside an operator's block) and is empty,
+// "%", a "(...)" comment, or words; none holds "--", "nan" or "inf" outside the
+// operator's texts.
+inline std::optional<std::string> CheckProgram(std::string_view program,
+                                               const ProgramRules& rules) {
+  std::size_t pos = 0;
+  int number = 0;
+  while (pos < program.size()) {
+    const std::string_view rest = program.substr(pos);
+    bool skipped = false;
+    for (const std::string& b : rules.userBlocks) {
+      if (b.empty() || rest.substr(0, b.size()) != b) continue;
+      if (rest.size() == b.size()) return std::nullopt;  // ends the program
+      if (rest.substr(b.size(), 2) == "\r\n" || b.back() == '\n') {
+        pos += b.size() + (rest.substr(b.size(), 2) == "\r\n" ? 2 : 0);
+        skipped = true;
+        break;
+      }
+    }
+    if (skipped) continue;
+    ++number;
+    const std::size_t end = rest.find("\r\n");
+    const std::string_view line = rest.substr(0, end);
+    const std::string where =
+        "line " + std::to_string(number) + " \"" + std::string(line.substr(0, 80)) + "\" ";
+    if (end == std::string_view::npos) return where + "has no line end";
+    pos += end + 2;
+    if (line.empty() || line == "%") continue;
+    if (line.front() == '(' && line.back() == ')') continue;
+    bool ours = true;
+    for (const std::string& t : rules.letterTexts) ours = ours && line.find(t) == line.npos;
+    if (ours && line.find("--") != line.npos) return where + "holds \"--\"";
+    if (ours && detail::HasNotFinite(line)) return where + "holds a number that is not finite";
+    if (!detail::IsWordRun(line, rules)) return where + "is not made of words";
+  }
+  return std::nullopt;
+}
+
+}  // namespace kelvora::dialog::testing
