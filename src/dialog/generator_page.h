@@ -83,7 +83,8 @@ class GeneratorPage {
   // Buttons (right, bottom), in order, flowing onto more rows when needed.
   ui::Button& AddButton(std::string name, std::string caption, std::function<void()> onClick);
 
-  // Places everything inside the page's current size.
+  // Places everything inside the page's current size. A page with nothing in
+  // the left upper area has its pattern inputs at the top of the left column.
   void Arrange();
   // The left column's width (kPatternWidth unless a page needs a wider one, as
   // for a list grid in its upper area).
