@@ -16,8 +16,11 @@ struct ProgramRules {
   // skipped, not checked.
   std::vector<std::string> userBlocks;
   // Texts the operator typed that stand where a word's letter stands (the thread
-  // job's axis letters).
+  // job's axis letters); an empty one lets a number stand alone.
   std::vector<std::string> letterTexts;
+  // Texts the operator typed that stand where a word's number stands (the thread
+  // job's spindle text); an empty one only at the end of a line.
+  std::vector<std::string> valueTexts;
 };
 
 namespace detail {
@@ -42,35 +45,51 @@ inline std::size_t NumberLength(std::string_view s) {
 }
 
 // Whether `line` is made of words, a letter (A-Z or one of the operator's letter
-// texts) and a number each, back to back or with single blanks between them.
+// texts) and a number (or one of the operator's value texts) each, back to back
+// or with single blanks between them. Every way of reading the operator's texts
+// is tried: the positions a word can end at are marked from left to right.
 inline bool IsWordRun(std::string_view line, const ProgramRules& rules) {
-  std::size_t pos = 0;
-  while (pos < line.size()) {
-    if (pos > 0 && line[pos] == ' ' && line[pos - 1] != ' ') ++pos;
-    std::vector<std::size_t> letters;
-    if (pos < line.size() && line[pos] >= 'A' && line[pos] <= 'Z') letters.push_back(1);
-    for (const std::string& t : rules.letterTexts) {
-      if (!t.empty() && line.substr(pos, t.size()) == t) letters.push_back(t.size());
+  std::vector<char> reached(line.size() + 1, 0);
+  reached[0] = 1;
+  for (std::size_t pos = 0; pos < line.size(); ++pos) {
+    if (!reached[pos]) continue;
+    if (pos > 0 && line[pos] == ' ' && line[pos - 1] != ' ' && pos + 1 < line.size()) {
+      reached[pos + 1] = 1;
     }
-    std::size_t word = 0;
+    std::vector<std::size_t> letters;
+    if (line[pos] >= 'A' && line[pos] <= 'Z') letters.push_back(1);
+    for (const std::string& t : rules.letterTexts) {
+      if (line.substr(pos, t.size()) == t) letters.push_back(t.size());
+    }
     for (std::size_t letter : letters) {
-      if (const std::size_t n = NumberLength(line.substr(pos + letter))) {
-        word = letter + n;
-        break;
+      const std::string_view after = line.substr(pos + letter);
+      if (const std::size_t n = NumberLength(after)) reached[pos + letter + n] = 1;
+      for (const std::string& v : rules.valueTexts) {
+        if (v.empty() ? after.empty() && letter > 0 : after.substr(0, v.size()) == v) {
+          reached[pos + letter + v.size()] = 1;
+        }
       }
     }
-    if (word == 0) return false;
-    pos += word;
   }
-  return !line.empty();
+  return !line.empty() && reached[line.size()];
 }
 
-inline bool HasNotFinite(std::string_view line) {
-  std::string lower(line);
+inline std::string LowerAscii(std::string_view text) {
+  std::string lower(text);
   for (char& c : lower) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  return lower.find("nan") != std::string::npos || lower.find("inf") != std::string::npos;
+  return lower;
+}
+
+// What of "--", "nan" and "inf" a text holds.
+inline std::string Forbidden(std::string_view text) {
+  const std::string lower = LowerAscii(text);
+  std::string found;
+  for (const char* bad : {"--", "nan", "inf"}) {
+    if (lower.find(bad) != std::string::npos) found += bad;
+  }
+  return found;
 }
 
 }  // namespace detail
@@ -105,10 +124,17 @@ inline std::optional<std::string> CheckProgram(std::string_view program,
     pos += end + 2;
     if (line.empty() || line == "%") continue;
     if (line.front() == '(' && line.back() == ')') continue;
-    bool ours = true;
-    for (const std::string& t : rules.letterTexts) ours = ours && line.find(t) == line.npos;
-    if (ours && line.find("--") != line.npos) return where + "holds \"--\"";
-    if (ours && detail::HasNotFinite(line)) return where + "holds a number that is not finite";
+    // "--", "nan" and "inf" only where an operator's text on the line brings them.
+    if (const std::string bad = detail::Forbidden(line); !bad.empty()) {
+      bool brought = false;
+      for (const auto* texts : {&rules.letterTexts, &rules.valueTexts}) {
+        for (const std::string& t : *texts) {
+          brought =
+              brought || (!t.empty() && line.find(t) != line.npos && detail::Forbidden(t) == bad);
+        }
+      }
+      if (!brought) return where + "holds \"--\", \"nan\" or \"inf\"";
+    }
     if (!detail::IsWordRun(line, rules)) return where + "is not made of words";
   }
   return std::nullopt;
