@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -207,6 +208,15 @@ ProgramRules RulesOf(const PageSweep& s, const std::map<ui::TextBox*, std::strin
   return rules;
 }
 
+// The dialog after a restart: shown, the teach operations back from the
+// settings, and every list holding rows.
+void StartUp(DialogHarness& h) {
+  h.dlg.ShowAndFocus();
+  h.dlg.LoadParam({{"tchOp1", "", "MOVE*G1"}, {"tchOp2", "", "Spin*M3"}});
+  FillLists(h.dlg);
+  h.prompts.ClearLog();
+}
+
 class BadInputSweep : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -228,7 +238,11 @@ class BadInputSweep : public ::testing::Test {
     for (ui::TextBox* p : s.programBoxes) p->SetText("");
     h.dlg.closeFileTrigger = false;
     h.prompts.ClearLog();
+    const auto start = std::chrono::steady_clock::now();
     if (!button.Click()) return;  // a disabled button is not a press
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (seconds > slowest_.first) slowest_ = {seconds, what};
     ++totals_.presses;
     const bool message = !h.prompts.Messages().empty();
     std::string program;
@@ -253,8 +267,7 @@ class BadInputSweep : public ::testing::Test {
 
   void SweepPage(std::size_t index) {
     DialogHarness h;
-    h.dlg.ShowAndFocus();
-    FillLists(h.dlg);
+    StartUp(h);
     std::vector<PageSweep> pages = PagesOf(h.dlg);
     ASSERT_LT(index, pages.size());
     PageSweep& s = pages[index];
@@ -304,15 +317,18 @@ class BadInputSweep : public ::testing::Test {
     }
   }
 
-  static void Report(const std::string& what, const Totals& t) {
+  void Report(const std::string& what, const Totals& t) {
     std::cout << "[ sweep    ] " << what << ", " << t.presses << " presses: " << t.messages
               << " messages, " << t.programs << " programs, " << t.both
-              << " programs with a report, " << t.quiet << " quiet previews\n";
+              << " programs with a report, " << t.quiet << " quiet previews; slowest "
+              << slowest_.first << " s: " << slowest_.second << std::endl;
+    slowest_ = {};
   }
 
   fs::path folder_;
   fs::path previous_;
   Totals totals_;
+  std::pair<double, std::string> slowest_;
   std::map<ui::CheckBox*, bool> starts_;
 };
 

@@ -125,7 +125,12 @@ struct Dialog {
   PickingPrompts prompts;
   RecordingHandOff handOff;
   XYZDemoDialog dlg{prompts, handOff};
-  Dialog() { dlg.ShowAndFocus(); }
+  Dialog() {
+    dlg.ShowAndFocus();
+    // The teach operations a restart brings back, which the teach file's rows name.
+    dlg.LoadParam({{"tchOp1", "", "MOVE*G1"}, {"tchOp2", "", "Spin*M3"}});
+    prompts.ClearLog();
+  }
   void Click(std::string_view button) {
     EXPECT_TRUE(dlg.Get<ui::Button>(button).Click()) << button;
   }
@@ -174,6 +179,13 @@ std::vector<ListFile> ListFiles() {
          d.dlg.Get<ui::TabControl>("tabControl4").SetSelectedIndex(0);
          d.Click("btnCutSave");
        }},
+      {"teach table", "dataGridView2", "lblTchFile", "teach.csv",
+       "Operation,X,Y,Z,A,B,C,F\r\n0,1.000,,-2.5,0,0,0,100\r\n0,2,,,,,,100\r\n",
+       [](Dialog& d, const std::string& path) {
+         d.prompts.PickOpenFile(path);
+         d.Click("btnTchOpen");
+       },
+       [](Dialog& d) { d.Click("btnTchSave"); }},
   };
 }
 
@@ -195,7 +207,7 @@ TEST(DialogFileFaults, AListFileThatCannotBeReadLeavesTheListAsItWas) {
       list.open(d, sound);
       ui::Table& table = d.dlg.Get<ui::DataGrid>(list.grid).GetTable();
       const auto before = Rows(table);
-      ASSERT_EQ(before.size(), 2u);
+      ASSERT_GE(before.size(), 2u);
       const std::string label = d.dlg.Get<ui::Label>(list.pathLabel).Text();
       d.prompts.ClearLog();
 
@@ -227,9 +239,10 @@ TEST(DialogFileFaults, ASaveThatFailsShowsWhyAndKeepsTheEarlierFile) {
       const std::string path = folder.Write(list.fileName, list.content);
       list.open(d, path);
       ui::Table& table = d.dlg.Get<ui::DataGrid>(list.grid).GetTable();
-      ASSERT_EQ(table.RowCount(), 2u);
+      ASSERT_GE(table.RowCount(), 2u);
       // The operator changes the list, then saves over its file.
       table.RemoveRow(1);
+      const std::size_t rows = table.RowCount();
       d.prompts.ClearLog();
       if (fault == WriteFault::kDiskFull) {
         if (!FillDiskFor(path)) {
@@ -256,7 +269,7 @@ TEST(DialogFileFaults, ASaveThatFailsShowsWhyAndKeepsTheEarlierFile) {
         EXPECT_TRUE(fs::is_directory(path));
         EXPECT_TRUE(fs::is_empty(path));
       }
-      EXPECT_EQ(table.RowCount(), 1u);  // the list itself is kept
+      EXPECT_EQ(table.RowCount(), rows);  // the list itself is kept
       EXPECT_EQ(d.prompts.PendingAnswers(), 0u);
     }
   }
