@@ -49,6 +49,18 @@ inline std::size_t NumberLength(std::string_view s) {
 // or with single blanks between them. Every way of reading the operator's texts
 // is tried: the positions a word can end at are marked from left to right.
 inline bool IsWordRun(std::string_view line, const ProgramRules& rules) {
+  if (rules.letterTexts.empty() && rules.valueTexts.empty()) {
+    // Nothing of the operator's: a letter, a number, again and again.
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+      if (pos > 0 && line[pos] == ' ' && line[pos - 1] != ' ') ++pos;
+      if (pos >= line.size() || line[pos] < 'A' || line[pos] > 'Z') return false;
+      const std::size_t n = NumberLength(line.substr(pos + 1));
+      if (n == 0) return false;
+      pos += 1 + n;
+    }
+    return !line.empty();
+  }
   std::vector<char> reached(line.size() + 1, 0);
   reached[0] = 1;
   for (std::size_t pos = 0; pos < line.size(); ++pos) {
@@ -63,7 +75,11 @@ inline bool IsWordRun(std::string_view line, const ProgramRules& rules) {
     }
     for (std::size_t letter : letters) {
       const std::string_view after = line.substr(pos + letter);
-      if (const std::size_t n = NumberLength(after)) reached[pos + letter + n] = 1;
+      // Every shorter number too: the next word may begin with an operator's
+      // text made of digits.
+      for (std::size_t n = NumberLength(after); n > 0; --n) {
+        if (NumberLength(after.substr(0, n)) == n) reached[pos + letter + n] = 1;
+      }
       for (const std::string& v : rules.valueTexts) {
         if (v.empty() ? after.empty() && letter > 0 : after.substr(0, v.size()) == v) {
           reached[pos + letter + v.size()] = 1;
@@ -74,20 +90,24 @@ inline bool IsWordRun(std::string_view line, const ProgramRules& rules) {
   return !line.empty() && reached[line.size()];
 }
 
-inline std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+inline bool HasNoCase(std::string_view text, std::string_view lower) {
+  for (std::size_t i = 0; i + lower.size() <= text.size(); ++i) {
+    bool same = true;
+    for (std::size_t j = 0; same && j < lower.size(); ++j) {
+      char c = text[i + j];
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      same = c == lower[j];
+    }
+    if (same) return true;
   }
-  return lower;
+  return false;
 }
 
 // What of "--", "nan" and "inf" a text holds.
 inline std::string Forbidden(std::string_view text) {
-  const std::string lower = LowerAscii(text);
   std::string found;
   for (const char* bad : {"--", "nan", "inf"}) {
-    if (lower.find(bad) != std::string::npos) found += bad;
+    if (HasNoCase(text, bad)) found += bad;
   }
   return found;
 }
@@ -118,24 +138,28 @@ inline std::optional<std::string> CheckProgram(std::string_view program,
     ++number;
     const std::size_t end = rest.find("\r\n");
     const std::string_view line = rest.substr(0, end);
-    const std::string where =
-        "line " + std::to_string(number) + " \"" + std::string(line.substr(0, 80)) + "\" ";
-    if (end == std::string_view::npos) return where + "has no line end";
+    const auto where = [&] {
+      return "line " + std::to_string(number) + " \"" + std::string(line.substr(0, 80)) + "\" ";
+    };
+    if (end == std::string_view::npos) return where() + "has no line end";
     pos += end + 2;
     if (line.empty() || line == "%") continue;
     if (line.front() == '(' && line.back() == ')') continue;
-    // "--", "nan" and "inf" only where an operator's text on the line brings them.
-    if (const std::string bad = detail::Forbidden(line); !bad.empty()) {
-      bool brought = false;
+    // "--", "nan" and "inf" only where the operator's texts bring them: they are
+    // blanked out before the line is searched.
+    if (!detail::Forbidden(line).empty()) {
+      std::string ours(line);
       for (const auto* texts : {&rules.letterTexts, &rules.valueTexts}) {
         for (const std::string& t : *texts) {
-          brought =
-              brought || (!t.empty() && line.find(t) != line.npos && detail::Forbidden(t) == bad);
+          if (t.empty()) continue;
+          for (auto at = ours.find(t); at != std::string::npos; at = ours.find(t, at + t.size())) {
+            ours.replace(at, t.size(), t.size(), ' ');
+          }
         }
       }
-      if (!brought) return where + "holds \"--\", \"nan\" or \"inf\"";
+      if (!detail::Forbidden(ours).empty()) return where() + "holds \"--\", \"nan\" or \"inf\"";
     }
-    if (!detail::IsWordRun(line, rules)) return where + "is not made of words";
+    if (!detail::IsWordRun(line, rules)) return where() + "is not made of words";
   }
   return std::nullopt;
 }

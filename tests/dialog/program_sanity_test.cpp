@@ -10,7 +10,8 @@ namespace {
 TEST(ProgramSanity, RefusesUnreadableWordsAndTakesOurLayouts) {
   const ProgramRules blocks{{"M3 (spindle)\r\nM8", "END"}, {}, {}};
   // The thread's axis and spindle boxes, one of them empty.
-  const ProgramRules thread{{}, {"NaN", ""}, {"1e9", ""}};
+  const ProgramRules thread{{}, {"NaN", "", "1e9"}, {"1e9", ""}};
+  const ProgramRules dashAxis{{}, {"-"}, {}};
   const struct {
     const char* program;
     bool sound;
@@ -35,6 +36,10 @@ TEST(ProgramSanity, RefusesUnreadableWordsAndTakesOurLayouts) {
       {"G0 NaN17.000 Z--2\r\n", false, &thread},  // "--" that no operator's text brings
       {"G0XY1\r\n", false, &thread},              // an empty spindle text only at the end
       {"G0X1 Xinf\r\n", false, &thread},
+      // An axis text of digits right after a number, and a "-" axis before a
+      // negative number: the operator's, as typed.
+      {"G0X17.0001e92 A0\r\nG1 NaN-22.5\r\n", true, &thread},
+      {"G1 --22.5\r\n", true, &dashAxis},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(!CheckProgram(c.program, c.rules ? *c.rules : blocks).has_value(), c.sound)
