@@ -3,6 +3,7 @@
 // controller could read ("Z--2", "XNaN", "F1e+20", "G0X") whoever produced them.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -149,12 +150,15 @@ inline std::optional<std::string> CheckProgram(std::string_view program,
     // blanked out before the line is searched.
     if (!detail::Forbidden(line).empty()) {
       std::string ours(line);
-      for (const auto* texts : {&rules.letterTexts, &rules.valueTexts}) {
-        for (const std::string& t : *texts) {
-          if (t.empty()) continue;
-          for (auto at = ours.find(t); at != std::string::npos; at = ours.find(t, at + t.size())) {
-            ours.replace(at, t.size(), t.size(), ' ');
-          }
+      // Longer texts first, so a shorter one inside a longer one does not break it.
+      std::vector<std::string> texts(rules.letterTexts);
+      texts.insert(texts.end(), rules.valueTexts.begin(), rules.valueTexts.end());
+      std::sort(texts.begin(), texts.end(),
+                [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+      for (const std::string& t : texts) {
+        if (t.empty()) continue;
+        for (auto at = ours.find(t); at != std::string::npos; at = ours.find(t, at + t.size())) {
+          ours.replace(at, t.size(), t.size(), ' ');
         }
       }
       if (!detail::Forbidden(ours).empty()) return where() + "holds \"--\", \"nan\" or \"inf\"";

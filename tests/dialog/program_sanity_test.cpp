@@ -11,7 +11,7 @@ TEST(ProgramSanity, RefusesUnreadableWordsAndTakesOurLayouts) {
   const ProgramRules blocks{{"M3 (spindle)\r\nM8", "END"}, {}, {}};
   // The thread's axis and spindle boxes, one of them empty.
   const ProgramRules thread{{}, {"NaN", "", "1e9"}, {"1e9", ""}};
-  const ProgramRules dashAxis{{}, {"-"}, {}};
+  const ProgramRules dashAxis{{}, {"-"}, {"5", "--5"}};
   const struct {
     const char* program;
     bool sound;
@@ -39,7 +39,7 @@ TEST(ProgramSanity, RefusesUnreadableWordsAndTakesOurLayouts) {
       // An axis text of digits right after a number, and a "-" axis before a
       // negative number: the operator's, as typed.
       {"G0X17.0001e92 A0\r\nG1 NaN-22.5\r\n", true, &thread},
-      {"G1 --22.5\r\n", true, &dashAxis},
+      {"G1 --22.5\r\nM3S--5\r\n", true, &dashAxis},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(!CheckProgram(c.program, c.rules ? *c.rules : blocks).has_value(), c.sound)
