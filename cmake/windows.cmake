@@ -36,6 +36,19 @@ if(NOT CMAKE_CROSSCOMPILING_EMULATOR)
     message(WARNING "Wine not found: the Windows tests cannot run (see scripts/install-deps.sh)")
   else()
     set(KELVORA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+    # The registry file is named as Wine sees the Unix root: drive Z:.
+    string(REPLACE "/" "\\" KELVORA_FONTS_REG "Z:${CMAKE_CURRENT_LIST_DIR}/wine-fonts.reg")
+    # Programs that open windows need an X display: a test run keeps one virtual
+    # display (xvfb.sh), noted in this file for wine-run.sh.
+    set(KELVORA_XVFB_STATE ${CMAKE_BINARY_DIR}/xvfb-display)
+    find_program(KELVORA_XVFB NAMES Xvfb NO_CMAKE_FIND_ROOT_PATH)
+    if(KELVORA_XVFB)
+      configure_file(${CMAKE_CURRENT_LIST_DIR}/xvfb.sh.in ${CMAKE_BINARY_DIR}/xvfb.sh
+        @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+        WORLD_READ WORLD_EXECUTE)
+    else()
+      message(WARNING "Xvfb not found: the Windows tests that open windows cannot run (see scripts/install-deps.sh)")
+    endif()
     configure_file(${CMAKE_CURRENT_LIST_DIR}/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
       @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
       WORLD_READ WORLD_EXECUTE)

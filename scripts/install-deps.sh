@@ -5,7 +5,8 @@ set -euo pipefail
 
 linux_packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev librapidxml-dev
   libcli11-dev libdxflib-dev clang-format librsvg2-bin)
-windows_packages=(g++-mingw-w64-i686-posix wine wine32:i386 xvfb)
+windows_packages=(g++-mingw-w64-i686-posix wine wine32:i386 xvfb imagemagick fonts-wine
+  fonts-liberation2 fonts-thai-tlwg)
 
 sudo_cmd=()
 if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi

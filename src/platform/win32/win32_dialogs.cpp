@@ -1,0 +1,58 @@
+// The plug-in's windows on Windows: the main dialog's models shown through the
+// native back-end, its prompts as the platform's boxes, and the dialog message
+// hook installed while the window lives.
+#include <memory>
+
+#include "dialog/config_dialog.h"
+#include "dialog/xyz_demo_dialog.h"
+#include "platform/win32/native_form.h"
+#include "platform/win32/native_prompts.h"
+#include "plugin/dialog_port.h"
+#include "plugin/system.h"
+
+namespace kelvora::plugin {
+
+namespace {
+
+class NativeDialog final : public XYZDemoDialogPort {
+ public:
+  NativeDialog(std::unique_ptr<dialog::XYZDemoDialog> dialog, win32::NativePrompts& prompts)
+      : XYZDemoDialogPort(std::move(dialog)), window_(Dialog().GetForm()) {
+    prompts.SetOwner(window_.Handle());
+    hooked_ = win32::InstallDialogMessageHook();
+  }
+  ~NativeDialog() override {
+    if (hooked_) win32::RemoveDialogMessageHook();
+  }
+  NativeDialog(const NativeDialog&) = delete;
+  NativeDialog& operator=(const NativeDialog&) = delete;
+
+ private:
+  win32::NativeForm window_;
+  bool hooked_ = false;
+};
+
+class Win32Dialogs final : public PluginDialogs {
+ public:
+  std::unique_ptr<PluginDialog> CreateMainDialog() override {
+    return std::make_unique<NativeDialog>(
+        std::make_unique<dialog::XYZDemoDialog>(prompts_, handOff_), prompts_);
+  }
+  void ShowConfigDialog() override {
+    dialog::ConfigDialog config;
+    config.ShowDialog(prompts_);
+  }
+
+ private:
+  win32::NativePrompts prompts_;
+  GcodeFolderHandOff handOff_{SystemPlatform().paths};
+};
+
+}  // namespace
+
+PluginDialogs& SystemDialogs() {
+  static Win32Dialogs dialogs;
+  return dialogs;
+}
+
+}  // namespace kelvora::plugin

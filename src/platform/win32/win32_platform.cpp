@@ -1,0 +1,328 @@
+#include "platform/win32/win32_platform.h"
+
+#include <objbase.h>
+#include <process.h>
+
+#include <deque>
+#include <memory>
+#include <mutex>
+
+#include "platform/win32/automation.h"
+#include "platform/win32/host_menu.h"
+#include "platform/win32/udp_link.h"
+#include "platform/win32/wide_text.h"
+#include "plugin/system.h"
+#include "text/files.h"
+
+namespace kelvora::win32 {
+
+namespace {
+
+using plugin::AutomationArg;
+using plugin::AutomationObject;
+using plugin::AutomationResult;
+using plugin::HResult;
+
+class Win32HostMenu final : public plugin::HostMenu {
+ public:
+  void* GetMenu(void* window) override { return ::GetMenu(static_cast<HWND>(window)); }
+  int GetMenuItemCount(void* menu) override { return ::GetMenuItemCount(static_cast<HMENU>(menu)); }
+  std::optional<plugin::MenuItemInfo> GetMenuItem(void* menu, int position) override {
+    std::optional<MenuItem> item = ReadMenuItem(static_cast<HMENU>(menu), position);
+    if (!item) return std::nullopt;
+    return plugin::MenuItemInfo{item->text, item->subMenu};
+  }
+  bool AppendMenuItem(void* menu, std::uintptr_t id, const std::string& text) override {
+    if (!AppendCommand(static_cast<HMENU>(menu), id, text.c_str())) return false;
+    // The changed menu is drawn anew when the bar is redrawn.
+    return true;
+  }
+};
+
+// An object the automation service handed out: the pointer, usable on the
+// thread that obtained it, and its entry in the global interface table, from
+// which any other thread takes its own proxy.
+struct ObjectEntry {
+  IDispatch* object = nullptr;
+  DWORD cookie = 0;
+  DWORD ownerThread = 0;
+};
+
+IGlobalInterfaceTable* OpenGlobalInterfaceTable() {
+  IGlobalInterfaceTable* table = nullptr;
+  const HRESULT hr = CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&table));
+  return SUCCEEDED(hr) ? table : nullptr;
+}
+
+// Fills a VARIANT of `type` from the argument; false when the argument is not of
+// the kind the format letter names. Object arguments must belong to this thread.
+bool FillVariant(VARTYPE type, const AutomationArg& arg, VARIANT& variant) {
+  V_VT(&variant) = type;
+  if (type & VT_BYREF) {
+    if (!std::holds_alternative<AutomationObject>(arg)) return false;
+    V_BYREF(&variant) = std::get<AutomationObject>(arg);
+    return true;
+  }
+  switch (type) {
+    case VT_BOOL:
+      if (!std::holds_alternative<bool>(arg)) return false;
+      V_BOOL(&variant) = std::get<bool>(arg) ? VARIANT_TRUE : VARIANT_FALSE;
+      return true;
+    case VT_I2:
+      if (!std::holds_alternative<std::int16_t>(arg)) return false;
+      V_I2(&variant) = std::get<std::int16_t>(arg);
+      return true;
+    case VT_I4:
+    case VT_ERROR:
+      if (!std::holds_alternative<std::int32_t>(arg)) return false;
+      V_I4(&variant) = std::get<std::int32_t>(arg);
+      return true;
+    case VT_CY:
+      if (!std::holds_alternative<std::int64_t>(arg)) return false;
+      V_CY(&variant).int64 = std::get<std::int64_t>(arg);
+      return true;
+    case VT_R4:
+      if (!std::holds_alternative<float>(arg)) return false;
+      V_R4(&variant) = std::get<float>(arg);
+      return true;
+    case VT_R8:
+    case VT_DATE:
+      if (!std::holds_alternative<double>(arg)) return false;
+      V_R8(&variant) = std::get<double>(arg);
+      return true;
+    case VT_BSTR: {
+      if (!std::holds_alternative<std::u16string>(arg)) return false;
+      const std::u16string& text = std::get<std::u16string>(arg);
+      V_BSTR(&variant) = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                                           static_cast<UINT>(text.size()));
+      if (!V_BSTR(&variant)) V_VT(&variant) = VT_EMPTY;
+      return V_BSTR(&variant) != nullptr;
+    }
+    case VT_DISPATCH:
+    case VT_UNKNOWN: {
+      if (!std::holds_alternative<AutomationObject>(arg)) return false;
+      IDispatch* object = DispatchOfHandle(std::get<AutomationObject>(arg));
+      if (type == VT_DISPATCH) {
+        V_DISPATCH(&variant) = object;
+      } else {
+        V_UNKNOWN(&variant) = object;
+      }
+      return true;
+    }
+    default:
+      // A VARIANT passed by value has no C++ form here.
+      return false;
+  }
+}
+
+class Win32Automation final : public plugin::AutomationService {
+ public:
+  HResult CreateObject(std::u16string_view progId, AutomationObject* object) override {
+    if (!object) return E_INVALIDARG;
+    *object = nullptr;
+    // The host's thread has COM already; joining again only counts.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const std::wstring name(progId.begin(), progId.end());
+    IDispatch* found = nullptr;
+    const HRESULT hr = win32::CreateObject(name.c_str(), &found);
+    if (FAILED(hr)) return hr;
+    *object = Adopt(found);
+    return S_OK;
+  }
+
+  HResult Invoke(AutomationObject object, std::uint16_t callKind, AutomationResult* result,
+                 std::u16string_view member, const char* format,
+                 const std::vector<AutomationArg>& args) override {
+    auto* entry = static_cast<ObjectEntry*>(object);
+    if (!entry) return E_INVALIDARG;
+    IDispatch* target = entry->object;
+    IDispatch* proxy = nullptr;
+    if (GetCurrentThreadId() != entry->ownerThread) {
+      // Another thread never uses the pointer itself: it takes its own proxy.
+      const HRESULT hr = TakeProxy(*entry, &proxy);
+      if (FAILED(hr)) return hr;
+      target = proxy;
+    }
+    const HRESULT hr = Call(target, callKind, result, member, format, args);
+    if (proxy) proxy->Release();
+    return hr;
+  }
+
+ private:
+  // Keeps the object (and the reference handed over) for the plug-in's life.
+  AutomationObject Adopt(IDispatch* object) {
+    auto entry = std::make_unique<ObjectEntry>();
+    entry->object = object;
+    entry->ownerThread = GetCurrentThreadId();
+    if (IGlobalInterfaceTable* table = OpenGlobalInterfaceTable()) {
+      if (FAILED(table->RegisterInterfaceInGlobal(object, IID_IDispatch, &entry->cookie))) {
+        entry->cookie = 0;
+      }
+      table->Release();
+    }
+    std::lock_guard lock(mutex_);
+    entries_.push_back(std::move(entry));
+    return entries_.back().get();
+  }
+
+  static HRESULT TakeProxy(const ObjectEntry& entry, IDispatch** proxy) {
+    if (!entry.cookie) return RPC_E_WRONG_THREAD;
+    IGlobalInterfaceTable* table = OpenGlobalInterfaceTable();
+    if (!table) return CO_E_NOTINITIALIZED;
+    const HRESULT hr =
+        table->GetInterfaceFromGlobal(entry.cookie, IID_IDispatch, reinterpret_cast<void**>(proxy));
+    table->Release();
+    return hr;
+  }
+
+  HResult Call(IDispatch* target, std::uint16_t callKind, AutomationResult* result,
+               std::u16string_view member, const char* format,
+               const std::vector<AutomationArg>& args) {
+    const std::wstring name(member.begin(), member.end());
+    DISPID id;
+    HRESULT hr = ResolveMember(target, name.c_str(), &id);
+    if (FAILED(hr)) return hr;
+    const std::optional<int> count = plugin::CountArgsInFormat(format);
+    if (!count || static_cast<std::size_t>(*count) != args.size()) return E_INVALIDARG;
+    // The last argument of the call is the first VARIANT.
+    std::vector<VARIANT> variants(args.size());
+    for (VARIANT& v : variants) VariantInit(&v);
+    const std::string_view letters = format ? format : "";
+    std::size_t position = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      const std::optional<plugin::FormatStep> step = plugin::GetNextVarType(letters, position);
+      if (!step || !FillVariant(step->varType, args[i], variants[args.size() - 1 - i])) {
+        FreeArguments(variants);
+        return step && step->varType == VT_BSTR ? E_OUTOFMEMORY : E_INVALIDARG;
+      }
+      position = step->next;
+    }
+    VARIANT out;
+    VariantInit(&out);
+    hr = CallMember(target, id, callKind, variants, result ? &out : nullptr, nullptr, nullptr);
+    FreeArguments(variants);
+    if (result) {
+      *result = AutomationResult{};
+      result->varType = V_VT(&out);
+      if (IDispatch* dispatch = DispatchFromVariant(out)) {
+        result->object = Adopt(dispatch);  // takes over the result's reference
+      } else {
+        VariantClear(&out);
+      }
+    }
+    return hr;
+  }
+
+  std::mutex mutex_;
+  std::deque<std::unique_ptr<ObjectEntry>> entries_;
+};
+
+// Threads are C runtime threads that join COM's multithreaded apartment, so a
+// worker can take its own proxies of the host's objects.
+class Win32Threads final : public plugin::ThreadStarter {
+ public:
+  bool StartThread(plugin::ThreadBody body, void* context) override {
+    auto start = std::make_unique<Start>(Start{body, context});
+    const uintptr_t handle = _beginthreadex(nullptr, 0, &Run, start.get(), 0, nullptr);
+    if (handle == 0) return false;
+    start.release();  // the thread owns it now
+    // Nothing waits for the thread.
+    CloseHandle(reinterpret_cast<HANDLE>(handle));
+    return true;
+  }
+
+ private:
+  struct Start {
+    plugin::ThreadBody body;
+    void* context;
+  };
+  static unsigned __stdcall Run(void* argument) {
+    const std::unique_ptr<Start> start(static_cast<Start*>(argument));
+    const HRESULT joined = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    start->body(start->context);
+    if (SUCCEEDED(joined)) CoUninitialize();
+    return 0;
+  }
+};
+
+std::optional<std::wstring> WideFromCodePage(std::string_view text, DWORD flags) {
+  if (text.empty()) return std::wstring();
+  const int length = static_cast<int>(text.size());
+  const int size = MultiByteToWideChar(CP_ACP, flags, text.data(), length, nullptr, 0);
+  if (size <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_ACP, flags, text.data(), length, wide.data(), size);
+  return wide;
+}
+
+class Win32Paths final : public plugin::HostPaths {
+ public:
+  // The fixed paths are this machine's paths as they stand.
+  std::filesystem::path LocalPath(std::string_view windowsPath) const override {
+    return text::PathFromUtf8(windowsPath);
+  }
+  // The host's narrow texts are in the system's ANSI code page.
+  std::optional<std::string> HostTextToUtf8(std::string_view hostText) const override {
+    const std::optional<std::wstring> wide = WideFromCodePage(hostText, MB_ERR_INVALID_CHARS);
+    if (!wide) return std::nullopt;
+    return Utf8FromWide(*wide);
+  }
+  std::optional<std::u16string> HostTextToWide(std::string_view hostText) const override {
+    const std::optional<std::wstring> wide =
+        WideFromCodePage(hostText, MB_PRECOMPOSED | MB_ERR_INVALID_CHARS);
+    if (!wide) return std::nullopt;
+    return std::u16string(wide->begin(), wide->end());
+  }
+};
+
+class Win32UdpSocket final : public plugin::UdpSocket {
+ public:
+  explicit Win32UdpSocket(std::unique_ptr<UdpLink> link) : link_(std::move(link)) {}
+  bool Send(std::span<const std::uint8_t> bytes) override {
+    return link_->Send(bytes.data(), bytes.size());
+  }
+
+ private:
+  std::unique_ptr<UdpLink> link_;
+};
+
+class Win32UdpNetwork final : public plugin::UdpNetwork {
+ public:
+  std::unique_ptr<plugin::UdpSocket> Open(const std::string& host, std::uint16_t port) override {
+    auto link = std::make_unique<UdpLink>();
+    if (!link->Open(host, port)) return nullptr;
+    return std::make_unique<Win32UdpSocket>(std::move(link));
+  }
+};
+
+class Win32Messages final : public plugin::HostMessages {
+ public:
+  void Message(std::string_view text, std::string_view caption) override {
+    MessageBoxW(nullptr, WideFromUtf8(text).c_str(), WideFromUtf8(caption).c_str(), MB_OK);
+  }
+};
+
+}  // namespace
+
+IDispatch* DispatchOfHandle(plugin::AutomationObject handle) {
+  const auto* entry = static_cast<const ObjectEntry*>(handle);
+  return entry && entry->ownerThread == GetCurrentThreadId() ? entry->object : nullptr;
+}
+
+}  // namespace kelvora::win32
+
+namespace kelvora::plugin {
+
+const Platform& SystemPlatform() {
+  static win32::Win32HostMenu menu;
+  static win32::Win32Automation automation;
+  static win32::Win32Threads threads;
+  static win32::Win32Paths paths;
+  static win32::Win32UdpNetwork udp;
+  static win32::Win32Messages messages;
+  static const Platform platform{menu, automation, threads, paths, udp, messages};
+  return platform;
+}
+
+}  // namespace kelvora::plugin

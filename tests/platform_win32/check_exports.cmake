@@ -1,0 +1,47 @@
+# Compares the export table of a DLL with the expected list of names, reading the
+# table with the MinGW objdump. Every missing and every unexpected name is named.
+#   cmake -DOBJDUMP=... -DDLL=... -DEXPECTED=list.txt -P check_exports.cmake
+cmake_minimum_required(VERSION 3.25)
+execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "objdump could not read ${DLL}")
+endif()
+
+# The names follow the line "[Ordinal/Name Pointer] Table", one per line as
+# "\t[   0] Name", up to the next empty line. Brackets would group list items in
+# CMake, so they are replaced first.
+string(REPLACE "[" "<" dump "${dump}")
+string(REPLACE "]" ">" dump "${dump}")
+string(FIND "${dump}" "<Ordinal/Name Pointer> Table" start)
+set(actual "")
+if(NOT start EQUAL -1)
+  string(SUBSTRING "${dump}" ${start} -1 table)
+  string(REPLACE ";" "," table "${table}")
+  string(REPLACE "\n" ";" lines "${table}")
+  list(POP_FRONT lines)
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^[ \t]*< *[0-9]+> (.+)$")
+      list(APPEND actual "${CMAKE_MATCH_1}")
+    else()
+      break()
+    endif()
+  endforeach()
+endif()
+
+file(STRINGS ${EXPECTED} expected)
+set(problems "")
+foreach(name IN LISTS expected)
+  if(NOT name IN_LIST actual)
+    string(APPEND problems "\n  missing export: ${name}")
+  endif()
+endforeach()
+foreach(name IN LISTS actual)
+  if(NOT name IN_LIST expected)
+    string(APPEND problems "\n  unexpected export: ${name}")
+  endif()
+endforeach()
+list(LENGTH actual count)
+if(problems)
+  message(FATAL_ERROR "${DLL} exports ${count} names; it differs from ${EXPECTED}:${problems}")
+endif()
+message(STATUS "${DLL} exports exactly the ${count} expected names")
