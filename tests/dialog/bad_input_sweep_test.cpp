@@ -349,8 +349,11 @@ class BadInputSweep : public ::testing::Test {
   void Report(const std::string& what, const Totals& t) {
     std::cout << "[ sweep    ] " << what << ", " << t.presses << " presses: " << t.messages
               << " messages, " << t.programs << " programs, " << t.both
-              << " programs with a report, " << t.quiet << " quiet previews; slowest "
-              << slowest_.first << " s: " << slowest_.second << std::endl;
+              << " programs with a report, " << t.quiet << " quiet previews";
+    if (!slowest_.second.empty()) {
+      std::cout << "; slowest " << slowest_.first << " s: " << slowest_.second;
+    }
+    std::cout << std::endl;
     slowest_ = {};
   }
 
