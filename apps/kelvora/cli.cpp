@@ -230,7 +230,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       WriteMessage(err, result.program.failure());
       return kExitRefused;
     }
-    const std::string bytes = *result.program + "\r\n";
+    // The Load button's file: the program box's text and a last line end.
+    std::string bytes = std::move(*result.program);
+    bytes += "\r\n";
     if (!p.preview.empty()) {
       if (!result.previewSvg) {
         err << "This job has no preview picture\n";

@@ -48,8 +48,8 @@ Outcome<std::string> GcodeGenHoriz(const geometry::DrawList& cuts, const DxfMach
       const bool back = twoWay && p % 2 == 0;
       const Layer& layer = layers[p - 1];
       w.Line({"G0X", back ? x1 : x0, "Y", back ? y1 : y0});
-      w.Line({"G0Z", w.Num(layer.approach)});
-      w.Line({"G1Z", w.Depth(layer.depth), "F", plungeFeed});
+      w.Line({"G0Z", w.Number(layer.approach)});
+      w.Line({"G1Z", w.DepthNumber(layer.depth), "F", plungeFeed});
       if (in.enSpecialOp) w.UserBlock(in.specialOpOn);
       w.Line({"G1X", back ? x0 : x1, "Y", back ? y0 : y1, "F", feed});
       if (in.enSpecialOp) w.UserBlock(in.specialOpOff);

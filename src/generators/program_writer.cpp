@@ -4,8 +4,32 @@
 
 namespace kelvora::generators {
 
-void ProgramWriter::Line(std::initializer_list<std::string_view> words) {
-  for (std::string_view w : words) text_ += w;
+void Word::AppendTo(std::string& out) const {
+  if (!isNumber_) {
+    out += text_;
+    return;
+  }
+  char buf[text::kShortNumberChars];
+  std::string general;
+  std::string_view formatted;
+  if (const std::size_t n = text::FormatNumberShort(number_.value, number_.format, buf); n != 0) {
+    formatted = std::string_view(buf, n);
+  } else {
+    general = text::detail::FormatNumberGeneral(number_.value, number_.format);
+    formatted = general;
+  }
+  if (number_.depth) {
+    if (formatted.front() == '-') {
+      formatted.remove_prefix(1);
+    } else {
+      out += '-';
+    }
+  }
+  out += formatted;
+}
+
+void ProgramWriter::Line(std::initializer_list<Word> words) {
+  for (const Word& w : words) w.AppendTo(text_);
   text_ += kLineEnd;
 }
 

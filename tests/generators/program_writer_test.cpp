@@ -31,9 +31,29 @@ TEST(ProgramWriter, DepthWordNeverDoublesTheSign) {
   };
   const Case cases[] = {{5, "-5"}, {0, "-0"}, {-0.1, "0.1"}, {-0.0004, "-0"}, {2.0005, "-2.001"}};
   ProgramWriter w(NumberFormat::kMax3);
-  for (const Case& c : cases) EXPECT_EQ(w.Depth(c.depth), c.expected) << c.depth;
+  for (const Case& c : cases) {
+    EXPECT_EQ(w.Depth(c.depth), c.expected) << c.depth;
+    // Written straight into a line, the depth reads the same.
+    ProgramWriter line(NumberFormat::kMax3);
+    line.Line({"Z", line.DepthNumber(c.depth)});
+    EXPECT_EQ(line.Text(), std::string("Z") + c.expected + "\r\n") << c.depth;
+  }
   ProgramWriter fixed(NumberFormat::kFixed3);
   EXPECT_EQ(fixed.Depth(-0.1), "0.100");
+}
+
+TEST(ProgramWriter, NumbersInLinesAreWrittenAsFormatNumberWritesThem) {
+  // Values on both ways of FormatNumber: short, and 1e15 and above.
+  const double values[] = {0, -0.0004, 2.0005, -29.999999999999996, 123456.78949, 1e15, -3e20};
+  for (NumberFormat f : {NumberFormat::kMax3, NumberFormat::kFixed3}) {
+    for (double v : values) {
+      ProgramWriter w(f);
+      w.Line({"X", w.Number(v), "Z", w.DepthNumber(v), "S", NumberWord{v, NumberFormat::kFixed1}});
+      EXPECT_EQ(w.Text(), "X" + w.Num(v) + "Z" + w.Depth(v) + "S" +
+                              ProgramWriter::Num(v, NumberFormat::kFixed1) + "\r\n")
+          << v;
+    }
+  }
 }
 
 TEST(ProgramWriter, UserBlocksByTheirLastCharacter) {
@@ -133,6 +153,11 @@ TEST(ProgramWriter, FinishRefusesNumbersThatOverflowed) {
   const auto result = overflow.Finish();
   ASSERT_FALSE(result.ok());
   EXPECT_EQ(result.failure().message, "A coordinate is too large to write");
+  for (double v : {1e308 * 10, -1e308 * 10, 0.0 * (1e308 * 10)}) {
+    ProgramWriter line(text::NumberFormat::kFixed3);
+    line.Line({"G1Z", line.DepthNumber(1), "X", line.Number(v)});
+    EXPECT_FALSE(line.Finish().ok()) << v;
+  }
 }
 
 }  // namespace
