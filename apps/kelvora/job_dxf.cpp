@@ -27,13 +27,11 @@ Job DxfJobEntry() {
           },
           {FileOption::kDxf},
           [](const Request& r) {
+            // The drawing, read once, as the tab previews it when the file is opened.
+            PreviewCollector preview(r, {PreviewRenderer::kPLine, 1});
             JobOutput out;
-            out.program = generators::DxfJob(r.texts, r.dxfPath);
-            // The drawing as the tab previews it when the file is opened.
-            AttachPreview(out, r, {PreviewRenderer::kPLine, 1}, [&r] {
-              auto drawing = geometry::DxfObjGen(r.dxfPath);
-              return drawing ? std::move(*drawing) : geometry::DrawList{};
-            });
+            out.program = generators::DxfJob(r.texts, r.dxfPath, preview.Sink());
+            preview.Attach(out);
             return out;
           }};
 }

@@ -69,8 +69,8 @@ CutListInputs ReadCutListInputs(std::string_view start, std::string_view end,
 }
 
 Outcome<std::string> CutsJob(CutListKind kind, const std::vector<CutRow>& rows,
-                             std::string_view start, std::string_view end,
-                             const TextLookup& texts) {
+                             std::string_view start, std::string_view end, const TextLookup& texts,
+                             const ListSink& sink) {
   const CutListInputs list = ReadCutListInputs(start, end, texts);
   bool twoWay = false;
   InputReader(texts).Bool("Cut2Way", twoWay);
@@ -83,6 +83,7 @@ Outcome<std::string> CutsJob(CutListKind kind, const std::vector<CutRow>& rows,
   auto program = GcodeGenHoriz(*cuts, *machining, twoWay);
   if (!program) return program;
   *program += machining->endScript;
+  if (sink) sink(*cuts);
   return program;
 }
 

@@ -171,7 +171,8 @@ Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs&
   return w.Finish();
 }
 
-Outcome<std::string> DxfJob(const TextLookup& texts, const std::string& path) {
+Outcome<std::string> DxfJob(const TextLookup& texts, const std::string& path,
+                            const ListSink& sink) {
   auto drawing = geometry::DxfObjGen(path);
   if (!drawing) return drawing.failure();
   const auto in = ReadDxfMachiningInputs(texts);
@@ -179,6 +180,7 @@ Outcome<std::string> DxfJob(const TextLookup& texts, const std::string& path) {
   auto program = DxfGcodeGen(*drawing, *in);
   if (!program) return program;
   *program += in->endScript;
+  if (sink) sink(*drawing);
   return program;
 }
 

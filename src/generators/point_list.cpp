@@ -282,7 +282,8 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
 
 // ---- The "GCode Gen " button -----------------------------------------------------
 
-Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts) {
+Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts,
+                                 const ListSink& sink) {
   bool pocket = false;
   InputReader(texts).Bool("AnyPocket", pocket);
   if (pocket) {
@@ -294,6 +295,7 @@ Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLo
     if (!in) return in.failure();
     auto program = AnyPocketGcodeGen(*list, radii->R1, radii->R2, *in);
     if (!program) return program.failure();
+    if (sink) sink(*list);
     return PointsProgram{std::move(program->text), std::move(program->reports)};
   }
   auto list = AnyListGen(rows, texts);
@@ -302,6 +304,7 @@ Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLo
   if (!in) return in.failure();
   auto program = AnyGcodeGen(*list, *in);
   if (!program) return program.failure();
+  if (sink) sink(*list);
   return PointsProgram{std::move(*program), {}};
 }
 

@@ -132,13 +132,16 @@ Outcome<std::string> SurfMillGcodeGen(const geometry::DrawList& lines,
   return w.Finish();
 }
 
-Outcome<std::string> SurfMillJob(const TextLookup& texts) {
+Outcome<std::string> SurfMillJob(const TextLookup& texts, const ListSink& sink) {
   const auto pattern = ReadSurfMillPatternInputs(texts);
   if (!pattern) return pattern.failure();
   const auto program = ReadSurfMillProgramInputs(texts);
   if (!program) return program.failure();
   if (auto f = CheckSurfMillPattern(*pattern)) return *f;
-  return SurfMillGcodeGen(SurfMillPatternGen(*pattern), *program);
+  const geometry::DrawList lines = SurfMillPatternGen(*pattern);
+  auto text = SurfMillGcodeGen(lines, *program);
+  if (text && sink) sink(lines);
+  return text;
 }
 
 }  // namespace kelvora::generators
