@@ -64,7 +64,9 @@ std::string HelpFooter(const Job& job) {
   }
   text << "\nSize limits (a job over a limit is refused):\n";
   for (const generators::Limit& l : generators::Limits()) {
-    text << "  " << l.what << ": " << text::FormatNumber(l.max, text::NumberFormat::kWhole) << "\n";
+    text << "  " << l.what << ": " << text::FormatNumber(l.max, text::NumberFormat::kWhole);
+    if (!l.basis.empty()) text << " (" << l.basis << ")";
+    text << "\n";
   }
   text << "\nExit status: 0 program written, 1 input or file refused, 2 usage error.\n";
   return text.str();

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <limits>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -238,7 +238,7 @@ TEST(DxfGcodeGen, RefusedBeforeGenerating) {
   const double inf = std::numeric_limits<double>::infinity();
   const std::vector<Case> cases = {
       {"too many layers", 1000, 1e-6, {{0, 0}, {1, 0}}, "Too many layers"},
-      {"too many program lines", 1000, 0.01, std::vector<V>(100, {0, 0}), "Too many program lines"},
+      {"too many program lines", 1000, 0.01, std::vector<V>(200, {0, 0}), "Too many program lines"},
       {"infinite coordinate", 1, 1, {{0, 0}, {inf, 0}}, "not finite"},
       {"not-a-number bulge", 1, 1, {{0, 0, std::nan("")}, {1, 0}}, "not finite"},
   };

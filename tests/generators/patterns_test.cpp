@@ -156,6 +156,29 @@ TEST(Jobs, InputsThatDoNotConvertProduceNoProgram) {
   }
 }
 
+TEST(Jobs, AMillionHolesAreARealJob) {
+  // A perforated sheet: 1000 x 1000 holes in one plunge each is 6,000,005 lines.
+  struct Case {
+    double holes, depth, pass;
+    const char* refusal;  // nullptr: accepted
+  };
+  const Case cases[] = {
+      {1e6, 2, 2, nullptr},
+      {1e6, 3, 1, nullptr},  // four plunges: 15,000,005 lines
+      {1e6, 4, 1, "Too many program lines: 18000005 (limit 16000000)"},
+      {1e6 + 1, 2, 2, "Too many holes: 1000001 (limit 1000000)"},
+  };
+  for (const Case& c : cases) {
+    const auto refused = CheckDrillLimits(c.holes, c.depth, c.pass);
+    if (c.refusal == nullptr) {
+      EXPECT_FALSE(refused.has_value()) << c.holes << " " << c.depth << "/" << c.pass;
+    } else {
+      ASSERT_TRUE(refused.has_value()) << c.holes << " " << c.depth << "/" << c.pass;
+      EXPECT_EQ(refused->message, c.refusal);
+    }
+  }
+}
+
 TEST(Jobs, SizesOverALimitAreRefusedBeforeGenerating) {
   std::map<std::string, std::string, std::less<>> grid = {
       {"GridXc", "0"},    {"GridYc", "0"},       {"GridDepth", "1"},    {"GridStep", "1"},
