@@ -255,3 +255,39 @@ TEST(DxfGcodeGen, RefusedBeforeGenerating) {
 
 }  // namespace
 }  // namespace kelvora::generators
+
+namespace kelvora::generators {
+namespace {
+
+TEST(DxfJob, ThePreviewGetsThePolylinesOfTheOneRead) {
+  const TextLookup texts = [](std::string_view key) -> std::string {
+    if (key == "DxfEnSpin" || key == "DxfEnSpOp") return "False";
+    if (key == "DxfEndScript" || key == "DxfSpOpStr" || key == "DxfSpOpStrOff") return "M30";
+    return key == "DxfStepdown" ? "0.5" : "1";
+  };
+  struct Case {
+    const char* file;
+    std::size_t polylines;  // 0: the drawing is refused and nothing is drawn
+  };
+  const Case cases[] = {
+      {"square.dxf", 1}, {"r2000_contours.dxf", 5}, {"truncated.dxf", 0}, {"no_such_file.dxf", 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    int calls = 0;
+    std::size_t polylines = 0;
+    const auto program = DxfJob(texts, std::string(KELVORA_TEST_DATA "/geometry/dxf/") + c.file,
+                                [&](const DrawList& list) {
+                                  ++calls;
+                                  polylines = list.size();
+                                });
+    EXPECT_EQ(program.ok(), c.polylines != 0);
+    EXPECT_EQ(calls, c.polylines != 0 ? 1 : 0);
+    EXPECT_EQ(polylines, c.polylines);
+    if (program.ok()) {
+      EXPECT_TRUE(program->ends_with("M30"));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kelvora::generators
