@@ -29,8 +29,15 @@ Job DxfJobEntry() {
           [](const Request& r) {
             // The drawing, read once, as the tab previews it when the file is opened.
             PreviewCollector preview(r, {PreviewRenderer::kPLine, 1});
+            const generators::ListSink previewSink = preview.Sink();
+            bool noPolyline = false;
             JobOutput out;
-            out.program = generators::DxfJob(r.texts, r.dxfPath, preview.Sink());
+            out.program =
+                generators::DxfJob(r.texts, r.dxfPath, [&](const geometry::DrawList& drawing) {
+                  noPolyline = drawing.empty();
+                  if (previewSink) previewSink(drawing);
+                });
+            if (out.program && noPolyline) out.reports.emplace_back(geometry::kNoLwPolyline);
             preview.Attach(out);
             return out;
           }};

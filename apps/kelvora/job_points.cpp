@@ -12,6 +12,7 @@
 #include "generators/limits.h"
 #include "generators/point_list.h"
 #include "geometry/draw_all.h"
+#include "geometry/dxf_wrapper.h"
 #include "preview.h"
 
 namespace kelvora::cli {
@@ -80,6 +81,7 @@ JobOutput RunPoints(const Request& r) {
   }
   out.reports = std::move(program->reports);
   out.program = std::move(program->text);
+  if (!r.dxfPath.empty() && rows->empty()) out.reports.emplace_back(geometry::kNoCircle);
   if (!look.style) {
     out.program = look.style.failure();
     return out;

@@ -179,6 +179,18 @@ void Write(SvgText& out, const TextPrim& t) {
 
 }  // namespace
 
+std::string SvgColor(Rgb color) {
+  SvgText out(0);
+  out.Hex(color);
+  return out.Take();
+}
+
+std::string SvgEscaped(std::string_view text) {
+  SvgText out(0);
+  out.Escaped(text);
+  return out.Take();
+}
+
 std::string PictureToSvg(const Picture& picture) {
   SvgText out(picture.items.size());
   const int w = picture.width;
