@@ -1,6 +1,7 @@
 #include "generators/program_writer.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace kelvora::generators {
 
@@ -28,9 +29,45 @@ void Word::AppendTo(std::string& out) const {
   out += formatted;
 }
 
+bool Word::WriteTo(char* line, std::size_t& n, std::size_t room) const {
+  if (!isNumber_) {
+    if (text_.size() > room - n) return false;
+    std::memcpy(line + n, text_.data(), text_.size());
+    n += text_.size();
+    return true;
+  }
+  // The depth sign and the number.
+  if (room - n < text::kShortNumberChars + 1) return false;
+  char* p = line + n;
+  const std::size_t length = text::FormatNumberShort(number_.value, number_.format, p + 1);
+  if (length == 0) return false;
+  if (!number_.depth) {
+    std::memmove(p, p + 1, length);
+    n += length;
+  } else if (p[1] == '-') {
+    std::memmove(p, p + 2, length - 1);
+    n += length - 1;
+  } else {
+    *p = '-';
+    n += length + 1;
+  }
+  return true;
+}
+
 void ProgramWriter::Line(std::initializer_list<Word> words) {
-  for (const Word& w : words) w.AppendTo(text_);
-  text_ += kLineEnd;
+  // The line is put together on the stack and appended once; a word too long
+  // for that goes straight into the program.
+  constexpr std::size_t kRoom = 256;
+  char line[kRoom];
+  std::size_t n = 0;
+  for (const Word& w : words) {
+    if (w.WriteTo(line, n, kRoom - kLineEnd.size())) continue;
+    text_.append(line, n);
+    n = 0;
+    w.AppendTo(text_);
+  }
+  std::memcpy(line + n, kLineEnd.data(), kLineEnd.size());
+  text_.append(line, n + kLineEnd.size());
 }
 
 void ProgramWriter::UserBlock(std::string_view block) {

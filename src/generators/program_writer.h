@@ -34,6 +34,10 @@ class Word {
   Word(NumberWord number) : number_(number), isNumber_(true) {}  // NOLINT: implicit by design
 
   void AppendTo(std::string& out) const;
+  // Writes the word at line + n when it fits below `room` and advances n;
+  // false (nothing written) when it does not fit or is a number the short way
+  // of FormatNumber cannot write.
+  bool WriteTo(char* line, std::size_t& n, std::size_t room) const;
 
  private:
   std::string_view text_;

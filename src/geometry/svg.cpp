@@ -21,14 +21,21 @@ constexpr double kAscent = 0.905;
 // The screen's text layout leaves about a sixth of the font size before the first
 // glyph.
 constexpr double kLeadingPad = 1.0 / 6.0;
-// About the size of one shape's element, to size the document up front.
-constexpr std::size_t kBytesPerItem = 96;
+// A little more than the size of one shape's element, to size the document up
+// front: arcs have the longest, with their end points between pixels.
+struct ItemBytes {
+  std::size_t operator()(const LinePrim&) const { return 96; }
+  std::size_t operator()(const EllipsePrim&) const { return 100; }
+  std::size_t operator()(const ArcPrim&) const { return 132; }
+  std::size_t operator()(const RectPrim&) const { return 100; }
+  std::size_t operator()(const TextPrim& t) const { return 256 + 2 * t.Text().size(); }
+};
 
 // The document being written. Numbers are written as "0.###" writes them; whole
 // and half pixels, which almost every shape has, are written directly.
 class SvgText {
  public:
-  explicit SvgText(std::size_t items) { out_.reserve(300 + items * kBytesPerItem); }
+  explicit SvgText(std::size_t bytes) { out_.reserve(bytes); }
 
   SvgText& operator<<(std::string_view s) {
     out_ += s;
@@ -192,7 +199,9 @@ std::string SvgEscaped(std::string_view text) {
 }
 
 std::string PictureToSvg(const Picture& picture) {
-  SvgText out(picture.items.size());
+  std::size_t bytes = 512;
+  for (const Primitive& item : picture.items) bytes += std::visit(ItemBytes{}, item);
+  SvgText out(bytes);
   const int w = picture.width;
   const int h = picture.height;
   out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";

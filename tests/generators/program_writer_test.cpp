@@ -24,6 +24,18 @@ TEST(ProgramWriter, LinesEndWithCrLfAndWordsAreBackToBack) {
   EXPECT_EQ(w.Text(), "G0X10Y20.5\r\nG1Z-2F100\r\n");
 }
 
+TEST(ProgramWriter, LinesOfAnyLengthKeepTheirWordsInOrder) {
+  // Lines are put together in a small buffer: words that do not fit it, and
+  // numbers written the general way, must still come out in order.
+  for (std::size_t length : {1u, 200u, 250u, 260u, 1000u}) {
+    const std::string script(length, 'M');
+    ProgramWriter w(NumberFormat::kMax3);
+    w.Line({"G0X", w.Number(1.5), script, "Y", w.Number(-2e20), "Z", w.DepthNumber(0.25), script});
+    EXPECT_EQ(w.Text(), "G0X1.5" + script + "Y-200000000000000000000Z-0.25" + script + "\r\n")
+        << length;
+  }
+}
+
 TEST(ProgramWriter, DepthWordNeverDoublesTheSign) {
   struct Case {
     double depth;
