@@ -204,17 +204,22 @@ int main(int argc, char** argv) {
       static_cast<double>(kelvora::geometry::PictureToSvg(GridPicture(f.holes)).size()) / 1e6;
   std::printf("\n                                   wall time   CPU time\n");
   auto line = [&](const char* what, const char* name, double size) {
+    if (reporter.Wall(name) == 0) return;
     std::printf("  %-32s %6.0f MB/s %6.0f MB/s\n", what, size / reporter.Wall(name),
                 size / reporter.Cpu(name));
   };
   line("program, ProgramWriter", "BM_GridProgram", mb);
   line("program, snprintf reference", "BM_GridProgramSnprintf", mb);
   line("preview SVG writer", "BM_GridPreviewSvg", svgMb);
-  std::printf("  ratio ProgramWriter / snprintf:  %6.1f      %6.1f\n",
-              reporter.Wall("BM_GridProgramSnprintf") / reporter.Wall("BM_GridProgram"),
-              reporter.Cpu("BM_GridProgramSnprintf") / reporter.Cpu("BM_GridProgram"));
-  std::printf("  program + preview, 1,000,000 holes: %.3f s wall, %.3f s CPU\n",
-              reporter.Wall("BM_GridJobWithPreview"), reporter.Cpu("BM_GridJobWithPreview"));
+  if (reporter.Wall("BM_GridProgram") != 0 && reporter.Wall("BM_GridProgramSnprintf") != 0) {
+    std::printf("  ratio ProgramWriter / snprintf:  %6.1f      %6.1f\n",
+                reporter.Wall("BM_GridProgramSnprintf") / reporter.Wall("BM_GridProgram"),
+                reporter.Cpu("BM_GridProgramSnprintf") / reporter.Cpu("BM_GridProgram"));
+  }
+  if (reporter.Wall("BM_GridJobWithPreview") != 0) {
+    std::printf("  program + preview, 1,000,000 holes: %.3f s wall, %.3f s CPU\n",
+                reporter.Wall("BM_GridJobWithPreview"), reporter.Cpu("BM_GridJobWithPreview"));
+  }
 
   const std::size_t peak = kelvora::bench::PeakDuring([] { GridJobWithPreview(); });
   std::printf("  peak heap of program + preview: %.1f MB (program %.1f MB, SVG %.1f MB)\n",

@@ -17,7 +17,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& r : runs) {
-      if (r.run_type != Run::RT_Iteration || r.error_occurred || r.iterations == 0) continue;
+      // Repetitions, or only their mean when aggregates alone are reported (the
+      // mean's times are per repetition, like one repetition's).
+      const bool mean = r.run_type == Run::RT_Aggregate && r.aggregate_name == "mean";
+      if ((r.run_type != Run::RT_Iteration && !mean) || r.error_occurred || r.iterations == 0) {
+        continue;
+      }
       const double iterations = static_cast<double>(r.iterations);
       Times& t = times_[r.run_name.function_name];
       t.wall += r.real_accumulated_time / iterations;
