@@ -381,6 +381,25 @@ void XYZDemoDialog::ShowFailure(const Failure& failure) {
   prompts_.Message(text);
 }
 
+std::optional<std::string> XYZDemoDialog::ShowOpenFile(std::string_view filter) {
+  openFileFilter_ = filter;
+  return prompts_.OpenFile(openFileFilter_);
+}
+
+std::optional<std::string> XYZDemoDialog::ShowOpenFileKeepingFilter() {
+  return prompts_.OpenFile(openFileFilter_);
+}
+
+bool XYZDemoDialog::PutProgram(const Outcome<std::string>& program, std::string_view box) {
+  if (!program) {
+    ShowFailure(program.failure());
+    return false;
+  }
+  Get<ui::TextBox>(box).SetText(*program);
+  RaiseCloseFileRequest();
+  return true;
+}
+
 void XYZDemoDialog::ShowMachinePosition(const std::array<double, 6>& position) {
   const auto show = [this](std::string_view name, double value) {
     if (auto* box = Find<ui::TextBox>(name)) {

@@ -147,6 +147,16 @@ class XYZDemoDialog {
   void RaiseCloseFileRequest() { closeFileTrigger = true; }
   // Shows a refused conversion: the message, and what it concerns on the next line.
   void ShowFailure(const Failure& failure);
+  // What a G-code button does with its job's result: the program replaces the
+  // box's text and the close-file request is raised; a refusal is shown and the
+  // box keeps what it held. Returns whether a program was put in.
+  bool PutProgram(const Outcome<std::string>& program, std::string_view box);
+
+  // The open-file dialog all tabs share (dlgOpenFile): shown with a filter,
+  // which it keeps for a later showing that sets none (all files before the
+  // first). nullopt when the operator cancels.
+  std::optional<std::string> ShowOpenFile(std::string_view filter);
+  std::optional<std::string> ShowOpenFileKeepingFilter();
 
   // The machine position (DROs 800 to 805) into textBoxX/Y and txtTchX … txtTchC,
   // with three decimals; boxes that do not exist are skipped.
@@ -197,6 +207,7 @@ class XYZDemoDialog {
   std::map<std::string, std::string, std::less<>> mirrors_;
   bool paramLoaded_ = false;
   bool listsCreated_ = false;
+  std::string openFileFilter_;
 };
 
 }  // namespace kelvora::dialog
