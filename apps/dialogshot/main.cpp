@@ -2,8 +2,9 @@
 // window after start-up (and one per sub-tab of the router/cutter page), the
 // window at its designed client size with that page shown, plus the circle tab
 // once more after a preview and a generated program, the router tab with a
-// generated cut list previewed, the point list after a preview of pockets, and
-// the automatic grid dialog (AutoGen.svg).
+// generated cut list previewed, the point list after a preview of pockets, the
+// automatic grid dialog (AutoGen.svg), the teach tab at work, and the
+// configuration window (ConfigDialog.svg).
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "dialog/auto_gen.h"
+#include "dialog/config_dialog.h"
 #include "dialog/point_table.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "dialog_svg.h"
@@ -149,5 +151,24 @@ int main(int argc, char** argv) {
     }
     ok = Write(dir, std::string(page) + "_after_preview", dlg.GetForm()) && ok;
   }
+
+  // The teach tab at work: two recorded steps, a program, automatic mode.
+  ShowPage(dlg.Get<ui::TabPage>("tabPage2"));
+  dlg.LoadParam({{"tchOp1", "", "MOVE*G1"}, {"tchOp2", "", "Spin*M3S8000"}});
+  auto& teach = dlg.Get<ui::DataGrid>("dataGridView2");
+  teach.SetCurrentCell({0, 0});
+  dlg.ShowMachinePosition({12.5, -3, 0, 0, 0, 0});
+  dlg.Get<ui::Button>("btnTchGet").Click();
+  teach.SetValue(0, 0, std::string("MOVE"));
+  teach.SetValue(0, 7, std::string("500"));
+  teach.SetValue(1, 0, std::string("Spin"));
+  dlg.Get<ui::Button>("btnGetAuto").Click();
+  dlg.Get<ui::Button>("btnTchGc_gen").Click();
+  ok = Write(dir, "tabPage2_at_work", dlg.GetForm()) && ok;
+
+  // The configuration window.
+  dialog::ConfigDialog config;
+  config.GetForm().Show();
+  ok = Write(dir, "ConfigDialog", config.GetForm()) && ok;
   return ok ? 0 : 1;
 }

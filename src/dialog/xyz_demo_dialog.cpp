@@ -106,7 +106,7 @@ void XYZDemoDialog::BuildTabs() {
   MakePage<SurfaceAnyPage>(surfaceTabs, "tabPage11", "Any");
 
   MakePage<RouterPage>(main, "tabPage4", "Router/Cutter");
-  MakePage<TeachPage>(main, "tabPage2", "TEACH");
+  teachPage_ = &MakePage<TeachPage>(main, "tabPage2", "TEACH");
   MakePage<PnpTeachPage>(main, "tabPage3", "PnP Teach");
   MakePage<PnpRcpPage>(main, "tabPage12", "PnP Rcp");
   MakePage<ThreadPage>(main, "tabPage17", "Threading");
@@ -357,6 +357,16 @@ void XYZDemoDialog::LanguageSwitch(int index) {
 
 void XYZDemoDialog::cmbLanguage_SelectedIndexChanged() {
   LanguageSwitch(Get<ui::ComboBox>(kLanguageControl).SelectedIndex());
+}
+
+// --- The teach table's machine side ---
+
+void XYZDemoDialog::SetTeachSignals(const TeachSignals& signals) {
+  teachPage_->SetTeachSignals(signals);
+}
+
+void XYZDemoDialog::RunTeachAction(TeachAction action) {
+  teachPage_->RunTeachAction(action);
 }
 
 // --- Program hand-off ---

@@ -52,6 +52,10 @@
 
 namespace kelvora::dialog {
 
+class TeachPage;
+struct TeachSignals;
+enum class TeachAction;
+
 inline constexpr int kClientWidth = 1191;
 inline constexpr int kClientHeight = 668;
 inline constexpr int kHeaderHeight = 46;
@@ -167,6 +171,11 @@ class XYZDemoDialog {
   bool closeFileTrigger = false;
   // The teach table's automatic mode.
   bool GetAuto = false;
+  // The teach table's machine side: the update cycle hands in the host's four
+  // input signals (acted on by the teach page's timer in automatic mode), or
+  // runs one of the automatic mode's actions itself.
+  void SetTeachSignals(const TeachSignals& signals);
+  void RunTeachAction(TeachAction action);
 
   // --- Lists ---
   ui::Table dtResult;
@@ -201,6 +210,7 @@ class XYZDemoDialog {
   ui::Form form_;
   std::vector<std::unique_ptr<DialogPage>> pages_;
   std::vector<DialogPage*> pageObjects_;
+  TeachPage* teachPage_ = nullptr;
   std::map<std::string, ui::Control*, std::less<>> index_;
   std::map<std::string, ui::Timer*, std::less<>> timers_;
   std::map<std::string, std::string, std::less<>> keys_;
