@@ -5,7 +5,8 @@
 #
 #   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]
 #
-# Default: 20 seconds for every target. Inputs that failed are written to
+# Default: 20 seconds for every target; a target also stops after 10 million
+# executions. Inputs that failed are written to
 # build/fuzz/findings/; new coverage stays in build/fuzz/corpus/ (the committed
 # seeds in fuzz/corpus/ are not touched).
 set -euo pipefail
@@ -26,7 +27,7 @@ mkdir -p build/fuzz/findings
 for t in "${targets[@]}"; do
   work=build/fuzz/corpus/$t
   mkdir -p "$work"
-  options=(-max_total_time="$seconds" -print_final_stats=1 -artifact_prefix=build/fuzz/findings/"$t"-)
+  options=(-max_total_time="$seconds" -runs=10000000 -print_final_stats=1 -artifact_prefix=build/fuzz/findings/"$t"-)
   case $t in
     dxf) options+=(-dict=fuzz/dxf.dict -max_len=8192 -timeout=1) ;;
     job_*)
