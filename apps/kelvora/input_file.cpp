@@ -1,8 +1,7 @@
 #include "input_file.h"
 
-#include <algorithm>
-
 #include "generators/limits.h"
+#include "text/csv.h"
 #include "text/files.h"
 
 namespace kelvora::cli {
@@ -11,7 +10,7 @@ Outcome<std::string> ReadListFile(const std::string& utf8Path) {
   auto bytes = text::ReadFileBytes(text::PathFromUtf8(utf8Path));
   if (!bytes) return Failure{"No file!", utf8Path};
   // Every line but the header can become a table row.
-  const auto lines = static_cast<double>(std::count(bytes->begin(), bytes->end(), '\n'));
+  const auto lines = static_cast<double>(text::CountLines(*bytes));
   if (auto f = generators::CheckLimit(generators::LimitId::kTableRows, lines - 1)) return *f;
   return std::move(*bytes);
 }

@@ -28,10 +28,13 @@ Job DxfJobEntry() {
           {FileOption::kDxf},
           [](const Request& r) {
             JobOutput out;
+            auto drawing = geometry::DxfObjGen(r.dxfPath);
             out.program = generators::DxfJob(r.texts, r.dxfPath);
+            if (out.program && drawing && drawing->empty()) {
+              out.reports.emplace_back(geometry::kNoLwPolyline);
+            }
             // The drawing as the tab previews it when the file is opened.
-            AttachPreview(out, r, {PreviewRenderer::kPLine, 1}, [&r] {
-              auto drawing = geometry::DxfObjGen(r.dxfPath);
+            AttachPreview(out, r, {PreviewRenderer::kPLine, 1}, [&drawing] {
               return drawing ? std::move(*drawing) : geometry::DrawList{};
             });
             return out;

@@ -9,6 +9,7 @@
 #include "generators/limits.h"
 #include "generators/point_list.h"
 #include "geometry/draw_all.h"
+#include "geometry/dxf_wrapper.h"
 #include "preview.h"
 
 namespace kelvora::cli {
@@ -79,6 +80,7 @@ JobOutput RunPoints(const Request& r) {
   }
   out.reports = std::move(program->reports);
   out.program = std::move(program->text);
+  if (!r.dxfPath.empty() && rows->empty()) out.reports.emplace_back(geometry::kNoCircle);
   if (r.wantPreview) AttachPointsPreview(out, r, dialog::PointRowsOf(dataGridView1));
   return out;
 }

@@ -9,6 +9,7 @@ using generators::CutRow;
 
 namespace {
 
+constexpr std::size_t kNumber = 0;  // "#"
 constexpr std::size_t kFirst = 1;   // "Name" or "KichThuoc"
 constexpr std::size_t kSecond = 2;  // position or "SoLuong"
 
@@ -50,7 +51,8 @@ std::vector<CutRow> CutRowsOf(const ui::DataGrid& grid) {
   std::vector<CutRow> rows;
   rows.reserve(grid.RowCount());
   for (std::size_t line = 0; line < grid.RowCount(); ++line) {
-    rows.push_back({std::string(grid.Text(line, kFirst)), std::string(grid.Text(line, kSecond))});
+    rows.push_back({std::string(grid.Text(line, kFirst)), std::string(grid.Text(line, kSecond)),
+                    std::string(grid.Text(line, kNumber))});
   }
   return rows;
 }
@@ -60,7 +62,8 @@ std::vector<CutRow> CutRowsInTableOrder(const ui::Table& table) {
   rows.reserve(table.RowCount());
   for (std::size_t r = 0; r < table.RowCount(); ++r) {
     rows.push_back({std::string(ui::CellText(table.Get(r, kFirst))),
-                    std::string(ui::CellText(table.Get(r, kSecond)))});
+                    std::string(ui::CellText(table.Get(r, kSecond))),
+                    std::string(ui::CellText(table.Get(r, kNumber)))});
   }
   return rows;
 }

@@ -70,8 +70,7 @@ void UpdateGrdv5(ui::DataGrid& dataGridView5) {
 
 void UpdateGrdv2(ui::DataGrid& dataGridView2) {
   for (std::size_t line = 0; line < dataGridView2.LineCount(); ++line) {
-    const bool newRow = dataGridView2.IsNewRowLine(line);
-    dataGridView2.SetRowHeader(line, newRow ? std::string() : std::to_string(line + 1));
+    dataGridView2.SetRowHeader(line, std::to_string(line + 1));
   }
 }
 

@@ -1,6 +1,7 @@
 // Checks and renumbering of the list grids. They walk the rows in the order the
 // grid shows them (sorted or not) and return the message to show rather than
-// showing it; the new-row line is not a row and is never checked or numbered.
+// showing it; the new-row line is not a row and is never checked, nor numbered
+// in a "#" column.
 #pragma once
 
 #include <optional>
@@ -39,8 +40,8 @@ void UpdateGrdv(ui::DataGrid& dataGridView1);
 void UpdateGrdv3(ui::DataGrid& dataGridView3);
 void UpdateGrdv4(ui::DataGrid& dataGridView4);
 void UpdateGrdv5(ui::DataGrid& dataGridView5);
-// The teach grid has no "#" column: the numbers go into the row headers; the
-// header of the new-row line is left empty.
+// The teach grid has no "#" column: the numbers go into the row headers, the
+// new-row line's included (it shows the number the next row will get).
 void UpdateGrdv2(ui::DataGrid& dataGridView2);
 
 }  // namespace kelvora::dialog

@@ -6,6 +6,7 @@
 #include "generators/program_writer.h"
 #include "text/csv.h"
 #include "text/csv_records.h"
+#include "text/encodings.h"
 #include "text/files.h"
 #include "text/parse.h"
 
@@ -15,13 +16,6 @@ using geometry::CPolyLine;
 using geometry::DrawList;
 
 namespace {
-
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-std::string_view WithoutBom(std::string_view content) {
-  if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom) content.remove_prefix(kUtf8Bom.size());
-  return content;
-}
 
 // One straight cut from (x0, y0) to (x1, y1).
 std::unique_ptr<CPolyLine> Cut(double x0, double y0, double x1, double y1) {
@@ -60,7 +54,7 @@ Outcome<DrawList> StraightCuts(const std::vector<CutRow>& rows, const CutListInp
   cuts.reserve(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const auto at = text::ParseDouble(rows[i].second);
-    if (!at) return Failure{DataLineWrong(i + 1), {}};
+    if (!at) return Failure{DataLineWrong(rows, i), {}};
     const bool backwards = in.zigZag && i % 2 == 1;
     const double from = backwards ? span->end : span->start;
     const double to = backwards ? span->start : span->end;
@@ -88,7 +82,7 @@ std::string_view CutCsvHeader(CutListKind kind) {
 }
 
 std::optional<CutListKind> CutListKindFromHeader(std::string_view header) {
-  header = WithoutBom(header);
+  header = text::WithoutUtf8Bom(header);
   if (!header.empty() && header.back() == '\r') header.remove_suffix(1);
   for (CutListKind k :
        {CutListKind::kHorizontal, CutListKind::kVertical, CutListKind::kGenerated}) {
@@ -113,7 +107,7 @@ std::optional<CutListKind> CutListOfSubTab(CutSubTab tab) {
 
 CutCsvContent ReadCutCsv(std::string_view content) {
   CutCsvContent out;
-  const text::CsvRecords records = text::ReadCsvRecords(WithoutBom(content), 4);
+  const text::CsvRecords records = text::ReadCsvRecords(text::WithoutUtf8Bom(content), 4);
   out.rows.reserve(records.rows.size());
   for (const std::vector<std::string>& r : records.rows) out.rows.push_back(CutRow{r[0], r[1]});
   if (!records.rows.empty()) {
@@ -175,6 +169,12 @@ std::string DataLineWrong(std::size_t rowNumber) {
   return "Data Line:" + std::to_string(rowNumber) + " wrong";
 }
 
+std::string DataLineWrong(const std::vector<CutRow>& rows, std::size_t index) {
+  const std::string& number = rows[index].number;
+  if (number.empty()) return DataLineWrong(index + 1);
+  return "Data Line:" + number + " wrong";
+}
+
 Outcome<DrawList> InitObjectCutHorizone(const std::vector<CutRow>& rows, const CutListInputs& in) {
   return StraightCuts(rows, in, false);
 }
@@ -203,7 +203,7 @@ Outcome<DrawList> InitObjectCutHorizoneGen(const std::vector<CutRow>& rows,
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const auto size = text::ParseDouble(rows[i].first);
     const auto quantity = text::ParseInt32(rows[i].second);
-    if (!size || !quantity) return Failure{DataLineWrong(i + 1), {}};
+    if (!size || !quantity) return Failure{DataLineWrong(rows, i), {}};
     // The first row also cuts the stock edge at y = 0.
     const long long count = static_cast<long long>(*quantity) + (i == 0 ? 1 : 0);
     pieces.push_back({*size, count});

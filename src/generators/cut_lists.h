@@ -34,12 +34,15 @@ std::optional<CutListKind> CutListKindFromHeader(std::string_view header);
 // The list a sub-tab holds; nullopt for the DXF sub-tab.
 std::optional<CutListKind> CutListOfSubTab(CutSubTab tab);
 
-// One row of a cut list, its "#" column left out. For the horizontal and vertical
-// lists `first` is the name and `second` the position; for the generated list
-// `first` is the piece size and `second` the quantity.
+// One row of a cut list. For the horizontal and vertical lists `first` is the
+// name and `second` the position; for the generated list `first` is the piece
+// size and `second` the quantity. `number` is the row's "#" text as the grid
+// shows it, which names the row in messages as the grid checks name it; rows
+// read from a file have none and are named by their position in the list.
 struct CutRow {
   std::string first;
   std::string second;
+  std::string number = {};
   bool operator==(const CutRow&) const = default;
 };
 
@@ -94,7 +97,8 @@ struct CutListInputs {
 
 // The straight cuts of a list, in row order: every object a CPolyLine of two
 // vertices with zero bulges. A cell or box that does not convert gives
-// "Data Line:" n " wrong" (n the 1-based row) or "Parameters error" naming the
+// "Data Line:" n " wrong" (n the row's "#" text, else its 1-based position) or
+// "Parameters error" naming the
 // box, and no objects. The generated list's total number of cuts is checked
 // against the limits before anything is built.
 Outcome<geometry::DrawList> InitObjectCutHorizone(const std::vector<CutRow>& rows,
@@ -108,5 +112,7 @@ Outcome<geometry::DrawList> InitObjectCut(CutListKind kind, const std::vector<Cu
 
 // "Data Line:" n " wrong", the grid checks' message for row n.
 std::string DataLineWrong(std::size_t rowNumber);
+// The message for rows[index]: named by its "#" text, or by index + 1 without one.
+std::string DataLineWrong(const std::vector<CutRow>& rows, std::size_t index);
 
 }  // namespace kelvora::generators

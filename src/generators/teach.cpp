@@ -2,13 +2,13 @@
 
 #include "generators/program_writer.h"
 #include "text/csv.h"
+#include "text/encodings.h"
 #include "text/files.h"
 #include "text/parse.h"
 
 namespace kelvora::generators {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::array<std::string_view, kTeachCellCount> kWordLetters = {"X", "Y", "Z", "A",
                                                                         "B", "C", "F"};
 constexpr std::size_t kFeedCell = 6;
@@ -65,24 +65,23 @@ void UpdateTeachDefinition(TeachDefinitions& definitions, std::optional<std::siz
 
 TeachCsvContent LoadTchCsv(std::string_view content, const TeachOpLists& lists) {
   TeachCsvContent out;
-  if (content.substr(0, kUtf8Bom.size()) == kUtf8Bom) content.remove_prefix(kUtf8Bom.size());
-  const std::vector<std::string> lines = text::SplitLines(content);
+  const std::vector<text::CsvLine> lines = text::SplitCsvRecords(text::WithoutUtf8Bom(content));
   // Marks the non-empty lines after `from` (0-based) as not read.
   auto ignoreAfter = [&](std::size_t from) {
     for (std::size_t k = from + 1; k < lines.size(); ++k) {
-      if (lines[k].empty()) continue;
-      if (out.report.ignoredFirst == 0) out.report.ignoredFirst = static_cast<int>(k) + 1;
-      out.report.ignoredLast = static_cast<int>(k) + 1;
+      if (lines[k].text.empty()) continue;
+      if (out.report.ignoredFirst == 0) out.report.ignoredFirst = static_cast<int>(lines[k].line);
+      out.report.ignoredLast = static_cast<int>(lines[k].line);
     }
   };
   for (std::size_t i = 1; i < lines.size(); ++i) {
-    const int lineNumber = static_cast<int>(i) + 1;
-    if (lines[i].empty()) {
+    const int lineNumber = static_cast<int>(lines[i].line);
+    if (lines[i].text.empty()) {
       ignoreAfter(i);
       if (out.report.ignoredFirst != 0) out.report.emptyLine = lineNumber;
       break;
     }
-    const auto fields = text::SplitCsvLine(lines[i]);
+    const auto fields = text::SplitCsvLine(lines[i].text);
     if (!fields || fields->size() < 1 + kTeachCellCount) {
       out.report.skipped.push_back(lineNumber);
       continue;

@@ -1,5 +1,6 @@
 #include "geometry/dxf.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include <fstream>
 #include <limits>
 
+#include "text/encodings.h"
 #include "text/files.h"
 
 namespace kelvora::geometry {
@@ -53,9 +55,11 @@ int ParseCode(std::string_view line) {
 
 namespace detail {
 
-// Walks a drawing as group pairs: a code line, then a value line. Lines end at
-// LF; a CR before the LF belongs to the line end. The text is either entirely in
-// memory or read from a stream in chunks, so a large file is never held whole.
+// Walks a drawing as group pairs: a code line, then a value line. A line ends at
+// LF, CR LF or a CR alone, whichever the writing program used. A UTF-8 byte-order
+// mark and blank lines before the first code are passed over. The text is either
+// entirely in memory or read from a stream in chunks, so a large file is never
+// held whole.
 class GroupReader {
  public:
   explicit GroupReader(std::string_view text)
@@ -69,7 +73,9 @@ class GroupReader {
   // next call.
   bool Next(int& code, std::string_view& value) {
     std::string_view line;
-    if (!NextLine(line)) return false;
+    do {
+      if (!NextLine(line)) return false;
+    } while (codeLine_ == 0 && IsBlankLine(line));
     codeLine_ = lines_;
     code = ParseCode(line);
     if (!NextLine(value)) value = {};
@@ -90,29 +96,63 @@ class GroupReader {
 
   const char* BufferStart() const { return stream_ ? buffer_.data() : end_ - total_; }
 
+  static bool IsBlankLine(std::string_view line) {
+    for (char c : line) {
+      if (!IsBlank(c)) return false;
+    }
+    return true;
+  }
+
+  const char* LineEnd() const {
+    const char* p = pos_;
+    if constexpr (std::endian::native == std::endian::little) {
+      // Eight bytes at a time: a byte equal to LF or CR makes its lane zero after
+      // the XOR, and the lowest lane found zero is the first line end.
+      constexpr std::uint64_t kOnes = 0x0101010101010101u;
+      constexpr std::uint64_t kHighs = 0x8080808080808080u;
+      while (end_ - p >= 8) {
+        std::uint64_t v;
+        std::memcpy(&v, p, 8);
+        const std::uint64_t lf = v ^ (kOnes * '\n');
+        const std::uint64_t cr = v ^ (kOnes * '\r');
+        const std::uint64_t found = (((lf - kOnes) & ~lf) | ((cr - kOnes) & ~cr)) & kHighs;
+        if (found != 0) return p + std::countr_zero(found) / 8;
+        p += 8;
+      }
+    }
+    while (p < end_ && *p != '\n' && *p != '\r') ++p;
+    return p;
+  }
+
   bool NextLine(std::string_view& line) {
     for (;;) {
-      const auto* lf =
-          static_cast<const char*>(std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_)));
-      if (lf) {
-        line = Trimmed(pos_, lf);
-        pos_ = lf + 1;
-        ++lines_;
+      const char* stop = LineEnd();
+      // A CR as the last byte read so far may be the first half of a CR LF.
+      const bool moreToCome = stream_ && !atEnd_;
+      if (stop < end_ && !(moreToCome && *stop == '\r' && stop + 1 == end_)) {
+        TakeLine(stop, line);
         return true;
       }
-      if (!Refill()) {
-        if (pos_ == end_) return false;
-        line = Trimmed(pos_, end_);
-        pos_ = end_;
-        ++lines_;
-        return true;
-      }
+      if (Refill()) continue;
+      // Nothing more to read: what is left is the last line.
+      if (pos_ == end_) return false;
+      TakeLine(LineEnd(), line);
+      return true;
     }
   }
 
-  static std::string_view Trimmed(const char* start, const char* stop) {
-    if (stop > start && stop[-1] == '\r') --stop;
-    return {start, static_cast<std::size_t>(stop - start)};
+  // The line from pos_ to `stop` (a line end or the end of the text); pos_ moves
+  // past the line end.
+  void TakeLine(const char* stop, std::string_view& line) {
+    line = {pos_, static_cast<std::size_t>(stop - pos_)};
+    if (lines_ == 0) line = text::WithoutUtf8Bom(line);
+    pos_ = stop;
+    if (pos_ < end_) {
+      const bool cr = *pos_ == '\r';
+      ++pos_;
+      if (cr && pos_ < end_ && *pos_ == '\n') ++pos_;
+    }
+    ++lines_;
   }
 
   // Moves the unread rest to the front of the buffer and reads more after it;
@@ -159,6 +199,14 @@ class GroupReader {
 namespace {
 
 enum class Kind { kNone, kLine, kLwPolyLine, kCircle, kArc, kSpline };
+
+// A name as compared: the blanks some writers pad string values with are not
+// part of it ("ENTITIES ", "CIRCLE ").
+std::string_view NameOf(std::string_view value) {
+  while (!value.empty() && IsBlank(value.front())) value.remove_prefix(1);
+  while (!value.empty() && IsBlank(value.back())) value.remove_suffix(1);
+  return value;
+}
 
 Kind KindOf(std::string_view name) {
   if (name == "LINE") return Kind::kLine;
@@ -303,9 +351,9 @@ void CDxf::Read(detail::GroupReader& groups) {
   bool found = false;
   while (!found && groups.Next(code, value)) {
     if (code == 0) {
-      sectionOpened = value == "SECTION";
+      sectionOpened = NameOf(value) == "SECTION";
     } else if (sectionOpened && code == 2) {
-      found = value == "ENTITIES";
+      found = NameOf(value) == "ENTITIES";
       sectionOpened = false;
     } else {
       sectionOpened = false;
@@ -349,11 +397,12 @@ void CDxf::Read(detail::GroupReader& groups) {
     }
     if (code == 0) {
       finish();
-      if (value == "ENDSEC" || value == "EOF") {
+      const std::string_view name = NameOf(value);
+      if (name == "ENDSEC" || name == "EOF") {
         closed = true;
         break;
       }
-      kind = KindOf(value);
+      kind = KindOf(name);
       extrusion = Extrusion{};
       switch (kind) {
         case Kind::kLine:

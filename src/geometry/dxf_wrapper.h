@@ -16,6 +16,10 @@
 namespace kelvora::geometry {
 
 inline constexpr std::string_view kLoadFileFailed = "Load file failed!";
+// Told when a drawing that loaded yields nothing to cut or drill, so a program
+// that does nothing is never run unknowingly.
+inline constexpr std::string_view kNoLwPolyline = "The drawing holds no LWPOLYLINE";
+inline constexpr std::string_view kNoCircle = "The drawing holds no CIRCLE";
 
 class DxfWraper {
  public:

@@ -23,7 +23,9 @@ std::string Num(double v) {
   return text::FormatNumber(v, text::NumberFormat::kMax3);
 }
 
-std::string Hex(Rgb c) {
+}  // namespace
+
+std::string SvgColor(Rgb c) {
   constexpr std::string_view kDigits = "0123456789abcdef";
   std::string out = "#";
   for (std::uint8_t v : {c.r, c.g, c.b}) {
@@ -33,31 +35,11 @@ std::string Hex(Rgb c) {
   return out;
 }
 
-std::string Stroke(const Pen& pen) {
-  return " fill=\"none\" stroke=\"" + Hex(pen.color) + "\" stroke-width=\"" + Num(pen.width) + "\"";
-}
+namespace {
 
-std::string Escaped(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
+std::string Stroke(const Pen& pen) {
+  return " fill=\"none\" stroke=\"" + SvgColor(pen.color) + "\" stroke-width=\"" + Num(pen.width) +
+         "\"";
 }
 
 void Write(std::string& out, const LinePrim& l) {
@@ -106,12 +88,35 @@ void Write(std::string& out, const RectPrim& r) {
 void Write(std::string& out, const TextPrim& t) {
   const double size = t.font.points * kPixelsPerPoint;
   out += "<text x=\"" + Num(t.x + size * kLeadingPad) + "\" y=\"" + Num(t.y + size * kAscent) +
-         "\" font-family=\"" + Escaped(t.font.family) + "\" font-size=\"" + Num(size) + "\"" +
-         (t.font.bold ? " font-weight=\"bold\"" : "") + " fill=\"" + Hex(t.brush) +
-         "\" xml:space=\"preserve\" style=\"white-space:pre\">" + Escaped(t.text) + "</text>\n";
+         "\" font-family=\"" + SvgEscaped(t.font.family) + "\" font-size=\"" + Num(size) + "\"" +
+         (t.font.bold ? " font-weight=\"bold\"" : "") + " fill=\"" + SvgColor(t.brush) +
+         "\" xml:space=\"preserve\" style=\"white-space:pre\">" + SvgEscaped(t.text) + "</text>\n";
 }
 
 }  // namespace
+
+std::string SvgEscaped(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
 
 std::string PictureToSvg(const Picture& picture) {
   const std::string w = Num(picture.width);
@@ -120,7 +125,7 @@ std::string PictureToSvg(const Picture& picture) {
   out += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + w + "\" height=\"" + h +
          "\" viewBox=\"0 0 " + w + " " + h + "\">\n";
   out += "<rect x=\"0\" y=\"0\" width=\"" + w + "\" height=\"" + h + "\" fill=\"" +
-         Hex(picture.background) + "\"/>\n";
+         SvgColor(picture.background) + "\"/>\n";
   for (const Primitive& item : picture.items) {
     std::visit([&out](const auto& prim) { Write(out, prim); }, item);
   }

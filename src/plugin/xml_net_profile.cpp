@@ -3,7 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 
+#include "text/encodings.h"
 #include "text/files.h"
 #include "text/parse.h"
 
@@ -45,46 +47,77 @@ Node* RootElement(const rapidxml::xml_document<char>& doc) {
   return nullptr;
 }
 
-// The element's text content: every text below it, in document order.
-void AppendTextContent(const Node& n, std::string& out) {
-  for (Node* child = n.first_node(); child; child = child->next_sibling()) {
-    if (IsText(*child)) {
-      out += ValueOf(*child);
-    } else if (child->type() == rapidxml::node_element) {
-      AppendTextContent(*child, out);
+// A reference to an entity the document type declares ("&co;") is not expanded
+// by the parser, and once parsed it could not be told from a text "&co;" written
+// as "&amp;co;". Before parsing, the "&" of each such reference is replaced by a
+// mark: a control byte that occurs nowhere in the file. Texts of the parsed file
+// turn the mark back into "&" when they are read or written; texts the plug-in
+// stores are never marked.
+struct ReferenceMarks {
+  char mark = 0;            // 0: the file holds no such reference
+  std::string_view parsed;  // the parsed file, which the document's texts point into
+
+  bool Marked(std::string_view s) const {
+    if (mark == 0 || s.empty()) return false;
+    const std::less<const char*> before;
+    return !before(s.data(), parsed.data()) && before(s.data(), parsed.data() + parsed.size());
+  }
+  // Appends `s`, with the marks of a parsed text turned back into "&".
+  void Append(std::string_view s, std::string& out) const {
+    if (!Marked(s)) {
+      out += s;
+      return;
     }
+    for (char c : s) out += c == mark ? '&' : c;
+  }
+};
+
+bool IsNameStart(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' ||
+         static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool IsNameChar(char c) {
+  return IsNameStart(c) || (c >= '0' && c <= '9') || c == '.' || c == '-';
+}
+
+// The first control byte that the text does not hold, or 0 when it holds them all.
+char FreeMark(std::string_view text) {
+  bool seen[32] = {};
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) < 32) seen[static_cast<unsigned char>(c)] = true;
+  }
+  for (unsigned char c = 1; c < 32; ++c) {
+    if (!seen[c] && c != '\t' && c != '\n' && c != '\r') return static_cast<char>(c);
+  }
+  return 0;
+}
+
+// Marks the "&" of every entity reference the parser does not expand itself
+// (anything but the five predefined entities and character references).
+void MarkDeclaredReferences(std::string& text, char mark) {
+  static constexpr std::string_view kPredefined[] = {"amp", "lt", "gt", "quot", "apos"};
+  for (std::size_t i = text.find('&'); i != std::string::npos; i = text.find('&', i + 1)) {
+    std::size_t j = i + 1;
+    if (j >= text.size() || !IsNameStart(text[j])) continue;
+    while (j < text.size() && IsNameChar(text[j])) ++j;
+    if (j >= text.size() || text[j] != ';') continue;
+    const std::string_view name(text.data() + i + 1, j - i - 1);
+    bool predefined = false;
+    for (std::string_view p : kPredefined) predefined = predefined || name == p;
+    if (!predefined) text[i] = mark;
   }
 }
 
-// Decodes one UTF-8 sequence at `i`. A byte that does not start a valid
-// sequence is taken as the character of the same number (Latin-1), so text from
-// other encodings is kept rather than dropped.
-char32_t DecodeUtf8(std::string_view s, std::size_t& i) {
-  const auto byte = [&s](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-  const unsigned char lead = byte(i);
-  int length = 0;
-  char32_t code = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    code = lead & 0x1Fu;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    code = lead & 0x0Fu;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    code = lead & 0x07u;
+// The element's text content: every text below it, in document order.
+void AppendTextContent(const Node& n, const ReferenceMarks& marks, std::string& out) {
+  for (Node* child = n.first_node(); child; child = child->next_sibling()) {
+    if (IsText(*child)) {
+      marks.Append(ValueOf(*child), out);
+    } else if (child->type() == rapidxml::node_element) {
+      AppendTextContent(*child, marks, out);
+    }
   }
-  if (length == 0 || i + length > s.size()) return byte(i++);
-  for (int k = 1; k < length; ++k) {
-    const unsigned char c = byte(i + k);
-    if ((c & 0xC0u) != 0x80u) return byte(i++);
-    code = (code << 6) | (c & 0x3Fu);
-  }
-  const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-  const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-  if (overlong || surrogate || code > 0x10FFFF) return byte(i++);
-  i += length;
-  return code;
 }
 
 void AppendCharRef(char32_t code, std::string& out) {
@@ -98,16 +131,38 @@ void AppendCharRef(char32_t code, std::string& out) {
   out += ';';
 }
 
-// Writes text or an attribute value as ASCII: markup characters as entities,
-// characters outside ASCII (and, where a parser would lose them, line ends and
-// blanks) as character references.
-void AppendEscaped(std::string_view s, bool attribute, std::string& out) {
+// How the document is printed: a file in a single-byte code page keeps the
+// characters that page holds as they are (they become the page's bytes when the
+// text is encoded); every other character outside ASCII becomes a character
+// reference.
+struct PrintStyle {
+  std::optional<text::Encoding> codePage;
+  ReferenceMarks marks;
+};
+
+// Writes text or an attribute value: markup characters as entities, characters
+// outside ASCII as PrintStyle says (and, where a parser would lose them, line ends
+// and blanks) as character references. A byte that is not valid UTF-8 is taken as
+// the character of the same number (Latin-1), so text from elsewhere is kept
+// rather than dropped.
+void AppendEscaped(std::string_view s, bool attribute, const PrintStyle& style, std::string& out) {
   // A text of blanks only would be dropped as mere indentation when read back.
   const bool blanksOnly = !attribute && !s.empty() && text::TrimBlanks(s).empty();
+  const bool marked = style.marks.Marked(s);
   for (std::size_t i = 0; i < s.size();) {
     const char c = s[i];
+    if (marked && c == style.marks.mark) {
+      out += '&';
+      ++i;
+      continue;
+    }
     if (static_cast<unsigned char>(c) >= 0x80) {
-      AppendCharRef(DecodeUtf8(s, i), out);
+      const char32_t code = text::NextUtf8(s, i).value_or(static_cast<unsigned char>(c));
+      if (style.codePage && text::CodePageByte(code, *style.codePage)) {
+        text::AppendUtf8(code, out);
+      } else {
+        AppendCharRef(code, out);
+      }
       continue;
     }
     ++i;
@@ -139,12 +194,12 @@ void AppendEscaped(std::string_view s, bool attribute, std::string& out) {
   }
 }
 
-void AppendAttributes(const Node& n, std::string& out) {
+void AppendAttributes(const Node& n, const PrintStyle& style, std::string& out) {
   for (Attribute* a = n.first_attribute(); a; a = a->next_attribute()) {
     out += ' ';
     out += NameOf(*a);
     out += "=\"";
-    AppendEscaped(ValueOf(*a), true, out);
+    AppendEscaped(ValueOf(*a), true, style, out);
     out += '"';
   }
 }
@@ -156,12 +211,12 @@ void AppendIndent(int depth, std::string& out) {
 // Prints one node. Elements that hold only elements (and comments) put each
 // child on its own indented line; an element holding text is printed inline,
 // since added blanks would change its text.
-void AppendNode(const Node& n, int depth, bool indent, std::string& out) {
+void AppendNode(const Node& n, int depth, bool indent, const PrintStyle& style, std::string& out) {
   switch (n.type()) {
     case rapidxml::node_element: {
       out += '<';
       out += NameOf(n);
-      AppendAttributes(n, out);
+      AppendAttributes(n, style, out);
       if (!n.first_node()) {
         out += " />";
         return;
@@ -177,7 +232,7 @@ void AppendNode(const Node& n, int depth, bool indent, std::string& out) {
           out += kNewLine;
           AppendIndent(depth + 1, out);
         }
-        AppendNode(*child, depth + 1, childIndent, out);
+        AppendNode(*child, depth + 1, childIndent, style, out);
       }
       if (childIndent) {
         out += kNewLine;
@@ -189,27 +244,27 @@ void AppendNode(const Node& n, int depth, bool indent, std::string& out) {
       return;
     }
     case rapidxml::node_data:
-      AppendEscaped(ValueOf(n), false, out);
+      AppendEscaped(ValueOf(n), false, style, out);
       return;
     case rapidxml::node_cdata:
       out += "<![CDATA[";
-      out += ValueOf(n);
+      style.marks.Append(ValueOf(n), out);
       out += "]]>";
       return;
     case rapidxml::node_comment:
       // Comments cannot hold character references; their text is kept as it is.
       out += "<!--";
-      out += ValueOf(n);
+      style.marks.Append(ValueOf(n), out);
       out += "-->";
       return;
     case rapidxml::node_declaration:
       out += "<?xml";
-      AppendAttributes(n, out);
+      AppendAttributes(n, style, out);
       out += "?>";
       return;
     case rapidxml::node_doctype:
       out += "<!DOCTYPE ";
-      out += ValueOf(n);
+      style.marks.Append(ValueOf(n), out);
       out += '>';
       return;
     case rapidxml::node_pi:
@@ -217,13 +272,57 @@ void AppendNode(const Node& n, int depth, bool indent, std::string& out) {
       out += NameOf(n);
       if (n.value_size() > 0) {
         out += ' ';
-        out += ValueOf(n);
+        style.marks.Append(ValueOf(n), out);
       }
       out += "?>";
       return;
     case rapidxml::node_document:
       return;
   }
+}
+
+// The encoding named by the XML declaration at the start of the text, if any.
+std::optional<std::string_view> DeclaredEncoding(std::string_view text) {
+  if (!text.starts_with("<?xml")) return std::nullopt;
+  const std::size_t close = text.find("?>");
+  if (close == std::string_view::npos) return std::nullopt;
+  std::string_view rest = text.substr(5, close - 5);
+  const std::size_t at = rest.find("encoding");
+  if (at == std::string_view::npos) return std::nullopt;
+  rest.remove_prefix(at + 8);
+  const auto skipBlanks = [&rest] {
+    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t' || rest.front() == '\r' ||
+                             rest.front() == '\n')) {
+      rest.remove_prefix(1);
+    }
+  };
+  skipBlanks();
+  if (rest.empty() || rest.front() != '=') return std::nullopt;
+  rest.remove_prefix(1);
+  skipBlanks();
+  if (rest.empty() || (rest.front() != '"' && rest.front() != '\'')) return std::nullopt;
+  const char quote = rest.front();
+  rest.remove_prefix(1);
+  const std::size_t end = rest.find(quote);
+  if (end == std::string_view::npos) return std::nullopt;
+  return rest.substr(0, end);
+}
+
+// UTF-8 text into a single-byte code page; a character the page cannot hold (none
+// that the printer let through) becomes a character reference.
+std::string ToCodePage(std::string_view utf8, text::Encoding page) {
+  std::string out;
+  out.reserve(utf8.size());
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t at = i;
+    const char32_t code = text::NextUtf8(utf8, i).value_or(static_cast<unsigned char>(utf8[at]));
+    if (const auto byte = text::CodePageByte(code, page)) {
+      out += *byte;
+    } else {
+      AppendCharRef(code, out);
+    }
+  }
+  return out;
 }
 
 // The parser and the printer descend once per nesting level; a file nested
@@ -342,10 +441,48 @@ void XMLNetProfile::Warn(const std::string& message) {
   if (messages_) messages_("Warning - " + message, kProfileCaption);
 }
 
+std::optional<std::string> XMLNetProfile::Decode(std::string_view bytes) {
+  if (bytes.starts_with(text::kUtf8Bom)) {
+    byteOrderMark_ = true;
+    return std::string(bytes.substr(text::kUtf8Bom.size()));
+  }
+  const bool littleEndian = bytes.starts_with(text::kUtf16LeBom);
+  if (littleEndian || bytes.starts_with(text::kUtf16BeBom)) {
+    encoding_ = littleEndian ? text::Encoding::kUtf16Le : text::Encoding::kUtf16Be;
+    byteOrderMark_ = true;
+    std::size_t badAt = 0;
+    auto decoded = text::Utf16ToUtf8(bytes.substr(2), !littleEndian, badAt);
+    if (!decoded) {
+      Warn("The file is not valid UTF-16 (byte " + std::to_string(badAt + 3) + ")");
+    }
+    return decoded;
+  }
+  // Without a byte-order mark the declaration names the encoding; UTF-8 if none.
+  const auto declared = DeclaredEncoding(bytes);
+  if (!declared) return std::string(bytes);
+  const auto encoding = text::EncodingByName(*declared);
+  const std::string name(*declared);
+  if (!encoding) {
+    Warn("The encoding \"" + name + "\" is not supported; the file is left as it is");
+    return std::nullopt;
+  }
+  if (*encoding == text::Encoding::kUtf16Le || *encoding == text::Encoding::kUtf16Be) {
+    Warn("The file declares the encoding \"" + name +
+         "\" but has no byte-order mark; the file is left as it is");
+    return std::nullopt;
+  }
+  encoding_ = *encoding;
+  if (text::IsCodePage(*encoding)) return text::CodePageToUtf8(bytes, *encoding);
+  return std::string(bytes);
+}
+
 bool XMLNetProfile::Load() {
   profileDocument_.clear();
   buffer_.clear();
   lastError_.clear();
+  encoding_ = text::Encoding::kUtf8;
+  byteOrderMark_ = false;
+  referenceMark_ = 0;
 
   const auto bytes = text::ReadFileBytes(text::PathFromUtf8(profileFileSpec_));
   if (!bytes) {
@@ -353,17 +490,24 @@ bool XMLNetProfile::Load() {
     lastError_ = "Cannot read the file " + profileFileSpec_;
     return false;
   }
+  // The document is parsed as UTF-8 and written back in the file's own encoding.
+  auto content = Decode(*bytes);
+  if (!content) return false;
   // The parser stops at a NUL byte as if the file ended there; a save would then
   // drop whatever follows, so such a file is refused as malformed.
-  if (const std::size_t nul = bytes->find('\0'); nul != std::string::npos) {
-    Warn("Unexpected NUL character (" + PositionText(*bytes, nul) + ")");
+  if (const std::size_t nul = content->find('\0'); nul != std::string::npos) {
+    Warn("Unexpected NUL character (" + PositionText(*content, nul) + ")");
     return false;
   }
-  if (const std::size_t deep = TooDeepAt(*bytes); deep != std::string::npos) {
-    Warn("Elements are nested too deeply (" + PositionText(*bytes, deep) + ")");
+  if (const std::size_t deep = TooDeepAt(*content); deep != std::string::npos) {
+    Warn("Elements are nested too deeply (" + PositionText(*content, deep) + ")");
     return false;
   }
-  buffer_.assign(bytes->begin(), bytes->end());
+  if (content->find('&') != std::string::npos) {
+    referenceMark_ = FreeMark(*content);
+    if (referenceMark_ != 0) MarkDeclaredReferences(*content, referenceMark_);
+  }
+  buffer_.assign(content->begin(), content->end());
   buffer_.push_back('\0');
   try {
     profileDocument_.parse<kParseFlags>(buffer_.data());
@@ -371,7 +515,7 @@ bool XMLNetProfile::Load() {
     std::string message = e.what();
     if (const char* where = e.where<char>()) {
       message +=
-          " (" + PositionText(*bytes, static_cast<std::size_t>(where - buffer_.data())) + ")";
+          " (" + PositionText(*content, static_cast<std::size_t>(where - buffer_.data())) + ")";
     }
     profileDocument_.clear();
     buffer_.clear();
@@ -388,12 +532,32 @@ bool XMLNetProfile::Load() {
 }
 
 std::string XMLNetProfile::Serialize() const {
+  PrintStyle style;
+  if (text::IsCodePage(encoding_)) style.codePage = encoding_;
+  style.marks = {referenceMark_, std::string_view(buffer_.data(), buffer_.size())};
   std::string out;
   for (Node* n = profileDocument_.first_node(); n; n = n->next_sibling()) {
-    AppendNode(*n, 0, true, out);
+    AppendNode(*n, 0, true, style, out);
     out += kNewLine;
   }
   return out;
+}
+
+std::string XMLNetProfile::FileBytes() const {
+  const std::string document = Serialize();
+  switch (encoding_) {
+    case text::Encoding::kUtf16Le:
+      return std::string(text::kUtf16LeBom) + text::Utf8ToUtf16(document, false);
+    case text::Encoding::kUtf16Be:
+      return std::string(text::kUtf16BeBom) + text::Utf8ToUtf16(document, true);
+    case text::Encoding::kLatin1:
+    case text::Encoding::kWindows1252:
+    case text::Encoding::kWindows1258:
+      return ToCodePage(document, encoding_);
+    case text::Encoding::kUtf8:
+      break;
+  }
+  return byteOrderMark_ ? std::string(text::kUtf8Bom) + document : document;
 }
 
 bool XMLNetProfile::Save() {
@@ -403,7 +567,7 @@ bool XMLNetProfile::Save() {
     return false;
   }
   const std::string failure =
-      text::WriteFileAtomic(text::PathFromUtf8(profileFileSpec_), Serialize());
+      text::WriteFileAtomic(text::PathFromUtf8(profileFileSpec_), FileBytes());
   if (!failure.empty()) {
     Warn(failure);
     return false;
@@ -468,7 +632,8 @@ std::optional<std::string> XMLNetProfile::EntryText(std::string_view key) const 
   const Element* entry = FindEntry(key);
   if (!entry) return std::nullopt;
   std::string content;
-  AppendTextContent(*entry, content);
+  AppendTextContent(*entry, {referenceMark_, std::string_view(buffer_.data(), buffer_.size())},
+                    content);
   return content;
 }
 

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/encodings.h"
+
 namespace kelvora::plugin {
 
 // Shows a message to the operator: its text and the caption of the box.
@@ -34,12 +36,16 @@ class XMLNetProfile {
   XMLNetProfile(const XMLNetProfile&) = delete;
   XMLNetProfile& operator=(const XMLNetProfile&) = delete;
 
-  // Parses the whole file into the document. A file that is missing, unreadable
-  // or not well-formed leaves the document empty and gives false.
+  // Parses the whole file into the document. The file may be UTF-8 (with or
+  // without a byte-order mark), UTF-16 with its byte-order mark, or in the
+  // encoding its declaration names: ISO-8859-1, windows-1252 or windows-1258. A
+  // file that is missing, unreadable, not well-formed or in another encoding
+  // leaves the document empty and gives false.
   bool Load();
-  // Writes the whole document over the file, through a temporary file beside it
-  // that is then renamed, so an interrupted save leaves the old file whole. An
-  // empty document (nothing loaded, nothing written) is not saved.
+  // Writes the whole document over the file in the file's own encoding (UTF-8
+  // for a new file), through a temporary file beside it that is then renamed, so
+  // an interrupted save leaves the old file whole. An empty document (nothing
+  // loaded, nothing written) is not saved.
   bool Save();
 
   // Readers: the key's stored value, or the default when the key is missing or
@@ -62,10 +68,16 @@ class XMLNetProfile {
 
   // Why the last Load or Save failed; empty after a success.
   const std::string& LastError() const { return lastError_; }
-  // The document as Save writes it.
+  // The document as Save writes it, as UTF-8 text: characters outside ASCII as
+  // character references, except those a single-byte code page file holds.
   std::string Serialize() const;
+  // The bytes Save writes: Serialize in the file's own encoding.
+  std::string FileBytes() const;
 
  private:
+  // The file's text as UTF-8, its encoding noted for the save; nullopt (after a
+  // warning) for an encoding that is not understood.
+  std::optional<std::string> Decode(std::string_view bytes);
   std::vector<std::string> ElementPath(std::string_view key) const;
   std::optional<std::string> EntryText(std::string_view key) const;
   void Warn(const std::string& message);
@@ -77,6 +89,10 @@ class XMLNetProfile {
   bool simplePath_;
   MessageSink messages_;
   std::string lastError_;
+  text::Encoding encoding_ = text::Encoding::kUtf8;
+  bool byteOrderMark_ = false;  // a UTF-8 file that began with one keeps it
+  // Stands for the "&" of references the parser left unexpanded (0: none).
+  char referenceMark_ = 0;
 };
 
 }  // namespace kelvora::plugin

@@ -6,18 +6,18 @@ namespace kelvora::text {
 
 CsvRecords ReadCsvRecords(std::string_view content, std::size_t fieldCount) {
   CsvRecords out;
-  const std::vector<std::string> lines = SplitLines(content);
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    const std::size_t number = i + 1;
+  const std::vector<CsvLine> records = SplitCsvRecords(content);
+  for (std::size_t i = 1; i < records.size(); ++i) {
+    const std::size_t number = records[i].line;
     if (out.emptyLine) {
-      if (!lines[i].empty()) out.ignored.push_back(number);
+      if (!records[i].text.empty()) out.ignored.push_back(number);
       continue;
     }
-    if (lines[i].empty()) {
+    if (records[i].text.empty()) {
       out.emptyLine = number;
       continue;
     }
-    auto fields = SplitCsvLine(lines[i]);
+    auto fields = SplitCsvLine(records[i].text);
     if (!fields || fields->size() != fieldCount) {
       out.skipped.push_back({number, fields ? fields->size() : 0});
       continue;

@@ -1,7 +1,8 @@
 // Reading and writing the list files (points, cuts, teach tables): a header line,
 // then one record per line with a fixed number of fields, up to the first empty
-// line. Nothing is dropped silently: lines that are skipped and lines that follow
-// the empty line are listed, so the caller can name them.
+// line. Lines end with LF, CR LF or CR alone; a quoted field may hold line ends. Nothing is dropped
+// silently: lines that are skipped and lines that follow the empty line are listed, so the caller
+// can name them.
 #pragma once
 
 #include <optional>
@@ -12,7 +13,7 @@
 namespace kelvora::text {
 
 struct SkippedLine {
-  std::size_t line;    // 1-based line number in the file
+  std::size_t line;    // 1-based line number in the file (where the record starts)
   std::size_t fields;  // fields found; 0 for an unterminated quote
 };
 
@@ -30,9 +31,9 @@ struct CsvRecords {
   bool Complete() const { return skipped.empty() && ignored.empty(); }
 };
 
-// Reads file content: the first line is skipped whatever it holds (the header);
-// every further line up to the first empty line (a trailing CR removed first) is
-// split by SplitCsvLine and kept when it has exactly `fieldCount` fields.
+// Reads file content: the first record is skipped whatever it holds (the header);
+// every further record (SplitCsvRecords) up to the first empty line is split by
+// SplitCsvLine and kept when it has exactly `fieldCount` fields.
 CsvRecords ReadCsvRecords(std::string_view content, std::size_t fieldCount);
 
 // The file text: the header line, then one line per row (fields joined by

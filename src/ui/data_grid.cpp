@@ -18,8 +18,11 @@ int CompareCells(const Cell& a, const Cell& b) {
 
 }  // namespace
 
-DataGrid::DataGrid(std::string name, Table& table) : name_(std::move(name)), table_(&table) {
-  for (const std::string& column : table.ColumnNames()) columns_.push_back({column});
+DataGrid::DataGrid(std::string name, Table& table)
+    : Control(ControlKind::kDataGrid, std::move(name)), table_(&table) {
+  for (const std::string& column : table.ColumnNames()) {
+    columns_.push_back({column, kDefaultColumnWidth, std::nullopt});
+  }
 }
 
 std::optional<std::size_t> DataGrid::ColumnIndex(std::string_view name) const {
@@ -34,6 +37,17 @@ bool DataGrid::SetColumnWidth(std::string_view name, int width) {
   if (!c) return false;
   columns_[*c].width = width;
   return true;
+}
+
+void DataGrid::RenameColumn(std::size_t column, std::string name) {
+  table_->SetColumnName(column, name);
+  columns_.at(column).name = std::move(name);
+  Notify(Change::kItems);
+}
+
+void DataGrid::SetColumnFont(std::size_t column, Font font) {
+  columns_.at(column).font = std::move(font);
+  Notify(Change::kStyle);
 }
 
 void DataGrid::Sync() const {

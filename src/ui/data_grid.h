@@ -29,6 +29,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/control.h"
 #include "ui/table.h"
 
 namespace kelvora::ui {
@@ -38,6 +39,7 @@ inline constexpr int kDefaultColumnWidth = 100;
 struct GridColumn {
   std::string name;  // the table column's name
   int width = kDefaultColumnWidth;
+  std::optional<Font> font;  // the cells' font, when not the grid's own
 };
 
 // A cell by display line and column position.
@@ -49,14 +51,13 @@ struct CellPos {
 
 enum class SortOrder { kNone, kAscending, kDescending };
 
-class DataGrid {
+class DataGrid : public Control {
  public:
   // The grid shows `table`, which must outlive it. Columns are taken from the
   // table, one per table column, with the default width; row headers are shown
   // and the new-row line is on, as a fresh platform grid has them.
   DataGrid(std::string name, Table& table);
 
-  const std::string& Name() const { return name_; }
   Table& GetTable() { return *table_; }
   const Table& GetTable() const { return *table_; }
 
@@ -65,6 +66,9 @@ class DataGrid {
   std::optional<std::size_t> ColumnIndex(std::string_view name) const;
   // Returns false when no column has that name.
   bool SetColumnWidth(std::string_view name, int width);
+  // Renames a column of the grid and of its table (the header shows the new name).
+  void RenameColumn(std::size_t column, std::string name);
+  void SetColumnFont(std::size_t column, Font font);
 
   // Rows and lines.
   std::size_t RowCount() const;
@@ -127,7 +131,6 @@ class DataGrid {
   void Sync() const;
   bool InGrid(CellPos cell) const;
 
-  std::string name_;
   Table* table_;
   std::vector<GridColumn> columns_;
   bool allowUserToAddRows_ = true;

@@ -62,4 +62,9 @@ void Table::Clear() {
   ++structureVersion_;
 }
 
+void Table::SetColumnName(std::size_t column, std::string name) {
+  columns_.at(column) = std::move(name);
+  ++version_;
+}
+
 }  // namespace kelvora::ui

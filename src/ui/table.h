@@ -27,6 +27,8 @@ class Table {
   std::size_t RowCount() const { return rows_.size(); }
   const std::string& ColumnName(std::size_t column) const { return columns_.at(column); }
   const std::vector<std::string>& ColumnNames() const { return columns_; }
+  // Renames a column; its cells stay as they are.
+  void SetColumnName(std::size_t column, std::string name);
   // Position of the column with this name, nullopt when there is none.
   std::optional<std::size_t> ColumnIndex(std::string_view name) const;
 

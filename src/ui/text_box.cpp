@@ -79,7 +79,17 @@ std::size_t Utf8Length(std::string_view text) {
 }
 
 TextBox::TextBox(std::string name, std::string text)
-    : name_(std::move(name)), text_(std::move(text)) {}
+    : Control(ControlKind::kTextBox, std::move(name), std::move(text)) {}
+
+void TextBox::SetReadOnly(bool readOnly) {
+  readOnly_ = readOnly;
+  Notify(Change::kStyle);
+}
+
+void TextBox::SetMultiline(bool multiline) {
+  multiline_ = multiline;
+  Notify(Change::kStyle);
+}
 
 std::size_t TextBox::Length() const {
   return Utf8Length(text_);
@@ -90,7 +100,9 @@ void TextBox::SetText(std::string text) {
   text_ = std::move(text);
   selStart_ = 0;
   selLength_ = 0;
-  if (changed && onTextChanged) onTextChanged(*this);
+  if (!changed) return;
+  Notify(Change::kText);
+  if (onTextChanged) onTextChanged(*this);
 }
 
 void TextBox::Select(std::size_t start, std::size_t length) {
@@ -111,7 +123,9 @@ void TextBox::ReplaceRange(std::size_t start, std::size_t length, std::string_vi
   text_.replace(from, to - from, text);
   selStart_ = start + Utf8Length(text);
   selLength_ = 0;
-  if (onTextChanged && (length > 0 || !text.empty())) onTextChanged(*this);
+  if (length == 0 && text.empty()) return;
+  Notify(Change::kText);
+  if (onTextChanged) onTextChanged(*this);
 }
 
 void TextBox::ReplaceSelection(std::string_view text) {
@@ -122,7 +136,7 @@ bool TextBox::TypeChar(char32_t c) {
   KeyPressEvent e{c};
   if (onKeyPress) onKeyPress(*this, e);
   if (e.handled) return false;
-  if (!enabled_) return true;
+  if (!Enabled()) return true;
   if (c == kKeySelectAll) {
     SelectAll();
     return true;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "ui/control.h"
+
 namespace kelvora::ui {
 
 // Character codes of keys that reach a text box as characters.
@@ -34,16 +36,13 @@ class Clipboard {
   std::string text_;
 };
 
-class TextBox {
+class TextBox : public Control {
  public:
   explicit TextBox(std::string name = {}, std::string text = {});
 
-  const std::string& Name() const { return name_; }
-
   // The text, UTF-8. Setting it (from settings, a generator, a back-end) raises
   // no key press, so no filter sees it; the caret goes to the start.
-  const std::string& Text() const { return text_; }
-  void SetText(std::string text);
+  void SetText(std::string text) override;
 
   // Selection in characters (not bytes). Select() clamps to the text.
   std::size_t SelectionStart() const { return selStart_; }
@@ -53,10 +52,11 @@ class TextBox {
   std::string SelectedText() const;
   std::size_t Length() const;
 
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled) { enabled_ = enabled; }
   bool ReadOnly() const { return readOnly_; }
-  void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
+  void SetReadOnly(bool readOnly);
+  // Several lines, with both scroll bars (the program boxes, special operations).
+  bool Multiline() const { return multiline_; }
+  void SetMultiline(bool multiline);
 
   // Replaces the selection with `text` (the caret after it), as pasting does.
   void ReplaceSelection(std::string_view text);
@@ -81,12 +81,10 @@ class TextBox {
  private:
   void ReplaceRange(std::size_t start, std::size_t length, std::string_view text);
 
-  std::string name_;
-  std::string text_;
   std::size_t selStart_ = 0;
   std::size_t selLength_ = 0;
-  bool enabled_ = true;
   bool readOnly_ = false;
+  bool multiline_ = false;
   Clipboard* clipboard_ = nullptr;
 };
 

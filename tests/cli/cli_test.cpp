@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "text/csv.h"
 #include "text/files.h"
 
 namespace kelvora::cli {
@@ -67,8 +68,8 @@ TEST(Cli, MultiLineSpecialOperationMatchesItsGoldenProgram) {
   const CliRun r = RunArgs({"circle", "Cirn=2", "CirDepth=3", "CirStep=3", "CirEnSpecialOp=True",
                             "CirSpOpStr=M7\nG4P1\n"});
   ASSERT_EQ(r.status, kExitOk) << r.err;
-  const auto golden = text::ReadFileBytes(text::PathFromUtf8(
-      std::string(KELVORA_TEST_DATA) + "/generators/golden/circle_sp_op.nc"));
+  const auto golden = text::ReadFileBytes(
+      text::PathFromUtf8(std::string(KELVORA_TEST_DATA) + "/generators/golden/circle_sp_op.nc"));
   ASSERT_TRUE(golden.has_value());
   EXPECT_EQ(r.out, *golden);
 }
@@ -102,6 +103,121 @@ TEST(Cli, OutputFileIsWholeOrUntouched) {
   r = RunArgs({"surface", "-o", text::PathToUtf8(dir / "missing" / "out.tap")});
   EXPECT_EQ(r.status, kExitRefused);
   std::filesystem::remove_all(dir);
+}
+
+std::string Data(const std::string& relative) {
+  return std::string(KELVORA_TEST_DATA) + "/" + relative;
+}
+
+// The file's lines, each ended by `end`.
+std::string WithLineEnds(const std::string& bytes, const std::string& end) {
+  std::string out;
+  for (const std::string& line : text::SplitLines(bytes)) out += line + end;
+  return out;
+}
+
+// Every name a drawing is read by, padded with blanks as some writers do.
+std::string PaddedNames(const std::string& bytes) {
+  std::string out;
+  for (const std::string& line : text::SplitLines(bytes)) {
+    out += line;
+    for (const char* name : {"SECTION", "ENTITIES", "ENDSEC", "EOF", "LWPOLYLINE", "CIRCLE"}) {
+      if (line == name) out += "  ";
+    }
+    out += "\r\n";
+  }
+  return out;
+}
+
+TEST(Cli, FilesWrittenOtherwiseGiveTheSameProgram) {
+  const auto dir = std::filesystem::temp_directory_path() / "kelvora_cli_readers_test";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  const std::vector<std::string> drill = {"Anyd=3", "AnyDepth=2", "AnyStepdown=2",
+                                          "AnyFeedrate=120"};
+  struct Case {
+    const char* name;
+    std::string job, option, fixture;
+    std::vector<std::string> keys;
+    std::string (*form)(const std::string&);
+  };
+  const Case cases[] = {
+      {"point list, CR-only line ends", "points", "--points", "generators/points/drill.csv", drill,
+       [](const std::string& b) { return WithLineEnds(b, "\r"); }},
+      {"point list, LF line ends", "points", "--points", "generators/points/drill.csv", drill,
+       [](const std::string& b) { return WithLineEnds(b, "\n"); }},
+      {"drawing, CR-only line ends",
+       "dxf",
+       "--dxf",
+       "geometry/dxf/r2000_contours.dxf",
+       {"DxfDepth=1", "DxfStepdown=0.5"},
+       [](const std::string& b) { return WithLineEnds(b, "\r"); }},
+      {"drawing, byte-order mark",
+       "dxf",
+       "--dxf",
+       "geometry/dxf/r2000_contours.dxf",
+       {"DxfDepth=1", "DxfStepdown=0.5"},
+       [](const std::string& b) { return "\xEF\xBB\xBF" + b; }},
+      {"drawing, blank first line",
+       "dxf",
+       "--dxf",
+       "geometry/dxf/r2000_contours.dxf",
+       {"DxfDepth=1", "DxfStepdown=0.5"},
+       [](const std::string& b) { return "\r\n" + b; }},
+      {"drawing, padded names",
+       "dxf",
+       "--dxf",
+       "geometry/dxf/r2000_contours.dxf",
+       {"DxfDepth=1", "DxfStepdown=0.5"},
+       PaddedNames},
+      {"circles, CR-only line ends and byte-order mark", "points", "--dxf",
+       "geometry/dxf/r12_entities.dxf", drill,
+       [](const std::string& b) { return "\xEF\xBB\xBF" + WithLineEnds(b, "\r"); }},
+      {"circles, padded names", "points", "--dxf", "geometry/dxf/r12_entities.dxf", drill,
+       PaddedNames},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string original = Data(c.fixture);
+    const auto bytes = text::ReadFileBytes(text::PathFromUtf8(original));
+    ASSERT_TRUE(bytes.has_value());
+    const std::string changed = text::PathToUtf8(dir / std::filesystem::path(c.fixture).filename());
+    ASSERT_EQ(text::WriteFileAtomic(text::PathFromUtf8(changed), c.form(*bytes)), "");
+    std::vector<std::string> args = {c.job, c.option, original};
+    args.insert(args.end(), c.keys.begin(), c.keys.end());
+    const CliRun expected = RunArgs(args);
+    args[2] = changed;
+    const CliRun got = RunArgs(args);
+    ASSERT_EQ(expected.status, kExitOk) << expected.err;
+    EXPECT_EQ(got.status, kExitOk) << got.err;
+    EXPECT_EQ(got.out, expected.out);
+    EXPECT_EQ(got.err, "");
+    EXPECT_NE(got.out.find("G1"), std::string::npos) << got.out;
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(Cli, ADrawingWithNothingToCutIsSaid) {
+  const struct {
+    std::vector<std::string> args;
+    std::string err;
+  } cases[] = {
+      {{"dxf", "--dxf", Data("geometry/dxf/r12_entities.dxf")},
+       "The drawing holds no LWPOLYLINE\n"},
+      {{"dxf", "--dxf", Data("geometry/dxf/not_dxf.dxf")}, "The drawing holds no LWPOLYLINE\n"},
+      {{"dxf", "--dxf", Data("geometry/dxf/square.dxf")}, ""},
+      {{"points", "--dxf", Data("geometry/dxf/square.dxf")}, "The drawing holds no CIRCLE\n"},
+      {{"points", "--dxf", Data("geometry/dxf/r12_entities.dxf")}, ""},
+      // A list file is not a drawing: nothing to say.
+      {{"points", "--points", Data("generators/points/drill.csv")}, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.args[2]);
+    const CliRun r = RunArgs(c.args);
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.out.rfind("G90\r\n", 0), 0u) << r.out;
+  }
 }
 
 }  // namespace

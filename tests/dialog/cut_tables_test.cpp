@@ -36,9 +36,10 @@ TEST(CutTables, SortedGridBuildsInDisplayOrderAndSavesInTableOrder) {
   LoadCutRows(g.grid, {{"a", "20"}, {"b", "100"}, {"c", "3"}});
   EXPECT_EQ(Column(g.table, 0), (std::vector<std::string>{"1", "2", "3"}));
   g.grid.Sort(2, SortOrder::kAscending);  // as text: "100" < "20" < "3"
-  EXPECT_EQ(CutRowsOf(g.grid), (std::vector<CutRow>{{"b", "100"}, {"a", "20"}, {"c", "3"}}));
+  EXPECT_EQ(CutRowsOf(g.grid),
+            (std::vector<CutRow>{{"b", "100", "2"}, {"a", "20", "1"}, {"c", "3", "3"}}));
   EXPECT_EQ(CutRowsInTableOrder(g.table),
-            (std::vector<CutRow>{{"a", "20"}, {"b", "100"}, {"c", "3"}}));
+            (std::vector<CutRow>{{"a", "20", "1"}, {"b", "100", "2"}, {"c", "3", "3"}}));
   generators::CutListInputs in;
   const auto cuts = BuildCuts(CutListKind::kHorizontal, g.grid, in);
   ASSERT_TRUE(cuts.ok());
@@ -66,6 +67,35 @@ TEST(CutTables, GridCheckComesFirst) {
     const auto cuts = BuildCuts(c.kind, g.grid, {});
     ASSERT_FALSE(cuts.ok());
     EXPECT_EQ(cuts.failure().message, c.message);
+  }
+}
+
+TEST(CutTables, ASortedRowIsNamedByItsNumberByCheckAndBuilderAlike) {
+  // Loaded as #1 c, #2 a, #3 b; sorted by the first column, #2 is shown first.
+  struct Case {
+    const char* what;
+    CutListKind kind;
+    std::vector<CutRow> rows;
+  };
+  const std::vector<Case> cases = {
+      {"empty cell, found by the grid check",
+       CutListKind::kHorizontal,
+       {{"c", "1"}, {"a", ""}, {"b", "2"}}},
+      {"not a number, found by the builder",
+       CutListKind::kHorizontal,
+       {{"c", "1"}, {"a", "x"}, {"b", "2"}}},
+      {"vertical list", CutListKind::kVertical, {{"c", "1"}, {"a", "x"}, {"b", "2"}}},
+      {"generated list", CutListKind::kGenerated, {{"9", "1"}, {"10", "x"}, {"11", "2"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CutGrid g(c.kind);
+    LoadCutRows(g.grid, c.rows);
+    g.grid.Sort(1, SortOrder::kAscending);
+    ASSERT_EQ(g.grid.Text(0, 0), "2");
+    const auto cuts = BuildCuts(c.kind, g.grid, {});
+    ASSERT_FALSE(cuts.ok());
+    EXPECT_EQ(cuts.failure().message, "Data Line:2 wrong");
   }
 }
 

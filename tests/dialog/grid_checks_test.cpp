@@ -129,7 +129,7 @@ TEST(GridChecks, RenumberingOfEachListAndTheTeachHeaders) {
   UpdateGrdv2(g2);
   EXPECT_EQ(g2.RowHeader(0), "1");
   EXPECT_EQ(g2.RowHeader(1), "2");
-  EXPECT_EQ(g2.RowHeader(2), "");
+  EXPECT_EQ(g2.RowHeader(2), "3");  // the new-row line is numbered too
 }
 
 TEST(PointTable, ReplacingRowsNumbersThemAndReadsBackInDisplayOrder) {

@@ -194,7 +194,7 @@ TEST(TeachTableTest, InsertAndDelete) {
   EXPECT_EQ(DeleteTeachRow(g.grid), std::nullopt);
   EXPECT_EQ(Ops(g.table), (std::vector<std::string>{"", "Spin"}));
   EXPECT_EQ(g.grid.RowHeader(1), "2");
-  EXPECT_EQ(g.grid.RowHeader(2), "");
+  EXPECT_EQ(g.grid.RowHeader(2), "3");  // the new-row line
 }
 
 TEST(TeachTableTest, FileRowsRoundTripThroughTheTable) {

@@ -73,6 +73,22 @@ TEST(PointFile, ReadingKeepsFieldsAndReportsWhatItDoesNotRead) {
        std::nullopt},
       {"unterminated quote", "Name,X,Y\r\n\"A,1,2\r\nB,,\r\n", {{"B", "", ""}}, "Lines skipped: 2"},
       {"empty file", "", {}, std::nullopt},
+      {"CR-only line ends",
+       "Name,X,Y\rA,1,2\rB,3,4\r",
+       {{"A", "1", "2"}, {"B", "3", "4"}},
+       std::nullopt},
+      {"mixed line ends",
+       "Name,X,Y\rA,1,2\nB,3,4\r\nC,5,6",
+       {{"A", "1", "2"}, {"B", "3", "4"}, {"C", "5", "6"}},
+       std::nullopt},
+      {"CR-only empty line ends the reading",
+       "Name,X,Y\rA,1,2\r\rB,3,4\r",
+       {{"A", "1", "2"}},
+       "Lines ignored after the empty line 3: 4"},
+      {"a quoted name across a line end, later lines keep their numbers",
+       "Name,X,Y\r\n\"Hole\r\nA\",1,2\r\nB,3\r\n",
+       {{"Hole\r\nA", "1", "2"}},
+       "Lines skipped: 4"},
       {"blank line is not empty",
        "Name,X,Y\r\n \r\nA,1,2\r\n",
        {{"A", "1", "2"}},
@@ -96,7 +112,11 @@ TEST(PointFile, WritingRoundTripsAndPlainFilesAreByteForByte) {
   EXPECT_EQ(PointFileText(plain), "Name,X,Y\r\nA,1.5,-2\r\n,,\r\n");
   EXPECT_EQ(PointFileText({}), "Name,X,Y\r\n");
 
-  const Rows odd = {{"Hole, big", "1", "2"}, {"say \"hi\"", "3", "4"}, {"\"", ",", "5"}};
+  const Rows odd = {{"Hole, big", "1", "2"},
+                    {"say \"hi\"", "3", "4"},
+                    {"\"", ",", "5"},
+                    {"Hole\nA", "6", "7"},
+                    {"B\r", "8", "9"}};
   const std::string text = PointFileText(odd);
   EXPECT_EQ(Lines(text)[1], "\"Hole, big\",1,2");
   const PointFile back = ParsePointFile(text);

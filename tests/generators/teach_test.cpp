@@ -150,6 +150,20 @@ TEST(TeachCsv, ReadingRules) {
        {},
        2},
       {"short line before a bad position", h + "0,1\r\n-5,,,,,,,\r\n", {}, {2}, 3},
+      {"CR-only line ends",
+       "Operation,X,Y,Z,A,B,C,F\r0,1,2,3,4,5,6,7\r1,,,,,,,\r",
+       {"Op1", "Op2"},
+       {}},
+      {"CR-only empty line ends the reading",
+       "Operation,X,Y,Z,A,B,C,F\r0,,,,,,,\r\r1,,,,,,,\r",
+       {"Op1"},
+       {},
+       0,
+       4},
+      {"a quoted cell across a line end keeps the line numbers",
+       h + "0,\"1\r\n\",,,,,,\r\n1,2\r\n",
+       {"Op1"},
+       {4}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

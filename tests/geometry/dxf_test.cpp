@@ -208,6 +208,18 @@ TEST(CDxf, GroupStructure) {
        0, 1},
       {"values with blanks stay whole",
        Groups(with({{0, "LINE"}, {8, "Two Words"}, {10, " 1.5"}, {0, "CIRCLE"}})), 1, 0, 1},
+      {"CR-only line ends", Groups(with({{0, "LINE"}, {0, "CIRCLE"}}), "\r"), 1, 0, 1},
+      {"mixed line ends",
+       Groups(open, "\r") + Groups({{0, "LINE"}}, "\r\n") + Groups({{0, "CIRCLE"}, {0, "ENDSEC"}}),
+       1, 0, 1},
+      {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + Groups(with({{0, "CIRCLE"}})), 0, 0, 1},
+      {"byte-order mark and CR LF", "\xEF\xBB\xBF" + Groups(with({{0, "LINE"}}), "\r\n"), 1, 0, 0},
+      {"blank lines before the first code", "\n  \r\n" + Groups(with({{0, "LWPOLYLINE"}})), 0, 1,
+       0},
+      {"names padded with blanks",
+       Groups(
+           {{0, "SECTION "}, {2, "ENTITIES  "}, {0, "CIRCLE "}, {0, "\tLINE\t"}, {0, "ENDSEC "}}),
+       1, 0, 1},
       {"a non-numeric code line costs nothing else",
        Groups(open) + Groups({{0, "LINE"}}) + "x\ny\n" + Groups({{0, "CIRCLE"}, {0, "ENDSEC"}}), 1,
        0, 1},
@@ -338,6 +350,50 @@ TEST(CDxf, LargeFileReadInPiecesMatchesTheText) {
     ASSERT_EQ(a.y, b.y) << i;
     ASSERT_EQ(a.b, b.b) << i;
     ASSERT_DOUBLE_EQ(a.x[2], static_cast<double>(i) + 2.25) << i;
+  }
+}
+
+TEST(CDxf, LineEndsFoundAtEveryPositionOfALine) {
+  // Lines of every length up to a few machine words, so a line end falls at each
+  // byte position of the words the reader scans at a time.
+  for (const std::string end : {"\n", "\r", "\r\n"}) {
+    std::vector<std::pair<int, std::string>> groups = {{0, "SECTION"}, {2, "ENTITIES"}};
+    for (std::size_t n = 0; n < 20; ++n) {
+      groups.push_back({0, "LINE"});
+      groups.push_back({8, std::string(n, 'L') + "\t" + std::string(n, 'x')});
+    }
+    groups.push_back({0, "ENDSEC"});
+    CDxf dxf;
+    dxf.LoadText(Groups(groups, end));
+    ASSERT_EQ(dxf.GetLineCount(), 20u);
+    EXPECT_EQ(dxf.GetProblem(), "");
+    for (std::size_t n = 0; n < 20; ++n) {
+      EXPECT_EQ(dxf.Lines()[n].m_Layer, std::string(n, 'L') + "\t" + std::string(n, 'x')) << n;
+    }
+  }
+}
+
+TEST(CDxf, LineEndAtTheEdgeOfAReadPiece) {
+  // The CR of a line end is the last byte of the first piece read from the file:
+  // whether an LF follows is only known after the next piece.
+  constexpr std::size_t kPiece = std::size_t{1} << 20;
+  for (const std::string end : {"\r\n", "\r", "\n"}) {
+    SCOPED_TRACE(end == "\r" ? "CR" : end == "\n" ? "LF" : "CR LF");
+    std::string text = Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "TEXT"}}, end) + "1" + end;
+    text += std::string(kPiece - 1 - text.size(), 'x');
+    text += end + Groups({{0, "CIRCLE"}, {10, "7"}, {0, "ENDSEC"}}, end);
+    ASSERT_EQ(text[kPiece - 1], end[0]);
+    const auto path = std::filesystem::temp_directory_path() / "kelvora_dxf_edge_test.dxf";
+    {
+      std::ofstream out(path, std::ios::binary | std::ios::trunc);
+      out << text;
+    }
+    CDxf dxf;
+    ASSERT_TRUE(dxf.LoadFile(path.string()));
+    std::filesystem::remove(path);
+    EXPECT_EQ(dxf.GetProblem(), "");
+    ASSERT_EQ(dxf.GetCircleCount(), 1u);
+    EXPECT_DOUBLE_EQ(dxf.Circles()[0].cx, 7);
   }
 }
 

@@ -235,6 +235,45 @@ TEST(SettingsShutdown, AnUnreadableProfileIsLeftUntouched) {
   EXPECT_EQ(ProfileFolder::Read(bad), "<profile><Kelvora>");
 }
 
+TEST(SettingsShutdown, AProfileInAnotherEncodingIsSavedInItsOwnOrLeftAlone) {
+  ProfileFolder folder;
+  Settings settings;
+  settings.SetString("TchPrefix", "G91 “lỗ”");
+  const std::string utf16 = std::string("\xFF\xFE") + [] {
+    std::string bytes;
+    for (char c : std::string_view("<profile><PlugIns><Kelvora>1</Kelvora></PlugIns></profile>")) {
+      bytes += c;
+      bytes += '\0';
+    }
+    return bytes;
+  }();
+  const std::string utf16Path = folder.Write("utf16.xml", utf16);
+  ASSERT_TRUE(SettingsShutdown(utf16Path, {true, true, &settings}, {}));
+  EXPECT_EQ(ProfileFolder::Read(utf16Path).rfind("\xFF\xFE<\0p\0", 0), 0u);
+  EXPECT_EQ(SettingsFirstOpening(utf16Path, {}).settings.ControlText("TchPrefix"), "G91 “lỗ”");
+
+  const std::string cp1252 =
+      "<?xml version=\"1.0\" encoding=\"windows-1252\"?><profile><Host>\x93x\x94</Host></profile>";
+  const std::string cp1252Path = folder.Write("cp1252.xml", cp1252);
+  ASSERT_TRUE(SettingsShutdown(cp1252Path, {true, true, &settings}, {}));
+  const std::string saved = ProfileFolder::Read(cp1252Path);
+  EXPECT_NE(saved.find("<Host>\x93x\x94</Host>"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("<TchPrefix>G91 \x93l&#x1ED7;\x94</TchPrefix>"), std::string::npos) << saved;
+  EXPECT_EQ(SettingsFirstOpening(cp1252Path, {}).settings.ControlText("TchPrefix"), "G91 “lỗ”");
+
+  const std::string other =
+      "<?xml version=\"1.0\" encoding=\"KOI8-R\"?><profile><Kelvora/></profile>";
+  const std::string otherPath = folder.Write("koi8.xml", other);
+  std::vector<std::string> warnings;
+  const MessageSink sink = [&warnings](std::string_view text, std::string_view) {
+    warnings.emplace_back(text);
+  };
+  EXPECT_FALSE(SettingsShutdown(otherPath, {true, true, &settings}, sink));
+  EXPECT_EQ(ProfileFolder::Read(otherPath), other);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find("KOI8-R"), std::string::npos) << warnings[0];
+}
+
 TEST(SettingsShutdown, EveryValueSurvivesARestart) {
   // Every key set away from its default, shut down, then read as the next run does.
   Settings changed;

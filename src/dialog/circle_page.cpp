@@ -1,0 +1,76 @@
+#include "dialog/circle_page.h"
+
+#include "dialog/sketches.h"
+#include "dialog/xyz_demo_dialog.h"
+#include "generators/circle.h"
+#include "geometry/draw_all.h"
+
+namespace kelvora::dialog {
+namespace {
+
+constexpr std::string_view kLoadFailed = "File opening \r\n, please close the file first!";
+constexpr int kSketchSize = 300;
+
+}  // namespace
+
+CirclePage::CirclePage(XYZDemoDialog& dlg, ui::TabPage& page)
+    : DialogPage(dlg, page), layout_(dlg, page) {
+  using enum InputArea;
+  using enum KeyFilter;
+  GeneratorPage& b = layout_;
+  b.Sketch("pictureBox2", CircleSketch(kSketchSize, kSketchSize));
+  b.Preview("pbxKhoanTron", PreviewStartDrawing(451, 397));
+  b.ProgramBox("txtDrillGcode");
+
+  b.BeginGroup(kPattern, "groupBox1", "PCD");
+  b.Input(kPattern, {"txtR", "CirR", "", "D:", "20", kSigned});
+  b.Input(kPattern, {"txtn", "Cirn", "", "n:", "11", kSigned});
+  b.EndGroup();
+  b.Input(kPattern, {"txtXc", "CirXc", "", "Xc:", "30", kSigned});
+  b.Input(kPattern, {"txtYc", "CirYc", "", "Yc:", "30", kSigned});
+  b.Input(kPattern, {"txtStartAngle", "CirA", "", "A:", "0", kSigned});
+  b.Input(kPattern, {"txtToolDia", "Cird", "", "d :", "4", kSigned});
+
+  b.Input(kMachining, {"txtdepth", "CirDepth", "label3", "depth:", "5", kUnsigned});
+  b.Input(kMachining, {"txtpassdepth", "CirStep", "label4", "Step:", "2", kUnsigned});
+  b.Input(kMachining, {"txtDrillFeedrate", "CirFeedrate", "label9", "Feedrate:", "100", kUnsigned});
+  b.Input(kMachining,
+          {"txtSpindleSpeed", "CirSpinSpeed", "label12", "Spindle:", "5000", kUnsigned});
+  b.Input(kMachining, {"txtDrillZretract", "CirRetract", "label10", "Z Retract:", "3", kSigned});
+  b.Input(kMachining, {"txtZsafe", "CirZsafe", "label11", "Z safe:", "10", kSigned});
+  b.Check(kMachining, "chkbCirEnSpin", "CirEnSpin", "OnSpin");
+  b.Check(kMachining, "chkbCirSpecialOp", "CirEnSpecialOp", "Sp.Op");
+  b.MultiText(kMachining, {"txtSpSO", "CirSpOpStr", "", "", "M3", kNone}, 2);
+
+  b.AddButton("btnKhoanTronPreview", "Preview", [this] { btnKhoanTronPreview_Click(); });
+  b.AddButton("btnDrillGcodeGen", "GCode Gen ", [this] { btnDrillGcodeGen_Click(); });
+  b.AddButton("btnDrillLoadGcode", "Load", [this] { btnDrillLoadGcode_Click(); });
+  b.AddButton("button1", "Close", [this] { dlg_.btnClose_Click(); });
+}
+
+void CirclePage::btnKhoanTronPreview_Click() {
+  // Pattern inputs that do not convert give no holes: an empty preview.
+  const auto in = generators::ReadCirclePatternInputs(dlg_.Inputs());
+  geometry::DrawList holes;
+  if (in) holes = generators::CirclePatternGen(*in);
+  auto& box = dlg_.Get<ui::PictureBox>("pbxKhoanTron");
+  const ui::Bounds b = box.GetBounds();
+  box.SetImage(
+      geometry::DrawAll::DrawListDrill(holes, {b.width, b.height, 0, 0}, geometry::kMarkCentre));
+}
+
+void CirclePage::btnDrillGcodeGen_Click() {
+  const auto program = generators::CircleJob(dlg_.Inputs());
+  if (!program) {
+    dlg_.ShowFailure(program.failure());
+    return;
+  }
+  dlg_.Get<ui::TextBox>("txtDrillGcode").SetText(*program);
+  dlg_.RaiseCloseFileRequest();
+}
+
+void CirclePage::btnDrillLoadGcode_Click() {
+  dlg_.LoadProgram(dlg_.Get<ui::TextBox>("txtDrillGcode").Text(), kLoadFailed);
+}
+
+}  // namespace kelvora::dialog

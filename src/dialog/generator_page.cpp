@@ -1,0 +1,258 @@
+#include "dialog/generator_page.h"
+
+#include <algorithm>
+
+#include "dialog/key_filters.h"
+#include "dialog/language_texts.h"
+#include "dialog/xyz_demo_dialog.h"
+#include "ui/layout.h"
+#include "ui/text_metrics.h"
+
+namespace kelvora::dialog {
+namespace {
+
+constexpr int kLabelGap = 4;
+constexpr int kMinButtonWidth = 84;
+// The program boxes' smaller font.
+const ui::Font kProgramFont{"Microsoft Sans Serif", 8.25, false};
+
+std::string DefaultLabelName(const std::string& boxName) {
+  if (boxName.starts_with("txt")) return "lbl" + boxName.substr(3);
+  return "lbl" + boxName;
+}
+
+// The widest text a label shows in any language.
+int WidestCaption(const ui::Label& label) {
+  int widest = ui::EstimateTextWidth(label.Text(), label.GetFont());
+  for (const CaptionRow& row : LanguageCaptionRows()) {
+    if (std::find(row.controls.begin(), row.controls.end(), label.Name()) == row.controls.end()) {
+      continue;
+    }
+    for (std::string_view text : row.texts) {
+      widest = std::max(widest, ui::EstimateTextWidth(text, label.GetFont()));
+    }
+  }
+  return widest;
+}
+
+}  // namespace
+
+GeneratorPage::GeneratorPage(XYZDemoDialog& dlg, ui::TabPage& page) : dlg_(dlg), page_(page) {}
+
+ui::PictureBox& GeneratorPage::Sketch(std::string name, geometry::Picture drawing) {
+  auto& box = page_.Add<ui::PictureBox>(std::move(name));
+  box.SetBackgroundImage(std::move(drawing));
+  PlaceOnTop(TopSlot::kLeft, box);
+  return box;
+}
+
+ui::PictureBox& GeneratorPage::Preview(std::string name, geometry::Picture startDrawing) {
+  auto& box = page_.Add<ui::PictureBox>(std::move(name));
+  box.SetBackgroundImage(std::move(startDrawing));
+  PlaceOnTop(TopSlot::kMiddle, box);
+  return box;
+}
+
+ui::TextBox& GeneratorPage::ProgramBox(std::string name) {
+  auto& box = page_.Add<ui::TextBox>(std::move(name));
+  box.SetMultiline(true);
+  box.SetFont(kProgramFont);
+  box.SetClipboard(&dlg_.GetClipboard());
+  PlaceOnTop(TopSlot::kRight, box);
+  return box;
+}
+
+void GeneratorPage::PlaceOnTop(TopSlot slot, ui::Control& control) {
+  top_[static_cast<int>(slot)] = &control;
+}
+
+ui::Label& GeneratorPage::Note(InputArea area, std::string name, std::string text) {
+  ui::Label& label = Parent(area).Add<ui::Label>(std::move(name), std::move(text));
+  Target(area).push_back({ItemKind::kNote, &label, nullptr, 1, {}});
+  return label;
+}
+
+std::vector<GeneratorPage::Item>& GeneratorPage::Target(InputArea area) {
+  Area& a = AreaOf(area);
+  if (openGroup_ && groupArea_ == area) return a.items.back().children;
+  return a.items;
+}
+
+ui::Control& GeneratorPage::Parent(InputArea area) {
+  if (openGroup_ && groupArea_ == area) return *openGroup_;
+  return page_;
+}
+
+ui::Label& GeneratorPage::MakeLabel(InputArea area, const InputSpec& spec) {
+  const std::string name = spec.label.empty() ? DefaultLabelName(spec.name) : spec.label;
+  return Parent(area).Add<ui::Label>(name, spec.caption);
+}
+
+ui::TextBox& GeneratorPage::MakeBox(InputArea area, const InputSpec& spec) {
+  ui::TextBox& box = Parent(area).Add<ui::TextBox>(spec.name, spec.start);
+  box.SetClipboard(&dlg_.GetClipboard());
+  if (spec.filter == KeyFilter::kSigned) AttachSignedFilter(box);
+  if (spec.filter == KeyFilter::kUnsigned) AttachUnsignedFilter(box);
+  if (!spec.key.empty()) dlg_.BindKey(spec.key, spec.name);
+  return box;
+}
+
+ui::TextBox& GeneratorPage::Input(InputArea area, const InputSpec& spec) {
+  ui::Label& label = MakeLabel(area, spec);
+  ui::TextBox& box = MakeBox(area, spec);
+  Target(area).push_back({ItemKind::kPair, &box, &label, 1, {}});
+  return box;
+}
+
+ui::CheckBox& GeneratorPage::Check(InputArea area, std::string name, std::string key,
+                                   std::string caption, bool checked) {
+  ui::CheckBox& box = Parent(area).Add<ui::CheckBox>(name, std::move(caption));
+  box.SetChecked(checked);
+  if (!key.empty()) dlg_.BindKey(key, name);
+  Target(area).push_back({ItemKind::kCheck, &box, nullptr, 1, {}});
+  return box;
+}
+
+ui::TextBox& GeneratorPage::MultiText(InputArea area, const InputSpec& spec, int rows) {
+  ui::Label* label = spec.caption.empty() ? nullptr : &MakeLabel(area, spec);
+  ui::TextBox& box = MakeBox(area, spec);
+  box.SetMultiline(true);
+  Target(area).push_back({ItemKind::kMulti, &box, label, std::max(1, rows), {}});
+  return box;
+}
+
+ui::GroupBox& GeneratorPage::BeginGroup(InputArea area, std::string name, std::string caption) {
+  ui::GroupBox& group = Parent(area).Add<ui::GroupBox>(std::move(name), std::move(caption));
+  AreaOf(area).items.push_back({ItemKind::kGroup, &group, nullptr, 1, {}});
+  openGroup_ = &group;
+  groupArea_ = area;
+  return group;
+}
+
+void GeneratorPage::EndGroup() {
+  openGroup_ = nullptr;
+}
+
+ui::Button& GeneratorPage::AddButton(std::string name, std::string caption,
+                                     std::function<void()> onClick) {
+  ui::Button& button = page_.Add<ui::Button>(std::move(name), std::move(caption));
+  if (onClick) button.onClick = [onClick](ui::Button&) { onClick(); };
+  buttons_.push_back(&button);
+  return button;
+}
+
+int GeneratorPage::LabelWidth(const std::vector<Item>& items) const {
+  int widest = 0;
+  for (const Item& item : items) {
+    if (item.label) widest = std::max(widest, WidestCaption(*item.label));
+    // A group's captions sit further right by its frame, so its boxes can line
+    // up with the ones outside it.
+    if (item.kind == ItemKind::kGroup) {
+      widest = std::max(widest, LabelWidth(item.children) + ui::GroupBox::kBorder);
+    }
+  }
+  return widest + 2;
+}
+
+int GeneratorPage::ItemsHeight(const std::vector<Item>& items, int columns) {
+  int height = 0;
+  int column = 0;
+  for (const Item& item : items) {
+    if (item.kind == ItemKind::kPair || item.kind == ItemKind::kCheck) {
+      if (column == 0) height += kRowHeight;
+      column = (column + 1) % columns;
+      continue;
+    }
+    column = 0;
+    if (item.kind == ItemKind::kMulti || item.kind == ItemKind::kNote) {
+      height += item.rows * kRowHeight;
+    }
+    if (item.kind == ItemKind::kGroup) {
+      height += ui::GroupBox::kCaptionHeight + ItemsHeight(item.children, columns) +
+                ui::GroupBox::kBorder + 2;
+    }
+  }
+  return height;
+}
+
+void GeneratorPage::PlaceItems(const std::vector<Item>& items, const ui::Bounds& area, int columns,
+                               int labelWidth) {
+  const int cellWidth = (area.width - kGap * (columns - 1)) / columns;
+  const int boxWidth = kBoxWidth;
+  int y = area.y;
+  int column = 0;
+  const int textTop = (kRowHeight - ui::EstimateTextHeight(ui::kFormFont)) / 2;
+  for (const Item& item : items) {
+    if (item.kind == ItemKind::kPair || item.kind == ItemKind::kCheck) {
+      const int x = area.x + column * (cellWidth + kGap);
+      if (item.kind == ItemKind::kPair) {
+        item.label->SetBounds({x, y + textTop, labelWidth, ui::EstimateTextHeight(ui::kFormFont)});
+        item.control->SetBounds({x + labelWidth + kLabelGap, y + 3, boxWidth, kBoxHeight});
+      } else {
+        const int need = ui::EstimateTextWidth(item.control->Text(), item.control->GetFont()) + 24;
+        item.control->SetBounds({x, y + 3, std::min(cellWidth, need), kBoxHeight});
+      }
+      column = (column + 1) % columns;
+      if (column == 0) y += kRowHeight;
+      continue;
+    }
+    if (column != 0) {
+      column = 0;
+      y += kRowHeight;
+    }
+    if (item.kind == ItemKind::kNote) {
+      item.control->SetBounds(
+          {area.x, y + textTop, area.width, ui::EstimateTextHeight(item.control->GetFont())});
+      y += kRowHeight;
+    } else if (item.kind == ItemKind::kMulti) {
+      int x = area.x;
+      if (item.label) {
+        item.label->SetBounds({x, y + textTop, labelWidth, ui::EstimateTextHeight(ui::kFormFont)});
+        x += labelWidth + kLabelGap;
+      }
+      item.control->SetBounds({x, y + 3, area.Right() - x, item.rows * kRowHeight - 6});
+      y += item.rows * kRowHeight;
+    } else if (item.kind == ItemKind::kGroup) {
+      const int h = ui::GroupBox::kCaptionHeight + ItemsHeight(item.children, columns) +
+                    ui::GroupBox::kBorder + 2;
+      item.control->SetBounds({area.x, y, area.width, h});
+      const ui::Bounds inner = item.control->ClientArea();
+      // The group's frame takes room on the left; its captions give up as much,
+      // so its boxes line up with the boxes outside it.
+      const int inside = labelWidth - inner.x;
+      PlaceItems(item.children, {0, 0, inner.width, inner.height}, columns, inside);
+      y += h;
+    }
+  }
+}
+
+void GeneratorPage::Arrange() {
+  const ui::Bounds client = page_.ClientArea();
+  const ui::Bounds area = ui::Inset(client, kMargin);
+  const auto cols = ui::SplitColumns(area, {{kPatternWidth, 0}, {0, 1}, {0, 1}}, kGap);
+
+  const int inputs = std::max(ItemsHeight(pattern_.items, pattern_.columns),
+                              ItemsHeight(machining_.items, machining_.columns));
+  const auto left = ui::SplitRows(cols[0], {{0, 1}, {inputs, 0}}, kGap);
+  const auto middle = ui::SplitRows(cols[1], {{0, 1}, {inputs, 0}}, kGap);
+
+  if (top_[0]) top_[0]->SetBounds(left[0]);
+  if (top_[1]) top_[1]->SetBounds(middle[0]);
+  PlaceItems(pattern_.items, left[1], pattern_.columns, LabelWidth(pattern_.items));
+  PlaceItems(machining_.items, middle[1], machining_.columns, LabelWidth(machining_.items));
+
+  // Buttons: measure the rows they need at the right column's width, then
+  // place them below the program box.
+  auto widthOf = [](const ui::Button& b) {
+    return std::max(kMinButtonWidth, ui::EstimateTextWidth(b.Text(), b.GetFont()) + 16);
+  };
+  ui::FlowLayout probe({0, 0, cols[2].width, 0}, kButtonHeight, kGap);
+  for (const ui::Button* b : buttons_) probe.Next(widthOf(*b));
+  const int buttonsHeight = buttons_.empty() ? 0 : probe.Bottom();
+  const auto right = ui::SplitRows(cols[2], {{0, 1}, {buttonsHeight, 0}}, kGap);
+  if (top_[2]) top_[2]->SetBounds(right[0]);
+  ui::FlowLayout flow(right[1], kButtonHeight, kGap);
+  for (ui::Button* b : buttons_) b->SetBounds(flow.Next(widthOf(*b)));
+}
+
+}  // namespace kelvora::dialog
