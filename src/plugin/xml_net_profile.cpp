@@ -16,8 +16,12 @@ using Node = rapidxml::xml_node<char>;
 using Attribute = rapidxml::xml_attribute<char>;
 
 // Keep the declaration, comments, document type and processing instructions so
-// that a save gives the host back everything it wrote.
-constexpr int kParseFlags = rapidxml::parse_full;
+// that a save gives the host back everything it wrote. The parser must not end
+// names and values with NUL bytes in the text: where a processing instruction's
+// value follows its name directly ("<?x>...?>") the NUL would replace the value's
+// first character, and the save would write it into the file. Every name and
+// value is read by its size instead.
+constexpr int kParseFlags = rapidxml::parse_full | rapidxml::parse_no_string_terminators;
 
 constexpr std::string_view kNewLine = "\r\n";
 constexpr std::string_view kIndent = "  ";
