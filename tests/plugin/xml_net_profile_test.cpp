@@ -334,5 +334,26 @@ TEST(XMLNetProfile, AProcessingInstructionWithoutABlankSurvivesASave) {
   EXPECT_TRUE(again.ReadBool("Dlg"));
 }
 
+TEST(XMLNetProfile, ADeclaredReferenceAndAControlCharacterBothSurviveASave) {
+  // "&co;" is kept as written; "&#x1;" is the byte 1, which must not be taken for
+  // the mark that keeps "&co;" (a save used to write it as a bare "&").
+  ProfileFolder folder;
+  const std::string path = folder.Write(
+      "p.xml",
+      "<profile><Kelvora><TchPrefix>&#x1;G90</TchPrefix><Host>&co;</Host></Kelvora></profile>");
+  XMLNetProfile p(path, "Kelvora", true);
+  ASSERT_TRUE(p.Load());
+  EXPECT_EQ(p.ReadString("TchPrefix"), "\x01G90");
+  p.WriteBool("Dlg", true);
+  ASSERT_TRUE(p.Save());
+  const std::string saved = ProfileFolder::Read(path);
+  EXPECT_NE(saved.find("<TchPrefix>&#x1;G90</TchPrefix>"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("<Host>&co;</Host>"), std::string::npos) << saved;
+  XMLNetProfile again(path, "Kelvora", true);
+  ASSERT_TRUE(again.Load()) << again.LastError();
+  EXPECT_EQ(again.ReadString("TchPrefix"), "\x01G90");
+  EXPECT_EQ(again.ReadString("Host"), "&co;");
+}
+
 }  // namespace
 }  // namespace kelvora::plugin
