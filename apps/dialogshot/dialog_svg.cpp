@@ -118,6 +118,13 @@ void DrawGrid(std::string& out, const ui::DataGrid& grid, double w, double h) {
       const ui::GridColumn& col = grid.Columns()[c];
       Rect(out, x + 0.5, y + 0.5, col.width, kRow, kWindow, kLightFrame);
       Text(out, grid.Text(line, c), col.font.value_or(font), kText, x + 4, y + 3);
+      if (col.dropDown) {
+        // A drop-down cell's button.
+        Rect(out, x + col.width - 16, y + 2, 15, kRow - 3, kButtonFace, std::nullopt);
+        out += "<polygon points=\"" + N(x + col.width - 12) + "," + N(y + kRow / 2 - 2) + " " +
+               N(x + col.width - 5) + "," + N(y + kRow / 2 - 2) + " " + N(x + col.width - 8.5) +
+               "," + N(y + kRow / 2 + 2) + "\" fill=\"#000000\"/>\n";
+      }
       x += col.width;
     }
   }
@@ -145,10 +152,18 @@ void Draw(std::string& out, const Control& c) {
     case ControlKind::kForm:
       Rect(out, 0, 0, w, h, c.BackColor().value_or(kControlFace), std::nullopt);
       break;
-    case ControlKind::kLabel:
+    case ControlKind::kLabel: {
       if (c.BackColor()) Rect(out, 0, 0, w, h, c.BackColor(), std::nullopt);
-      Text(out, c.Text(), font, fore, 0, std::max(0.0, (h - ui::EstimateTextHeight(font)) / 2));
+      const std::vector<std::string_view> lines = Lines(c.Text());
+      const double lineHeight = ui::EstimateTextHeight(font);
+      double top = std::max(0.0, (h - lineHeight * static_cast<double>(lines.size())) / 2);
+      const bool centred = static_cast<const ui::Label&>(c).Centred();
+      for (std::string_view line : lines) {
+        Text(out, line, font, fore, centred ? w / 2 : 0, top, centred ? "middle" : "start");
+        top += lineHeight;
+      }
       break;
+    }
     case ControlKind::kButton:
       Rect(out, 0.5, 0.5, w - 1, h - 1, c.BackColor().value_or(kButtonFace),
            ui::Rgb{173, 173, 173});

@@ -1,11 +1,19 @@
 // dialogshot OUTDIR: writes OUTDIR/<page>.svg for every page of the plug-in's
 // window after start-up (and one per sub-tab of the router/cutter page), the
 // window at its designed client size with that page shown, plus the circle tab
-// once more after a preview and a generated program.
+// once more after a preview and a generated program, the router tab with a
+// generated cut list previewed, the point list after a preview of pockets, the
+// automatic grid dialog (AutoGen.svg), the teach tab at work, and the
+// configuration window (ConfigDialog.svg).
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "dialog/auto_gen.h"
+#include "dialog/config_dialog.h"
+#include "dialog/point_table.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "dialog_svg.h"
 #include "text/files.h"
@@ -88,5 +96,79 @@ int main(int argc, char** argv) {
   dlg.Get<ui::Button>("btnKhoanTronPreview").Click();
   dlg.Get<ui::Button>("btnDrillGcodeGen").Click();
   ok = Write(dir, "tabPage5_after_preview", dlg.GetForm()) && ok;
+
+  // The point list at work: a staggered grid of points previewed as pockets.
+  generators::AutoGridParams grid;
+  grid.NumRow = 3;
+  grid.NumCol = 4;
+  grid.RowDist = 20;
+  grid.ColDist = 25;
+  grid.soleHang = 12.5;
+  grid.byRow = true;
+  ShowPage(dlg.Get<ui::TabPage>("tabPage7"));
+  if (const auto rows = generators::AutoGridGen(grid)) {
+    dialog::ReplacePointRows(dlg.Get<ui::DataGrid>("dataGridView1"), *rows);
+  }
+  dlg.Get<ui::CheckBox>("chkbAnyPocket").SetChecked(true);
+  dlg.Get<ui::TextBox>("txtAnyHoleSize").SetText("6");
+  dlg.Get<ui::Button>("btnAnyPreview").Click();
+  dlg.Get<ui::Button>("btnAnyGcodeGen").Click();
+  ok = Write(dir, "tabPage7_after_preview", dlg.GetForm()) && ok;
+
+  // The automatic grid's dialog, filled with that grid.
+  dialog::AutoGen autoGen(prompts);
+  autoGen.Fill(grid);
+  autoGen.GetForm().Show();
+  ok = Write(dir, "AutoGen", autoGen.GetForm()) && ok;
+
+  // The router tab at work: a generated cut list previewed and generated.
+  ShowPage(dlg.Get<ui::TabPage>("tabPage16"));
+  for (const auto& [size, count] : {std::pair{"100", "2"}, std::pair{"50", "1"}}) {
+    dlg.Get<ui::Button>("btnCutAdd").Click();
+    const std::size_t row = dlg.dtCutGenHoriz.RowCount() - 1;
+    dlg.dtCutGenHoriz.Set(row, 1, std::string(size));
+    dlg.dtCutGenHoriz.Set(row, 2, std::string(count));
+  }
+  dlg.Get<ui::TextBox>("txtCutGenX2").SetText("300");
+  dlg.Get<ui::Button>("btnCutPreview").Click();
+  dlg.Get<ui::Button>("btnDxfGcodeGen").Click();
+  ok = Write(dir, "tabPage4_after_preview", dlg.GetForm()) && ok;
+
+  // The grid, surface and thread tabs at work, with their start inputs.
+  const std::pair<const char*, std::vector<const char*>> atWork[] = {
+      {"tabPage6", {"btnGridPreview", "btnGridGcodGen"}},
+      {"tabPage10", {"chkbMSqrFlip", "btnMSqrPreview", "btnMSqrGcodeGen"}},
+      {"tabPage17", {"btnGenerate"}},
+  };
+  for (const auto& [page, clicks] : atWork) {
+    ShowPage(dlg.Get<ui::TabPage>(page));
+    for (const char* name : clicks) {
+      if (auto* check = dlg.Find<ui::CheckBox>(name)) {
+        check->Click();
+      } else {
+        dlg.Get<ui::Button>(name).Click();
+      }
+    }
+    ok = Write(dir, std::string(page) + "_after_preview", dlg.GetForm()) && ok;
+  }
+
+  // The teach tab at work: two recorded steps, a program, automatic mode.
+  ShowPage(dlg.Get<ui::TabPage>("tabPage2"));
+  dlg.LoadParam({{"tchOp1", "", "MOVE*G1"}, {"tchOp2", "", "Spin*M3S8000"}});
+  auto& teach = dlg.Get<ui::DataGrid>("dataGridView2");
+  teach.SetCurrentCell({0, 0});
+  dlg.ShowMachinePosition({12.5, -3, 0, 0, 0, 0});
+  dlg.Get<ui::Button>("btnTchGet").Click();
+  teach.SetValue(0, 0, std::string("MOVE"));
+  teach.SetValue(0, 7, std::string("500"));
+  teach.SetValue(1, 0, std::string("Spin"));
+  dlg.Get<ui::Button>("btnGetAuto").Click();
+  dlg.Get<ui::Button>("btnTchGc_gen").Click();
+  ok = Write(dir, "tabPage2_at_work", dlg.GetForm()) && ok;
+
+  // The configuration window.
+  dialog::ConfigDialog config;
+  config.GetForm().Show();
+  ok = Write(dir, "ConfigDialog", config.GetForm()) && ok;
   return ok ? 0 : 1;
 }

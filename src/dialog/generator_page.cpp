@@ -178,7 +178,9 @@ int GeneratorPage::ItemsHeight(const std::vector<Item>& items, int columns) {
 void GeneratorPage::PlaceItems(const std::vector<Item>& items, const ui::Bounds& area, int columns,
                                int labelWidth) {
   const int cellWidth = (area.width - kGap * (columns - 1)) / columns;
-  const int boxWidth = kBoxWidth;
+  // Long captions in two columns leave less room: the boxes narrow rather than
+  // run into the next column.
+  const int boxWidth = std::clamp(cellWidth - labelWidth - kLabelGap, kBoxWidth / 2, kBoxWidth);
   int y = area.y;
   int column = 0;
   const int textTop = (kRowHeight - ui::EstimateTextHeight(ui::kFormFont)) / 2;
@@ -226,19 +228,35 @@ void GeneratorPage::PlaceItems(const std::vector<Item>& items, const ui::Bounds&
   }
 }
 
+int GeneratorPage::InputsHeight(InputArea area, int columns) {
+  return ItemsHeight(AreaOf(area).items, columns);
+}
+
+void GeneratorPage::ArrangeInputs(InputArea area, const ui::Bounds& bounds, int columns) {
+  const auto& items = AreaOf(area).items;
+  PlaceItems(items, bounds, columns, LabelWidth(items));
+}
+
 void GeneratorPage::Arrange() {
   const ui::Bounds client = page_.ClientArea();
   const ui::Bounds area = ui::Inset(client, kMargin);
-  const auto cols = ui::SplitColumns(area, {{kPatternWidth, 0}, {0, 1}, {0, 1}}, kGap);
+  const auto cols = ui::SplitColumns(area, {{patternWidth_, 0}, {0, 1}, {0, 1}}, kGap);
 
-  const int inputs = std::max(ItemsHeight(pattern_.items, pattern_.columns),
-                              ItemsHeight(machining_.items, machining_.columns));
+  const int patternHeight = ItemsHeight(pattern_.items, pattern_.columns);
+  const int machiningHeight = ItemsHeight(machining_.items, machining_.columns);
+  // Without a picture on the left the pattern inputs start at the top of their
+  // column, and the preview's lower area is only as tall as the machining inputs.
+  const bool patternOnTop = top_[0] == nullptr;
+  const int inputs = patternOnTop ? machiningHeight : std::max(patternHeight, machiningHeight);
   const auto left = ui::SplitRows(cols[0], {{0, 1}, {inputs, 0}}, kGap);
   const auto middle = ui::SplitRows(cols[1], {{0, 1}, {inputs, 0}}, kGap);
 
-  if (top_[0]) top_[0]->SetBounds(left[0]);
-  if (top_[1]) top_[1]->SetBounds(middle[0]);
-  PlaceItems(pattern_.items, left[1], pattern_.columns, LabelWidth(pattern_.items));
+  // With no inputs at all the upper areas fill their columns.
+  if (top_[0]) top_[0]->SetBounds(inputs > 0 ? left[0] : cols[0]);
+  if (top_[1]) top_[1]->SetBounds(inputs > 0 ? middle[0] : cols[1]);
+  const ui::Bounds patternArea =
+      patternOnTop ? ui::Bounds{cols[0].x, cols[0].y, cols[0].width, patternHeight} : left[1];
+  PlaceItems(pattern_.items, patternArea, pattern_.columns, LabelWidth(pattern_.items));
   PlaceItems(machining_.items, middle[1], machining_.columns, LabelWidth(machining_.items));
 
   // Buttons: measure the rows they need at the right column's width, then
@@ -250,7 +268,7 @@ void GeneratorPage::Arrange() {
   for (const ui::Button* b : buttons_) probe.Next(widthOf(*b));
   const int buttonsHeight = buttons_.empty() ? 0 : probe.Bottom();
   const auto right = ui::SplitRows(cols[2], {{0, 1}, {buttonsHeight, 0}}, kGap);
-  if (top_[2]) top_[2]->SetBounds(right[0]);
+  if (top_[2]) top_[2]->SetBounds(buttons_.empty() ? cols[2] : right[0]);
   ui::FlowLayout flow(right[1], kButtonHeight, kGap);
   for (ui::Button* b : buttons_) b->SetBounds(flow.Next(widthOf(*b)));
 }

@@ -83,8 +83,17 @@ class GeneratorPage {
   // Buttons (right, bottom), in order, flowing onto more rows when needed.
   ui::Button& AddButton(std::string name, std::string caption, std::function<void()> onClick);
 
-  // Places everything inside the page's current size.
+  // Places everything inside the page's current size. A page with nothing in
+  // the left upper area has its pattern inputs at the top of the left column.
   void Arrange();
+  // The left column's width (kPatternWidth unless a page needs a wider one, as
+  // for a list grid in its upper area).
+  void SetPatternWidth(int width) { patternWidth_ = width; }
+
+  // For pages of another shape that use only the builder's inputs: the height
+  // an area's inputs need in `columns` columns, and placing them in `bounds`.
+  int InputsHeight(InputArea area, int columns);
+  void ArrangeInputs(InputArea area, const ui::Bounds& bounds, int columns);
 
  private:
   enum class ItemKind { kPair, kCheck, kMulti, kGroup, kNote };
@@ -119,6 +128,7 @@ class GeneratorPage {
   std::vector<ui::Button*> buttons_;
   Area pattern_{1, {}};
   Area machining_{2, {}};
+  int patternWidth_ = kPatternWidth;
   InputArea groupArea_ = InputArea::kPattern;
   ui::GroupBox* openGroup_ = nullptr;
 };

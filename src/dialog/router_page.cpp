@@ -1,25 +1,439 @@
 #include "dialog/router_page.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "dialog/cut_tables.h"
+#include "dialog/key_filters.h"
+#include "dialog/xyz_demo_dialog.h"
+#include "generators/cut_toolpath.h"
+#include "generators/dxf_contour.h"
+#include "geometry/draw_all.h"
+#include "geometry/dxf_wrapper.h"
+#include "text/files.h"
+#include "text/parse.h"
 #include "ui/layout.h"
+#include "ui/text_metrics.h"
 
 namespace kelvora::dialog {
+namespace {
 
-RouterPage::RouterPage(XYZDemoDialog& dlg, ui::TabPage& page)
-    : DialogPage(dlg, page), tabControl4(page.Add<ui::TabControl>("tabControl4")) {
-  tabControl4.SetAlignment(ui::TabAlignment::kBottom);
-  tabControl4.AddPage("tabPage13", "Horizontal");
-  tabControl4.AddPage("tabPage14", "Vertical");
-  tabControl4.AddPage("tabPage15", "DXF");
-  tabControl4.AddPage("tabPage16", "Gen");
+using generators::CutListKind;
+using generators::CutSubTab;
+
+constexpr std::string_view kCsvFilter = "csv files (*.csv)|*.csv|All files (*.*)|*.*";
+constexpr std::string_view kLoadFailed =
+    "Error save file \r\n, C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
+constexpr std::string_view kNoFile = "No file!";
+constexpr std::string_view kConfirm = "Confirm!!!";
+constexpr std::string_view kCannotSave = "Cannot save, File exist!";
+constexpr std::string_view kSaved = "Save file successful!";
+// GCodeGen on the drawing's sub-tab before a drawing was opened.
+constexpr std::string_view kPleaseSelectDxfFile = "Please select dxf file";
+// The preview renderer's mode for the router tab's polylines.
+constexpr int kPLineMode = 1;
+
+constexpr int kListColumnWidth = 372;
+constexpr int kInputsColumnWidth = 280;
+constexpr int kSubTabBoxWidth = 80;
+constexpr int kLabelGap = 4;
+constexpr int kMinButtonWidth = 84;
+
+bool FileExists(std::string_view path) {
+  if (path.empty()) return false;
+  std::error_code ec;
+  const auto p = text::PathFromUtf8(path);
+  return std::filesystem::exists(p, ec) && !std::filesystem::is_directory(p, ec);
 }
 
+int ButtonWidth(const ui::Button& b) {
+  return std::max(kMinButtonWidth, ui::EstimateTextWidth(b.Text(), b.GetFont()) + 16);
+}
+
+// The rows buttons need at `width`, flowing left to right.
+int ButtonsHeight(const std::vector<ui::Button*>& buttons, int width) {
+  ui::FlowLayout probe({0, 0, width, 0}, GeneratorPage::kButtonHeight, GeneratorPage::kGap);
+  for (const ui::Button* b : buttons) probe.Next(ButtonWidth(*b));
+  return buttons.empty() ? 0 : probe.Bottom();
+}
+
+void FlowButtons(const std::vector<ui::Button*>& buttons, const ui::Bounds& area) {
+  ui::FlowLayout flow(area, GeneratorPage::kButtonHeight, GeneratorPage::kGap);
+  for (ui::Button* b : buttons) b->SetBounds(flow.Next(ButtonWidth(*b)));
+}
+
+// A caption and its box on a sub-tab, bound to its settings key.
+ui::TextBox& SubTabInput(XYZDemoDialog& dlg, ui::TabPage& page, const InputSpec& spec) {
+  page.Add<ui::Label>("lbl" + spec.name.substr(3), spec.caption);
+  ui::TextBox& box = page.Add<ui::TextBox>(spec.name, spec.start);
+  box.SetClipboard(&dlg.GetClipboard());
+  if (spec.filter == KeyFilter::kSigned) AttachSignedFilter(box);
+  if (spec.filter == KeyFilter::kUnsigned) AttachUnsignedFilter(box);
+  dlg.BindKey(spec.key, spec.name);
+  return box;
+}
+
+// Places a caption (found by its box's name) and the box at (x, y); returns the
+// x after them.
+int PlacePair(XYZDemoDialog& dlg, ui::TextBox& box, int x, int y) {
+  auto& label = dlg.Get<ui::Label>("lbl" + box.Name().substr(3));
+  const int textHeight = ui::EstimateTextHeight(ui::kFormFont);
+  const int labelWidth = ui::EstimateTextWidth(label.Text(), label.GetFont()) + 2;
+  const int textTop = (GeneratorPage::kRowHeight - textHeight) / 2;
+  label.SetBounds({x, y + textTop, labelWidth, textHeight});
+  x += labelWidth + kLabelGap;
+  box.SetBounds({x, y + 3, kSubTabBoxWidth, GeneratorPage::kBoxHeight});
+  return x + kSubTabBoxWidth + 2 * GeneratorPage::kGap;
+}
+
+}  // namespace
+
+RouterPage::RouterPage(XYZDemoDialog& dlg, ui::TabPage& page)
+    : DialogPage(dlg, page),
+      tabControl4(page.Add<ui::TabControl>("tabControl4")),
+      builder_(dlg, page) {
+  using enum InputArea;
+  using enum KeyFilter;
+  tabControl4.SetAlignment(ui::TabAlignment::kBottom);
+  auto& horizontal = tabControl4.AddPage("tabPage13", "Horizontal");
+  auto& vertical = tabControl4.AddPage("tabPage14", "Vertical");
+  auto& dxf = tabControl4.AddPage("tabPage15", "DXF");
+  auto& gen = tabControl4.AddPage("tabPage16", "Gen");
+
+  // The lists, each with its list-wide start and end (and the generated list's
+  // tool diameter), over the grid.
+  horizontal_.start = &SubTabInput(dlg, horizontal, {"txtCutX1", "CutX1", "", "X1:", "0", kSigned});
+  horizontal_.end = &SubTabInput(dlg, horizontal, {"txtCutX2", "CutX2", "", "X2:", "100", kSigned});
+  horizontal_.grid = &horizontal.Add<ui::DataGrid>("dataGridView3", dlg.dtCut);
+  vertical_.start = &SubTabInput(dlg, vertical, {"txtCutY1", "CutY1", "", "Y1:", "0", kSigned});
+  vertical_.end = &SubTabInput(dlg, vertical, {"txtCutY2", "CutY2", "", "Y2:", "100", kSigned});
+  vertical_.grid = &vertical.Add<ui::DataGrid>("dataGridView4", dlg.dtCutVer);
+  generated_.start = &SubTabInput(dlg, gen, {"txtCutGenX1", "CutGenX1", "", "X1:", "0", kSigned});
+  generated_.end = &SubTabInput(dlg, gen, {"txtCutGenX2", "CutGenX2", "", "X2:", "100", kSigned});
+  toolDia_ = &SubTabInput(dlg, gen, {"txtCutGenToolDia", "CutToolDia", "", "Dia:", "4", kUnsigned});
+  generated_.grid = &gen.Add<ui::DataGrid>("dataGridView5", dlg.dtCutGenHoriz);
+
+  dxfOpen_ = &dxf.Add<ui::Button>("btnDxfOpen", "Open");
+  dxfOpen_->onClick = [this](ui::Button&) { btnDxfOpen_Click(); };
+  dxfNote_ = &dxf.Add<ui::Label>("label33", "(DXF Polylines only)");
+
+  // The machining inputs shared by the lists and the drawing.
+  GeneratorPage& b = builder_;
+  b.Input(kMachining, {"txtDxfDepth", "DxfDepth", "label27", "depth:", "5", kUnsigned});
+  b.Input(kMachining, {"txtDxfStepdwn", "DxfStepdown", "label28", "stp down:", "0.5", kUnsigned});
+  b.Input(kMachining, {"txtDxfZRetract", "DxfRetract", "label30", "Z Retract:", "3", kUnsigned});
+  b.Input(kMachining, {"txtDxfZSafe", "DxfZsafe", "label29", "Z safe:", "10", kNone});
+  b.Input(kMachining,
+          {"txtDxfFeedrate", "DxfFeedrate", "label26", "Cut Feedrate:", "200", kUnsigned});
+  b.Input(kMachining,
+          {"txtDxfPlungeFeedrate", "DxfPlugFeed", "label32", "Plunge Feedrate:", "100", kUnsigned});
+  b.Input(kMachining,
+          {"txtDxfSpinSpeed", "DxfSpinSpeed", "label31", "Spindle:", "5000", kUnsigned});
+  b.Check(kMachining, "chkbDxfEnSpin", "DxfEnSpin", "OnSpin");
+  b.Check(kMachining, "chkbCutZigZag", "CutZigZac", "ZigZac");
+  b.Check(kMachining, "chkbCut2Way", "Cut2Way", "2_Way");
+  b.Check(kMachining, "chkbDxfEnSpOp", "DxfEnSpOp", "Sp.Op");
+  b.MultiText(kMachining, {"txtDxfSpOp", "DxfSpOpStr", "", "", "M3", kNone}, 2);
+  b.MultiText(kMachining, {"txtDxfSpOpOff", "DxfSpOpStrOff", "", "Off:", "M3", kNone}, 2);
+  b.MultiText(kMachining, {"txtDxfEndScript", "DxfEndScript", "", "EndScript:", "M101", kNone}, 2);
+
+  cutPath_ = &page.Add<ui::Label>("lblCutPath", "File:-");
+  dxfPath_ = &page.Add<ui::Label>("lblDxfPath", "");
+
+  // The preview has no start drawing: the box is framed so it shows while empty.
+  preview_ = &page.Add<ui::PictureBox>("pxbDxf");
+  preview_->SetBorder(true);
+  program_ = &b.ProgramBox("txtDxfGcode");
+
+  const auto button = [&page](std::vector<ui::Button*>& row, const char* name, const char* caption,
+                              std::function<void()> click) {
+    auto& btn = page.Add<ui::Button>(name, caption);
+    btn.onClick = [click = std::move(click)](ui::Button&) { click(); };
+    row.push_back(&btn);
+  };
+  button(listButtons_, "btnCutAdd", "Add", [this] { btnCutAdd_Click(); });
+  button(listButtons_, "btnCutOpen", "Open", [this] { btnCutOpen_Click(); });
+  button(listButtons_, "btnCutSave", "Save", [this] { btnCutSave_Click(); });
+  button(listButtons_, "btnCutInsert", "Insert", [this] { btnCutInsert_Click(); });
+  button(listButtons_, "btnCutDelete", "Delete", [this] { btnCutDelete_Click(); });
+  button(listButtons_, "btnCutDeleteAll", "DeleteAll", [this] { btnCutDeleteAll_Click(); });
+  button(listButtons_, "btnCutPreview", "Preview", [this] { btnCutPreview_Click(); });
+  button(programButtons_, "btnDxfGcodeGen", "GCodeGen", [this] { btnDxfGcodeGen_Click(); });
+  button(programButtons_, "btnDxfLoad", "Load", [this] { btnDxfLoad_Click(); });
+  button(programButtons_, "button5", "Close", [this] { dlg_.btnClose_Click(); });
+}
+
+// --- Layout ---
+
 void RouterPage::Arrange() {
-  // Left column: the sub-tabs (above the list buttons and machining inputs,
-  // still to come); the right column will hold the preview and program.
-  const ui::Bounds area = ui::Inset(page_.ClientArea(), 6);
-  const auto cols = ui::SplitColumns(area, {{0, 1}, {0, 1}}, 8);
-  const auto left = ui::SplitRows(cols[0], {{0, 1}, {0, 1}}, 8);
-  tabControl4.SetBounds(left[0]);
+  constexpr int kGap = GeneratorPage::kGap;
+  const ui::Bounds area = ui::Inset(page_.ClientArea(), GeneratorPage::kMargin);
+  const auto cols =
+      ui::SplitColumns(area, {{kListColumnWidth, 0}, {kInputsColumnWidth, 0}, {0, 1}}, kGap);
+
+  // Left: the sub-tabs and the machining inputs side by side, the two file
+  // paths below them over both.
+  const int textHeight = ui::EstimateTextHeight(ui::kFormFont);
+  const ui::Bounds left{cols[0].x, area.y, cols[1].Right() - cols[0].x, area.height};
+  const auto leftRows = ui::SplitRows(left, {{0, 1}, {textHeight, 0}, {textHeight, 0}}, 4);
+  cutPath_->SetBounds(leftRows[1]);
+  dxfPath_->SetBounds(leftRows[2]);
+
+  const ui::Bounds lists{cols[0].x, leftRows[0].y, cols[0].width, leftRows[0].height};
+  const auto listRows =
+      ui::SplitRows(lists, {{0, 1}, {ButtonsHeight(listButtons_, lists.width), 0}}, kGap);
+  tabControl4.SetBounds(listRows[0]);
+  FlowButtons(listButtons_, listRows[1]);
+  ArrangeSubTabs();
+
+  const ui::Bounds inputs{cols[1].x, leftRows[0].y, cols[1].width, leftRows[0].height};
+  builder_.ArrangeInputs(InputArea::kMachining, inputs, 1);
+
+  // Right: the preview above the program, the program's buttons below.
+  const auto right = ui::SplitRows(
+      cols[2], {{0, 3}, {0, 2}, {ButtonsHeight(programButtons_, cols[2].width), 0}}, kGap);
+  preview_->SetBounds(right[0]);
+  program_->SetBounds(right[1]);
+  FlowButtons(programButtons_, right[2]);
+}
+
+void RouterPage::ArrangeSubTabs() {
+  constexpr int kMargin = GeneratorPage::kMargin;
+  constexpr int kRow = GeneratorPage::kRowHeight;
+  for (ListControls* list : {&horizontal_, &vertical_, &generated_}) {
+    const ui::Bounds client = list->grid->Parent()->ClientArea();
+    const int x = PlacePair(dlg_, *list->start, kMargin, kMargin);
+    PlacePair(dlg_, *list->end, x, kMargin);
+    int top = kMargin + kRow;
+    if (list == &generated_) {
+      PlacePair(dlg_, *toolDia_, kMargin, top);
+      top += kRow;
+    }
+    top += 4;
+    list->grid->SetBounds({kMargin, top, std::max(0, client.width - 2 * kMargin),
+                           std::max(0, client.height - top - kMargin)});
+  }
+  const int openWidth = ButtonWidth(*dxfOpen_);
+  dxfOpen_->SetBounds({kMargin, kMargin, openWidth, GeneratorPage::kButtonHeight});
+  const int noteHeight = ui::EstimateTextHeight(ui::kFormFont);
+  dxfNote_->SetBounds({kMargin, kMargin + GeneratorPage::kButtonHeight + kMargin,
+                       ui::EstimateTextWidth(dxfNote_->Text(), dxfNote_->GetFont()) + 2,
+                       noteHeight});
+}
+
+// --- The selected sub-tab ---
+
+CutSubTab RouterPage::SelectedSubTab() const {
+  return static_cast<CutSubTab>(std::clamp(tabControl4.SelectedIndex(), 0, 3));
+}
+
+std::optional<CutListKind> RouterPage::SelectedList() const {
+  return generators::CutListOfSubTab(SelectedSubTab());
+}
+
+RouterPage::ListControls& RouterPage::List(CutListKind kind) {
+  switch (kind) {
+    case CutListKind::kVertical:
+      return vertical_;
+    case CutListKind::kGenerated:
+      return generated_;
+    case CutListKind::kHorizontal:
+      break;
+  }
+  return horizontal_;
+}
+
+std::optional<geometry::DrawList> RouterPage::SelectedCuts() {
+  const auto kind = SelectedList();
+  if (!kind) return std::nullopt;
+  ListControls& list = List(*kind);
+  const auto in =
+      generators::ReadCutListInputs(list.start->Text(), list.end->Text(), dlg_.Inputs());
+  auto cuts = BuildCuts(*kind, *list.grid, in);
+  if (!cuts) {
+    dlg_.ShowFailure(cuts.failure());
+    return std::nullopt;
+  }
+  return std::move(*cuts);
+}
+
+// --- List buttons ---
+
+void RouterPage::btnCutOpen_Click() {
+  const auto chosen = dlg_.ShowOpenFile(kCsvFilter);
+  if (!chosen || !FileExists(*chosen)) {
+    dlg_.GetPrompts().Message(kNoFile);
+    return;
+  }
+  cutPath_->SetText(*chosen);
+  const auto kind = SelectedList();
+  if (!kind) return;  // the drawing's sub-tab only keeps the path
+  if (auto refusal = generators::CutFileRefusal(*chosen)) {
+    dlg_.GetPrompts().Message(*refusal);
+    return;
+  }
+  const auto content = generators::LoadCsvCutFile(cutPath_->Text());
+  if (!content) {
+    // The list stays as it was.
+    dlg_.ShowFailure(content.failure());
+    return;
+  }
+  ListControls& list = List(*kind);
+  LoadCutRows(*list.grid, content->rows);
+  if (content->start) list.start->SetText(*content->start);
+  if (content->end) list.end->SetText(*content->end);
+  if (!content->report.clean()) {
+    std::string text;
+    for (const std::string& m : content->report.Messages()) {
+      if (!text.empty()) text += "\r\n";
+      text += m;
+    }
+    dlg_.GetPrompts().Message(text);
+  }
+}
+
+void RouterPage::btnCutSave_Click() {
+  ui::Prompts& prompts = dlg_.GetPrompts();
+  const auto kind = SelectedList();
+  if (!kind) {
+    // The drawing's sub-tab has no list: no file is created or emptied.
+    prompts.Message(generators::kNoCutListToSave);
+    return;
+  }
+  if (!prompts.YesNo("Save file? ", kConfirm)) return;
+  ListControls& list = List(*kind);
+  const std::string file = generators::WriteCutCsv(
+      *kind, CutRowsInTableOrder(list.grid->GetTable()), list.start->Text(), list.end->Text());
+
+  const std::string current(text::TrimBlanks(cutPath_->Text()));
+  if (FileExists(current) && prompts.YesNo("Replace existing file?", kConfirm)) {
+    if (const std::string error = text::WriteFileAtomic(text::PathFromUtf8(current), file);
+        !error.empty()) {
+      prompts.Message(error);
+    }
+    return;
+  }
+  const auto chosen = prompts.SaveFile(kCsvFilter);
+  if (!chosen || chosen->empty() || FileExists(*chosen)) {
+    prompts.Message(kCannotSave);
+    return;
+  }
+  if (const std::string error = text::WriteFileAtomic(text::PathFromUtf8(*chosen), file);
+      !error.empty()) {
+    prompts.Message(error);
+    return;
+  }
+  cutPath_->SetText(*chosen);
+  prompts.Message(kSaved);
+}
+
+void RouterPage::btnCutAdd_Click() {
+  if (const auto kind = SelectedList()) AddCutRow(*List(*kind).grid);
+}
+
+void RouterPage::btnCutInsert_Click() {
+  if (const auto kind = SelectedList()) InsertCutRow(*List(*kind).grid);
+}
+
+void RouterPage::btnCutDelete_Click() {
+  const auto kind = SelectedList();
+  if (!kind) return;
+  ui::DataGrid& grid = *List(*kind).grid;
+  // Nothing to delete without rows or without a selected row.
+  if (grid.RowCount() == 0 || !grid.FirstSelectedRow()) return;
+  if (!dlg_.GetPrompts().YesNo("Are you sure?", "Delete this component?")) return;
+  DeleteCutRow(grid);
+}
+
+void RouterPage::btnCutDeleteAll_Click() {
+  if (!dlg_.GetPrompts().YesNo("Clear data? ", kConfirm)) return;
+  generated_.grid->GetTable().Clear();
+}
+
+void RouterPage::btnCutPreview_Click() {
+  const auto cuts = SelectedCuts();
+  if (!cuts) return;
+  const ui::Bounds b = preview_->GetBounds();
+  preview_->SetImage(
+      geometry::DrawAll::DrawListPLine(*cuts, {b.width, b.height, 0, 0}, kPLineMode));
+}
+
+// --- Program ---
+
+void RouterPage::btnDxfGcodeGen_Click() {
+  if (SelectedList()) {
+    GenerateCuts();
+  } else {
+    GenerateContours();
+  }
+}
+
+void RouterPage::GenerateCuts() {
+  const auto cuts = SelectedCuts();
+  if (!cuts) return;
+  const auto in = generators::ReadDxfMachiningInputs(dlg_.Inputs());
+  if (!in) {
+    dlg_.ShowFailure(in.failure());
+    return;
+  }
+  const bool twoWay = dlg_.Get<ui::CheckBox>("chkbCut2Way").Checked();
+  const auto program = generators::GcodeGenHoriz(*cuts, *in, twoWay);
+  if (!program) {
+    dlg_.ShowFailure(program.failure());
+    return;
+  }
+  program_->SetText(*program + in->endScript);
+  dlg_.RaiseCloseFileRequest();
+}
+
+void RouterPage::GenerateContours() {
+  const std::string path(text::TrimBlanks(dxfPath_->Text()));
+  if (path.empty()) {
+    dlg_.GetPrompts().Message(kPleaseSelectDxfFile);
+    return;
+  }
+  // The drawing is read again, so changes saved to it since it was opened count.
+  const auto drawing = geometry::DxfObjGen(path);
+  if (!drawing) {
+    dlg_.ShowFailure(drawing.failure());
+    return;
+  }
+  const auto in = generators::ReadDxfMachiningInputs(dlg_.Inputs());
+  if (!in) {
+    dlg_.ShowFailure(in.failure());
+    return;
+  }
+  const auto program = generators::DxfGcodeGen(*drawing, *in);
+  if (!program) {
+    dlg_.ShowFailure(program.failure());
+    return;
+  }
+  program_->SetText(*program + in->endScript);
+  dlg_.RaiseCloseFileRequest();
+  if (drawing->empty()) dlg_.GetPrompts().Message(geometry::kNoLwPolyline);
+}
+
+void RouterPage::btnDxfLoad_Click() {
+  dlg_.LoadProgram(program_->Text(), kLoadFailed);
+}
+
+void RouterPage::btnDxfOpen_Click() {
+  // The shared open-file dialog keeps the filter the last file command set.
+  const auto chosen = dlg_.ShowOpenFileKeepingFilter();
+  if (!chosen || !FileExists(*chosen)) return;
+  const ui::Bounds b = preview_->GetBounds();
+  const geometry::PreviewBox box{b.width, b.height, 0, 0};
+  const auto drawing = geometry::DxfObjGen(*chosen);
+  // An unreadable drawing still has its path kept, so GCodeGen tries it again.
+  dxfPath_->SetText(*chosen);
+  if (!drawing) {
+    preview_->SetImage(geometry::DrawAll::DrawListPLine({}, box, kPLineMode));
+    dlg_.ShowFailure(drawing.failure());
+    return;
+  }
+  preview_->SetImage(geometry::DrawAll::DrawListPLine(*drawing, box, kPLineMode));
+  if (drawing->empty()) dlg_.GetPrompts().Message(geometry::kNoLwPolyline);
 }
 
 }  // namespace kelvora::dialog

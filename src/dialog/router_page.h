@@ -1,8 +1,19 @@
-// Router/cutter (tabPage4): the cut lists and DXF contours, with the sub-tabs of
-// tabControl4 along the bottom edge.
+// Router/cutter (tabPage4): straight cuts from the three cut lists and contour
+// milling of a drawing's polylines. The sub-tabs of tabControl4 (tabs along the
+// bottom edge) hold the lists and the drawing's Open button; the list buttons,
+// Preview and GCodeGen act on whichever sub-tab is selected when pressed.
+//
+//   sub-tabs (list or drawing) | machining inputs | preview pxbDxf
+//   list buttons               |                  | program txtDxfGcode
+//   file paths (cut list, drawing)                | GCodeGen, Load, Close
 #pragma once
 
+#include <optional>
+
 #include "dialog/dialog_page.h"
+#include "dialog/generator_page.h"
+#include "generators/cut_lists.h"
+#include "ui/data_grid.h"
 
 namespace kelvora::dialog {
 
@@ -11,7 +22,64 @@ class RouterPage : public DialogPage {
   RouterPage(XYZDemoDialog& dlg, ui::TabPage& page);
   void Arrange() override;
 
+  // The selected sub-tab, and the cut list it holds (none for "DXF").
+  generators::CutSubTab SelectedSubTab() const;
+  std::optional<generators::CutListKind> SelectedList() const;
+
+  // "Open": a cut list file into the selected list (on "DXF" only its path is
+  // kept); lines the reader skipped or ignored are named in one message.
+  void btnCutOpen_Click();
+  // "Save": the selected list to the file in lblCutPath (after confirmation) or
+  // to a new file; on "DXF" nothing is written and the operator is told so.
+  void btnCutSave_Click();
+  // "Add", "Insert", "Delete": rows of the selected list. "DeleteAll": empties
+  // the generated list, whichever sub-tab is selected.
+  void btnCutAdd_Click();
+  void btnCutInsert_Click();
+  void btnCutDelete_Click();
+  void btnCutDeleteAll_Click();
+  // "Preview": the selected list's cuts into pxbDxf (nothing on "DXF").
+  void btnCutPreview_Click();
+  // "GCodeGen": the selected list's cut program, or the drawing's contour
+  // program on "DXF", followed by the end script, into txtDxfGcode with the
+  // close-file request. A refused list, input or drawing: the message, and the
+  // program box keeps what it held.
+  void btnDxfGcodeGen_Click();
+  // "Load": the program box to the host.
+  void btnDxfLoad_Click();
+  // "Open" on the "DXF" sub-tab: the drawing previewed and its path kept in
+  // lblDxfPath for GCodeGen.
+  void btnDxfOpen_Click();
+
   ui::TabControl& tabControl4;
+
+ private:
+  struct ListControls {
+    ui::DataGrid* grid = nullptr;
+    ui::TextBox* start = nullptr;
+    ui::TextBox* end = nullptr;
+  };
+  ListControls& List(generators::CutListKind kind);
+  // Builds the selected list's cuts (after its grid check); nullopt when the
+  // sub-tab holds no list or the list was refused (the message is shown).
+  std::optional<geometry::DrawList> SelectedCuts();
+  void GenerateCuts();
+  void GenerateContours();
+  void ArrangeSubTabs();
+
+  GeneratorPage builder_;
+  ListControls horizontal_;
+  ListControls vertical_;
+  ListControls generated_;
+  ui::TextBox* toolDia_ = nullptr;
+  ui::Button* dxfOpen_ = nullptr;
+  ui::Label* dxfNote_ = nullptr;
+  ui::Label* cutPath_ = nullptr;
+  ui::Label* dxfPath_ = nullptr;
+  ui::PictureBox* preview_ = nullptr;
+  ui::TextBox* program_ = nullptr;
+  std::vector<ui::Button*> listButtons_;
+  std::vector<ui::Button*> programButtons_;
 };
 
 }  // namespace kelvora::dialog

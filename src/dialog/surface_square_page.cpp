@@ -1,8 +1,102 @@
 #include "dialog/surface_square_page.h"
 
+#include "dialog/sketches.h"
+#include "dialog/xyz_demo_dialog.h"
+#include "generators/surface.h"
+#include "geometry/draw_all.h"
+
 namespace kelvora::dialog {
+namespace {
+
+constexpr std::string_view kLoadFailed =
+    "Error save file \r\n, C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
+constexpr int kSketchWidth = 300;
+constexpr int kSketchHeight = 290;
+// The line renderer draws no marker whatever the mode; the tab asks for mode 2.
+constexpr int kLineMode = 2;
+
+}  // namespace
 
 SurfaceSquarePage::SurfaceSquarePage(XYZDemoDialog& dlg, ui::TabPage& page)
-    : DialogPage(dlg, page) {}
+    : DialogPage(dlg, page), layout_(dlg, page) {
+  using enum InputArea;
+  using enum KeyFilter;
+  GeneratorPage& b = layout_;
+  b.Sketch("pictureBox6", SurfaceSketch(kSketchWidth, kSketchHeight, false));
+  // The flipped sketch takes the same place and starts hidden (see Arrange).
+  auto& flipped = page_.Add<ui::PictureBox>("pictureBox5");
+  flipped.SetBackgroundImage(SurfaceSketch(kSketchWidth, kSketchHeight, true));
+  flipped.SetVisible(false);
+  b.Preview("pxbMSqr", PreviewStartDrawing(451, 397));
+  b.ProgramBox("txtMSqrGcode");
+
+  b.Input(kPattern, {"txtMSqrXc", "MsqrXc", "", "Xc:", "15", kSigned});
+  b.Input(kPattern, {"txtMSqrYc", "MsqrYc", "", "Yc:", "15", kSigned});
+  b.Input(kPattern, {"txtMSqrLx", "MsqrLx", "", "Lx:", "220", kSigned});
+  b.Input(kPattern, {"txtMSqrLy", "MsqrLy", "", "Ly:", "220", kSigned});
+  b.Input(kPattern, {"txtMSqrToolDia", "Msqrd", "", "d :", "4", kNone});
+  b.Input(kPattern, {"txtMSqrStep", "MsqrStep", "label41", "step:", "6", kUnsigned});
+  auto& flip = b.Check(kPattern, "chkbMSqrFlip", "MsqrFlip", "Flipped");
+
+  b.Input(kMachining, {"txtMSqrDepth", "MsqrDepth", "label42", "depth:", "5", kUnsigned});
+  b.Input(kMachining, {"txtMSqrStepdwn", "MsqrStepdown", "label43", "stp down:", "0.5", kSigned});
+  b.Input(kMachining,
+          {"txtMSqrFeedrate", "MsqrFeedrate", "label50", "Cut Feedrate:", "4000", kUnsigned});
+  b.Input(kMachining,
+          {"txtPlungeFeedrate", "MsqrPlugFeed", "label39", "Plunge Feedrate:", "500", kUnsigned});
+  b.Input(kMachining, {"txtMSqrZRetract", "MsqrRetract", "label48", "Z Retract:", "1", kSigned});
+  b.Input(kMachining, {"txtMSqrZsafe", "MsqrZsafe", "label47", "Z safe:", "1", kSigned});
+  // The spindle speed with its switch beside it.
+  b.Input(kMachining,
+          {"txtMSqrSpinSpeed", "MsqrSpinSpeed", "label49", "Spindle:", "5000", kUnsigned});
+  b.Check(kMachining, "chkbMSqrEnSpin", "MsqrEnSpin", "OnSpin", true);
+  auto& gotoZero = b.Check(kMachining, "chkbMSqrGotoZero", "MsqrGotoZero", "Go to Zero", true);
+
+  flip.onCheckedChanged = [this](ui::CheckBox&) { chkbMSqrFlip_CheckedChanged(); };
+  gotoZero.onCheckedChanged = [this](ui::CheckBox&) { chkbMSqrFlip_CheckedChanged(); };
+
+  b.AddButton("btnMSqrPreview", "Preview", [this] { btnMSqrPreview_Click(); });
+  b.AddButton("btnMSqrGcodeGen", "GCode Gen ", [this] { btnMSqrGcodeGen_Click(); });
+  b.AddButton("btnMSqrLoad", "Load", [this] { btnMSqrLoad_Click(); });
+  b.AddButton("button4", "Close", [this] { dlg_.btnClose_Click(); });
+}
+
+void SurfaceSquarePage::Arrange() {
+  layout_.Arrange();
+  dlg_.Get<ui::PictureBox>("pictureBox5")
+      .SetBounds(dlg_.Get<ui::PictureBox>("pictureBox6").GetBounds());
+}
+
+void SurfaceSquarePage::chkbMSqrFlip_CheckedChanged() {
+  const bool flipped = dlg_.Get<ui::CheckBox>("chkbMSqrFlip").Checked();
+  dlg_.Get<ui::PictureBox>("pictureBox5").SetVisible(flipped);
+  dlg_.Get<ui::PictureBox>("pictureBox6").SetVisible(!flipped);
+}
+
+void SurfaceSquarePage::btnMSqrPreview_Click() {
+  const auto in = generators::ReadSurfMillPatternInputs(dlg_.Inputs());
+  geometry::DrawList lines;
+  if (in) {
+    // A step-over so small that the rows could not be counted: the message, and
+    // the picture stays as it was.
+    if (auto refused = generators::CheckSurfMillPattern(*in)) {
+      dlg_.ShowFailure(*refused);
+      return;
+    }
+    lines = generators::SurfMillPatternGen(*in);
+  }
+  // Pattern inputs that do not convert give no lines: an empty preview.
+  auto& box = dlg_.Get<ui::PictureBox>("pxbMSqr");
+  const ui::Bounds b = box.GetBounds();
+  box.SetImage(geometry::DrawAll::DrawListLine(lines, {b.width, b.height, 0, 0}, kLineMode));
+}
+
+void SurfaceSquarePage::btnMSqrGcodeGen_Click() {
+  dlg_.PutProgram(generators::SurfMillJob(dlg_.Inputs()), "txtMSqrGcode");
+}
+
+void SurfaceSquarePage::btnMSqrLoad_Click() {
+  dlg_.LoadProgram(dlg_.Get<ui::TextBox>("txtMSqrGcode").Text(), kLoadFailed);
+}
 
 }  // namespace kelvora::dialog

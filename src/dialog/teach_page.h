@@ -1,13 +1,94 @@
-// The teach table (tabPage2).
+// The teach table (tabPage2): the operator drives the machine to positions and
+// records them as steps of operations, edits the ten operation definitions,
+// keeps tables in teach files, and turns the table into a program.
+//
+// The machine side: the update cycle writes the machine position into
+// txtTchX … txtTchC (XYZDemoDialog::ShowMachinePosition) and, in automatic mode,
+// hands the four host input signals to SetTeachSignals(). The timer
+// timerTchAuto runs only in automatic mode; every tick looks at the latest
+// signals through the latch, so a held signal acts once. A host that has no
+// timer of its own ticks it right after handing the signals in.
 #pragma once
 
+#include <optional>
+#include <string>
+
 #include "dialog/dialog_page.h"
+#include "dialog/teach_table.h"
+#include "generators/teach.h"
+#include "ui/data_grid.h"
+#include "ui/table.h"
+#include "ui/text_box.h"
+#include "ui/widgets.h"
 
 namespace kelvora::dialog {
 
 class TeachPage : public DialogPage {
  public:
+  static constexpr int kTimerInterval = 50;
+
   TeachPage(XYZDemoDialog& dlg, ui::TabPage& page);
+
+  void Arrange() override;
+  // The stored definitions are in: the operation lists are built from them.
+  void SettingsLoaded() override { updateTchGrid(); }
+
+  // Rebuilds the operation lists from the ten definitions (an empty one gets its
+  // default, which is then what is stored).
+  void updateTchGrid();
+  void cmbTchOpList_SelectedIndexChanged();
+  void btnTchUpdate_Click();
+  void btnTchNew_Click();
+  void btnTchOpen_Click();
+  void btnTchSave_Click();
+  void btnTchInsert_Click();
+  void btnTchDelete_Click();
+  void btnTchCopy_Click();
+  void btnTchPaste_Click();
+  void dataGridView2_UserAddedRow();
+  void btnTchGet_Click();
+  void btnGetAuto_Click();
+  void btnTchGc_gen_Click();
+  void btnTchLoad_Click();
+
+  // The automatic mode's actions.
+  void GetPos();
+  void SetOp1() { SetOp(1); }
+  void SetOp2() { SetOp(2); }
+  void SetOp3() { SetOp(3); }
+  void RunTeachAction(TeachAction action);
+
+  // The host's four input signals as the update cycle last saw them.
+  void SetTeachSignals(const TeachSignals& signals) { signals_ = signals; }
+  ui::Timer& AutoTimer() { return timerTchAuto_; }
+  bool GetBtn_pressed() const { return latch_.Pressed(); }
+
+  bool DataLoaded() const { return dataLoaded_; }
+  // The definition texts "tchOp1" … "tchOp10" as they are stored.
+  generators::TeachDefinitions Definitions() const;
+  const generators::TeachOpLists& OpLists() const { return lists_; }
+  // The current teach file, empty for none (lblTchFile shows it).
+  const std::string& TeachFile() const { return teachFile_; }
+
+ private:
+  ui::DataGrid& Grid() { return *grid_; }
+  TeachPosition Position();
+  void SetOp(std::size_t definition);
+  void SetTeachFile(std::string path);
+  void StoreDefinitions(const generators::TeachDefinitions& definitions);
+  void ShowIf(const std::optional<std::string>& message);
+  // Writes the table to `path`; on failure tells the operator and returns false.
+  bool WriteTable(const std::string& path);
+
+  ui::Table table_;
+  ui::DataGrid* grid_ = nullptr;
+  ui::Timer timerTchAuto_{"timerTchAuto", kTimerInterval};
+  generators::TeachOpLists lists_;
+  TeachRowClipboard cpydrRow_;
+  TeachSignalLatch latch_;
+  TeachSignals signals_;
+  std::string teachFile_;
+  bool dataLoaded_ = false;
 };
 
 }  // namespace kelvora::dialog

@@ -1,13 +1,42 @@
-// Thread generation on the rotary axis (tabPage17).
+// Thread generation on the rotary axis (tabPage17): the program of an external
+// thread cut in equal passes, and a side view of the thread in a panel.
 #pragma once
 
 #include "dialog/dialog_page.h"
+#include "dialog/generator_page.h"
+#include "generators/inputs.h"
+#include "geometry/picture.h"
 
 namespace kelvora::dialog {
 
 class ThreadPage : public DialogPage {
  public:
   ThreadPage(XYZDemoDialog& dlg, ui::TabPage& page);
+  void Arrange() override { layout_.Arrange(); }
+
+  // "Gen/Ok": the program into txtThreadGcode and the close-file request, and
+  // the values the side view shows; the panel is repainted. A number that does
+  // not convert gives "Parameters error" with its name, and nothing changes.
+  void btnGenerate_Click();
+  // "Depth Std/ Sâu tiêu chuẩn:": the typed depth is used only while it is off.
+  void chkAutoDepth_CheckedChanged();
+  // The side view for the panel's size, from the values of the last "Gen/Ok"
+  // (blank before the first).
+  geometry::Picture panelPreview_Paint(int width, int height) const;
+  // "Load": the program box to the host.
+  void btnThreadLoad_Click();
+
+  // What the side view shows: the values of the last generation, 0 before it.
+  double previewPitch = 0;
+  double previewLength = 0;
+  double previewMajorDia = 0;
+  double previewDepth = 0;
+
+ private:
+  // The tab's boxes by the thread inputs' names (its inputs are not stored).
+  generators::TextLookup Inputs();
+
+  GeneratorPage layout_;
 };
 
 }  // namespace kelvora::dialog

@@ -106,7 +106,7 @@ void XYZDemoDialog::BuildTabs() {
   MakePage<SurfaceAnyPage>(surfaceTabs, "tabPage11", "Any");
 
   MakePage<RouterPage>(main, "tabPage4", "Router/Cutter");
-  MakePage<TeachPage>(main, "tabPage2", "TEACH");
+  teachPage_ = &MakePage<TeachPage>(main, "tabPage2", "TEACH");
   MakePage<PnpTeachPage>(main, "tabPage3", "PnP Teach");
   MakePage<PnpRcpPage>(main, "tabPage12", "PnP Rcp");
   MakePage<ThreadPage>(main, "tabPage17", "Threading");
@@ -359,6 +359,16 @@ void XYZDemoDialog::cmbLanguage_SelectedIndexChanged() {
   LanguageSwitch(Get<ui::ComboBox>(kLanguageControl).SelectedIndex());
 }
 
+// --- The teach table's machine side ---
+
+void XYZDemoDialog::SetTeachSignals(const TeachSignals& signals) {
+  teachPage_->SetTeachSignals(signals);
+}
+
+void XYZDemoDialog::RunTeachAction(TeachAction action) {
+  teachPage_->RunTeachAction(action);
+}
+
 // --- Program hand-off ---
 
 void XYZDemoDialog::LoadProgram(std::string_view programText, std::string_view failureMessage) {
@@ -379,6 +389,25 @@ void XYZDemoDialog::ShowFailure(const Failure& failure) {
   std::string text = failure.message;
   if (!failure.detail.empty()) text += "\r\n" + failure.detail;
   prompts_.Message(text);
+}
+
+std::optional<std::string> XYZDemoDialog::ShowOpenFile(std::string_view filter) {
+  openFileFilter_ = filter;
+  return prompts_.OpenFile(openFileFilter_);
+}
+
+std::optional<std::string> XYZDemoDialog::ShowOpenFileKeepingFilter() {
+  return prompts_.OpenFile(openFileFilter_);
+}
+
+bool XYZDemoDialog::PutProgram(const Outcome<std::string>& program, std::string_view box) {
+  if (!program) {
+    ShowFailure(program.failure());
+    return false;
+  }
+  Get<ui::TextBox>(box).SetText(*program);
+  RaiseCloseFileRequest();
+  return true;
 }
 
 void XYZDemoDialog::ShowMachinePosition(const std::array<double, 6>& position) {

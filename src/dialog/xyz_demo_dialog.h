@@ -52,6 +52,10 @@
 
 namespace kelvora::dialog {
 
+class TeachPage;
+struct TeachSignals;
+enum class TeachAction;
+
 inline constexpr int kClientWidth = 1191;
 inline constexpr int kClientHeight = 668;
 inline constexpr int kHeaderHeight = 46;
@@ -147,6 +151,16 @@ class XYZDemoDialog {
   void RaiseCloseFileRequest() { closeFileTrigger = true; }
   // Shows a refused conversion: the message, and what it concerns on the next line.
   void ShowFailure(const Failure& failure);
+  // What a G-code button does with its job's result: the program replaces the
+  // box's text and the close-file request is raised; a refusal is shown and the
+  // box keeps what it held. Returns whether a program was put in.
+  bool PutProgram(const Outcome<std::string>& program, std::string_view box);
+
+  // The open-file dialog all tabs share (dlgOpenFile): shown with a filter,
+  // which it keeps for a later showing that sets none (all files before the
+  // first). nullopt when the operator cancels.
+  std::optional<std::string> ShowOpenFile(std::string_view filter);
+  std::optional<std::string> ShowOpenFileKeepingFilter();
 
   // The machine position (DROs 800 to 805) into textBoxX/Y and txtTchX … txtTchC,
   // with three decimals; boxes that do not exist are skipped.
@@ -157,6 +171,11 @@ class XYZDemoDialog {
   bool closeFileTrigger = false;
   // The teach table's automatic mode.
   bool GetAuto = false;
+  // The teach table's machine side: the update cycle hands in the host's four
+  // input signals (acted on by the teach page's timer in automatic mode), or
+  // runs one of the automatic mode's actions itself.
+  void SetTeachSignals(const TeachSignals& signals);
+  void RunTeachAction(TeachAction action);
 
   // --- Lists ---
   ui::Table dtResult;
@@ -191,12 +210,14 @@ class XYZDemoDialog {
   ui::Form form_;
   std::vector<std::unique_ptr<DialogPage>> pages_;
   std::vector<DialogPage*> pageObjects_;
+  TeachPage* teachPage_ = nullptr;
   std::map<std::string, ui::Control*, std::less<>> index_;
   std::map<std::string, ui::Timer*, std::less<>> timers_;
   std::map<std::string, std::string, std::less<>> keys_;
   std::map<std::string, std::string, std::less<>> mirrors_;
   bool paramLoaded_ = false;
   bool listsCreated_ = false;
+  std::string openFileFilter_;
 };
 
 }  // namespace kelvora::dialog

@@ -21,7 +21,9 @@ int CompareCells(const Cell& a, const Cell& b) {
 DataGrid::DataGrid(std::string name, Table& table)
     : Control(ControlKind::kDataGrid, std::move(name)), table_(&table) {
   for (const std::string& column : table.ColumnNames()) {
-    columns_.push_back({column, kDefaultColumnWidth, std::nullopt});
+    GridColumn c;
+    c.name = column;
+    columns_.push_back(std::move(c));
   }
 }
 
@@ -48,6 +50,20 @@ void DataGrid::RenameColumn(std::size_t column, std::string name) {
 void DataGrid::SetColumnFont(std::size_t column, Font font) {
   columns_.at(column).font = std::move(font);
   Notify(Change::kStyle);
+}
+
+void DataGrid::SetColumnItems(std::size_t column, std::vector<std::string> items) {
+  GridColumn& c = columns_.at(column);
+  c.dropDown = true;
+  c.items = std::move(items);
+  Notify(Change::kItems);
+}
+
+void DataGrid::SetColumnMinimumWidth(std::size_t column, int width) {
+  GridColumn& c = columns_.at(column);
+  c.minimumWidth = width;
+  c.width = std::max(c.width, width);
+  Notify(Change::kBounds);
 }
 
 void DataGrid::Sync() const {
@@ -116,13 +132,21 @@ const Cell& DataGrid::Value(std::size_t line, std::size_t column) const {
 std::size_t DataGrid::SetValue(std::size_t line, std::size_t column, Cell value) {
   if (column >= columns_.size()) throw std::out_of_range("DataGrid::SetValue");
   std::size_t tableRow = 0;
-  if (IsNewRowLine(line)) {
+  const bool added = IsNewRowLine(line);
+  if (added) {
     tableRow = table_->AddRow();
   } else {
     tableRow = TableRow(line);
   }
   table_->Set(tableRow, column, std::move(value));
+  if (added && onUserAddedRow) onUserAddedRow(*this, DisplayRow(tableRow));
   return DisplayRow(tableRow);
+}
+
+void DataGrid::ScrollToLine(std::size_t line) {
+  if (LineCount() == 0) return;
+  shownLine_ = std::min(line, LineCount() - 1);
+  Notify(Change::kValue);
 }
 
 void DataGrid::Sort(std::size_t column, SortOrder order) {

@@ -24,6 +24,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,6 +41,10 @@ struct GridColumn {
   std::string name;  // the table column's name
   int width = kDefaultColumnWidth;
   std::optional<Font> font;  // the cells' font, when not the grid's own
+  // A drop-down column offers these texts in each cell; a text column offers none.
+  bool dropDown = false;
+  std::vector<std::string> items;
+  int minimumWidth = 0;  // the narrowest the operator can make it
 };
 
 // A cell by display line and column position.
@@ -69,6 +74,9 @@ class DataGrid : public Control {
   // Renames a column of the grid and of its table (the header shows the new name).
   void RenameColumn(std::size_t column, std::string name);
   void SetColumnFont(std::size_t column, Font font);
+  // Makes a column a drop-down of `items` (the cells keep their texts).
+  void SetColumnItems(std::size_t column, std::vector<std::string> items);
+  void SetColumnMinimumWidth(std::size_t column, int width);
 
   // Rows and lines.
   std::size_t RowCount() const;
@@ -127,6 +135,13 @@ class DataGrid : public Control {
   // or that cell lies on the new-row line.
   std::optional<std::size_t> FirstSelectedRow() const;
 
+  // Scrolls so that `line` is shown; the back-end follows ShownLine().
+  void ScrollToLine(std::size_t line);
+  std::optional<std::size_t> ShownLine() const { return shownLine_; }
+
+  // Raised after an edit on the new-row line started a row, with its display row.
+  std::function<void(DataGrid&, std::size_t)> onUserAddedRow;
+
  private:
   void Sync() const;
   bool InGrid(CellPos cell) const;
@@ -137,6 +152,7 @@ class DataGrid : public Control {
   bool rowHeadersVisible_ = true;
   std::optional<std::size_t> sortColumn_;
   SortOrder sortOrder_ = SortOrder::kNone;
+  std::optional<std::size_t> shownLine_;
 
   // Rebuilt from the table when its version changes.
   mutable std::uint64_t syncedVersion_ = ~std::uint64_t{0};

@@ -16,6 +16,16 @@ class Label : public Control {
  public:
   explicit Label(std::string name, std::string text = {})
       : Control(ControlKind::kLabel, std::move(name), std::move(text)) {}
+
+  // Each line centred in the label's width (otherwise from its left edge).
+  bool Centred() const { return centred_; }
+  void SetCentred(bool centred) {
+    centred_ = centred;
+    Notify(Change::kStyle);
+  }
+
+ private:
+  bool centred_ = false;
 };
 
 class Button : public Control {

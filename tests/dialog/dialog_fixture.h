@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "dialog/xyz_demo_dialog.h"
+#include "text/files.h"
 #include "ui/scripted_prompts.h"
 #include "ui/text_metrics.h"
 
@@ -34,6 +37,83 @@ struct DialogHarness {
   }
   const std::string& Text(std::string_view box) { return dlg.Get<ui::Control>(box).Text(); }
 };
+
+// A value as the operator enters it: typed into a text box, or "True"/"False"
+// for a check box (clicked when it differs).
+struct Typed {
+  const char* control;
+  const char* text;
+};
+
+inline void Fill(DialogHarness& h, std::initializer_list<Typed> values) {
+  for (const Typed& v : values) {
+    if (h.dlg.Find<ui::CheckBox>(v.control)) {
+      h.SetChecked(v.control, std::string_view(v.text) == "True");
+    } else {
+      h.Retype(v.control, v.text);
+    }
+  }
+}
+
+// Characters typed into emptied boxes, and what each box then holds: the key
+// filters at work.
+struct KeyFilterCase {
+  const char* box;
+  const char* typed;
+  const char* result;
+};
+
+inline void ExpectKeyFilters(DialogHarness& h, std::initializer_list<KeyFilterCase> cases) {
+  for (const KeyFilterCase& c : cases) {
+    auto& box = h.dlg.Get<ui::TextBox>(c.box);
+    box.SetText("");
+    box.Type(c.typed);
+    EXPECT_EQ(box.Text(), c.result) << c.box << " typed " << c.typed;
+  }
+}
+
+// A golden file of the tests' data folder ("generators/golden/grid_example.nc"),
+// byte for byte.
+inline std::string GoldenFile(std::string_view name) {
+  const auto bytes = text::ReadFileBytes(std::string(KELVORA_TEST_DATA) + "/" + std::string(name));
+  EXPECT_TRUE(bytes) << name;
+  return bytes.value_or("");
+}
+
+// Generates with the tab's G-code button and hands the program over with its
+// Load button: what is written must be the golden file, byte for byte, with the
+// close-file and load requests raised and no message shown.
+inline void ExpectProgramFromButtons(DialogHarness& h, std::string_view generate,
+                                     std::string_view load, std::string_view golden) {
+  h.Click(generate);
+  EXPECT_TRUE(h.dlg.closeFileTrigger) << golden;
+  h.Click(load);
+  ASSERT_EQ(h.handOff.writes.size(), 1u) << golden;
+  EXPECT_EQ(h.handOff.writes[0], GoldenFile(golden)) << golden;
+  EXPECT_TRUE(h.dlg.LoadFileTrigger) << golden;
+  EXPECT_TRUE(h.prompts.Log().empty()) << golden;
+}
+
+// A refused input: one box set to a text that does not convert, then the G-code
+// button. The one message is shown, the program box keeps what it held and no
+// close-file request is raised.
+struct RefusedCase {
+  const char* box;
+  const char* text;
+  const char* message;
+};
+
+inline void ExpectRefusedKeepsProgram(DialogHarness& h, const RefusedCase& c,
+                                      std::string_view generate, std::string_view programBox) {
+  const std::string before = h.Text(programBox);
+  h.dlg.closeFileTrigger = false;
+  h.prompts.ClearLog();
+  h.dlg.Get<ui::TextBox>(c.box).SetText(c.text);
+  h.Click(generate);
+  EXPECT_EQ(h.prompts.Messages(), std::vector<std::string>{c.message}) << c.box << " " << c.text;
+  EXPECT_EQ(h.Text(programBox), before) << c.box;
+  EXPECT_FALSE(h.dlg.closeFileTrigger) << c.box;
+}
 
 // The layout rules every page keeps: each visible control lies inside its
 // parent's client area, no two visible controls of one parent overlap, and every

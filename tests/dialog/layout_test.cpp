@@ -5,8 +5,10 @@
 // must keep its arrangement.
 #include <gtest/gtest.h>
 
+#include "dialog/config_dialog.h"
 #include "dialog/language_texts.h"
 #include "dialog_fixture.h"
+#include "ui/data_grid.h"
 
 namespace kelvora::dialog {
 namespace {
@@ -30,6 +32,12 @@ TEST(Layout, EveryPageInEveryLanguageAndSize) {
   }
 }
 
+TEST(Layout, ConfigDialog) {
+  // Its one note is the same in every language.
+  ConfigDialog config;
+  CheckChildren(config.GetForm(), "ConfigDialog");
+}
+
 TEST(Layout, GrowingTheWindowGivesTheRoomToPicturesAndProgramBoxes) {
   DialogHarness h;
   const auto before = h.dlg.Get<ui::PictureBox>("pbxKhoanTron").GetBounds();
@@ -48,6 +56,13 @@ TEST(Layout, GrowingTheWindowGivesTheRoomToPicturesAndProgramBoxes) {
   EXPECT_EQ(inputAfter.width, inputBefore.width);
   EXPECT_EQ(inputAfter.y, inputBefore.y + 100);
   EXPECT_EQ(h.dlg.Get<ui::PictureBox>("pictureBox2").GetBounds().width, sketchBefore.width);
+  // The teach table and its program take the room too; the columns keep their widths.
+  const auto teachGrid = h.dlg.Get<ui::DataGrid>("dataGridView2").GetBounds();
+  const auto teachProgram = h.dlg.Get<ui::TextBox>("txtTchGCode").GetBounds();
+  h.dlg.GetForm().SetClientSize(1191 + 400, 668 + 200);
+  EXPECT_EQ(h.dlg.Get<ui::DataGrid>("dataGridView2").GetBounds().height, teachGrid.height + 100);
+  EXPECT_EQ(h.dlg.Get<ui::TextBox>("txtTchGCode").GetBounds().width, teachProgram.width + 200);
+  EXPECT_EQ(h.dlg.Get<ui::DataGrid>("dataGridView2").Columns()[0].width, 150);
   // At the designed size the preview is about as large as the renderer's default box.
   EXPECT_GE(before.width, 400);
   EXPECT_GE(before.height, 300);

@@ -1,0 +1,303 @@
+#include "platform/posix/posix_platform.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <system_error>
+
+#include "platform/posix/sim_os.h"
+#include "text/utf16.h"
+
+namespace kelvora::platform::posix {
+
+using plugin::AutomationArg;
+using plugin::AutomationObject;
+using plugin::AutomationResult;
+using plugin::HResult;
+
+std::filesystem::path DriveCRoot() {
+  if (const char* root = std::getenv("KELVORA_DRIVE_C"); root != nullptr && *root != '\0') {
+    return root;
+  }
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0') {
+    return std::filesystem::path(data) / "kelvora" / "drive_c";
+  }
+  const char* home = std::getenv("HOME");
+  return std::filesystem::path(home != nullptr ? home : "/tmp") / ".local" / "share" / "kelvora" /
+         "drive_c";
+}
+
+namespace {
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) {
+      return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// The entry of `folder` that `name` names on a file system that ignores case.
+std::filesystem::path MatchEntry(const std::filesystem::path& folder, const std::string& name) {
+  std::error_code error;
+  if (std::filesystem::exists(folder / name, error)) return folder / name;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    if (SameIgnoringCase(entry.path().filename().string(), name)) return entry.path();
+  }
+  return folder / name;
+}
+
+}  // namespace
+
+std::filesystem::path MapWindowsPath(std::string_view windowsPath) {
+  if (windowsPath.size() < 2 || windowsPath[1] != ':') return std::filesystem::path(windowsPath);
+  std::filesystem::path path = DriveCRoot();
+  std::string_view rest = windowsPath.substr(2);
+  while (!rest.empty()) {
+    std::size_t cut = rest.find_first_of("\\/");
+    std::string name(rest.substr(0, cut));
+    rest = cut == std::string_view::npos ? std::string_view() : rest.substr(cut + 1);
+    if (!name.empty()) path = MatchEntry(path, name);
+  }
+  return path;
+}
+
+namespace {
+
+class PosixHostMenu final : public plugin::HostMenu {
+ public:
+  void* GetMenu(void* window) override {
+    return simos::GetMenu(static_cast<simos::Window*>(window));
+  }
+  int GetMenuItemCount(void* menu) override {
+    return simos::MenuItemCount(static_cast<simos::Menu*>(menu));
+  }
+  std::optional<plugin::MenuItemInfo> GetMenuItem(void* menu, int position) override {
+    auto item = simos::GetMenuItem(static_cast<simos::Menu*>(menu), position);
+    if (!item) return std::nullopt;
+    return plugin::MenuItemInfo{item->text, item->subMenu};
+  }
+  bool AppendMenuItem(void* menu, std::uintptr_t id, const std::string& text) override {
+    return simos::AppendMenuItem(static_cast<simos::Menu*>(menu),
+                                 simos::MenuItem{text, id, nullptr});
+  }
+};
+
+// Fills a VARIANT of `varType` from the argument; false when the argument is not
+// of the kind the format letter names.
+bool FillVariant(std::uint16_t varType, const AutomationArg& arg, simos::Variant& variant) {
+  variant.vt = varType;
+  if (varType & plugin::kVtByRef) {
+    if (!std::holds_alternative<AutomationObject>(arg)) return false;
+    variant.object = std::get<AutomationObject>(arg);
+    return true;
+  }
+  switch (varType) {
+    case plugin::kVtBool:
+      if (!std::holds_alternative<bool>(arg)) return false;
+      variant.boolValue = std::get<bool>(arg);
+      return true;
+    case plugin::kVtI2:
+      if (!std::holds_alternative<std::int16_t>(arg)) return false;
+      variant.intValue = std::get<std::int16_t>(arg);
+      return true;
+    case plugin::kVtI4:
+    case plugin::kVtError:
+      if (!std::holds_alternative<std::int32_t>(arg)) return false;
+      variant.intValue = std::get<std::int32_t>(arg);
+      return true;
+    case plugin::kVtCy:
+      if (!std::holds_alternative<std::int64_t>(arg)) return false;
+      variant.intValue = std::get<std::int64_t>(arg);
+      return true;
+    case plugin::kVtR4:
+      if (!std::holds_alternative<float>(arg)) return false;
+      variant.realValue = std::get<float>(arg);
+      return true;
+    case plugin::kVtR8:
+    case plugin::kVtDate:
+      if (!std::holds_alternative<double>(arg)) return false;
+      variant.realValue = std::get<double>(arg);
+      return true;
+    case plugin::kVtBstr:
+      if (!std::holds_alternative<std::u16string>(arg)) return false;
+      variant.text = std::get<std::u16string>(arg);
+      return true;
+    case plugin::kVtDispatch:
+    case plugin::kVtUnknown:
+      if (!std::holds_alternative<AutomationObject>(arg)) return false;
+      variant.object = std::get<AutomationObject>(arg);
+      return true;
+    default:
+      // A VARIANT passed by value has no C++ form here.
+      return false;
+  }
+}
+
+class PosixAutomation final : public plugin::AutomationService {
+ public:
+  HResult CreateObject(std::u16string_view progId, AutomationObject* object) override {
+    if (object == nullptr) return plugin::kEInvalidArg;
+    *object = nullptr;
+    std::u16string classId;
+    HResult hr = simos::CLSIDFromProgID(progId, &classId);
+    if (!plugin::Succeeded(hr)) {
+      hr = simos::CLSIDFromString(plugin::kHostDocumentClassId, &classId);
+      if (!plugin::Succeeded(hr)) return hr;
+    }
+    simos::Dispatch* found = nullptr;
+    hr = simos::GetActiveObject(classId, &found);
+    if (!plugin::Succeeded(hr)) return hr;
+    *object = found;
+    return plugin::kSOk;
+  }
+
+  HResult Invoke(AutomationObject object, std::uint16_t callKind, AutomationResult* result,
+                 std::u16string_view member, const char* format,
+                 const std::vector<AutomationArg>& args) override {
+    if (object == nullptr) return plugin::kEInvalidArg;
+    auto* dispatch = static_cast<simos::Dispatch*>(object);
+    std::int32_t id = 0;
+    HResult hr = dispatch->GetIDsOfNames(member, &id);
+    if (!plugin::Succeeded(hr)) return hr;
+    auto count = plugin::CountArgsInFormat(format);
+    if (!count || static_cast<std::size_t>(*count) != args.size()) return plugin::kEInvalidArg;
+    if ((callKind & plugin::kDispatchPropertyPut) && *count == 0) return plugin::kEInvalidArg;
+    // The last argument of the call is the first VARIANT.
+    std::vector<simos::Variant> variants;
+    try {
+      variants.resize(args.size());
+    } catch (const std::bad_alloc&) {
+      return plugin::kEOutOfMemory;
+    }
+    std::string_view formatText = format != nullptr ? format : "";
+    std::size_t position = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+      auto step = plugin::GetNextVarType(formatText, position);
+      if (!step || !FillVariant(step->varType, args[i], variants[args.size() - 1 - i])) {
+        return plugin::kEInvalidArg;
+      }
+      position = step->next;
+    }
+    simos::Variant out;
+    hr = dispatch->Invoke(id, callKind, variants, result != nullptr ? &out : nullptr);
+    if (result != nullptr) {
+      result->varType = out.vt;
+      result->object = out.vt == plugin::kVtDispatch ? out.object : nullptr;
+    }
+    return hr;
+  }
+};
+
+class PosixThreads final : public plugin::ThreadStarter {
+ public:
+  bool StartThread(plugin::ThreadBody body, void* context) override {
+    return simos::StartThread(body, context);
+  }
+};
+
+class PosixPaths final : public plugin::HostPaths {
+ public:
+  std::filesystem::path LocalPath(std::string_view windowsPath) const override {
+    return MapWindowsPath(windowsPath);
+  }
+  // The host's narrow texts are UTF-8 here.
+  std::optional<std::string> HostTextToUtf8(std::string_view hostText) const override {
+    if (!text::Utf8ToUtf16(hostText)) return std::nullopt;
+    return std::string(hostText);
+  }
+  std::optional<std::u16string> HostTextToWide(std::string_view hostText) const override {
+    return text::Utf8ToUtf16(hostText);
+  }
+};
+
+class PosixUdpSocket final : public plugin::UdpSocket {
+ public:
+  PosixUdpSocket(int fd, sockaddr_storage destination, socklen_t length)
+      : fd_(fd), destination_(destination), length_(length) {}
+  ~PosixUdpSocket() override { ::close(fd_); }
+  bool Send(std::span<const std::uint8_t> bytes) override {
+    ssize_t sent = ::sendto(fd_, bytes.data(), bytes.size(), 0,
+                            reinterpret_cast<const sockaddr*>(&destination_), length_);
+    return sent == static_cast<ssize_t>(bytes.size());
+  }
+
+ private:
+  int fd_;
+  sockaddr_storage destination_;
+  socklen_t length_;
+};
+
+class PosixUdpNetwork final : public plugin::UdpNetwork {
+ public:
+  std::unique_ptr<plugin::UdpSocket> Open(const std::string& host, std::uint16_t port) override {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_DGRAM;
+    hints.ai_protocol = IPPROTO_UDP;
+    addrinfo* found = nullptr;
+    std::string service = std::to_string(port);
+    if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) {
+      return nullptr;
+    }
+    sockaddr_storage destination{};
+    std::memcpy(&destination, found->ai_addr, found->ai_addrlen);
+    auto length = static_cast<socklen_t>(found->ai_addrlen);
+    ::freeaddrinfo(found);
+
+    int fd = ::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    if (fd < 0) return nullptr;
+    int reuse = 1;
+    timeval sendTimeout{0, 10 * 1000};
+    timeval receiveTimeout{0, 30 * 1000};
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    local.sin_port = 0;
+    if (::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse) != 0 ||
+        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout) != 0 ||
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &receiveTimeout, sizeof receiveTimeout) != 0 ||
+        ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+      ::close(fd);
+      return nullptr;
+    }
+    return std::make_unique<PosixUdpSocket>(fd, destination, length);
+  }
+};
+
+class PosixMessages final : public plugin::HostMessages {
+ public:
+  void Message(std::string_view text, std::string_view caption) override {
+    simos::ShowPrompt({simos::PromptKind::kMessage, std::string(text), std::string(caption), {}});
+  }
+};
+
+}  // namespace
+
+}  // namespace kelvora::platform::posix
+
+namespace kelvora::plugin {
+
+using namespace platform::posix;  // NOLINT: the classes above
+
+const Platform& SystemPlatform() {
+  static PosixHostMenu menu;
+  static PosixAutomation automation;
+  static PosixThreads threads;
+  static PosixPaths paths;
+  static PosixUdpNetwork udp;
+  static PosixMessages messages;
+  static const Platform platform{menu, automation, threads, paths, udp, messages};
+  return platform;
+}
+
+}  // namespace kelvora::plugin

@@ -1,0 +1,143 @@
+#include "plugin/plugin_module.h"
+
+#include "text/number_format.h"
+
+namespace kelvora::plugin {
+
+PluginModule::PluginModule(const Platform& platform, PluginDialogs& dialogs)
+    : platform_(platform), dialogs_(dialogs) {}
+
+MessageSink PluginModule::Messages() {
+  HostMessages& messages = platform_.messages;
+  return [&messages](std::string_view text, std::string_view caption) {
+    messages.Message(text, caption);
+  };
+}
+
+const char* PluginModule::piSetProName(const char* hostPath) {
+  // The host names the file in its own code page; everything after this point
+  // works in UTF-8.
+  auto path = platform_.paths.HostTextToUtf8(hostPath != nullptr ? hostPath : "");
+  ProfileName = path.value_or(std::string());
+  StartUpResult startUp = SettingsStartUp(ProfileName, Messages());
+  MG.xyzDemoConfig = XYZDemoConfig{startUp.enableDlg};
+  return kPluginName;
+}
+
+bool PluginModule::piInitControl(void* engine, void* setup, void* planner, void* view) {
+  blocks = HostBlocks{engine, setup, planner, view};
+  menuStart = GetMenuRange != nullptr ? GetMenuRange(kMenuIdsReserved) : 0;
+  MyDevice = std::make_unique<MyDeviceClass>(blocks, platform_);
+  MyDevice->Loader().Start();
+  return true;
+}
+
+void PluginModule::AddMenuEntry() {
+  if (blocks.MachView == nullptr) return;
+  void* mainWindow = ReadHostPointer(blocks.MachView, kMachViewMainWindow);
+  if (mainWindow == nullptr) return;
+  void* menuBar = platform_.menu.GetMenu(ReadHostPointer(mainWindow, kMainWindowHandle));
+  if (menuBar == nullptr) return;
+  void* plugInMenu = nullptr;
+  const int count = platform_.menu.GetMenuItemCount(menuBar);
+  for (int position = 0; position < count; ++position) {
+    auto item = platform_.menu.GetMenuItem(menuBar, position);
+    if (item && item->text == kPlugInMenuText) {
+      plugInMenu = item->subMenu;
+      break;
+    }
+  }
+  // A host without the menu runs the plug-in without an entry.
+  if (plugInMenu == nullptr) return;
+  platform_.menu.AppendMenuItem(plugInMenu, static_cast<std::uintptr_t>(menuStart), kPluginName);
+}
+
+void PluginModule::piPostInitControl() {
+  AddMenuEntry();
+  MG.xyzDemoDialog = dialogs_.CreateMainDialog();
+}
+
+void PluginModule::piNotify(int id) {
+  if (id != menuStart || !MG.xyzDemoDialog) return;
+  PluginDialog& dialog = *MG.xyzDemoDialog;
+  try {
+    dialog.ShowAndFocus();
+  } catch (...) {
+    // The settings are read at the next pick instead.
+    return;
+  }
+  if (!dialog.ParamLoaded()) {
+    FirstOpeningRead read = SettingsFirstOpening(ProfileName, Messages());
+    dialog.LoadParam(read.settings);
+  }
+}
+
+void PluginModule::MirrorMachinePosition(PluginDialog& dialog) {
+  if (GetDRO == nullptr) return;
+  auto dro = [this](int axis) {
+    return text::FormatNumber(GetDRO(static_cast<std::int16_t>(kDroMachineX + axis)),
+                              text::NumberFormat::kF3);
+  };
+  std::string x = dro(0);
+  std::string y = dro(1);
+  dialog.SetPointPosition(x, y);
+  dialog::TeachPosition position;
+  for (int axis = 0; axis < kAxisCount; ++axis) position[axis] = dro(axis);
+  dialog.SetTeachPosition(position);
+}
+
+void PluginModule::PollTeachSignals(PluginDialog& dialog) {
+  if (blocks.Engine == nullptr) return;
+  dialog::TeachSignals signals;
+  signals.record = ReadHostByte(blocks.Engine, kEngineSignalRecord) != 0;
+  signals.op1 = ReadHostByte(blocks.Engine, kEngineSignalOp1) != 0;
+  signals.op2 = ReadHostByte(blocks.Engine, kEngineSignalOp2) != 0;
+  signals.op3 = ReadHostByte(blocks.Engine, kEngineSignalOp3) != 0;
+  if (auto action = GetBtn_pressed.Step(signals)) dialog.RunTeachAction(*action);
+}
+
+void PluginModule::piUpdate() {
+  // What the loader threads report reaches the status line here, on the host's
+  // thread; the workers never touch the host's string.
+  if (MyDevice) MyDevice->ServeLoadReports();
+  if (!MG.xyzDemoDialog) return;
+  PluginDialog& dialog = *MG.xyzDemoDialog;
+  if (dialog.WindowState() == DialogWindowState::kMinimised) return;
+  if (dialog.LoadFileTrigger()) {
+    dialog.LoadFileTrigger() = false;
+    if (MyDevice) MyDevice->ThreadLoad(kTempTapName);
+  }
+  if (dialog.closeFileTrigger()) {
+    if (DoButton != nullptr) DoButton(kButtonCloseProgram);
+    dialog.closeFileTrigger() = false;
+  }
+  MirrorMachinePosition(dialog);
+  if (dialog.GetAuto()) PollTeachSignals(dialog);
+}
+
+void PluginModule::piConfig() {
+  dialogs_.ShowConfigDialog();
+}
+
+void PluginModule::piStopPlug() {
+  ShutdownState state;
+  std::optional<Settings> saved;
+  if (MG.xyzDemoDialog) {
+    PluginDialog& dialog = *MG.xyzDemoDialog;
+    state.dialogExists = true;
+    state.dialogVisible = dialog.Visible();
+    // A dialog never opened holds start values, not the stored ones: only "Dlg"
+    // is written then.
+    if (dialog.ParamLoaded()) {
+      saved = dialog.SaveParam();
+      state.settings = &*saved;
+    }
+  }
+  SettingsShutdown(ProfileName, state, Messages());
+}
+
+void PluginModule::piJogOff(std::int16_t axis) {
+  if (MyDevice) MyDevice->JogOff(axis);
+}
+
+}  // namespace kelvora::plugin

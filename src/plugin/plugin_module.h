@@ -1,0 +1,72 @@
+// The plug-in's module: the values the host hands over, the objects that live as
+// long as the plug-in is loaded, and the handlers behind every export.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "dialog/teach_table.h"
+#include "plugin/host_interface.h"
+#include "plugin/my_device.h"
+#include "plugin/platform.h"
+#include "plugin/plugin_dialog.h"
+
+namespace kelvora::plugin {
+
+// The configuration object read at start-up.
+struct XYZDemoConfig {
+  bool enableDlg = true;
+};
+
+class PluginModule {
+ public:
+  PluginModule(const Platform& platform, PluginDialogs& dialogs);
+  PluginModule(const PluginModule&) = delete;
+  PluginModule& operator=(const PluginModule&) = delete;
+
+  // The host's callbacks.
+  GetMenuRangeFn GetMenuRange = nullptr;
+  DoButtonFn DoButton = nullptr;
+  SetDROFn SetDRO = nullptr;
+  GetDROFn GetDRO = nullptr;
+  SetLEDFn SetLED = nullptr;
+  GetLEDFn GetLED = nullptr;
+  CodeFn Code = nullptr;
+
+  HostBlocks blocks;
+  // The profile path, as UTF-8.
+  std::string ProfileName;
+  int menuStart = 0;
+  std::unique_ptr<MyDeviceClass> MyDevice;
+  struct {
+    std::unique_ptr<PluginDialog> xyzDemoDialog;
+    std::optional<XYZDemoConfig> xyzDemoConfig;
+  } MG;
+  // The automatic mode's latch (GetBtn_pressed).
+  dialog::TeachSignalLatch GetBtn_pressed;
+
+  // Start-up: the profile path in the host's code page; returns the plug-in's name.
+  const char* piSetProName(const char* hostPath);
+  bool piInitControl(void* engine, void* setup, void* planner, void* view);
+  void piPostInitControl();
+  void piNotify(int id);
+  void piUpdate();
+  void piConfig();
+  void piStopPlug();
+  void piJogOff(std::int16_t axis);
+
+  const Platform& platform() const { return platform_; }
+
+ private:
+  void AddMenuEntry();
+  void MirrorMachinePosition(PluginDialog& dialog);
+  void PollTeachSignals(PluginDialog& dialog);
+  MessageSink Messages();
+
+  const Platform& platform_;
+  PluginDialogs& dialogs_;
+};
+
+}  // namespace kelvora::plugin
