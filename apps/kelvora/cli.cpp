@@ -256,6 +256,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } else {
       out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
       out.flush();
+      // A full disk or a closed pipe behind standard output: the program did not
+      // arrive, so the run must not look like a success.
+      if (!out) {
+        err << "Cannot write the program to standard output\n";
+        return kExitRefused;
+      }
     }
     return kExitOk;
   } catch (const UsageError& e) {
