@@ -1,70 +1,31 @@
 // Reading a large drawing: CDxf against dxflib in the same run, throughput of
 // each and their ratio, and the peak memory of CDxf's records against the file
-// size.
+// size; then the whole dxf job (the drawing read once, the contour program, and
+// with its preview) against dxflib's read of the same drawing.
 //
 //   build/release/bench/kelvora_dxf_bench [--benchmark_repetitions=N ...]
+//   build/release/bench/kelvora_dxf_bench --write-drawing=PATH   (the drawing only)
 #include <benchmark/benchmark.h>
 #include <dl_creationadapter.h>
 #include <dl_dxf.h>
 
 #include <array>
-#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
-#include <new>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "generators/dxf_contour.h"
+#include "geometry/draw_all.h"
 #include "geometry/dxf.h"
-
-// Heap accounting for the memory figures: every allocation carries its size in
-// a header so the current and the peak number of bytes in use are known.
-namespace {
-std::atomic<std::size_t> gHeapNow{0};
-std::atomic<std::size_t> gHeapPeak{0};
-constexpr std::size_t kHeader = alignof(std::max_align_t);
-
-void* CountedAlloc(std::size_t size) {
-  void* raw = std::malloc(size + kHeader);
-  if (!raw) throw std::bad_alloc();
-  *static_cast<std::size_t*>(raw) = size;
-  const std::size_t now = gHeapNow.fetch_add(size) + size;
-  std::size_t peak = gHeapPeak.load();
-  while (now > peak && !gHeapPeak.compare_exchange_weak(peak, now)) {
-  }
-  return static_cast<char*>(raw) + kHeader;
-}
-
-void CountedFree(void* p) {
-  if (!p) return;
-  void* raw = static_cast<char*>(p) - kHeader;
-  gHeapNow.fetch_sub(*static_cast<std::size_t*>(raw));
-  std::free(raw);
-}
-}  // namespace
-
-void* operator new(std::size_t size) {
-  return CountedAlloc(size);
-}
-void* operator new[](std::size_t size) {
-  return CountedAlloc(size);
-}
-void operator delete(void* p) noexcept {
-  CountedFree(p);
-}
-void operator delete[](void* p) noexcept {
-  CountedFree(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  CountedFree(p);
-}
-void operator delete[](void* p, std::size_t) noexcept {
-  CountedFree(p);
-}
+#include "geometry/svg.h"
+#include "heap_count.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -226,52 +187,67 @@ void BM_Dxflib_In(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * d.text.size()));
 }
 
+// The dxf job with the router tab's defaults (one layer at depth 0), as
+// `kelvora dxf --dxf FILE` runs it: the program, followed by the end script.
+kelvora::generators::TextLookup JobTexts() {
+  return [](std::string_view key) -> std::string {
+    if (key == "DxfEnSpin") return "True";
+    if (key == "DxfEnSpOp") return "False";
+    if (key == "DxfEndScript") return "M30";
+    if (key == "DxfSpOpStr" || key == "DxfSpOpStrOff") return "";
+    if (key == "DxfFeedrate" || key == "DxfPlugFeed") return "100";
+    if (key == "DxfSpinSpeed") return "10000";
+    return key == "DxfRetract" || key == "DxfZsafe" ? "1" : "0";
+  };
+}
+
+std::string DxfJobProgram() {
+  auto program = kelvora::generators::DxfJob(JobTexts(), TheDrawing().path);
+  return program ? std::move(*program) : std::string();
+}
+
+struct JobWithPreview {
+  std::string program;
+  std::string svg;
+};
+JobWithPreview DxfJobWithPreview() {
+  std::optional<kelvora::geometry::Picture> picture;
+  auto program = kelvora::generators::DxfJob(
+      JobTexts(), TheDrawing().path, [&](const kelvora::geometry::DrawList& drawing) {
+        picture = kelvora::geometry::DrawAll::DrawListPLine(drawing, {}, 1);
+      });
+  JobWithPreview out;
+  if (!program || !picture) return out;
+  out.program = std::move(*program);
+  out.svg = kelvora::geometry::PictureToSvg(*picture);
+  return out;
+}
+
+void BM_DxfJob(benchmark::State& state) {
+  for (auto _ : state) {
+    const std::string program = DxfJobProgram();
+    if (program.empty()) state.SkipWithError("the dxf job failed");
+    benchmark::DoNotOptimize(program.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TheDrawing().text.size()));
+}
+
+void BM_DxfJobWithPreview(benchmark::State& state) {
+  for (auto _ : state) {
+    const JobWithPreview job = DxfJobWithPreview();
+    if (job.svg.empty()) state.SkipWithError("the dxf job failed");
+    benchmark::DoNotOptimize(job.svg.data());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * TheDrawing().text.size()));
+}
+
 BENCHMARK(BM_CDxf_LoadFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CDxf_LoadText)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Dxflib_In)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DxfJob)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DxfJobWithPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Prints every run as the console does and keeps each benchmark's MB/s by wall
-// time and by CPU time (mean of its iteration runs) for the ratio. On a busy
-// machine the CPU figures are the steadier ones.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    const double mb = static_cast<double>(TheDrawing().text.size()) / 1e6;
-    for (const Run& r : runs) {
-      if (r.run_type != Run::RT_Iteration || r.error_occurred || r.iterations == 0) continue;
-      const double iterations = static_cast<double>(r.iterations);
-      Rates& rates = rates_[r.run_name.function_name];
-      rates.wall += mb / (r.real_accumulated_time / iterations);
-      rates.cpu += mb / (r.cpu_accumulated_time / iterations);
-      ++rates.runs;
-    }
-  }
-  double Wall(const std::string& name) const {
-    const auto it = rates_.find(name);
-    return it == rates_.end() ? 0.0 : it->second.wall / it->second.runs;
-  }
-  double Cpu(const std::string& name) const {
-    const auto it = rates_.find(name);
-    return it == rates_.end() ? 0.0 : it->second.cpu / it->second.runs;
-  }
-
- private:
-  struct Rates {
-    double wall = 0, cpu = 0;
-    int runs = 0;
-  };
-  std::map<std::string, Rates> rates_;
-};
-
-// Peak heap while `load` runs, above what was in use before it.
-template <typename F>
-std::size_t PeakDuring(F load) {
-  const std::size_t before = gHeapNow.load();
-  gHeapPeak.store(before);
-  load();
-  return gHeapPeak.load() - before;
-}
+using kelvora::bench::PeakDuring;
 
 void PrintMemory() {
   const Drawing& d = TheDrawing();
@@ -291,6 +267,11 @@ void PrintMemory() {
     DL_Dxf dxf;
     dxf.in(d.path, &c);
   });
+  std::size_t programBytes = 0;
+  const std::size_t jobPeak = PeakDuring([&] { programBytes = DxfJobProgram().size(); });
+  std::size_t svgBytes = 0;
+  const std::size_t previewPeak = PeakDuring([&] { svgBytes = DxfJobWithPreview().svg.size(); });
+  const double program = static_cast<double>(programBytes);
   std::printf("\nDrawing: %.1f MB, %d polylines of %d vertices, %d circles, %d lines\n", file / 1e6,
               kPolylines, kVerticesPerPolyline, kCircles, kLines);
   std::printf("CDxf records after the load:      %8.1f MB (%.2f x file)\n", recordBytes / 1e6,
@@ -301,25 +282,40 @@ void PrintMemory() {
               loadPeak / file);
   std::printf("dxflib peak of in() (collected):   %8.1f MB (%.2f x file)\n", refPeak / 1e6,
               refPeak / file);
+  std::printf("dxf job, program %.1f MB: peak     %8.1f MB (%.2f x (drawing + program))\n",
+              program / 1e6, jobPeak / 1e6, jobPeak / (file + program));
+  std::printf("dxf job with its %.1f MB SVG: peak  %8.1f MB (%.2f x (drawing + program + SVG))\n",
+              svgBytes / 1e6, previewPeak / 1e6,
+              previewPeak / (file + program + static_cast<double>(svgBytes)));
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --write-drawing=PATH writes the drawing for the command line and ends.
+  constexpr std::string_view kWrite = "--write-drawing=";
+  if (argc == 2 && std::string_view(argv[1]).starts_with(kWrite)) {
+    std::ofstream f(argv[1] + kWrite.size(), std::ios::binary | std::ios::trunc);
+    const std::string drawing = MakeDrawing();
+    f.write(drawing.data(), static_cast<std::streamsize>(drawing.size()));
+    return f ? 0 : 1;
+  }
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
+  kelvora::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\nThroughput (MB/s)        wall time   CPU time\n");
-  for (const char* name : {"BM_CDxf_LoadFile", "BM_CDxf_LoadText", "BM_Dxflib_In"}) {
-    std::printf("  %-22s %9.1f  %9.1f\n", name, reporter.Wall(name), reporter.Cpu(name));
+  const double mb = static_cast<double>(TheDrawing().text.size()) / 1e6;
+  std::printf("\nMB of drawing per second     wall time   CPU time\n");
+  for (const char* name : {"BM_CDxf_LoadFile", "BM_CDxf_LoadText", "BM_Dxflib_In", "BM_DxfJob",
+                           "BM_DxfJobWithPreview"}) {
+    if (reporter.Wall(name) == 0) continue;
+    std::printf("  %-22s %9.1f  %9.1f\n", name, mb / reporter.Wall(name), mb / reporter.Cpu(name));
   }
-  const double wallRef = reporter.Wall("BM_Dxflib_In");
-  const double cpuRef = reporter.Cpu("BM_Dxflib_In");
-  if (wallRef > 0 && cpuRef > 0) {
-    std::printf("Ratio CDxf LoadFile / dxflib: %.1f (wall time), %.1f (CPU time)\n",
-                reporter.Wall("BM_CDxf_LoadFile") / wallRef,
-                reporter.Cpu("BM_CDxf_LoadFile") / cpuRef);
+  for (const char* name : {"BM_CDxf_LoadFile", "BM_DxfJob", "BM_DxfJobWithPreview"}) {
+    if (reporter.Wall(name) == 0 || reporter.Wall("BM_Dxflib_In") == 0) continue;
+    std::printf("Ratio %s / dxflib: %.1f (wall time), %.1f (CPU time)\n", name,
+                reporter.Wall("BM_Dxflib_In") / reporter.Wall(name),
+                reporter.Cpu("BM_Dxflib_In") / reporter.Cpu(name));
   }
   PrintMemory();
   std::filesystem::remove(TheDrawing().path);

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 linux_packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev librapidxml-dev
-  libcli11-dev libdxflib-dev clang-format librsvg2-bin)
+  libcli11-dev libdxflib-dev clang-format librsvg2-bin clang-14 libclang-rt-14-dev valgrind)
 windows_packages=(g++-mingw-w64-i686-posix wine wine32:i386 xvfb imagemagick fonts-wine
   fonts-liberation2 fonts-thai-tlwg)
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test: the Linux build under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the 32-bit Windows build
-# under Wine, both with warnings as errors.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the command line under
+# Valgrind, a short run of every fuzz target, then the 32-bit Windows build
+# under Wine, with warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -9,6 +10,14 @@ scripts/install-deps.sh
 cmake --preset debug -DKELVORA_WERROR=ON
 cmake --build --preset debug
 ctest --preset debug
+
+# The command-line cases once more under Valgrind, on the release build.
+cmake --preset release -DKELVORA_WERROR=ON -DKELVORA_VALGRIND=ON
+cmake --build --preset release --target kelvora
+ctest --preset release -R cli_golden_valgrind
+
+# Every fuzz target for a short while (clang-14, libFuzzer); any finding fails.
+scripts/fuzz.sh 20
 
 # The product's target is always built. Its tests need 32-bit Wine, which only
 # starts where the kernel executes 32-bit programs; elsewhere the same tests run

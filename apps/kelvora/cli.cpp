@@ -64,7 +64,9 @@ std::string HelpFooter(const Job& job) {
   }
   text << "\nSize limits (a job over a limit is refused):\n";
   for (const generators::Limit& l : generators::Limits()) {
-    text << "  " << l.what << ": " << text::FormatNumber(l.max, text::NumberFormat::kWhole) << "\n";
+    text << "  " << l.what << ": " << text::FormatNumber(l.max, text::NumberFormat::kWhole);
+    if (!l.basis.empty()) text << " (" << l.basis << ")";
+    text << "\n";
   }
   text << "\nExit status: 0 program written, 1 input or file refused, 2 usage error.\n";
   return text.str();
@@ -230,7 +232,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       WriteMessage(err, result.program.failure());
       return kExitRefused;
     }
-    const std::string bytes = *result.program + "\r\n";
+    // The Load button's file: the program box's text and a last line end.
+    std::string bytes = std::move(*result.program);
+    bytes += "\r\n";
     if (!p.preview.empty()) {
       if (!result.previewSvg) {
         err << "This job has no preview picture\n";
@@ -252,6 +256,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } else {
       out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
       out.flush();
+      // A full disk or a closed pipe behind standard output: the program did not
+      // arrive, so the run must not look like a success.
+      if (!out) {
+        err << "Cannot write the program to standard output\n";
+        return kExitRefused;
+      }
     }
     return kExitOk;
   } catch (const UsageError& e) {

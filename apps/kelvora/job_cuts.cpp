@@ -47,13 +47,10 @@ JobOutput RunCuts(const Request& r) {
   const std::string end = list.end.value_or(StoredDefault(generated  ? "CutGenX2"
                                                           : vertical ? "CutY2"
                                                                      : "CutX2"));
-  out.program = generators::CutsJob(*kind, list.rows, start, end, r.texts);
   // The cuts as the tab's Preview button draws them: polylines, mode 1.
-  AttachPreview(out, r, {PreviewRenderer::kPLine, 1}, [&] {
-    auto cuts = generators::InitObjectCut(*kind, list.rows,
-                                          generators::ReadCutListInputs(start, end, r.texts));
-    return cuts ? std::move(*cuts) : geometry::DrawList{};
-  });
+  PreviewCollector preview(r, {PreviewRenderer::kPLine, 1});
+  out.program = generators::CutsJob(*kind, list.rows, start, end, r.texts, preview.Sink());
+  preview.Attach(out);
   return out;
 }
 

@@ -27,16 +27,18 @@ Job DxfJobEntry() {
           },
           {FileOption::kDxf},
           [](const Request& r) {
+            // The drawing, read once, as the tab previews it when the file is opened.
+            PreviewCollector preview(r, {PreviewRenderer::kPLine, 1});
+            const generators::ListSink previewSink = preview.Sink();
+            bool noPolyline = false;
             JobOutput out;
-            auto drawing = geometry::DxfObjGen(r.dxfPath);
-            out.program = generators::DxfJob(r.texts, r.dxfPath);
-            if (out.program && drawing && drawing->empty()) {
-              out.reports.emplace_back(geometry::kNoLwPolyline);
-            }
-            // The drawing as the tab previews it when the file is opened.
-            AttachPreview(out, r, {PreviewRenderer::kPLine, 1}, [&drawing] {
-              return drawing ? std::move(*drawing) : geometry::DrawList{};
-            });
+            out.program =
+                generators::DxfJob(r.texts, r.dxfPath, [&](const geometry::DrawList& drawing) {
+                  noPolyline = drawing.empty();
+                  if (previewSink) previewSink(drawing);
+                });
+            if (out.program && noPolyline) out.reports.emplace_back(geometry::kNoLwPolyline);
+            preview.Attach(out);
             return out;
           }};
 }

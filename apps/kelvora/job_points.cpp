@@ -3,6 +3,9 @@
 // `autogrid` prints the point file that Save would write for a generated grid.
 #include "job_points.h"
 
+#include <optional>
+#include <string>
+
 #include "dialog/grid_checks.h"
 #include "dialog/point_table.h"
 #include "generators/auto_grid.h"
@@ -28,27 +31,21 @@ Outcome<std::vector<PointRow>> ReadRows(const Request& r) {
   return std::move(file->rows);
 }
 
-// The picture of the list's Preview button: pockets of radii R1 and R2 after the
-// R1 correction (its message is reported), or holes; the first point marked.
-void AttachPointsPreview(JobOutput& out, const Request& r, const std::vector<PointRow>& rows) {
+// The style of the list's Preview button: pockets of radii R1 and R2 after the
+// R1 correction (its message is a report), or holes; the first point marked.
+struct PointsPreview {
+  Outcome<PreviewStyle> style = PreviewStyle{PreviewRenderer::kDrill, geometry::kMarkFirstHole};
+  std::optional<std::string> report;
+};
+
+PointsPreview PointsPreviewOf(const Request& r) {
   bool pocket = false;
   generators::InputReader(r.texts).Bool("AnyPocket", pocket);
-  PreviewStyle style{PreviewRenderer::kDrill, geometry::kMarkFirstHole};
-  if (pocket) {
-    const auto radii = generators::PocketPreviewR1(r.texts);
-    if (!radii) {
-      out.program = radii.failure();
-      return;
-    }
-    if (radii->r1.message) out.reports.push_back(*radii->r1.message);
-    style = {PreviewRenderer::kPocket, geometry::kMarkFirstHole, radii->r1.R1, radii->R2};
-  }
-  auto list = generators::AnyListGen(rows, r.texts);
-  if (!list) {
-    out.program = list.failure();
-    return;
-  }
-  out.previewSvg = DrawListSvg(*list, r, style);
+  if (!pocket) return {};
+  const auto radii = generators::PocketPreviewR1(r.texts);
+  if (!radii) return {radii.failure(), std::nullopt};
+  return {PreviewStyle{PreviewRenderer::kPocket, geometry::kMarkFirstHole, radii->r1.R1, radii->R2},
+          radii->r1.message};
 }
 
 JobOutput RunPoints(const Request& r) {
@@ -73,7 +70,11 @@ JobOutput RunPoints(const Request& r) {
     out.program = Failure{*wrong, {}};
     return out;
   }
-  auto program = generators::PointsJob(dialog::PointRowsOf(dataGridView1), r.texts);
+  // The preview is drawn from the holes the program was made from.
+  const PointsPreview look = r.wantPreview ? PointsPreviewOf(r) : PointsPreview{};
+  PreviewCollector preview(r, look.style ? *look.style : PreviewStyle{});
+  auto program = generators::PointsJob(dialog::PointRowsOf(dataGridView1), r.texts,
+                                       look.style ? preview.Sink() : generators::ListSink{});
   if (!program) {
     out.program = program.failure();
     return out;
@@ -81,7 +82,12 @@ JobOutput RunPoints(const Request& r) {
   out.reports = std::move(program->reports);
   out.program = std::move(program->text);
   if (!r.dxfPath.empty() && rows->empty()) out.reports.emplace_back(geometry::kNoCircle);
-  if (r.wantPreview) AttachPointsPreview(out, r, dialog::PointRowsOf(dataGridView1));
+  if (!look.style) {
+    out.program = look.style.failure();
+    return out;
+  }
+  if (look.report) out.reports.push_back(*look.report);
+  preview.Attach(out);
   return out;
 }
 

@@ -13,9 +13,14 @@
 namespace kelvora::cli {
 namespace {
 
-JobOutput FromProgram(Outcome<std::string> program) {
+// Runs a job whose program and preview come from one drawing list: `job` makes
+// the program and hands the list to the sink it is given.
+template <typename RunJob>
+JobOutput WithPreview(const Request& r, const PreviewStyle& style, RunJob job) {
+  PreviewCollector preview(r, style);
   JobOutput out;
-  out.program = std::move(program);
+  out.program = job(preview.Sink());
+  preview.Attach(out);
   return out;
 }
 
@@ -41,11 +46,10 @@ Job CircleJobEntry() {
           },
           {},
           [](const Request& r) {
-            JobOutput out = FromProgram(generators::CircleJob(r.texts));
-            AttachPreview(out, r, {PreviewRenderer::kDrill, geometry::kMarkCentre}, [&r] {
-              return generators::CirclePatternGen(*generators::ReadCirclePatternInputs(r.texts));
-            });
-            return out;
+            return WithPreview(r, {PreviewRenderer::kDrill, geometry::kMarkCentre},
+                               [&r](const generators::ListSink& sink) {
+                                 return generators::CircleJob(r.texts, sink);
+                               });
           }};
 }
 
@@ -74,59 +78,49 @@ Job GridJobEntry() {
           },
           {},
           [](const Request& r) {
-            JobOutput out = FromProgram(generators::GridJob(r.texts));
-            AttachPreview(out, r, {PreviewRenderer::kDrill, geometry::kMarkFirstHole}, [&r] {
-              return generators::GridPatternGen(*generators::ReadGridPatternInputs(r.texts));
-            });
-            return out;
+            return WithPreview(r, {PreviewRenderer::kDrill, geometry::kMarkFirstHole},
+                               [&r](const generators::ListSink& sink) {
+                                 return generators::GridJob(r.texts, sink);
+                               });
           }};
 }
 
 Job SurfaceJobEntry() {
-  return {
-      "surface",
-      "Face milling of a rectangle, back and forth, layer by layer",
-      {
-          {"MsqrXc", "X of the start corner"},
-          {"MsqrYc", "Y of the start corner"},
-          {"MsqrDepth", "total depth"},
-          {"MsqrStep", "distance between rows (step-over)"},
-          {"MsqrStepdown", "step-down per layer"},
-          {"MsqrLx", "row length along X"},
-          {"MsqrLy", "extent along +Y"},
-          {"Msqrd", "tool diameter (not used by the program)"},
-          {"MsqrFeedrate", "cutting feed"},
-          {"MsqrPlugFeed", "plunge feed"},
-          {"MsqrRetract", "retract height"},
-          {"MsqrZsafe", "safe height"},
-          {"MsqrSpinSpeed", "spindle speed"},
-          {"MsqrEnSpin", "switch the spindle on"},
-          {"MsqrFlip", "first row toward -X"},
-          {"MsqrGotoZero", "return to X0 Y0 at the end"},
-      },
-      {},
-      [](const Request& r) {
-        JobOutput out = FromProgram(generators::SurfMillJob(r.texts));
-        AttachPreview(out, r, {PreviewRenderer::kLine, 2}, [&r] {
-          return generators::SurfMillPatternGen(*generators::ReadSurfMillPatternInputs(r.texts));
-        });
-        return out;
-      }};
+  return {"surface",
+          "Face milling of a rectangle, back and forth, layer by layer",
+          {
+              {"MsqrXc", "X of the start corner"},
+              {"MsqrYc", "Y of the start corner"},
+              {"MsqrDepth", "total depth"},
+              {"MsqrStep", "distance between rows (step-over)"},
+              {"MsqrStepdown", "step-down per layer"},
+              {"MsqrLx", "row length along X"},
+              {"MsqrLy", "extent along +Y"},
+              {"Msqrd", "tool diameter (not used by the program)"},
+              {"MsqrFeedrate", "cutting feed"},
+              {"MsqrPlugFeed", "plunge feed"},
+              {"MsqrRetract", "retract height"},
+              {"MsqrZsafe", "safe height"},
+              {"MsqrSpinSpeed", "spindle speed"},
+              {"MsqrEnSpin", "switch the spindle on"},
+              {"MsqrFlip", "first row toward -X"},
+              {"MsqrGotoZero", "return to X0 Y0 at the end"},
+          },
+          {},
+          [](const Request& r) {
+            return WithPreview(r, {PreviewRenderer::kLine, 2},
+                               [&r](const generators::ListSink& sink) {
+                                 return generators::SurfMillJob(r.texts, sink);
+                               });
+          }};
 }
 
 }  // namespace
 
 const std::vector<Job>& Jobs() {
   static const std::vector<Job> jobs = {
-      CircleJobEntry(),
-      GridJobEntry(),
-      SurfaceJobEntry(),
-      DxfJobEntry(),
-      PointsJobEntry(),
-      ThreadJobEntry(),
-      CutsJobEntry(),
-      TeachJobEntry(),
-      AutoGridJobEntry(),
+      CircleJobEntry(), GridJobEntry(), SurfaceJobEntry(), DxfJobEntry(),      PointsJobEntry(),
+      ThreadJobEntry(), CutsJobEntry(), TeachJobEntry(),   AutoGridJobEntry(),
   };
   return jobs;
 }

@@ -5,34 +5,36 @@
 
 namespace kelvora::cli {
 
-std::string DrawListSvg(const geometry::DrawList& list, const Request& request,
-                        const PreviewStyle& style) {
+geometry::Picture DrawListPicture(const geometry::DrawList& list, const Request& request,
+                                  const PreviewStyle& style) {
   using geometry::DrawAll;
   geometry::PreviewBox box;
   box.width = request.previewWidth;
   box.height = request.previewHeight;
-  geometry::Picture picture;
   switch (style.renderer) {
     case PreviewRenderer::kDrill:
-      picture = DrawAll::DrawListDrill(list, box, style.mode);
-      break;
+      return DrawAll::DrawListDrill(list, box, style.mode);
     case PreviewRenderer::kPocket:
-      picture = DrawAll::DrawListPocket(list, box, style.mode, style.R1, style.R2);
-      break;
+      return DrawAll::DrawListPocket(list, box, style.mode, style.R1, style.R2);
     case PreviewRenderer::kLine:
-      picture = DrawAll::DrawListLine(list, box, style.mode);
-      break;
+      return DrawAll::DrawListLine(list, box, style.mode);
     case PreviewRenderer::kPLine:
-      picture = DrawAll::DrawListPLine(list, box, style.mode);
       break;
   }
-  return geometry::PictureToSvg(picture);
+  return DrawAll::DrawListPLine(list, box, style.mode);
 }
 
-void AttachPreview(JobOutput& out, const Request& request, const PreviewStyle& style,
-                   const std::function<geometry::DrawList()>& build) {
-  if (!request.wantPreview || !out.program) return;
-  out.previewSvg = DrawListSvg(build(), request, style);
+generators::ListSink PreviewCollector::Sink() {
+  if (!request_.wantPreview) return {};
+  return [this](const geometry::DrawList& list) {
+    picture_ = DrawListPicture(list, request_, style_);
+  };
+}
+
+void PreviewCollector::Attach(JobOutput& out) {
+  if (!picture_ || !out.program) return;
+  out.previewSvg = geometry::PictureToSvg(*picture_);
+  picture_.reset();
 }
 
 }  // namespace kelvora::cli

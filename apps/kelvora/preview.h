@@ -2,11 +2,13 @@
 // tab's renderer and mode at the requested size, as an SVG document.
 #pragma once
 
-#include <functional>
+#include <optional>
 #include <string>
 
 #include "cli.h"
+#include "generators/inputs.h"
 #include "geometry/draw_obj.h"
+#include "geometry/picture.h"
 
 namespace kelvora::cli {
 
@@ -21,14 +23,27 @@ struct PreviewStyle {
   double R2 = 0;
 };
 
-// The list drawn at the request's preview size, as SVG.
-std::string DrawListSvg(const geometry::DrawList& list, const Request& request,
-                        const PreviewStyle& style);
+// The list drawn at the request's preview size.
+geometry::Picture DrawListPicture(const geometry::DrawList& list, const Request& request,
+                                  const PreviewStyle& style);
 
-// When the request asks for a preview and the program was made, builds the list
-// with `build` and puts its picture into out.previewSvg. Nothing is built
-// otherwise, so a refused job never draws.
-void AttachPreview(JobOutput& out, const Request& request, const PreviewStyle& style,
-                   const std::function<geometry::DrawList()>& build);
+// The preview of one run, drawn from the list the job made its program from:
+// the job hands the list to Sink() once the program is made, and Attach writes
+// the picture as SVG after the job, when the list is gone.
+class PreviewCollector {
+ public:
+  PreviewCollector(const Request& request, const PreviewStyle& style)
+      : request_(request), style_(style) {}
+
+  // What to hand to the job: empty when the request asks for no preview.
+  generators::ListSink Sink();
+  // Puts the picture into out.previewSvg when the program was made.
+  void Attach(JobOutput& out);
+
+ private:
+  const Request& request_;
+  PreviewStyle style_;
+  std::optional<geometry::Picture> picture_;
+};
 
 }  // namespace kelvora::cli

@@ -31,12 +31,12 @@ Picture Blank(int width, int height) {
   return p;
 }
 
-void Line(Picture& p, Rgb color, double width, double x1, double y1, double x2, double y2) {
+void Line(Picture& p, Rgb color, float width, double x1, double y1, double x2, double y2) {
   p.items.push_back(LinePrim{Pen{color, width}, geometry::RoundPixel(x1), geometry::RoundPixel(y1),
                              geometry::RoundPixel(x2), geometry::RoundPixel(y2)});
 }
 
-void Circle(Picture& p, Rgb color, double width, double cx, double cy, double r) {
+void Circle(Picture& p, Rgb color, float width, double cx, double cy, double r) {
   const int d = geometry::RoundPixel(2 * r);
   p.items.push_back(EllipsePrim{Pen{color, width}, geometry::RoundPixel(cx - r),
                                 geometry::RoundPixel(cy - r), d, d});

@@ -52,13 +52,16 @@ Outcome<std::string> CirclePatternGcodeGen(const geometry::DrawList& holes,
   return EmitDrillProgram(holes, in, text::NumberFormat::kMax3);
 }
 
-Outcome<std::string> CircleJob(const TextLookup& texts) {
+Outcome<std::string> CircleJob(const TextLookup& texts, const ListSink& sink) {
   const auto pattern = ReadCirclePatternInputs(texts);
   if (!pattern) return pattern.failure();
   const auto program = ReadCircleProgramInputs(texts);
   if (!program) return program.failure();
   if (auto f = CheckDrillLimits(pattern->n, program->depth, program->pass)) return *f;
-  return CirclePatternGcodeGen(CirclePatternGen(*pattern), *program);
+  const geometry::DrawList holes = CirclePatternGen(*pattern);
+  auto text = CirclePatternGcodeGen(holes, *program);
+  if (text && sink) sink(holes);
+  return text;
 }
 
 }  // namespace kelvora::generators

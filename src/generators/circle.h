@@ -32,6 +32,7 @@ Outcome<std::string> CirclePatternGcodeGen(const geometry::DrawList& holes,
 
 // The whole job as the "GCode Gen " button runs it: pattern inputs, emitter inputs,
 // limits, then the program. Nothing is produced when any step is refused.
-Outcome<std::string> CircleJob(const TextLookup& texts);
+// The GCode Gen button's program; `sink`, when given, then receives the holes.
+Outcome<std::string> CircleJob(const TextLookup& texts, const ListSink& sink = {});
 
 }  // namespace kelvora::generators

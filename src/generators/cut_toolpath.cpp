@@ -48,8 +48,8 @@ Outcome<std::string> GcodeGenHoriz(const geometry::DrawList& cuts, const DxfMach
       const bool back = twoWay && p % 2 == 0;
       const Layer& layer = layers[p - 1];
       w.Line({"G0X", back ? x1 : x0, "Y", back ? y1 : y0});
-      w.Line({"G0Z", w.Num(layer.approach)});
-      w.Line({"G1Z", w.Depth(layer.depth), "F", plungeFeed});
+      w.Line({"G0Z", w.Number(layer.approach)});
+      w.Line({"G1Z", w.DepthNumber(layer.depth), "F", plungeFeed});
       if (in.enSpecialOp) w.UserBlock(in.specialOpOn);
       w.Line({"G1X", back ? x0 : x1, "Y", back ? y0 : y1, "F", feed});
       if (in.enSpecialOp) w.UserBlock(in.specialOpOff);
@@ -69,8 +69,8 @@ CutListInputs ReadCutListInputs(std::string_view start, std::string_view end,
 }
 
 Outcome<std::string> CutsJob(CutListKind kind, const std::vector<CutRow>& rows,
-                             std::string_view start, std::string_view end,
-                             const TextLookup& texts) {
+                             std::string_view start, std::string_view end, const TextLookup& texts,
+                             const ListSink& sink) {
   const CutListInputs list = ReadCutListInputs(start, end, texts);
   bool twoWay = false;
   InputReader(texts).Bool("Cut2Way", twoWay);
@@ -83,6 +83,7 @@ Outcome<std::string> CutsJob(CutListKind kind, const std::vector<CutRow>& rows,
   auto program = GcodeGenHoriz(*cuts, *machining, twoWay);
   if (!program) return program;
   *program += machining->endScript;
+  if (sink) sink(*cuts);
   return program;
 }
 

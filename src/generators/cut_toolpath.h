@@ -29,7 +29,9 @@ CutListInputs ReadCutListInputs(std::string_view start, std::string_view end,
 // `rows`, the toolpath and the end script appended verbatim. Reads "CutZigZac",
 // "Cut2Way", "CutToolDia" and the router machining keys from `texts`; the list's
 // start and end come from `list`.
+// `sink`, when given, then receives the cuts.
 Outcome<std::string> CutsJob(CutListKind kind, const std::vector<CutRow>& rows,
-                             std::string_view start, std::string_view end, const TextLookup& texts);
+                             std::string_view start, std::string_view end, const TextLookup& texts,
+                             const ListSink& sink = {});
 
 }  // namespace kelvora::generators

@@ -57,9 +57,9 @@ class ContourWriter {
 
   // Rapid to (x, y), down to the approach height, plunge to the layer.
   void Approach(double x, double y, const Layer& layer) {
-    w_.Line({"G0X", w_.Num(x), "Y", w_.Num(y)});
-    w_.Line({"G0Z", w_.Num(layer.approach)});
-    w_.Line({"G1Z", w_.Depth(layer.depth), "F", plungeFeed_});
+    w_.Line({"G0X", w_.Number(x), "Y", w_.Number(y)});
+    w_.Line({"G0Z", w_.Number(layer.approach)});
+    w_.Line({"G1Z", w_.DepthNumber(layer.depth), "F", plungeFeed_});
   }
 
   // One contour at one layer: approach at its first vertex, every segment, the
@@ -83,15 +83,15 @@ class ContourWriter {
   void Segment(double x1, double y1, double x2, double y2, double bulge, bool first) {
     if (bulge == 0.0) {
       if (first) {
-        w_.Line({"G1X", w_.Num(x2), "Y", w_.Num(y2), "F", feed_});
+        w_.Line({"G1X", w_.Number(x2), "Y", w_.Number(y2), "F", feed_});
       } else {
-        w_.Line({"G1X", w_.Num(x2), "Y", w_.Num(y2)});
+        w_.Line({"G1X", w_.Number(x2), "Y", w_.Number(y2)});
       }
       return;
     }
     const geometry::BulgeArc arc = geometry::ArcFromBulge(x1, y1, x2, y2, bulge);
-    w_.Line({bulge > 0 ? "G3X" : "G2X", w_.Num(x2), "Y", w_.Num(y2), "I", w_.Num(arc.center.X - x1),
-             "J", w_.Num(arc.center.Y - y1), "F", feed_});
+    w_.Line({bulge > 0 ? "G3X" : "G2X", w_.Number(x2), "Y", w_.Number(y2), "I",
+             w_.Number(arc.center.X - x1), "J", w_.Num(arc.center.Y - y1), "F", feed_});
   }
 
   ProgramWriter& w_;
@@ -135,7 +135,7 @@ Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs&
   ProgramWriter w(text::NumberFormat::kMax3);
   w.Line({"G90"});
   if (in.enSpin) w.Line({"M3S", ProgramWriter::Num(in.spindle, text::NumberFormat::kMax1)});
-  w.Line({"G0Z", w.Num(in.zsafe)});
+  w.Line({"G0Z", w.Number(in.zsafe)});
   if (contours.empty()) return w.Finish();
 
   const std::vector<Layer> layers = MillLayers(in.depth, in.stepdown, in.retract);
@@ -156,15 +156,23 @@ Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs&
 
   ContourWriter cut(w, in);
   for (std::size_t k = 0; k < layers.size(); ++k) {
+    const std::size_t layerStart = w.Size();
     if (hasFinal && opening && k + 1 == layers.size()) {
       cut.Approach(opening->x[0], opening->y[0], layers[k]);
     }
     for (const CPolyLine* p : contours) cut.Contour(*p, layers[k]);
+    // Every layer repeats the first with other depths: a few more characters
+    // per contour at most, and the final layer's extra approach.
+    if (k == 0) {
+      w.ReserveRepeats(layerStart, layers.size() - 1, 16 * contours.size() + 128,
+                       in.endScript.size() + 128);
+    }
   }
   return w.Finish();
 }
 
-Outcome<std::string> DxfJob(const TextLookup& texts, const std::string& path) {
+Outcome<std::string> DxfJob(const TextLookup& texts, const std::string& path,
+                            const ListSink& sink) {
   auto drawing = geometry::DxfObjGen(path);
   if (!drawing) return drawing.failure();
   const auto in = ReadDxfMachiningInputs(texts);
@@ -172,6 +180,7 @@ Outcome<std::string> DxfJob(const TextLookup& texts, const std::string& path) {
   auto program = DxfGcodeGen(*drawing, *in);
   if (!program) return program;
   *program += in->endScript;
+  if (sink) sink(*drawing);
   return program;
 }
 

@@ -24,7 +24,9 @@ std::optional<Failure> CheckDxfContours(const geometry::DrawList& contours,
 Outcome<std::string> DxfGcodeGen(const geometry::DrawList& contours, const DxfMachiningInputs& in);
 
 // What the GCodeGen button leaves in the program box for the drawing at `path`:
-// the program followed by the end script, without a line end of its own.
-Outcome<std::string> DxfJob(const TextLookup& texts, const std::string& path);
+// the program followed by the end script, without a line end of its own. The
+// drawing is read once; `sink`, when given, then receives its polylines.
+Outcome<std::string> DxfJob(const TextLookup& texts, const std::string& path,
+                            const ListSink& sink = {});
 
 }  // namespace kelvora::generators

@@ -19,7 +19,7 @@ std::vector<DxfPointRow> DxfCircleRows(
 
 Outcome<std::vector<DxfPointRow>> DxfCircleRowsFromFile(const std::string& path) {
   geometry::DxfWraper dxf;
-  if (auto f = geometry::LoadDxf(dxf, path)) return *f;
+  if (auto f = geometry::LoadDxf(dxf, path, geometry::kDxfCircles)) return *f;
   return DxfCircleRows(dxf.lstCircles);
 }
 

@@ -69,13 +69,16 @@ Outcome<std::string> GridPatternGcodeGen(const geometry::DrawList& holes,
   return EmitDrillProgram(holes, in, text::NumberFormat::kFixed3);
 }
 
-Outcome<std::string> GridJob(const TextLookup& texts) {
+Outcome<std::string> GridJob(const TextLookup& texts, const ListSink& sink) {
   const auto pattern = ReadGridPatternInputs(texts);
   if (!pattern) return pattern.failure();
   const auto program = ReadGridProgramInputs(texts);
   if (!program) return program.failure();
   if (auto f = CheckDrillLimits(GridHoleCount(*pattern), program->depth, program->pass)) return *f;
-  return GridPatternGcodeGen(GridPatternGen(*pattern), *program);
+  const geometry::DrawList holes = GridPatternGen(*pattern);
+  auto text = GridPatternGcodeGen(holes, *program);
+  if (text && sink) sink(holes);
+  return text;
 }
 
 }  // namespace kelvora::generators

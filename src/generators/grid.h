@@ -38,6 +38,7 @@ geometry::DrawList GridPatternGen(const GridPatternInputs& in);
 Outcome<std::string> GridPatternGcodeGen(const geometry::DrawList& holes,
                                          const DrillProgramInputs& in);
 
-Outcome<std::string> GridJob(const TextLookup& texts);
+// The GCode Gen button's program; `sink`, when given, then receives the holes.
+Outcome<std::string> GridJob(const TextLookup& texts, const ListSink& sink = {});
 
 }  // namespace kelvora::generators

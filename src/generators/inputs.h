@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "geometry/draw_obj.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {
@@ -15,6 +16,10 @@ inline constexpr std::string_view kParametersError = "Parameters error";
 // dialog answers from its boxes, the command line from defaults, profile and
 // KEY=VALUE arguments.
 using TextLookup = std::function<std::string(std::string_view key)>;
+
+// Receives a job's drawing list once its program is made, so that a preview is
+// drawn from the very list the program was made from, without building it again.
+using ListSink = std::function<void(const geometry::DrawList& list)>;
 
 // Converts texts in the order they are asked for and stops at the first one that
 // does not convert; later calls then do nothing. The failure names that key.

@@ -9,7 +9,9 @@ namespace kelvora::generators {
 namespace {
 
 constexpr std::array<Limit, 11> kLimits{{
-    {LimitId::kProgramLines, "program lines", 5'000'000},
+    {LimitId::kProgramLines, "program lines", kProgramTextBudget / kBytesPerProgramLine,
+     "about 400 MB of program text at 25 bytes a line, so that the program and its preview "
+     "fit well under 1 GB of memory"},
     {LimitId::kHoles, "holes", 1'000'000},
     {LimitId::kPasses, "passes per hole", 100'000},
     {LimitId::kLayers, "layers", 100'000},

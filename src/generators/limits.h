@@ -29,7 +29,17 @@ struct Limit {
   LimitId id;
   std::string_view what;  // plural noun used in the message ("holes")
   double max;
+  std::string_view basis = {};  // how the limit was set, where it is not plain
 };
+
+// The program-line limit comes from memory, not from a count a job could need:
+// the program text and its preview must fit well under 1 GB together (the
+// plug-in lives inside the 32-bit host). A program line takes about 25 bytes
+// (a rapid to two coordinates with three decimals), and 400 MB of program text
+// leaves room for the preview of a million holes (the holes, their picture and
+// its SVG take about 280 MB at the most).
+inline constexpr double kProgramTextBudget = 400e6;
+inline constexpr double kBytesPerProgramLine = 25;
 
 std::span<const Limit> Limits();
 const Limit& GetLimit(LimitId id);

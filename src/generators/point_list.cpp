@@ -244,25 +244,33 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
   w.Line({"G0Z", safe});
   const std::vector<double> depths = PocketPassDepths(in.depth, in.pass);
   const int rings = static_cast<int>(m);
+  bool sized = false;
   for (const auto& obj : points) {
     if (obj->otype != otDrill) continue;
+    const std::size_t pocketStart = w.Size();
     const UnitPoint c = static_cast<const CDrill&>(*obj).center;
     const std::string cy = w.Num(c.Y);
     auto ring = [&](double rho) {
       const std::string x = w.Num(c.X + rho);
       w.Line({"G1X", x, "Y", cy, "F", cutFeed});
-      w.Line({"G3X", x, "Y", cy, "I", w.Num(-rho), "F", cutFeed});
+      w.Line({"G3X", x, "Y", cy, "I", w.Number(-rho), "F", cutFeed});
     };
-    w.Line({"G0X", w.Num(c.X), "Y", cy});
+    w.Line({"G0X", w.Number(c.X), "Y", cy});
     w.Line({"G0Z", retract});
     for (double d : depths) {
-      w.Line({"G0X", w.Num(c.X + R1 + W - t), "Y", cy});
-      w.Line({"G1Z", w.Depth(d), "F", w.Num(in.plungeFeed)});
+      w.Line({"G0X", w.Number(c.X + R1 + W - t), "Y", cy});
+      w.Line({"G1Z", w.DepthNumber(d), "F", w.Number(in.plungeFeed)});
       for (int i = 1; i <= rings; ++i) ring(R1 + i * W - t);
       if (outerRing) ring(R2 - t);
       w.Line({"G0Z", retract});
     }
     w.Line({"G0Z", safe});
+    // Every pocket repeats the first at another place, where its numbers may be
+    // a little wider.
+    if (!sized) {
+      w.ReserveRepeats(pocketStart, points.size() - 1, (w.Size() - pocketStart) / 4 + 16, 16);
+      sized = true;
+    }
   }
   w.Line({"M5"});
   w.Line({"M30"});
@@ -274,7 +282,8 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
 
 // ---- The "GCode Gen " button -----------------------------------------------------
 
-Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts) {
+Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts,
+                                 const ListSink& sink) {
   bool pocket = false;
   InputReader(texts).Bool("AnyPocket", pocket);
   if (pocket) {
@@ -286,6 +295,7 @@ Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLo
     if (!in) return in.failure();
     auto program = AnyPocketGcodeGen(*list, radii->R1, radii->R2, *in);
     if (!program) return program.failure();
+    if (sink) sink(*list);
     return PointsProgram{std::move(program->text), std::move(program->reports)};
   }
   auto list = AnyListGen(rows, texts);
@@ -294,6 +304,7 @@ Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLo
   if (!in) return in.failure();
   auto program = AnyGcodeGen(*list, *in);
   if (!program) return program.failure();
+  if (sink) sink(*list);
   return PointsProgram{std::move(*program), {}};
 }
 

@@ -161,6 +161,8 @@ struct PointsProgram {
   std::string text;
   std::vector<std::string> reports;
 };
-Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts);
+// `sink`, when given, then receives the points as holes.
+Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts,
+                                 const ListSink& sink = {});
 
 }  // namespace kelvora::generators

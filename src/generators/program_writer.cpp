@@ -1,12 +1,73 @@
 #include "generators/program_writer.h"
 
 #include <cmath>
+#include <cstring>
 
 namespace kelvora::generators {
 
-void ProgramWriter::Line(std::initializer_list<std::string_view> words) {
-  for (std::string_view w : words) text_ += w;
-  text_ += kLineEnd;
+void Word::AppendTo(std::string& out) const {
+  if (!isNumber_) {
+    out += text_;
+    return;
+  }
+  char buf[text::kShortNumberChars];
+  std::string general;
+  std::string_view formatted;
+  if (const std::size_t n = text::FormatNumberShort(number_.value, number_.format, buf); n != 0) {
+    formatted = std::string_view(buf, n);
+  } else {
+    general = text::detail::FormatNumberGeneral(number_.value, number_.format);
+    formatted = general;
+  }
+  if (number_.depth) {
+    if (formatted.front() == '-') {
+      formatted.remove_prefix(1);
+    } else {
+      out += '-';
+    }
+  }
+  out += formatted;
+}
+
+bool Word::WriteTo(char* line, std::size_t& n, std::size_t room) const {
+  if (!isNumber_) {
+    if (text_.size() > room - n) return false;
+    std::memcpy(line + n, text_.data(), text_.size());
+    n += text_.size();
+    return true;
+  }
+  // The depth sign and the number.
+  if (room - n < text::kShortNumberChars + 1) return false;
+  char* p = line + n;
+  const std::size_t length = text::FormatNumberShort(number_.value, number_.format, p + 1);
+  if (length == 0) return false;
+  if (!number_.depth) {
+    std::memmove(p, p + 1, length);
+    n += length;
+  } else if (p[1] == '-') {
+    std::memmove(p, p + 2, length - 1);
+    n += length - 1;
+  } else {
+    *p = '-';
+    n += length + 1;
+  }
+  return true;
+}
+
+void ProgramWriter::Line(std::initializer_list<Word> words) {
+  // The line is put together on the stack and appended once; a word too long
+  // for that goes straight into the program.
+  constexpr std::size_t kRoom = 256;
+  char line[kRoom];
+  std::size_t n = 0;
+  for (const Word& w : words) {
+    if (w.WriteTo(line, n, kRoom - kLineEnd.size())) continue;
+    text_.append(line, n);
+    n = 0;
+    w.AppendTo(text_);
+  }
+  std::memcpy(line + n, kLineEnd.data(), kLineEnd.size());
+  text_.append(line, n + kLineEnd.size());
 }
 
 void ProgramWriter::UserBlock(std::string_view block) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cmath>
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
@@ -15,21 +16,74 @@ namespace kelvora::generators {
 
 inline constexpr std::string_view kLineEnd = "\r\n";
 
+// A number written straight into the program text, without a string of its
+// own: in `format`, and as a depth word (see ProgramWriter::DepthWord) when
+// `depth` is set.
+struct NumberWord {
+  double value;
+  text::NumberFormat format;
+  bool depth = false;
+};
+
+// One piece of a line: a text or a number.
+class Word {
+ public:
+  Word(const char* text) : text_(text) {}                        // NOLINT: implicit by design
+  Word(std::string_view text) : text_(text) {}                   // NOLINT: implicit by design
+  Word(const std::string& text) : text_(text) {}                 // NOLINT: implicit by design
+  Word(NumberWord number) : number_(number), isNumber_(true) {}  // NOLINT: implicit by design
+
+  void AppendTo(std::string& out) const;
+  // Writes the word at line + n when it fits below `room` and advances n;
+  // false (nothing written) when it does not fit or is a number the short way
+  // of FormatNumber cannot write.
+  bool WriteTo(char* line, std::size_t& n, std::size_t room) const;
+
+ private:
+  std::string_view text_;
+  NumberWord number_{0.0, text::NumberFormat::kMax3};
+  bool isNumber_ = false;
+};
+
 class ProgramWriter {
  public:
   explicit ProgramWriter(text::NumberFormat numbers) : numbers_(numbers) {}
 
   // Appends the words back to back and ends the line.
-  void Line(std::initializer_list<std::string_view> words);
-  // Appends text as it is, without a line end (end scripts).
+  void Line(std::initializer_list<Word> words);
+  // Appends text as it is, without a line end (end scripts, repeated blocks).
   void Append(std::string_view raw) { text_ += raw; }
   // Inserts a block the operator typed: verbatim when it ends with a line feed,
   // else followed by CR LF. An empty block inserts nothing.
   void UserBlock(std::string_view block);
 
-  // A number in the writer's pattern.
+  // Makes room for a program of about `bytes`, so a large program is written
+  // into one buffer instead of being copied every time it outgrows it.
+  void Reserve(std::size_t bytes) { text_.reserve(bytes); }
+  // Makes room for `more` further parts like the one written since the text had
+  // `partStart` bytes, each up to `slack` bytes longer, and `tail` bytes after
+  // them: the size of the whole program estimated from its first layer or hole.
+  void ReserveRepeats(std::size_t partStart, std::size_t more, std::size_t slack,
+                      std::size_t tail) {
+    Reserve(text_.size() + more * (text_.size() - partStart + slack) + tail);
+  }
+  std::size_t Size() const { return text_.size(); }
+
+  // A number in the writer's pattern, written into the line.
+  NumberWord Number(double value) const {
+    NoteFinite(value);
+    return {value, numbers_, false};
+  }
+  // A depth below the surface in the writer's pattern, written as DepthWord does.
+  NumberWord DepthNumber(double value) const {
+    NoteFinite(value);
+    return {value, numbers_, true};
+  }
+
+  // A number in the writer's pattern, as a string to keep (values a program
+  // repeats on many lines).
   std::string Num(double value) const {
-    if (!std::isfinite(value)) nonFinite_ = true;
+    NoteFinite(value);
     return text::FormatNumber(value, numbers_);
   }
   // A number in another pattern (spindle speeds, pocket feeds).
@@ -49,6 +103,10 @@ class ProgramWriter {
   Outcome<std::string> Finish();
 
  private:
+  void NoteFinite(double value) const {
+    if (!std::isfinite(value)) nonFinite_ = true;
+  }
+
   text::NumberFormat numbers_;
   std::string text_;
   mutable bool nonFinite_ = false;

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include <vector>
+
 #include "generators/limits.h"
 #include "generators/program_writer.h"
 
@@ -98,22 +100,27 @@ Outcome<std::string> SurfMillGcodeGen(const geometry::DrawList& lines,
     const std::string plungeFeed = w.Num(in.plungeFeed);
     // Every layer, the last one included, ends back at the safe height so the
     // spindle never stops with the cutter in the material.
-    for (const Layer& layer : MillLayers(in.depth, in.stepdown, in.retract)) {
-      w.Line({"G0X", w.Num(start.X), "Y", w.Num(start.Y)});
-      w.Line({"G0Z", w.Num(layer.approach)});
-      w.Line({"G1Z", w.Depth(layer.depth), "F", plungeFeed});
+    const std::vector<Layer> layers = MillLayers(in.depth, in.stepdown, in.retract);
+    for (std::size_t k = 0; k < layers.size(); ++k) {
+      const Layer& layer = layers[k];
+      const std::size_t layerStart = w.Size();
+      w.Line({"G0X", w.Number(start.X), "Y", w.Number(start.Y)});
+      w.Line({"G0Z", w.Number(layer.approach)});
+      w.Line({"G1Z", w.DepthNumber(layer.depth), "F", plungeFeed});
       bool first = true;
       for (const auto& obj : lines) {
         if (obj->otype != otLine) continue;
         const UnitPoint end = static_cast<const CLine&>(*obj).P2;
         if (first) {
-          w.Line({"G1X", w.Num(end.X), "Y", w.Num(end.Y), "F", feed});
+          w.Line({"G1X", w.Number(end.X), "Y", w.Number(end.Y), "F", feed});
           first = false;
         } else {
-          w.Line({"X", w.Num(end.X), "Y", w.Num(end.Y)});
+          w.Line({"X", w.Number(end.X), "Y", w.Number(end.Y)});
         }
       }
       w.Line({"G0Z", safe});
+      // Every layer repeats the first with other depths.
+      if (k == 0) w.ReserveRepeats(layerStart, layers.size() - 1, 64, 64);
     }
   }
   w.Line({"M5"});
@@ -125,13 +132,16 @@ Outcome<std::string> SurfMillGcodeGen(const geometry::DrawList& lines,
   return w.Finish();
 }
 
-Outcome<std::string> SurfMillJob(const TextLookup& texts) {
+Outcome<std::string> SurfMillJob(const TextLookup& texts, const ListSink& sink) {
   const auto pattern = ReadSurfMillPatternInputs(texts);
   if (!pattern) return pattern.failure();
   const auto program = ReadSurfMillProgramInputs(texts);
   if (!program) return program.failure();
   if (auto f = CheckSurfMillPattern(*pattern)) return *f;
-  return SurfMillGcodeGen(SurfMillPatternGen(*pattern), *program);
+  const geometry::DrawList lines = SurfMillPatternGen(*pattern);
+  auto text = SurfMillGcodeGen(lines, *program);
+  if (text && sink) sink(lines);
+  return text;
 }
 
 }  // namespace kelvora::generators

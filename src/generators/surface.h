@@ -45,6 +45,7 @@ geometry::DrawList SurfMillPatternGen(const SurfMillPatternInputs& in);
 Outcome<std::string> SurfMillGcodeGen(const geometry::DrawList& lines,
                                       const SurfMillProgramInputs& in);
 
-Outcome<std::string> SurfMillJob(const TextLookup& texts);
+// The GCode Gen button's program; `sink`, when given, then receives the lines.
+Outcome<std::string> SurfMillJob(const TextLookup& texts, const ListSink& sink = {});
 
 }  // namespace kelvora::generators

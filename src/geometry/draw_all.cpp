@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "geometry/util.h"
 
@@ -11,8 +12,11 @@ namespace {
 const Pen kMarkerPen{kRed, 1.0};
 const Pen kObjectPen{kBlue, 2.0};
 
-Font LabelFont() {
-  return Font{"Arial", 8.0, true};
+// The marker's label, one for every picture.
+const std::shared_ptr<const TextLabel>& MarkerLabel() {
+  static const auto label = std::make_shared<const TextLabel>(
+      TextLabel{kMarkerLabel, Font{"Arial", 8.0, true}, kDeepPink});
+  return label;
 }
 
 // The smallest side a circle is drawn with, so that tiny holes stay visible.
@@ -70,11 +74,13 @@ Frame MakeFrame(const PreviewBox& box, const Extent& e) {
   return f;
 }
 
-Picture BlankPicture(const PreviewBox& box) {
+// A picture for `items` primitives and the marker, in one allocation.
+Picture BlankPicture(const PreviewBox& box, std::size_t items = 0) {
   Picture p;
   p.width = box.width;
   p.height = box.height;
   p.background = kWhite;
+  if (items != 0) p.items.reserve(items + 4);
   return p;
 }
 
@@ -103,7 +109,7 @@ void AddMarker(Picture& p, const Frame& f, const DrawList& list, int mode) {
     p.items.push_back(EllipsePrim{kMarkerPen, f.px0 - 2, f.py0 - 2, 4, 4});
     p.items.push_back(LinePrim{kMarkerPen, f.px0, 0, f.px0, f.H});
     p.items.push_back(LinePrim{kMarkerPen, 0, f.py0, f.W, f.py0});
-    p.items.push_back(TextPrim{kMarkerLabel, LabelFont(), kDeepPink, f.px0 - 34.0, f.py0 - 16.0});
+    p.items.push_back(TextPrim{MarkerLabel(), f.px0 - 34.0, f.py0 - 16.0});
     return;
   }
   if (mode != kMarkFirstHole || list.front()->otype != otDrill) return;
@@ -114,8 +120,8 @@ void AddMarker(Picture& p, const Frame& f, const DrawList& list, int mode) {
   p.items.push_back(EllipsePrim{kMarkerPen, FloorPixel(fx - 2.0f), FloorPixel(fy - 2.0f), 4, 4});
   p.items.push_back(LinePrim{kMarkerPen, FloorPixel(fx), 0, FloorPixel(fx), f.H});
   p.items.push_back(LinePrim{kMarkerPen, 0, FloorPixel(fy), f.W, FloorPixel(fy)});
-  p.items.push_back(TextPrim{kMarkerLabel, LabelFont(), kDeepPink, static_cast<double>(fx - 34.0f),
-                             static_cast<double>(fy - 16.0f)});
+  p.items.push_back(
+      TextPrim{MarkerLabel(), static_cast<double>(fx - 34.0f), static_cast<double>(fy - 16.0f)});
 }
 
 void AddStraight(Picture& p, const Frame& f, UnitPoint a, UnitPoint b) {
@@ -182,7 +188,7 @@ double DrawAll::GetMinY(const DrawList& list) {
 }
 
 Picture DrawAll::DrawListDrill(const DrawList& list, const PreviewBox& box, int mode) {
-  Picture p = BlankPicture(box);
+  Picture p = BlankPicture(box, list.size());
   if (list.empty()) return p;
   const Frame f = MakeFrame(box, ListExtent(list));
   AddMarker(p, f, list, mode);
@@ -196,7 +202,7 @@ Picture DrawAll::DrawListDrill(const DrawList& list, const PreviewBox& box, int 
 
 Picture DrawAll::DrawListPocket(const DrawList& list, const PreviewBox& box, int mode, double R1,
                                 double R2) {
-  Picture p = BlankPicture(box);
+  Picture p = BlankPicture(box, 2 * list.size());
   if (list.empty()) return p;
   Extent e = ListExtent(list);
   e.maxX += R2;
@@ -215,7 +221,7 @@ Picture DrawAll::DrawListPocket(const DrawList& list, const PreviewBox& box, int
 }
 
 Picture DrawAll::DrawListLine(const DrawList& list, const PreviewBox& box, int /*mode*/) {
-  Picture p = BlankPicture(box);
+  Picture p = BlankPicture(box, list.size());
   if (list.empty()) return p;
   const Frame f = MakeFrame(box, ListExtent(list));
   for (const auto& o : list) {
@@ -227,7 +233,12 @@ Picture DrawAll::DrawListLine(const DrawList& list, const PreviewBox& box, int /
 }
 
 Picture DrawAll::DrawListPLine(const DrawList& list, const PreviewBox& box, int /*mode*/) {
-  Picture p = BlankPicture(box);
+  // A segment per vertex at most, the closing one included.
+  std::size_t segments = 0;
+  for (const auto& o : list) {
+    if (o->otype == otPolyLine) segments += static_cast<const CPolyLine&>(*o).m_VertexCount;
+  }
+  Picture p = BlankPicture(box, segments);
   if (list.empty()) return p;
   const Frame f = MakeFrame(box, ListExtent(list));
   for (const auto& o : list) {

@@ -2,13 +2,24 @@
 
 namespace kelvora::geometry {
 
-void DxfWraper::InitObjects() {
+void DxfWraper::InitObjects(unsigned kinds) {
   lstLines.clear();
   lstPolyLines.clear();
   lstCircles.clear();
+  if ((kinds & kDxfLines) != 0) InitLines();
+  if ((kinds & kDxfPolyLines) != 0) InitPolyLines();
+  if ((kinds & kDxfCircles) != 0) InitCircles();
+}
+
+void DxfWraper::InitLines() {
+  lstLines.reserve(_dxf->Lines().size());
   for (const dCLine& l : _dxf->Lines()) {
     lstLines.push_back(std::make_unique<CLine>(UnitPoint(l.x1, l.y1), UnitPoint(l.x2, l.y2)));
   }
+}
+
+void DxfWraper::InitPolyLines() {
+  lstPolyLines.reserve(_dxf->PolyLines().size());
   for (const dCPolyLine& p : _dxf->PolyLines()) {
     auto poly = std::make_unique<CPolyLine>();
     poly->m_VertexCount = p.m_VertexCount;
@@ -18,23 +29,27 @@ void DxfWraper::InitObjects() {
     poly->b.assign(p.b.begin(), p.b.begin() + p.m_VertexCount);
     lstPolyLines.push_back(std::move(poly));
   }
+}
+
+void DxfWraper::InitCircles() {
+  lstCircles.reserve(_dxf->Circles().size());
   for (const dCCircle& c : _dxf->Circles()) {
     lstCircles.push_back(std::make_unique<CCircle>(UnitPoint(c.cx, c.cy), c.radius, true));
   }
 }
 
-std::optional<Failure> LoadDxf(DxfWraper& dxf, const std::string& path) {
+std::optional<Failure> LoadDxf(DxfWraper& dxf, const std::string& path, unsigned kinds) {
   if (!dxf.LoadFile(path)) return Failure{std::string(kLoadFileFailed), path};
   if (!dxf.Problem().empty()) {
     return Failure{std::string(kLoadFileFailed), path + ": " + dxf.Problem()};
   }
-  dxf.InitObjects();
+  dxf.InitObjects(kinds);
   return std::nullopt;
 }
 
 Outcome<DrawList> DxfObjGen(const std::string& path) {
   DxfWraper dxf;
-  if (auto f = LoadDxf(dxf, path)) return *f;
+  if (auto f = LoadDxf(dxf, path, kDxfPolyLines)) return *f;
   DrawList list;
   list.reserve(dxf.lstPolyLines.size());
   for (auto& p : dxf.lstPolyLines) list.push_back(std::move(p));

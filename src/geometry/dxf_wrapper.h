@@ -16,6 +16,15 @@
 namespace kelvora::geometry {
 
 inline constexpr std::string_view kLoadFileFailed = "Load file failed!";
+
+// Which lists InitObjects builds: a job builds only those it uses, so a large
+// drawing is not held twice over in objects nobody reads.
+enum DxfObjects : unsigned {
+  kDxfLines = 1u,
+  kDxfPolyLines = 2u,
+  kDxfCircles = 4u,
+  kAllDxfObjects = kDxfLines | kDxfPolyLines | kDxfCircles,
+};
 // Told when a drawing that loaded yields nothing to cut or drill, so a program
 // that does nothing is never run unknowingly.
 inline constexpr std::string_view kNoLwPolyline = "The drawing holds no LWPOLYLINE";
@@ -37,8 +46,8 @@ class DxfWraper {
   const std::string& Problem() const { return _dxf->GetProblem(); }
 
   // Builds the lists from the records: lines, polylines (with their closed flag)
-  // and circles. Arcs and splines are read but not converted.
-  void InitObjects();
+  // and circles, those of `kinds`. Arcs and splines are read but not converted.
+  void InitObjects(unsigned kinds = kAllDxfObjects);
 
   const CDxf& Reader() const { return *_dxf; }
 
@@ -47,12 +56,18 @@ class DxfWraper {
   std::vector<std::unique_ptr<CPolyLine>> lstPolyLines;
   std::vector<std::unique_ptr<CCircle>> lstCircles;
   std::vector<std::unique_ptr<CArc>> lstArcs;  // never filled
+
+ private:
+  void InitLines();
+  void InitPolyLines();
+  void InitCircles();
 };
 
 // Loads the file and builds the lists. A file that cannot be read, or whose
 // entities are out of step or cut short, gives "Load file failed!" with the
 // path and the reason: cutting part of a damaged drawing would spoil the work.
-std::optional<Failure> LoadDxf(DxfWraper& dxf, const std::string& path);
+std::optional<Failure> LoadDxf(DxfWraper& dxf, const std::string& path,
+                               unsigned kinds = kAllDxfObjects);
 
 // The contour tab's drawing: the file's polylines in file order.
 Outcome<DrawList> DxfObjGen(const std::string& path);

@@ -16,7 +16,24 @@ int Clamped(double whole) {
   return static_cast<int>(whole);
 }
 
+const TextLabel kNoLabel{};
+
 }  // namespace
+
+TextPrim::TextPrim(std::string text, Font font, Rgb brush, double x, double y)
+    : label(std::make_shared<const TextLabel>(TextLabel{std::move(text), std::move(font), brush})),
+      x(x),
+      y(y) {}
+
+const std::string& TextPrim::Text() const {
+  return (label ? *label : kNoLabel).text;
+}
+const Font& TextPrim::TextFont() const {
+  return (label ? *label : kNoLabel).font;
+}
+Rgb TextPrim::Brush() const {
+  return (label ? *label : kNoLabel).brush;
+}
 
 int TruncPixel(double v) {
   return Clamped(std::trunc(v));
@@ -31,3 +48,4 @@ int RoundPixel(double v) {
 }
 
 }  // namespace kelvora::geometry
+static_assert(sizeof(kelvora::geometry::Primitive) <= 48, "a picture primitive is kept small");

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -27,7 +29,7 @@ inline constexpr Rgb kDeepPink{255, 20, 147};
 
 struct Pen {
   Rgb color;
-  double width = 1.0;  // pixels
+  float width = 1.0f;  // pixels
   friend bool operator==(const Pen&, const Pen&) = default;
 };
 
@@ -65,18 +67,37 @@ struct RectPrim {
   int x = 0, y = 0, width = 0, height = 0;
 };
 
-// Text whose layout box has its top-left corner at (x, y); positions may fall
-// between pixels, as the label positions do.
-struct TextPrim {
+// What a text shows, in which font and colour. Text primitives share it, so a
+// primitive holds no string of its own.
+struct TextLabel {
   std::string text;  // UTF-8
   Font font;
   Rgb brush;
+};
+
+// Text whose layout box has its top-left corner at (x, y); positions may fall
+// between pixels, as the label positions do.
+struct TextPrim {
+  TextPrim() = default;
+  // A label of its own.
+  TextPrim(std::string text, Font font, Rgb brush, double x, double y);
+  // A label shared with other texts.
+  TextPrim(std::shared_ptr<const TextLabel> label, double x, double y)
+      : label(std::move(label)), x(x), y(y) {}
+
+  const std::string& Text() const;
+  const Font& TextFont() const;
+  Rgb Brush() const;
+
+  std::shared_ptr<const TextLabel> label;  // never null once constructed with one
   double x = 0.0;
   double y = 0.0;
 };
 
 using Primitive = std::variant<LinePrim, EllipsePrim, ArcPrim, RectPrim, TextPrim>;
 
+// A picture of a million holes holds a million primitives, so each is kept
+// small: whole pixels, a pen of eight bytes, no string of its own (48 bytes).
 struct Picture {
   int width = 0;
   int height = 0;

@@ -16,8 +16,12 @@ using Node = rapidxml::xml_node<char>;
 using Attribute = rapidxml::xml_attribute<char>;
 
 // Keep the declaration, comments, document type and processing instructions so
-// that a save gives the host back everything it wrote.
-constexpr int kParseFlags = rapidxml::parse_full;
+// that a save gives the host back everything it wrote. The parser must not end
+// names and values with NUL bytes in the text: where a processing instruction's
+// value follows its name directly ("<?x>...?>") the NUL would replace the value's
+// first character, and the save would write it into the file. Every name and
+// value is read by its size instead.
+constexpr int kParseFlags = rapidxml::parse_full | rapidxml::parse_no_string_terminators;
 
 constexpr std::string_view kNewLine = "\r\n";
 constexpr std::string_view kIndent = "  ";
@@ -81,11 +85,22 @@ bool IsNameChar(char c) {
   return IsNameStart(c) || (c >= '0' && c <= '9') || c == '.' || c == '-';
 }
 
-// The first control byte that the text does not hold, or 0 when it holds them all.
+// The first control byte that the parsed text cannot hold, or 0 when there is
+// none: neither in the text nor produced by a character reference ("&#x1;", which
+// the parser turns into that byte and a save writes for it).
 char FreeMark(std::string_view text) {
   bool seen[32] = {};
   for (char c : text) {
     if (static_cast<unsigned char>(c) < 32) seen[static_cast<unsigned char>(c)] = true;
+  }
+  for (std::size_t i = text.find("&#"); i != std::string_view::npos; i = text.find("&#", i + 1)) {
+    std::size_t j = i + 2;
+    const bool hex = j < text.size() && text[j] == 'x';
+    if (hex) ++j;
+    unsigned long code = 0;
+    const char* end = text.data() + text.size();
+    const auto r = std::from_chars(text.data() + j, end, code, hex ? 16 : 10);
+    if (r.ec == std::errc() && code < 32) seen[code] = true;
   }
   for (unsigned char c = 1; c < 32; ++c) {
     if (!seen[c] && c != '\t' && c != '\n' && c != '\r') return static_cast<char>(c);

@@ -60,7 +60,8 @@ class XMLNetProfile {
   void WriteDouble(std::string_view key, double value);
   void WriteString(std::string_view key, std::string_view value);
 
-  // The key's element, or null.
+  // The key's element, or null. Its names and values are not NUL-terminated: read
+  // them with their sizes.
   Element* FindEntry(std::string_view key) const;
   // Stores `text` as the key's only content, creating the elements on its path
   // (and a "profile" root in an empty document) as needed.

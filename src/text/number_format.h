@@ -1,6 +1,7 @@
 // Number text: the display patterns used in programs, text boxes and files.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,6 +18,24 @@ enum class NumberFormat { kMax3, kFixed3, kFixed1, kMax1, kMax2, kWhole, kF1, kF
 // A result whose digits are all zero carries no minus sign. The decimal separator
 // is always ".".
 std::string FormatNumber(double value, NumberFormat format);
+
+// Appends FormatNumber(value, format) to `out` without a string of its own.
+void AppendNumber(std::string& out, double value, NumberFormat format);
+
+// Room for every text FormatNumberShort writes: a sign, 19 digits and the point.
+inline constexpr std::size_t kShortNumberChars = 24;
+
+// The common case of FormatNumber without any allocation: writes the same text
+// into `out` (room for kShortNumberChars) and returns its length, or returns 0
+// and writes nothing when the value needs the general way (not finite, or 1e15
+// and above in magnitude).
+std::size_t FormatNumberShort(double value, NumberFormat format, char* out);
+
+namespace detail {
+// The general way, digit by digit from the value's 15-significant-digit text;
+// FormatNumber gives exactly its bytes for every value.
+std::string FormatNumberGeneral(double value, NumberFormat format);
+}  // namespace detail
 
 // The pattern text ("0.###", "0.000", "0.0", "0.#", "0.##", "0", "F1", "F2", "F3").
 std::string_view PatternText(NumberFormat format);

@@ -86,7 +86,7 @@ TEST(ThreadPage, StandardDepthDisablesTheDepthBox) {
 std::vector<std::string> Texts(const geometry::Picture& pic) {
   std::vector<std::string> texts;
   for (const auto& item : pic.items) {
-    if (const auto* t = std::get_if<geometry::TextPrim>(&item)) texts.push_back(t->text);
+    if (const auto* t = std::get_if<geometry::TextPrim>(&item)) texts.push_back(t->Text());
   }
   return texts;
 }

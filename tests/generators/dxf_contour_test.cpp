@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <limits>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -238,7 +238,7 @@ TEST(DxfGcodeGen, RefusedBeforeGenerating) {
   const double inf = std::numeric_limits<double>::infinity();
   const std::vector<Case> cases = {
       {"too many layers", 1000, 1e-6, {{0, 0}, {1, 0}}, "Too many layers"},
-      {"too many program lines", 1000, 0.01, std::vector<V>(100, {0, 0}), "Too many program lines"},
+      {"too many program lines", 1000, 0.01, std::vector<V>(200, {0, 0}), "Too many program lines"},
       {"infinite coordinate", 1, 1, {{0, 0}, {inf, 0}}, "not finite"},
       {"not-a-number bulge", 1, 1, {{0, 0, std::nan("")}, {1, 0}}, "not finite"},
   };
@@ -250,6 +250,42 @@ TEST(DxfGcodeGen, RefusedBeforeGenerating) {
     ASSERT_FALSE(program.ok());
     EXPECT_NE(program.failure().message.find(c.message), std::string::npos)
         << program.failure().message;
+  }
+}
+
+}  // namespace
+}  // namespace kelvora::generators
+
+namespace kelvora::generators {
+namespace {
+
+TEST(DxfJob, ThePreviewGetsThePolylinesOfTheOneRead) {
+  const TextLookup texts = [](std::string_view key) -> std::string {
+    if (key == "DxfEnSpin" || key == "DxfEnSpOp") return "False";
+    if (key == "DxfEndScript" || key == "DxfSpOpStr" || key == "DxfSpOpStrOff") return "M30";
+    return key == "DxfStepdown" ? "0.5" : "1";
+  };
+  struct Case {
+    const char* file;
+    std::size_t polylines;  // 0: the drawing is refused and nothing is drawn
+  };
+  const Case cases[] = {
+      {"square.dxf", 1}, {"r2000_contours.dxf", 5}, {"truncated.dxf", 0}, {"no_such_file.dxf", 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    int calls = 0;
+    std::size_t polylines = 0;
+    const auto program = DxfJob(texts, std::string(KELVORA_TEST_DATA "/geometry/dxf/") + c.file,
+                                [&](const DrawList& list) {
+                                  ++calls;
+                                  polylines = list.size();
+                                });
+    EXPECT_EQ(program.ok(), c.polylines != 0);
+    EXPECT_EQ(calls, c.polylines != 0 ? 1 : 0);
+    EXPECT_EQ(polylines, c.polylines);
+    if (program.ok()) {
+      EXPECT_TRUE(program->ends_with("M30"));
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -153,6 +154,102 @@ TEST(Jobs, InputsThatDoNotConvertProduceNoProgram) {
     ASSERT_FALSE(c.result.ok()) << c.what;
     EXPECT_EQ(c.result.failure().message, c.message) << c.what;
     EXPECT_EQ(c.result.failure().detail, c.key) << c.what;
+  }
+}
+
+// Lines of the program that begin with `prefix`.
+std::size_t LinesStartingWith(const std::string& program, const std::string& prefix) {
+  std::size_t count = program.starts_with(prefix) ? 1 : 0;
+  for (std::size_t at = program.find("\n" + prefix); at != std::string::npos;
+       at = program.find("\n" + prefix, at + 1)) {
+    ++count;
+  }
+  return count;
+}
+
+TEST(Jobs, ThePreviewGetsTheListTheProgramWasMadeFrom) {
+  using Values = std::map<std::string, std::string, std::less<>>;
+  Values circle = {{"CirR", "20"},      {"Cirn", "3"},     {"CirXc", "0"},
+                   {"CirYc", "0"},      {"CirDepth", "1"}, {"CirStep", "1"},
+                   {"Cird", "2"},       {"CirA", "0"},     {"CirFeedrate", "100"},
+                   {"CirRetract", "1"}, {"CirZsafe", "5"}, {"CirSpinSpeed", "1000"}};
+  Values grid = {{"GridXc", "0"},     {"GridYc", "0"},       {"GridDepth", "1"},
+                 {"GridStep", "1"},   {"GridXm", "5"},       {"GridYn", "5"},
+                 {"Gridm", "4"},      {"Gridn", "2"},        {"Gridd", "3"},
+                 {"GridZigzac", "0"}, {"GridFeedrate", "1"}, {"GridRetract", "1"},
+                 {"GridZsafe", "1"},  {"GridSpinSpeed", "1"}};
+  Values surface = {{"MsqrXc", "0"},    {"MsqrYc", "0"},        {"MsqrDepth", "1"},
+                    {"MsqrStep", "2"},  {"MsqrStepdown", "1"},  {"MsqrLx", "10"},
+                    {"MsqrLy", "4"},    {"MsqrFeedrate", "1"},  {"MsqrRetract", "1"},
+                    {"MsqrZsafe", "1"}, {"MsqrSpinSpeed", "1"}, {"MsqrPlugFeed", "1"}};
+  auto with = [](Values texts, const std::string& key, const std::string& value) {
+    texts[key] = value;
+    return texts;
+  };
+  struct Case {
+    const char* name;
+    std::function<Outcome<std::string>(const ListSink&)> run;
+    std::size_t objects;    // 0: the program is refused and nothing is drawn
+    const char* perObject;  // the line each object begins in the program
+  };
+  const std::vector<Case> cases = {
+      {"circle", [&](const ListSink& s) { return CircleJob(Texts(circle), s); }, 3, "G0X"},
+      {"grid", [&](const ListSink& s) { return GridJob(Texts(grid), s); }, 8, "G0X"},
+      {"surface", [&](const ListSink& s) { return SurfMillJob(Texts(surface), s); }, 5, "X"},
+      {"circle refused by its emitter",
+       [&](const ListSink& s) { return CircleJob(Texts(with(circle, "CirZsafe", "x")), s); }, 0,
+       ""},
+      {"grid over the hole limit",
+       [&](const ListSink& s) {
+         return GridJob(Texts(with(with(grid, "Gridm", "2000"), "Gridn", "1000")), s);
+       },
+       0, ""},
+      {"surface refused by its pattern",
+       [&](const ListSink& s) { return SurfMillJob(Texts(with(surface, "MsqrLx", "")), s); }, 0,
+       ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int calls = 0;
+    std::size_t objects = 0;
+    const auto program = c.run([&](const DrawList& list) {
+      ++calls;
+      objects = list.size();
+    });
+    if (c.objects == 0) {
+      EXPECT_FALSE(program.ok());
+      EXPECT_EQ(calls, 0);
+      continue;
+    }
+    ASSERT_TRUE(program.ok()) << program.failure().message;
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(objects, c.objects);
+    // The surface's first line of every layer is a "G1X" cut; the rest are "X".
+    const std::size_t extra = std::string(c.perObject) == "X" ? 1 : 0;
+    EXPECT_EQ(LinesStartingWith(*program, c.perObject) + extra, c.objects);
+  }
+}
+
+TEST(Jobs, AMillionHolesAreARealJob) {
+  // A perforated sheet: 1000 x 1000 holes in one plunge each is 6,000,005 lines.
+  struct Case {
+    double holes, depth, pass;
+    const char* refusal;  // nullptr: accepted
+  };
+  const Case cases[] = {
+      {1e6, 2, 2, nullptr},
+      {1e6, 3, 1, nullptr},  // four plunges: 15,000,005 lines
+      {1e6, 4, 1, "Too many program lines: 18000005 (limit 16000000)"},
+      {1e6 + 1, 2, 2, "Too many holes: 1000001 (limit 1000000)"},
+  };
+  for (const Case& c : cases) {
+    const auto refused = CheckDrillLimits(c.holes, c.depth, c.pass);
+    if (c.refusal == nullptr) {
+      EXPECT_FALSE(refused.has_value()) << c.holes << " " << c.depth << "/" << c.pass;
+    } else {
+      ASSERT_TRUE(refused.has_value()) << c.holes << " " << c.depth << "/" << c.pass;
+      EXPECT_EQ(refused->message, c.refusal);
+    }
   }
 }
 

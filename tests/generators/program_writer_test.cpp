@@ -24,6 +24,18 @@ TEST(ProgramWriter, LinesEndWithCrLfAndWordsAreBackToBack) {
   EXPECT_EQ(w.Text(), "G0X10Y20.5\r\nG1Z-2F100\r\n");
 }
 
+TEST(ProgramWriter, LinesOfAnyLengthKeepTheirWordsInOrder) {
+  // Lines are put together in a small buffer: words that do not fit it, and
+  // numbers written the general way, must still come out in order.
+  for (std::size_t length : {1u, 200u, 250u, 260u, 1000u}) {
+    const std::string script(length, 'M');
+    ProgramWriter w(NumberFormat::kMax3);
+    w.Line({"G0X", w.Number(1.5), script, "Y", w.Number(-2e20), "Z", w.DepthNumber(0.25), script});
+    EXPECT_EQ(w.Text(), "G0X1.5" + script + "Y-200000000000000000000Z-0.25" + script + "\r\n")
+        << length;
+  }
+}
+
 TEST(ProgramWriter, DepthWordNeverDoublesTheSign) {
   struct Case {
     double depth;
@@ -31,9 +43,29 @@ TEST(ProgramWriter, DepthWordNeverDoublesTheSign) {
   };
   const Case cases[] = {{5, "-5"}, {0, "-0"}, {-0.1, "0.1"}, {-0.0004, "-0"}, {2.0005, "-2.001"}};
   ProgramWriter w(NumberFormat::kMax3);
-  for (const Case& c : cases) EXPECT_EQ(w.Depth(c.depth), c.expected) << c.depth;
+  for (const Case& c : cases) {
+    EXPECT_EQ(w.Depth(c.depth), c.expected) << c.depth;
+    // Written straight into a line, the depth reads the same.
+    ProgramWriter line(NumberFormat::kMax3);
+    line.Line({"Z", line.DepthNumber(c.depth)});
+    EXPECT_EQ(line.Text(), std::string("Z") + c.expected + "\r\n") << c.depth;
+  }
   ProgramWriter fixed(NumberFormat::kFixed3);
   EXPECT_EQ(fixed.Depth(-0.1), "0.100");
+}
+
+TEST(ProgramWriter, NumbersInLinesAreWrittenAsFormatNumberWritesThem) {
+  // Values on both ways of FormatNumber: short, and 1e15 and above.
+  const double values[] = {0, -0.0004, 2.0005, -29.999999999999996, 123456.78949, 1e15, -3e20};
+  for (NumberFormat f : {NumberFormat::kMax3, NumberFormat::kFixed3}) {
+    for (double v : values) {
+      ProgramWriter w(f);
+      w.Line({"X", w.Number(v), "Z", w.DepthNumber(v), "S", NumberWord{v, NumberFormat::kFixed1}});
+      EXPECT_EQ(w.Text(), "X" + w.Num(v) + "Z" + w.Depth(v) + "S" +
+                              ProgramWriter::Num(v, NumberFormat::kFixed1) + "\r\n")
+          << v;
+    }
+  }
 }
 
 TEST(ProgramWriter, UserBlocksByTheirLastCharacter) {
@@ -133,6 +165,11 @@ TEST(ProgramWriter, FinishRefusesNumbersThatOverflowed) {
   const auto result = overflow.Finish();
   ASSERT_FALSE(result.ok());
   EXPECT_EQ(result.failure().message, "A coordinate is too large to write");
+  for (double v : {1e308 * 10, -1e308 * 10, 0.0 * (1e308 * 10)}) {
+    ProgramWriter line(text::NumberFormat::kFixed3);
+    line.Line({"G1Z", line.DepthNumber(1), "X", line.Number(v)});
+    EXPECT_FALSE(line.Finish().ok()) << v;
+  }
 }
 
 }  // namespace

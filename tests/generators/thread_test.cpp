@@ -147,13 +147,13 @@ TEST(ThreadPicture, WorkedExample) {
 
   const auto texts = ItemsOf<geometry::TextPrim>(pic);
   ASSERT_EQ(texts.size(), 3u);
-  EXPECT_EQ(texts[0].text, "Pitch: 5.00 mm");
+  EXPECT_EQ(texts[0].Text(), "Pitch: 5.00 mm");
   EXPECT_DOUBLE_EQ(texts[0].y, 198 + 78.5 + 20);
-  EXPECT_EQ(texts[1].text, "Length: 20.00 mm");
+  EXPECT_EQ(texts[1].Text(), "Length: 20.00 mm");
   EXPECT_DOUBLE_EQ(texts[1].y, 198 - 78.5 - 25);
-  EXPECT_EQ(texts[2].text, "Major \xC3\x98: 15.00");
+  EXPECT_EQ(texts[2].Text(), "Major \xC3\x98: 15.00");
   EXPECT_NEAR(texts[2].x, 40 + 20 * 157.0 / 15 + 10, 1e-9);
-  EXPECT_EQ(texts[2].font, (geometry::Font{"Arial", 9.0, false}));
+  EXPECT_EQ(texts[2].TextFont(), (geometry::Font{"Arial", 9.0, false}));
 }
 
 TEST(ThreadPicture, NothingToDraw) {

@@ -105,9 +105,9 @@ TEST(DrawAll, MarkersOfModeOneAndTwo) {
               (std::vector<int>{0, c.crossY, 451, c.crossY}));
     EXPECT_NEAR(label->x, c.labelX, 1e-4);
     EXPECT_NEAR(label->y, c.labelY, 1e-4);
-    EXPECT_EQ(label->text, "Xc=@  Yc=@");
-    EXPECT_EQ(label->font, (Font{"Arial", 8.0, true}));
-    EXPECT_EQ(label->brush, kDeepPink);
+    EXPECT_EQ(label->Text(), "Xc=@  Yc=@");
+    EXPECT_EQ(label->TextFont(), (Font{"Arial", 8.0, true}));
+    EXPECT_EQ(label->Brush(), kDeepPink);
   }
 }
 

@@ -430,6 +430,33 @@ TEST(DxfWraper, InitObjectsCarriesGeometryAndClosedFlag) {
   EXPECT_EQ(dxf.lstLines[0]->P2, UnitPoint(10, -10));
 }
 
+TEST(DxfWraper, InitObjectsBuildsTheKindsAskedFor) {
+  struct Case {
+    unsigned kinds;
+    std::size_t lines, polylines, circles;
+  };
+  DxfWraper dxf;
+  ASSERT_TRUE(dxf.LoadFile(Fixture("r2007_edge_cases.dxf")));
+  dxf.InitObjects();
+  const std::size_t lines = dxf.lstLines.size();
+  const std::size_t polylines = dxf.lstPolyLines.size();
+  const std::size_t circles = dxf.lstCircles.size();
+  ASSERT_GT(polylines * circles, 0u) << "the drawing has polylines and circles";
+  const Case cases[] = {
+      {kDxfLines, lines, 0, 0},
+      {kDxfPolyLines, 0, polylines, 0},
+      {kDxfCircles, 0, 0, circles},
+      {kDxfPolyLines | kDxfCircles, 0, polylines, circles},
+      {kAllDxfObjects, lines, polylines, circles},
+  };
+  for (const Case& c : cases) {
+    dxf.InitObjects(c.kinds);
+    EXPECT_EQ(dxf.lstLines.size(), c.lines) << c.kinds;
+    EXPECT_EQ(dxf.lstPolyLines.size(), c.polylines) << c.kinds;
+    EXPECT_EQ(dxf.lstCircles.size(), c.circles) << c.kinds;
+  }
+}
+
 TEST(DxfObjGen, PolylinesOnlyAndFreshEachTime) {
   auto first = DxfObjGen(Fixture("r2007_edge_cases.dxf"));
   auto second = DxfObjGen(Fixture("r2007_edge_cases.dxf"));

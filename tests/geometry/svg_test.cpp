@@ -79,6 +79,40 @@ TEST(PictureToSvg, ShapesOfNegativeSizeAreLeftOut) {
                        "<rect x=\"40\" y=\"200\" width=\"100\" height=\"20\""));
 }
 
+TEST(PictureToSvg, EllipseCentresAndRadiiInHalfPixels) {
+  struct Case {
+    EllipsePrim e;
+    const char* expected;
+  };
+  const Pen pen{kRed, 1.0};
+  const Case cases[] = {
+      {{pen, 188, 163, 72, 72}, "cx=\"224\" cy=\"199\" rx=\"36\" ry=\"36\""},
+      {{pen, -3, -1, 5, 1}, "cx=\"-0.5\" cy=\"-0.5\" rx=\"2.5\" ry=\"0.5\""},
+      {{pen, -5, 0, 1, 0}, "cx=\"-4.5\" cy=\"0\" rx=\"0.5\" ry=\"0\""},
+      {{pen, -100'000'000, 100'000'000, 3, 3},
+       "cx=\"-99999998.5\" cy=\"100000001.5\" rx=\"1.5\" ry=\"1.5\""},
+  };
+  for (const Case& c : cases) {
+    const std::string svg = PictureToSvg(With(c.e));
+    EXPECT_TRUE(Contains(svg, std::string("<ellipse ") + c.expected + " fill=\"none\"")) << svg;
+  }
+}
+
+TEST(PictureToSvg, EveryShapeCarriesItsOwnPen) {
+  Picture p = With(LinePrim{Pen{kRed, 1.0}, 0, 0, 1, 1});
+  p.items.push_back(LinePrim{Pen{kBlue, 2.0}, 0, 0, 2, 2});
+  p.items.push_back(LinePrim{Pen{kBlue, 1.5}, 0, 0, 3, 3});
+  p.items.push_back(LinePrim{Pen{kRed, 1.0}, 0, 0, 4, 4});
+  const std::string svg = PictureToSvg(p);
+  for (const char* line :
+       {"x2=\"1\" y2=\"1\" fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1\"/>",
+        "x2=\"2\" y2=\"2\" fill=\"none\" stroke=\"#0000ff\" stroke-width=\"2\"/>",
+        "x2=\"3\" y2=\"3\" fill=\"none\" stroke=\"#0000ff\" stroke-width=\"1.5\"/>",
+        "x2=\"4\" y2=\"4\" fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1\"/>"}) {
+    EXPECT_TRUE(Contains(svg, line)) << line;
+  }
+}
+
 TEST(PixelConversion, TruncFloorRoundAndClamp) {
   struct Case {
     double v;

@@ -222,8 +222,11 @@ TEST(XMLNetProfile, CharactersOutsideAsciiAreCharacterReferences) {
   EXPECT_EQ(p.ReadString("TchPrefix"), ours);
   const auto* hostElement = p.FindEntry("TchPrefix")->parent()->previous_sibling("Host");
   ASSERT_NE(hostElement, nullptr);
-  EXPECT_EQ(std::string(hostElement->first_attribute("name")->value()), "Bàn máy");
-  EXPECT_EQ(std::string(hostElement->first_node()->value()), "Tiếng Việt");
+  // Names and values are read by their sizes: the parsed text is not cut with NULs.
+  const auto* name = hostElement->first_attribute("name");
+  EXPECT_EQ(std::string(name->value(), name->value_size()), "Bàn máy");
+  const auto* text = hostElement->first_node();
+  EXPECT_EQ(std::string(text->value(), text->value_size()), "Tiếng Việt");
 }
 
 TEST(XMLNetProfile, MalformedFilesAreReportedAndLeftAlone) {
@@ -311,6 +314,45 @@ TEST(XMLNetProfile, AnInterruptedSaveKeepsTheOldFile) {
   XMLNetProfile check(path, "Kelvora", true);
   ASSERT_TRUE(check.Load());
   EXPECT_FALSE(check.ReadBool("Dlg", true));
+}
+
+TEST(XMLNetProfile, AProcessingInstructionWithoutABlankSurvivesASave) {
+  // The instruction's value starts right after its name: "<?a>b?>" has the name
+  // "a" and the value ">b". A save used to write a NUL in place of the ">", and
+  // the profile then no longer loaded.
+  ProfileFolder folder;
+  const std::string path = folder.Write("p.xml", "<?a>b?><profile><x>1</x></profile>");
+  XMLNetProfile p(path, "Kelvora", true);
+  ASSERT_TRUE(p.Load());
+  p.WriteBool("Dlg", true);
+  ASSERT_TRUE(p.Save());
+  const std::string saved = ProfileFolder::Read(path);
+  EXPECT_EQ(saved.find('\0'), std::string::npos);
+  EXPECT_NE(saved.find("<?a >b?>"), std::string::npos) << saved;
+  XMLNetProfile again(path, "Kelvora", true);
+  ASSERT_TRUE(again.Load()) << again.LastError();
+  EXPECT_TRUE(again.ReadBool("Dlg"));
+}
+
+TEST(XMLNetProfile, ADeclaredReferenceAndAControlCharacterBothSurviveASave) {
+  // "&co;" is kept as written; "&#x1;" is the byte 1, which must not be taken for
+  // the mark that keeps "&co;" (a save used to write it as a bare "&").
+  ProfileFolder folder;
+  const std::string path = folder.Write(
+      "p.xml",
+      "<profile><Kelvora><TchPrefix>&#x1;G90</TchPrefix><Host>&co;</Host></Kelvora></profile>");
+  XMLNetProfile p(path, "Kelvora", true);
+  ASSERT_TRUE(p.Load());
+  EXPECT_EQ(p.ReadString("TchPrefix"), "\x01G90");
+  p.WriteBool("Dlg", true);
+  ASSERT_TRUE(p.Save());
+  const std::string saved = ProfileFolder::Read(path);
+  EXPECT_NE(saved.find("<TchPrefix>&#x1;G90</TchPrefix>"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("<Host>&co;</Host>"), std::string::npos) << saved;
+  XMLNetProfile again(path, "Kelvora", true);
+  ASSERT_TRUE(again.Load()) << again.LastError();
+  EXPECT_EQ(again.ReadString("TchPrefix"), "\x01G90");
+  EXPECT_EQ(again.ReadString("Host"), "&co;");
 }
 
 }  // namespace

@@ -2,8 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
+#include <random>
+#include <sstream>
+#include <vector>
+
+#include "number_cases.h"
 
 namespace kelvora::text {
 namespace {
@@ -69,6 +79,84 @@ TEST(NumberFormatPattern, TextsRoundTrip) {
     EXPECT_EQ(PatternText(*f), p);
   }
   EXPECT_FALSE(NumberFormatFromPattern("0.####").has_value());
+}
+
+// Every number written in the golden programs and the test drawings, read back
+// as a double: the values the jobs really format.
+std::vector<double> FileValues() {
+  std::vector<double> out;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(KELVORA_TEST_DATA)) {
+    const std::string ext = entry.path().extension().string();
+    if (ext != ".nc" && ext != ".dxf" && ext != ".csv") continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const char* p = text.c_str();
+    while (*p != '\0') {
+      const bool starts = (*p >= '0' && *p <= '9') || (*p == '-' && p[1] >= '0' && p[1] <= '9');
+      if (!starts) {
+        ++p;
+        continue;
+      }
+      char* end = nullptr;
+      const double v = std::strtod(p, &end);
+      cases::AddWithNeighbours(out, v);
+      p = end > p ? end : p + 1;
+    }
+  }
+  std::sort(out.begin(), out.end());
+  out.erase(std::unique(out.begin(), out.end()), out.end());
+  return out;
+}
+
+std::vector<double> RandomValues(int count) {
+  std::mt19937_64 rng(20261209);
+  std::vector<double> out(static_cast<std::size_t>(count));
+  for (double& v : out) v = cases::RandomValue(rng);
+  return out;
+}
+
+// The short way must write exactly what the general way writes. Each group also
+// has to reach the short way often, so that the comparison means something.
+TEST(FormatNumberShort, WritesWhatTheGeneralWayWrites) {
+  std::mt19937_64 rng(16);
+  struct Group {
+    const char* name;
+    std::vector<double> values;
+  };
+  const Group groups[] = {
+      {"golden programs and drawings", FileValues()},
+      {"halfway cases at 1 to 3 decimals", cases::HalfwayValues(800)},
+      {"15-digit reduction", cases::FifteenDigitValues(rng, 10)},
+      {"random across magnitudes", RandomValues(10'000)},
+  };
+  for (const Group& g : groups) {
+    std::size_t shortCount = 0;
+    std::size_t failures = 0;
+    for (double v : g.values) {
+      cases::Mismatch m;
+      if (cases::CompareWays(v, shortCount, m) || ++failures > 10) continue;
+      std::ostringstream shown;
+      shown.precision(17);
+      shown << m.value;
+      ADD_FAILURE() << g.name << ": " << shown.str() << " with " << PatternText(m.format)
+                    << " short \"" << m.shortText << "\" general \"" << m.generalText << "\"";
+    }
+    EXPECT_EQ(failures, 0u) << g.name;
+    EXPECT_GT(shortCount, g.values.size() * 9 / 2) << g.name << ": the short way was rarely taken";
+  }
+}
+
+TEST(FormatNumberShort, LeavesLargeAndNonFiniteValuesToTheGeneralWay) {
+  char buf[kShortNumberChars];
+  for (double v : {1e15, -1e15, 1e300, double{INFINITY}, -double{INFINITY},
+                   std::numeric_limits<double>::quiet_NaN()}) {
+    EXPECT_EQ(FormatNumberShort(v, NumberFormat::kMax3, buf), 0u) << v;
+  }
+  EXPECT_NE(FormatNumberShort(std::nextafter(1e15, 0.0), NumberFormat::kFixed3, buf), 0u);
+  std::string appended = "X";
+  AppendNumber(appended, 1e20, NumberFormat::kMax3);
+  AppendNumber(appended, -2.0005, NumberFormat::kFixed3);
+  EXPECT_EQ(appended, "X100000000000000000000-2.001");
 }
 
 }  // namespace

@@ -167,7 +167,7 @@ class PrimitiveDrawer {
     });
   }
   void operator()(const geometry::TextPrim& p) const {
-    const std::wstring family = WideFromUtf8(p.font.family);
+    const std::wstring family = WideFromUtf8(p.TextFont().family);
     GpFontFamily* fontFamily = nullptr;
     if (api_.GdipCreateFontFamilyFromName(family.c_str(), nullptr, &fontFamily) != kOk) {
       // A face the system lacks is drawn in its generic sans-serif face.
@@ -175,12 +175,12 @@ class PrimitiveDrawer {
       if (api_.GdipGetGenericFontFamilySansSerif(&fontFamily) != kOk) return;
     }
     GpFont* font = nullptr;
-    if (api_.GdipCreateFont(fontFamily, static_cast<REAL>(p.font.points),
-                            p.font.bold ? kFontStyleBold : kFontStyleRegular, kUnitPoint,
+    if (api_.GdipCreateFont(fontFamily, static_cast<REAL>(p.TextFont().points),
+                            p.TextFont().bold ? kFontStyleBold : kFontStyleRegular, kUnitPoint,
                             &font) == kOk) {
       GpBrush* brush = nullptr;
-      if (api_.GdipCreateSolidFill(Argb(p.brush), &brush) == kOk) {
-        const std::wstring text = WideFromUtf8(p.text);
+      if (api_.GdipCreateSolidFill(Argb(p.Brush()), &brush) == kOk) {
+        const std::wstring text = WideFromUtf8(p.Text());
         // A layout box of no size: the text is neither wrapped nor clipped.
         const RectF box{static_cast<REAL>(p.x), static_cast<REAL>(p.y), 0, 0};
         api_.GdipDrawString(graphics_, text.c_str(), static_cast<INT>(text.size()), font, &box,

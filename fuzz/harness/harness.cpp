@@ -1,0 +1,447 @@
+#include "harness.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <map>
+
+#include "cli.h"
+#include "generators/cut_lists.h"
+#include "generators/limits.h"
+#include "generators/point_list.h"
+#include "generators/teach.h"
+#include "geometry/draw_all.h"
+#include "geometry/dxf.h"
+#include "geometry/dxf_wrapper.h"
+#include "geometry/svg.h"
+#include "plugin/settings_keys.h"
+#include "plugin/settings_profile.h"
+#include "plugin/xml_net_profile.h"
+#include "program_check.h"
+#include "scratch_file.h"
+#include "text/number_format.h"
+#include "text/parse.h"
+
+namespace kelvora::fuzz {
+namespace {
+
+using text::NumberFormat;
+
+constexpr NumberFormat kAllFormats[] = {
+    NumberFormat::kMax3, NumberFormat::kFixed3, NumberFormat::kFixed1,
+    NumberFormat::kMax1, NumberFormat::kMax2,   NumberFormat::kWhole,
+    NumberFormat::kF1,   NumberFormat::kF2,     NumberFormat::kF3,
+};
+
+std::string Quoted(std::string_view s) {
+  return "\"" + std::string(s.substr(0, 120)) + "\"";
+}
+
+// ---- DXF ---------------------------------------------------------------------
+
+Verdict CheckRecords(const geometry::CDxf& dxf) {
+  for (const geometry::dCPolyLine& p : dxf.PolyLines()) {
+    if (p.x.size() != p.m_VertexCount || p.y.size() != p.m_VertexCount ||
+        p.b.size() != p.m_VertexCount) {
+      return "a polyline's vertex arrays do not match its vertex count";
+    }
+  }
+  for (const geometry::dCSpline& s : dxf.Splines()) {
+    if (s.x.size() != s.m_FitPointCount || s.y.size() != s.m_FitPointCount) {
+      return "a spline's fit-point arrays do not match its count";
+    }
+  }
+  return std::nullopt;
+}
+
+Verdict CheckSvg(const std::string& svg) {
+  if (svg.find("NaN") != std::string::npos || svg.find("Infinity") != std::string::npos) {
+    return "the preview holds a number that is not finite";
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+Verdict FuzzDxf(std::string_view data) {
+  geometry::CDxf inMemory;
+  inMemory.LoadText(data);
+  if (auto v = CheckRecords(inMemory)) return v;
+  const bool sound = inMemory.GetProblem().empty();
+
+  // The import reads the file the bytes were written to: it must see the same
+  // drawing, refuse only a damaged one, and say why.
+  const std::string path = WriteScratchFile("drawing.dxf", data);
+  auto contours = geometry::DxfObjGen(path);
+  if (contours) {
+    if (!sound) return "a damaged drawing was imported: " + inMemory.GetProblem();
+    if (contours->size() != inMemory.GetLwPolyLineCount()) return "the import lost polylines";
+    const geometry::PreviewBox box;
+    const geometry::Picture picture = geometry::DrawAll::DrawListPLine(*contours, box, 1);
+    if (auto v = CheckSvg(geometry::PictureToSvg(picture))) return v;
+  } else {
+    if (contours.failure().message.empty()) return "a drawing was refused without a message";
+    if (sound) return "a sound drawing was refused: " + contours.failure().detail;
+  }
+
+  // The point list's import reads the same file again; only a drawing with
+  // circles gives it anything new to do.
+  if (inMemory.GetCircleCount() == 0) return std::nullopt;
+  auto points = generators::LoadDxfPoints(path);
+  if (points) {
+    if (points->rows.size() != inMemory.GetCircleCount()) return "the import lost circles";
+    for (const generators::PointRow& row : points->rows) {
+      if (!IsPlainNumber(row.x) || !IsPlainNumber(row.y)) {
+        return "a circle centre is shown as " + Quoted(row.x) + ", " + Quoted(row.y);
+      }
+    }
+  } else if (points.failure().message.empty()) {
+    return "the circle centres were refused without a message";
+  }
+  return std::nullopt;
+}
+
+// ---- List files ---------------------------------------------------------------
+
+Verdict FuzzPointsCsv(std::string_view data) {
+  const generators::PointFile file = generators::ParsePointFile(data);
+  if (!file.report.clean()) {
+    if (file.report.Messages().empty()) return "lines were lost without a message";
+    return std::nullopt;
+  }
+  // Save, then Open: the same rows.
+  const generators::PointFile again =
+      generators::ParsePointFile(generators::PointFileText(file.rows));
+  if (!again.report.clean()) return "a saved point list does not read back whole";
+  if (again.rows != file.rows) return "a saved point list reads back different";
+  return std::nullopt;
+}
+
+Verdict FuzzCutsCsv(std::string_view data) {
+  const generators::CutCsvContent list = generators::ReadCutCsv(data);
+  if (!list.report.clean()) {
+    if (list.report.Messages().empty()) return "lines were lost without a message";
+    return std::nullopt;
+  }
+  if (list.rows.empty()) return std::nullopt;
+  if (!list.start || !list.end) return "a list with rows has no start or end";
+  const auto kind = generators::CutListKindFromHeader(data.substr(0, data.find('\n')))
+                        .value_or(generators::CutListKind::kHorizontal);
+  const generators::CutCsvContent again =
+      generators::ReadCutCsv(generators::WriteCutCsv(kind, list.rows, *list.start, *list.end));
+  if (!again.report.clean()) return "a saved cut list does not read back whole";
+  if (again.rows != list.rows || again.start != list.start || again.end != list.end) {
+    return "a saved cut list reads back different";
+  }
+  return std::nullopt;
+}
+
+Verdict FuzzTeachCsv(std::string_view data) {
+  generators::TeachDefinitions definitions{};
+  const generators::TeachOpLists lists = generators::updateTchGrid(definitions);
+  const generators::TeachCsvContent table = generators::LoadTchCsv(data, lists);
+  if (!table.report.clean()) {
+    if (table.report.Messages().empty()) return "lines were lost without a message";
+    return std::nullopt;
+  }
+  const generators::TeachCsvContent again =
+      generators::LoadTchCsv(generators::WriteTchCsv(table.rows, lists), lists);
+  if (!again.report.clean()) return "a saved teach table does not read back whole";
+  if (again.rows != table.rows) return "a saved teach table reads back different";
+  return std::nullopt;
+}
+
+// ---- Profile ------------------------------------------------------------------
+
+namespace {
+
+// The stored form of every value: doubles as the profile writes them (15
+// significant digits), so a value and its stored copy compare equal.
+std::string StoredForm(const plugin::Settings::Value& v) {
+  if (const bool* b = std::get_if<bool>(&v)) return *b ? "True" : "False";
+  if (const int* i = std::get_if<int>(&v)) return plugin::ProfileIntText(*i);
+  if (const double* d = std::get_if<double>(&v)) return plugin::ProfileDoubleText(*d);
+  return std::get<std::string>(v);
+}
+
+Verdict SameSettings(const plugin::Settings& a, const plugin::Settings& b) {
+  for (const plugin::SettingsKey& k : plugin::SettingsKeys()) {
+    if (k.key == "Dlg") continue;
+    const std::string x = StoredForm(a.Get(k.key));
+    const std::string y = StoredForm(b.Get(k.key));
+    if (x != y) {
+      return "\"" + std::string(k.key) + "\" was " + Quoted(x) + " and reads back as " + Quoted(y);
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+Verdict FuzzProfile(std::string_view data) {
+  const std::string path = WriteScratchFile("profile.xml", data);
+  const plugin::MessageSink quiet = [](std::string_view, std::string_view) {};
+
+  plugin::SettingsStartUp(path, quiet);
+  const plugin::FirstOpeningRead first = plugin::SettingsFirstOpening(path, quiet);
+  if (first.failure) {
+    // Nothing may be written over a profile that does not load.
+    std::string now;
+    if (!ReadScratchFile(path, now) || now != data)
+      return "a profile that did not load was changed";
+    return std::nullopt;
+  }
+
+  plugin::ShutdownState state;
+  state.dialogExists = true;
+  state.dialogVisible = true;
+  state.settings = &first.settings;
+  if (!plugin::SettingsShutdown(path, state, quiet)) return "a profile that loaded was not saved";
+  std::string saved;
+  if (!ReadScratchFile(path, saved)) return "the saved profile cannot be read";
+
+  const plugin::FirstOpeningRead second = plugin::SettingsFirstOpening(path, quiet);
+  if (second.failure) return "the saved profile does not load: " + *second.failure;
+  if (auto v = SameSettings(first.settings, second.settings)) return v;
+
+  // Saving what was read back changes nothing more.
+  state.settings = &second.settings;
+  if (!plugin::SettingsShutdown(path, state, quiet)) return "the saved profile was not saved again";
+  std::string savedAgain;
+  if (!ReadScratchFile(path, savedAgain)) return "the profile saved twice cannot be read";
+  if (savedAgain != saved) return "saving the saved profile again changed it";
+  return std::nullopt;
+}
+
+// ---- Numbers ------------------------------------------------------------------
+
+namespace {
+
+Verdict CheckFormatted(double value) {
+  for (NumberFormat f : kAllFormats) {
+    const std::string s = text::FormatNumber(value, f);
+    if (!IsPlainNumber(s)) {
+      return std::string(text::PatternText(f)) + " wrote " + Quoted(s);
+    }
+    const auto back = text::ParseDouble(s);
+    if (!back) return std::string(text::PatternText(f)) + " wrote " + Quoted(s) + ", unreadable";
+    const std::string again = text::FormatNumber(*back, f);
+    if (again != s) {
+      return std::string(text::PatternText(f)) + " wrote " + Quoted(s) + ", then " + Quoted(again);
+    }
+  }
+  const std::string stored = plugin::ProfileDoubleText(value);
+  const auto storedBack = text::ParseDouble(stored);
+  if (!storedBack) return "the profile form " + Quoted(stored) + " does not read back";
+  if (plugin::ProfileDoubleText(*storedBack) != stored) {
+    return "the profile form " + Quoted(stored) + " is not stable";
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+Verdict FuzzNumbers(std::string_view data) {
+  if (const auto value = text::ParseDouble(data)) {
+    if (!std::isfinite(*value)) return "a text read as a number that is not finite";
+    if (auto v = CheckFormatted(*value)) return "from " + Quoted(data) + ": " + *v;
+  }
+  // Every finite double, as its bits, whatever text would give it.
+  if (data.size() >= sizeof(double)) {
+    double raw;
+    std::memcpy(&raw, data.data(), sizeof raw);
+    if (std::isfinite(raw)) {
+      if (auto v = CheckFormatted(raw)) return *v;
+    }
+  }
+  if (const auto i = text::ParseInt32(data)) {
+    if (text::ParseInt32(std::to_string(*i)) != i) return "a whole number does not read back";
+  }
+  if (const auto i = text::ParseInt16(data)) {
+    if (text::ParseInt16(std::to_string(*i)) != i) return "a 16-bit number does not read back";
+  }
+  geometry::DxfToDouble(data);
+  geometry::DxfToInt(data);
+  return std::nullopt;
+}
+
+// ---- Jobs ---------------------------------------------------------------------
+
+namespace {
+
+const cli::Job* FindJob(std::string_view name) {
+  for (const cli::Job& j : cli::Jobs()) {
+    if (j.name == name) return &j;
+  }
+  return nullptr;
+}
+
+std::string DefaultText(const cli::JobKey& k) {
+  if (k.ownDefault) return std::string(*k.ownDefault);
+  static const plugin::Settings defaults;
+  if (!plugin::FindSettingsKey(k.key)) return {};
+  return defaults.ControlText(k.key);
+}
+
+using Texts = std::map<std::string, std::string, std::less<>>;
+
+ProgramRules RulesFor(std::string_view job, const Texts& texts) {
+  ProgramRules rules;
+  rules.maxLines = generators::GetLimit(generators::LimitId::kProgramLines).max;
+  auto add = [&](std::string_view key) {
+    const auto it = texts.find(key);
+    if (it != texts.end()) rules.userBlocks.push_back(it->second);
+  };
+  if (job == "circle") add("CirSpOpStr");
+  if (job == "grid") add("GridSpOpStr");
+  if (job == "points") {
+    add("AnySpOpStr");
+    add("AnyEndScript");
+  }
+  if (job == "dxf" || job == "cuts") {
+    add("DxfSpOpStr");
+    add("DxfSpOpStrOff");
+    add("DxfEndScript");
+  }
+  if (job == "thread") {
+    rules.threadLayout = true;
+    rules.userBlocks.push_back("M3S" + texts.find("Spin")->second);
+    for (std::string_view key : {"Xaxis", "Zaxis"}) {
+      const std::string& t = texts.find(key)->second;
+      if (t.size() != 1 || t[0] < 'A' || t[0] > 'Z') rules.letterTexts.push_back(t);
+    }
+  }
+  return rules;
+}
+
+// The teach program is the operator's texts throughout; what is ours is its frame.
+Verdict CheckTeachProgram(const std::string& program, const Texts& texts) {
+  const std::string prefix = texts.find("TchPrefix")->second + "\r\n";
+  const std::string suffix = texts.find("TchSurfix")->second + "\r\n";
+  if (program.size() < prefix.size() + suffix.size() || program.compare(0, prefix.size(), prefix) ||
+      program.compare(program.size() - suffix.size(), suffix.size(), suffix)) {
+    return "the teach program is not framed by its prefix and suffix";
+  }
+  return std::nullopt;
+}
+
+Verdict CheckPointFile(const std::string& file) {
+  const generators::PointFile read = generators::ParsePointFile(file + "\r\n");
+  if (!read.report.clean()) return "the generated point file does not read back whole";
+  for (const generators::PointRow& row : read.rows) {
+    if (!IsPlainNumber(row.x) || !IsPlainNumber(row.y)) {
+      return "a generated point is written " + Quoted(row.x) + ", " + Quoted(row.y);
+    }
+  }
+  return std::nullopt;
+}
+
+std::string_view FileName(std::string_view job, std::string_view file) {
+  if (job == "dxf") return "drawing.dxf";
+  if (job == "points" && file.find("ENTITIES") != std::string_view::npos) return "points.dxf";
+  return "list.csv";
+}
+
+}  // namespace
+
+Verdict FuzzJob(std::string_view jobName, std::string_view data) {
+  const cli::Job* job = FindJob(jobName);
+  if (!job) return "no job " + std::string(jobName);
+
+  Texts texts;
+  std::string_view rest = data;
+  bool allGiven = true;
+  for (const cli::JobKey& k : job->keys) {
+    const std::size_t end = rest.find('\0');
+    if (end == std::string_view::npos) {
+      allGiven = false;
+      texts[std::string(k.key)] = DefaultText(k);
+      continue;
+    }
+    texts[std::string(k.key)] = std::string(rest.substr(0, end));
+    rest.remove_prefix(end + 1);
+  }
+  const std::string_view file = allGiven ? rest : std::string_view();
+  // The thread tab's axis and spindle boxes hold one line each.
+  if (jobName == "thread") {
+    for (std::string_view key : {"Xaxis", "Zaxis", "Spin"}) {
+      std::string& t = texts[std::string(key)];
+      std::erase_if(t, [](char c) { return c == '\r' || c == '\n'; });
+    }
+  }
+
+  cli::Request request;
+  request.texts = [&texts](std::string_view key) {
+    const auto it = texts.find(key);
+    return it == texts.end() ? std::string() : it->second;
+  };
+  request.wantPreview = true;
+  if (!job->files.empty()) {
+    const std::string_view name = FileName(jobName, file);
+    const std::string path = WriteScratchFile(name, file);
+    if (name == "points.dxf") {
+      request.dxfPath = path;
+    } else {
+      switch (job->files.front()) {
+        case cli::FileOption::kDxf:
+          request.dxfPath = path;
+          break;
+        case cli::FileOption::kPoints:
+          request.pointsPath = path;
+          break;
+        case cli::FileOption::kCuts:
+          request.cutsPath = path;
+          break;
+        case cli::FileOption::kTeach:
+          request.teachPath = path;
+          break;
+      }
+    }
+  }
+
+  const cli::JobOutput out = job->run(request);
+  if (!out.program) {
+    if (out.program.failure().message.empty()) return "refused without a message";
+    return std::nullopt;
+  }
+  if (out.previewSvg) {
+    if (auto v = CheckSvg(*out.previewSvg)) return v;
+  }
+  const std::string& program = *out.program;
+  if (jobName == "autogrid") return CheckPointFile(program);
+  if (jobName == "teach") return CheckTeachProgram(program, texts);
+  return CheckProgram(program, RulesFor(jobName, texts));
+}
+
+// ---- The table ----------------------------------------------------------------
+
+const std::vector<Target>& Targets() {
+  static const std::vector<Target> targets = [] {
+    std::vector<Target> t = {
+        {"dxf", FuzzDxf},          {"points_csv", FuzzPointsCsv},
+        {"cuts_csv", FuzzCutsCsv}, {"teach_csv", FuzzTeachCsv},
+        {"profile", FuzzProfile},  {"numbers", FuzzNumbers},
+    };
+    static const char* const kJobs[] = {"circle", "grid", "surface", "dxf",     "points",
+                                        "thread", "cuts", "teach",   "autogrid"};
+    static const char* const kNames[] = {"job_circle", "job_grid",   "job_surface",
+                                         "job_dxf",    "job_points", "job_thread",
+                                         "job_cuts",   "job_teach",  "job_autogrid"};
+    for (std::size_t i = 0; i < std::size(kJobs); ++i) {
+      const std::string_view job = kJobs[i];
+      t.push_back({kNames[i], [job](std::string_view data) { return FuzzJob(job, data); }});
+    }
+    return t;
+  }();
+  return targets;
+}
+
+const Target* FindTarget(std::string_view name) {
+  for (const Target& t : Targets()) {
+    if (t.name == name) return &t;
+  }
+  return nullptr;
+}
+
+}  // namespace kelvora::fuzz

@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""Writes the fuzzers' seed corpora under fuzz/corpus/ from the test fixtures.
+
+Usage: fuzz/make_corpus.py KELVORA   (a built command line, for the jobs' key order)
+
+Reader targets get the fixture files as they are. A job target's input is the
+texts of the job's keys in the order `kelvora JOB --help` lists them, each ended
+by a NUL byte, followed by the file the job reads (if any); every command-line
+golden case of the job becomes one seed, and so does every fixture of the job's
+file kind with the default texts.
+"""
+import hashlib
+import pathlib
+import re
+import shutil
+import subprocess
+import sys
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+TESTS = ROOT / "tests"
+CORPUS = ROOT / "fuzz" / "corpus"
+# Drawings larger than this only slow the fuzzer down; the small fixtures cover
+# the same entities.
+MAX_SEED = 40_000
+
+
+def write(target, data):
+    folder = CORPUS / target
+    folder.mkdir(parents=True, exist_ok=True)
+    name = hashlib.sha1(data).hexdigest()[:16]
+    (folder / name).write_bytes(data)
+
+
+def fixtures(pattern):
+    for p in sorted(TESTS.glob(pattern)):
+        data = p.read_bytes()
+        if len(data) <= MAX_SEED:
+            yield p, data
+
+
+def job_keys(kelvora, job):
+    """The job's keys and default texts, in help order."""
+    out = subprocess.run([kelvora, job, "--help"], capture_output=True, text=True).stdout
+    keys = []
+    for line in out.splitlines():
+        m = re.match(r'^  (\w+) = "(.*)"  ', line)
+        if m:
+            keys.append((m.group(1), m.group(2)))
+    return keys
+
+
+def encode(keys, assigns, file_bytes):
+    data = b""
+    for key, default in keys:
+        data += assigns.get(key, default).encode() + b"\0"
+    return data + file_bytes
+
+
+def main():
+    kelvora = sys.argv[1]
+    shutil.rmtree(CORPUS, ignore_errors=True)
+
+    for _, data in fixtures("geometry/dxf/*.dxf"):
+        write("dxf", data)
+    for _, data in fixtures("generators/points/*.csv"):
+        write("points_csv", data)
+    for _, data in fixtures("generators/golden/autogrid_*.csv"):
+        write("points_csv", data)
+    for p, data in fixtures("generators/lists/*.csv"):
+        write("teach_csv" if p.name.startswith("teach") else "cuts_csv", data)
+    for _, data in fixtures("cli/profiles/*.xml"):
+        write("profile", data)
+    for text in ["0", "-1.5", "2.0005", "0.25", "1.255", "0,5", "1,234.5", " 7 ", "-0.0004",
+                 "1E-05", "1.5E+15", "123456789012345678", "0.000000001", "-32768", "2147483647",
+                 "99999999999999.95", "1e308", "4.9e-324"]:
+        write("numbers", text.encode())
+
+    file_option = {"--dxf": "dxf", "--points": "points", "--cuts": "cuts", "--teach": "teach"}
+    jobs = ["circle", "grid", "surface", "dxf", "points", "thread", "cuts", "teach", "autogrid"]
+    keys = {job: job_keys(kelvora, job) for job in jobs}
+    cases = (TESTS / "cli" / "cases.txt").read_text(encoding="utf-8").splitlines()
+    for line in cases:
+        if not line or line.startswith("#"):
+            continue
+        fields = line.replace("@DATA@", str(TESTS)).split("|")
+        args = fields[2:]
+        job = args[0]
+        if job not in keys:
+            continue
+        assigns, file_bytes, i = {}, b"", 1
+        while i < len(args):
+            a = args[i]
+            if a in file_option and i + 1 < len(args):
+                p = pathlib.Path(args[i + 1])
+                file_bytes = p.read_bytes() if p.is_file() else b""
+                i += 2
+                continue
+            if a.startswith("-"):
+                i += 2
+                continue
+            k, _, v = a.partition("=")
+            assigns[k] = v
+            i += 1
+        if len(file_bytes) <= MAX_SEED:
+            write("job_" + job, encode(keys[job], assigns, file_bytes))
+
+    for job, pattern in [("dxf", "geometry/dxf/*.dxf"), ("points", "generators/points/*.csv"),
+                         ("points", "geometry/dxf/r12_entities.dxf"),
+                         ("cuts", "generators/lists/[ghuv]*.csv"),
+                         ("teach", "generators/lists/teach_*.csv")]:
+        for _, data in fixtures(pattern):
+            write("job_" + job, encode(keys[job], {}, data))
+    for job in ["circle", "grid", "surface", "thread", "autogrid"]:
+        write("job_" + job, encode(keys[job], {}, b""))
+    write("job_autogrid", encode(keys["autogrid"], {"AnyNumOfRow": "3", "AnyNumOfCol": "4",
+                                                    "AnyDistRow": "10", "AnyDistCol": "5",
+                                                    "AnyByRow": "True", "AnyDual": "True",
+                                                    "AnyDualDist": "2.5", "AnyEndcont": "True",
+                                                    "AnyZigZacRow": "1.25", "AnySub1": "True"}, b""))
+    write("job_points", encode(keys["points"], {"AnyPocket": "True", "AnyRo": "2",
+                                                "AnyHoleSize": "6", "AnyStepOvr": "1",
+                                                "Anyd": "3", "AnyDepth": "2", "AnyStepdown": "1"},
+                               (TESTS / "generators/points/drill.csv").read_bytes()))
+    for folder in sorted(CORPUS.iterdir()):
+        print(folder.name, len(list(folder.iterdir())))
+
+
+if __name__ == "__main__":
+    main()
