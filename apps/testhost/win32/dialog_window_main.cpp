@@ -48,6 +48,7 @@ int wmain(int argc, wchar_t** argv) {
   kelvora::dialog::FolderHandOff handOff("C:\\Mach3\\PlugIns\\Gcode");
   kelvora::dialog::XYZDemoDialog dialog(prompts, handOff);
   kelvora::win32::NativeForm native(dialog.GetForm());
+  for (kelvora::ui::Timer* timer : dialog.Timers()) native.AddTimer(*timer);
   if (!native.Handle()) {
     fwprintf(stderr, L"%hs\n", native.Failure().c_str());
     return 1;
