@@ -174,6 +174,12 @@ void XYZDemoDialog::RegisterTimer(ui::Timer& timer) {
   timers_[timer.Name()] = &timer;
 }
 
+std::vector<ui::Timer*> XYZDemoDialog::Timers() const {
+  std::vector<ui::Timer*> timers;
+  for (const auto& [name, timer] : timers_) timers.push_back(timer);
+  return timers;
+}
+
 // --- Inputs by settings key ---
 
 void XYZDemoDialog::BindKey(std::string_view key, std::string_view control) {

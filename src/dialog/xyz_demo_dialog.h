@@ -105,6 +105,8 @@ class XYZDemoDialog {
   std::vector<std::string> DuplicateNames();
   ui::Timer* FindTimer(std::string_view name);
   void RegisterTimer(ui::Timer& timer);
+  // Every registered timer (a back-end runs the enabled ones).
+  std::vector<ui::Timer*> Timers() const;
 
   // --- Inputs by settings key ---
   void BindKey(std::string_view key, std::string_view control);

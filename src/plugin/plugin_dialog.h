@@ -20,6 +20,9 @@ class PluginDialog {
 
   virtual DialogWindowState WindowState() const = 0;
   virtual bool Visible() const = 0;
+  // What of the window could not be made (a control, the picture drawing);
+  // empty when all of it was. The dialog works without it.
+  virtual std::string WindowFailure() const { return {}; }
   // Makes the window visible, gives it the focus and restores it when minimised.
   virtual void ShowAndFocus() = 0;
 

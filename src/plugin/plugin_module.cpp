@@ -55,6 +55,12 @@ void PluginModule::AddMenuEntry() {
 void PluginModule::piPostInitControl() {
   AddMenuEntry();
   MG.xyzDemoDialog = dialogs_.CreateMainDialog();
+  // A window that could not be made in full is told in the host's status line;
+  // the host and the rest of the window go on.
+  if (MG.xyzDemoDialog && MyDevice) {
+    const std::string failure = MG.xyzDemoDialog->WindowFailure();
+    if (!failure.empty()) MyDevice->SetMachError(std::string(kPluginName) + ": " + failure);
+  }
 }
 
 void PluginModule::piNotify(int id) {

@@ -132,8 +132,10 @@ struct FakeDialog final : PluginDialog {
   std::string pointX, pointY;
   dialog::TeachPosition teach;
   std::vector<dialog::TeachAction> actions;
+  std::string windowFailure;
 
   DialogWindowState WindowState() const override { return state; }
+  std::string WindowFailure() const override { return windowFailure; }
   bool Visible() const override { return visible; }
   void ShowAndFocus() override {
     ++showCalls;
@@ -162,8 +164,10 @@ struct FakeDialog final : PluginDialog {
 struct FakeDialogs final : PluginDialogs {
   FakeDialog* created = nullptr;
   int configShown = 0;
+  std::string windowFailure;  // what the next dialog's window lacks
   std::unique_ptr<PluginDialog> CreateMainDialog() override {
     auto dialog = std::make_unique<FakeDialog>();
+    dialog->windowFailure = windowFailure;
     created = dialog.get();
     return dialog;
   }
@@ -433,6 +437,22 @@ TEST_F(PluginModuleTest, AFailedHostLoadIsReported) {
   threads_.RunAll();
   module_.piUpdate();
   EXPECT_EQ(Status(), "Load failed: 0x80004005");
+}
+
+TEST_F(PluginModuleTest, AWindowMadeInPartIsReportedAndTheDialogStillServes) {
+  dialogs_.windowFailure = "control lstTch could not be created";
+  StartUp();
+  EXPECT_EQ(Status(), "Kelvora: control lstTch could not be created");
+  module_.piNotify(module_.menuStart);
+  EXPECT_TRUE(Dialog().visible);
+  Dialog().loadTrigger = true;
+  module_.piUpdate();
+  EXPECT_EQ(Status(), "script ok");
+}
+
+TEST_F(PluginModuleTest, AWholeWindowLeavesTheStatusLineAlone) {
+  StartUp();
+  EXPECT_EQ(Status(), "");
 }
 
 TEST_F(PluginModuleTest, AThreadThatDoesNotStartIsReported) {

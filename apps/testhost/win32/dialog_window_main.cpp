@@ -2,9 +2,12 @@
 // host), for looking at it and taking screenshots:
 //   kelvora_window.exe [--page NAME] [--click NAME] [--type NAME TEXT] [--probe X Y]
 //                      [--select NAME INDEX] [--program-lines N] [--seconds N]
+//                      [--edit GRID LINE COLUMN TEXT]
 // --page selects a tab page (and the pages it lies in), --click presses a button
 // and --type types into a text box, all through the native controls.
 #include <windows.h>
+// needs windows.h first
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cwchar>
@@ -16,6 +19,7 @@
 #include "platform/win32/native_form.h"
 #include "platform/win32/native_prompts.h"
 #include "platform/win32/wide_text.h"
+#include "ui/data_grid.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -48,6 +52,7 @@ int wmain(int argc, wchar_t** argv) {
   kelvora::dialog::FolderHandOff handOff("C:\\Mach3\\PlugIns\\Gcode");
   kelvora::dialog::XYZDemoDialog dialog(prompts, handOff);
   kelvora::win32::NativeForm native(dialog.GetForm());
+  for (kelvora::ui::Timer* timer : dialog.Timers()) native.AddTimer(*timer);
   if (!native.Handle()) {
     fwprintf(stderr, L"%hs\n", native.Failure().c_str());
     return 1;
@@ -113,6 +118,28 @@ int wmain(int argc, wchar_t** argv) {
                    std::to_string(n / 1000) + "\r\n";
       }
       dialog.Get<kelvora::ui::TextBox>("txtDrillGcode").SetText(std::move(program));
+    } else if (arg == L"--edit" && i + 4 < argc) {
+      // Clicks a grid's cell twice (the second click edits it) and types into
+      // the editor, leaving the edit open.
+      kelvora::ui::Control* control = dialog.FindControl(value);
+      HWND list = control ? static_cast<HWND>(native.ControlHandle(*control)) : nullptr;
+      if (list) {
+        const bool headers = static_cast<kelvora::ui::DataGrid*>(control)->RowHeadersVisible();
+        RECT r = {};
+        r.top = std::wcstol(argv[i + 3], nullptr, 10) + (headers ? 1 : 0);
+        r.left = LVIR_BOUNDS;
+        SendMessageW(list, LVM_GETSUBITEMRECT, std::wcstoul(argv[i + 2], nullptr, 10),
+                     reinterpret_cast<LPARAM>(&r));
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        for (int click = 0; click < 2; ++click) {
+          SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+          SendMessageW(list, WM_LBUTTONUP, 0, at);
+        }
+        for (const wchar_t* c = argv[i + 4]; *c; ++c) SendMessageW(GetFocus(), WM_CHAR, *c, 0);
+      } else {
+        fwprintf(stderr, L"no grid %ls\n", argv[i + 1]);
+      }
+      i += 4;
     } else if (arg == L"--seconds" && i + 1 < argc) {
       seconds = std::wcstol(argv[++i], nullptr, 10);
     } else {

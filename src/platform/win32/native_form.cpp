@@ -44,6 +44,10 @@ void UnnameWindow(HWND window) {
 constexpr std::size_t kLargeTextLines = 20000;
 // The drop-down list's height below a combo box.
 constexpr int kDropDownHeight = 240;
+// A grid's row headers are a first list-view column of this width.
+constexpr int kRowHeaderWidth = 41;
+// Win32 timer ids of the form's window: this plus the model timer's index.
+constexpr UINT_PTR kTimerIdBase = 0x4B00;
 
 // The module this code lies in (the plug-in's library, or a program): window
 // classes belong to it, so a host or another module with classes of the same
@@ -140,6 +144,19 @@ struct NativeForm::State {
   std::map<std::tuple<std::string, double, bool>, HFONT> fonts;
   std::unordered_map<COLORREF, HBRUSH> brushes;
   std::vector<ui::DataGrid*> grids;
+  // The model timers and the interval each runs at natively (0: not running).
+  std::vector<ui::Timer*> timers;
+  std::vector<int> timerIntervals;
+  // The edit box (or, in a drop-down column, the combo box) over the cell being
+  // edited; one at a time in the whole form.
+  struct CellEditor {
+    HWND window = nullptr;
+    ui::DataGrid* grid = nullptr;
+    std::size_t line = 0;
+    std::size_t column = 0;
+    bool dropDown = false;
+  };
+  CellEditor editor;
   // Large texts of multi-line boxes: a read-only view that draws only the
   // visible lines of the model's text (which stays where Load and the settings
   // read it), in place of the edit control.
@@ -160,7 +177,9 @@ struct NativeForm::State {
 
   ~State() {
     ui::ForEachControl(form, [](ui::Control& c) { c.onChanged = nullptr; });
+    editor = CellEditor{};  // an open edit is dropped with its window
     if (window) {
+      for (std::size_t i = 0; i < timers.size(); ++i) KillTimer(window, kTimerIdBase + i);
       for (auto& [control, handle] : handles) UnnameWindow(handle);
       UnnameWindow(window);
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -360,6 +379,7 @@ struct NativeForm::State {
       case ui::ControlKind::kDataGrid: {
         auto& grid = static_cast<ui::DataGrid&>(control);
         ListView_SetExtendedListViewStyle(handle, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+        SetWindowSubclass(handle, &GridProc, 0, reinterpret_cast<DWORD_PTR>(this));
         FillGridColumns(grid);
         grids.push_back(&grid);
         break;
@@ -739,6 +759,14 @@ struct NativeForm::State {
     while (ListView_DeleteColumn(h, 0)) {
     }
     int index = 0;
+    if (grid.RowHeadersVisible()) {
+      LVCOLUMNW item = {};
+      item.mask = LVCF_TEXT | LVCF_WIDTH;
+      item.cx = kRowHeaderWidth;
+      item.pszText = const_cast<wchar_t*>(L"");
+      SendMessageW(h, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++),
+                   reinterpret_cast<LPARAM>(&item));
+    }
     for (const ui::GridColumn& column : grid.Columns()) {
       std::wstring caption = WideFromUtf8(column.name);
       LVCOLUMNW item = {};
@@ -754,8 +782,251 @@ struct NativeForm::State {
   void RefreshGrid(ui::DataGrid& grid) {
     HWND h = Handle(grid);
     if (!h) return;
+    ++writing;
     ListView_SetItemCountEx(h, static_cast<int>(grid.LineCount()), LVSICF_NOSCROLL);
+    // The current cell's line is the list view's selected and focused item.
+    ListView_SetItemState(h, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (const std::optional<ui::CellPos> current = grid.CurrentCell()) {
+      const int row = static_cast<int>(current->row);
+      ListView_SetItemState(h, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    if (const std::optional<std::size_t> shown = grid.ShownLine()) {
+      ListView_EnsureVisible(h, static_cast<int>(*shown), FALSE);
+    }
+    ShowSortArrows(grid, h);
     InvalidateRect(h, nullptr, FALSE);
+    --writing;
+  }
+
+  static int FirstColumn(const ui::DataGrid& grid) { return grid.RowHeadersVisible() ? 1 : 0; }
+
+  // The header's arrow on the sort column.
+  void ShowSortArrows(const ui::DataGrid& grid, HWND list) {
+    HWND header = ListView_GetHeader(list);
+    if (!header) return;
+    const int count = Header_GetItemCount(header);
+    for (int i = 0; i < count; ++i) {
+      HDITEMW item = {};
+      item.mask = HDI_FORMAT;
+      if (!SendMessageW(header, HDM_GETITEMW, static_cast<WPARAM>(i),
+                        reinterpret_cast<LPARAM>(&item))) {
+        continue;
+      }
+      int format = item.fmt & ~(HDF_SORTUP | HDF_SORTDOWN);
+      const int column = i - FirstColumn(grid);
+      if (column >= 0 && grid.SortColumn() == static_cast<std::size_t>(column)) {
+        if (grid.GetSortOrder() == ui::SortOrder::kAscending) format |= HDF_SORTUP;
+        if (grid.GetSortOrder() == ui::SortOrder::kDescending) format |= HDF_SORTDOWN;
+      }
+      if (format != item.fmt) {
+        item.fmt = format;
+        SendMessageW(header, HDM_SETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+      }
+    }
+  }
+
+  // --- Grid editing ---
+
+  // A cell of a grid under a point of its list view: the line and the list
+  // view's column (the row headers' column included).
+  struct GridHit {
+    int line = -1;
+    int column = -1;
+  };
+  static GridHit HitCell(HWND list, POINT point) {
+    LVHITTESTINFO hit = {};
+    hit.pt = point;
+    if (SendMessageW(list, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)) < 0 ||
+        hit.iItem < 0 || !(hit.flags & LVHT_ONITEM)) {
+      return {};
+    }
+    return {hit.iItem, hit.iSubItem};
+  }
+
+  RECT CellRect(HWND list, int line, int nativeColumn) {
+    RECT r = {};
+    r.top = nativeColumn;
+    r.left = LVIR_BOUNDS;
+    SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(&r));
+    if (nativeColumn == 0) {
+      // The first column's bounds are the whole line's: cut to its width.
+      r.right = r.left + ListView_GetColumnWidth(list, 0);
+    }
+    return r;
+  }
+
+  // Opens the editor over a cell; `typed` replaces the cell's text with what
+  // the operator began to type.
+  void BeginEdit(ui::DataGrid& grid, std::size_t line, std::size_t column,
+                 const std::wstring* typed = nullptr) {
+    HWND list = Handle(grid);
+    if (!list || line >= grid.LineCount() || column >= grid.Columns().size()) return;
+    EndEdit(/*commit=*/true);
+    const ui::GridColumn& definition = grid.Columns()[column];
+    const int nativeColumn = static_cast<int>(column) + FirstColumn(grid);
+    ListView_EnsureVisible(list, static_cast<int>(line), FALSE);
+    const RECT r = CellRect(list, static_cast<int>(line), nativeColumn);
+    const std::wstring text = grid.IsNewRowLine(line)
+                                  ? std::wstring()
+                                  : WideFromUtf8(std::string(grid.Text(line, column)));
+    HWND box = nullptr;
+    if (definition.dropDown) {
+      box = CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST, r.left,
+                            r.top, r.right - r.left, r.bottom - r.top + kDropDownHeight, list,
+                            nullptr, ThisModule(), nullptr);
+    } else {
+      box = CreateWindowExW(0, L"EDIT", typed ? typed->c_str() : text.c_str(),
+                            WS_CHILD | WS_BORDER | ES_AUTOHSCROLL, r.left, r.top, r.right - r.left,
+                            r.bottom - r.top, list, nullptr, ThisModule(), nullptr);
+    }
+    if (!box) {
+      Fail("the cell editor of " + grid.Name() + " could not be created");
+      return;
+    }
+    SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(grid)), FALSE);
+    if (definition.dropDown) {
+      int selected = -1;
+      for (std::size_t i = 0; i < definition.items.size(); ++i) {
+        const std::wstring item = WideFromUtf8(definition.items[i]);
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        if (item == text) selected = static_cast<int>(i);
+      }
+      SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    } else if (typed) {
+      SendMessageW(box, EM_SETSEL, typed->size(), typed->size());
+    } else {
+      SendMessageW(box, EM_SETSEL, 0, -1);
+    }
+    editor = CellEditor{box, &grid, line, column, definition.dropDown};
+    SetWindowSubclass(box, &CellEditorProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    ShowWindow(box, SW_SHOW);
+    SetFocus(box);
+  }
+
+  // Closes the editor; with `commit` its text goes into the cell through the
+  // model (on the new-row line a row is added, unless nothing was entered).
+  void EndEdit(bool commit) {
+    if (!editor.window) return;
+    const CellEditor ending = editor;
+    editor = CellEditor{};  // before destroying: losing the focus ends nothing twice
+    std::optional<std::string> text;
+    if (ending.dropDown) {
+      const LRESULT index = SendMessageW(ending.window, CB_GETCURSEL, 0, 0);
+      const auto& items = ending.grid->Columns()[ending.column].items;
+      if (index >= 0 && static_cast<std::size_t>(index) < items.size()) {
+        text = items[static_cast<std::size_t>(index)];
+      }
+    } else {
+      text = Utf8FromWide(WindowText(ending.window));
+    }
+    const bool hadFocus = GetFocus() == ending.window;
+    HWND list = GetParent(ending.window);
+    DestroyWindow(ending.window);
+    ui::DataGrid& grid = *ending.grid;
+    if (commit && text && ending.line < grid.LineCount() && ending.column < grid.Columns().size()) {
+      const bool newRow = grid.IsNewRowLine(ending.line);
+      if (newRow ? !text->empty() : *text != grid.Text(ending.line, ending.column)) {
+        const std::size_t row = grid.SetValue(ending.line, ending.column, ui::Cell(*text));
+        grid.SetCurrentCell({row, ending.column});
+      }
+    }
+    if (hadFocus) SetFocus(list);
+    AfterEvent();
+  }
+
+  // A click into a grid: the row headers select their line; a cell becomes the
+  // current one, and clicking the current cell again edits it.
+  void GridClick(ui::DataGrid& grid, HWND list, POINT point) {
+    EndEdit(/*commit=*/true);
+    SetFocus(list);
+    const GridHit hit = HitCell(list, point);
+    if (hit.line < 0) return;
+    const auto line = static_cast<std::size_t>(hit.line);
+    if (hit.column < FirstColumn(grid)) {
+      grid.SelectRow(line);
+      AfterEvent();
+      return;
+    }
+    const auto column = static_cast<std::size_t>(hit.column - FirstColumn(grid));
+    const std::optional<ui::CellPos> current = grid.CurrentCell();
+    const bool again = current && current->row == line && current->column == column;
+    grid.SetCurrentCell({line, column});
+    AfterEvent();
+    if (again) {
+      BeginEdit(grid, line, column);
+      if (editor.window && editor.dropDown) SendMessageW(editor.window, CB_SHOWDROPDOWN, TRUE, 0);
+    }
+  }
+
+  // Keys in a grid that is not editing: F2 edits the current cell, a typed
+  // character starts editing with it, the arrows move the current cell.
+  bool GridKey(ui::DataGrid& grid, WPARAM key) {
+    const std::optional<ui::CellPos> current = grid.CurrentCell();
+    if (key == VK_F2) {
+      if (current) BeginEdit(grid, current->row, current->column);
+      return true;
+    }
+    if (key != VK_UP && key != VK_DOWN && key != VK_LEFT && key != VK_RIGHT) return false;
+    ui::CellPos cell = current.value_or(ui::CellPos{});
+    if (current) {
+      if (key == VK_UP && cell.row > 0) --cell.row;
+      if (key == VK_DOWN && cell.row + 1 < grid.LineCount()) ++cell.row;
+      if (key == VK_LEFT && cell.column > 0) --cell.column;
+      if (key == VK_RIGHT && cell.column + 1 < grid.Columns().size()) ++cell.column;
+    }
+    grid.SetCurrentCell(cell);
+    grid.ScrollToLine(cell.row);
+    AfterEvent();
+    return true;
+  }
+
+  void GridChar(ui::DataGrid& grid, WPARAM unit) {
+    const std::optional<ui::CellPos> current = grid.CurrentCell();
+    if (!current || unit < 0x20 || unit == 0x7F) return;
+    if (grid.Columns()[current->column].dropDown) {
+      BeginEdit(grid, current->row, current->column);
+      if (editor.window) SendMessageW(editor.window, CB_SHOWDROPDOWN, TRUE, 0);
+      return;
+    }
+    const std::wstring typed(1, static_cast<wchar_t>(unit));
+    BeginEdit(grid, current->row, current->column, &typed);
+  }
+
+  // A header click sorts by that column through the model: ascending first,
+  // then the other way round.
+  void GridHeaderClick(ui::DataGrid& grid, int nativeColumn) {
+    EndEdit(/*commit=*/true);
+    const int column = nativeColumn - FirstColumn(grid);
+    if (column < 0 || static_cast<std::size_t>(column) >= grid.Columns().size()) return;
+    const auto index = static_cast<std::size_t>(column);
+    const ui::SortOrder order =
+        grid.SortColumn() == index && grid.GetSortOrder() == ui::SortOrder::kAscending
+            ? ui::SortOrder::kDescending
+            : ui::SortOrder::kAscending;
+    grid.Sort(index, order);
+    AfterEvent();
+  }
+
+  // --- Timers ---
+
+  void SyncTimers() {
+    if (!window) return;
+    for (std::size_t i = 0; i < timers.size(); ++i) {
+      const int wanted = timers[i]->Enabled() ? std::max(1, timers[i]->Interval()) : 0;
+      if (wanted == timerIntervals[i]) continue;
+      if (wanted) {
+        SetTimer(window, kTimerIdBase + i, static_cast<UINT>(wanted), nullptr);
+      } else {
+        KillTimer(window, kTimerIdBase + i);
+      }
+      timerIntervals[i] = wanted;
+    }
+  }
+
+  void OnTimer(UINT_PTR id) {
+    if (id < kTimerIdBase || id - kTimerIdBase >= timers.size()) return;
+    timers[id - kTimerIdBase]->Tick();
+    AfterEvent();
   }
 
   // --- Native to model ---
@@ -840,6 +1111,10 @@ struct NativeForm::State {
     } else if (control.Kind() == ui::ControlKind::kDataGrid && header.code == LVN_GETDISPINFOW) {
       auto& info = reinterpret_cast<const NMLVDISPINFOW&>(header);
       FillGridCell(static_cast<ui::DataGrid&>(control), const_cast<LVITEMW&>(info.item));
+    } else if (control.Kind() == ui::ControlKind::kDataGrid && header.code == LVN_COLUMNCLICK &&
+               !writing) {
+      GridHeaderClick(static_cast<ui::DataGrid&>(control),
+                      reinterpret_cast<const NMLISTVIEW&>(header).iSubItem);
     }
     result = 0;
   }
@@ -848,10 +1123,16 @@ struct NativeForm::State {
     if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return;
     item.pszText[0] = L'\0';
     const auto line = static_cast<std::size_t>(item.iItem);
-    const auto column = static_cast<std::size_t>(item.iSubItem);
-    if (line >= grid.LineCount() || column >= grid.Columns().size() || grid.IsNewRowLine(line)) {
+    if (item.iItem < 0 || line >= grid.LineCount()) return;
+    if (item.iSubItem < FirstColumn(grid)) {
+      // The row header: the model's text; the new-row line is marked when it has none.
+      std::wstring header = WideFromUtf8(std::string(grid.RowHeader(line)));
+      if (header.empty() && grid.IsNewRowLine(line)) header = L"*";
+      lstrcpynW(item.pszText, header.c_str(), item.cchTextMax);
       return;
     }
+    const auto column = static_cast<std::size_t>(item.iSubItem - FirstColumn(grid));
+    if (column >= grid.Columns().size() || grid.IsNewRowLine(line)) return;
     const std::wstring text = WideFromUtf8(std::string(grid.Text(line, column)));
     lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
   }
@@ -860,6 +1141,7 @@ struct NativeForm::State {
   // the grids are brought up to date.
   void AfterEvent() {
     for (ui::DataGrid* grid : grids) RefreshGrid(*grid);
+    SyncTimers();
   }
 
   void OnSize(WPARAM kind, int width, int height) {
@@ -992,6 +1274,9 @@ struct NativeForm::State {
       case WM_SIZE:
         self->OnSize(wParam, LOWORD(lParam), HIWORD(lParam));
         return 0;
+      case WM_TIMER:
+        self->OnTimer(wParam);
+        return 0;
       case WM_CLOSE:
         // The close box asks the model; the dialog turns it into hiding.
         self->form.Close(ui::CloseReason::kUser);
@@ -1091,6 +1376,90 @@ struct NativeForm::State {
     return DefSubclassProc(window, message, wParam, lParam);
   }
 
+  // The grids' list views: clicks, keys and characters go to the grid model
+  // (the list view only shows it).
+  static LRESULT CALLBACK GridProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<State*>(data);
+    auto found = self->controls.find(window);
+    if (found != self->controls.end() && found->second->Kind() == ui::ControlKind::kDataGrid) {
+      auto& grid = static_cast<ui::DataGrid&>(*found->second);
+      switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: {
+          const POINT point = {static_cast<short>(LOWORD(lParam)),
+                               static_cast<short>(HIWORD(lParam))};
+          if (HitCell(window, point).line >= 0) {
+            self->GridClick(grid, window, point);
+            return 0;
+          }
+          self->EndEdit(/*commit=*/true);
+          break;
+        }
+        case WM_KEYDOWN:
+          if (self->GridKey(grid, wParam)) return 0;
+          break;
+        case WM_CHAR:
+          self->GridChar(grid, wParam);
+          return 0;
+        case WM_GETDLGCODE:
+          return DLGC_WANTARROWS | DLGC_WANTCHARS;
+        case WM_COMMAND:
+          // The drop-down editor: a picked item is committed at once.
+          if (reinterpret_cast<HWND>(lParam) == self->editor.window &&
+              HIWORD(wParam) == CBN_SELENDOK) {
+            self->EndEdit(/*commit=*/true);
+            return 0;
+          }
+          break;
+        case WM_VSCROLL:
+        case WM_HSCROLL:
+        case WM_MOUSEWHEEL:
+          self->EndEdit(/*commit=*/true);
+          break;
+        default:
+          break;
+      }
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &GridProc, 0);
+    return DefSubclassProc(window, message, wParam, lParam);
+  }
+
+  // The cell editor: Enter commits, Escape cancels, losing the focus commits.
+  static LRESULT CALLBACK CellEditorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR data) {
+    auto* self = reinterpret_cast<State*>(data);
+    if (self->editor.window == window) {
+      switch (message) {
+        case WM_GETDLGCODE:
+          return DLGC_WANTALLKEYS | DefSubclassProc(window, message, wParam, lParam);
+        case WM_KEYDOWN:
+          if (wParam == VK_RETURN || wParam == VK_ESCAPE) {
+            // A drop-down's open list takes the key itself first.
+            if (self->editor.dropDown && SendMessageW(window, CB_GETDROPPEDSTATE, 0, 0)) break;
+            self->EndEdit(/*commit=*/wParam == VK_RETURN);
+            return 0;
+          }
+          break;
+        case WM_CHAR:
+          if (wParam == L'\r' || wParam == 27) return 0;  // no beep
+          break;
+        case WM_KILLFOCUS:
+          // A drop-down's own list takes no focus; anything else ends the edit.
+          if (reinterpret_cast<HWND>(wParam) != window) {
+            DefSubclassProc(window, message, wParam, lParam);
+            self->EndEdit(/*commit=*/true);
+            return 0;
+          }
+          break;
+        default:
+          break;
+      }
+    }
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &CellEditorProc, 0);
+    return DefSubclassProc(window, message, wParam, lParam);
+  }
+
   static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<State*>(data);
@@ -1120,6 +1489,12 @@ const std::string& NativeForm::Failure() const {
 
 void NativeForm::RefreshGrids() {
   state_->AfterEvent();
+}
+
+void NativeForm::AddTimer(ui::Timer& timer) {
+  state_->timers.push_back(&timer);
+  state_->timerIntervals.push_back(0);
+  state_->SyncTimers();
 }
 
 namespace {

@@ -14,6 +14,7 @@
 
 #include "ui/control.h"
 #include "ui/form.h"
+#include "ui/widgets.h"
 
 namespace kelvora::win32 {
 
@@ -34,8 +35,14 @@ class NativeForm {
   // What could not be created; empty when everything was.
   const std::string& Failure() const;
 
-  // Brings the grids up to date with their tables (tables raise no events).
+  // Brings the grids up to date with their tables and the timers with their
+  // models (neither raises events).
   void RefreshGrids();
+
+  // Runs `timer` while its model is enabled: a Win32 timer of the form's window
+  // at the model's interval ticks it. Enabling and disabling are followed after
+  // every event the back-end delivers and on RefreshGrids().
+  void AddTimer(ui::Timer& timer);
 
   struct State;
 

@@ -18,12 +18,14 @@ class NativeDialog final : public XYZDemoDialogPort {
  public:
   NativeDialog(std::unique_ptr<dialog::XYZDemoDialog> dialog, win32::NativePrompts& prompts)
       : XYZDemoDialogPort(std::move(dialog)), window_(Dialog().GetForm()) {
+    for (ui::Timer* timer : Dialog().Timers()) window_.AddTimer(*timer);
     prompts.SetOwner(window_.Handle());
     hooked_ = win32::InstallDialogMessageHook();
   }
   ~NativeDialog() override {
     if (hooked_) win32::RemoveDialogMessageHook();
   }
+  std::string WindowFailure() const override { return window_.Failure(); }
   NativeDialog(const NativeDialog&) = delete;
   NativeDialog& operator=(const NativeDialog&) = delete;
 
