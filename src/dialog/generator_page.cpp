@@ -83,23 +83,23 @@ ui::Control& GeneratorPage::Parent(InputArea area) {
   return page_;
 }
 
-ui::Label& GeneratorPage::MakeLabel(InputArea area, const InputSpec& spec) {
-  const std::string name = spec.label.empty() ? DefaultLabelName(spec.name) : spec.label;
-  return Parent(area).Add<ui::Label>(name, spec.caption);
+ui::Label& GeneratorPage::MakeLabel(InputArea area, const InputSpec& field) {
+  const std::string name = field.label.empty() ? DefaultLabelName(field.name) : field.label;
+  return Parent(area).Add<ui::Label>(name, field.caption);
 }
 
-ui::TextBox& GeneratorPage::MakeBox(InputArea area, const InputSpec& spec) {
-  ui::TextBox& box = Parent(area).Add<ui::TextBox>(spec.name, spec.start);
+ui::TextBox& GeneratorPage::MakeBox(InputArea area, const InputSpec& field) {
+  ui::TextBox& box = Parent(area).Add<ui::TextBox>(field.name, field.start);
   box.SetClipboard(&dlg_.GetClipboard());
-  if (spec.filter == KeyFilter::kSigned) AttachSignedFilter(box);
-  if (spec.filter == KeyFilter::kUnsigned) AttachUnsignedFilter(box);
-  if (!spec.key.empty()) dlg_.BindKey(spec.key, spec.name);
+  if (field.filter == KeyFilter::kSigned) AttachSignedFilter(box);
+  if (field.filter == KeyFilter::kUnsigned) AttachUnsignedFilter(box);
+  if (!field.key.empty()) dlg_.BindKey(field.key, field.name);
   return box;
 }
 
-ui::TextBox& GeneratorPage::Input(InputArea area, const InputSpec& spec) {
-  ui::Label& label = MakeLabel(area, spec);
-  ui::TextBox& box = MakeBox(area, spec);
+ui::TextBox& GeneratorPage::Input(InputArea area, const InputSpec& field) {
+  ui::Label& label = MakeLabel(area, field);
+  ui::TextBox& box = MakeBox(area, field);
   Target(area).push_back({ItemKind::kPair, &box, &label, 1, {}});
   return box;
 }
@@ -113,9 +113,9 @@ ui::CheckBox& GeneratorPage::Check(InputArea area, std::string name, std::string
   return box;
 }
 
-ui::TextBox& GeneratorPage::MultiText(InputArea area, const InputSpec& spec, int rows) {
-  ui::Label* label = spec.caption.empty() ? nullptr : &MakeLabel(area, spec);
-  ui::TextBox& box = MakeBox(area, spec);
+ui::TextBox& GeneratorPage::MultiText(InputArea area, const InputSpec& field, int rows) {
+  ui::Label* label = field.caption.empty() ? nullptr : &MakeLabel(area, field);
+  ui::TextBox& box = MakeBox(area, field);
   box.SetMultiline(true);
   Target(area).push_back({ItemKind::kMulti, &box, label, std::max(1, rows), {}});
   return box;

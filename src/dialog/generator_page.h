@@ -68,12 +68,12 @@ class GeneratorPage {
   void PlaceOnTop(TopSlot slot, ui::Control& control);
 
   // Inputs, in reading order within their area.
-  ui::TextBox& Input(InputArea area, const InputSpec& spec);
+  ui::TextBox& Input(InputArea area, const InputSpec& field);
   ui::CheckBox& Check(InputArea area, std::string name, std::string key, std::string caption,
                       bool checked = false);
   // A multi-line text over the area's whole width, `rows` rows high, with an
   // optional caption label on its left.
-  ui::TextBox& MultiText(InputArea area, const InputSpec& spec, int rows);
+  ui::TextBox& MultiText(InputArea area, const InputSpec& field, int rows);
   // A label on a row of its own over the area's width (a file path, a note).
   ui::Label& Note(InputArea area, std::string name, std::string text);
   // Inputs added between these two calls sit in a framed group with a caption.
@@ -112,8 +112,8 @@ class GeneratorPage {
   Area& AreaOf(InputArea area) { return area == InputArea::kPattern ? pattern_ : machining_; }
   std::vector<Item>& Target(InputArea area);
   ui::Control& Parent(InputArea area);
-  ui::Label& MakeLabel(InputArea area, const InputSpec& spec);
-  ui::TextBox& MakeBox(InputArea area, const InputSpec& spec);
+  ui::Label& MakeLabel(InputArea area, const InputSpec& field);
+  ui::TextBox& MakeBox(InputArea area, const InputSpec& field);
 
   // The caption width of an area: its widest caption in any language.
   int LabelWidth(const std::vector<Item>& items) const;

@@ -64,13 +64,13 @@ void FlowButtons(const std::vector<ui::Button*>& buttons, const ui::Bounds& area
 }
 
 // A caption and its box on a sub-tab, bound to its settings key.
-ui::TextBox& SubTabInput(XYZDemoDialog& dlg, ui::TabPage& page, const InputSpec& spec) {
-  page.Add<ui::Label>("lbl" + spec.name.substr(3), spec.caption);
-  ui::TextBox& box = page.Add<ui::TextBox>(spec.name, spec.start);
+ui::TextBox& SubTabInput(XYZDemoDialog& dlg, ui::TabPage& page, const InputSpec& field) {
+  page.Add<ui::Label>("lbl" + field.name.substr(3), field.caption);
+  ui::TextBox& box = page.Add<ui::TextBox>(field.name, field.start);
   box.SetClipboard(&dlg.GetClipboard());
-  if (spec.filter == KeyFilter::kSigned) AttachSignedFilter(box);
-  if (spec.filter == KeyFilter::kUnsigned) AttachUnsignedFilter(box);
-  dlg.BindKey(spec.key, spec.name);
+  if (field.filter == KeyFilter::kSigned) AttachSignedFilter(box);
+  if (field.filter == KeyFilter::kUnsigned) AttachUnsignedFilter(box);
+  dlg.BindKey(field.key, field.name);
   return box;
 }
 
