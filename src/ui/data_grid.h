@@ -112,7 +112,13 @@ class DataGrid : public Control {
 
   // Row headers: whether they are shown, and their texts by display line.
   bool RowHeadersVisible() const { return rowHeadersVisible_; }
-  void SetRowHeadersVisible(bool visible) { rowHeadersVisible_ = visible; }
+  // Showing or hiding the row headers adds or removes a column in a back-end's grid,
+  // so it is told as a change of the columns.
+  void SetRowHeadersVisible(bool visible) {
+    if (visible == rowHeadersVisible_) return;
+    rowHeadersVisible_ = visible;
+    Notify(Change::kItems);
+  }
   std::string_view RowHeader(std::size_t line) const;
   void SetRowHeader(std::size_t line, std::string text);
 

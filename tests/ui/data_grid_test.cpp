@@ -144,6 +144,15 @@ TEST(DataGrid, ColumnsAndRowHeaders) {
   t.AddRow({"3"});
   EXPECT_EQ(g.RowHeader(1), "2");  // headers keep their line
   EXPECT_EQ(g.RowHeader(2), "");
+
+  // A back-end shows row headers as a column of its own, so hiding them must reach
+  // it as a change of the columns (the dialog hides them after the window exists).
+  std::vector<Change> seen;
+  g.onChanged = [&](Control&, Change c) { seen.push_back(c); };
+  g.SetRowHeadersVisible(false);
+  g.SetRowHeadersVisible(false);
+  EXPECT_FALSE(g.RowHeadersVisible());
+  EXPECT_EQ(seen, std::vector<Change>{Change::kItems});
 }
 
 }  // namespace
