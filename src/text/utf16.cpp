@@ -1,5 +1,7 @@
 #include "text/utf16.h"
 
+#include "text/encodings.h"
+
 namespace kelvora::text {
 
 std::optional<std::u16string> Utf8ToUtf16(std::string_view utf8) {
@@ -58,21 +60,7 @@ std::optional<std::string> Utf16ToUtf8(std::u16string_view utf16) {
     } else if (c >= 0xDC00 && c <= 0xDFFF) {
       return std::nullopt;
     }
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
+    AppendUtf8(c, out);
   }
   return out;
 }
