@@ -10,7 +10,6 @@ namespace kelvora::plugin {
 namespace {
 
 constexpr std::string_view kDlgKey = "Dlg";
-constexpr std::string_view kLanguageKey = "gcGenLanguage";
 
 Settings::Value DefaultValue(const SettingsKey& k) {
   switch (k.type) {

@@ -7,6 +7,7 @@
 
 #include "text/encodings.h"
 #include "text/files.h"
+#include "text/number_format.h"
 #include "text/parse.h"
 
 namespace kelvora::plugin {
@@ -397,10 +398,8 @@ std::string ProfileDoubleText(double value) {
   if (value == 0) return "0";
 
   // 15 significant digits as d.dddddddddddddde±XX, then rearranged.
-  char buffer[64];
-  const auto r =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
-  std::string_view s(buffer, static_cast<std::size_t>(r.ptr - buffer));
+  char buffer[32];
+  std::string_view s = text::Scientific15(value, buffer);
   std::string out;
   if (s.front() == '-') {
     out += '-';

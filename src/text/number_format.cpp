@@ -60,6 +60,18 @@ std::optional<NumberFormat> NumberFormatFromPattern(std::string_view pattern) {
   return std::nullopt;
 }
 
+std::string_view Scientific15(double value, char (&buffer)[32]) {
+  const auto res =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 14);
+  std::string_view text(buffer, static_cast<std::size_t>(res.ptr - buffer));
+  constexpr std::string_view kPastLargest = "1.79769313486232e+308";
+  if (text.size() >= kPastLargest.size() &&
+      text.substr(text.size() - kPastLargest.size()) == kPastLargest) {
+    buffer[text.size() - 6] = '1';  // the last mantissa digit
+  }
+  return text;
+}
+
 namespace detail {
 
 std::string FormatNumberGeneral(double value, NumberFormat format) {
@@ -71,10 +83,8 @@ std::string FormatNumberGeneral(double value, NumberFormat format) {
   std::string intDigits = "0";
   std::string fracDigits;
   if (value != 0.0) {
-    char buf[64];
-    auto res =
-        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
-    std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
+    char buf[32];
+    const std::string_view sci = Scientific15(std::fabs(value), buf);
     const std::size_t ePos = sci.find('e');
     std::string digits;
     for (char c : sci.substr(0, ePos)) {

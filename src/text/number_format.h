@@ -37,6 +37,14 @@ namespace detail {
 std::string FormatNumberGeneral(double value, NumberFormat format);
 }  // namespace detail
 
+// Writes `value` with 15 significant digits in the form "[-]d.dddddddddddddde±XX"
+// into `buffer` and returns the text; every number text of programs and of the
+// profile starts from it. Near the largest double the rounding would pass it
+// (1.7976931348623157e308 rounds to 1.79769313486232e308, which no reader takes
+// back), so those magnitudes keep 1.79769313486231e308, the largest 15-digit
+// value there is.
+std::string_view Scientific15(double value, char (&buffer)[32]);
+
 // The pattern text ("0.###", "0.000", "0.0", "0.#", "0.##", "0", "F1", "F2", "F3").
 std::string_view PatternText(NumberFormat format);
 std::optional<NumberFormat> NumberFormatFromPattern(std::string_view pattern);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "plugin/profile_files.h"
+#include "text/parse.h"
 
 namespace kelvora::plugin {
 namespace {
@@ -45,9 +46,15 @@ TEST(ProfileTextForms, DoublesAreWrittenInTheGeneralInvariantForm) {
       {1.5e15, "1.5E+15"},
       {-1e300, "-1E+300"},
       {999999999999999.9, "1E+15"},  // rounding to 15 digits carries into the exponent
+      // The largest doubles round to 1.79769313486232E+308, past the largest
+      // double: they keep the largest 15-digit value below it, so they read back.
+      {1.7976931348623157e308, "1.79769313486231E+308"},
+      {-1.797693134862315e308, "-1.79769313486231E+308"},
+      {1.797693134862314e308, "1.79769313486231E+308"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ProfileDoubleText(c.value), c.text) << c.value;
+    EXPECT_TRUE(text::ParseDouble(c.text).has_value()) << c.text;
   }
 }
 

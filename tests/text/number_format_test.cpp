@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "number_cases.h"
+#include "text/parse.h"
 
 namespace kelvora::text {
 namespace {
@@ -70,6 +71,16 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FormatNumber, NonFiniteValuesAreNamed) {
   EXPECT_EQ(FormatNumber(std::numeric_limits<double>::quiet_NaN(), NumberFormat::kMax3), "NaN");
   EXPECT_EQ(FormatNumber(-INFINITY, NumberFormat::kMax3), "-Infinity");
+}
+
+TEST(FormatNumber, TheLargestDoublesAreWrittenReadably) {
+  // 15 significant digits would round these past the largest double.
+  const std::string largest = "179769313486231" + std::string(294, '0');
+  for (double v : {1.7976931348623157e308, 1.797693134862315e308}) {
+    EXPECT_EQ(FormatNumber(v, NumberFormat::kMax3), largest);
+    EXPECT_EQ(FormatNumber(-v, NumberFormat::kF3), "-" + largest + ".000");
+    EXPECT_TRUE(ParseDouble(largest).has_value());
+  }
 }
 
 TEST(NumberFormatPattern, TextsRoundTrip) {
