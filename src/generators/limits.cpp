@@ -5,10 +5,17 @@
 
 #include "text/number_format.h"
 
+// The fuzz build divides every limit (by 100) so that its inputs stay small
+// enough for hundreds of executions a second; accepting and refusing are both
+// still reached, only at smaller counts.
+#ifndef KELVORA_LIMIT_SCALE
+#define KELVORA_LIMIT_SCALE 1
+#endif
+
 namespace kelvora::generators {
 namespace {
 
-constexpr std::array<Limit, 11> kLimits{{
+constexpr std::array<Limit, 11> kFullLimits{{
     {LimitId::kProgramLines, "program lines", kProgramTextBudget / kBytesPerProgramLine,
      "about 400 MB of program text at 25 bytes a line, so that the program and its preview "
      "fit well under 1 GB of memory"},
@@ -23,6 +30,12 @@ constexpr std::array<Limit, 11> kLimits{{
     {LimitId::kCutQuantity, "cuts", 1'000'000},
     {LimitId::kThreadPasses, "thread passes", 100'000},
 }};
+
+constexpr std::array<Limit, 11> kLimits = [] {
+  std::array<Limit, 11> scaled = kFullLimits;
+  for (Limit& l : scaled) l.max *= KELVORA_LIMIT_SCALE;
+  return scaled;
+}();
 
 }  // namespace
 

@@ -1,5 +1,6 @@
 #include "geometry/dxf.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -65,7 +66,9 @@ class GroupReader {
   explicit GroupReader(std::string_view text)
       : pos_(text.data()), end_(text.data() + text.size()), total_(text.size()) {}
   GroupReader(std::istream& in, std::size_t total) : stream_(&in), total_(total) {
-    buffer_.resize(kChunk);
+    // A small file gets a buffer of its own size (one read and the end), a
+    // large one or one of unknown size the full chunk.
+    buffer_.resize(total == 0 ? kChunk : std::clamp(total + 1, kMinChunk, kChunk));
     pos_ = end_ = buffer_.data();
   }
 
@@ -92,6 +95,7 @@ class GroupReader {
 
  private:
   static constexpr std::size_t kChunk = std::size_t{1} << 20;
+  static constexpr std::size_t kMinChunk = 4096;
   static constexpr std::size_t kMaxLine = std::size_t{16} << 20;
 
   const char* BufferStart() const { return stream_ ? buffer_.data() : end_ - total_; }
