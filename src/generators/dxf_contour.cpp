@@ -123,7 +123,7 @@ std::optional<Failure> CheckDxfContours(const DrawList& list, const DxfMachining
   if (auto f = CheckLimit(LimitId::kProgramLines, layers * perLayer + 3)) return f;
   for (const CPolyLine* p : contours) {
     if (!IsFinite(*p)) {
-      return Failure{"The drawing holds a number that is not finite", "LWPOLYLINE"};
+      return Failure{std::string(geometry::kNotFiniteNumber), "LWPOLYLINE"};
     }
   }
   return std::nullopt;

@@ -1,5 +1,7 @@
 #include "generators/dxf_points.h"
 
+#include <cmath>
+
 #include "geometry/dxf_wrapper.h"
 #include "text/number_format.h"
 
@@ -20,6 +22,12 @@ std::vector<DxfPointRow> DxfCircleRows(
 Outcome<std::vector<DxfPointRow>> DxfCircleRowsFromFile(const std::string& path) {
   geometry::DxfWraper dxf;
   if (auto f = geometry::LoadDxf(dxf, path, geometry::kDxfCircles)) return *f;
+  // A centre past the largest number has no text a point list could hold.
+  for (const auto& c : dxf.lstCircles) {
+    if (!std::isfinite(c->center.X) || !std::isfinite(c->center.Y)) {
+      return Failure{std::string(geometry::kNotFiniteNumber), "CIRCLE"};
+    }
+  }
   return DxfCircleRows(dxf.lstCircles);
 }
 

@@ -23,7 +23,8 @@ std::vector<DxfPointRow> DxfCircleRows(
     const std::vector<std::unique_ptr<geometry::CCircle>>& circles);
 
 // Imports the file and returns its circle rows; a file that cannot be read, or
-// is damaged (geometry::LoadDxf), gives "Load file failed!".
+// is damaged (geometry::LoadDxf), gives "Load file failed!"; a circle whose
+// centre is not finite gives "The drawing holds a number that is not finite".
 Outcome<std::vector<DxfPointRow>> DxfCircleRowsFromFile(const std::string& path);
 
 }  // namespace kelvora::generators

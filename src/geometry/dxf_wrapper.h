@@ -16,6 +16,9 @@
 namespace kelvora::geometry {
 
 inline constexpr std::string_view kLoadFileFailed = "Load file failed!";
+// A coordinate past the largest number (a value like 1e999 in the file).
+inline constexpr std::string_view kNotFiniteNumber =
+    "The drawing holds a number that is not finite";
 
 // Which lists InitObjects builds: a job builds only those it uses, so a large
 // drawing is not held twice over in objects nobody reads.

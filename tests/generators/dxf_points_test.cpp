@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,23 @@ TEST(DxfCircleRows, PerFixture) {
       EXPECT_EQ((std::vector<std::string>{r.number, r.name, r.x, r.y}), c.rows[i]);
     }
   }
+}
+
+TEST(DxfCircleRows, ACentrePastTheLargestNumberIsRefused) {
+  // "-1e30812" reads as minus infinity; a point list cannot show or drill it.
+  const auto dir = std::filesystem::temp_directory_path() / "kelvora_dxf_points_test";
+  std::filesystem::create_directories(dir);
+  for (const char* x : {"-1e30812.5abc", "1e999"}) {
+    SCOPED_TRACE(x);
+    const std::string path = (dir / "circle.dxf").string();
+    std::ofstream(path, std::ios::binary) << "0\nSECTION\n2\nENTITIES\n0\nCIRCLE\n10\n"
+                                          << x << "\n20\n1\n40\n2\n0\nENDSEC\n0\nEOF\n";
+    const auto rows = DxfCircleRowsFromFile(path);
+    ASSERT_FALSE(rows.ok());
+    EXPECT_EQ(rows.failure().message, "The drawing holds a number that is not finite");
+    EXPECT_EQ(rows.failure().detail, "CIRCLE");
+  }
+  std::filesystem::remove_all(dir);
 }
 
 TEST(DxfCircleRows, UnreadableFile) {
