@@ -120,8 +120,8 @@ void AddMarker(Picture& p, const Frame& f, const DrawList& list, int mode) {
   p.items.push_back(EllipsePrim{kMarkerPen, FloorPixel(fx - 2.0f), FloorPixel(fy - 2.0f), 4, 4});
   p.items.push_back(LinePrim{kMarkerPen, FloorPixel(fx), 0, FloorPixel(fx), f.H});
   p.items.push_back(LinePrim{kMarkerPen, 0, FloorPixel(fy), f.W, FloorPixel(fy)});
-  p.items.push_back(
-      TextPrim{MarkerLabel(), static_cast<double>(fx - 34.0f), static_cast<double>(fy - 16.0f)});
+  p.items.push_back(TextPrim{MarkerLabel(), PlacePixel(static_cast<double>(fx - 34.0f)),
+                             PlacePixel(static_cast<double>(fy - 16.0f))});
 }
 
 void AddStraight(Picture& p, const Frame& f, UnitPoint a, UnitPoint b) {
@@ -140,6 +140,11 @@ void AddBulgeArc(Picture& p, const Frame& f, UnitPoint p1, UnitPoint p2, double 
     sweep = a2 >= a1 ? a2 - a1 : 360 - (a1 - a2);
   } else {
     sweep = a2 < a1 ? -(a1 - a2) : -(360 - (a2 - a1));
+  }
+  if (!std::isfinite(arc.radius) || !std::isfinite(a1) || !std::isfinite(sweep)) {
+    // A bulge so large or so small that its arc has no finite centre.
+    AddStraight(p, f, p1, p2);
+    return;
   }
   const Square q = CircleSquare(f, arc.center.X, arc.center.Y, arc.radius);
   p.items.push_back(ArcPrim{kObjectPen, q.x, q.y, q.side, q.side, -a1, -sweep});

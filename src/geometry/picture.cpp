@@ -1,5 +1,6 @@
 #include "geometry/picture.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kelvora::geometry {
@@ -45,6 +46,11 @@ int FloorPixel(double v) {
 
 int RoundPixel(double v) {
   return Clamped(std::round(v));
+}
+
+double PlacePixel(double v) {
+  if (std::isnan(v)) return 0.0;
+  return std::clamp(v, -kPixelLimit, kPixelLimit);
 }
 
 }  // namespace kelvora::geometry

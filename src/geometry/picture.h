@@ -112,5 +112,7 @@ struct Picture {
 int TruncPixel(double v);
 int FloorPixel(double v);
 int RoundPixel(double v);
+// The same clamping for a position kept with its fraction (a text's place).
+double PlacePixel(double v);
 
 }  // namespace kelvora::geometry

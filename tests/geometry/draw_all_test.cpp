@@ -201,6 +201,27 @@ TEST(DrawAll, CoordinatesThatOverflowStayDefined) {
       coords.insert(coords.end(), {l.x1, l.y1, l.x2, l.y2});
     ASSERT_EQ(ItemsOf<ArcPrim>(p).size(), 2u);
     for (int c : coords) EXPECT_LE(std::abs(static_cast<long long>(c)), 200'000'000);
+    for (const auto& t : ItemsOf<TextPrim>(p)) {
+      EXPECT_TRUE(std::isfinite(t.x) && std::isfinite(t.y)) << t.x << ", " << t.y;
+    }
+  }
+  // Finite holes whose extent overflows only when their width is taken.
+  const DrawList wide = Holes({CDrill({0, 0}, 1, 1, 1e308), CDrill({1, 0}, 1, 1, 1e308)});
+  const auto labels = ItemsOf<TextPrim>(DrawAll::DrawListDrill(wide, kBox, 2));
+  ASSERT_EQ(labels.size(), 1u);
+  EXPECT_TRUE(std::isfinite(labels[0].x) && std::isfinite(labels[0].y));
+}
+
+TEST(DrawAll, BulgesWithoutAFiniteArcAreDrawnStraight) {
+  for (double bulge : {1e308, -1e308, 1e-320}) {
+    SCOPED_TRACE(bulge);
+    DrawList list;
+    list.push_back(Poly({{0, 0}, {2, 0}}, {bulge}));
+    const Picture p = DrawAll::DrawListPLine(list, kBox, 1);
+    for (const auto& a : ItemsOf<ArcPrim>(p)) {
+      EXPECT_TRUE(std::isfinite(a.startAngle) && std::isfinite(a.sweepAngle));
+    }
+    EXPECT_EQ(p.items.size(), 1u);
   }
 }
 
