@@ -31,8 +31,8 @@ for t in "${targets[@]}"; do
   case $t in
     dxf) options+=(-dict=fuzz/dxf.dict -max_len=8192 -timeout=1) ;;
     job_*)
-      # The fuzz build divides the size limits by 100, so a job writes at most
-      # 160,000 lines (well under a second); the longer timeout here leaves room
+      # The fuzz build divides the size limits by 1000, so a job writes at most
+      # 16,000 lines (a tenth of a second); the longer timeout here leaves room
       # for a slow, busy machine. Long runs set FUZZ_JOB_TIMEOUT=1.
       options+=(-timeout="${FUZZ_JOB_TIMEOUT:-10}") ;;
     *) options+=(-timeout=1) ;;

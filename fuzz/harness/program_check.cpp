@@ -96,10 +96,12 @@ bool IsCommentLine(std::string_view line) {
 // The line with the operator's letter texts blanked out, in lower case: what is
 // left is ours, and must not hold "--", "nan" or "inf".
 std::string OurPart(std::string_view line, const std::vector<std::string>& letterTexts) {
+  // Every place any text stands in the line is blanked, found in the line as
+  // written: blanking one text first must not hide another that overlaps it.
   std::string out(line);
   for (const std::string& t : letterTexts) {
     if (t.empty()) continue;
-    for (std::size_t at = out.find(t); at != std::string::npos; at = out.find(t, at + 1)) {
+    for (std::size_t at = line.find(t); at != std::string::npos; at = line.find(t, at + 1)) {
       out.replace(at, t.size(), t.size(), ' ');
     }
   }

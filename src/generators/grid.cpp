@@ -43,6 +43,9 @@ double GridHoleCount(const GridPatternInputs& in) {
 
 geometry::DrawList GridPatternGen(const GridPatternInputs& in) {
   geometry::DrawList holes;
+  // No holes in a row means none in any: the rows are not walked (a billion of
+  // them would take seconds to give nothing).
+  if (in.n <= 0 || in.m <= 0) return holes;
   const double r = in.toolDia / 2.0;
   bool shifted = false;  // inverted after every row
   for (int i = 0; i < in.n; ++i) {

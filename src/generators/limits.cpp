@@ -5,7 +5,7 @@
 
 #include "text/number_format.h"
 
-// The fuzz build divides every limit (by 100) so that its inputs stay small
+// The fuzz build divides every limit (by 1000) so that its inputs stay small
 // enough for hundreds of executions a second; accepting and refusing are both
 // still reached, only at smaller counts.
 #ifndef KELVORA_LIMIT_SCALE

@@ -18,6 +18,9 @@ TEST(ProgramCheck, AcceptsProgramsMadeOfWordsAndTheOperatorsBlocks) {
   thread.threadLayout = true;
   ProgramRules axes = thread;
   axes.letterTexts = {"U 1", ""};
+  // Axis texts that overlap: the longer one ends in a minus sign.
+  ProgramRules overlapping = thread;
+  overlapping.letterTexts = {"12.5", "12.5-"};
   const struct {
     const char* program;
     const ProgramRules& rules;
@@ -29,6 +32,7 @@ TEST(ProgramCheck, AcceptsProgramsMadeOfWordsAndTheOperatorsBlocks) {
       {"G1Z-5F100\r\nfree\ntext\nG0Z3\r\nM30", withBlocks},
       {"%\r\n(Thread Generation)\r\nG90 G21\r\n\r\nG0X17.000Z2 A0\r\n", thread},
       {"G1 U 114.000 F200\r\nG1 -22.500 A1620.000 F200.0\r\n", axes},
+      {"G1 12.5--30.000 A230.400 F12.5\r\n", overlapping},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(CheckProgram(c.program, c.rules), std::nullopt) << c.program;

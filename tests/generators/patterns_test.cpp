@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <functional>
+#include <limits>
 #include <map>
 #include <string>
 #include <vector>
@@ -91,6 +93,13 @@ TEST(GridPattern, SerpentineWithShiftedShortRows) {
   in.n = 0;
   EXPECT_TRUE(GridPatternGen(in).empty());
   EXPECT_EQ(GridHoleCount(in), 0);
+  // Rows without holes, as many as a box takes: nothing, and not row by row.
+  in.n = std::numeric_limits<std::int32_t>::max();
+  for (int m : {0, -4}) {
+    in.m = m;
+    EXPECT_TRUE(GridPatternGen(in).empty()) << m;
+    EXPECT_EQ(GridHoleCount(in), 0) << m;
+  }
 }
 
 std::vector<std::pair<UnitPoint, UnitPoint>> Segments(const DrawList& list) {
