@@ -6,7 +6,7 @@
 #include "text/number_format.h"
 
 // The fuzz build divides every limit (by 1000) so that its inputs stay small
-// enough for hundreds of executions a second; accepting and refusing are both
+// enough for thousands of executions a second; accepting and refusing are both
 // still reached, only at smaller counts.
 #ifndef KELVORA_LIMIT_SCALE
 #define KELVORA_LIMIT_SCALE 1
