@@ -136,8 +136,8 @@ class NativeGridTest : public ::testing::Test {
 };
 
 TEST_F(NativeGridTest, TypingIntoTheNewRowLineAddsANumberedRow) {
-  ASSERT_EQ(ListView_GetItemCount(list_), 1);  // the new-row line only
-  EXPECT_EQ(ItemText(list_, 0, 0), "1");
+  ASSERT_EQ(ListView_GetItemCount(list_), 1);  // the new-row line only, starred
+  EXPECT_EQ(ItemText(list_, 0, 0), "* 1");
   ClickCell(0, dialog::kTchX);
   Type(L"12.5");
   HWND editor = ChildOfClass(list_, L"Edit");
@@ -148,11 +148,12 @@ TEST_F(NativeGridTest, TypingIntoTheNewRowLineAddsANumberedRow) {
   EXPECT_EQ(GetFocus(), list_);
   ASSERT_EQ(Grid().GetTable().RowCount(), 1u);
   EXPECT_EQ(Grid().Text(0, dialog::kTchX), "12.5");
-  // The row and the new-row line below it, both numbered by the teach table.
+  // The row and the new-row line below it, both numbered by the teach table;
+  // only the new-row line has the star.
   ASSERT_EQ(ListView_GetItemCount(list_), 2);
   EXPECT_EQ(ItemText(list_, 0, dialog::kTchX + 1), "12.5");
   EXPECT_EQ(ItemText(list_, 0, 0), "1");
-  EXPECT_EQ(ItemText(list_, 1, 0), "2");
+  EXPECT_EQ(ItemText(list_, 1, 0), "* 2");
   EXPECT_EQ(ItemText(list_, 1, dialog::kTchX + 1), "");
 }
 

@@ -8,6 +8,7 @@
 #include <dlgs.h>
 #include <tlhelp32.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <map>
@@ -293,6 +294,79 @@ bool IsCheckBox(HWND window) {
 void TypeInto(HWND box, const std::string& text) {
   SendMessageW(box, EM_SETSEL, 0, -1);
   for (wchar_t c : WideFromUtf8(text)) SendMessageW(box, WM_CHAR, c, 0);
+}
+
+// A grid as the operator sees it in its list view: columns by their captions
+// (the row headers' column, when shown, is the first and has none), lines in
+// display order, and last the new-row line: its row header starts with a star,
+// or, with the row headers hidden, its cells are empty.
+std::wstring ListText(HWND list, int line, int column) {
+  wchar_t text[512] = {};
+  LVITEMW request = {};
+  request.iSubItem = column;
+  request.pszText = text;
+  request.cchTextMax = 512;
+  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(line),
+               reinterpret_cast<LPARAM>(&request));
+  return text;
+}
+
+std::wstring HeaderCaption(HWND list, int column) {
+  wchar_t text[256] = {};
+  HDITEMW item = {};
+  item.mask = HDI_TEXT;
+  item.pszText = text;
+  item.cchTextMax = 256;
+  SendMessageW(ListView_GetHeader(list), HDM_GETITEMW, static_cast<WPARAM>(column),
+               reinterpret_cast<LPARAM>(&item));
+  return text;
+}
+
+int ColumnCount(HWND list) {
+  return Header_GetItemCount(ListView_GetHeader(list));
+}
+
+bool ShowsRowHeaders(HWND list) {
+  return ColumnCount(list) > 0 && HeaderCaption(list, 0).empty();
+}
+
+// The list view's column of the table column `name`, or -1.
+int GridColumn(HWND list, const std::string& name) {
+  const std::wstring caption = WideFromUtf8(name);
+  for (int i = ShowsRowHeaders(list) ? 1 : 0; i < ColumnCount(list); ++i) {
+    if (HeaderCaption(list, i) == caption) return i;
+  }
+  return -1;
+}
+
+// The grid's rows, the new-row line not counted.
+int GridRows(HWND list) {
+  const int lines = ListView_GetItemCount(list);
+  if (lines <= 0) return 0;
+  const int last = lines - 1;
+  if (ShowsRowHeaders(list)) return ListText(list, last, 0).rfind(L'*', 0) == 0 ? last : lines;
+  for (int c = 0; c < ColumnCount(list); ++c) {
+    if (!ListText(list, last, c).empty()) return lines;
+  }
+  return last;
+}
+
+// A left click in the middle of a cell, as the operator clicks it.
+bool ClickListCell(HWND list, int line, int column) {
+  ListView_EnsureVisible(list, line, FALSE);
+  RECT r = {};
+  r.top = column;
+  r.left = LVIR_BOUNDS;
+  if (!SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(line),
+                    reinterpret_cast<LPARAM>(&r))) {
+    return false;
+  }
+  // The first column's bounds are the whole line's: cut to its width.
+  if (column == 0) r.right = r.left + ListView_GetColumnWidth(list, 0);
+  const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(list, WM_LBUTTONUP, 0, at);
+  return true;
 }
 
 // The plug-in's top-level form of that name (its main window or a modal form).
@@ -794,6 +868,21 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
     return {};
   }
   if (name == "window" && w.size() == 2) return Window(w);
+  if (name == "click-cell" && w.size() == 4) {
+    // click-cell GRID ROW COLUMN: ROW counts from 1; the new-row line follows the rows.
+    std::string failure;
+    HWND list = Control(w[1], failure);
+    if (!list) return failure;
+    const int line = std::atoi(w[2].c_str()) - 1;
+    if (line < 0) return "rows count from 1";
+    const int column = GridColumn(list, w[3]);
+    if (column < 0) return w[1] + " has no column " + w[3];
+    if (line >= ListView_GetItemCount(list) || !ClickListCell(list, line, column)) {
+      return w[1] + " has no line " + w[2];
+    }
+    HostWindow::PumpMessages();
+    return {};
+  }
   if (name == "type" && w.size() == 3) return Type(w[1], w[2]);
   if (name == "select" && w.size() == 3) return Select(w[1], w[2]);
   if ((name == "click" && w.size() == 2) ||
@@ -994,6 +1083,32 @@ std::string Runner::Expect(const std::vector<std::string>& w) {
             ? (SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? "True" : "False")
             : Utf8FromWide(WindowText(control));
     if (text != w[3]) return w[2] + ": expected " + Shown(w[3]) + ", got " + Shown(text);
+    return {};
+  }
+  if (what == "rows" && w.size() == 4) {
+    // expect rows GRID N: the grid's rows, the new-row line not counted.
+    std::string failure;
+    HWND list = Control(w[2], failure);
+    if (!list) return failure;
+    const std::string rows = std::to_string(GridRows(list));
+    if (rows != w[3]) return w[2] + ": expected " + w[3] + " rows, got " + rows;
+    return {};
+  }
+  if (what == "cell" && w.size() == 6) {
+    // expect cell GRID ROW COLUMN "text": ROW counts from 1 in display order.
+    std::string failure;
+    HWND list = Control(w[2], failure);
+    if (!list) return failure;
+    const int line = std::atoi(w[3].c_str()) - 1;
+    const int column = GridColumn(list, w[4]);
+    if (line < 0 || line >= GridRows(list) || column < 0) {
+      return w[2] + " has no cell " + w[3] + "/" + w[4] + " (" + std::to_string(GridRows(list)) +
+             " rows)";
+    }
+    const std::string text = Utf8FromWide(ListText(list, line, column));
+    if (text != w[5]) {
+      return w[2] + " " + w[3] + "/" + w[4] + ": expected " + Shown(w[5]) + ", got " + Shown(text);
+    }
     return {};
   }
   if (what == "window" && w.size() == 3) {

@@ -1125,9 +1125,10 @@ struct NativeForm::State {
     const auto line = static_cast<std::size_t>(item.iItem);
     if (item.iItem < 0 || line >= grid.LineCount()) return;
     if (item.iSubItem < FirstColumn(grid)) {
-      // The row header: the model's text; the new-row line is marked when it has none.
+      // The row header: the model's text; the new-row line is marked with a star
+      // before it, so that it stands apart from a row whose cells are empty.
       std::wstring header = WideFromUtf8(std::string(grid.RowHeader(line)));
-      if (header.empty() && grid.IsNewRowLine(line)) header = L"*";
+      if (grid.IsNewRowLine(line)) header = header.empty() ? L"*" : L"* " + header;
       lstrcpynW(item.pszText, header.c_str(), item.cchTextMax);
       return;
     }

@@ -26,6 +26,13 @@ class NativeDialog final : public XYZDemoDialogPort {
     if (hooked_) win32::RemoveDialogMessageHook();
   }
   std::string WindowFailure() const override { return window_.Failure(); }
+  // The automatic mode's actions come from the host's update cycle, not from
+  // an event of the window: the tables they change are shown at once, not at
+  // the window's next event.
+  void RunTeachAction(dialog::TeachAction action) override {
+    XYZDemoDialogPort::RunTeachAction(action);
+    window_.RefreshGrids();
+  }
   NativeDialog(const NativeDialog&) = delete;
   NativeDialog& operator=(const NativeDialog&) = delete;
 
