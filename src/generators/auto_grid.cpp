@@ -1,6 +1,7 @@
 #include "generators/auto_grid.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "generators/limits.h"
 #include "text/number_format.h"
@@ -56,7 +57,17 @@ Outcome<std::vector<PointRow>> AutoGridGen(const AutoGridParams& p) {
   if (auto f = CheckLimit(LimitId::kGridPoints, AutoGridPointCount(p))) return *f;
   std::vector<PointRow> rows;
   const double half = p.DualDist / 2;
-  auto add = [&rows](double x, double y) { rows.push_back({"", Coord(x), Coord(y)}); };
+  bool overflow = false;
+  auto add = [&rows, &overflow](double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) overflow = true;
+    rows.push_back({"", Coord(x), Coord(y)});
+  };
+  // Distances that carry a point past the largest number refuse the grid: a
+  // list holding "Infinity" reads back as no point at all.
+  auto finish = [&rows, &overflow]() -> Outcome<std::vector<PointRow>> {
+    if (overflow) return Failure{std::string(kCoordinateTooLarge), ""};
+    return std::move(rows);
+  };
 
   if (p.byRow) {
     for (int i = 0; i < p.NumRow; ++i) {
@@ -74,7 +85,7 @@ Outcome<std::vector<PointRow>> AutoGridGen(const AutoGridParams& p) {
         }
       }
     }
-    return rows;
+    return finish();
   }
 
   for (int i = 0; i < p.NumCol; ++i) {
@@ -94,7 +105,7 @@ Outcome<std::vector<PointRow>> AutoGridGen(const AutoGridParams& p) {
       }
     }
   }
-  return rows;
+  return finish();
 }
 
 }  // namespace kelvora::generators

@@ -38,7 +38,8 @@ Outcome<AutoGridParams> ReadAutoGridInputs(const TextLookup& texts);
 double AutoGridPointCount(const AutoGridParams& p);
 
 // The points in walking order, empty names, X and Y in "0.##". Refused when the
-// grid is over the limit of grid points.
+// grid is over the limit of grid points, or when a point lies past the largest
+// number ("A coordinate is too large to write").
 Outcome<std::vector<PointRow>> AutoGridGen(const AutoGridParams& p);
 
 }  // namespace kelvora::generators

@@ -49,4 +49,8 @@ const Limit& GetLimit(LimitId id);
 // number (from a step of 0 over a length of 0) is refused as well.
 std::optional<Failure> CheckLimit(LimitId id, double count);
 
+// The refusal of a result holding a coordinate past the largest number (sizes
+// that overflow when multiplied out): a controller cannot read "Infinity".
+inline constexpr std::string_view kCoordinateTooLarge = "A coordinate is too large to write";
+
 }  // namespace kelvora::generators

@@ -1,5 +1,7 @@
 #include "generators/program_writer.h"
 
+#include "generators/limits.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -77,7 +79,7 @@ void ProgramWriter::UserBlock(std::string_view block) {
 }
 
 Outcome<std::string> ProgramWriter::Finish() {
-  if (nonFinite_) return Failure{"A coordinate is too large to write", ""};
+  if (nonFinite_) return Failure{std::string(kCoordinateTooLarge), ""};
   return Take();
 }
 

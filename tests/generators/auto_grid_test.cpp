@@ -130,5 +130,33 @@ TEST(AutoGrid, ReadingAndLimits) {
   EXPECT_EQ(in.failure().detail, "AnyNumOfRow");
 }
 
+// Sizes each within range whose product is not: the last point would be
+// written "Infinity", which no reader takes back as a point.
+TEST(AutoGrid, APointPastTheLargestNumberRefusesTheGrid) {
+  struct Case {
+    const char* what;
+    void (*change)(AutoGridParams&);
+  };
+  const Case cases[] = {
+      {"columns by row", [](AutoGridParams& p) { p.NumCol = 92, p.ColDist = 1e307; }},
+      {"rows by column",
+       [](AutoGridParams& p) { p.byRow = false, p.NumRow = 92, p.RowDist = -1e307; }},
+      {"stagger", [](AutoGridParams& p) { p.Xc = 1.7e308, p.soleHang = 1.7e308; }},
+      {"pairs", [](AutoGridParams& p) { p.Dual = true, p.Yc = -1.7e308, p.DualDist = 1e308; }},
+  };
+  for (const Case& c : cases) {
+    auto p = RowGrid();
+    c.change(p);
+    const auto rows = AutoGridGen(p);
+    ASSERT_FALSE(rows.ok()) << c.what;
+    EXPECT_EQ(rows.failure().message, "A coordinate is too large to write") << c.what;
+  }
+  // At the edge, still finite: the grid is made.
+  auto p = RowGrid();
+  p.NumCol = 2;
+  p.ColDist = 1.7e308;
+  ASSERT_TRUE(AutoGridGen(p).ok());
+}
+
 }  // namespace
 }  // namespace kelvora::generators
