@@ -287,7 +287,12 @@ void AppendNode(const Node& n, int depth, bool indent, const PrintStyle& style, 
       out += "<?";
       out += NameOf(n);
       if (n.value_size() > 0) {
-        out += ' ';
+        // A blank parts the name from a value that would otherwise continue it.
+        // A value that starts with a character no name holds follows the name
+        // directly, as it was read: after the name "xml" a blank would make the
+        // instruction a declaration, which the next load refuses.
+        const char first = n.value()[0];
+        if (first != '/' && first != '>' && first != '?') out += ' ';
         style.marks.Append(ValueOf(n), out);
       }
       out += "?>";

@@ -323,22 +323,35 @@ TEST(XMLNetProfile, AnInterruptedSaveKeepsTheOldFile) {
   EXPECT_FALSE(check.ReadBool("Dlg", true));
 }
 
-TEST(XMLNetProfile, AProcessingInstructionWithoutABlankSurvivesASave) {
-  // The instruction's value starts right after its name: "<?a>b?>" has the name
-  // "a" and the value ">b". A save used to write a NUL in place of the ">", and
-  // the profile then no longer loaded.
-  ProfileFolder folder;
-  const std::string path = folder.Write("p.xml", "<?a>b?><profile><x>1</x></profile>");
-  XMLNetProfile p(path, "Kelvora", true);
-  ASSERT_TRUE(p.Load());
-  p.WriteBool("Dlg", true);
-  ASSERT_TRUE(p.Save());
-  const std::string saved = ProfileFolder::Read(path);
-  EXPECT_EQ(saved.find('\0'), std::string::npos);
-  EXPECT_NE(saved.find("<?a >b?>"), std::string::npos) << saved;
-  XMLNetProfile again(path, "Kelvora", true);
-  ASSERT_TRUE(again.Load()) << again.LastError();
-  EXPECT_TRUE(again.ReadBool("Dlg"));
+TEST(XMLNetProfile, ProcessingInstructionsSurviveASaveAsWritten) {
+  // A value may start right after the name: "<?a>b?>" has the name "a" and the
+  // value ">b". A save used to write a NUL in place of the ">", and later a blank
+  // after the name; after the name "xml" (in any case) that blank made the
+  // instruction a declaration, and the profile no longer loaded.
+  struct Case {
+    const char* instruction;
+    const char* saved;
+  };
+  const Case cases[] = {
+      {"<?a>b?>", "<?a>b?>"},      {"<?xml>b?>", "<?xml>b?>"},
+      {"<?XmL/b?>", "<?XmL/b?>"},  {"<?xml?b?>", "<?xml?b?>"},
+      {"<?a  b c?>", "<?a b c?>"}, {"<?xml-stylesheet href='s'?>", "<?xml-stylesheet href='s'?>"},
+  };
+  for (const Case& c : cases) {
+    ProfileFolder folder;
+    const std::string path =
+        folder.Write("p.xml", std::string(c.instruction) + "<profile><x>1</x></profile>");
+    XMLNetProfile p(path, "Kelvora", true);
+    ASSERT_TRUE(p.Load()) << c.instruction << ": " << p.LastError();
+    p.WriteBool("Dlg", true);
+    ASSERT_TRUE(p.Save()) << c.instruction;
+    const std::string saved = ProfileFolder::Read(path);
+    EXPECT_EQ(saved.find('\0'), std::string::npos) << c.instruction;
+    EXPECT_NE(saved.find(c.saved), std::string::npos) << c.instruction << " saved as " << saved;
+    XMLNetProfile again(path, "Kelvora", true);
+    ASSERT_TRUE(again.Load()) << c.instruction << ": " << again.LastError();
+    EXPECT_TRUE(again.ReadBool("Dlg")) << c.instruction;
+  }
 }
 
 TEST(XMLNetProfile, ADeclaredReferenceAndAControlCharacterBothSurviveASave) {
