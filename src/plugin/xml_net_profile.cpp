@@ -305,7 +305,21 @@ void AppendNode(const Node& n, int depth, bool indent, const PrintStyle& style, 
 // The encoding named by the XML declaration at the start of the text, if any.
 std::optional<std::string_view> DeclaredEncoding(std::string_view text) {
   if (!text.starts_with("<?xml")) return std::nullopt;
-  const std::size_t close = text.find("?>");
+  // The declaration ends at the first "?>" outside a quoted value, where the
+  // parser ends it; a "?>" inside the encoding's name does not end it.
+  std::size_t close = std::string_view::npos;
+  char inQuote = 0;
+  for (std::size_t i = 5; i + 1 < text.size(); ++i) {
+    const char c = text[i];
+    if (inQuote != 0) {
+      if (c == inQuote) inQuote = 0;
+    } else if (c == '"' || c == '\'') {
+      inQuote = c;
+    } else if (c == '?' && text[i + 1] == '>') {
+      close = i;
+      break;
+    }
+  }
   if (close == std::string_view::npos) return std::nullopt;
   std::string_view rest = text.substr(5, close - 5);
   const std::size_t at = rest.find("encoding");

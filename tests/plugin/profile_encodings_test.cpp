@@ -139,6 +139,11 @@ TEST(ProfileEncodings, OtherEncodingsAreRefusedAndTheFileIsLeftAlone) {
        "<?xml version=\"1.0\" encoding=\"UTF-16\"?><profile/>", "\"UTF-16\""},
       {"UTF-16 with an odd number of bytes", std::string("\xFF\xFE<\0p\0/", 7), "UTF-16"},
       {"UTF-16 with a surrogate alone", std::string("\xFF\xFE<\0\x00\xDC", 6), "UTF-16"},
+      // The declaration ends at the "?>" after the quoted name, as the parser reads
+      // it, not at one inside the quotes (which once made the name look absent, so
+      // the profile loaded as UTF-8 and was saved in a form the next load refused).
+      {"a \"?>\" inside the name", "<?xml version=\"1.0\" encoding=\"utf-e?>x\"?><profile/>",
+       "\"utf-e?>x\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
