@@ -1,9 +1,9 @@
 #include "generators/program_writer.h"
 
-#include "generators/limits.h"
-
 #include <cmath>
 #include <cstring>
+
+#include "generators/limits.h"
 
 namespace kelvora::generators {
 
