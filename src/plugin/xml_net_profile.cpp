@@ -304,7 +304,17 @@ void AppendNode(const Node& n, int depth, bool indent, const PrintStyle& style, 
 
 // The encoding named by the XML declaration at the start of the text, if any.
 std::optional<std::string_view> DeclaredEncoding(std::string_view text) {
-  if (!text.starts_with("<?xml")) return std::nullopt;
+  // The parser takes blanks before the declaration, "xml" in any case, and a
+  // blank after it; the encoding is looked for in the same declaration.
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  const auto is = [&text](std::size_t i, char lower) {
+    return i < text.size() && (text[i] == lower || text[i] == lower - 'a' + 'A');
+  };
+  if (!text.starts_with("<?") || !is(2, 'x') || !is(3, 'm') || !is(4, 'l') || text.size() < 6 ||
+      !blank(text[5])) {
+    return std::nullopt;
+  }
   // The declaration ends at the first "?>" outside a quoted value, where the
   // parser ends it; a "?>" inside the encoding's name does not end it.
   std::size_t close = std::string_view::npos;

@@ -144,6 +144,12 @@ TEST(ProfileEncodings, OtherEncodingsAreRefusedAndTheFileIsLeftAlone) {
       // the profile loaded as UTF-8 and was saved in a form the next load refused).
       {"a \"?>\" inside the name", "<?xml version=\"1.0\" encoding=\"utf-e?>x\"?><profile/>",
        "\"utf-e?>x\""},
+      // Blanks before the declaration, and "XML" in capitals: the parser reads
+      // the declaration all the same, so its encoding counts.
+      {"line ends before the declaration",
+       "\r\n <?xml version=\"1.0\" encoding=\"tuf8-\"?><profile/>", "\"tuf8-\""},
+      {"a declaration in capitals", "<?XML version=\"1.0\" encoding=\"tuf8-\"?><profile/>",
+       "\"tuf8-\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
