@@ -302,55 +302,73 @@ void AppendNode(const Node& n, int depth, bool indent, const PrintStyle& style, 
   }
 }
 
-// The encoding named by the XML declaration at the start of the text, if any.
-std::optional<std::string_view> DeclaredEncoding(std::string_view text) {
-  // The parser takes blanks before the declaration, "xml" in any case, and a
-  // blank after it; the encoding is looked for in the same declaration.
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// A character the parser takes into an attribute's name.
+bool IsAttributeNameChar(char c) {
+  return c != '\0' && !IsBlank(c) && c != '!' && c != '/' && c != '<' && c != '=' && c != '>' &&
+         c != '?';
+}
+
+// The text after "<?xml" of the XML declaration at the start of the text, if
+// there is one there. The parser takes blanks before the declaration, "xml" in
+// any case, and a blank after it.
+std::optional<std::string_view> DeclarationAtStart(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
   const auto is = [&text](std::size_t i, char lower) {
     return i < text.size() && (text[i] == lower || text[i] == lower - 'a' + 'A');
   };
   if (!text.starts_with("<?") || !is(2, 'x') || !is(3, 'm') || !is(4, 'l') || text.size() < 6 ||
-      !blank(text[5])) {
+      !IsBlank(text[5])) {
     return std::nullopt;
   }
-  // The declaration ends at the first "?>" outside a quoted value, where the
-  // parser ends it; a "?>" inside the encoding's name does not end it.
-  std::size_t close = std::string_view::npos;
-  char inQuote = 0;
-  for (std::size_t i = 5; i + 1 < text.size(); ++i) {
-    const char c = text[i];
-    if (inQuote != 0) {
-      if (c == inQuote) inQuote = 0;
-    } else if (c == '"' || c == '\'') {
-      inQuote = c;
-    } else if (c == '?' && text[i + 1] == '>') {
-      close = i;
-      break;
-    }
-  }
-  if (close == std::string_view::npos) return std::nullopt;
-  std::string_view rest = text.substr(5, close - 5);
-  const std::size_t at = rest.find("encoding");
-  if (at == std::string_view::npos) return std::nullopt;
-  rest.remove_prefix(at + 8);
+  return text.substr(5);
+}
+
+// The encoding named by the XML declaration at the start of the text, if any.
+// The declaration's attributes are read as the parser reads them: a name, "=",
+// a quoted value, each part parted by blanks, up to the "?>" that ends the
+// declaration. So the encoding is the value of the attribute named exactly
+// "encoding", not of one whose name only ends in it, and a "?>" inside a quoted
+// value does not end the declaration.
+std::optional<std::string_view> DeclaredEncoding(std::string_view text) {
+  const auto declaration = DeclarationAtStart(text);
+  if (!declaration) return std::nullopt;
+  std::string_view rest = *declaration;
   const auto skipBlanks = [&rest] {
-    while (!rest.empty() && (rest.front() == ' ' || rest.front() == '\t' || rest.front() == '\r' ||
-                             rest.front() == '\n')) {
-      rest.remove_prefix(1);
-    }
+    while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
   };
   skipBlanks();
-  if (rest.empty() || rest.front() != '=') return std::nullopt;
-  rest.remove_prefix(1);
-  skipBlanks();
-  if (rest.empty() || (rest.front() != '"' && rest.front() != '\'')) return std::nullopt;
-  const char quote = rest.front();
-  rest.remove_prefix(1);
-  const std::size_t end = rest.find(quote);
-  if (end == std::string_view::npos) return std::nullopt;
-  return rest.substr(0, end);
+  while (!rest.empty() && IsAttributeNameChar(rest.front())) {
+    std::size_t nameEnd = 0;
+    while (nameEnd < rest.size() && IsAttributeNameChar(rest[nameEnd])) ++nameEnd;
+    const std::string_view name = rest.substr(0, nameEnd);
+    rest.remove_prefix(nameEnd);
+    skipBlanks();
+    if (rest.empty() || rest.front() != '=') return std::nullopt;
+    rest.remove_prefix(1);
+    skipBlanks();
+    if (rest.empty() || (rest.front() != '"' && rest.front() != '\'')) return std::nullopt;
+    const char quote = rest.front();
+    rest.remove_prefix(1);
+    const std::size_t end = rest.find(quote);
+    if (end == std::string_view::npos) return std::nullopt;
+    if (name == "encoding") return rest.substr(0, end);
+    rest.remove_prefix(end + 1);
+    skipBlanks();
+  }
+  return std::nullopt;
+}
+
+// True when the document holds an XML declaration anywhere but as its first node.
+bool HasMisplacedDeclaration(const Node& parent, const Node* first) {
+  for (const Node* n = parent.first_node(); n; n = n->next_sibling()) {
+    if (n->type() == rapidxml::node_declaration && n != first) return true;
+    if (n->type() == rapidxml::node_element && HasMisplacedDeclaration(*n, first)) return true;
+  }
+  return false;
 }
 
 // UTF-8 text into a single-byte code page; a character the page cannot hold (none
@@ -563,6 +581,19 @@ bool XMLNetProfile::Load() {
     profileDocument_.clear();
     buffer_.clear();
     Warn(message);
+    return false;
+  }
+  // The encoding is taken from a declaration at the very start of the file. A
+  // declaration anywhere else (after other nodes, or inside an element) is not
+  // well formed, and the save could bring it to the start, where the next load
+  // would read the file in the encoding it names (the parser drops unknown "<!"
+  // nodes before it). Such a file is refused and left as it is.
+  const Node* first = profileDocument_.first_node();
+  if (HasMisplacedDeclaration(profileDocument_, first) ||
+      (first && first->type() == rapidxml::node_declaration && !DeclarationAtStart(*content))) {
+    profileDocument_.clear();
+    buffer_.clear();
+    Warn("The XML declaration is not at the start of the file");
     return false;
   }
   if (!RootElement(profileDocument_)) {

@@ -150,6 +150,22 @@ TEST(ProfileEncodings, OtherEncodingsAreRefusedAndTheFileIsLeftAlone) {
        "\r\n <?xml version=\"1.0\" encoding=\"tuf8-\"?><profile/>", "\"tuf8-\""},
       {"a declaration in capitals", "<?XML version=\"1.0\" encoding=\"tuf8-\"?><profile/>",
        "\"tuf8-\""},
+      // The encoding is the attribute named exactly "encoding", as the parser
+      // reads it, not the first name that ends in it.
+      {"an attribute whose name ends in \"encoding\"",
+       "<?xml version=\"1.0\" veencoding=\"utf-8\" encoding=\"tuf8-\"?><profile/>", "\"tuf8-\""},
+      // A declaration anywhere but at the start is not well formed. The parser
+      // drops an unknown "<!" node, so a save would bring such a declaration to
+      // the start, and the next load would read the file in its encoding.
+      {"a declaration after an unknown node",
+       "<!,><?xml version=\"1.0\" encoding=\"windows-1252\"?><profile/>", "not at the start"},
+      {"a declaration after a comment", "<!-- c --><?xml version=\"1.0\"?><profile/>",
+       "not at the start"},
+      {"a declaration inside an element", "<profile><?xml version=\"1.0\"?></profile>",
+       "not at the start"},
+      {"a second declaration",
+       "<?xml version=\"1.0\"?><?xml version=\"1.0\" encoding=\"windows-1252\"?><profile/>",
+       "not at the start"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
