@@ -302,13 +302,15 @@ void AppendNode(const Node& n, int depth, bool indent, const PrintStyle& style, 
   }
 }
 
-bool IsBlank(char c) {
+// The blanks of XML: space, tab, carriage return and line feed (not the vertical
+// tab and form feed that text::IsBlank also takes).
+bool IsXmlBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
 // A character the parser takes into an attribute's name.
 bool IsAttributeNameChar(char c) {
-  return c != '\0' && !IsBlank(c) && c != '!' && c != '/' && c != '<' && c != '=' && c != '>' &&
+  return c != '\0' && !IsXmlBlank(c) && c != '!' && c != '/' && c != '<' && c != '=' && c != '>' &&
          c != '?';
 }
 
@@ -316,12 +318,12 @@ bool IsAttributeNameChar(char c) {
 // there is one there. The parser takes blanks before the declaration, "xml" in
 // any case, and a blank after it.
 std::optional<std::string_view> DeclarationAtStart(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsXmlBlank(text.front())) text.remove_prefix(1);
   const auto is = [&text](std::size_t i, char lower) {
     return i < text.size() && (text[i] == lower || text[i] == lower - 'a' + 'A');
   };
   if (!text.starts_with("<?") || !is(2, 'x') || !is(3, 'm') || !is(4, 'l') || text.size() < 6 ||
-      !IsBlank(text[5])) {
+      !IsXmlBlank(text[5])) {
     return std::nullopt;
   }
   return text.substr(5);
@@ -338,7 +340,7 @@ std::optional<std::string_view> DeclaredEncoding(std::string_view text) {
   if (!declaration) return std::nullopt;
   std::string_view rest = *declaration;
   const auto skipBlanks = [&rest] {
-    while (!rest.empty() && IsBlank(rest.front())) rest.remove_prefix(1);
+    while (!rest.empty() && IsXmlBlank(rest.front())) rest.remove_prefix(1);
   };
   skipBlanks();
   while (!rest.empty() && IsAttributeNameChar(rest.front())) {
