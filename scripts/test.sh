@@ -12,7 +12,9 @@ cmake --build --preset debug
 ctest --preset debug
 
 # The command-line cases once more under Valgrind, on the release build.
-cmake --preset release -DKELVORA_WERROR=ON -DKELVORA_VALGRIND=ON
+# The tests and benchmarks are switched on again here, as scripts/run.sh
+# configures the same build without them.
+cmake --preset release -DKELVORA_WERROR=ON -DKELVORA_VALGRIND=ON -DKELVORA_TESTS=ON -DKELVORA_BENCH=ON
 cmake --build --preset release --target kelvora
 ctest --preset release -R cli_golden_valgrind
 
@@ -24,10 +26,11 @@ scripts/fuzz.sh 20
 # on the 64-bit Windows build under 64-bit Wine, and the run says so.
 cmake --preset windows -DKELVORA_WERROR=ON
 cmake --build --preset windows
-if scripts/can-run-32bit.sh; then
+if why=$(scripts/can-run-32bit.sh 2>&1); then
+  echo "*** 32-bit Wine starts: the Windows tests run on the 32-bit build." >&2
   ctest --preset windows
 else
-  echo "*** This machine cannot execute 32-bit programs, so 32-bit Wine does not start." >&2
+  echo "*** $why." >&2
   echo "*** The 32-bit Windows build was compiled but not run; its tests run on the" >&2
   echo "*** 64-bit Windows build under 64-bit Wine instead." >&2
   cmake --preset windows64 -DKELVORA_WERROR=ON
