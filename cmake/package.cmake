@@ -32,11 +32,14 @@ install(FILES $<TARGET_FILE:kelvora_plugin> $<TARGET_FILE:kelvora> ${kelvora_pac
 set(kelvora_guide ${PROJECT_SOURCE_DIR}/docs/operator-guide.md)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${kelvora_guide})
 file(READ ${kelvora_guide} kelvora_guide_text)
-string(REGEX MATCHALL "\\]\\([^) ]+\\.png[) ]" kelvora_picture_links "${kelvora_guide_text}")
+# Square brackets would keep CMake from splitting the matches into a list.
+string(REPLACE "](" "<link>(" kelvora_guide_text "${kelvora_guide_text}")
+string(REGEX REPLACE "[][]" "" kelvora_guide_text "${kelvora_guide_text}")
+string(REGEX MATCHALL "<link>\\([^) ]+\\.png[) ]" kelvora_picture_links "${kelvora_guide_text}")
 string(REGEX MATCHALL "src=\"[^\"]+\\.png\"" kelvora_picture_tags "${kelvora_guide_text}")
 set(kelvora_pictures "")
 foreach(link IN LISTS kelvora_picture_links kelvora_picture_tags)
-  string(REGEX REPLACE "^(\\]\\(|src=\")(.*\\.png).$" "\\2" picture "${link}")
+  string(REGEX REPLACE "^(<link>\\(|src=\")(.*\\.png).$" "\\2" picture "${link}")
   if(picture MATCHES "://")
     continue()  # a picture on the web
   endif()

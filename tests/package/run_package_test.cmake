@@ -94,9 +94,12 @@ endif()
 
 # The guide's pictures came along to where its links point.
 file(READ ${top}/operator-guide.md guide)
-string(REGEX MATCHALL "\\]\\([^) ]+\\.png" links "${guide}")
+# Square brackets would keep CMake from splitting the matches into a list.
+string(REPLACE "](" "<link>(" guide "${guide}")
+string(REGEX REPLACE "[][]" "" guide "${guide}")
+string(REGEX MATCHALL "<link>\\([^) ]+\\.png" links "${guide}")
 foreach(link IN LISTS links)
-  string(SUBSTRING "${link}" 2 -1 picture)
+  string(SUBSTRING "${link}" 7 -1 picture)
   if(NOT picture MATCHES "://" AND NOT EXISTS ${top}/${picture})
     fail("The guide's picture ${picture} is not in the package")
   endif()
