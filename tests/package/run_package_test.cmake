@@ -8,23 +8,28 @@
 #         -DWINE_RUN=.../wine-run.sh -DTESTHOST=.../testhost.exe
 #         -DFILE_VERSION=.../file_version.exe -DDATA=<tests folder>
 #         -DSCENARIO=<circle road> -DWORK=<folder> -P run_package_test.cmake
+cmake_minimum_required(VERSION 3.25)
 foreach(var ZIP NAME VERSION WINE_RUN TESTHOST FILE_VERSION DATA SCENARIO WORK)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_package_test.cmake needs -D${var}=...")
   endif()
 endforeach()
 
-set(failures 0)
-macro(fail message)
+# A failed check is reported and the others still run; any makes the test fail.
+function(fail message)
   message(SEND_ERROR "${message}")
-  math(EXPR failures "${failures} + 1")
-endmacro()
+  set_property(GLOBAL APPEND PROPERTY package_failures x)
+endfunction()
 
 # Wine sees the Unix root as drive Z:.
 function(windows_path out unix)
   string(REPLACE "/" "\\" path "Z:${unix}")
   set(${out} "${path}" PARENT_SCOPE)
 endfunction()
+
+if(NOT EXISTS ${ZIP})
+  message(FATAL_ERROR "No package to try: ${ZIP}")
+endif()
 
 set(prefix ${WORK}/prefix)
 set(ENV{KELVORA_WINE_PREFIX} ${prefix})
@@ -38,6 +43,7 @@ file(MAKE_DIRECTORY ${WORK}/programs)
 # Creates the prefix and starts its server for the whole test.
 execute_process(COMMAND ${WINE_RUN} --start RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
+  execute_process(COMMAND ${WINE_RUN} --stop OUTPUT_QUIET ERROR_QUIET)
   message(FATAL_ERROR "The Wine prefix ${prefix} could not be made (${status})")
 endif()
 
@@ -83,11 +89,14 @@ if(NOT status EQUAL 0)
 endif()
 
 # INSTALL.txt is opened in Notepad: CR LF line ends, and it names the version.
-file(READ ${top}/INSTALL.txt install_text)
-string(REPLACE "\r\n" "" bare "${install_text}")
-if(bare MATCHES "[\r\n]" OR NOT install_text MATCHES "\r\n")
+# file(READ) would drop the CRs, so the bytes are looked at in hex, one pair each.
+file(READ ${top}/INSTALL.txt install_hex HEX)
+string(REGEX REPLACE "(..)" "\\1 " install_bytes "${install_hex}")
+string(REPLACE "0d 0a " "" bare_bytes "${install_bytes}")
+if(NOT install_bytes MATCHES "0d 0a " OR bare_bytes MATCHES "(^| )0[ad] ")
   fail("INSTALL.txt has line ends other than CR LF")
 endif()
+file(READ ${top}/INSTALL.txt install_text)
 if(NOT install_text MATCHES "Kelvora ${VERSION} " OR NOT install_text MATCHES "C:\\\\Mach3\\\\PlugIns")
   fail("INSTALL.txt names neither the version ${VERSION} nor the plug-in folder")
 endif()
@@ -115,7 +124,7 @@ windows_path(scenario_arg ${SCENARIO})
 execute_process(
   COMMAND ${WINE_RUN} ${TESTHOST} --plugin "C:\\Mach3\\PlugIns\\Kelvora.dll" --data ${data_arg}
     --work ${work_arg} ${scenario_arg}
-  RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+  TIMEOUT 300 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
 if(NOT status EQUAL 0 OR NOT output MATCHES "passed")
   fail("The circle road through the packaged Kelvora.dll failed (${status}):\n${output}${errors}")
 else()
@@ -136,7 +145,7 @@ foreach(entry "Kelvora.dll|dll|Kelvora plug-in for Mach3|Kelvora"
   list(GET entry 2 description)
   list(GET entry 3 internal)
   execute_process(COMMAND ${WINE_RUN} ${FILE_VERSION} "C:\\Mach3\\PlugIns\\${NAME}\\${file}"
-    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+    TIMEOUT 120 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
   set(expected "FixedFileVersion=${quad}" "FixedProductVersion=${quad}" "FixedFileType=${type}"
     "CompanyName=Kelvora" "FileDescription=${description}" "FileVersion=${VERSION}"
     "InternalName=${internal}" "LegalCopyright=Copyright (c) 2026 Kelvora"
@@ -151,7 +160,7 @@ endforeach()
 
 # kelvora.exe from the package.
 set(exe "C:\\Mach3\\PlugIns\\${NAME}\\kelvora.exe")
-execute_process(COMMAND ${WINE_RUN} ${exe} --version RESULT_VARIABLE status
+execute_process(COMMAND ${WINE_RUN} ${exe} --version TIMEOUT 120 RESULT_VARIABLE status
   OUTPUT_VARIABLE output ERROR_VARIABLE errors)
 if(NOT status EQUAL 0 OR NOT output STREQUAL "kelvora ${VERSION}\n")
   fail("kelvora.exe --version gave (${status}): ${output}${errors}")
@@ -172,7 +181,7 @@ foreach(line IN LISTS readme_lines)
   set(program ${WORK}/programs/sample_${count}.tap)
   windows_path(program_arg ${program})
   execute_process(COMMAND ${WINE_RUN} ${exe} ${arguments} -o ${program_arg}
-    WORKING_DIRECTORY ${top} RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+    WORKING_DIRECTORY ${top} TIMEOUT 120 RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
   set(size 0)
   if(EXISTS ${program})
     file(SIZE ${program} size)
@@ -198,7 +207,9 @@ endif()
 execute_process(COMMAND ${WINE_RUN} --stop OUTPUT_QUIET ERROR_QUIET)
 # The prefix takes hundreds of megabytes; the programs stay for a look.
 file(REMOVE_RECURSE ${prefix})
-if(failures GREATER 0)
-  message(FATAL_ERROR "${failures} check(s) of the package failed")
+get_property(failures GLOBAL PROPERTY package_failures)
+if(failures)
+  list(LENGTH failures count)
+  message(FATAL_ERROR "${count} check(s) of the package failed")
 endif()
 message(STATUS "The package ${NAME} passed")
