@@ -3,15 +3,14 @@
 # It holds one folder of the same name with Kelvora.dll, kelvora.exe, INSTALL.txt,
 # LICENSE.txt, the operator's guide with its pictures, the sample files and
 # SHA256SUMS. Text files that are opened in Notepad get CR LF line ends.
+# (configure_file gives CR LF only to the template's own line ends, so the values
+# put into INSTALL.txt hold none.)
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(KELVORA_PACKAGE_ARCH win64)
-  set(KELVORA_PACKAGE_NOTE "
-This is the 64-bit build, for a 64-bit host. The 32-bit host needs
-Kelvora-${PROJECT_VERSION}-win32.zip.
-")
+  set(KELVORA_PACKAGE_BITS 64-bit)
 else()
   set(KELVORA_PACKAGE_ARCH win32)
-  set(KELVORA_PACKAGE_NOTE "")
+  set(KELVORA_PACKAGE_BITS 32-bit)
 endif()
 set(KELVORA_PACKAGE_NAME Kelvora-${PROJECT_VERSION}-${KELVORA_PACKAGE_ARCH})
 set(KELVORA_PACKAGE_ZIP ${CMAKE_BINARY_DIR}/${KELVORA_PACKAGE_NAME}.zip)
