@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "generators/limits.h"
+#include "kelvora_version.h"
 #include "plugin/settings_keys.h"
 #include "plugin/settings_profile.h"
 #include "text/files.h"
@@ -140,6 +141,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
                "kelvora"};
   app.require_subcommand(1, 1);
   app.set_help_all_flag("--help-all", "Every job with its options");
+  app.set_version_flag("--version", "kelvora " KELVORA_VERSION, "Print the version and exit");
 
   struct Parsed {
     std::vector<std::string> assigns;

@@ -74,6 +74,18 @@ TEST(Cli, MultiLineSpecialOperationMatchesItsGoldenProgram) {
   EXPECT_EQ(r.out, *golden);
 }
 
+// The version is the project version set in CMake, given to this test apart from
+// the header that the program reads.
+TEST(Cli, VersionIsTheProjectVersionAndListedInTheHelp) {
+  const CliRun r = RunArgs({"--version"});
+  EXPECT_EQ(r.status, kExitOk);
+  EXPECT_EQ(r.out, "kelvora " KELVORA_PROJECT_VERSION "\n");
+  EXPECT_EQ(r.err, "");
+  const CliRun help = RunArgs({"--help"});
+  EXPECT_EQ(help.status, kExitOk);
+  EXPECT_NE(help.out.find("--version"), std::string::npos);
+}
+
 TEST(Cli, HelpListsKeysDefaultsAndLimits) {
   const CliRun r = RunArgs({"grid", "--help"});
   EXPECT_EQ(r.status, kExitOk);

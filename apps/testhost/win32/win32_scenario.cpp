@@ -457,8 +457,10 @@ class Runner {
     std::error_code error;
     std::filesystem::remove_all(options_.work, error);
     std::filesystem::create_directories(options_.work, error);
-    // The plug-in's fixed folder on drive C starts empty, as on a fresh machine.
-    std::filesystem::remove_all(L"C:\\Mach3", error);
+    // The plug-in's fixed G-code folder on drive C starts missing, as on a fresh
+    // machine; the rest of the host's folder stays, so that a plug-in installed in
+    // C:\Mach3\PlugIns (the package test's) is loaded from where it lies.
+    std::filesystem::remove_all(L"C:\\Mach3\\PlugIns\\Gcode", error);
     profile_ = options_.work / "profile.xml";
     if (!text::WriteFileAtomic(profile_, kDefaultProfile).empty()) {
       return Fail(0, "cannot write the profile");
