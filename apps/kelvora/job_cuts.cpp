@@ -50,6 +50,7 @@ JobOutput RunCuts(const Request& r) {
   // The cuts as the tab's Preview button draws them: polylines, mode 1.
   PreviewCollector preview(r, {PreviewRenderer::kPLine, 1});
   out.program = generators::CutsJob(*kind, list.rows, start, end, r.texts, preview.Sink());
+  if (!out.program) out.program = AtFileLine(out.program.failure(), r.cutsPath, list.rowLines);
   preview.Attach(out);
   return out;
 }

@@ -383,7 +383,7 @@ TEST(PointListPage, GcodeGenReportsAndRefusals) {
   };
   const Refusal refusals[] = {
       {"", "", "", "Data Line:1 wrong"},
-      {"abc", "", "", "Parameters error\r\nrow 1, column X"},
+      {"abc", "", "", "Data Line:1 wrong\r\ncolumn X"},
       {"0", "AnyStepOvr", "", "Parameters error\r\nAnyStepOvr"},
   };
   for (const Refusal& r : refusals) {
