@@ -261,6 +261,11 @@ TEST(DecimalComma, EveryReaderRefusesACommaAndReadsThePoint) {
          return CliFile({"cuts", "--cuts"}, "Name,X,Y1,Y2", {"a", v, "0", "100"}, path);
        },
        [&] { return "Data Line:1 wrong\r\nin " + path + ", line 2"; }},
+      {"command line --cuts, the start a row sets",
+       [&](const std::string& v) {
+         return CliFile({"cuts", "--cuts"}, "Name,Y,X1,X2", {"a", "10", v, "100"}, path);
+       },
+       [&] { return "Parameters error\r\nCutX1\r\nin " + path + ", line 2"; }},
       {"command line --cuts, generated",
        [&](const std::string& v) {
          return CliFile({"cuts", "--cuts"}, "KichThuoc,SoLuong,X1,X2", {v, "2", "0", "500"}, path);
