@@ -219,6 +219,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         WriteMessage(err, Failure{"The profile cannot be read: " + p.profile, *read.failure});
         return kExitRefused;
       }
+      // As the first opening: said, and the job goes on with those keys' defaults.
+      if (const auto unreadable = plugin::UnreadableSettingsMessage(read)) {
+        err << *unreadable << "\n";
+      }
       stored = std::move(read.settings);
     }
     const auto texts = BuildTexts(job, assigns, stored ? &*stored : nullptr);

@@ -15,4 +15,12 @@ Outcome<std::string> ReadListFile(const std::string& utf8Path) {
   return std::move(*bytes);
 }
 
+Failure AtFileLine(Failure failure, const std::string& utf8Path,
+                   const std::vector<std::size_t>& rowLines) {
+  if (!failure.row || *failure.row >= rowLines.size()) return failure;
+  if (!failure.detail.empty()) failure.detail += "\n";
+  failure.detail += "in " + utf8Path + ", line " + std::to_string(rowLines[*failure.row]);
+  return failure;
+}
+
 }  // namespace kelvora::cli

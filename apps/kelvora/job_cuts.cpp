@@ -41,15 +41,22 @@ JobOutput RunCuts(const Request& r) {
   }
   const bool vertical = *kind == generators::CutListKind::kVertical;
   const bool generated = *kind == generators::CutListKind::kGenerated;
-  const std::string start = list.start.value_or(StoredDefault(generated  ? "CutGenX1"
-                                                              : vertical ? "CutY1"
-                                                                         : "CutX1"));
-  const std::string end = list.end.value_or(StoredDefault(generated  ? "CutGenX2"
-                                                          : vertical ? "CutY2"
-                                                                     : "CutX2"));
+  const std::string_view startKey = generated ? "CutGenX1" : vertical ? "CutY1" : "CutX1";
+  const std::string_view endKey = generated ? "CutGenX2" : vertical ? "CutY2" : "CutX2";
+  const std::string start = list.start.value_or(StoredDefault(startKey));
+  const std::string end = list.end.value_or(StoredDefault(endKey));
   // The cuts as the tab's Preview button draws them: polylines, mode 1.
   PreviewCollector preview(r, {PreviewRenderer::kPLine, 1});
   out.program = generators::CutsJob(*kind, list.rows, start, end, r.texts, preview.Sink());
+  if (!out.program) {
+    Failure f = out.program.failure();
+    // A start or end that does not convert came from the file's last row: that
+    // row's line is named beside the key.
+    if (list.start && (f.detail == startKey || f.detail == endKey) && !list.rows.empty()) {
+      f.row = list.rows.size() - 1;
+    }
+    out.program = AtFileLine(std::move(f), r.cutsPath, list.rowLines);
+  }
   preview.Attach(out);
   return out;
 }

@@ -13,6 +13,7 @@
 #include "generators/point_list.h"
 #include "geometry/draw_all.h"
 #include "geometry/dxf_wrapper.h"
+#include "input_file.h"
 #include "preview.h"
 
 namespace kelvora::cli {
@@ -20,7 +21,7 @@ namespace {
 
 using generators::PointRow;
 
-Outcome<std::vector<PointRow>> ReadRows(const Request& r) {
+Outcome<generators::PointFile> ReadRows(const Request& r) {
   const bool drawing = !r.dxfPath.empty();
   const std::string& path = drawing ? r.dxfPath : r.pointsPath;
   // The option names the kind of file, whatever its extension.
@@ -28,7 +29,7 @@ Outcome<std::vector<PointRow>> ReadRows(const Request& r) {
   if (!file) return file.failure();
   // A file the list would only partly show is refused rather than cut short.
   if (!file->report.clean()) return file->report.AsFailure(path);
-  return std::move(file->rows);
+  return std::move(*file);
 }
 
 // The style of the list's Preview button: pockets of radii R1 and R2 after the
@@ -50,13 +51,14 @@ PointsPreview PointsPreviewOf(const Request& r) {
 
 JobOutput RunPoints(const Request& r) {
   JobOutput out;
-  auto rows = ReadRows(r);
-  if (!rows) {
-    out.program = rows.failure();
+  auto file = ReadRows(r);
+  if (!file) {
+    out.program = file.failure();
     return out;
   }
+  const std::vector<PointRow>& rows = file->rows;
   if (auto f = generators::CheckLimit(generators::LimitId::kTableRows,
-                                      static_cast<double>(rows->size()))) {
+                                      static_cast<double>(rows.size()))) {
     out.program = *f;
     return out;
   }
@@ -64,7 +66,7 @@ JobOutput RunPoints(const Request& r) {
   ui::Table dtResult = dialog::MakePointTable();
   ui::DataGrid dataGridView1("dataGridView1", dtResult);
   dialog::ConfigurePointGrid(dataGridView1);
-  dialog::AppendPointRows(dtResult, *rows);
+  dialog::AppendPointRows(dtResult, rows);
   dialog::UpdateGrdv(dataGridView1);
   if (auto wrong = dialog::VerifyGrdv(dataGridView1)) {
     out.program = Failure{*wrong, {}};
@@ -76,12 +78,12 @@ JobOutput RunPoints(const Request& r) {
   auto program = generators::PointsJob(dialog::PointRowsOf(dataGridView1), r.texts,
                                        look.style ? preview.Sink() : generators::ListSink{});
   if (!program) {
-    out.program = program.failure();
+    out.program = AtFileLine(program.failure(), r.pointsPath, file->rowLines);
     return out;
   }
   out.reports = std::move(program->reports);
   out.program = std::move(program->text);
-  if (!r.dxfPath.empty() && rows->empty()) out.reports.emplace_back(geometry::kNoCircle);
+  if (!r.dxfPath.empty() && rows.empty()) out.reports.emplace_back(geometry::kNoCircle);
   if (!look.style) {
     out.program = look.style.failure();
     return out;

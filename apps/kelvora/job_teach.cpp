@@ -21,10 +21,14 @@ JobOutput RunTeach(const Request& r) {
     return out;
   }
   // Every row of the file is a step: the command line has no new-row line.
-  generators::TeachProgram program =
+  auto program =
       generators::BuildTeachProgram(r.texts("TchPrefix"), r.texts("TchSurfix"), table.rows, lists);
-  out.reports = std::move(program.reports);
-  out.program = std::move(program.text);
+  if (!program) {
+    out.program = AtFileLine(program.failure(), r.teachPath, table.rowLines);
+    return out;
+  }
+  out.reports = std::move(program->reports);
+  out.program = std::move(program->text);
   return out;
 }
 

@@ -23,14 +23,21 @@ bool Passes(const ui::TextBox& box, char32_t c, bool signedNumber) {
   return false;
 }
 
+// A "," typed by an operator used to the decimal comma enters the "." the
+// number readers take; from there it passes or not as a typed "." does.
+void Filter(ui::TextBox& box, ui::KeyPressEvent& e, bool signedNumber) {
+  if (e.keyChar == ',') e.keyChar = '.';
+  if (!Passes(box, e.keyChar, signedNumber)) e.handled = true;
+}
+
 }  // namespace
 
 void keypressValidation(ui::TextBox& box, ui::KeyPressEvent& e) {
-  if (!Passes(box, e.keyChar, true)) e.handled = true;
+  Filter(box, e, true);
 }
 
 void keypressValidation2(ui::TextBox& box, ui::KeyPressEvent& e) {
-  if (!Passes(box, e.keyChar, false)) e.handled = true;
+  Filter(box, e, false);
 }
 
 void AttachSignedFilter(ui::TextBox& box) {

@@ -8,9 +8,11 @@ namespace kelvora::dialog {
 
 // Signed numbers: digits, backspace, one "." and one "-" (anywhere in the text).
 // A "." or "-" is refused when the text already holds one, unless the selection
-// that the character will replace holds it. The copy, cut, paste and select-all
-// shortcuts pass, so operators can move numbers between boxes; text that arrives
-// that way is not filtered (the generators report what does not convert).
+// that the character will replace holds it. A typed "," enters a "." under the
+// same rule (the event's character is changed), so a box never holds a comma
+// that was typed. The copy, cut, paste and select-all shortcuts pass, so
+// operators can move numbers between boxes; text that arrives that way is not
+// filtered (the generators report what does not convert, a pasted "12,5" too).
 // Only the digits 0 to 9 pass: the number reader reads no other digits.
 void keypressValidation(ui::TextBox& box, ui::KeyPressEvent& e);
 

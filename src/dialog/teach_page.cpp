@@ -360,12 +360,17 @@ void TeachPage::RunTeachAction(TeachAction action) {
 // --- The program ---
 
 void TeachPage::btnTchGc_gen_Click() {
-  generators::TeachProgram program = generators::BuildTeachProgram(
-      dlg_.Get<ui::TextBox>("txtTchPrefix").Text(), dlg_.Get<ui::TextBox>("txtTchSurfix").Text(),
-      TeachProgramRows(Grid()), lists_);
+  auto program = generators::BuildTeachProgram(dlg_.Get<ui::TextBox>("txtTchPrefix").Text(),
+                                               dlg_.Get<ui::TextBox>("txtTchSurfix").Text(),
+                                               TeachProgramRows(Grid()), lists_);
+  // A refused row leaves the program box as it was, like the other tabs' refusals.
+  if (!program) {
+    dlg_.ShowFailure(program.failure());
+    return;
+  }
   std::string leftOut;
   bool noFeed = false;
-  for (const std::string& report : program.reports) {
+  for (const std::string& report : program->reports) {
     if (report == generators::kNoFeedrate) {
       noFeed = true;
       continue;
@@ -374,7 +379,7 @@ void TeachPage::btnTchGc_gen_Click() {
   }
   ui::Prompts& prompts = dlg_.GetPrompts();
   if (noFeed) prompts.Message(generators::kNoFeedrate);
-  dlg_.Get<ui::TextBox>("txtTchGCode").SetText(std::move(program.text));
+  dlg_.Get<ui::TextBox>("txtTchGCode").SetText(std::move(program->text));
   dlg_.RaiseCloseFileRequest();
   if (!leftOut.empty()) prompts.Message(leftOut);
 }

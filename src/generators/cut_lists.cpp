@@ -54,7 +54,7 @@ Outcome<DrawList> StraightCuts(const std::vector<CutRow>& rows, const CutListInp
   cuts.reserve(rows.size());
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const auto at = text::ParseDouble(rows[i].second);
-    if (!at) return Failure{DataLineWrong(rows, i), {}};
+    if (!at) return Failure{DataLineWrong(rows, i), {}, i};
     const bool backwards = in.zigZag && i % 2 == 1;
     const double from = backwards ? span->end : span->start;
     const double to = backwards ? span->start : span->end;
@@ -110,6 +110,7 @@ CutCsvContent ReadCutCsv(std::string_view content) {
   const text::CsvRecords records = text::ReadCsvRecords(text::WithoutUtf8Bom(content), 4);
   out.rows.reserve(records.rows.size());
   for (const std::vector<std::string>& r : records.rows) out.rows.push_back(CutRow{r[0], r[1]});
+  out.rowLines = records.rowLines;
   if (!records.rows.empty()) {
     out.start = records.rows.back()[2];
     out.end = records.rows.back()[3];
@@ -165,10 +166,6 @@ Outcome<std::string> CutCsvForSave(CutSubTab tab, const std::vector<CutRow>& row
   return WriteCutCsv(*kind, rows, start, end);
 }
 
-std::string DataLineWrong(std::size_t rowNumber) {
-  return "Data Line:" + std::to_string(rowNumber) + " wrong";
-}
-
 std::string DataLineWrong(const std::vector<CutRow>& rows, std::size_t index) {
   const std::string& number = rows[index].number;
   if (number.empty()) return DataLineWrong(index + 1);
@@ -203,7 +200,7 @@ Outcome<DrawList> InitObjectCutHorizoneGen(const std::vector<CutRow>& rows,
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const auto size = text::ParseDouble(rows[i].first);
     const auto quantity = text::ParseInt32(rows[i].second);
-    if (!size || !quantity) return Failure{DataLineWrong(rows, i), {}};
+    if (!size || !quantity) return Failure{DataLineWrong(rows, i), {}, i};
     // The first row also cuts the stock edge at y = 0.
     const long long count = static_cast<long long>(*quantity) + (i == 0 ? 1 : 0);
     pieces.push_back({*size, count});

@@ -48,6 +48,8 @@ struct CutRow {
 
 struct CutCsvContent {
   std::vector<CutRow> rows;
+  // The file line each row starts on.
+  std::vector<std::size_t> rowLines;
   // Fields 3 and 4 of the last accepted line: the list's start and end texts.
   // Unset when no line was accepted (the boxes keep their texts).
   std::optional<std::string> start;
@@ -110,8 +112,6 @@ Outcome<geometry::DrawList> InitObjectCutHorizoneGen(const std::vector<CutRow>& 
 Outcome<geometry::DrawList> InitObjectCut(CutListKind kind, const std::vector<CutRow>& rows,
                                           const CutListInputs& in);
 
-// "Data Line:" n " wrong", the grid checks' message for row n.
-std::string DataLineWrong(std::size_t rowNumber);
 // The message for rows[index]: named by its "#" text, or by index + 1 without one.
 std::string DataLineWrong(const std::vector<CutRow>& rows, std::size_t index);
 

@@ -4,6 +4,10 @@
 
 namespace kelvora::generators {
 
+std::string DataLineWrong(std::size_t rowNumber) {
+  return "Data Line:" + std::to_string(rowNumber) + " wrong";
+}
+
 InputReader& InputReader::Double(std::string_view key, double& out) {
   if (!ok()) return *this;
   const auto v = text::ParseDouble(texts_(key));

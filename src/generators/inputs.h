@@ -12,6 +12,10 @@ namespace kelvora::generators {
 
 inline constexpr std::string_view kParametersError = "Parameters error";
 
+// "Data Line:" n " wrong": the refusal of list row n (1-based), whose cell is
+// empty or holds no number.
+std::string DataLineWrong(std::size_t rowNumber);
+
 // The text an input holds, by its settings key ("CirR", "GridZigzac", ...). The
 // dialog answers from its boxes, the command line from defaults, profile and
 // KEY=VALUE arguments.

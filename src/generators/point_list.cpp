@@ -45,9 +45,10 @@ std::string_view Extension(std::string_view path) {
   return path.substr(dot);
 }
 
+// A list row whose X or Y is no number (empty, a word, a decimal comma): refused
+// as the list's other row checks refuse it, with the column named beside it.
 Failure CellFailure(std::size_t row, std::string_view column) {
-  return Failure{std::string(kParametersError),
-                 "row " + std::to_string(row + 1) + ", column " + std::string(column)};
+  return Failure{DataLineWrong(row + 1), "column " + std::string(column), row};
 }
 
 }  // namespace
@@ -60,6 +61,7 @@ PointFile ParsePointFile(std::string_view content) {
   out.rows.reserve(records.rows.size());
   for (auto& r : records.rows)
     out.rows.push_back({std::move(r[0]), std::move(r[1]), std::move(r[2])});
+  out.rowLines = std::move(records.rowLines);
   for (const text::SkippedLine& skipped : records.skipped) {
     out.report.skipped.push_back(static_cast<int>(skipped.line));
   }

@@ -34,6 +34,8 @@ struct PointRow {
 
 struct PointFile {
   std::vector<PointRow> rows;
+  // The file line each row starts on (none for a drawing's circles).
+  std::vector<std::size_t> rowLines = {};
   // The lines that were skipped or not read; clean() when none were.
   LineReport report;
 };
@@ -72,9 +74,9 @@ Outcome<PointFile> ReadPointFile(std::string_view path);
 // ---- Pattern ---------------------------------------------------------------
 
 // One CDrill per row, in row order, at (X, Y), depth 0, pass 0, radius = "Anyd" / 2.
-// A cell that does not convert is refused with "Parameters error", naming the row
-// (1-based, display order) and column ("row 2, column X"); the tool diameter is
-// read after the first row's cells.
+// A cell that does not convert (empty, a word, a decimal comma) is refused as
+// "Data Line:2 wrong" for the row (1-based, display order), with the column as
+// its detail ("column X"); the tool diameter is read after the first row's cells.
 Outcome<geometry::DrawList> AnyListGen(const std::vector<PointRow>& rows, const TextLookup& texts);
 
 // ---- Drilling --------------------------------------------------------------

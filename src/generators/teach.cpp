@@ -96,6 +96,7 @@ TeachCsvContent LoadTchCsv(std::string_view content, const TeachOpLists& lists) 
     row.operation = lists.tempOpList[static_cast<std::size_t>(*position)];
     for (std::size_t c = 0; c < kTeachCellCount; ++c) row.cells[c] = (*fields)[c + 1];
     out.rows.push_back(std::move(row));
+    out.rowLines.push_back(lines[i].line);
   }
   return out;
 }
@@ -129,8 +130,9 @@ std::string TeachRowLeftOut(std::size_t rowNumber, std::string_view operation) {
   return row + "the operation \"" + std::string(operation) + "\" is not defined";
 }
 
-TeachProgram BuildTeachProgram(std::string_view prefix, std::string_view suffix,
-                               const std::vector<TeachRow>& rows, const TeachOpLists& lists) {
+Outcome<TeachProgram> BuildTeachProgram(std::string_view prefix, std::string_view suffix,
+                                        const std::vector<TeachRow>& rows,
+                                        const TeachOpLists& lists) {
   TeachProgram out;
   std::string& p = out.text;
   p += prefix;
@@ -147,6 +149,8 @@ TeachProgram BuildTeachProgram(std::string_view prefix, std::string_view suffix,
     if (!lists.tempOpList.empty() && row.operation == lists.MotionName()) {
       for (std::size_t c = 0; c < kTeachCellCount; ++c) {
         if (row.cells[c].empty()) continue;
+        if (row.cells[c].find(',') != std::string::npos)
+          return Failure{DataLineWrong(i + 1), {}, i};
         p += kWordLetters[c];
         p += row.cells[c];
         if (c == kFeedCell) feedGiven = true;

@@ -69,6 +69,8 @@ struct TeachRow {
 
 struct TeachCsvContent {
   std::vector<TeachRow> rows;
+  // The file line each row starts on.
+  std::vector<std::size_t> rowLines;
   LineReport report;
 };
 
@@ -102,9 +104,12 @@ struct TeachProgram {
 // value, the non-empty axis cells as X.. Y.. Z.. A.. B.. C.. and a non-empty feed
 // as F..; any other operation writes its value alone. A row whose operation is
 // empty or not defined is left out and reported. When no row gave a feed,
-// kNoFeedrate is reported.
-TeachProgram BuildTeachProgram(std::string_view prefix, std::string_view suffix,
-                               const std::vector<TeachRow>& rows, const TeachOpLists& lists);
+// kNoFeedrate is reported. A motion row with a cell holding a "," is refused
+// with "Data Line:n wrong" (n its 1-based row): its word would carry a decimal
+// comma that the host does not read as the number the operator meant.
+Outcome<TeachProgram> BuildTeachProgram(std::string_view prefix, std::string_view suffix,
+                                        const std::vector<TeachRow>& rows,
+                                        const TeachOpLists& lists);
 
 // The report for a row left out of the program (`rowNumber` is 1-based).
 std::string TeachRowLeftOut(std::size_t rowNumber, std::string_view operation);

@@ -75,6 +75,10 @@ void PluginModule::piNotify(int id) {
   if (!dialog.ParamLoaded()) {
     FirstOpeningRead read = SettingsFirstOpening(ProfileName, Messages());
     dialog.LoadParam(read.settings);
+    // Said once the window shows the defaults that took the unreadable values' place.
+    if (const auto unreadable = UnreadableSettingsMessage(read)) {
+      platform_.messages.Message(*unreadable, kProfileCaption);
+    }
   }
 }
 

@@ -45,6 +45,16 @@ Settings::Value ReadValue(const XMLNetProfile& profile, const SettingsKey& k,
   return fallback;
 }
 
+// A number key whose element is there but whose text the key's reader does not
+// take: the key then holds its default.
+bool StoredNumberUnreadable(const XMLNetProfile& profile, const SettingsKey& k) {
+  if (k.type != KeyType::kInt && k.type != KeyType::kDouble) return false;
+  const auto stored = profile.EntryText(k.key);
+  if (!stored) return false;
+  return k.type == KeyType::kInt ? !text::ParseInt32(*stored).has_value()
+                                 : !text::ParseDouble(*stored).has_value();
+}
+
 void WriteValue(XMLNetProfile& profile, const SettingsKey& k, const Settings::Value& value) {
   switch (k.type) {
     case KeyType::kBool:
@@ -203,6 +213,7 @@ FirstOpeningRead SettingsFirstOpening(const std::string& profilePath, const Mess
   // A failed load leaves an empty document, so every key reads as its default.
   Settings& s = read.settings;
   for (const SettingsKey* k : FirstOpeningReadOrder()) {
+    if (StoredNumberUnreadable(profile, *k)) read.unreadable.emplace_back(k->key);
     const Settings::Value value = ReadValue(profile, *k, s.Get(k->key));
     switch (k->type) {
       case KeyType::kBool:
@@ -220,6 +231,16 @@ FirstOpeningRead SettingsFirstOpening(const std::string& profilePath, const Mess
     }
   }
   return read;
+}
+
+std::optional<std::string> UnreadableSettingsMessage(const FirstOpeningRead& read) {
+  if (read.unreadable.empty()) return std::nullopt;
+  std::string text = "These settings could not be read and were set to their defaults: ";
+  for (std::size_t i = 0; i < read.unreadable.size(); ++i) {
+    if (i > 0) text += ", ";
+    text += read.unreadable[i];
+  }
+  return text;
 }
 
 bool SettingsShutdown(const std::string& profilePath, const ShutdownState& state,

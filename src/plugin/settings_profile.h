@@ -67,12 +67,21 @@ struct StartUpResult {
 StartUpResult SettingsStartUp(const std::string& profilePath, const MessageSink& messages);
 
 // First opening of the dialog: every key read with its type and default. A
-// profile that cannot be loaded gives every default; `failure` then says why.
+// profile that cannot be loaded gives every default; `failure` then says why. A
+// stored number that does not convert (a decimal comma such as "0,5", a word)
+// gives the key's default too; such keys are listed in `unreadable`, in the
+// order they were read.
 struct FirstOpeningRead {
   Settings settings;
   std::optional<std::string> failure;
+  std::vector<std::string> unreadable;
 };
 FirstOpeningRead SettingsFirstOpening(const std::string& profilePath, const MessageSink& messages);
+
+// The one message that names the keys a first opening could not read, or nullopt
+// when it read them all: "These settings could not be read and were set to
+// their defaults: CirR, GridXm".
+std::optional<std::string> UnreadableSettingsMessage(const FirstOpeningRead& read);
 
 // What the shutdown copies out of the dialog.
 struct ShutdownState {

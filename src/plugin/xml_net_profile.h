@@ -54,6 +54,9 @@ class XMLNetProfile {
   int ReadInt(std::string_view key, int defaultValue = 0) const;
   double ReadDouble(std::string_view key, double defaultValue = 0.0) const;
   std::string ReadString(std::string_view key, std::string_view defaultValue = {}) const;
+  // The key's stored text (its element's text content), or nullopt when the key
+  // is missing: tells a stored value that does not convert from a missing one.
+  std::optional<std::string> EntryText(std::string_view key) const;
 
   void WriteBool(std::string_view key, bool value);
   void WriteInt(std::string_view key, int value);
@@ -80,7 +83,6 @@ class XMLNetProfile {
   // warning) for an encoding that is not understood.
   std::optional<std::string> Decode(std::string_view bytes);
   std::vector<std::string> ElementPath(std::string_view key) const;
-  std::optional<std::string> EntryText(std::string_view key) const;
   void Warn(const std::string& message);
 
   rapidxml::xml_document<char> profileDocument_;

@@ -23,6 +23,7 @@ CsvRecords ReadCsvRecords(std::string_view content, std::size_t fieldCount) {
       continue;
     }
     out.rows.push_back(std::move(*fields));
+    out.rowLines.push_back(number);
   }
   return out;
 }

@@ -19,6 +19,8 @@ struct SkippedLine {
 
 struct CsvRecords {
   std::vector<std::vector<std::string>> rows;
+  // The 1-based line of the file where each row's record starts.
+  std::vector<std::size_t> rowLines;
   // Lines that were read but did not give a record: a wrong number of fields or
   // an unterminated quote.
   std::vector<SkippedLine> skipped;

@@ -1,6 +1,7 @@
 // A value or the reason there is none: how errors a user can cause travel.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <utility>
@@ -13,6 +14,9 @@ namespace kelvora {
 struct Failure {
   std::string message;
   std::string detail;
+  // The 0-based row of the list the refusal concerns, when it concerns one, so
+  // that the command line can name the line of the file that row came from.
+  std::optional<std::size_t> row = std::nullopt;
 };
 
 template <typename T>

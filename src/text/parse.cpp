@@ -50,8 +50,7 @@ std::string_view TrimBlanks(std::string_view text) {
 
 std::optional<double> ParseDouble(std::string_view text) {
   text = TrimBlanks(text);
-  // Validate the shape while building a clean copy (no sign, no group separators)
-  // for from_chars.
+  // Validate the shape while building a clean copy (no sign) for from_chars.
   std::string clean;
   clean.reserve(text.size());
   std::size_t i = 0;
@@ -64,11 +63,9 @@ std::optional<double> ParseDouble(std::string_view text) {
   int leadingZeros = 0;  // zeros after the point before the first non-zero digit
   bool seenNonZero = false;
   bool anyDigit = false;
-  for (; i < text.size() && (IsDigit(text[i]) || text[i] == ','); ++i) {
-    if (text[i] == ',') {
-      if (!anyDigit) return std::nullopt;  // a group separator needs digits before it
-      continue;
-    }
+  // A "," is no part of a number: "12,5" written with a decimal comma must not
+  // read as 125, nor "1,000" as 1 or 1000, so it is refused wherever it stands.
+  for (; i < text.size() && IsDigit(text[i]); ++i) {
     anyDigit = true;
     if (text[i] != '0') seenNonZero = true;
     if (seenNonZero) ++intDigits;

@@ -8,8 +8,9 @@
 namespace kelvora::text {
 
 // A decimal number as a text box accepts it: optional blanks around, an optional
-// sign, digits with an optional "." and fraction, an optional exponent. A ","
-// in the integer part is a group separator and is ignored ("0,5" reads as 5).
+// sign, digits with an optional "." and fraction, an optional exponent. "." is
+// the only decimal point and there is no group separator: a text holding a ","
+// ("12,5", "1,000") does not convert, so it is never read as another number.
 // "NaN", "Infinity", hexadecimal and out-of-range values do not convert.
 std::optional<double> ParseDouble(std::string_view text);
 

@@ -124,6 +124,7 @@ bool TextBox::TypeChar(char32_t c) {
   KeyPressEvent e{c};
   if (onKeyPress) onKeyPress(*this, e);
   if (e.handled) return false;
+  c = e.keyChar;
   if (!Enabled()) return true;
   if (c == kKeySelectAll) {
     SelectAll();

@@ -18,7 +18,8 @@ inline constexpr char32_t kKeyBackspace = 8;
 inline constexpr char32_t kKeyPaste = 22;  // Ctrl+V
 inline constexpr char32_t kKeyCut = 24;    // Ctrl+X
 
-// What a key-press handler sees. Setting `handled` swallows the character.
+// What a key-press handler sees. Setting `handled` swallows the character; changing
+// `keyChar` enters another character in its place.
 struct KeyPressEvent {
   char32_t keyChar;
   bool handled = false;

@@ -151,12 +151,12 @@ TEST(GridAndSurfacePages, TranslatedCaptionsLabelTheirOwnBoxes) {
 TEST(GridPage, KeyFiltersFollowTheTable) {
   DialogHarness h;
   ExpectKeyFilters(h, {
-                          {"txtGridXc", "-1.5x", "-1.5"},    // signed
-                          {"txtGridYn", "-20", "-20"},       // signed: a negative distance mirrors
-                          {"txtGridm", "-5", "5"},           // unsigned
-                          {"txtGridZigzac", "-2.5", "2.5"},  // unsigned
-                          {"txtGridZretract", "-3", "-3"},   // signed
-                          {"txtGridFeedrate", "1,5", "15"},  // no comma
+                          {"txtGridXc", "-1.5x", "-1.5"},     // signed
+                          {"txtGridYn", "-20", "-20"},        // signed: a negative distance mirrors
+                          {"txtGridm", "-5", "5"},            // unsigned
+                          {"txtGridZigzac", "-2.5", "2.5"},   // unsigned
+                          {"txtGridZretract", "-3", "-3"},    // signed
+                          {"txtGridFeedrate", "1,5", "1.5"},  // the comma enters the point
                           {"txtGridSpecialOp", "M8 P1", "M8 P1"},
                       });
 }

@@ -33,7 +33,12 @@ TEST(KeyFilters, AdmitOnlyWhatCanBelongToANumber) {
       {"backspace", false, "17", 2, 0, 8, true, "1"},
       {"letter", true, "1", 1, 0, 'e', false, "1"},
       {"space", true, "1", 1, 0, ' ', false, "1"},
-      {"comma", true, "1", 1, 0, ',', false, "1"},
+      // A comma enters a point, under the point's rule.
+      {"comma as the point", true, "12", 2, 0, ',', true, "12."},
+      {"comma in an unsigned box", false, "-", 1, 0, ',', true, "-."},
+      {"comma after a point refused", true, "12.5", 4, 0, ',', false, "12.5"},
+      {"comma over a selection holding the point", true, "12.5", 2, 2, ',', true, "12."},
+      {"comma over a selection without it", false, "12.5", 0, 2, ',', false, "12.5"},
       {"plus", true, "1", 1, 0, '+', false, "1"},
       {"tab", false, "1", 1, 0, '\t', false, "1"},
       {"carriage return", false, "1", 1, 0, '\r', false, "1"},
@@ -69,8 +74,15 @@ TEST(KeyFilters, ClipboardShortcutsPassButPastedTextIsNotFiltered) {
   EXPECT_EQ(to.Text(), "-2.5");
   // Typing still obeys the filter.
   EXPECT_FALSE(to.TypeChar('.'));
+  EXPECT_FALSE(to.TypeChar(','));
   EXPECT_EQ(to.Type("x1"), 1u);
   EXPECT_EQ(to.Text(), "-2.51");
+  // A pasted decimal comma stays as it was pasted: nothing rewrites it into
+  // another number, and the generators refuse it.
+  clip.SetText("12,5");
+  to.SelectAll();
+  EXPECT_TRUE(to.TypeChar(ui::kKeyPaste));
+  EXPECT_EQ(to.Text(), "12,5");
 }
 
 }  // namespace

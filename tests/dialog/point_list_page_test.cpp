@@ -383,7 +383,7 @@ TEST(PointListPage, GcodeGenReportsAndRefusals) {
   };
   const Refusal refusals[] = {
       {"", "", "", "Data Line:1 wrong"},
-      {"abc", "", "", "Parameters error\r\nrow 1, column X"},
+      {"abc", "", "", "Data Line:1 wrong\r\ncolumn X"},
       {"0", "AnyStepOvr", "", "Parameters error\r\nAnyStepOvr"},
   };
   for (const Refusal& r : refusals) {
@@ -741,7 +741,8 @@ TEST(PointListPage, AutoGenKeyFilters) {
       {"txtNumRow", "-3", "3"},         {"txtNumCol", "4.", "4."},
       {"txtRowDist", "-1", "1"},        {"txtColDist", "2.5.", "2.5"},
       {"txtAnyDual", "-0.4", "0.4"},    {"txtAnyZigZacRow", "-2.5", "-2.5"},
-      {"txtAnyZigZacCol", "--1", "-1"},
+      {"txtAnyZigZacCol", "--1", "-1"}, {"txtAnyXc", "-1,5", "-1.5"},  // a comma enters the point
+      {"txtColDist", "2,5,", "2.5"},
   };
   for (const Case& c : cases) {
     auto& box = form.Get<ui::TextBox>(c.box);

@@ -175,6 +175,29 @@ TEST(TeachPage, TheWorkedExamplesFromTheirButtonsMatchTheGoldens) {
   }
 }
 
+// A motion cell holding a decimal comma (typed or read from a file) would write a
+// word the host reads as another number: the row is refused, the cell and the
+// program box keep their texts and the host is not asked to close its program.
+TEST(TeachPage, ADecimalCommaInAMotionCellRefusesTheProgram) {
+  TeachHarness h({"MOVE*G1"});
+  h.Open(Data("generators/lists/teach_example.csv"));
+  h.Grid().SetValue(1, 1, std::string("3,5"));
+  h.dlg.Get<ui::TextBox>("txtTchGCode").SetText("old");
+  h.dlg.closeFileTrigger = false;
+  h.prompts.ClearLog();
+  h.Click("btnTchGc_gen");
+  EXPECT_EQ(h.prompts.Messages(), std::vector<std::string>{"Data Line:2 wrong"});
+  EXPECT_EQ(h.Text("txtTchGCode"), "old");
+  EXPECT_FALSE(h.dlg.closeFileTrigger);
+  EXPECT_EQ(h.Cell(1, 1), "3,5");
+  h.Grid().SetValue(1, 1, std::string("3.5"));
+  h.prompts.ClearLog();
+  h.Click("btnTchGc_gen");
+  EXPECT_TRUE(h.prompts.Messages().empty());
+  EXPECT_EQ(h.Text("txtTchGCode"), "G91G21\r\nG1X1Y2Z0A0B0C0F100\r\nG1X3.5Y4Z0A0B0C0\r\nM30\r\n");
+  EXPECT_TRUE(h.dlg.closeFileTrigger);
+}
+
 TEST(TeachPage, AnEmptyTableGivesPrefixAndSuffixAndTheFeedMessage) {
   TeachHarness h;
   h.dlg.Get<ui::TextBox>("txtTchGCode").SetText("old");

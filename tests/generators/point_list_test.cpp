@@ -177,17 +177,18 @@ TEST(PointList, CellsThatDoNotConvertAreNamedByRowAndColumn) {
   struct Case {
     Rows rows;
     std::string anyd;
+    std::string message;
     std::string detail;
   };
   const std::vector<Case> cases = {
-      {{{"", "1", "2"}, {"", "x", "2"}}, "4", "row 2, column X"},
-      {{{"", "1", ""}}, "4", "row 1, column Y"},
-      {{{"", "1", "2"}}, "d", "Anyd"},
+      {{{"", "1", "2"}, {"", "x", "2"}}, "4", "Data Line:2 wrong", "column X"},
+      {{{"", "1", ""}}, "4", "Data Line:1 wrong", "column Y"},
+      {{{"", "1", "2"}}, "d", "Parameters error", "Anyd"},
   };
   for (const Case& c : cases) {
     const auto list = AnyListGen(c.rows, Texts({{"Anyd", c.anyd}}));
     ASSERT_FALSE(list.ok()) << c.detail;
-    EXPECT_EQ(list.failure().message, "Parameters error");
+    EXPECT_EQ(list.failure().message, c.message);
     EXPECT_EQ(list.failure().detail, c.detail);
   }
   const auto list = AnyListGen({{"a", "1.5", "-2"}}, Texts({{"Anyd", "3"}}));

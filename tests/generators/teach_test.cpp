@@ -188,7 +188,8 @@ TEST(TeachProgramTest, WorkedExample) {
   const TeachProgram p = BuildTeachProgram("G91G21", "M30",
                                            {Row("MOVE", {"1", "2", "0", "0", "0", "0", "100"}),
                                             Row("MOVE", {"3", "4", "0", "0", "0", "0", ""})},
-                                           lists);
+                                           lists)
+                             .value();
   EXPECT_EQ(p.text, "G91G21\r\nG1X1Y2Z0A0B0C0F100\r\nG1X3Y4Z0A0B0C0\r\nM30\r\n");
   EXPECT_TRUE(p.reports.empty());
 }
@@ -232,7 +233,7 @@ TEST(TeachProgramTest, Cases) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const TeachProgram p = BuildTeachProgram("G91G21", "M30", c.rows, lists);
+    const TeachProgram p = BuildTeachProgram("G91G21", "M30", c.rows, lists).value();
     EXPECT_EQ(p.text, "G91G21\r\n" + c.body + "M30\r\n");
     EXPECT_EQ(p.reports, c.reports);
   }
@@ -240,8 +241,29 @@ TEST(TeachProgramTest, Cases) {
 
 TEST(TeachProgramTest, MultiLinePrefixAndSuffixAreCopiedAsTheyStand) {
   TeachDefinitions defs{};
-  const TeachProgram p = BuildTeachProgram("G90\r\nG21", "M5\r\nM30", {}, updateTchGrid(defs));
+  const TeachProgram p =
+      BuildTeachProgram("G90\r\nG21", "M5\r\nM30", {}, updateTchGrid(defs)).value();
   EXPECT_EQ(p.text, "G90\r\nG21\r\nM5\r\nM30\r\n");
+}
+
+// Only the motion's words reach the program, so only there is a decimal comma
+// refused; another operation's cells are not written and pass.
+TEST(TeachProgramTest, ADecimalCommaInAWrittenWordRefusesItsRow) {
+  TeachDefinitions defs = Definitions({"MOVE*G1", "Spin*M3"});
+  const TeachOpLists lists = updateTchGrid(defs);
+  const auto refused =
+      BuildTeachProgram("G91G21", "M30",
+                        {Row("MOVE", {"1", "", "", "", "", "", "100"}), Row("Spin", {"1,5"}),
+                         Row("MOVE", {"1", "", "", "", "", "", "1,5"})},
+                        lists);
+  ASSERT_FALSE(refused);
+  EXPECT_EQ(refused.failure().message, "Data Line:3 wrong");
+  EXPECT_EQ(refused.failure().row, 2u);
+  const auto passed = BuildTeachProgram(
+      "G91G21", "M30", {Row("MOVE", {"1.5", "", "", "", "", "", "100"}), Row("Spin", {"1,5"})},
+      lists);
+  ASSERT_TRUE(passed);
+  EXPECT_EQ(passed->text, "G91G21\r\nG1X1.5F100\r\nM3\r\nM30\r\n");
 }
 
 }  // namespace

@@ -116,6 +116,8 @@ TEST_F(NativeFormTest, TypedCharactersGoThroughTheKeyFilters) {
       {"txtR", L"a12b", "12"},         // signed decimal: letters refused
       {"txtR", L"-3.5", "-3.5"},       //
       {"txtdepth", L"-4x.2", "4.2"},   // unsigned decimal: no minus sign
+      {"txtR", L"12,5", "12.5"},       // a typed comma enters the point
+      {"txtdepth", L"1.2,5", "1.25"},  // and is refused beside a point
       {"txtSpSO", L"M8 ok", "M8 ok"},  // no filter
   };
   for (const Case& c : cases) {

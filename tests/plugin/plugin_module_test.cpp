@@ -306,6 +306,47 @@ TEST_F(PluginModuleTest, TheFirstOpeningReadsTheProfileOnce) {
   EXPECT_EQ(Dialog().showCalls, 2);
 }
 
+// Numbers stored with a decimal comma by other software: the defaults are shown,
+// one message names the keys once, and a shutdown after the opening writes the
+// defaults over the stored texts.
+constexpr std::string_view kCommaProfile =
+    "<profile><PlugIns><Kelvora>1</Kelvora></PlugIns><Kelvora><CirR>12,5</CirR>"
+    "<Cirn>3</Cirn><GridXm>0,5</GridXm></Kelvora></profile>";
+
+TEST_F(PluginModuleTest, UnreadableStoredNumbersAreNamedOnceAndReplacedAfterAnOpening) {
+  testing::ProfileFolder folder;
+  const std::string profile = folder.Write("profile.xml", kCommaProfile);
+  StartUp(profile);
+  module_.piNotify(500);
+  module_.piNotify(500);
+  EXPECT_EQ(Dialog().loaded.Double("CirR"), 10);
+  EXPECT_EQ(Dialog().loaded.Double("GridXm"), 1);
+  EXPECT_EQ(Dialog().loaded.Int("Cirn"), 3);
+  EXPECT_EQ(messages_.shown,
+            std::vector<std::string>{
+                "These settings could not be read and were set to their defaults: CirR, GridXm"});
+  Dialog().toSave = Dialog().loaded;
+  module_.piStopPlug();
+  XMLNetProfile stored(profile, "Kelvora", true);
+  ASSERT_TRUE(stored.Load());
+  EXPECT_EQ(stored.ReadString("CirR"), "10");
+  EXPECT_EQ(stored.ReadString("GridXm"), "1");
+  EXPECT_EQ(stored.ReadString("Cirn"), "3");
+}
+
+// Without an opening the window never showed the defaults: the texts stay.
+TEST_F(PluginModuleTest, UnreadableStoredNumbersStayWithoutAnOpening) {
+  testing::ProfileFolder folder;
+  const std::string profile = folder.Write("profile.xml", kCommaProfile);
+  StartUp(profile);
+  module_.piStopPlug();
+  XMLNetProfile stored(profile, "Kelvora", true);
+  ASSERT_TRUE(stored.Load());
+  EXPECT_EQ(stored.ReadString("CirR"), "12,5");
+  EXPECT_EQ(stored.ReadString("GridXm"), "0,5");
+  EXPECT_TRUE(messages_.shown.empty());
+}
+
 TEST_F(PluginModuleTest, AFailedShowDefersTheReadToTheNextPick) {
   StartUp();
   Dialog().throwOnShow = true;

@@ -40,7 +40,7 @@ TEST(SettingsKeys, DisplayTextUsesTheBoxFormat) {
       {"MsqrFeedrate", "0.25", "0.3"},
       {"Cirn", "2", "2"},
       {"Cirn", "2.5", std::nullopt},
-      {"CirXc", "0,5", "5"},
+      {"CirXc", "0,5", std::nullopt},  // a decimal comma is no number
       {"CirXc", "abc", std::nullopt},
       {"CirEnSpin", "True", "True"},
       {"CirEnSpin", "true", "False"},

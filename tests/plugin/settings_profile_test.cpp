@@ -52,6 +52,7 @@ TEST(SettingsFirstOpening, AProfileWithoutTheSectionGivesEveryDefault) {
                {"MsqrDepth", "0.5"},        {"MsqrGotoZero", "True"}, {"TchPrefix", "G91G21"},
                {"tchOp10", "Op10*Op10Val"}, {"CirSpOpStr", ""}};
   for (const auto& c : cases) EXPECT_EQ(read.settings.ControlText(c.key), c.shown) << c.key;
+  EXPECT_EQ(UnreadableSettingsMessage(read), std::nullopt);  // missing keys are no fault
 }
 
 TEST(SettingsFirstOpening, StoredValuesAreShownThroughTheirBoxes) {
@@ -74,7 +75,7 @@ TEST(SettingsFirstOpening, StoredValuesAreShownThroughTheirBoxes) {
       {"gcGenLanguage", "2"},
       {"CirXc", "12.346"},
       {"CirR", "10"},  // does not convert: the key's default, the others are still read
-      {"CirYc", "5"},  // "," groups digits in the stored form
+      {"CirYc", "0"},  // a decimal comma: the default, never 5
       {"Cirn", "7"},
       {"Gridd", "4"},
       {"GridSpinSpeed", "1234.57"},
@@ -87,6 +88,10 @@ TEST(SettingsFirstOpening, StoredValuesAreShownThroughTheirBoxes) {
   };
   for (const auto& c : cases) EXPECT_EQ(s.ControlText(c.key), c.shown) << c.key;
   EXPECT_EQ(s.Double("MsqrStepdown"), 0.12345);  // the value itself is kept whole
+  // The numbers that gave their defaults are named, in the order they were read.
+  EXPECT_EQ(read.unreadable, (std::vector<std::string>{"CirYc", "CirR"}));
+  EXPECT_EQ(UnreadableSettingsMessage(read),
+            "These settings could not be read and were set to their defaults: CirYc, CirR");
 }
 
 TEST(SettingsFirstOpening, AnUnreadableProfileGivesDefaultsAndSaysWhy) {
@@ -324,16 +329,13 @@ TEST(Settings, ControlTextsAreTakenBackAsTheBoxesReadThem) {
     bool converts;
     const char* shownAfter;
   } cases[] = {
-      {"CirR", "12.5", true, "12.5"},
-      {"CirR", "abc", false, "10"},  // keeps the value it had
-      {"CirR", "", false, "10"},
+      {"CirR", "12.5", true, "12.5"},     {"CirR", "abc", false, "10"},  // keeps the value it had
+      {"CirR", "12,5", false, "10"},  // a pasted decimal comma is no number
+      {"Gridn", "1,000", false, "1"},     {"CirR", "", false, "10"},
       {"Cirn", "40000", false, "2"},  // beyond the 16-bit count box
-      {"Cirn", "1.5", false, "2"},
-      {"Cirn", "-7", true, "-7"},
-      {"Gridn", "40000", true, "40000"},
-      {"MsqrEnSpin", "False", true, "False"},
-      {"MsqrFlip", "yes", true, "False"},
-      {"DxfEndScript", "M5\r\nM30", true, "M5\r\nM30"},
+      {"Cirn", "1.5", false, "2"},        {"Cirn", "-7", true, "-7"},
+      {"Gridn", "40000", true, "40000"},  {"MsqrEnSpin", "False", true, "False"},
+      {"MsqrFlip", "yes", true, "False"}, {"DxfEndScript", "M5\r\nM30", true, "M5\r\nM30"},
   };
   for (const auto& c : cases) {
     Settings s;

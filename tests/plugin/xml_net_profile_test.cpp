@@ -71,7 +71,7 @@ TEST(ProfileTextForms, StoredTextsConvertOrGiveTheDefault) {
   ASSERT_TRUE(p.Load());
 
   EXPECT_EQ(p.ReadDouble("Half", 9), 0.5);
-  EXPECT_EQ(p.ReadDouble("Comma", 9), 5);  // "," groups digits in the invariant form
+  EXPECT_EQ(p.ReadDouble("Comma", 9), 9);  // written with a decimal comma: not a number
   EXPECT_EQ(p.ReadDouble("Exp", 9), 1e-5);
   EXPECT_EQ(p.ReadDouble("Word", 9), 9);
   EXPECT_EQ(p.ReadDouble("Blank", 9), 9);

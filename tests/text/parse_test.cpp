@@ -24,8 +24,6 @@ TEST(ParseDouble, AcceptsWhatATextBoxHolds) {
       {"1e3", 1000.0},
       {"1.5E-2", 0.015},
       {"-2e+1", -20.0},
-      {"0,5", 5.0},  // "," is a group separator in the integer part
-      {"1,000.25", 1000.25},
       {"1e-400", 0.0},  // too small to hold reads as zero
       {"0.1", 0.1},
       {"", std::nullopt},
@@ -42,8 +40,13 @@ TEST(ParseDouble, AcceptsWhatATextBoxHolds) {
       {"1e", std::nullopt},
       {"1e+", std::nullopt},
       {"1e400", std::nullopt},
-      {"0.5,1", std::nullopt},  // no separator in the fraction
+      // A "," is neither a decimal point nor a group separator.
+      {"0,5", std::nullopt},
+      {"1,000.25", std::nullopt},
+      {"0.5,1", std::nullopt},
       {",5", std::nullopt},
+      {"5,", std::nullopt},
+      {"1e3,5", std::nullopt},
       {"--1", std::nullopt},
   };
   for (const DoubleCase& c : cases) {

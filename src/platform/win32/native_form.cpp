@@ -1077,8 +1077,9 @@ struct NativeForm::State {
   }
 
   // A typed character, before the edit control sees it: the model's key-press
-  // event runs (the key filters); a swallowed character never reaches the box.
-  bool OnChar(HWND handle, WPARAM unit) {
+  // event runs (the key filters); a swallowed character never reaches the box,
+  // and one the filter changed (a "," entered as ".") reaches it as changed.
+  bool OnChar(HWND handle, WPARAM& unit) {
     auto found = controls.find(handle);
     if (found == controls.end()) return true;
     auto& box = static_cast<ui::TextBox&>(*found->second);
@@ -1097,7 +1098,9 @@ struct NativeForm::State {
     ui::KeyPressEvent event{c};
     if (box.onKeyPress) box.onKeyPress(box, event);
     AfterEvent();
-    return !event.handled;
+    if (event.handled) return false;
+    if (event.keyChar != c && event.keyChar < 0xD800) unit = static_cast<WPARAM>(event.keyChar);
+    return true;
   }
 
   void OnNotify(const NMHDR& header, LRESULT& result) {
@@ -1464,7 +1467,7 @@ struct NativeForm::State {
   static LRESULT CALLBACK EditProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                    UINT_PTR, DWORD_PTR data) {
     auto* self = reinterpret_cast<State*>(data);
-    if (message == WM_CHAR && !self->OnChar(window, wParam)) return 0;
+    if (message == WM_CHAR && !self->OnChar(window, wParam)) return 0;  // may change wParam
     if (message == WM_NCDESTROY) RemoveWindowSubclass(window, &EditProc, 0);
     return DefSubclassProc(window, message, wParam, lParam);
   }
