@@ -109,7 +109,9 @@ TEST_F(HeldFile, TheFileIsReplacedWholeOrInPlaceOrLeftAsItWas) {
       EXPECT_EQ(failure, "Cannot write the file " + text::PathToUtf8(path));
     }
     // A file written in place is what the host reads through the handle it holds.
-    if (held && c.share == (FILE_SHARE_READ | FILE_SHARE_WRITE)) EXPECT_EQ(held->Read(), kNew);
+    if (held && c.share == (FILE_SHARE_READ | FILE_SHARE_WRITE)) {
+      EXPECT_EQ(held->Read(), kNew);
+    }
     if (held) held->Close();
     EXPECT_EQ(text::ReadFileBytes(path), c.written ? kNew : kOld);
     // No temporary file is left in the folder.

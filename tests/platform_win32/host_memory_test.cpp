@@ -3,6 +3,8 @@
 // status text is skipped, nothing is written or called through a wild pointer,
 // and the string of the documented layout still gets its text.
 #include <windows.h>
+// needs windows.h first
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -35,6 +37,20 @@ int g_data = 7;  // writable data of this program
 
 void CodeHere() {
   g_data = 8;
+}
+
+// Threads of this process now: the plug-in's loader threads come and go.
+int ThreadCount() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
 }
 
 template <typename Fn>
@@ -160,15 +176,13 @@ class StatusOnWindows : public ::testing::Test {
     const std::int32_t one = 1;
     std::memcpy(at + plugin::kStringHeaderRefs, &one, sizeof one);
   }
-  // A Load: the worker's call arrives on this thread; then an update cycle
-  // serves what the worker reported.
+  // A Load: the worker's call arrives on this thread and the worker ends; then
+  // an update cycle serves what it reported.
   void Load() {
-    const std::size_t before = host_.document->load_calls().size();
+    const int threads = ThreadCount();
     module_.MyDevice->ThreadLoad(plugin::kTempTapName);
-    testhost::HostWindow::PumpUntil([&] { return host_.document->load_calls().size() > before; },
-                                    std::chrono::seconds(10));
-    Sleep(100);  // the worker's report follows the host's answer
-    testhost::HostWindow::PumpMessages();
+    EXPECT_TRUE(testhost::HostWindow::PumpUntil([&] { return ThreadCount() <= threads; },
+                                                std::chrono::seconds(10)));
     module_.piUpdate();
   }
 

@@ -101,13 +101,25 @@ TEST(PluginOnWindows, AnObjectRegisteredAfterStartUpIsFoundAtTheNextLoad) {
   EXPECT_EQ(host.document->script_requests(), 1);
   // The object found at the Load is called from the worker through the host's
   // thread, as the one found at start-up is.
-  ASSERT_TRUE(HostWindow::PumpUntil([&] { return !host.document->load_calls().empty(); }, 10s));
+  // The worker's report is served by an update once the host's call returned.
+  auto loaded = [&] {
+    return HostWindow::PumpUntil(
+        [&] {
+          module.piUpdate();
+          return host.status->Text() == "File Loaded!";
+        },
+        10s);
+  };
+  ASSERT_TRUE(loaded());
+  ASSERT_EQ(host.document->load_calls().size(), 1u);
   EXPECT_EQ(host.document->load_calls()[0].path, "C:\\Mach3\\Plugins\\Gcode\\temp.tap");
   EXPECT_EQ(host.document->load_calls()[0].threadId, GetCurrentThreadId());
 
   // Found once, kept: the next Load asks nothing again.
   module.MyDevice->ThreadLoad(plugin::kTempTapName);
-  ASSERT_TRUE(HostWindow::PumpUntil([&] { return host.document->load_calls().size() == 2; }, 10s));
+  EXPECT_EQ(host.status->Text(), "script ok");
+  ASSERT_TRUE(loaded());
+  EXPECT_EQ(host.document->load_calls().size(), 2u);
   EXPECT_EQ(host.document->script_requests(), 1);
   EXPECT_TRUE(host.manager.faults().empty());
 }
