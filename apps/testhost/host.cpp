@@ -244,6 +244,15 @@ void TestHost::RegisterAutomation() {
   }
 }
 
+std::string TestHost::RegisterAutomationNow() {
+  if (options_.automation != AutomationSetup::kNotRunning) {
+    return "the automation object is registered already";
+  }
+  options_.automation = AutomationSetup::kRegistered;
+  RegisterAutomation();
+  return {};
+}
+
 void TestHost::RecordLoad(const std::u16string& path) {
   LoadCall call;
   call.path = text::Utf16ToUtf8(path).value_or("<not UTF-16>");

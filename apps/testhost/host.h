@@ -70,6 +70,9 @@ class TestHost {
   void Notify(int id);
   void Config();
   void JogOff(std::int16_t axis);
+  // Registers the automation object (ProgID and running object) after start-up;
+  // says why not when it is registered already.
+  std::string RegisterAutomationNow();
   // StopPlug, then the library is unloaded.
   std::string Shutdown();
   bool Started() const { return library_ != nullptr; }

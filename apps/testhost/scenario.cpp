@@ -257,6 +257,11 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
     if (on) host_->SetEngineByte(plugin::kEngineJogFlag, 1);
     return {};
   }
+  if (name == "register-automation" && w.size() == 1) {
+    // The host registers its automation object only now, after its plug-ins
+    // have been initialised.
+    return host_->RegisterAutomationNow();
+  }
   if (name == "jogoff" && w.size() == 2) {
     auto axis = ParseWhole(w[1]);
     if (!axis) return "jogoff takes an axis number";

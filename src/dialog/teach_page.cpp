@@ -138,11 +138,6 @@ TeachPage::TeachPage(XYZDemoDialog& dlg, ui::TabPage& page)
   button("btnTchLoad", "Load", &TeachPage::btnTchLoad_Click);
   auto* close = button("btnClose", "Close", nullptr);
   close->onClick = [this](ui::Button&) { dlg_.btnClose_Click(); };
-
-  timerTchAuto_.onTick = [this](ui::Timer&) {
-    if (const auto action = latch_.Step(signals_)) RunTeachAction(*action);
-  };
-  dlg_.RegisterTimer(timerTchAuto_);
 }
 
 // --- Operation definitions ---
@@ -319,7 +314,6 @@ void TeachPage::btnTchGet_Click() {
   dlg_.Get<ui::Button>("btnTchGet").SetBackColor(kGreen);
   dlg_.Get<ui::Button>("btnGetAuto").SetBackColor(kGray);
   dlg_.GetAuto = false;
-  timerTchAuto_.Stop();
   ShowIf(GetManual(Grid(), Position()));
   UpdateGrdv2(Grid());
 }
@@ -329,7 +323,6 @@ void TeachPage::btnGetAuto_Click() {
   dlg_.Get<ui::Button>("btnGetAuto").SetBackColor(kGreen);
   dlg_.Get<ui::Button>("btnTchGet").SetBackColor(kGray);
   dlg_.GetAuto = true;
-  timerTchAuto_.Start();
 }
 
 void TeachPage::GetPos() {

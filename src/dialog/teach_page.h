@@ -4,10 +4,8 @@
 //
 // The machine side: the update cycle writes the machine position into
 // txtTchX … txtTchC (XYZDemoDialog::ShowMachinePosition) and, in automatic mode,
-// hands the four host input signals to SetTeachSignals(). The timer
-// timerTchAuto runs only in automatic mode; every tick looks at the latest
-// signals through the latch, so a held signal acts once. A host that has no
-// timer of its own ticks it right after handing the signals in.
+// looks at the host's four input signals itself, through its latch, and runs the
+// action of a new press here (RunTeachAction); the page keeps no signal state.
 #pragma once
 
 #include <optional>
@@ -25,8 +23,6 @@ namespace kelvora::dialog {
 
 class TeachPage : public DialogPage {
  public:
-  static constexpr int kTimerInterval = 50;
-
   TeachPage(XYZDemoDialog& dlg, ui::TabPage& page);
 
   void Arrange() override;
@@ -58,11 +54,6 @@ class TeachPage : public DialogPage {
   void SetOp3() { SetOp(3); }
   void RunTeachAction(TeachAction action);
 
-  // The host's four input signals as the update cycle last saw them.
-  void SetTeachSignals(const TeachSignals& signals) { signals_ = signals; }
-  ui::Timer& AutoTimer() { return timerTchAuto_; }
-  bool GetBtn_pressed() const { return latch_.Pressed(); }
-
   bool DataLoaded() const { return dataLoaded_; }
   // The definition texts "tchOp1" … "tchOp10" as they are stored.
   generators::TeachDefinitions Definitions() const;
@@ -82,11 +73,8 @@ class TeachPage : public DialogPage {
 
   ui::Table table_;
   ui::DataGrid* grid_ = nullptr;
-  ui::Timer timerTchAuto_{"timerTchAuto", kTimerInterval};
   generators::TeachOpLists lists_;
   TeachRowClipboard cpydrRow_;
-  TeachSignalLatch latch_;
-  TeachSignals signals_;
   std::string teachFile_;
   bool dataLoaded_ = false;
 };

@@ -367,10 +367,6 @@ void XYZDemoDialog::cmbLanguage_SelectedIndexChanged() {
 
 // --- The teach table's machine side ---
 
-void XYZDemoDialog::SetTeachSignals(const TeachSignals& signals) {
-  teachPage_->SetTeachSignals(signals);
-}
-
 void XYZDemoDialog::RunTeachAction(TeachAction action) {
   teachPage_->RunTeachAction(action);
 }

@@ -53,7 +53,6 @@
 namespace kelvora::dialog {
 
 class TeachPage;
-struct TeachSignals;
 enum class TeachAction;
 
 inline constexpr int kClientWidth = 1191;
@@ -173,10 +172,8 @@ class XYZDemoDialog {
   bool closeFileTrigger = false;
   // The teach table's automatic mode.
   bool GetAuto = false;
-  // The teach table's machine side: the update cycle hands in the host's four
-  // input signals (acted on by the teach page's timer in automatic mode), or
-  // runs one of the automatic mode's actions itself.
-  void SetTeachSignals(const TeachSignals& signals);
+  // The teach table's machine side: the update cycle, which watches the host's
+  // input signals in automatic mode, runs one of the automatic mode's actions.
   void RunTeachAction(TeachAction action);
 
   // --- Lists ---

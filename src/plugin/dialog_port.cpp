@@ -6,14 +6,13 @@
 
 #include "plugin/dialog_settings.h"
 #include "plugin/load_file_obj.h"
-#include "text/files.h"
 #include "ui/text_box.h"
 
 namespace kelvora::plugin {
 
 std::string GcodeFolderHandOff::WriteProgramFile(std::string_view bytes) {
   CreateGcodeFolder();
-  return text::WriteFileAtomic(paths_.LocalPath(kTempTapPath), bytes);
+  return files_.ReplaceFileContent(paths_.LocalPath(kTempTapPath), bytes);
 }
 
 void GcodeFolderHandOff::CreateGcodeFolder() {

@@ -14,15 +14,18 @@ namespace kelvora::plugin {
 
 // Writes temp.tap into "C:\Mach3\PlugIns\Gcode" (where that lies on this machine).
 // The folder is made again when it is missing, so a folder removed while the host
-// runs does not make every Load fail until the host restarts.
+// runs does not make every Load fail until the host restarts. The file is
+// replaced whole where it can be; a host that still holds the file open but lets
+// it be written gets it rewritten in place (HostFiles).
 class GcodeFolderHandOff final : public dialog::ProgramHandOff {
  public:
-  explicit GcodeFolderHandOff(const HostPaths& paths) : paths_(paths) {}
+  GcodeFolderHandOff(const HostPaths& paths, HostFiles& files) : paths_(paths), files_(files) {}
   std::string WriteProgramFile(std::string_view bytes) override;
   void CreateGcodeFolder() override;
 
  private:
   const HostPaths& paths_;
+  HostFiles& files_;
 };
 
 // XYZDemoDialog behind the entry points' interface: settings go in and out by the

@@ -28,6 +28,14 @@ Fn ManagerMethod(void* manager, std::size_t slot) {
   return method;
 }
 
+// The header of the buffer the object points at, or null when it points at none
+// (a pointer so low that no header can precede it counts as none).
+unsigned char* HeaderOfObject(void* stringObject) {
+  auto* characters = static_cast<char*>(ReadHostPointer(stringObject, 0));
+  if (reinterpret_cast<std::uintptr_t>(characters) < kStringHeaderSize) return nullptr;
+  return StringHeaderOf(characters);
+}
+
 void ReleaseHeader(unsigned char* header) {
   void* manager = ReadHostPointer(header, kStringHeaderManager);
   std::int32_t refs = ReadInt32(header + kStringHeaderRefs) - 1;
@@ -39,16 +47,35 @@ void ReleaseHeader(unsigned char* header) {
 
 }  // namespace
 
-bool AssignHostString(void* stringObject, std::string_view text) {
-  auto* characters = static_cast<char*>(ReadHostPointer(stringObject, 0));
-  if (characters == nullptr || text.size() > static_cast<std::size_t>(INT_MAX - 16)) return false;
-  unsigned char* oldHeader = StringHeaderOf(characters);
+bool HostStringLooksSound(void* stringObject, const HostMemory& memory) {
+  if (!memory.Writable(stringObject, sizeof(void*))) return false;
+  unsigned char* header = HeaderOfObject(stringObject);
+  // The header's count is written; its characters are not touched.
+  if (header == nullptr || !memory.Writable(header, kStringHeaderSize)) return false;
+  void* manager = ReadHostPointer(header, kStringHeaderManager);
+  if (!memory.Readable(manager, sizeof(void*))) return false;
+  void* table = ReadHostPointer(manager, 0);
+  if (!memory.Readable(table, kManagerMethodCount * sizeof(void*))) return false;
+  for (std::size_t slot = 0; slot < kManagerMethodCount; ++slot) {
+    if (!memory.IsModuleCode(ReadHostPointer(table, slot * sizeof(void*)))) return false;
+  }
+  return true;
+}
+
+bool AssignHostString(void* stringObject, std::string_view text, const HostMemory& memory) {
+  if (text.size() > static_cast<std::size_t>(INT_MAX - 16)) return false;
+  if (!HostStringLooksSound(stringObject, memory)) return false;
+  unsigned char* oldHeader = HeaderOfObject(stringObject);
   void* manager = ReadHostPointer(oldHeader, kStringHeaderManager);
-  if (manager == nullptr) return false;
 
   const int length = static_cast<int>(text.size());
   void* newHeader = ManagerMethod<StringAllocateFn>(manager, kManagerAllocate)(manager, length, 1);
-  if (newHeader == nullptr) return false;
+  // What came back is written to; a manager that is not what it seemed may hand
+  // back anything, and such a buffer is better lost than written through.
+  if (newHeader == nullptr ||
+      !memory.Writable(newHeader, kStringHeaderSize + static_cast<std::size_t>(length) + 1)) {
+    return false;
+  }
   char* newCharacters = StringCharactersOf(newHeader);
   if (!text.empty()) std::memcpy(newCharacters, text.data(), text.size());
   newCharacters[text.size()] = '\0';

@@ -24,6 +24,12 @@
 //
 // Nothing of ours is ever stored in the host's object but a character pointer
 // that the host's own manager handed out.
+//
+// The layout is a guess about a host we do not build, so it is checked before
+// anything is written or called: the object's slot, the header and the buffer the
+// manager hands out must be writable memory, the manager and its table readable,
+// and every method of the table must lie in the executable code of a loaded
+// module. A host that does not pass is left alone.
 #pragma once
 
 #include <cstddef>
@@ -31,6 +37,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "plugin/platform.h"
 
 #if defined(_WIN32) && defined(__i386__)
 #define KELVORA_HOST_MEMBER __attribute__((thiscall))
@@ -74,12 +82,21 @@ using StringCloneFn = void*(KELVORA_HOST_MEMBER*)(void* manager);
 }
 #pragma GCC diagnostic pop
 
+// The number of methods in the manager's table.
+inline constexpr std::size_t kManagerMethodCount = 5;
+
+// Whether the host string object at `stringObject` has the layout above as far as
+// `memory` can tell: its slot writable, a buffer whose header is writable, a
+// manager and table that can be read, and methods in module code.
+bool HostStringLooksSound(void* stringObject, const HostMemory& memory);
+
 // Replaces the text of the host string object at `stringObject`: a new buffer from
 // the current buffer's manager, the text copied in, the object pointed at it, the
 // old buffer released (its count decremented, freed through the manager when no
-// owner is left). Returns false, changing nothing, when the object holds no
-// buffer, the text is too long or the manager gives no buffer.
-bool AssignHostString(void* stringObject, std::string_view text);
+// owner is left). Returns false, changing nothing, when the object does not look
+// sound (HostStringLooksSound), the text is too long or the manager gives no
+// buffer that can be written.
+bool AssignHostString(void* stringObject, std::string_view text, const HostMemory& memory);
 
 // The text the host string object holds (its data length), or nullopt when it
 // holds no buffer.

@@ -6,10 +6,11 @@
 
 namespace kelvora::plugin {
 
-// The worker gets its own copy of the path, so a later load that rewrites the
-// buffer never races with a worker still reading it.
+// The worker gets its own copy of the path and of the document handle, so a later
+// load that rewrites the buffer never races with a worker still reading it.
 struct LoadFileObj::LoadJob {
   LoadFileObj* owner;
+  AutomationObject document;
   std::u16string path;
 };
 
@@ -19,9 +20,12 @@ LoadFileObj::LoadFileObj(AutomationService& automation, ThreadStarter& threads)
 LoadFileObj::~LoadFileObj() = default;
 
 void LoadFileObj::Start() {
-  AutomationObject document = nullptr;
-  if (!Succeeded(automation_.CreateObject(kHostDocumentProgId, &document)) || !document) return;
-  document_ = document;
+  if (document_ == nullptr) {
+    AutomationObject document = nullptr;
+    if (!Succeeded(automation_.CreateObject(kHostDocumentProgId, &document)) || !document) return;
+    document_ = document;
+  }
+  if (script_ != nullptr) return;
   AutomationResult result;
   HResult hr =
       automation_.Invoke(document_, kDispatchPropertyGet, &result, u"GetScriptDispatch", "", {});
@@ -42,7 +46,7 @@ std::u16string LoadFileObj::Path() const {
 }
 
 bool LoadFileObj::StartLoad() {
-  auto job = std::make_unique<LoadJob>(LoadJob{this, Path()});
+  auto job = std::make_unique<LoadJob>(LoadJob{this, document_, Path()});
   if (!threads_.StartThread(&LoadFileObj::LoadFile2, job.get())) return false;
   job.release();  // the worker owns it now
   return true;
@@ -51,8 +55,8 @@ bool LoadFileObj::StartLoad() {
 void LoadFileObj::LoadFile2(void* context) {
   std::unique_ptr<LoadJob> job(static_cast<LoadJob*>(context));
   LoadFileObj& self = *job->owner;
-  if (self.document_ == nullptr) return;
-  HResult hr = self.automation_.Invoke(self.document_, kDispatchMethod, nullptr, u"LoadGCodeFile",
+  if (job->document == nullptr) return;
+  HResult hr = self.automation_.Invoke(job->document, kDispatchMethod, nullptr, u"LoadGCodeFile",
                                        "s", {AutomationArg(job->path)});
   std::lock_guard lock(self.reportsMutex_);
   self.reports_.push_back(LoadReport{hr});

@@ -44,7 +44,9 @@ class LoadFileObj {
 
   // Attaches to the host's document object and takes its script object. The
   // script object is taken only from a result that holds an object; anything else
-  // leaves it null, which later reads as "the host is not registered".
+  // leaves it null, which later reads as "the host is not registered". Called at
+  // start-up and again at a Load while the script object is null: what was found
+  // is kept, only what is missing is looked for. Runs on the host's thread.
   void Start();
 
   // Puts `path` into the path buffer; false (and an empty buffer) when it does not

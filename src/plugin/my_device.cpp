@@ -16,6 +16,9 @@ MyDeviceClass::~MyDeviceClass() = default;
 
 void MyDeviceClass::ThreadLoad(std::string_view fileName) {
   std::string fullPath = std::string(kLoadFolderPrefix) + std::string(fileName);
+  // A host that registers its automation object only after it has initialised
+  // its plug-ins is found at the first Load after that.
+  if (loadFileObj_->Script() == nullptr) loadFileObj_->Start();
   if (loadFileObj_->Script() == nullptr) {
     SetMachError(kStatusNotRegistered);
     return;
@@ -57,7 +60,7 @@ void MyDeviceClass::JogOff(std::int16_t axis) {
 bool MyDeviceClass::SetMachError(std::string_view text) {
   if (blocks_.MainPlanner == nullptr) return false;
   auto* planner = static_cast<unsigned char*>(blocks_.MainPlanner);
-  return AssignHostString(planner + kPlannerStatusString, text);
+  return AssignHostString(planner + kPlannerStatusString, text, platform_.memory);
 }
 
 }  // namespace kelvora::plugin

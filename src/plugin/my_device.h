@@ -27,8 +27,10 @@ class MyDeviceClass {
   MyDeviceClass& operator=(const MyDeviceClass&) = delete;
 
   // Loads the named file of the G-code folder into the host, on the loader thread.
-  // The status says "script ok" when the load starts; the outcome is written by
-  // ServeLoadReports on the host's thread once the host's call has returned.
+  // While the host's script object has not been found, it is looked for again
+  // first. The status says "script ok" when the load starts; the outcome is
+  // written by ServeLoadReports on the host's thread once the host's call has
+  // returned.
   void ThreadLoad(std::string_view fileName);
   // Writes "File Loaded!" or "Load failed: …" for every load that finished.
   void ServeLoadReports();
@@ -37,7 +39,8 @@ class MyDeviceClass {
   // records for six axes only.
   void JogOff(std::int16_t axis);
 
-  // Replaces the host's status text. False when the host has no status string.
+  // Replaces the host's status text. False, with nothing written, when the host
+  // has no status string or its string does not look as expected.
   bool SetMachError(std::string_view text);
 
   LoadFileObj& Loader() { return *loadFileObj_; }

@@ -70,6 +70,35 @@ class UdpNetwork {
   virtual std::unique_ptr<UdpSocket> Open(const std::string& host, std::uint16_t port) = 0;
 };
 
+// Files that the host may hold open while the plug-in replaces them.
+class HostFiles {
+ public:
+  virtual ~HostFiles() = default;
+  // Replaces the file at `path` with `bytes`: they are written to a new file beside
+  // it, which is then renamed over it, so the file is never seen half-written.
+  // Where the rename is refused because another program holds the file open
+  // without letting it be deleted, but lets it be written, the file's own content
+  // is replaced instead (emptied, then written). Returns an empty text on success,
+  // else a message naming the file; no temporary file is left behind either way.
+  virtual std::string ReplaceFileContent(const std::filesystem::path& path,
+                                         std::string_view bytes) = 0;
+};
+
+// What may be done with an address the host handed over, asked before the plug-in
+// reads, writes or calls through it: a guess about the host's memory that turns
+// out wrong is then a skipped step, never a wild access.
+class HostMemory {
+ public:
+  virtual ~HostMemory() = default;
+  // Whether the `size` bytes at `address` are committed memory of this process
+  // that may be read (Writable: read and written). Null is neither.
+  virtual bool Readable(const void* address, std::size_t size) const = 0;
+  virtual bool Writable(const void* address, std::size_t size) const = 0;
+  // Whether `address` lies in executable code of a module (the program or a
+  // library) loaded in this process.
+  virtual bool IsModuleCode(const void* address) const = 0;
+};
+
 // Message boxes that the plug-in shows before and outside its dialog.
 class HostMessages {
  public:
@@ -85,6 +114,8 @@ struct Platform {
   HostPaths& paths;
   UdpNetwork& udp;
   HostMessages& messages;
+  HostFiles& files;
+  HostMemory& memory;
 };
 
 }  // namespace kelvora::plugin

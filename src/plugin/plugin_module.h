@@ -44,7 +44,8 @@ class PluginModule {
     std::unique_ptr<PluginDialog> xyzDemoDialog;
     std::optional<XYZDemoConfig> xyzDemoConfig;
   } MG;
-  // The automatic mode's latch (GetBtn_pressed).
+  // The automatic mode's latch (GetBtn_pressed): the update cycle reads the
+  // host's signals through it; the dialog keeps none of its own.
   dialog::TeachSignalLatch GetBtn_pressed;
 
   // Start-up: the profile path in the host's code page; returns the plug-in's name.

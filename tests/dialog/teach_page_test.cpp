@@ -249,49 +249,31 @@ TEST(TeachPage, GetWritesThePositionIntoTheSelectedRow) {
   EXPECT_EQ(h.Table().RowCount(), 1u);
 }
 
-TEST(TeachPage, AutomaticModeActsOnceForEachPressOnTimerTicks) {
+TEST(TeachPage, AutomaticModeRunsTheActionsTheUpdateCycleHandsIn) {
   TeachHarness h;
-  ui::Timer& timer = *h.dlg.FindTimer("timerTchAuto");
-  EXPECT_FALSE(timer.Enabled());
   h.Click("btnGetAuto");
   EXPECT_TRUE(h.dlg.GetAuto);
-  EXPECT_TRUE(timer.Enabled());
   EXPECT_FALSE(h.Grid().AllowUserToAddRows());
   EXPECT_EQ(h.dlg.Get<ui::Button>("btnGetAuto").BackColor(), (ui::Rgb{0, 128, 0}));
   EXPECT_EQ(h.dlg.Get<ui::Button>("btnTchGet").BackColor(), (ui::Rgb{128, 128, 128}));
   ASSERT_EQ(h.Table().RowCount(), 1u);  // one empty row to record into
   h.Select(0);
 
-  TeachSignals record;
-  record.record = true;
-  TeachSignals op2;
-  op2.op2 = true;
-  const TeachSignals none;
-
   h.dlg.ShowMachinePosition({10, 20, 0, 0, 0, 0});
-  h.dlg.SetTeachSignals(record);
-  for (int i = 0; i < 4; ++i) timer.Tick();  // held: one row
+  h.dlg.RunTeachAction(TeachAction::kGetPos);
   EXPECT_EQ(h.Table().RowCount(), 2u);
   EXPECT_EQ(h.Cell(0, 1), "10.000");
   // The new last row is selected, on its Operation cell.
   EXPECT_EQ(h.Grid().CurrentCell(), (CellPos{1, 0}));
-
-  h.dlg.SetTeachSignals(op2);  // pressed while record is still seen held: nothing
-  timer.Tick();
-  h.dlg.SetTeachSignals(none);
-  timer.Tick();
-  h.dlg.SetTeachSignals(op2);
-  timer.Tick();
-  timer.Tick();
+  h.dlg.RunTeachAction(TeachAction::kSetOp2);
   EXPECT_EQ(h.Operations(), (std::vector<std::string>{"", "Spin"}));
 
-  h.dlg.SetTeachSignals(none);
-  timer.Tick();
   h.dlg.ShowMachinePosition({30, 40, 0, 0, 0, 0});
-  h.dlg.SetTeachSignals(record);
-  timer.Tick();
+  h.dlg.RunTeachAction(TeachAction::kGetPos);
   EXPECT_EQ(h.Table().RowCount(), 3u);
   EXPECT_EQ(h.Cell(1, 2), "40.000");
+  // The page keeps no timer of its own: nothing acts between the update's calls.
+  EXPECT_TRUE(h.dlg.Timers().empty());
 
   // The row waiting for the next position is not part of the program.
   h.Table().Set(0, 0, "MOVE");
@@ -302,16 +284,9 @@ TEST(TeachPage, AutomaticModeActsOnceForEachPressOnTimerTicks) {
             "G91G21\r\nG1X10.000Y20.000Z0.000A0.000B0.000C0.000\r\n"
             "G1X30.000Y40.000Z0.000A0.000B0.000C0.000F200\r\nM30\r\n");
 
-  // Back to manual: the timer stops and signals do nothing more.
-  h.dlg.SetTeachSignals(none);
-  timer.Tick();
   h.Click("btnTchGet");
   EXPECT_FALSE(h.dlg.GetAuto);
-  EXPECT_FALSE(timer.Enabled());
   EXPECT_TRUE(h.Grid().AllowUserToAddRows());
-  h.dlg.SetTeachSignals(record);
-  EXPECT_FALSE(timer.Tick());
-  EXPECT_EQ(h.Table().RowCount(), 3u);
 }
 
 TEST(TeachPage, AutomaticActionWithoutSelectedRowSaysSo) {

@@ -1,13 +1,12 @@
-// The grids and timers of the native back-end, driven with real window messages:
-// clicks on cells and headers, keys and characters to the window that has the
-// focus, and the Win32 timers that run the teach table's automatic mode.
+// The grids of the native back-end, driven with real window messages: clicks on
+// cells and headers, keys and characters to the window that has the focus; and
+// the rows the teach table's automatic mode adds from the host's update cycle.
 #include <windows.h>
 // needs windows.h first
 #include <commctrl.h>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -29,18 +28,6 @@ void Pump() {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
-}
-
-// Runs the message loop until `done` holds or the time is up.
-template <typename Done>
-bool PumpUntil(Done done, std::chrono::milliseconds limit) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > end) return false;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    Pump();
-  }
-  return true;
 }
 
 std::string ItemText(HWND list, int item, int column) {
@@ -254,36 +241,24 @@ TEST_F(NativeGridTest, TheOperationColumnIsADropDownOfItsItems) {
   EXPECT_EQ(ItemText(list_, 0, dialog::kTchOperation + 1), item);
 }
 
-TEST_F(NativeGridTest, TheAutomaticModeRunsOnTheWin32Timer) {
+TEST_F(NativeGridTest, TheAutomaticModesRowsAreShownWhenTheUpdateRunsAnAction) {
   SendMessageW(Native("btnGetAuto"), BM_CLICK, 0, 0);
   Pump();
   ASSERT_TRUE(dialog_.GetAuto);
   ASSERT_EQ(Grid().GetTable().RowCount(), 1u);
   ClickCell(0, dialog::kTchX);
   dialog_.ShowMachinePosition({1.5, 2, 3, 0, 0, 0});
-  // The signal held: one position recorded, however many ticks pass.
-  dialog_.SetTeachSignals({.record = true});
-  EXPECT_TRUE(PumpUntil([&] { return Grid().GetTable().RowCount() == 2; },
-                        std::chrono::milliseconds(2000)));
-  PumpUntil([] { return false; }, std::chrono::milliseconds(300));
+  // The update cycle runs the action outside any event of the window and has the
+  // grids shown again; no message is pumped in between.
+  dialog_.RunTeachAction(dialog::TeachAction::kGetPos);
+  native_->RefreshGrids();
   EXPECT_EQ(Grid().GetTable().RowCount(), 2u);
   EXPECT_EQ(Grid().Text(0, dialog::kTchX), "1.500");
   EXPECT_EQ(ListView_GetItemCount(list_), 2);
-  // Released and pressed again: the next position.
-  dialog_.SetTeachSignals({});
-  PumpUntil([] { return false; }, std::chrono::milliseconds(200));
-  dialog_.SetTeachSignals({.record = true});
-  EXPECT_TRUE(PumpUntil([&] { return Grid().GetTable().RowCount() == 3; },
-                        std::chrono::milliseconds(2000)));
-  // Manual mode stops the timer: a press does nothing more.
-  SendMessageW(Native("btnTchGet"), BM_CLICK, 0, 0);
-  Pump();
-  ASSERT_FALSE(dialog_.GetAuto);
-  dialog_.SetTeachSignals({});
-  PumpUntil([] { return false; }, std::chrono::milliseconds(200));
-  dialog_.SetTeachSignals({.record = true});
-  PumpUntil([] { return false; }, std::chrono::milliseconds(300));
-  EXPECT_EQ(Grid().GetTable().RowCount(), 3u);
+  EXPECT_EQ(ItemText(list_, 0, dialog::kTchX + 1), "1.500");
+  dialog_.RunTeachAction(dialog::TeachAction::kGetPos);
+  native_->RefreshGrids();
+  EXPECT_EQ(ListView_GetItemCount(list_), 3);
 }
 
 // Refuses the creation of windows of one class, as a system short of resources

@@ -85,6 +85,45 @@ TEST(PluginOnWindows, NothingRegisteredMeansMach3NotRegistered) {
   EXPECT_TRUE(host.manager.faults().empty());
 }
 
+TEST(PluginOnWindows, AnObjectRegisteredAfterStartUpIsFoundAtTheNextLoad) {
+  Host host(/*plugInMenu=*/true, /*automation=*/false);
+  PluginModule module(plugin::SystemPlatform(), plugin::SystemDialogs());
+  module.GetMenuRange = &testing::GetMenuRange;
+  host.Start(module);
+  module.MyDevice->ThreadLoad(plugin::kTempTapName);
+  EXPECT_EQ(host.status->Text(), "Mach3 not registered!");
+
+  // The host puts its object in the running-object table only now.
+  host.document = new HostDocument;
+  ASSERT_TRUE(SUCCEEDED(host.registration.Register(host.document)));
+  module.MyDevice->ThreadLoad(plugin::kTempTapName);
+  EXPECT_EQ(host.status->Text(), "script ok");
+  EXPECT_EQ(host.document->script_requests(), 1);
+  // The object found at the Load is called from the worker through the host's
+  // thread, as the one found at start-up is.
+  // The worker's report is served by an update once the host's call returned.
+  auto loaded = [&] {
+    return HostWindow::PumpUntil(
+        [&] {
+          module.piUpdate();
+          return host.status->Text() == "File Loaded!";
+        },
+        10s);
+  };
+  ASSERT_TRUE(loaded());
+  ASSERT_EQ(host.document->load_calls().size(), 1u);
+  EXPECT_EQ(host.document->load_calls()[0].path, "C:\\Mach3\\Plugins\\Gcode\\temp.tap");
+  EXPECT_EQ(host.document->load_calls()[0].threadId, GetCurrentThreadId());
+
+  // Found once, kept: the next Load asks nothing again.
+  module.MyDevice->ThreadLoad(plugin::kTempTapName);
+  EXPECT_EQ(host.status->Text(), "script ok");
+  ASSERT_TRUE(loaded());
+  EXPECT_EQ(host.document->load_calls().size(), 2u);
+  EXPECT_EQ(host.document->script_requests(), 1);
+  EXPECT_TRUE(host.manager.faults().empty());
+}
+
 TEST(PluginOnWindows, AScriptAnswerThatIsNoObjectMeansNotRegistered) {
   for (auto answer : {HostDocument::ScriptAnswer::kEmpty, HostDocument::ScriptAnswer::kNumber}) {
     Host host;

@@ -30,6 +30,16 @@ struct ScratchPaths final : HostPaths {
   }
 };
 
+// Files replaced whole, as where nothing holds them open.
+struct WholeFiles final : HostFiles {
+  std::vector<std::filesystem::path> replaced;
+  std::string ReplaceFileContent(const std::filesystem::path& path,
+                                 std::string_view bytes) override {
+    replaced.push_back(path);
+    return text::WriteFileAtomic(path, bytes);
+  }
+};
+
 class DialogPortTest : public ::testing::Test {
  protected:
   DialogPortTest() {
@@ -41,11 +51,12 @@ class DialogPortTest : public ::testing::Test {
     std::filesystem::remove_all(paths_.root, ignored);
   }
   ScratchPaths paths_;
+  WholeFiles files_;
   ui::ScriptedPrompts prompts_;
 };
 
 TEST_F(DialogPortTest, TheHandOffMakesTheFolderAgainWhenItIsMissing) {
-  GcodeFolderHandOff handOff(paths_);
+  GcodeFolderHandOff handOff(paths_, files_);
   const auto folder = paths_.LocalPath("C:\\Mach3\\Plugins\\Gcode");
   handOff.CreateGcodeFolder();
   EXPECT_TRUE(std::filesystem::is_directory(folder));
@@ -53,10 +64,13 @@ TEST_F(DialogPortTest, TheHandOffMakesTheFolderAgainWhenItIsMissing) {
   EXPECT_EQ(handOff.WriteProgramFile("G0X1\r\n\r\n"), "");
   EXPECT_EQ(text::ReadFileBytes(paths_.LocalPath("C:\\Mach3\\PlugIns\\Gcode\\temp.tap")),
             "G0X1\r\n\r\n");
+  // The file goes through the platform's replacement, which knows held files.
+  EXPECT_EQ(files_.replaced, std::vector<std::filesystem::path>{
+                                 paths_.LocalPath("C:\\Mach3\\PlugIns\\Gcode\\temp.tap")});
 }
 
 TEST_F(DialogPortTest, SettingsGoInAndComeBackThroughTheControls) {
-  GcodeFolderHandOff handOff(paths_);
+  GcodeFolderHandOff handOff(paths_, files_);
   XYZDemoDialogPort port(std::make_unique<dialog::XYZDemoDialog>(prompts_, handOff));
   Settings stored;
   stored.SetDouble("CirR", 12.5);
@@ -85,7 +99,7 @@ TEST_F(DialogPortTest, SettingsGoInAndComeBackThroughTheControls) {
 }
 
 TEST_F(DialogPortTest, FlagsAndWindowStateAreTheDialogs) {
-  GcodeFolderHandOff handOff(paths_);
+  GcodeFolderHandOff handOff(paths_, files_);
   XYZDemoDialogPort port(std::make_unique<dialog::XYZDemoDialog>(prompts_, handOff));
   port.Dialog().closeFileTrigger = true;
   EXPECT_TRUE(port.closeFileTrigger());

@@ -63,8 +63,11 @@ struct FakeAutomation final : AutomationService {
   AutomationResult scriptResult{kVtDispatch, this};
   HResult loadResult = kSOk;
   std::vector<std::u16string> loads;
+  int lookups = 0;         // CreateObject calls
+  int scriptRequests = 0;  // "GetScriptDispatch" calls
 
   HResult CreateObject(std::u16string_view progId, AutomationObject* object) override {
+    ++lookups;
     *object = nullptr;
     if (!running || progId != kHostDocumentProgId) return kMkEUnavailable;
     *object = this;
@@ -74,6 +77,7 @@ struct FakeAutomation final : AutomationService {
                  std::u16string_view member, const char*,
                  const std::vector<AutomationArg>& args) override {
     if (member == u"GetScriptDispatch") {
+      ++scriptRequests;
       *result = scriptResult;
       return kSOk;
     }
@@ -110,6 +114,25 @@ struct FakePaths final : HostPaths {
 
 struct FakeUdp final : UdpNetwork {
   std::unique_ptr<UdpSocket> Open(const std::string&, std::uint16_t) override { return nullptr; }
+};
+
+struct FakeFiles final : HostFiles {
+  std::string ReplaceFileContent(const std::filesystem::path&, std::string_view) override {
+    return {};
+  }
+};
+
+// Memory that passes every check while `sound`, and none when not: a host whose
+// status string does not have the expected layout.
+struct FakeMemory final : HostMemory {
+  bool sound = true;
+  bool Readable(const void* address, std::size_t) const override {
+    return sound && address != nullptr;
+  }
+  bool Writable(const void* address, std::size_t) const override {
+    return sound && address != nullptr;
+  }
+  bool IsModuleCode(const void* address) const override { return sound && address != nullptr; }
 };
 
 struct FakeMessages final : HostMessages {
@@ -188,19 +211,27 @@ struct StatusMethods {
     return header;
   }
   static void KELVORA_HOST_MEMBER StatusFree(void*, void* header) { std::free(header); }
+  static void* KELVORA_HOST_MEMBER StatusReallocate(void*, void*, int, int) { return nullptr; }
+  static void* KELVORA_HOST_MEMBER StatusGetNil(void*) { return nullptr; }
+  static void* KELVORA_HOST_MEMBER StatusClone(void* self) { return self; }
 };
 KELVORA_END_HOST_MEMBERS
 
 struct StatusTable {
   StringAllocateFn allocate;
   StringFreeFn free;
+  StringReallocateFn reallocate;
+  StringGetNilStringFn getNilString;
+  StringCloneFn clone;
 };
-const StatusTable kStatusTable{&StatusMethods::StatusAllocate, &StatusMethods::StatusFree};
+const StatusTable kStatusTable{&StatusMethods::StatusAllocate, &StatusMethods::StatusFree,
+                               &StatusMethods::StatusReallocate, &StatusMethods::StatusGetNil,
+                               &StatusMethods::StatusClone};
 
 class PluginModuleTest : public ::testing::Test {
  protected:
   PluginModuleTest()
-      : platform_{menu_, automation_, threads_, paths_, udp_, messages_},
+      : platform_{menu_, automation_, threads_, paths_, udp_, messages_, files_, memory_},
         module_(platform_, dialogs_),
         engine_(kEngineMinSize + 64),
         planner_(kPlannerMinSize + 64),
@@ -238,6 +269,9 @@ class PluginModuleTest : public ::testing::Test {
   }
   FakeDialog& Dialog() { return *dialogs_.created; }
   std::string Status() { return ReadHostString(planner_.data() + kPlannerStatusString).value(); }
+  void SetStatus(std::string_view text) {
+    ASSERT_TRUE(AssignHostString(planner_.data() + kPlannerStatusString, text, memory_));
+  }
 
   FakeMenu menu_;
   FakeAutomation automation_;
@@ -245,6 +279,8 @@ class PluginModuleTest : public ::testing::Test {
   FakePaths paths_;
   FakeUdp udp_;
   FakeMessages messages_;
+  FakeFiles files_;
+  FakeMemory memory_;
   Platform platform_;
   FakeDialogs dialogs_;
   PluginModule module_;
@@ -520,17 +556,86 @@ TEST_F(PluginModuleTest, WithoutTheHostsScriptObjectEveryLoadSaysNotRegistered) 
     FakeAutomation automation;
     automation.running = c.running;
     automation.scriptResult = c.script;
-    Platform platform{menu_, automation, threads_, paths_, udp_, messages_};
+    Platform platform{menu_, automation, threads_, paths_, udp_, messages_, files_, memory_};
     FakeDialogs dialogs;
     PluginModule module(platform, dialogs);
     module.piSetProName("");
     module.piInitControl(engine_.data(), nullptr, planner_.data(), view_.data());
     module.piPostInitControl();
-    dialogs.created->loadTrigger = true;
-    module.piUpdate();
-    EXPECT_EQ(Status(), "Mach3 not registered!") << c.name;
-    EXPECT_TRUE(threads_.pending.empty()) << c.name;
+    for (int load = 0; load < 2; ++load) {
+      SetStatus("");
+      dialogs.created->loadTrigger = true;
+      module.piUpdate();
+      EXPECT_EQ(Status(), "Mach3 not registered!") << c.name << " " << load;
+      EXPECT_TRUE(threads_.pending.empty()) << c.name;
+    }
+    // Each Load looked again for what was missing, and only for that.
+    EXPECT_EQ(automation.lookups, c.running ? 1 : 3) << c.name;
+    EXPECT_EQ(automation.scriptRequests, c.running ? 3 : 0) << c.name;
   }
+}
+
+TEST_F(PluginModuleTest, AnObjectRegisteredAfterStartUpIsFoundAtTheNextLoad) {
+  automation_.running = false;
+  StartUp();
+  EXPECT_EQ(automation_.lookups, 1);
+  Dialog().loadTrigger = true;
+  module_.piUpdate();
+  // Looked for again at the Load, and still missing.
+  EXPECT_EQ(automation_.lookups, 2);
+  EXPECT_EQ(Status(), "Mach3 not registered!");
+  EXPECT_TRUE(threads_.pending.empty());
+
+  automation_.running = true;  // the host registers its object
+  Dialog().loadTrigger = true;
+  module_.piUpdate();
+  EXPECT_EQ(automation_.lookups, 3);
+  EXPECT_EQ(Status(), "script ok");
+  threads_.RunAll();
+  EXPECT_EQ(automation_.loads, std::vector<std::u16string>{u"C:\\Mach3\\Plugins\\Gcode\\temp.tap"});
+  module_.piUpdate();
+  EXPECT_EQ(Status(), "File Loaded!");
+
+  // What was found is kept: later Loads look for nothing.
+  Dialog().loadTrigger = true;
+  module_.piUpdate();
+  threads_.RunAll();
+  EXPECT_EQ(automation_.lookups, 3);
+  EXPECT_EQ(automation_.scriptRequests, 1);
+  EXPECT_EQ(automation_.loads.size(), 2u);
+}
+
+TEST_F(PluginModuleTest, AFoundDocumentIsKeptWhileItsScriptObjectIsAskedForAgain) {
+  automation_.scriptResult = {kVtEmpty, nullptr};
+  StartUp();
+  Dialog().loadTrigger = true;
+  module_.piUpdate();
+  EXPECT_EQ(Status(), "Mach3 not registered!");
+  automation_.scriptResult = {kVtDispatch, &automation_};
+  Dialog().loadTrigger = true;
+  module_.piUpdate();
+  EXPECT_EQ(Status(), "script ok");
+  EXPECT_EQ(automation_.lookups, 1);
+  EXPECT_EQ(automation_.scriptRequests, 3);
+  threads_.RunAll();
+  EXPECT_EQ(automation_.loads.size(), 1u);
+}
+
+TEST_F(PluginModuleTest, AStatusStringThatDoesNotLookAsExpectedIsSkippedAndTheLoadGoesOn) {
+  StartUp();
+  memory_.sound = false;
+  Dialog().loadTrigger = true;
+  module_.piUpdate();
+  EXPECT_EQ(Status(), "");
+  ASSERT_EQ(threads_.pending.size(), 1u);
+  threads_.RunAll();
+  EXPECT_EQ(automation_.loads.size(), 1u);
+  module_.piUpdate();
+  EXPECT_EQ(Status(), "");
+  memory_.sound = true;  // the same string, now taken for sound, gets its text
+  Dialog().loadTrigger = true;
+  module_.piUpdate();
+  EXPECT_EQ(Status(), "script ok");
 }
 
 // ---- JogOff -----------------------------------------------------------------

@@ -522,6 +522,8 @@ class Runner {
   }
 
   std::string Start();
+  // "Mach4.Document" made and put in the running-object table.
+  std::string RegisterDocument();
   std::string Update();
   void Shutdown();
   std::string RunStep(const std::vector<std::string>& w);
@@ -624,10 +626,7 @@ std::string Runner::Start() {
       std::make_unique<HostStatusString>(planner_.data() + plugin::kPlannerStatusString, *manager_);
   if (std::string failure = RegisterProgId(progIdRegistered_); !failure.empty()) return failure;
   if (automation_) {
-    document_ = new HostDocument;
-    document_->set_script_answer(scriptAnswer_);
-    document_->set_load_fails(loadFails_);
-    if (FAILED(registration_.Register(document_))) return "cannot register Mach4.Document";
+    if (std::string failure = RegisterDocument(); !failure.empty()) return failure;
   }
   state_.hook = SetWindowsHookExW(WH_CBT, &AnswerBoxes, nullptr, GetCurrentThreadId());
   if (!state_.hook) return "cannot hook the host's thread";
@@ -678,6 +677,14 @@ std::string Runner::Start() {
   }
   Export<void (*)()>(library_, "PostInitControl")();
   HostWindow::PumpMessages();
+  return {};
+}
+
+std::string Runner::RegisterDocument() {
+  document_ = new HostDocument;
+  document_->set_script_answer(scriptAnswer_);
+  document_->set_load_fails(loadFails_);
+  if (FAILED(registration_.Register(document_))) return "cannot register Mach4.Document";
   return {};
 }
 
@@ -853,6 +860,14 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
     engine_[plugin::AxisByte(static_cast<int>(*axis), plugin::kAxisJogging)] = on;
     if (on) engine_[plugin::kEngineJogFlag] = 1;
     return {};
+  }
+  if (name == "register-automation" && w.size() == 1) {
+    // The host registers its automation object only now, after its plug-ins
+    // have been initialised.
+    if (automation_) return "the automation object is registered already";
+    automation_ = progIdRegistered_ = true;
+    if (std::string failure = RegisterProgId(true); !failure.empty()) return failure;
+    return RegisterDocument();
   }
   if (name == "jogoff" && w.size() == 2) {
     auto axis = ParseWhole(w[1]);

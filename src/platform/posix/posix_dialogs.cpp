@@ -242,7 +242,7 @@ class PosixDialogs final : public PluginDialogs {
 
  private:
   SimPrompts prompts_;
-  GcodeFolderHandOff handOff_{SystemPlatform().paths};
+  GcodeFolderHandOff handOff_{SystemPlatform().paths, SystemPlatform().files};
 };
 
 }  // namespace

@@ -6,12 +6,17 @@
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <new>
+#include <sstream>
 #include <system_error>
+#include <vector>
 
 #include "platform/posix/sim_os.h"
+#include "text/files.h"
 #include "text/utf16.h"
 
 namespace kelvora::platform::posix {
@@ -274,6 +279,87 @@ class PosixUdpNetwork final : public plugin::UdpNetwork {
   }
 };
 
+// Here a rename replaces a file whatever holds it open, and the simulated host
+// never holds one: the replacement is always whole.
+class PosixFiles final : public plugin::HostFiles {
+ public:
+  std::string ReplaceFileContent(const std::filesystem::path& path,
+                                 std::string_view bytes) override {
+    return text::WriteFileAtomic(path, bytes);
+  }
+};
+
+// The process's mappings as the kernel lists them in /proc/self/maps.
+struct Mapping {
+  std::uintptr_t start = 0;
+  std::uintptr_t end = 0;
+  bool read = false;
+  bool write = false;
+  bool execute = false;
+  bool file = false;  // backed by a file: the program or a library
+};
+
+std::optional<Mapping> ParseMapping(const std::string& line) {
+  std::istringstream in(line);
+  std::string range, permissions, offset, device, inode, name;
+  if (!(in >> range >> permissions >> offset >> device >> inode)) return std::nullopt;
+  std::getline(in >> std::ws, name);
+  const std::size_t dash = range.find('-');
+  if (dash == std::string::npos || permissions.size() < 3) return std::nullopt;
+  Mapping mapping;
+  const char* text = range.data();
+  if (std::from_chars(text, text + dash, mapping.start, 16).ec != std::errc() ||
+      std::from_chars(text + dash + 1, text + range.size(), mapping.end, 16).ec != std::errc()) {
+    return std::nullopt;
+  }
+  mapping.read = permissions[0] == 'r';
+  mapping.write = permissions[1] == 'w';
+  mapping.execute = permissions[2] == 'x';
+  mapping.file = !name.empty() && name.front() == '/';
+  return mapping;
+}
+
+// In address order; empty when the list cannot be read, so nothing passes.
+std::vector<Mapping> ReadMappings() {
+  std::vector<Mapping> mappings;
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line)) {
+    if (auto mapping = ParseMapping(line)) mappings.push_back(*mapping);
+  }
+  return mappings;
+}
+
+// Whether every byte of [address, address + size) lies in mappings that `allows`.
+template <typename Allows>
+bool Covered(const void* address, std::size_t size, Allows allows) {
+  auto at = reinterpret_cast<std::uintptr_t>(address);
+  std::uintptr_t end = 0;
+  if (address == nullptr || size == 0 || __builtin_add_overflow(at, size, &end)) return false;
+  for (const Mapping& mapping : ReadMappings()) {
+    if (mapping.end <= at) continue;
+    if (mapping.start > at || !allows(mapping)) return false;
+    at = mapping.end;
+    if (at >= end) return true;
+  }
+  return false;
+}
+
+// The checks made on the real process: the plug-in and the replacement host share
+// it, so the host's blocks, string manager and methods are real memory and code.
+class PosixMemory final : public plugin::HostMemory {
+ public:
+  bool Readable(const void* address, std::size_t size) const override {
+    return Covered(address, size, [](const Mapping& m) { return m.read; });
+  }
+  bool Writable(const void* address, std::size_t size) const override {
+    return Covered(address, size, [](const Mapping& m) { return m.read && m.write; });
+  }
+  bool IsModuleCode(const void* address) const override {
+    return Covered(address, 1, [](const Mapping& m) { return m.execute && m.file; });
+  }
+};
+
 class PosixMessages final : public plugin::HostMessages {
  public:
   void Message(std::string_view text, std::string_view caption) override {
@@ -296,7 +382,9 @@ const Platform& SystemPlatform() {
   static PosixPaths paths;
   static PosixUdpNetwork udp;
   static PosixMessages messages;
-  static const Platform platform{menu, automation, threads, paths, udp, messages};
+  static PosixFiles files;
+  static PosixMemory memory;
+  static const Platform platform{menu, automation, threads, paths, udp, messages, files, memory};
   return platform;
 }
 

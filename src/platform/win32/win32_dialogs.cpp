@@ -54,7 +54,7 @@ class Win32Dialogs final : public PluginDialogs {
 
  private:
   win32::NativePrompts prompts_;
-  GcodeFolderHandOff handOff_{SystemPlatform().paths};
+  GcodeFolderHandOff handOff_{SystemPlatform().paths, SystemPlatform().files};
 };
 
 }  // namespace

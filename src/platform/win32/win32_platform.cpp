@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <process.h>
 
+#include <algorithm>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -121,8 +122,10 @@ class Win32Automation final : public plugin::AutomationService {
   HResult CreateObject(std::u16string_view progId, AutomationObject* object) override {
     if (!object) return E_INVALIDARG;
     *object = nullptr;
-    // The host's thread has COM already; joining again only counts.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // The host's thread has COM already; joining again only counts, so each
+    // thread joins once however often the object is looked for.
+    thread_local const HRESULT joined = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    static_cast<void>(joined);
     const std::wstring name(progId.begin(), progId.end());
     IDispatch* found = nullptr;
     const HRESULT hr = win32::CreateObject(name.c_str(), &found);
@@ -296,6 +299,97 @@ class Win32UdpNetwork final : public plugin::UdpNetwork {
   }
 };
 
+// Writes all of `bytes` to a handle; false when any write fails.
+bool WriteAll(HANDLE file, std::string_view bytes) {
+  constexpr std::size_t kChunk = 1u << 20;
+  while (!bytes.empty()) {
+    const auto size = static_cast<DWORD>(std::min(bytes.size(), kChunk));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), size, &written, nullptr) || written == 0) return false;
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+// Opens `path` for writing with `disposition`, letting others who hold it keep
+// reading and writing, and writes `bytes` into it.
+bool WriteWholeFile(const std::wstring& path, DWORD disposition, std::string_view bytes) {
+  const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool written = WriteAll(file, bytes);
+  return CloseHandle(file) && written;
+}
+
+class Win32Files final : public plugin::HostFiles {
+ public:
+  std::string ReplaceFileContent(const std::filesystem::path& path,
+                                 std::string_view bytes) override {
+    const std::wstring target = path.wstring();
+    const std::wstring temporary = target + L".kelvora-tmp";
+    const std::string failure = "Cannot write the file " + text::PathToUtf8(path);
+    if (!WriteWholeFile(temporary, CREATE_ALWAYS, bytes)) {
+      DeleteFileW(temporary.c_str());
+      return failure;
+    }
+    if (MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) return {};
+    // A host that still has the file open without letting it be deleted refuses
+    // the rename (sharing violation or access denied). If it lets the file be
+    // written, it is emptied and written in place, as a plain write would.
+    const DWORD refused = GetLastError();
+    bool written = false;
+    if (refused == ERROR_SHARING_VIOLATION || refused == ERROR_ACCESS_DENIED) {
+      written = WriteWholeFile(target, TRUNCATE_EXISTING, bytes);
+    }
+    DeleteFileW(temporary.c_str());
+    return written ? std::string() : failure;
+  }
+};
+
+// Protections that allow reading, writing and running code.
+constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                            PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+constexpr DWORD kWritable =
+    PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+constexpr DWORD kExecutable =
+    PAGE_EXECUTE | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+
+// Whether every byte of [address, address + size) lies in committed regions
+// whose protection includes one of `wanted`, none of them a guard page.
+bool RegionsAllow(const void* address, std::size_t size, DWORD wanted) {
+  auto at = reinterpret_cast<std::uintptr_t>(address);
+  const std::uintptr_t end = at + size;
+  if (address == nullptr || size == 0 || end < at) return false;
+  while (at < end) {
+    MEMORY_BASIC_INFORMATION region{};
+    if (VirtualQuery(reinterpret_cast<const void*>(at), &region, sizeof region) == 0) return false;
+    if (region.State != MEM_COMMIT || (region.Protect & (PAGE_GUARD | PAGE_NOACCESS)) != 0 ||
+        (region.Protect & wanted) == 0) {
+      return false;
+    }
+    at = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
+  }
+  return true;
+}
+
+class Win32Memory final : public plugin::HostMemory {
+ public:
+  bool Readable(const void* address, std::size_t size) const override {
+    return RegionsAllow(address, size, kReadable);
+  }
+  bool Writable(const void* address, std::size_t size) const override {
+    return RegionsAllow(address, size, kWritable);
+  }
+  bool IsModuleCode(const void* address) const override {
+    if (!RegionsAllow(address, 1, kExecutable)) return false;
+    HMODULE module = nullptr;
+    return GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                  GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              static_cast<LPCWSTR>(address), &module) &&
+           module != nullptr;
+  }
+};
+
 class Win32Messages final : public plugin::HostMessages {
  public:
   void Message(std::string_view text, std::string_view caption) override {
@@ -321,7 +415,9 @@ const Platform& SystemPlatform() {
   static win32::Win32Paths paths;
   static win32::Win32UdpNetwork udp;
   static win32::Win32Messages messages;
-  static const Platform platform{menu, automation, threads, paths, udp, messages};
+  static win32::Win32Files files;
+  static win32::Win32Memory memory;
+  static const Platform platform{menu, automation, threads, paths, udp, messages, files, memory};
   return platform;
 }
 
