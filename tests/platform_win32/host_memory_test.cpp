@@ -4,7 +4,6 @@
 // and the string of the documented layout still gets its text.
 #include <windows.h>
 // needs windows.h first
-#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -37,20 +36,6 @@ int g_data = 7;  // writable data of this program
 
 void CodeHere() {
   g_data = 8;
-}
-
-// Threads of this process now: the plug-in's loader threads come and go.
-int ThreadCount() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  int count = 0;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-  }
-  CloseHandle(snapshot);
-  return count;
 }
 
 template <typename Fn>
@@ -179,10 +164,10 @@ class StatusOnWindows : public ::testing::Test {
   // A Load: the worker's call arrives on this thread and the worker ends; then
   // an update cycle serves what it reported.
   void Load() {
-    const int threads = ThreadCount();
+    const int threads = testhost::HostWindow::ThreadCount();
     module_.MyDevice->ThreadLoad(plugin::kTempTapName);
-    EXPECT_TRUE(testhost::HostWindow::PumpUntil([&] { return ThreadCount() <= threads; },
-                                                std::chrono::seconds(10)));
+    EXPECT_TRUE(testhost::HostWindow::PumpUntil(
+        [&] { return testhost::HostWindow::ThreadCount() <= threads; }, std::chrono::seconds(10)));
     module_.piUpdate();
   }
 

@@ -1,5 +1,7 @@
 #include "host_window.h"
 
+#include <tlhelp32.h>
+
 #include <initializer_list>
 
 #include "platform/win32/wide_text.h"
@@ -147,6 +149,19 @@ void HostWindow::PumpMessages() {
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }
+}
+
+int HostWindow::ThreadCount() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return -1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
 }
 
 bool HostWindow::PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

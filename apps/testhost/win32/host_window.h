@@ -44,6 +44,10 @@ class HostWindow {
   // Pumps messages until `done` is true or `timeout` passed; returns `done()`.
   static bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
+  // Threads of this process now (-1 when they cannot be counted): the plug-in's
+  // loader threads come and go, and a test waits for them before it goes on.
+  static int ThreadCount();
+
  private:
   static bool RegisterHostClass();
   void Layout();

@@ -6,7 +6,6 @@
 #include <commctrl.h>
 #include <commdlg.h>
 #include <dlgs.h>
-#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -385,20 +384,6 @@ std::wstring WindowText(HWND window) {
   return text;
 }
 
-// Threads of this process now: the plug-in's loader threads come and go.
-int ThreadCount() {
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return -1;
-  THREADENTRY32 entry{};
-  entry.dwSize = sizeof entry;
-  int count = 0;
-  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
-    if (entry.th32OwnerProcessID == GetCurrentProcessId()) ++count;
-  }
-  CloseHandle(snapshot);
-  return count;
-}
-
 // "Mach4.Document" in the prefix's class registry, naming the host's class id,
 // or absent (the object is then found by its class id alone).
 std::string RegisterProgId(bool registered) {
@@ -689,11 +674,11 @@ std::string Runner::RegisterDocument() {
 }
 
 std::string Runner::Update() {
-  const int before = ThreadCount();
+  const int before = HostWindow::ThreadCount();
   Export<void (*)()>(library_, "Update")();
   // A loader thread started by this cycle calls the host's object through the
   // host's thread, so messages are pumped until it has ended.
-  const bool settled = HostWindow::PumpUntil([&] { return ThreadCount() <= before; },
+  const bool settled = HostWindow::PumpUntil([&] { return HostWindow::ThreadCount() <= before; },
                                              std::chrono::milliseconds(kThreadWait));
   HostWindow::PumpMessages();
   return settled ? std::string() : "a loader thread is still running";
