@@ -9,8 +9,8 @@
 
 #include "generators/limits.h"
 #include "kelvora_version.h"
-#include "plugin/settings_keys.h"
-#include "plugin/settings_profile.h"
+#include "settings/settings_keys.h"
+#include "settings/settings_profile.h"
 #include "text/files.h"
 #include "text/number_format.h"
 #include "text/parse.h"
@@ -36,20 +36,20 @@ std::string_view FileOptionName(FileOption f) {
   return "";
 }
 
-const plugin::SettingsKey* SettingsKeyOf(const JobKey& k) {
-  return k.ownDefault ? nullptr : plugin::FindSettingsKey(k.key);
+const settings::SettingsKey* SettingsKeyOf(const JobKey& k) {
+  return k.ownDefault ? nullptr : settings::FindSettingsKey(k.key);
 }
 
 bool IsBoolKey(const JobKey& k) {
-  const plugin::SettingsKey* s = SettingsKeyOf(k);
-  return s ? s->type == plugin::KeyType::kBool : k.ownBool;
+  const settings::SettingsKey* s = SettingsKeyOf(k);
+  return s ? s->type == settings::KeyType::kBool : k.ownBool;
 }
 
 std::string DefaultText(const JobKey& k) {
   if (k.ownDefault) return std::string(*k.ownDefault);
   if (!SettingsKeyOf(k)) return {};
   // The same texts a profile without the plug-in's section gives.
-  static const plugin::Settings defaults;
+  static const settings::Settings defaults;
   return defaults.ControlText(k.key);
 }
 
@@ -119,7 +119,7 @@ std::vector<std::pair<std::string, std::string>> ParseAssigns(
 // after a restart, then KEY=VALUE (the last repetition counts).
 std::map<std::string, std::string, std::less<>> BuildTexts(
     const Job& job, const std::vector<std::pair<std::string, std::string>>& assigns,
-    const plugin::Settings* stored) {
+    const settings::Settings* stored) {
   std::map<std::string, std::string, std::less<>> texts;
   for (const JobKey& k : job.keys) {
     const bool persisted = SettingsKeyOf(k) != nullptr;
@@ -210,17 +210,17 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       throw UsageError{"--size takes WxH with two whole numbers from 31 to 20000, got: " + p.size};
     }
     const auto assigns = ParseAssigns(job, p.assigns);
-    std::optional<plugin::Settings> stored;
+    std::optional<settings::Settings> stored;
     if (!p.profile.empty()) {
       // The plug-in itself falls back to defaults when its profile cannot be
       // read; here the user named the file, so a file that does not load is refused.
-      plugin::FirstOpeningRead read = plugin::SettingsFirstOpening(p.profile, {});
+      settings::FirstOpeningRead read = settings::SettingsFirstOpening(p.profile, {});
       if (read.failure) {
         WriteMessage(err, Failure{"The profile cannot be read: " + p.profile, *read.failure});
         return kExitRefused;
       }
       // As the first opening: said, and the job goes on with those keys' defaults.
-      if (const auto unreadable = plugin::UnreadableSettingsMessage(read)) {
+      if (const auto unreadable = settings::UnreadableSettingsMessage(read)) {
         err << *unreadable << "\n";
       }
       stored = std::move(read.settings);

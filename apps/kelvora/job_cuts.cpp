@@ -3,8 +3,8 @@
 #include "generators/cut_lists.h"
 #include "generators/cut_toolpath.h"
 #include "input_file.h"
-#include "plugin/settings_profile.h"
 #include "preview.h"
+#include "settings/settings_profile.h"
 #include "text/csv.h"
 
 namespace kelvora::cli {
@@ -13,7 +13,7 @@ namespace {
 // The text a list-wide box shows when the file sets none (a list without rows):
 // the same default text a profile without the plug-in's section gives.
 std::string StoredDefault(std::string_view key) {
-  static const plugin::Settings defaults;
+  static const settings::Settings defaults;
   return defaults.ControlText(key);
 }
 

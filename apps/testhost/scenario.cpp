@@ -12,7 +12,7 @@
 #include "host.h"
 #include "platform/posix/posix_platform.h"
 #include "plugin/host_interface.h"
-#include "plugin/xml_net_profile.h"
+#include "settings/xml_net_profile.h"
 #include "text/files.h"
 
 namespace kelvora::testhost {
@@ -378,7 +378,7 @@ std::string Runner::Expect(const std::vector<std::string>& w) {
     // expect profile SECTION/KEY "text"
     std::string section = w[2].substr(0, w[2].find('/'));
     std::string key = w[2].find('/') == std::string::npos ? "" : w[2].substr(w[2].find('/') + 1);
-    plugin::XMLNetProfile profile(profile_.string(), section, true);
+    settings::XMLNetProfile profile(profile_.string(), section, true);
     if (!profile.Load()) return "the profile does not load: " + profile.LastError();
     if (!profile.FindEntry(key)) return "the profile has no " + w[2];
     std::string actual = profile.ReadString(key);
@@ -388,7 +388,7 @@ std::string Runner::Expect(const std::vector<std::string>& w) {
   if (what == "no-profile-entry" && w.size() == 3) {
     std::string section = w[2].substr(0, w[2].find('/'));
     std::string key = w[2].find('/') == std::string::npos ? "" : w[2].substr(w[2].find('/') + 1);
-    plugin::XMLNetProfile profile(profile_.string(), section, true);
+    settings::XMLNetProfile profile(profile_.string(), section, true);
     profile.Load();
     if (key.empty() ? profile.FindEntry("") != nullptr : profile.FindEntry(key) != nullptr) {
       return "the profile has " + w[2];

@@ -15,11 +15,11 @@
 #include "geometry/dxf.h"
 #include "geometry/dxf_wrapper.h"
 #include "geometry/svg.h"
-#include "plugin/settings_keys.h"
-#include "plugin/settings_profile.h"
-#include "plugin/xml_net_profile.h"
 #include "program_check.h"
 #include "scratch_file.h"
+#include "settings/settings_keys.h"
+#include "settings/settings_profile.h"
+#include "settings/xml_net_profile.h"
 #include "text/number_format.h"
 #include "text/parse.h"
 
@@ -158,15 +158,15 @@ namespace {
 
 // The stored form of every value: doubles as the profile writes them (15
 // significant digits), so a value and its stored copy compare equal.
-std::string StoredForm(const plugin::Settings::Value& v) {
+std::string StoredForm(const settings::Settings::Value& v) {
   if (const bool* b = std::get_if<bool>(&v)) return *b ? "True" : "False";
-  if (const int* i = std::get_if<int>(&v)) return plugin::ProfileIntText(*i);
-  if (const double* d = std::get_if<double>(&v)) return plugin::ProfileDoubleText(*d);
+  if (const int* i = std::get_if<int>(&v)) return settings::ProfileIntText(*i);
+  if (const double* d = std::get_if<double>(&v)) return settings::ProfileDoubleText(*d);
   return std::get<std::string>(v);
 }
 
-Verdict SameSettings(const plugin::Settings& a, const plugin::Settings& b) {
-  for (const plugin::SettingsKey& k : plugin::SettingsKeys()) {
+Verdict SameSettings(const settings::Settings& a, const settings::Settings& b) {
+  for (const settings::SettingsKey& k : settings::SettingsKeys()) {
     if (k.key == "Dlg") continue;
     const std::string x = StoredForm(a.Get(k.key));
     const std::string y = StoredForm(b.Get(k.key));
@@ -181,10 +181,10 @@ Verdict SameSettings(const plugin::Settings& a, const plugin::Settings& b) {
 
 Verdict FuzzProfile(std::string_view data) {
   const std::string path = WriteScratchFile("profile.xml", data);
-  const plugin::MessageSink quiet = [](std::string_view, std::string_view) {};
+  const settings::MessageSink quiet = [](std::string_view, std::string_view) {};
 
-  plugin::SettingsStartUp(path, quiet);
-  const plugin::FirstOpeningRead first = plugin::SettingsFirstOpening(path, quiet);
+  settings::SettingsStartUp(path, quiet);
+  const settings::FirstOpeningRead first = settings::SettingsFirstOpening(path, quiet);
   if (first.failure) {
     // Nothing may be written over a profile that does not load.
     std::string now;
@@ -193,21 +193,22 @@ Verdict FuzzProfile(std::string_view data) {
     return std::nullopt;
   }
 
-  plugin::ShutdownState state;
+  settings::ShutdownState state;
   state.dialogExists = true;
   state.dialogVisible = true;
   state.settings = &first.settings;
-  if (!plugin::SettingsShutdown(path, state, quiet)) return "a profile that loaded was not saved";
+  if (!settings::SettingsShutdown(path, state, quiet)) return "a profile that loaded was not saved";
   std::string saved;
   if (!ReadScratchFile(path, saved)) return "the saved profile cannot be read";
 
-  const plugin::FirstOpeningRead second = plugin::SettingsFirstOpening(path, quiet);
+  const settings::FirstOpeningRead second = settings::SettingsFirstOpening(path, quiet);
   if (second.failure) return "the saved profile does not load: " + *second.failure;
   if (auto v = SameSettings(first.settings, second.settings)) return v;
 
   // Saving what was read back changes nothing more.
   state.settings = &second.settings;
-  if (!plugin::SettingsShutdown(path, state, quiet)) return "the saved profile was not saved again";
+  if (!settings::SettingsShutdown(path, state, quiet))
+    return "the saved profile was not saved again";
   std::string savedAgain;
   if (!ReadScratchFile(path, savedAgain)) return "the profile saved twice cannot be read";
   if (savedAgain != saved) return "saving the saved profile again changed it";
@@ -231,10 +232,10 @@ Verdict CheckFormatted(double value) {
       return std::string(text::PatternText(f)) + " wrote " + Quoted(s) + ", then " + Quoted(again);
     }
   }
-  const std::string stored = plugin::ProfileDoubleText(value);
+  const std::string stored = settings::ProfileDoubleText(value);
   const auto storedBack = text::ParseDouble(stored);
   if (!storedBack) return "the profile form " + Quoted(stored) + " does not read back";
-  if (plugin::ProfileDoubleText(*storedBack) != stored) {
+  if (settings::ProfileDoubleText(*storedBack) != stored) {
     return "the profile form " + Quoted(stored) + " is not stable";
   }
   return std::nullopt;
@@ -279,8 +280,8 @@ const cli::Job* FindJob(std::string_view name) {
 
 std::string DefaultText(const cli::JobKey& k) {
   if (k.ownDefault) return std::string(*k.ownDefault);
-  static const plugin::Settings defaults;
-  if (!plugin::FindSettingsKey(k.key)) return {};
+  static const settings::Settings defaults;
+  if (!settings::FindSettingsKey(k.key)) return {};
   return defaults.ControlText(k.key);
 }
 

@@ -35,13 +35,13 @@ DialogWindowState XYZDemoDialogPort::WindowState() const {
   return DialogWindowState::kNormal;
 }
 
-void XYZDemoDialogPort::LoadParam(const Settings& settings) {
+void XYZDemoDialogPort::LoadParam(const settings::Settings& settings) {
   settings_ = settings;
   plugin::LoadParam(*dialog_, settings);
 }
 
-Settings XYZDemoDialogPort::SaveParam() {
-  Settings saved = settings_;
+settings::Settings XYZDemoDialogPort::SaveParam() {
+  settings::Settings saved = settings_;
   plugin::SaveParam(*dialog_, saved);
   // A value without a control of the main window travels as text through its
   // display pattern; when nothing changed it, it keeps its stored precision.

@@ -41,8 +41,8 @@ class XYZDemoDialogPort : public PluginDialog {
   bool Visible() const override { return dialog_->Visible(); }
   void ShowAndFocus() override { dialog_->ShowAndFocus(); }
   bool ParamLoaded() const override { return dialog_->ParamLoaded(); }
-  void LoadParam(const Settings& settings) override;
-  Settings SaveParam() override;
+  void LoadParam(const settings::Settings& settings) override;
+  settings::Settings SaveParam() override;
   bool& LoadFileTrigger() override { return dialog_->LoadFileTrigger; }
   bool& closeFileTrigger() override { return dialog_->closeFileTrigger; }
   bool GetAuto() const override { return dialog_->GetAuto; }
@@ -54,7 +54,7 @@ class XYZDemoDialogPort : public PluginDialog {
   void SetBoxText(std::string_view name, const std::string& text);
 
   std::unique_ptr<dialog::XYZDemoDialog> dialog_;
-  Settings settings_;  // what the first opening read; shutdown starts from it
+  settings::Settings settings_;  // what the first opening read; shutdown starts from it
 };
 
 }  // namespace kelvora::plugin

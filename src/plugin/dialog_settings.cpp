@@ -3,15 +3,15 @@
 namespace kelvora::plugin {
 namespace {
 
-bool HasControl(const SettingsKey& k) {
+bool HasControl(const settings::SettingsKey& k) {
   switch (k.shownAs) {
-    case ShownAs::kIndex:
-    case ShownAs::kNumber:
-    case ShownAs::kChecked:
-    case ShownAs::kText:
+    case settings::ShownAs::kIndex:
+    case settings::ShownAs::kNumber:
+    case settings::ShownAs::kChecked:
+    case settings::ShownAs::kText:
       return true;
-    case ShownAs::kNone:
-    case ShownAs::kAutoGen:
+    case settings::ShownAs::kNone:
+    case settings::ShownAs::kAutoGen:
       return false;
   }
   return false;
@@ -19,9 +19,9 @@ bool HasControl(const SettingsKey& k) {
 
 }  // namespace
 
-std::vector<dialog::StoredValue> StoredValues(const Settings& settings) {
+std::vector<dialog::StoredValue> StoredValues(const settings::Settings& settings) {
   std::vector<dialog::StoredValue> values;
-  for (const SettingsKey& k : SettingsKeys()) {
+  for (const settings::SettingsKey& k : settings::SettingsKeys()) {
     if (k.key == "Dlg") continue;
     values.push_back({std::string(k.key), HasControl(k) ? std::string(k.control) : std::string(),
                       settings.ControlText(k.key)});
@@ -29,11 +29,11 @@ std::vector<dialog::StoredValue> StoredValues(const Settings& settings) {
   return values;
 }
 
-void LoadParam(dialog::XYZDemoDialog& dlg, const Settings& settings) {
+void LoadParam(dialog::XYZDemoDialog& dlg, const settings::Settings& settings) {
   dlg.LoadParam(StoredValues(settings));
 }
 
-void SaveParam(dialog::XYZDemoDialog& dlg, Settings& settings) {
+void SaveParam(dialog::XYZDemoDialog& dlg, settings::Settings& settings) {
   for (const dialog::StoredValue& v : dlg.SaveParam(StoredValues(settings))) {
     settings.SetFromControlText(v.key, v.text);
   }

@@ -8,18 +8,18 @@
 #include <vector>
 
 #include "dialog/xyz_demo_dialog.h"
-#include "plugin/settings_profile.h"
+#include "settings/settings_profile.h"
 
 namespace kelvora::plugin {
 
 // Every key but "Dlg", in table order, with its control and the text it shows.
-std::vector<dialog::StoredValue> StoredValues(const Settings& settings);
+std::vector<dialog::StoredValue> StoredValues(const settings::Settings& settings);
 
 // The first opening's copy into the dialog (LoadParam).
-void LoadParam(dialog::XYZDemoDialog& dlg, const Settings& settings);
+void LoadParam(dialog::XYZDemoDialog& dlg, const settings::Settings& settings);
 
 // The shutdown's copy out of the dialog (SaveParam) into `settings`: a control
 // text that does not convert keeps the key's previous value.
-void SaveParam(dialog::XYZDemoDialog& dlg, Settings& settings);
+void SaveParam(dialog::XYZDemoDialog& dlg, settings::Settings& settings);
 
 }  // namespace kelvora::plugin

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "dialog/teach_table.h"
-#include "plugin/settings_profile.h"
+#include "settings/settings_profile.h"
 
 namespace kelvora::plugin {
 
@@ -29,9 +29,9 @@ class PluginDialog {
   // Whether the stored settings have been put into the controls in this run.
   virtual bool ParamLoaded() const = 0;
   // First opening: the settings into the controls; ParamLoaded becomes true.
-  virtual void LoadParam(const Settings& settings) = 0;
+  virtual void LoadParam(const settings::Settings& settings) = 0;
   // Shutdown: the controls' values, as the settings to store.
-  virtual Settings SaveParam() = 0;
+  virtual settings::Settings SaveParam() = 0;
 
   // The one-shot requests the dialog raises, and the teach table's mode.
   virtual bool& LoadFileTrigger() = 0;

@@ -7,7 +7,7 @@ namespace kelvora::plugin {
 PluginModule::PluginModule(const Platform& platform, PluginDialogs& dialogs)
     : platform_(platform), dialogs_(dialogs) {}
 
-MessageSink PluginModule::Messages() {
+settings::MessageSink PluginModule::Messages() {
   HostMessages& messages = platform_.messages;
   return [&messages](std::string_view text, std::string_view caption) {
     messages.Message(text, caption);
@@ -19,7 +19,7 @@ const char* PluginModule::piSetProName(const char* hostPath) {
   // works in UTF-8.
   auto path = platform_.paths.HostTextToUtf8(hostPath != nullptr ? hostPath : "");
   ProfileName = path.value_or(std::string());
-  StartUpResult startUp = SettingsStartUp(ProfileName, Messages());
+  settings::StartUpResult startUp = settings::SettingsStartUp(ProfileName, Messages());
   MG.xyzDemoConfig = XYZDemoConfig{startUp.enableDlg};
   return kPluginName;
 }
@@ -73,11 +73,11 @@ void PluginModule::piNotify(int id) {
     return;
   }
   if (!dialog.ParamLoaded()) {
-    FirstOpeningRead read = SettingsFirstOpening(ProfileName, Messages());
+    settings::FirstOpeningRead read = settings::SettingsFirstOpening(ProfileName, Messages());
     dialog.LoadParam(read.settings);
     // Said once the window shows the defaults that took the unreadable values' place.
-    if (const auto unreadable = UnreadableSettingsMessage(read)) {
-      platform_.messages.Message(*unreadable, kProfileCaption);
+    if (const auto unreadable = settings::UnreadableSettingsMessage(read)) {
+      platform_.messages.Message(*unreadable, settings::kProfileCaption);
     }
   }
 }
@@ -130,8 +130,8 @@ void PluginModule::piConfig() {
 }
 
 void PluginModule::piStopPlug() {
-  ShutdownState state;
-  std::optional<Settings> saved;
+  settings::ShutdownState state;
+  std::optional<settings::Settings> saved;
   if (MG.xyzDemoDialog) {
     PluginDialog& dialog = *MG.xyzDemoDialog;
     state.dialogExists = true;
@@ -143,7 +143,7 @@ void PluginModule::piStopPlug() {
       state.settings = &*saved;
     }
   }
-  SettingsShutdown(ProfileName, state, Messages());
+  settings::SettingsShutdown(ProfileName, state, Messages());
 }
 
 void PluginModule::piJogOff(std::int16_t axis) {

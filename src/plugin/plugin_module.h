@@ -64,7 +64,7 @@ class PluginModule {
   void AddMenuEntry();
   void MirrorMachinePosition(PluginDialog& dialog);
   void PollTeachSignals(PluginDialog& dialog);
-  MessageSink Messages();
+  settings::MessageSink Messages();
 
   const Platform& platform_;
   PluginDialogs& dialogs_;

@@ -19,15 +19,15 @@
 #include "generators/cut_lists.h"
 #include "generators/point_list.h"
 #include "generators/teach.h"
-#include "plugin/profile_files.h"
-#include "plugin/settings_profile.h"
+#include "settings/profile_files.h"
+#include "settings/settings_profile.h"
 #include "text/csv.h"
 #include "ui/data_grid.h"
 
 namespace kelvora {
 namespace {
 
-using plugin::testing::ProfileFolder;
+using settings::testing::ProfileFolder;
 
 struct NumberText {
   const char* text;
@@ -153,10 +153,10 @@ Refusal Profile(const std::string& value) {
   const std::string path =
       folder.Write("p.xml", "<profile><Kelvora><CirR>" + value +
                                 "</CirR><GridXm>2</GridXm></Kelvora></profile>");
-  const plugin::FirstOpeningRead read = plugin::SettingsFirstOpening(path, {});
+  const settings::FirstOpeningRead read = settings::SettingsFirstOpening(path, {});
   EXPECT_FALSE(read.failure);
   EXPECT_EQ(read.settings.Double("GridXm"), 2);
-  const auto message = plugin::UnreadableSettingsMessage(read);
+  const auto message = settings::UnreadableSettingsMessage(read);
   if (!message) return std::nullopt;
   EXPECT_EQ(read.settings.Double("CirR"), 10);  // the default, never 125 or 5
   return *message;

@@ -14,15 +14,15 @@
 #include "generators/point_list.h"
 #include "generators/teach.h"
 #include "geometry/dxf_wrapper.h"
-#include "plugin/profile_files.h"
-#include "plugin/settings_profile.h"
+#include "settings/profile_files.h"
+#include "settings/settings_profile.h"
 #include "text/files.h"
 
 namespace kelvora {
 namespace {
 
 namespace fs = std::filesystem;
-using plugin::testing::ProfileFolder;
+using settings::testing::ProfileFolder;
 
 constexpr std::string_view kPointFile = "Name,X,Y\r\nA,1,2\r\n";
 constexpr std::string_view kProfile =
@@ -94,7 +94,7 @@ TEST(FileFaults, ReadersRefuseWithAMessageAndCreateNothing) {
        }},
       {"profile",
        [](const std::string& p) {
-         plugin::XMLNetProfile profile(p, "Kelvora", true);
+         settings::XMLNetProfile profile(p, "Kelvora", true);
          return profile.Load() ? std::string() : profile.LastError();
        }},
   };
@@ -182,32 +182,32 @@ TEST(FileFaults, AShutdownOnAFullDiskKeepsTheProfile) {
   const std::string path = folder.Write("profile.xml", kProfile);
   if (!FillDiskFor(path)) GTEST_SKIP() << "no full-disk device here";
   std::vector<std::string> messages;
-  const plugin::MessageSink sink = [&](std::string_view text, std::string_view) {
+  const settings::MessageSink sink = [&](std::string_view text, std::string_view) {
     messages.emplace_back(text);
   };
-  const plugin::Settings settings;
-  EXPECT_FALSE(plugin::SettingsShutdown(path, {true, true, &settings}, sink));
+  const settings::Settings settings;
+  EXPECT_FALSE(settings::SettingsShutdown(path, {true, true, &settings}, sink));
   EXPECT_EQ(ProfileFolder::Read(path), kProfile);
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_NE(messages[0].find("Cannot write the file"), std::string::npos) << messages[0];
 }
 
 TEST(FileFaults, AProfileThatDisappearedOrIsAFolderIsNotWritten) {
-  const plugin::Settings settings;
+  const settings::Settings settings;
   {
     ProfileFolder folder;
     const std::string path = folder.Write("profile.xml", kProfile);
-    ASSERT_FALSE(plugin::SettingsFirstOpening(path, {}).failure);
+    ASSERT_FALSE(settings::SettingsFirstOpening(path, {}).failure);
     fs::remove(path);
-    EXPECT_FALSE(plugin::SettingsShutdown(path, {true, true, &settings}, {}));
+    EXPECT_FALSE(settings::SettingsShutdown(path, {true, true, &settings}, {}));
     EXPECT_FALSE(fs::exists(path));
   }
   {
     ProfileFolder folder;
     const std::string path = FaultyPath(folder, ReadFault::kFolder, "profile.xml");
-    EXPECT_TRUE(plugin::SettingsFirstOpening(path, {}).failure);
-    EXPECT_FALSE(plugin::SettingsStartUp(path, {}).registered);
-    EXPECT_FALSE(plugin::SettingsShutdown(path, {true, true, &settings}, {}));
+    EXPECT_TRUE(settings::SettingsFirstOpening(path, {}).failure);
+    EXPECT_FALSE(settings::SettingsStartUp(path, {}).registered);
+    EXPECT_FALSE(settings::SettingsShutdown(path, {true, true, &settings}, {}));
     EXPECT_TRUE(fs::is_directory(path) && fs::is_empty(path));
   }
 }

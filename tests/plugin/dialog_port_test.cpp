@@ -10,6 +10,9 @@
 namespace kelvora::plugin {
 namespace {
 
+// The stored values the plug-in hands between the profile and the dialog.
+using namespace settings;
+
 // Paths of drive C below a scratch folder, in lower case: Windows names the same
 // file whatever the letter case.
 struct ScratchPaths final : HostPaths {

@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "plugin/profile_files.h"
+#include "settings/profile_files.h"
 #include "ui/scripted_prompts.h"
 
 namespace kelvora::plugin {
 namespace {
 
-using testing::ProfileFolder;
+// The stored values the plug-in hands between the profile and the dialog.
+using namespace settings;
+
+using settings::testing::ProfileFolder;
 
 struct Window {
   ui::ScriptedPrompts prompts;

@@ -7,11 +7,14 @@
 #include <vector>
 
 #include "plugin/host_string.h"
-#include "profile_files.h"
+#include "settings/profile_files.h"
 #include "text/utf16.h"
 
 namespace kelvora::plugin {
 namespace {
+
+// The stored values the plug-in hands between the profile and the dialog.
+using namespace settings;
 
 // ---- A host of doubles ------------------------------------------------------
 
@@ -328,7 +331,7 @@ TEST_F(PluginModuleTest, OnlyTheOwnCommandShowsTheDialog) {
 }
 
 TEST_F(PluginModuleTest, TheFirstOpeningReadsTheProfileOnce) {
-  testing::ProfileFolder folder;
+  settings::testing::ProfileFolder folder;
   std::string profile =
       folder.Write("profile.xml", "<profile><Kelvora><CirR>12.5</CirR></Kelvora></profile>");
   StartUp(profile);
@@ -350,7 +353,7 @@ constexpr std::string_view kCommaProfile =
     "<Cirn>3</Cirn><GridXm>0,5</GridXm></Kelvora></profile>";
 
 TEST_F(PluginModuleTest, UnreadableStoredNumbersAreNamedOnceAndReplacedAfterAnOpening) {
-  testing::ProfileFolder folder;
+  settings::testing::ProfileFolder folder;
   const std::string profile = folder.Write("profile.xml", kCommaProfile);
   StartUp(profile);
   module_.piNotify(500);
@@ -372,7 +375,7 @@ TEST_F(PluginModuleTest, UnreadableStoredNumbersAreNamedOnceAndReplacedAfterAnOp
 
 // Without an opening the window never showed the defaults: the texts stay.
 TEST_F(PluginModuleTest, UnreadableStoredNumbersStayWithoutAnOpening) {
-  testing::ProfileFolder folder;
+  settings::testing::ProfileFolder folder;
   const std::string profile = folder.Write("profile.xml", kCommaProfile);
   StartUp(profile);
   module_.piStopPlug();
@@ -676,7 +679,7 @@ TEST_F(PluginModuleTest, JogOffIgnoresAxesOutsideTheSix) {
 // ---- Shutdown and configuration ------------------------------------------------
 
 TEST_F(PluginModuleTest, ShutdownWritesTheDialogsValues) {
-  testing::ProfileFolder folder;
+  settings::testing::ProfileFolder folder;
   std::string profile = folder.Write("profile.xml", "<profile><PlugIns/></profile>");
   StartUp(profile);
   module_.piNotify(500);
@@ -689,7 +692,7 @@ TEST_F(PluginModuleTest, ShutdownWritesTheDialogsValues) {
 }
 
 TEST_F(PluginModuleTest, ShutdownWithoutAnOpeningWritesOnlyDlg) {
-  testing::ProfileFolder folder;
+  settings::testing::ProfileFolder folder;
   std::string profile =
       folder.Write("profile.xml", "<profile><Kelvora><CirR>7</CirR></Kelvora></profile>");
   StartUp(profile);
@@ -702,13 +705,13 @@ TEST_F(PluginModuleTest, ShutdownWithoutAnOpeningWritesOnlyDlg) {
 }
 
 TEST_F(PluginModuleTest, ShutdownLeavesAProfileThatDoesNotLoad) {
-  testing::ProfileFolder folder;
+  settings::testing::ProfileFolder folder;
   const std::string bytes = "<profile><Kelvora>";
   std::string profile = folder.Write("profile.xml", bytes);
   StartUp(profile);
   module_.piNotify(500);
   module_.piStopPlug();
-  EXPECT_EQ(testing::ProfileFolder::Read(profile), bytes);
+  EXPECT_EQ(settings::testing::ProfileFolder::Read(profile), bytes);
   EXPECT_FALSE(messages_.shown.empty());  // the warning was shown
 }
 

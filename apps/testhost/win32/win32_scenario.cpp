@@ -22,7 +22,7 @@
 #include "platform/win32/automation.h"
 #include "platform/win32/wide_text.h"
 #include "plugin/host_interface.h"
-#include "plugin/xml_net_profile.h"
+#include "settings/xml_net_profile.h"
 #include "text/files.h"
 
 namespace kelvora::testhost {
@@ -951,7 +951,7 @@ std::string Runner::Expect(const std::vector<std::string>& w) {
   if (what == "profile" && w.size() == 4) {
     std::string section = w[2].substr(0, w[2].find('/'));
     std::string key = w[2].find('/') == std::string::npos ? "" : w[2].substr(w[2].find('/') + 1);
-    plugin::XMLNetProfile profile(text::PathToUtf8(profile_), section, true);
+    settings::XMLNetProfile profile(text::PathToUtf8(profile_), section, true);
     if (!profile.Load()) return "the profile does not load: " + profile.LastError();
     if (!profile.FindEntry(key)) return "the profile has no " + w[2];
     std::string actual = profile.ReadString(key);
@@ -961,7 +961,7 @@ std::string Runner::Expect(const std::vector<std::string>& w) {
   if (what == "no-profile-entry" && w.size() == 3) {
     std::string section = w[2].substr(0, w[2].find('/'));
     std::string key = w[2].find('/') == std::string::npos ? "" : w[2].substr(w[2].find('/') + 1);
-    plugin::XMLNetProfile profile(text::PathToUtf8(profile_), section, true);
+    settings::XMLNetProfile profile(text::PathToUtf8(profile_), section, true);
     profile.Load();
     if (profile.FindEntry(key) != nullptr) return "the profile has " + w[2];
     return {};

@@ -1,13 +1,13 @@
-#include "plugin/settings_profile.h"
+#include "settings/settings_profile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <vector>
 
-#include "plugin/profile_files.h"
+#include "settings/profile_files.h"
 
-namespace kelvora::plugin {
+namespace kelvora::settings {
 namespace {
 
 using testing::ProfileFolder;
@@ -345,4 +345,4 @@ TEST(Settings, ControlTextsAreTakenBackAsTheBoxesReadThem) {
 }
 
 }  // namespace
-}  // namespace kelvora::plugin
+}  // namespace kelvora::settings

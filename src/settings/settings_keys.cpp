@@ -1,11 +1,11 @@
-#include "plugin/settings_keys.h"
+#include "settings/settings_keys.h"
 
 #include <array>
 
 #include "text/number_format.h"
 #include "text/parse.h"
 
-namespace kelvora::plugin {
+namespace kelvora::settings {
 namespace {
 
 constexpr std::array<SettingsKey, 113> kKeys{{
@@ -181,4 +181,4 @@ std::optional<std::string> DisplayText(const SettingsKey& key, std::string_view 
   return text::FormatNumber(*value, *format);
 }
 
-}  // namespace kelvora::plugin
+}  // namespace kelvora::settings

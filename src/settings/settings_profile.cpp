@@ -1,4 +1,4 @@
-#include "plugin/settings_profile.h"
+#include "settings/settings_profile.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -6,7 +6,7 @@
 #include "text/number_format.h"
 #include "text/parse.h"
 
-namespace kelvora::plugin {
+namespace kelvora::settings {
 namespace {
 
 constexpr std::string_view kDlgKey = "Dlg";
@@ -259,4 +259,4 @@ bool SettingsShutdown(const std::string& profilePath, const ShutdownState& state
   return profile.Save();
 }
 
-}  // namespace kelvora::plugin
+}  // namespace kelvora::settings

@@ -12,7 +12,7 @@
 
 #include "text/encodings.h"
 
-namespace kelvora::plugin {
+namespace kelvora::settings {
 
 // Shows a message to the operator: its text and the caption of the box.
 using MessageSink = std::function<void(std::string_view text, std::string_view caption)>;
@@ -98,4 +98,4 @@ class XMLNetProfile {
   char referenceMark_ = 0;
 };
 
-}  // namespace kelvora::plugin
+}  // namespace kelvora::settings

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "plugin/profile_files.h"
-#include "plugin/xml_net_profile.h"
+#include "settings/profile_files.h"
+#include "settings/xml_net_profile.h"
 
-namespace kelvora::plugin {
+namespace kelvora::settings {
 namespace {
 
 using testing::ProfileFolder;
@@ -223,4 +223,4 @@ TEST(ProfileEncodings, ReferencesTheDocumentTypeDeclaresAreKeptAsTheyWere) {
 }
 
 }  // namespace
-}  // namespace kelvora::plugin
+}  // namespace kelvora::settings

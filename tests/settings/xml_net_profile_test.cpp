@@ -1,4 +1,4 @@
-#include "plugin/xml_net_profile.h"
+#include "settings/xml_net_profile.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <limits>
 #include <vector>
 
-#include "plugin/profile_files.h"
+#include "settings/profile_files.h"
 #include "text/parse.h"
 
-namespace kelvora::plugin {
+namespace kelvora::settings {
 namespace {
 
 using testing::ProfileFolder;
@@ -376,4 +376,4 @@ TEST(XMLNetProfile, ADeclaredReferenceAndAControlCharacterBothSurviveASave) {
 }
 
 }  // namespace
-}  // namespace kelvora::plugin
+}  // namespace kelvora::settings

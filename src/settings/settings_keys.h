@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace kelvora::plugin {
+namespace kelvora::settings {
 
 enum class KeyType { kBool, kInt, kDouble, kString };
 
@@ -43,4 +43,4 @@ const SettingsKey* FindSettingsKey(std::string_view key);
 // values read from a profile; nullopt when a number does not convert.
 std::optional<std::string> DisplayText(const SettingsKey& key, std::string_view storedText);
 
-}  // namespace kelvora::plugin
+}  // namespace kelvora::settings

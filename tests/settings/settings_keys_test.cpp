@@ -1,10 +1,10 @@
-#include "plugin/settings_keys.h"
+#include "settings/settings_keys.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
-namespace kelvora::plugin {
+namespace kelvora::settings {
 namespace {
 
 TEST(SettingsKeys, TableHoldsEveryKeyOnceInWriteOrder) {
@@ -58,4 +58,4 @@ TEST(SettingsKeys, DisplayTextUsesTheBoxFormat) {
 }
 
 }  // namespace
-}  // namespace kelvora::plugin
+}  // namespace kelvora::settings

@@ -10,10 +10,10 @@
 #include <variant>
 #include <vector>
 
-#include "plugin/settings_keys.h"
-#include "plugin/xml_net_profile.h"
+#include "settings/settings_keys.h"
+#include "settings/xml_net_profile.h"
 
-namespace kelvora::plugin {
+namespace kelvora::settings {
 
 inline constexpr std::string_view kSectionName = "Kelvora";
 inline constexpr std::string_view kPlugInsSection = "PlugIns";
@@ -98,4 +98,4 @@ struct ShutdownState {
 bool SettingsShutdown(const std::string& profilePath, const ShutdownState& state,
                       const MessageSink& messages);
 
-}  // namespace kelvora::plugin
+}  // namespace kelvora::settings

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace kelvora::plugin::testing {
+namespace kelvora::settings::testing {
 
 class ProfileFolder {
  public:
@@ -46,4 +46,4 @@ class ProfileFolder {
   std::filesystem::path dir_;
 };
 
-}  // namespace kelvora::plugin::testing
+}  // namespace kelvora::settings::testing
