@@ -16,31 +16,17 @@ constexpr int kSketchSize = 300;
 CirclePage::CirclePage(XYZDemoDialog& dlg, ui::TabPage& page)
     : DialogPage(dlg, page), layout_(dlg, page) {
   using enum InputArea;
-  using enum KeyFilter;
   GeneratorPage& b = layout_;
   b.Sketch("pictureBox2", CircleSketch(kSketchSize, kSketchSize));
   b.Preview("pbxKhoanTron", PreviewStartDrawing(451, 397));
   b.ProgramBox("txtDrillGcode");
 
+  // The pitch circle's two inputs in their frame, then the rest in reading order.
   b.BeginGroup(kPattern, "groupBox1", "PCD");
-  b.Input(kPattern, {"txtR", "CirR", "", "D:", "20", kSigned});
-  b.Input(kPattern, {"txtn", "Cirn", "", "n:", "11", kSigned});
+  b.Rows(kPattern, {settings::JobInputs::kCircle}, 0, 2);
   b.EndGroup();
-  b.Input(kPattern, {"txtXc", "CirXc", "", "Xc:", "30", kSigned});
-  b.Input(kPattern, {"txtYc", "CirYc", "", "Yc:", "30", kSigned});
-  b.Input(kPattern, {"txtStartAngle", "CirA", "", "A:", "0", kSigned});
-  b.Input(kPattern, {"txtToolDia", "Cird", "", "d :", "4", kSigned});
-
-  b.Input(kMachining, {"txtdepth", "CirDepth", "label3", "depth:", "5", kUnsigned});
-  b.Input(kMachining, {"txtpassdepth", "CirStep", "label4", "Step:", "2", kUnsigned});
-  b.Input(kMachining, {"txtDrillFeedrate", "CirFeedrate", "label9", "Feedrate:", "100", kUnsigned});
-  b.Input(kMachining,
-          {"txtSpindleSpeed", "CirSpinSpeed", "label12", "Spindle:", "5000", kUnsigned});
-  b.Input(kMachining, {"txtDrillZretract", "CirRetract", "label10", "Z Retract:", "3", kSigned});
-  b.Input(kMachining, {"txtZsafe", "CirZsafe", "label11", "Z safe:", "10", kSigned});
-  b.Check(kMachining, "chkbCirEnSpin", "CirEnSpin", "OnSpin");
-  b.Check(kMachining, "chkbCirSpecialOp", "CirEnSpecialOp", "Sp.Op");
-  b.MultiText(kMachining, {"txtSpSO", "CirSpOpStr", "", "", "M3", kNone}, 2);
+  b.Rows(kPattern, {settings::JobInputs::kCircle}, 2);
+  b.Rows(kMachining, {settings::JobInputs::kCircle});
 
   b.AddButton("btnKhoanTronPreview", "Preview", [this] { btnKhoanTronPreview_Click(); });
   b.AddButton("btnDrillGcodeGen", "GCode Gen ", [this] { btnDrillGcodeGen_Click(); });

@@ -35,6 +35,23 @@ int WidestCaption(const ui::Label& label) {
   return widest;
 }
 
+KeyFilter FilterOf(settings::Filter filter) {
+  switch (filter) {
+    case settings::Filter::kSigned:
+      return KeyFilter::kSigned;
+    case settings::Filter::kUnsigned:
+      return KeyFilter::kUnsigned;
+    case settings::Filter::kAnyText:
+      break;
+  }
+  return KeyFilter::kNone;
+}
+
+InputSpec SpecOf(const settings::InputRow& row, std::string key) {
+  return {std::string(row.control), std::move(key),         std::string(row.captionKey),
+          std::string(row.caption), std::string(row.start), FilterOf(row.filter)};
+}
+
 }  // namespace
 
 GeneratorPage::GeneratorPage(XYZDemoDialog& dlg, ui::TabPage& page) : dlg_(dlg), page_(page) {}
@@ -83,13 +100,13 @@ ui::Control& GeneratorPage::Parent(InputArea area) {
   return page_;
 }
 
-ui::Label& GeneratorPage::MakeLabel(InputArea area, const InputSpec& field) {
+ui::Label& GeneratorPage::MakeLabel(ui::Control& parent, const InputSpec& field) {
   const std::string name = field.label.empty() ? DefaultLabelName(field.name) : field.label;
-  return Parent(area).Add<ui::Label>(name, field.caption);
+  return parent.Add<ui::Label>(name, field.caption);
 }
 
-ui::TextBox& GeneratorPage::MakeBox(InputArea area, const InputSpec& field) {
-  ui::TextBox& box = Parent(area).Add<ui::TextBox>(field.name, field.start);
+ui::TextBox& GeneratorPage::MakeBox(ui::Control& parent, const InputSpec& field) {
+  ui::TextBox& box = parent.Add<ui::TextBox>(field.name, field.start);
   box.SetClipboard(&dlg_.GetClipboard());
   if (field.filter == KeyFilter::kSigned) AttachSignedFilter(box);
   if (field.filter == KeyFilter::kUnsigned) AttachUnsignedFilter(box);
@@ -98,8 +115,8 @@ ui::TextBox& GeneratorPage::MakeBox(InputArea area, const InputSpec& field) {
 }
 
 ui::TextBox& GeneratorPage::Input(InputArea area, const InputSpec& field) {
-  ui::Label& label = MakeLabel(area, field);
-  ui::TextBox& box = MakeBox(area, field);
+  ui::Label& label = MakeLabel(Parent(area), field);
+  ui::TextBox& box = MakeBox(Parent(area), field);
   Target(area).push_back({ItemKind::kPair, &box, &label, 1, {}});
   return box;
 }
@@ -114,11 +131,53 @@ ui::CheckBox& GeneratorPage::Check(InputArea area, std::string name, std::string
 }
 
 ui::TextBox& GeneratorPage::MultiText(InputArea area, const InputSpec& field, int rows) {
-  ui::Label* label = field.caption.empty() ? nullptr : &MakeLabel(area, field);
-  ui::TextBox& box = MakeBox(area, field);
+  ui::Label* label = field.caption.empty() ? nullptr : &MakeLabel(Parent(area), field);
+  ui::TextBox& box = MakeBox(Parent(area), field);
   box.SetMultiline(true);
   Target(area).push_back({ItemKind::kMulti, &box, label, std::max(1, rows), {}});
   return box;
+}
+
+void GeneratorPage::Rows(InputArea area, std::initializer_list<settings::JobInputs> jobs, int from,
+                         int to) {
+  const settings::Area wanted =
+      area == InputArea::kPattern ? settings::Area::kPattern : settings::Area::kMachining;
+  struct Placed {
+    const settings::InputRow* row;
+    bool stored;
+  };
+  std::vector<Placed> rows;
+  for (settings::JobInputs job : jobs) {
+    for (const settings::InputRow& row : settings::InputsOf(job)) {
+      const settings::Place& p = row.place;
+      if (p.area == wanted && p.order >= from && p.order < to) {
+        rows.push_back({&row, settings::IsStored(job)});
+      }
+    }
+  }
+  std::stable_sort(rows.begin(), rows.end(), [](const Placed& a, const Placed& b) {
+    return a.row->place.order < b.row->place.order;
+  });
+  for (const auto& [row, stored] : rows) {
+    // Inputs that are not stored are read by the page itself, not by key.
+    const std::string key = stored ? std::string(row->key) : std::string();
+    if (row->shownAs == settings::ShownAs::kChecked) {
+      Check(area, std::string(row->control), key, std::string(row->caption), row->start == "True");
+      continue;
+    }
+    const InputSpec field = SpecOf(*row, key);
+    if (row->place.lines > 1) {
+      MultiText(area, field, row->place.lines);
+    } else {
+      Input(area, field);
+    }
+  }
+}
+
+ui::TextBox& GeneratorPage::LooseInput(ui::Control& parent, const settings::InputRow& row) {
+  const InputSpec field = SpecOf(row, std::string(row.key));
+  MakeLabel(parent, field);
+  return MakeBox(parent, field);
 }
 
 ui::GroupBox& GeneratorPage::BeginGroup(InputArea area, std::string name, std::string caption) {

@@ -14,11 +14,14 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "geometry/picture.h"
+#include "settings/settings_keys.h"
 #include "ui/text_box.h"
 #include "ui/widgets.h"
 
@@ -74,6 +77,13 @@ class GeneratorPage {
   // A multi-line text over the area's whole width, `rows` rows high, with an
   // optional caption label on its left.
   ui::TextBox& MultiText(InputArea area, const InputSpec& field, int rows);
+  // The boxes of the jobs' inputs that their rows put into `area`, in the rows'
+  // reading order, limited to orders from `from` up to (not including) `to`:
+  // captions, start texts, key filters and bindings come from the rows.
+  void Rows(InputArea area, std::initializer_list<settings::JobInputs> jobs, int from = 0,
+            int to = std::numeric_limits<int>::max());
+  // A caption and box that the page places itself (on a sub-tab), from its row.
+  ui::TextBox& LooseInput(ui::Control& parent, const settings::InputRow& row);
   // A label on a row of its own over the area's width (a file path, a note).
   ui::Label& Note(InputArea area, std::string name, std::string text);
   // Inputs added between these two calls sit in a framed group with a caption.
@@ -112,8 +122,8 @@ class GeneratorPage {
   Area& AreaOf(InputArea area) { return area == InputArea::kPattern ? pattern_ : machining_; }
   std::vector<Item>& Target(InputArea area);
   ui::Control& Parent(InputArea area);
-  ui::Label& MakeLabel(InputArea area, const InputSpec& field);
-  ui::TextBox& MakeBox(InputArea area, const InputSpec& field);
+  ui::Label& MakeLabel(ui::Control& parent, const InputSpec& field);
+  ui::TextBox& MakeBox(ui::Control& parent, const InputSpec& field);
 
   // The caption width of an area: its widest caption in any language.
   int LabelWidth(const std::vector<Item>& items) const;

@@ -19,33 +19,13 @@ constexpr int kSketchHeight = 290;
 GridPage::GridPage(XYZDemoDialog& dlg, ui::TabPage& page)
     : DialogPage(dlg, page), layout_(dlg, page) {
   using enum InputArea;
-  using enum KeyFilter;
   GeneratorPage& b = layout_;
   b.Sketch("pictureBox3", GridSketch(kSketchWidth, kSketchHeight));
   b.Preview("pbxGridDrill", PreviewStartDrawing(451, 397));
   b.ProgramBox("txtGridGcode");
 
-  b.Input(kPattern, {"txtGridXc", "GridXc", "", "Xc:", "30", kSigned});
-  b.Input(kPattern, {"txtGridYc", "GridYc", "", "Yc:", "30", kSigned});
-  b.Input(kPattern, {"txtGridXm", "GridXm", "", "Xm:", "20", kSigned});
-  b.Input(kPattern, {"txtGridYn", "GridYn", "", "Yn:", "20", kSigned});
-  b.Input(kPattern, {"txtGridm", "Gridm", "", "m:", "5", kUnsigned});
-  b.Input(kPattern, {"txtGridn", "Gridn", "", "n:", "5", kUnsigned});
-  b.Input(kPattern, {"txtGridZigzac", "GridZigzac", "", "ZigZac:", "2", kUnsigned});
-  b.Check(kPattern, "chkbGridSub1", "GridSub1", "-1");
-  b.Input(kPattern, {"txtGridToolDia", "Gridd", "", "d :", "4", kUnsigned});
-
-  b.Input(kMachining, {"txtGridDepth", "GridDepth", "label16", "depth:", "5", kUnsigned});
-  b.Input(kMachining, {"txtGridStep", "GridStep", "label25", "step:", "2", kUnsigned});
-  b.Input(kMachining,
-          {"txtGridFeedrate", "GridFeedrate", "label24", "Feedrate:", "100", kUnsigned});
-  b.Input(kMachining,
-          {"txtGridSpinSpeed", "GridSpinSpeed", "label23", "Spindle:", "5000", kUnsigned});
-  b.Input(kMachining, {"txtGridZretract", "GridRetract", "label22", "Z Retract:", "3", kSigned});
-  b.Input(kMachining, {"txtGridZsafe", "GridZsafe", "label21", "Z safe:", "10", kSigned});
-  b.Check(kMachining, "chkbGridEnSpin", "GridEnSpin", "OnSpin");
-  b.Check(kMachining, "chkbGridSpOp", "GridEnSpecialOp", "Sp.Op");
-  b.MultiText(kMachining, {"txtGridSpecialOp", "GridSpOpStr", "", "", "M101", kNone}, 2);
+  b.Rows(kPattern, {settings::JobInputs::kGrid});
+  b.Rows(kMachining, {settings::JobInputs::kGrid});
 
   b.AddButton("btnGridPreview", "Preview", [this] { btnGridPreview_Click(); });
   b.AddButton("btnGridGcodGen", "GCode Gen ", [this] { btnGridGcodGen_Click(); });

@@ -32,6 +32,8 @@ constexpr std::string_view kPathLabel = "lblAnyPath";
 constexpr int kListColumnWidth = 350;
 constexpr int kSketchWidth = 360;
 constexpr int kSketchHeight = 110;
+// The first of the pocket's inputs in the pattern area's reading order.
+constexpr int kFirstPocketOrder = 4;
 
 // The automatic grid's stored values, by settings key, with their defaults.
 struct GridKey {
@@ -80,27 +82,14 @@ PointListPage::PointListPage(XYZDemoDialog& dlg, ui::TabPage& page)
   auto& y = b.Input(kPattern, {"textBoxY", "", "lblMachineY", "Y", "2", kNone});
   x.SetReadOnly(true);
   y.SetReadOnly(true);
-  b.Input(kPattern, {"txtAnyToolDia", "Anyd", "", "d :", "4", kUnsigned});
-  auto& pocket = b.Check(kPattern, "chkbAnyPocket", "AnyPocket", "Pocket");
+  b.Rows(kPattern, {settings::JobInputs::kPoints}, 0, kFirstPocketOrder);
+  auto& pocket = dlg_.Get<ui::CheckBox>("chkbAnyPocket");
   pocket.onCheckedChanged = [this](ui::CheckBox&) { chkbAnyPocket_CheckedChanged(); };
+  // The pocket's inputs sit in a frame that shows while Pocket is checked.
   b.BeginGroup(kPattern, "grpAnyPocket", "");
-  b.Input(kPattern, {"txtAnyRo", "AnyRo", "", "R1:", "2", kUnsigned});
-  b.Input(kPattern, {"txtAnyHoleSize", "AnyHoleSize", "", "R2:", "2", kUnsigned});
-  b.Input(kPattern, {"txtAnyStepOvr", "AnyStepOvr", "", "stepOvr:", "2", kUnsigned});
-  b.Input(kPattern, {"txtAnyFeedrate2", "AnyFeedrate2", "", "F:", "100", kUnsigned});
+  b.Rows(kPattern, {settings::JobInputs::kPoints}, kFirstPocketOrder);
   b.EndGroup();
-
-  b.Input(kMachining, {"txtAnyDepth", "AnyDepth", "label52", "depth:", "5", kUnsigned});
-  b.Input(kMachining, {"txtAnyStepdown", "AnyStepdown", "label51", "step:", "2", kUnsigned});
-  b.Input(kMachining, {"txtAnyFeedrate", "AnyFeedrate", "label60", "Feedrate:", "100", kUnsigned});
-  b.Input(kMachining,
-          {"txtAnySpinSpeed", "AnySpinSpeed", "label59", "Spindle:", "5000", kUnsigned});
-  b.Input(kMachining, {"txtAnyZRetract", "AnyRetract", "label58", "Z Retract:", "3", kUnsigned});
-  b.Input(kMachining, {"txtAnyZsafe", "AnyZsafe", "label57", "Z safe:", "10", kUnsigned});
-  b.Check(kMachining, "chkbAnyEnSpin", "AnyEnSpin", "OnSpin");
-  b.Check(kMachining, "chkbAnyEnSpOp", "AnyEnSpOp", "Sp.Op");
-  b.MultiText(kMachining, {"txtAnySpOp", "AnySpOpStr", "", "", "M101", kNone}, 2);
-  b.MultiText(kMachining, {"txtAnyEndScript", "AnyEndScript", "", "EndScript:", "M101", kNone}, 2);
+  b.Rows(kMachining, {settings::JobInputs::kPoints});
   b.Note(kMachining, std::string(kPathLabel), "File:-");
 
   b.AddButton("btnGetXY", "Get", [this] { btnGetXY_Click(); });

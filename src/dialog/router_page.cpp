@@ -63,17 +63,6 @@ void FlowButtons(const std::vector<ui::Button*>& buttons, const ui::Bounds& area
   for (ui::Button* b : buttons) b->SetBounds(flow.Next(ButtonWidth(*b)));
 }
 
-// A caption and its box on a sub-tab, bound to its settings key.
-ui::TextBox& SubTabInput(XYZDemoDialog& dlg, ui::TabPage& page, const InputSpec& field) {
-  page.Add<ui::Label>("lbl" + field.name.substr(3), field.caption);
-  ui::TextBox& box = page.Add<ui::TextBox>(field.name, field.start);
-  box.SetClipboard(&dlg.GetClipboard());
-  if (field.filter == KeyFilter::kSigned) AttachSignedFilter(box);
-  if (field.filter == KeyFilter::kUnsigned) AttachUnsignedFilter(box);
-  dlg.BindKey(field.key, field.name);
-  return box;
-}
-
 // Places a caption (found by its box's name) and the box at (x, y); returns the
 // x after them.
 int PlacePair(XYZDemoDialog& dlg, ui::TextBox& box, int x, int y) {
@@ -94,7 +83,6 @@ RouterPage::RouterPage(XYZDemoDialog& dlg, ui::TabPage& page)
       tabControl4(page.Add<ui::TabControl>("tabControl4")),
       builder_(dlg, page) {
   using enum InputArea;
-  using enum KeyFilter;
   tabControl4.SetAlignment(ui::TabAlignment::kBottom);
   auto& horizontal = tabControl4.AddPage("tabPage13", "Horizontal");
   auto& vertical = tabControl4.AddPage("tabPage14", "Vertical");
@@ -103,15 +91,18 @@ RouterPage::RouterPage(XYZDemoDialog& dlg, ui::TabPage& page)
 
   // The lists, each with its list-wide start and end (and the generated list's
   // tool diameter), over the grid.
-  horizontal_.start = &SubTabInput(dlg, horizontal, {"txtCutX1", "CutX1", "", "X1:", "0", kSigned});
-  horizontal_.end = &SubTabInput(dlg, horizontal, {"txtCutX2", "CutX2", "", "X2:", "100", kSigned});
+  const auto cutInput = [this](ui::TabPage& tab, std::string_view key) -> ui::TextBox& {
+    return builder_.LooseInput(tab, *settings::FindInput(settings::JobInputs::kCuts, key));
+  };
+  horizontal_.start = &cutInput(horizontal, "CutX1");
+  horizontal_.end = &cutInput(horizontal, "CutX2");
   horizontal_.grid = &horizontal.Add<ui::DataGrid>("dataGridView3", dlg.dtCut);
-  vertical_.start = &SubTabInput(dlg, vertical, {"txtCutY1", "CutY1", "", "Y1:", "0", kSigned});
-  vertical_.end = &SubTabInput(dlg, vertical, {"txtCutY2", "CutY2", "", "Y2:", "100", kSigned});
+  vertical_.start = &cutInput(vertical, "CutY1");
+  vertical_.end = &cutInput(vertical, "CutY2");
   vertical_.grid = &vertical.Add<ui::DataGrid>("dataGridView4", dlg.dtCutVer);
-  generated_.start = &SubTabInput(dlg, gen, {"txtCutGenX1", "CutGenX1", "", "X1:", "0", kSigned});
-  generated_.end = &SubTabInput(dlg, gen, {"txtCutGenX2", "CutGenX2", "", "X2:", "100", kSigned});
-  toolDia_ = &SubTabInput(dlg, gen, {"txtCutGenToolDia", "CutToolDia", "", "Dia:", "4", kUnsigned});
+  generated_.start = &cutInput(gen, "CutGenX1");
+  generated_.end = &cutInput(gen, "CutGenX2");
+  toolDia_ = &cutInput(gen, "CutToolDia");
   generated_.grid = &gen.Add<ui::DataGrid>("dataGridView5", dlg.dtCutGenHoriz);
 
   dxfOpen_ = &dxf.Add<ui::Button>("btnDxfOpen", "Open");
@@ -120,23 +111,7 @@ RouterPage::RouterPage(XYZDemoDialog& dlg, ui::TabPage& page)
 
   // The machining inputs shared by the lists and the drawing.
   GeneratorPage& b = builder_;
-  b.Input(kMachining, {"txtDxfDepth", "DxfDepth", "label27", "depth:", "5", kUnsigned});
-  b.Input(kMachining, {"txtDxfStepdwn", "DxfStepdown", "label28", "stp down:", "0.5", kUnsigned});
-  b.Input(kMachining, {"txtDxfZRetract", "DxfRetract", "label30", "Z Retract:", "3", kUnsigned});
-  b.Input(kMachining, {"txtDxfZSafe", "DxfZsafe", "label29", "Z safe:", "10", kNone});
-  b.Input(kMachining,
-          {"txtDxfFeedrate", "DxfFeedrate", "label26", "Cut Feedrate:", "200", kUnsigned});
-  b.Input(kMachining,
-          {"txtDxfPlungeFeedrate", "DxfPlugFeed", "label32", "Plunge Feedrate:", "100", kUnsigned});
-  b.Input(kMachining,
-          {"txtDxfSpinSpeed", "DxfSpinSpeed", "label31", "Spindle:", "5000", kUnsigned});
-  b.Check(kMachining, "chkbDxfEnSpin", "DxfEnSpin", "OnSpin");
-  b.Check(kMachining, "chkbCutZigZag", "CutZigZac", "ZigZac");
-  b.Check(kMachining, "chkbCut2Way", "Cut2Way", "2_Way");
-  b.Check(kMachining, "chkbDxfEnSpOp", "DxfEnSpOp", "Sp.Op");
-  b.MultiText(kMachining, {"txtDxfSpOp", "DxfSpOpStr", "", "", "M3", kNone}, 2);
-  b.MultiText(kMachining, {"txtDxfSpOpOff", "DxfSpOpStrOff", "", "Off:", "M3", kNone}, 2);
-  b.MultiText(kMachining, {"txtDxfEndScript", "DxfEndScript", "", "EndScript:", "M101", kNone}, 2);
+  b.Rows(kMachining, {settings::JobInputs::kContour, settings::JobInputs::kCuts});
 
   cutPath_ = &page.Add<ui::Label>("lblCutPath", "File:-");
   dxfPath_ = &page.Add<ui::Label>("lblDxfPath", "");

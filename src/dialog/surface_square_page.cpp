@@ -20,7 +20,6 @@ constexpr int kLineMode = 2;
 SurfaceSquarePage::SurfaceSquarePage(XYZDemoDialog& dlg, ui::TabPage& page)
     : DialogPage(dlg, page), layout_(dlg, page) {
   using enum InputArea;
-  using enum KeyFilter;
   GeneratorPage& b = layout_;
   b.Sketch("pictureBox6", SurfaceSketch(kSketchWidth, kSketchHeight, false));
   // The flipped sketch takes the same place and starts hidden (see Arrange).
@@ -30,27 +29,10 @@ SurfaceSquarePage::SurfaceSquarePage(XYZDemoDialog& dlg, ui::TabPage& page)
   b.Preview("pxbMSqr", PreviewStartDrawing(451, 397));
   b.ProgramBox("txtMSqrGcode");
 
-  b.Input(kPattern, {"txtMSqrXc", "MsqrXc", "", "Xc:", "15", kSigned});
-  b.Input(kPattern, {"txtMSqrYc", "MsqrYc", "", "Yc:", "15", kSigned});
-  b.Input(kPattern, {"txtMSqrLx", "MsqrLx", "", "Lx:", "220", kSigned});
-  b.Input(kPattern, {"txtMSqrLy", "MsqrLy", "", "Ly:", "220", kSigned});
-  b.Input(kPattern, {"txtMSqrToolDia", "Msqrd", "", "d :", "4", kNone});
-  b.Input(kPattern, {"txtMSqrStep", "MsqrStep", "label41", "step:", "6", kUnsigned});
-  auto& flip = b.Check(kPattern, "chkbMSqrFlip", "MsqrFlip", "Flipped");
-
-  b.Input(kMachining, {"txtMSqrDepth", "MsqrDepth", "label42", "depth:", "5", kUnsigned});
-  b.Input(kMachining, {"txtMSqrStepdwn", "MsqrStepdown", "label43", "stp down:", "0.5", kSigned});
-  b.Input(kMachining,
-          {"txtMSqrFeedrate", "MsqrFeedrate", "label50", "Cut Feedrate:", "4000", kUnsigned});
-  b.Input(kMachining,
-          {"txtPlungeFeedrate", "MsqrPlugFeed", "label39", "Plunge Feedrate:", "500", kUnsigned});
-  b.Input(kMachining, {"txtMSqrZRetract", "MsqrRetract", "label48", "Z Retract:", "1", kSigned});
-  b.Input(kMachining, {"txtMSqrZsafe", "MsqrZsafe", "label47", "Z safe:", "1", kSigned});
-  // The spindle speed with its switch beside it.
-  b.Input(kMachining,
-          {"txtMSqrSpinSpeed", "MsqrSpinSpeed", "label49", "Spindle:", "5000", kUnsigned});
-  b.Check(kMachining, "chkbMSqrEnSpin", "MsqrEnSpin", "OnSpin", true);
-  auto& gotoZero = b.Check(kMachining, "chkbMSqrGotoZero", "MsqrGotoZero", "Go to Zero", true);
+  b.Rows(kPattern, {settings::JobInputs::kSurface});
+  b.Rows(kMachining, {settings::JobInputs::kSurface});
+  auto& flip = dlg_.Get<ui::CheckBox>("chkbMSqrFlip");
+  auto& gotoZero = dlg_.Get<ui::CheckBox>("chkbMSqrGotoZero");
 
   flip.onCheckedChanged = [this](ui::CheckBox&) { chkbMSqrFlip_CheckedChanged(); };
   gotoZero.onCheckedChanged = [this](ui::CheckBox&) { chkbMSqrFlip_CheckedChanged(); };

@@ -5,6 +5,7 @@
 
 #include "dialog/grid_checks.h"
 #include "dialog/xyz_demo_dialog.h"
+#include "settings/settings_keys.h"
 #include "text/files.h"
 #include "text/parse.h"
 #include "ui/layout.h"
@@ -106,8 +107,9 @@ TeachPage::TeachPage(XYZDemoDialog& dlg, ui::TabPage& page)
     box->SetMultiline(true);
     box->SetClipboard(&dlg_.GetClipboard());
   }
-  dlg_.BindKey("TchPrefix", "txtTchPrefix");
-  dlg_.BindKey("TchSurfix", "txtTchSurfix");
+  for (const settings::InputRow& row : settings::InputsOf(settings::JobInputs::kTeach)) {
+    if (!row.control.empty()) dlg_.BindKey(row.key, row.control);
+  }
 
   // The table.
   grid_ = &page_.Add<ui::DataGrid>("dataGridView2", table_);

@@ -1,6 +1,6 @@
 #include "settings/settings_keys.h"
 
-#include <array>
+#include "generators/thread.h"
 
 #include "text/number_format.h"
 #include "text/parse.h"
@@ -8,158 +8,342 @@
 namespace kelvora::settings {
 namespace {
 
-constexpr std::array<SettingsKey, 113> kKeys{{
-    {"Dlg", KeyType::kBool, "True", "enableDlg", "", ShownAs::kNone, ""},
-    {"gcGenLanguage", KeyType::kInt, "0", "Language", "cmbLanguage", ShownAs::kIndex, ""},
-    {"CirXc", KeyType::kDouble, "0", "Xc", "txtXc", ShownAs::kNumber, "0.###"},
-    {"CirYc", KeyType::kDouble, "0", "Yc", "txtYc", ShownAs::kNumber, "0.###"},
-    {"CirDepth", KeyType::kDouble, "5", "CirDepth", "txtdepth", ShownAs::kNumber, "0.###"},
-    {"CirStep", KeyType::kDouble, "2", "CirStep", "txtpassdepth", ShownAs::kNumber, "0.###"},
-    {"CirR", KeyType::kDouble, "10", "CirR", "txtR", ShownAs::kNumber, "0.###"},
-    {"Cirn", KeyType::kInt, "2", "Cirn", "txtn", ShownAs::kNumber, "0"},
-    {"CirA", KeyType::kDouble, "0", "CirA", "txtStartAngle", ShownAs::kNumber, "0.###"},
-    {"Cird", KeyType::kDouble, "3", "Cird", "txtToolDia", ShownAs::kNumber, "0.###"},
-    {"CirFeedrate", KeyType::kDouble, "100", "CirFeedrate", "txtDrillFeedrate", ShownAs::kNumber,
-     "0.###"},
-    {"CirRetract", KeyType::kDouble, "1", "CirRetract", "txtDrillZretract", ShownAs::kNumber,
-     "0.###"},
-    {"CirZsafe", KeyType::kDouble, "3", "CirZsafe", "txtZsafe", ShownAs::kNumber, "0.###"},
-    {"CirSpinSpeed", KeyType::kDouble, "1000", "CirSpinSpeed", "txtSpindleSpeed", ShownAs::kNumber,
-     "0.###"},
-    {"CirEnSpecialOp", KeyType::kBool, "False", "CirEnSpecialOp", "chkbCirSpecialOp",
-     ShownAs::kChecked, ""},
-    {"CirEnSpin", KeyType::kBool, "True", "CirEnSpin", "chkbCirEnSpin", ShownAs::kChecked, ""},
-    {"CirSpOpStr", KeyType::kString, "", "CirSpOpStr", "txtSpSO", ShownAs::kText, ""},
-    {"GridXc", KeyType::kDouble, "0", "GridXc", "txtGridXc", ShownAs::kNumber, "0.###"},
-    {"GridYc", KeyType::kDouble, "0", "GridYc", "txtGridYc", ShownAs::kNumber, "0.###"},
-    {"GridDepth", KeyType::kDouble, "5", "GridDepth", "txtGridDepth", ShownAs::kNumber, "0.###"},
-    {"GridStep", KeyType::kDouble, "2", "GridStep", "txtGridStep", ShownAs::kNumber, "0.###"},
-    {"Gridn", KeyType::kInt, "1", "Gridn", "txtGridn", ShownAs::kNumber, "0"},
-    {"Gridm", KeyType::kInt, "1", "Gridm", "txtGridm", ShownAs::kNumber, "0"},
-    {"GridXm", KeyType::kDouble, "1", "GridXm", "txtGridXm", ShownAs::kNumber, "0.###"},
-    {"GridYn", KeyType::kDouble, "1", "GridYn", "txtGridYn", ShownAs::kNumber, "0.###"},
-    {"Gridd", KeyType::kDouble, "3", "Gridd", "txtGridToolDia", ShownAs::kNumber, "0"},
-    {"GridZigzac", KeyType::kDouble, "0", "GridZigzac", "txtGridZigzac", ShownAs::kNumber, "0.##"},
-    {"GridSub1", KeyType::kBool, "False", "GridSub1", "chkbGridSub1", ShownAs::kChecked, ""},
-    {"GridFeedrate", KeyType::kDouble, "100", "GridFeedrate", "txtGridFeedrate", ShownAs::kNumber,
-     "0"},
-    {"GridRetract", KeyType::kDouble, "1", "GridRetract", "txtGridZretract", ShownAs::kNumber,
-     "0.###"},
-    {"GridZsafe", KeyType::kDouble, "3", "GridZsafe", "txtGridZsafe", ShownAs::kNumber, "0.###"},
-    {"GridSpinSpeed", KeyType::kDouble, "1000", "GridSpinSpeed", "txtGridSpinSpeed",
-     ShownAs::kNumber, "0.##"},
-    {"GridEnSpecialOp", KeyType::kBool, "False", "GridEnSpecialOp", "chkbGridSpOp",
-     ShownAs::kChecked, ""},
-    {"GridEnSpin", KeyType::kBool, "True", "GridEnSpin", "chkbGridEnSpin", ShownAs::kChecked, ""},
-    {"GridSpOpStr", KeyType::kString, "", "GridSpOpStr", "txtGridSpecialOp", ShownAs::kText, ""},
-    {"MsqrXc", KeyType::kDouble, "15", "MsqrXc", "txtMSqrXc", ShownAs::kNumber, "0.###"},
-    {"MsqrYc", KeyType::kDouble, "15", "MsqrYc", "txtMSqrYc", ShownAs::kNumber, "0.###"},
-    {"MsqrDepth", KeyType::kDouble, "0.5", "MsqrDepth", "txtMSqrDepth", ShownAs::kNumber, "0.###"},
-    {"MsqrStep", KeyType::kDouble, "6", "MsqrStep", "txtMSqrStep", ShownAs::kNumber, "0.###"},
-    {"MsqrStepdown", KeyType::kDouble, "0.5", "MsqrStepdown", "txtMSqrStepdwn", ShownAs::kNumber,
-     "0.###"},
-    {"MsqrLx", KeyType::kDouble, "220", "MsqrLx", "txtMSqrLx", ShownAs::kNumber, "0.###"},
-    {"MsqrLy", KeyType::kDouble, "220", "MsqrLy", "txtMSqrLy", ShownAs::kNumber, "0.###"},
-    {"Msqrd", KeyType::kDouble, "0", "Msqrd", "txtMSqrToolDia", ShownAs::kNumber, "0.#"},
-    {"MsqrFeedrate", KeyType::kDouble, "4000", "MsqrFeedrate", "txtMSqrFeedrate", ShownAs::kNumber,
-     "0.#"},
-    {"MsqrPlugFeed", KeyType::kDouble, "500", "MsqrPlugFeed", "txtPlungeFeedrate", ShownAs::kNumber,
-     "0.#"},
-    {"MsqrRetract", KeyType::kDouble, "1", "MsqrRetract", "txtMSqrZRetract", ShownAs::kNumber,
-     "0.###"},
-    {"MsqrZsafe", KeyType::kDouble, "1", "MsqrZsafe", "txtMSqrZsafe", ShownAs::kNumber, "0.###"},
-    {"MsqrSpinSpeed", KeyType::kDouble, "5000", "MsqrSpinSpeed", "txtMSqrSpinSpeed",
-     ShownAs::kNumber, "0.##"},
-    {"MsqrEnSpin", KeyType::kBool, "True", "MsqrEnSpin", "chkbMSqrEnSpin", ShownAs::kChecked, ""},
-    {"MsqrFlip", KeyType::kBool, "False", "MsqrFlip", "chkbMSqrFlip", ShownAs::kChecked, ""},
-    {"MsqrGotoZero", KeyType::kBool, "True", "MsqrGotoZero", "chkbMSqrGotoZero", ShownAs::kChecked,
-     ""},
-    {"DxfDepth", KeyType::kDouble, "0", "DxfDepth", "txtDxfDepth", ShownAs::kNumber, "0.###"},
-    {"DxfStepdown", KeyType::kDouble, "0", "DxfStepdown", "txtDxfStepdwn", ShownAs::kNumber,
-     "0.###"},
-    {"DxfFeedrate", KeyType::kDouble, "100", "DxfFeedrate", "txtDxfFeedrate", ShownAs::kNumber,
-     "0.#"},
-    {"DxfPlugFeed", KeyType::kDouble, "100", "DxfPlugFeed", "txtDxfPlungeFeedrate",
-     ShownAs::kNumber, "0.#"},
-    {"DxfRetract", KeyType::kDouble, "1", "DxfRetract", "txtDxfZRetract", ShownAs::kNumber,
-     "0.###"},
-    {"DxfZsafe", KeyType::kDouble, "1", "DxfZsafe", "txtDxfZSafe", ShownAs::kNumber, "0.###"},
-    {"DxfSpinSpeed", KeyType::kDouble, "10000", "DxfSpinSpeed", "txtDxfSpinSpeed", ShownAs::kNumber,
-     "0.##"},
-    {"DxfEnSpin", KeyType::kBool, "True", "DxfEnSpin", "chkbDxfEnSpin", ShownAs::kChecked, ""},
-    {"DxfEnSpOp", KeyType::kBool, "False", "DxfEnSpOp", "chkbDxfEnSpOp", ShownAs::kChecked, ""},
-    {"DxfSpOpStr", KeyType::kString, "", "DxfSpOpStr", "txtDxfSpOp", ShownAs::kText, ""},
-    {"DxfSpOpStrOff", KeyType::kString, "", "DxfSpOpStrOff", "txtDxfSpOpOff", ShownAs::kText, ""},
-    {"DxfEndScript", KeyType::kString, "", "DxfEndScript", "txtDxfEndScript", ShownAs::kText, ""},
-    {"Cut2Way", KeyType::kBool, "False", "Cut2Way", "chkbCut2Way", ShownAs::kChecked, ""},
-    {"CutZigZac", KeyType::kBool, "False", "CutZigZac", "chkbCutZigZag", ShownAs::kChecked, ""},
-    {"CutToolDia", KeyType::kDouble, "1", "CutToolDia", "txtCutGenToolDia", ShownAs::kNumber,
-     "0.#"},
-    {"CutX1", KeyType::kDouble, "1", "CutX1", "txtCutX1", ShownAs::kNumber, "0.###"},
-    {"CutX2", KeyType::kDouble, "1", "CutX2", "txtCutX2", ShownAs::kNumber, "0.###"},
-    {"CutY1", KeyType::kDouble, "1", "CutY1", "txtCutY1", ShownAs::kNumber, "0.###"},
-    {"CutY2", KeyType::kDouble, "1", "CutY2", "txtCutY2", ShownAs::kNumber, "0.###"},
-    {"CutGenX1", KeyType::kDouble, "1", "CutGenX1", "txtCutGenX1", ShownAs::kNumber, "0.###"},
-    {"CutGenX2", KeyType::kDouble, "1", "CutGenX2", "txtCutGenX2", ShownAs::kNumber, "0.###"},
-    {"AnyDepth", KeyType::kDouble, "0", "AnyDepth", "txtAnyDepth", ShownAs::kNumber, "0.###"},
-    {"AnyStepdown", KeyType::kDouble, "0", "AnyStepdown", "txtAnyStepdown", ShownAs::kNumber,
-     "0.###"},
-    {"AnyFeedrate", KeyType::kDouble, "0", "AnyFeedrate", "txtAnyFeedrate", ShownAs::kNumber,
-     "0.#"},
-    {"AnyFeedrate2", KeyType::kDouble, "0", "AnyFeedrate2", "txtAnyFeedrate2", ShownAs::kNumber,
-     "0.#"},
-    {"Anyd", KeyType::kDouble, "0", "Anyd", "txtAnyToolDia", ShownAs::kNumber, "0.#"},
-    {"AnyRetract", KeyType::kDouble, "0", "AnyRetract", "txtAnyZRetract", ShownAs::kNumber,
-     "0.###"},
-    {"AnyZsafe", KeyType::kDouble, "0", "AnyZsafe", "txtAnyZsafe", ShownAs::kNumber, "0.###"},
-    {"AnySpinSpeed", KeyType::kDouble, "0", "AnySpinSpeed", "txtAnySpinSpeed", ShownAs::kNumber,
-     "0.##"},
-    {"AnyEnSpin", KeyType::kBool, "False", "AnyEnSpin", "chkbAnyEnSpin", ShownAs::kChecked, ""},
-    {"AnyEnSpOp", KeyType::kBool, "False", "AnyEnSpOp", "chkbAnyEnSpOp", ShownAs::kChecked, ""},
-    {"AnySpOpStr", KeyType::kString, "", "AnySpOpStr", "txtAnySpOp", ShownAs::kText, ""},
-    {"AnyEndScript", KeyType::kString, "", "AnyEndScript", "txtAnyEndScript", ShownAs::kText, ""},
-    {"AnyPocket", KeyType::kBool, "False", "AnyPocket", "chkbAnyPocket", ShownAs::kChecked, ""},
-    {"AnyStepOvr", KeyType::kDouble, "0", "AnyStepOvr", "txtAnyStepOvr", ShownAs::kNumber, "0.##"},
-    {"AnyHoleSize", KeyType::kDouble, "0", "AnyHoleSize", "txtAnyHoleSize", ShownAs::kNumber,
-     "0.##"},
-    {"AnyRo", KeyType::kDouble, "0", "AnyRo", "txtAnyRo", ShownAs::kNumber, "0.##"},
-    {"AnyNumOfRow", KeyType::kInt, "0", "AnyNumOfRow", "txtNumRow", ShownAs::kAutoGen, "0"},
-    {"AnyNumOfCol", KeyType::kInt, "0", "AnyNumOfCol", "txtNumCol", ShownAs::kAutoGen, "0"},
-    {"AnyDistRow", KeyType::kDouble, "0", "AnyDistRow", "txtRowDist", ShownAs::kAutoGen, "0.##"},
-    {"AnyDistCol", KeyType::kDouble, "0", "AnyDistCol", "txtColDist", ShownAs::kAutoGen, "0.##"},
-    {"AnyByRow", KeyType::kBool, "False", "AnyByRow", "chkbByRow", ShownAs::kAutoGen, ""},
-    {"AnyDualDist", KeyType::kDouble, "0", "AnyDualDist", "txtAnyDual", ShownAs::kAutoGen, "0.##"},
-    {"AnyDual", KeyType::kBool, "False", "AnyDual", "chkbDual", ShownAs::kAutoGen, ""},
-    {"AnyEndcont", KeyType::kBool, "False", "AnyEndcont", "chkbEndCont", ShownAs::kAutoGen, ""},
-    {"AnyZigZacRow", KeyType::kDouble, "0", "AnyZigZacRow", "txtAnyZigZacRow", ShownAs::kAutoGen,
-     "0.##"},
-    {"AnyZigZacCol", KeyType::kDouble, "0", "AnyZigZacCol", "txtAnyZigZacCol", ShownAs::kAutoGen,
-     "0.##"},
-    {"AnyXc", KeyType::kDouble, "0", "AnyXc", "txtAnyXc", ShownAs::kAutoGen, "0.##"},
-    {"AnyYc", KeyType::kDouble, "0", "AnyYc", "txtAnyYc", ShownAs::kAutoGen, "0.##"},
-    {"AnySub1", KeyType::kBool, "False", "AnySub1", "chkbAnySub1", ShownAs::kAutoGen, ""},
-    {"tchOp1", KeyType::kString, "Op1*Op1Val", "tchOp1", "", ShownAs::kNone, ""},
-    {"tchOp2", KeyType::kString, "Op2*Op2Val", "tchOp2", "", ShownAs::kNone, ""},
-    {"tchOp3", KeyType::kString, "Op3*Op3Val", "tchOp3", "", ShownAs::kNone, ""},
-    {"tchOp4", KeyType::kString, "Op4*Op4Val", "tchOp4", "", ShownAs::kNone, ""},
-    {"tchOp5", KeyType::kString, "Op5*Op5Val", "tchOp5", "", ShownAs::kNone, ""},
-    {"tchOp6", KeyType::kString, "Op6*Op6Val", "tchOp6", "", ShownAs::kNone, ""},
-    {"tchOp7", KeyType::kString, "Op7*Op7Val", "tchOp7", "", ShownAs::kNone, ""},
-    {"tchOp8", KeyType::kString, "Op8*Op8Val", "tchOp8", "", ShownAs::kNone, ""},
-    {"tchOp9", KeyType::kString, "Op9*Op9Val", "tchOp9", "", ShownAs::kNone, ""},
-    {"tchOp10", KeyType::kString, "Op10*Op10Val", "tchOp10", "", ShownAs::kNone, ""},
-    {"TchPrefix", KeyType::kString, "G91G21", "TchPrefix", "txtTchPrefix", ShownAs::kText, ""},
-    {"TchSurfix", KeyType::kString, "M30", "TchSurfix", "txtTchSurfix", ShownAs::kText, ""},
-}};
+using enum KeyType;
+using enum ShownAs;
+using enum Filter;
+using enum Area;
+
+constexpr Place kNoBox{};
+
+constexpr Place At(Area area, int order, int lines = 1) {
+  return {area, order, lines};
+}
+
+constexpr InputRow Row(std::string_view key, KeyType type, std::string_view defaultText,
+                       std::string_view format, ShownAs shownAs, std::string_view control,
+                       std::string_view captionKey, std::string_view caption,
+                       std::string_view start, Filter filter, Place place, std::string_view help,
+                       int helpOrder = 0) {
+  return {key,     type,  defaultText, format, shownAs, control,  captionKey,
+          caption, start, filter,      place,  help,    helpOrder};
+}
+
+// The tables below hold the rows in the order the profile section keeps them;
+// Place gives the order on the page, helpOrder the order of --help where the
+// command line lists a job's inputs otherwise.
+
+constexpr InputRow kGeneralInputs[] = {
+    Row("Dlg", kBool, "True", "", kNone, "", "", "", "", kAnyText, kNoBox, ""),
+    Row("gcGenLanguage", kInt, "0", "", kIndex, "cmbLanguage", "", "", "", kAnyText, kNoBox, ""),
+};
+
+constexpr InputRow kCircleInputs[] = {
+    Row("CirXc", kDouble, "0", "0.###", kNumber, "txtXc", "", "Xc:", "30", kSigned, At(kPattern, 2),
+        "circle centre X"),
+    Row("CirYc", kDouble, "0", "0.###", kNumber, "txtYc", "", "Yc:", "30", kSigned, At(kPattern, 3),
+        "circle centre Y"),
+    Row("CirDepth", kDouble, "5", "0.###", kNumber, "txtdepth", "label3", "depth:", "5", kUnsigned,
+        At(kMachining, 0), "hole depth (positive, downward)"),
+    Row("CirStep", kDouble, "2", "0.###", kNumber, "txtpassdepth", "label4", "Step:", "2",
+        kUnsigned, At(kMachining, 1), "pass depth of the peck drilling"),
+    Row("CirR", kDouble, "10", "0.###", kNumber, "txtR", "", "D:", "20", kSigned, At(kPattern, 0),
+        "pitch-circle diameter"),
+    Row("Cirn", kInt, "2", "0", kNumber, "txtn", "", "n:", "11", kSigned, At(kPattern, 1),
+        "number of holes (16-bit whole number)"),
+    Row("CirA", kDouble, "0", "0.###", kNumber, "txtStartAngle", "", "A:", "0", kSigned,
+        At(kPattern, 4), "angle of the first hole, degrees"),
+    Row("Cird", kDouble, "3", "0.###", kNumber, "txtToolDia", "", "d :", "4", kSigned,
+        At(kPattern, 5), "tool diameter"),
+    Row("CirFeedrate", kDouble, "100", "0.###", kNumber, "txtDrillFeedrate", "label9",
+        "Feedrate:", "100", kUnsigned, At(kMachining, 2), "feed"),
+    Row("CirRetract", kDouble, "1", "0.###", kNumber, "txtDrillZretract", "label10",
+        "Z Retract:", "3", kSigned, At(kMachining, 4), "retract height"),
+    Row("CirZsafe", kDouble, "3", "0.###", kNumber, "txtZsafe", "label11", "Z safe:", "10", kSigned,
+        At(kMachining, 5), "safe height"),
+    Row("CirSpinSpeed", kDouble, "1000", "0.###", kNumber, "txtSpindleSpeed", "label12",
+        "Spindle:", "5000", kUnsigned, At(kMachining, 3), "spindle speed"),
+    Row("CirEnSpecialOp", kBool, "False", "", kChecked, "chkbCirSpecialOp", "", "Sp.Op", "",
+        kAnyText, At(kMachining, 7), "insert the special operation after single-plunge holes"),
+    Row("CirEnSpin", kBool, "True", "", kChecked, "chkbCirEnSpin", "", "OnSpin", "", kAnyText,
+        At(kMachining, 6), "switch the spindle on"),
+    Row("CirSpOpStr", kString, "", "", kText, "txtSpSO", "", "", "M3", kAnyText,
+        At(kMachining, 8, 2), "special operation text"),
+};
+
+constexpr InputRow kGridInputs[] = {
+    Row("GridXc", kDouble, "0", "0.###", kNumber, "txtGridXc", "", "Xc:", "30", kSigned,
+        At(kPattern, 0), "X of the first hole of the first row"),
+    Row("GridYc", kDouble, "0", "0.###", kNumber, "txtGridYc", "", "Yc:", "30", kSigned,
+        At(kPattern, 1), "Y of the first row"),
+    Row("GridDepth", kDouble, "5", "0.###", kNumber, "txtGridDepth", "label16", "depth:", "5",
+        kUnsigned, At(kMachining, 0), "hole depth"),
+    Row("GridStep", kDouble, "2", "0.###", kNumber, "txtGridStep", "label25", "step:", "2",
+        kUnsigned, At(kMachining, 1), "pass depth of the peck drilling"),
+    Row("Gridn", kInt, "1", "0", kNumber, "txtGridn", "", "n:", "5", kUnsigned, At(kPattern, 5),
+        "number of rows"),
+    Row("Gridm", kInt, "1", "0", kNumber, "txtGridm", "", "m:", "5", kUnsigned, At(kPattern, 4),
+        "holes per row"),
+    Row("GridXm", kDouble, "1", "0.###", kNumber, "txtGridXm", "", "Xm:", "20", kSigned,
+        At(kPattern, 2), "distance between holes of a row"),
+    Row("GridYn", kDouble, "1", "0.###", kNumber, "txtGridYn", "", "Yn:", "20", kSigned,
+        At(kPattern, 3), "distance between rows"),
+    Row("Gridd", kDouble, "3", "0", kNumber, "txtGridToolDia", "", "d :", "4", kUnsigned,
+        At(kPattern, 8), "tool diameter"),
+    Row("GridZigzac", kDouble, "0", "0.##", kNumber, "txtGridZigzac", "", "ZigZac:", "2", kUnsigned,
+        At(kPattern, 6), "X offset of every second row"),
+    Row("GridSub1", kBool, "False", "", kChecked, "chkbGridSub1", "", "-1", "", kAnyText,
+        At(kPattern, 7), "every second row has one hole fewer"),
+    Row("GridFeedrate", kDouble, "100", "0", kNumber, "txtGridFeedrate", "label24",
+        "Feedrate:", "100", kUnsigned, At(kMachining, 2), "feed"),
+    Row("GridRetract", kDouble, "1", "0.###", kNumber, "txtGridZretract", "label22",
+        "Z Retract:", "3", kSigned, At(kMachining, 4), "retract height"),
+    Row("GridZsafe", kDouble, "3", "0.###", kNumber, "txtGridZsafe", "label21", "Z safe:", "10",
+        kSigned, At(kMachining, 5), "safe height"),
+    Row("GridSpinSpeed", kDouble, "1000", "0.##", kNumber, "txtGridSpinSpeed", "label23",
+        "Spindle:", "5000", kUnsigned, At(kMachining, 3), "spindle speed"),
+    Row("GridEnSpecialOp", kBool, "False", "", kChecked, "chkbGridSpOp", "", "Sp.Op", "", kAnyText,
+        At(kMachining, 7), "insert the special operation after single-plunge holes"),
+    Row("GridEnSpin", kBool, "True", "", kChecked, "chkbGridEnSpin", "", "OnSpin", "", kAnyText,
+        At(kMachining, 6), "switch the spindle on"),
+    Row("GridSpOpStr", kString, "", "", kText, "txtGridSpecialOp", "", "", "M101", kAnyText,
+        At(kMachining, 8, 2), "special operation text"),
+};
+
+constexpr InputRow kSurfaceInputs[] = {
+    Row("MsqrXc", kDouble, "15", "0.###", kNumber, "txtMSqrXc", "", "Xc:", "15", kSigned,
+        At(kPattern, 0), "X of the start corner"),
+    Row("MsqrYc", kDouble, "15", "0.###", kNumber, "txtMSqrYc", "", "Yc:", "15", kSigned,
+        At(kPattern, 1), "Y of the start corner"),
+    Row("MsqrDepth", kDouble, "0.5", "0.###", kNumber, "txtMSqrDepth", "label42", "depth:", "5",
+        kUnsigned, At(kMachining, 0), "total depth"),
+    Row("MsqrStep", kDouble, "6", "0.###", kNumber, "txtMSqrStep", "label41", "step:", "6",
+        kUnsigned, At(kPattern, 5), "distance between rows (step-over)"),
+    Row("MsqrStepdown", kDouble, "0.5", "0.###", kNumber, "txtMSqrStepdwn", "label43",
+        "stp down:", "0.5", kSigned, At(kMachining, 1), "step-down per layer"),
+    Row("MsqrLx", kDouble, "220", "0.###", kNumber, "txtMSqrLx", "", "Lx:", "220", kSigned,
+        At(kPattern, 2), "row length along X"),
+    Row("MsqrLy", kDouble, "220", "0.###", kNumber, "txtMSqrLy", "", "Ly:", "220", kSigned,
+        At(kPattern, 3), "extent along +Y"),
+    Row("Msqrd", kDouble, "0", "0.#", kNumber, "txtMSqrToolDia", "", "d :", "4", kAnyText,
+        At(kPattern, 4), "tool diameter (not used by the program)"),
+    Row("MsqrFeedrate", kDouble, "4000", "0.#", kNumber, "txtMSqrFeedrate", "label50",
+        "Cut Feedrate:", "4000", kUnsigned, At(kMachining, 2), "cutting feed"),
+    Row("MsqrPlugFeed", kDouble, "500", "0.#", kNumber, "txtPlungeFeedrate", "label39",
+        "Plunge Feedrate:", "500", kUnsigned, At(kMachining, 3), "plunge feed"),
+    Row("MsqrRetract", kDouble, "1", "0.###", kNumber, "txtMSqrZRetract", "label48",
+        "Z Retract:", "1", kSigned, At(kMachining, 4), "retract height"),
+    Row("MsqrZsafe", kDouble, "1", "0.###", kNumber, "txtMSqrZsafe", "label47", "Z safe:", "1",
+        kSigned, At(kMachining, 5), "safe height"),
+    Row("MsqrSpinSpeed", kDouble, "5000", "0.##", kNumber, "txtMSqrSpinSpeed", "label49",
+        "Spindle:", "5000", kUnsigned, At(kMachining, 6), "spindle speed"),
+    Row("MsqrEnSpin", kBool, "True", "", kChecked, "chkbMSqrEnSpin", "", "OnSpin", "True", kAnyText,
+        At(kMachining, 7), "switch the spindle on"),
+    Row("MsqrFlip", kBool, "False", "", kChecked, "chkbMSqrFlip", "", "Flipped", "", kAnyText,
+        At(kPattern, 6), "first row toward -X"),
+    Row("MsqrGotoZero", kBool, "True", "", kChecked, "chkbMSqrGotoZero", "", "Go to Zero", "True",
+        kAnyText, At(kMachining, 8), "return to X0 Y0 at the end"),
+};
+
+constexpr InputRow kContourInputs[] = {
+    Row("DxfDepth", kDouble, "0", "0.###", kNumber, "txtDxfDepth", "label27", "depth:", "5",
+        kUnsigned, At(kMachining, 0), "total depth (positive, downward)", 4),
+    Row("DxfStepdown", kDouble, "0", "0.###", kNumber, "txtDxfStepdwn", "label28",
+        "stp down:", "0.5", kUnsigned, At(kMachining, 1), "step-down per layer", 5),
+    Row("DxfFeedrate", kDouble, "100", "0.#", kNumber, "txtDxfFeedrate", "label26", "Cut Feedrate:",
+        "200", kUnsigned, At(kMachining, 4), "cutting feed (arcs and straight segments)", 1),
+    Row("DxfPlugFeed", kDouble, "100", "0.#", kNumber, "txtDxfPlungeFeedrate", "label32",
+        "Plunge Feedrate:", "100", kUnsigned, At(kMachining, 5), "plunge feed", 7),
+    Row("DxfRetract", kDouble, "1", "0.###", kNumber, "txtDxfZRetract", "label30",
+        "Z Retract:", "3", kUnsigned, At(kMachining, 2),
+        "retract height: each layer is approached this far above it", 2),
+    Row("DxfZsafe", kDouble, "1", "0.###", kNumber, "txtDxfZSafe", "label29", "Z safe:", "10",
+        kAnyText, At(kMachining, 3), "safe height", 3),
+    Row("DxfSpinSpeed", kDouble, "10000", "0.##", kNumber, "txtDxfSpinSpeed", "label31",
+        "Spindle:", "5000", kUnsigned, At(kMachining, 6), "spindle speed", 6),
+    Row("DxfEnSpin", kBool, "True", "", kChecked, "chkbDxfEnSpin", "", "OnSpin", "", kAnyText,
+        At(kMachining, 7), "switch the spindle on", 8),
+    Row("DxfEnSpOp", kBool, "False", "", kChecked, "chkbDxfEnSpOp", "", "Sp.Op", "", kAnyText,
+        At(kMachining, 10), "insert the special operation texts around each contour", 9),
+    Row("DxfSpOpStr", kString, "", "", kText, "txtDxfSpOp", "", "", "M3", kAnyText,
+        At(kMachining, 11, 2), "text inserted after the plunge at the start of a contour", 10),
+    Row("DxfSpOpStrOff", kString, "", "", kText, "txtDxfSpOpOff", "", "Off:", "M3", kAnyText,
+        At(kMachining, 12, 2), "text inserted after the last segment of a contour", 11),
+    Row("DxfEndScript", kString, "", "", kText, "txtDxfEndScript", "", "EndScript:", "M101",
+        kAnyText, At(kMachining, 13, 2), "end script appended after the program", 12),
+};
+
+constexpr InputRow kCutInputs[] = {
+    Row("Cut2Way", kBool, "False", "", kChecked, "chkbCut2Way", "", "2_Way", "", kAnyText,
+        At(kMachining, 9), "every second pass of a cut runs backwards", 3),
+    Row("CutZigZac", kBool, "False", "", kChecked, "chkbCutZigZag", "", "ZigZac", "", kAnyText,
+        At(kMachining, 8), "every second cut runs backwards", 2),
+    Row("CutToolDia", kDouble, "1", "0.#", kNumber, "txtCutGenToolDia", "", "Dia:", "4", kUnsigned,
+        kNoBox, "tool diameter, added between generated pieces", 1),
+    Row("CutX1", kDouble, "1", "0.###", kNumber, "txtCutX1", "", "X1:", "0", kSigned, kNoBox, ""),
+    Row("CutX2", kDouble, "1", "0.###", kNumber, "txtCutX2", "", "X2:", "100", kSigned, kNoBox, ""),
+    Row("CutY1", kDouble, "1", "0.###", kNumber, "txtCutY1", "", "Y1:", "0", kSigned, kNoBox, ""),
+    Row("CutY2", kDouble, "1", "0.###", kNumber, "txtCutY2", "", "Y2:", "100", kSigned, kNoBox, ""),
+    Row("CutGenX1", kDouble, "1", "0.###", kNumber, "txtCutGenX1", "", "X1:", "0", kSigned, kNoBox,
+        ""),
+    Row("CutGenX2", kDouble, "1", "0.###", kNumber, "txtCutGenX2", "", "X2:", "100", kSigned,
+        kNoBox, ""),
+};
+
+constexpr InputRow kPointInputs[] = {
+    Row("AnyDepth", kDouble, "0", "0.###", kNumber, "txtAnyDepth", "label52", "depth:", "5",
+        kUnsigned, At(kMachining, 0), "depth (positive, downward)", 5),
+    Row("AnyStepdown", kDouble, "0", "0.###", kNumber, "txtAnyStepdown", "label51", "step:", "2",
+        kUnsigned, At(kMachining, 1), "pass depth", 6),
+    Row("AnyFeedrate", kDouble, "0", "0.#", kNumber, "txtAnyFeedrate", "label60", "Feedrate:",
+        "100", kUnsigned, At(kMachining, 2), "drilling feed; plunge feed of the pockets", 2),
+    Row("AnyFeedrate2", kDouble, "0", "0.#", kNumber, "txtAnyFeedrate2", "", "F:", "100", kUnsigned,
+        At(kPattern, 7), "cutting feed of the pocket rings", 16),
+    Row("Anyd", kDouble, "0", "0.#", kNumber, "txtAnyToolDia", "", "d :", "4", kUnsigned,
+        At(kPattern, 2), "tool diameter", 1),
+    Row("AnyRetract", kDouble, "0", "0.###", kNumber, "txtAnyZRetract", "label58",
+        "Z Retract:", "3", kUnsigned, At(kMachining, 4), "retract height", 3),
+    Row("AnyZsafe", kDouble, "0", "0.###", kNumber, "txtAnyZsafe", "label57", "Z safe:", "10",
+        kUnsigned, At(kMachining, 5), "safe height", 4),
+    Row("AnySpinSpeed", kDouble, "0", "0.##", kNumber, "txtAnySpinSpeed", "label59",
+        "Spindle:", "5000", kUnsigned, At(kMachining, 3), "spindle speed", 7),
+    Row("AnyEnSpin", kBool, "False", "", kChecked, "chkbAnyEnSpin", "", "OnSpin", "", kAnyText,
+        At(kMachining, 6), "switch the spindle on", 8),
+    Row("AnyEnSpOp", kBool, "False", "", kChecked, "chkbAnyEnSpOp", "", "Sp.Op", "", kAnyText,
+        At(kMachining, 7), "insert the special operation after single-plunge holes", 9),
+    Row("AnySpOpStr", kString, "", "", kText, "txtAnySpOp", "", "", "M101", kAnyText,
+        At(kMachining, 8, 2), "special operation text", 10),
+    Row("AnyEndScript", kString, "", "", kText, "txtAnyEndScript", "", "EndScript:", "M101",
+        kAnyText, At(kMachining, 9, 2), "closing text of the drilling program", 11),
+    Row("AnyPocket", kBool, "False", "", kChecked, "chkbAnyPocket", "", "Pocket", "", kAnyText,
+        At(kPattern, 3), "mill a circular pocket at every point instead of drilling", 12),
+    Row("AnyStepOvr", kDouble, "0", "0.##", kNumber, "txtAnyStepOvr", "", "stepOvr:", "2",
+        kUnsigned, At(kPattern, 6), "radial step between pocket rings", 15),
+    Row("AnyHoleSize", kDouble, "0", "0.##", kNumber, "txtAnyHoleSize", "", "R2:", "2", kUnsigned,
+        At(kPattern, 5), "pocket outer radius R2", 14),
+    Row("AnyRo", kDouble, "0", "0.##", kNumber, "txtAnyRo", "", "R1:", "2", kUnsigned,
+        At(kPattern, 4), "pocket inner radius R1, where the first ring starts", 13),
+};
+
+constexpr InputRow kAutoGridInputs[] = {
+    Row("AnyNumOfRow", kInt, "0", "0", kAutoGen, "txtNumRow", "", "", "", kAnyText, kNoBox,
+        "number of rows, along Y (16-bit whole number)", 3),
+    Row("AnyNumOfCol", kInt, "0", "0", kAutoGen, "txtNumCol", "", "", "", kAnyText, kNoBox,
+        "number of columns, along X (16-bit whole number)", 4),
+    Row("AnyDistRow", kDouble, "0", "0.##", kAutoGen, "txtRowDist", "", "", "", kAnyText, kNoBox,
+        "distance between rows", 5),
+    Row("AnyDistCol", kDouble, "0", "0.##", kAutoGen, "txtColDist", "", "", "", kAnyText, kNoBox,
+        "distance between columns", 6),
+    Row("AnyByRow", kBool, "False", "", kAutoGen, "chkbByRow", "", "", "", kAnyText, kNoBox,
+        "walk row by row (False: column by column)", 7),
+    Row("AnyDualDist", kDouble, "0", "0.##", kAutoGen, "txtAnyDual", "", "", "", kAnyText, kNoBox,
+        "distance between the points of a pair", 9),
+    Row("AnyDual", kBool, "False", "", kAutoGen, "chkbDual", "", "", "", kAnyText, kNoBox,
+        "a pair of points at every position, apart in Y", 8),
+    Row("AnyEndcont", kBool, "False", "", kAutoGen, "chkbEndCont", "", "", "", kAnyText, kNoBox,
+        "every second row or column runs backwards", 10),
+    Row("AnyZigZacRow", kDouble, "0", "0.##", kAutoGen, "txtAnyZigZacRow", "", "", "", kAnyText,
+        kNoBox, "X offset of every second row", 11),
+    Row("AnyZigZacCol", kDouble, "0", "0.##", kAutoGen, "txtAnyZigZacCol", "", "", "", kAnyText,
+        kNoBox, "Y offset of every second column", 12),
+    Row("AnyXc", kDouble, "0", "0.##", kAutoGen, "txtAnyXc", "", "", "", kAnyText, kNoBox,
+        "X of the first point", 1),
+    Row("AnyYc", kDouble, "0", "0.##", kAutoGen, "txtAnyYc", "", "", "", kAnyText, kNoBox,
+        "Y of the first point", 2),
+    Row("AnySub1", kBool, "False", "", kAutoGen, "chkbAnySub1", "", "", "", kAnyText, kNoBox,
+        "every second row or column has one point fewer", 13),
+};
+
+constexpr InputRow kTeachInputs[] = {
+    Row("tchOp1", kString, "Op1*Op1Val", "", kNone, "", "", "", "", kAnyText, kNoBox,
+        "operation 1, NAME*VALUE: the motion, followed by the axis words"),
+    Row("tchOp2", kString, "Op2*Op2Val", "", kNone, "", "", "", "", kAnyText, kNoBox,
+        "operation definition NAME*VALUE"),
+    Row("tchOp3", kString, "Op3*Op3Val", "", kNone, "", "", "", "", kAnyText, kNoBox,
+        "operation definition NAME*VALUE"),
+    Row("tchOp4", kString, "Op4*Op4Val", "", kNone, "", "", "", "", kAnyText, kNoBox,
+        "operation definition NAME*VALUE"),
+    Row("tchOp5", kString, "Op5*Op5Val", "", kNone, "", "", "", "", kAnyText, kNoBox,
+        "operation definition NAME*VALUE"),
+    Row("tchOp6", kString, "Op6*Op6Val", "", kNone, "", "", "", "", kAnyText, kNoBox,
+        "operation definition NAME*VALUE"),
+    Row("tchOp7", kString, "Op7*Op7Val", "", kNone, "", "", "", "", kAnyText, kNoBox,
+        "operation definition NAME*VALUE"),
+    Row("tchOp8", kString, "Op8*Op8Val", "", kNone, "", "", "", "", kAnyText, kNoBox,
+        "operation definition NAME*VALUE"),
+    Row("tchOp9", kString, "Op9*Op9Val", "", kNone, "", "", "", "", kAnyText, kNoBox,
+        "operation definition NAME*VALUE"),
+    Row("tchOp10", kString, "Op10*Op10Val", "", kNone, "", "", "", "", kAnyText, kNoBox,
+        "operation definition NAME*VALUE"),
+    Row("TchPrefix", kString, "G91G21", "", kText, "txtTchPrefix", "lblTchPrefix", "Begin",
+        "G91G21", kAnyText, kNoBox, "text before the steps"),
+    Row("TchSurfix", kString, "M30", "", kText, "txtTchSurfix", "lblTchSurfix", "End", "M30",
+        kAnyText, kNoBox, "text after the steps"),
+};
+
+constexpr InputRow kThreadInputs[] = {
+    Row(generators::kThreadPitch, kString, "5", "", kText, "txtPitch", "", "Pitch/Bước", "5",
+        kAnyText, At(kPattern, 0), "pitch (travel per turn)"),
+    Row(generators::kThreadLength, kString, "20", "", kText, "txtLength", "", "Len/Dài", "20",
+        kAnyText, At(kPattern, 1), "thread length"),
+    Row(generators::kThreadMajorDia, kString, "15", "", kText, "txtMajorDia", "", "MajDia/Đ.Kính",
+        "15", kAnyText, At(kPattern, 2), "major diameter"),
+    Row(generators::kThreadPasses, kString, "5", "", kText, "txtPasses", "", "Passes/lần", "5",
+        kAnyText, At(kPattern, 3), "number of passes (whole number)"),
+    Row(generators::kThreadFeed, kString, "200", "", kText, "txtFeed", "", "Feed/T.độ", "200",
+        kAnyText, At(kPattern, 4), "feed of the threading moves"),
+    Row(generators::kThreadLeftHand, kBool, "False", "", kChecked, "chkLeftHand", "", "Left/Trái",
+        "", kAnyText, At(kPattern, 5), "left-hand thread"),
+    Row(generators::kThreadAutoDepth, kBool, "False", "", kChecked, "chkAutoDepth", "",
+        "Depth Std/ Sâu tiêu chuẩn:", "", kAnyText, At(kPattern, 6),
+        "standard depth 0.613 x pitch instead of PitDepth"),
+    Row(generators::kThreadPitDepth, kString, "5", "", kText, "txtPitDepth", "", "Depth / Sâu", "5",
+        kAnyText, At(kPattern, 7), "thread depth (read when AutoDepth is False)"),
+    Row(generators::kThreadZaxis, kString, "Z", "", kText, "txtZaxis", "", "Z Axis", "Z", kAnyText,
+        At(kPattern, 8), "letter of the axis along the workpiece"),
+    Row(generators::kThreadXaxis, kString, "X", "", kText, "txtXaxis", "", "X Axis", "X", kAnyText,
+        At(kPattern, 9), "letter of the infeed axis"),
+    Row(generators::kThreadSpin, kString, "15000", "", kText, "txtThrdSpin", "", "Spin/T.độ Spn",
+        "15000", kAnyText, At(kPattern, 10), "spindle speed, written as typed"),
+};
+
+constexpr std::span<const InputRow> kTables[] = {
+    kGeneralInputs, kCircleInputs, kGridInputs,     kSurfaceInputs, kContourInputs,
+    kCutInputs,     kPointInputs,  kAutoGridInputs, kTeachInputs,   kThreadInputs,
+};
+
+std::vector<InputRow> JoinStoredTables() {
+  std::vector<InputRow> keys;
+  for (std::size_t i = 0; i < std::size(kTables); ++i) {
+    if (!IsStored(static_cast<JobInputs>(i))) continue;
+    keys.insert(keys.end(), kTables[i].begin(), kTables[i].end());
+  }
+  return keys;
+}
 
 }  // namespace
 
+std::span<const InputRow> InputsOf(JobInputs job) {
+  return kTables[static_cast<std::size_t>(job)];
+}
+
+bool IsStored(JobInputs job) {
+  return job != JobInputs::kThread;
+}
+
+const InputRow* FindInput(JobInputs job, std::string_view key) {
+  for (const InputRow& row : InputsOf(job)) {
+    if (row.key == key) return &row;
+  }
+  return nullptr;
+}
+
 std::span<const SettingsKey> SettingsKeys() {
-  return kKeys;
+  static const std::vector<InputRow> keys = JoinStoredTables();
+  return keys;
 }
 
 const SettingsKey* FindSettingsKey(std::string_view key) {
-  for (const SettingsKey& k : kKeys) {
+  for (const SettingsKey& k : SettingsKeys()) {
     if (k.key == key) return &k;
   }
   return nullptr;

@@ -1,12 +1,14 @@
-// The keys of the plug-in's profile section: name, type, default, the dialog field
-// and control each mirrors and how the control shows it. One table drives the
-// profile's reads and writes and the command line's defaults.
+// The inputs of every job, one table per job, and the keys of the plug-in's
+// profile section, which are the stored jobs' tables joined in order. One row
+// drives the profile's reads and writes, the page's box, and the command line's
+// keys, defaults and help.
 #pragma once
 
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kelvora::settings {
 
@@ -24,15 +26,61 @@ enum class ShownAs {
   kAutoGen,
 };
 
-struct SettingsKey {
-  std::string_view key;
+// The key filter of a text box: which characters typing may put in.
+enum class Filter { kAnyText, kSigned, kUnsigned };
+
+// Where a page's builder puts an input: below the explanatory picture (the
+// pattern), below the preview (the machining), or nowhere (the page places it
+// itself, or it has no box).
+enum class Area { kNoArea, kPattern, kMachining };
+
+struct Place {
+  Area area = Area::kNoArea;
+  int order = 0;  // reading order within the area
+  int lines = 1;  // text rows of the box (2 for the multi-line texts)
+};
+
+// One input of a job: how it is stored, shown, typed, and explained on the
+// command line. A row is all it takes for the profile to store it, the page to
+// build its box and caption, and `kelvora JOB --help` to list it; the
+// generator's reader then decides where in the job's reading order it is read.
+struct InputRow {
+  std::string_view key;  // the settings key ("CirR")
   KeyType type;
   std::string_view defaultText;  // in its stored text form ("True", "0.5", "Op1*Op1Val")
-  std::string_view mirror;       // the dialog's mirror field
-  std::string_view control;      // the control it is copied to and from, if any
+  std::string_view format;       // number pattern for kNumber and the numbers of kAutoGen
   ShownAs shownAs;
-  std::string_view format;  // number pattern for kNumber and the numbers of kAutoGen
+  std::string_view control;     // the control it is copied to and from, if any
+  std::string_view captionKey;  // the caption label the language texts name ("label3");
+                                // empty: "lbl" and the control's name without "txt"
+  std::string_view caption;     // the caption (the check box's text) the page starts with
+  std::string_view start;       // the box's text when the page is built ("True": checked)
+  Filter filter;
+  Place place;
+  std::string_view help;  // meaning in `kelvora JOB --help`; empty: not a command-line input
+  int helpOrder;          // its place in that list when it differs from the table's order
 };
+
+using SettingsKey = InputRow;
+
+// The tables, one per job. The stored ones, in this order, make up the profile
+// section; the thread's inputs are not stored.
+enum class JobInputs {
+  kGeneral,  // the window itself: shown at start-up, language
+  kCircle,
+  kGrid,
+  kSurface,
+  kContour,  // the router tab's machining inputs, read by the drawing and the cut lists
+  kCuts,     // the router tab's cut lists
+  kPoints,
+  kAutoGrid,
+  kTeach,
+  kThread,
+};
+std::span<const InputRow> InputsOf(JobInputs job);
+bool IsStored(JobInputs job);
+// The row of `key` in the job's table, or null.
+const InputRow* FindInput(JobInputs job, std::string_view key);
 
 // All keys, in the order the shutdown writes them.
 std::span<const SettingsKey> SettingsKeys();
