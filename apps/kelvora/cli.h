@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "generators/inputs.h"
+#include "settings/settings_keys.h"
 #include "text/outcome.h"
 
 namespace kelvora::cli {
@@ -60,6 +61,10 @@ struct Job {
   std::vector<FileOption> files;
   std::function<JobOutput(const Request&)> run;
 };
+
+// The command-line inputs of a job's table: its rows that have a meaning, in
+// help order (jobs.cpp).
+std::vector<JobKey> KeysOf(settings::JobInputs job);
 
 // Every job, in help order (jobs.cpp).
 const std::vector<Job>& Jobs();

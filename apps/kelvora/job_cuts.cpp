@@ -17,6 +17,24 @@ std::string StoredDefault(std::string_view key) {
   return defaults.ControlText(key);
 }
 
+// The router tab's machining inputs read by a cut job; a pass of a cut is what
+// a layer of a contour is to the drawing job.
+std::string_view CutMeaning(const settings::InputRow& row) {
+  static constexpr std::pair<std::string_view, std::string_view> kCutMeanings[] = {
+      {"DxfStepdown", "depth per pass"},
+      {"DxfFeedrate", "cutting feed"},
+      {"DxfRetract", "retract height above each pass depth"},
+      {"DxfEnSpOp", "insert the special operation texts around each pass"},
+      {"DxfSpOpStr", "special operation text after each plunge"},
+      {"DxfSpOpStrOff", "special operation text after each pass"},
+      {"DxfEndScript", "text appended after the program"},
+  };
+  for (const auto& [key, meaning] : kCutMeanings) {
+    if (key == row.key) return meaning;
+  }
+  return row.help;
+}
+
 JobOutput RunCuts(const Request& r) {
   JobOutput out;
   const auto bytes = ReadListFile(r.cutsPath);
@@ -64,27 +82,16 @@ JobOutput RunCuts(const Request& r) {
 }  // namespace
 
 Job CutsJobEntry() {
-  return {"cuts",
+  Job job{"cuts",
           "Straight cuts from a cut list file (horizontal, vertical or generated sizes)",
-          {
-              {"CutToolDia", "tool diameter, added between generated pieces"},
-              {"CutZigZac", "every second cut runs backwards"},
-              {"Cut2Way", "every second pass of a cut runs backwards"},
-              {"DxfDepth", "total depth (positive, downward)"},
-              {"DxfStepdown", "depth per pass"},
-              {"DxfFeedrate", "cutting feed"},
-              {"DxfPlugFeed", "plunge feed"},
-              {"DxfRetract", "retract height above each pass depth"},
-              {"DxfZsafe", "safe height"},
-              {"DxfSpinSpeed", "spindle speed"},
-              {"DxfEnSpin", "switch the spindle on"},
-              {"DxfEnSpOp", "insert the special operation texts around each pass"},
-              {"DxfSpOpStr", "special operation text after each plunge"},
-              {"DxfSpOpStrOff", "special operation text after each pass"},
-              {"DxfEndScript", "text appended after the program"},
-          },
+          KeysOf(settings::JobInputs::kCuts),
           {FileOption::kCuts},
           RunCuts};
+  // The router tab's machining inputs, with what they mean for a cut.
+  for (const settings::InputRow& row : settings::InputsOf(settings::JobInputs::kContour)) {
+    job.keys.push_back({row.key, CutMeaning(row)});
+  }
+  return job;
 }
 
 }  // namespace kelvora::cli

@@ -11,20 +11,7 @@ namespace kelvora::cli {
 Job DxfJobEntry() {
   return {"dxf",
           "Contour milling along the LWPOLYLINEs of a DXF drawing (--dxf FILE), layer by layer",
-          {
-              {"DxfFeedrate", "cutting feed (arcs and straight segments)"},
-              {"DxfRetract", "retract height: each layer is approached this far above it"},
-              {"DxfZsafe", "safe height"},
-              {"DxfDepth", "total depth (positive, downward)"},
-              {"DxfStepdown", "step-down per layer"},
-              {"DxfSpinSpeed", "spindle speed"},
-              {"DxfPlugFeed", "plunge feed"},
-              {"DxfEnSpin", "switch the spindle on"},
-              {"DxfEnSpOp", "insert the special operation texts around each contour"},
-              {"DxfSpOpStr", "text inserted after the plunge at the start of a contour"},
-              {"DxfSpOpStrOff", "text inserted after the last segment of a contour"},
-              {"DxfEndScript", "end script appended after the program"},
-          },
+          KeysOf(settings::JobInputs::kContour),
           {FileOption::kDxf},
           [](const Request& r) {
             // The drawing, read once, as the tab previews it when the file is opened.

@@ -117,24 +117,7 @@ JobOutput RunAutoGrid(const Request& r) {
 Job PointsJobEntry() {
   return {"points",
           "Drilling or circular pockets at the points of a Name,X,Y file or a drawing's circles",
-          {
-              {"Anyd", "tool diameter"},
-              {"AnyFeedrate", "drilling feed; plunge feed of the pockets"},
-              {"AnyRetract", "retract height"},
-              {"AnyZsafe", "safe height"},
-              {"AnyDepth", "depth (positive, downward)"},
-              {"AnyStepdown", "pass depth"},
-              {"AnySpinSpeed", "spindle speed"},
-              {"AnyEnSpin", "switch the spindle on"},
-              {"AnyEnSpOp", "insert the special operation after single-plunge holes"},
-              {"AnySpOpStr", "special operation text"},
-              {"AnyEndScript", "closing text of the drilling program"},
-              {"AnyPocket", "mill a circular pocket at every point instead of drilling"},
-              {"AnyRo", "pocket inner radius R1, where the first ring starts"},
-              {"AnyHoleSize", "pocket outer radius R2"},
-              {"AnyStepOvr", "radial step between pocket rings"},
-              {"AnyFeedrate2", "cutting feed of the pocket rings"},
-          },
+          KeysOf(settings::JobInputs::kPoints),
           {FileOption::kPoints, FileOption::kDxf},
           RunPoints};
 }
@@ -142,21 +125,7 @@ Job PointsJobEntry() {
 Job AutoGridJobEntry() {
   return {"autogrid",
           "The point file of an automatic grid of points (Name,X,Y)",
-          {
-              {"AnyXc", "X of the first point"},
-              {"AnyYc", "Y of the first point"},
-              {"AnyNumOfRow", "number of rows, along Y (16-bit whole number)"},
-              {"AnyNumOfCol", "number of columns, along X (16-bit whole number)"},
-              {"AnyDistRow", "distance between rows"},
-              {"AnyDistCol", "distance between columns"},
-              {"AnyByRow", "walk row by row (False: column by column)"},
-              {"AnyDual", "a pair of points at every position, apart in Y"},
-              {"AnyDualDist", "distance between the points of a pair"},
-              {"AnyEndcont", "every second row or column runs backwards"},
-              {"AnyZigZacRow", "X offset of every second row"},
-              {"AnyZigZacCol", "Y offset of every second column"},
-              {"AnySub1", "every second row or column has one point fewer"},
-          },
+          KeysOf(settings::JobInputs::kAutoGrid),
           {},
           RunAutoGrid};
 }

@@ -35,21 +35,11 @@ JobOutput RunTeach(const Request& r) {
 }  // namespace
 
 Job TeachJobEntry() {
-  Job job{"teach",
+  return {"teach",
           "A taught sequence of operations and positions from a teach file",
-          {},
+          KeysOf(settings::JobInputs::kTeach),
           {FileOption::kTeach},
           RunTeach};
-  static const char* const kOpKeys[] = {"tchOp1", "tchOp2", "tchOp3", "tchOp4", "tchOp5",
-                                        "tchOp6", "tchOp7", "tchOp8", "tchOp9", "tchOp10"};
-  job.keys.push_back(
-      {kOpKeys[0], "operation 1, NAME*VALUE: the motion, followed by the axis words"});
-  for (std::size_t i = 1; i < std::size(kOpKeys); ++i) {
-    job.keys.push_back({kOpKeys[i], "operation definition NAME*VALUE"});
-  }
-  job.keys.push_back({"TchPrefix", "text before the steps"});
-  job.keys.push_back({"TchSurfix", "text after the steps"});
-  return job;
 }
 
 }  // namespace kelvora::cli

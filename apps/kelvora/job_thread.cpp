@@ -10,19 +10,7 @@ Job ThreadJobEntry() {
   using namespace generators;
   return {"thread",
           "An external thread on the rotary A axis, cut in equal passes",
-          {
-              {kThreadPitch, "pitch (travel per turn)", "5"},
-              {kThreadLength, "thread length", "20"},
-              {kThreadMajorDia, "major diameter", "15"},
-              {kThreadPasses, "number of passes (whole number)", "5"},
-              {kThreadFeed, "feed of the threading moves", "200"},
-              {kThreadLeftHand, "left-hand thread", "False", true},
-              {kThreadAutoDepth, "standard depth 0.613 x pitch instead of PitDepth", "False", true},
-              {kThreadPitDepth, "thread depth (read when AutoDepth is False)", "5"},
-              {kThreadZaxis, "letter of the axis along the workpiece", "Z"},
-              {kThreadXaxis, "letter of the infeed axis", "X"},
-              {kThreadSpin, "spindle speed, written as typed", "15000"},
-          },
+          KeysOf(settings::JobInputs::kThread),
           {},
           [](const Request& r) {
             JobOutput out;

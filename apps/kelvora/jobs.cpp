@@ -1,5 +1,7 @@
 // The table of jobs the command line runs. Each job reads its inputs through the
 // same readers the dialog uses, so both produce the same program.
+#include <algorithm>
+
 #include "cli.h"
 #include "generators/circle.h"
 #include "generators/grid.h"
@@ -27,23 +29,7 @@ JobOutput WithPreview(const Request& r, const PreviewStyle& style, RunJob job) {
 Job CircleJobEntry() {
   return {"circle",
           "Holes evenly spaced on a pitch circle, peck drilled",
-          {
-              {"CirXc", "circle centre X"},
-              {"CirYc", "circle centre Y"},
-              {"CirDepth", "hole depth (positive, downward)"},
-              {"CirStep", "pass depth of the peck drilling"},
-              {"CirR", "pitch-circle diameter"},
-              {"Cirn", "number of holes (16-bit whole number)"},
-              {"CirA", "angle of the first hole, degrees"},
-              {"Cird", "tool diameter"},
-              {"CirFeedrate", "feed"},
-              {"CirRetract", "retract height"},
-              {"CirZsafe", "safe height"},
-              {"CirSpinSpeed", "spindle speed"},
-              {"CirEnSpecialOp", "insert the special operation after single-plunge holes"},
-              {"CirEnSpin", "switch the spindle on"},
-              {"CirSpOpStr", "special operation text"},
-          },
+          KeysOf(settings::JobInputs::kCircle),
           {},
           [](const Request& r) {
             return WithPreview(r, {PreviewRenderer::kDrill, geometry::kMarkCentre},
@@ -56,26 +42,7 @@ Job CircleJobEntry() {
 Job GridJobEntry() {
   return {"grid",
           "A grid of holes in serpentine order, optionally staggered",
-          {
-              {"GridXc", "X of the first hole of the first row"},
-              {"GridYc", "Y of the first row"},
-              {"GridDepth", "hole depth"},
-              {"GridStep", "pass depth of the peck drilling"},
-              {"Gridn", "number of rows"},
-              {"Gridm", "holes per row"},
-              {"GridXm", "distance between holes of a row"},
-              {"GridYn", "distance between rows"},
-              {"Gridd", "tool diameter"},
-              {"GridZigzac", "X offset of every second row"},
-              {"GridSub1", "every second row has one hole fewer"},
-              {"GridFeedrate", "feed"},
-              {"GridRetract", "retract height"},
-              {"GridZsafe", "safe height"},
-              {"GridSpinSpeed", "spindle speed"},
-              {"GridEnSpecialOp", "insert the special operation after single-plunge holes"},
-              {"GridEnSpin", "switch the spindle on"},
-              {"GridSpOpStr", "special operation text"},
-          },
+          KeysOf(settings::JobInputs::kGrid),
           {},
           [](const Request& r) {
             return WithPreview(r, {PreviewRenderer::kDrill, geometry::kMarkFirstHole},
@@ -88,24 +55,7 @@ Job GridJobEntry() {
 Job SurfaceJobEntry() {
   return {"surface",
           "Face milling of a rectangle, back and forth, layer by layer",
-          {
-              {"MsqrXc", "X of the start corner"},
-              {"MsqrYc", "Y of the start corner"},
-              {"MsqrDepth", "total depth"},
-              {"MsqrStep", "distance between rows (step-over)"},
-              {"MsqrStepdown", "step-down per layer"},
-              {"MsqrLx", "row length along X"},
-              {"MsqrLy", "extent along +Y"},
-              {"Msqrd", "tool diameter (not used by the program)"},
-              {"MsqrFeedrate", "cutting feed"},
-              {"MsqrPlugFeed", "plunge feed"},
-              {"MsqrRetract", "retract height"},
-              {"MsqrZsafe", "safe height"},
-              {"MsqrSpinSpeed", "spindle speed"},
-              {"MsqrEnSpin", "switch the spindle on"},
-              {"MsqrFlip", "first row toward -X"},
-              {"MsqrGotoZero", "return to X0 Y0 at the end"},
-          },
+          KeysOf(settings::JobInputs::kSurface),
           {},
           [](const Request& r) {
             return WithPreview(r, {PreviewRenderer::kLine, 2},
@@ -116,6 +66,27 @@ Job SurfaceJobEntry() {
 }
 
 }  // namespace
+
+std::vector<JobKey> KeysOf(settings::JobInputs job) {
+  std::vector<const settings::InputRow*> rows;
+  for (const settings::InputRow& row : settings::InputsOf(job)) {
+    if (!row.help.empty()) rows.push_back(&row);
+  }
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const auto* a, const auto* b) { return a->helpOrder < b->helpOrder; });
+  // Inputs that are not stored carry their own defaults.
+  const bool stored = settings::IsStored(job);
+  std::vector<JobKey> keys;
+  for (const settings::InputRow* row : rows) {
+    if (stored) {
+      keys.push_back({row->key, row->help});
+    } else {
+      keys.push_back(
+          {row->key, row->help, row->defaultText, row->type == settings::KeyType::kBool});
+    }
+  }
+  return keys;
+}
 
 const std::vector<Job>& Jobs() {
   static const std::vector<Job> jobs = {

@@ -2,7 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <set>
+#include <vector>
+
+#include "generators/auto_grid.h"
+#include "generators/circle.h"
+#include "generators/dxf_machining.h"
+#include "generators/grid.h"
+#include "generators/point_list.h"
+#include "generators/surface.h"
+#include "generators/teach.h"
+#include "generators/thread.h"
 
 namespace kelvora::settings {
 namespace {
@@ -55,6 +67,122 @@ TEST(SettingsKeys, DisplayTextUsesTheBoxFormat) {
     EXPECT_EQ(DisplayText(*k, c.stored), c.shown) << c.key << " " << c.stored;
   }
   EXPECT_EQ(FindSettingsKey("NoSuchKey"), nullptr);
+}
+
+// The profile section's keys are the stored tables joined: the order shutdown
+// writes them in must not move when a table changes shape.
+TEST(SettingsKeys, JoinKeepsTheWriteOrder) {
+  const std::vector<std::string_view> expected = {
+      "Dlg",          "gcGenLanguage", "CirXc",
+      "CirYc",        "CirDepth",      "CirStep",
+      "CirR",         "Cirn",          "CirA",
+      "Cird",         "CirFeedrate",   "CirRetract",
+      "CirZsafe",     "CirSpinSpeed",  "CirEnSpecialOp",
+      "CirEnSpin",    "CirSpOpStr",    "GridXc",
+      "GridYc",       "GridDepth",     "GridStep",
+      "Gridn",        "Gridm",         "GridXm",
+      "GridYn",       "Gridd",         "GridZigzac",
+      "GridSub1",     "GridFeedrate",  "GridRetract",
+      "GridZsafe",    "GridSpinSpeed", "GridEnSpecialOp",
+      "GridEnSpin",   "GridSpOpStr",   "MsqrXc",
+      "MsqrYc",       "MsqrDepth",     "MsqrStep",
+      "MsqrStepdown", "MsqrLx",        "MsqrLy",
+      "Msqrd",        "MsqrFeedrate",  "MsqrPlugFeed",
+      "MsqrRetract",  "MsqrZsafe",     "MsqrSpinSpeed",
+      "MsqrEnSpin",   "MsqrFlip",      "MsqrGotoZero",
+      "DxfDepth",     "DxfStepdown",   "DxfFeedrate",
+      "DxfPlugFeed",  "DxfRetract",    "DxfZsafe",
+      "DxfSpinSpeed", "DxfEnSpin",     "DxfEnSpOp",
+      "DxfSpOpStr",   "DxfSpOpStrOff", "DxfEndScript",
+      "Cut2Way",      "CutZigZac",     "CutToolDia",
+      "CutX1",        "CutX2",         "CutY1",
+      "CutY2",        "CutGenX1",      "CutGenX2",
+      "AnyDepth",     "AnyStepdown",   "AnyFeedrate",
+      "AnyFeedrate2", "Anyd",          "AnyRetract",
+      "AnyZsafe",     "AnySpinSpeed",  "AnyEnSpin",
+      "AnyEnSpOp",    "AnySpOpStr",    "AnyEndScript",
+      "AnyPocket",    "AnyStepOvr",    "AnyHoleSize",
+      "AnyRo",        "AnyNumOfRow",   "AnyNumOfCol",
+      "AnyDistRow",   "AnyDistCol",    "AnyByRow",
+      "AnyDualDist",  "AnyDual",       "AnyEndcont",
+      "AnyZigZacRow", "AnyZigZacCol",  "AnyXc",
+      "AnyYc",        "AnySub1",       "tchOp1",
+      "tchOp2",       "tchOp3",        "tchOp4",
+      "tchOp5",       "tchOp6",        "tchOp7",
+      "tchOp8",       "tchOp9",        "tchOp10",
+      "TchPrefix",    "TchSurfix",
+  };
+  std::vector<std::string_view> keys;
+  for (const SettingsKey& k : SettingsKeys()) keys.push_back(k.key);
+  EXPECT_EQ(keys, expected);
+}
+
+// A lookup that answers every key with the text its row starts the box with
+// and remembers which keys were asked for.
+struct RecordingLookup {
+  JobInputs job;
+  std::vector<std::string> asked;
+  std::vector<std::string> unknown;
+
+  generators::TextLookup Lookup() {
+    return [this](std::string_view key) -> std::string {
+      asked.emplace_back(key);
+      const InputRow* row = FindInput(job, key);
+      if (!row) {
+        unknown.emplace_back(key);
+        return {};
+      }
+      if (row->shownAs == ShownAs::kChecked) return row->start == "True" ? "True" : "False";
+      return std::string(row->start.empty() ? row->defaultText : row->start);
+    };
+  }
+};
+
+// Every key a generator's reader asks for is a row of that job's table, so a
+// row is all a new input needs to be stored, shown and given on the command line.
+TEST(SettingsKeys, ReadersAskOnlyForTheirTablesRows) {
+  struct Case {
+    const char* name;
+    JobInputs job;
+    std::function<void(const generators::TextLookup&)> read;
+  };
+  const Case cases[] = {
+      {"circle", JobInputs::kCircle, [](const auto& t) { (void)generators::CircleJob(t); }},
+      {"grid", JobInputs::kGrid, [](const auto& t) { (void)generators::GridJob(t); }},
+      {"surface", JobInputs::kSurface, [](const auto& t) { (void)generators::SurfMillJob(t); }},
+      {"contour", JobInputs::kContour,
+       [](const auto& t) { (void)generators::ReadDxfMachiningInputs(t); }},
+      {"points drilling", JobInputs::kPoints,
+       [](const auto& t) { (void)generators::ReadAnyDrillInputs(t); }},
+      {"points pocket", JobInputs::kPoints,
+       [](const auto& t) { (void)generators::ReadAnyPocketInputs(t); }},
+      {"automatic grid", JobInputs::kAutoGrid,
+       [](const auto& t) { (void)generators::ReadAutoGridInputs(t); }},
+      {"teach", JobInputs::kTeach,
+       [](const auto& t) { (void)generators::ReadTeachDefinitions(t); }},
+      {"thread", JobInputs::kThread, [](const auto& t) { (void)generators::ReadThreadInputs(t); }},
+  };
+  for (const Case& c : cases) {
+    RecordingLookup recorder{c.job, {}, {}};
+    c.read(recorder.Lookup());
+    EXPECT_FALSE(recorder.asked.empty()) << c.name;
+    EXPECT_TRUE(recorder.unknown.empty()) << c.name << " asks for " << recorder.unknown.front();
+  }
+}
+
+// The page builder places a box for every stored row that has a control of its
+// own, and the place it gives is free within its area.
+TEST(SettingsKeys, PlacesOnAPageAreDistinct) {
+  for (int j = 0; j <= static_cast<int>(JobInputs::kThread); ++j) {
+    const auto job = static_cast<JobInputs>(j);
+    std::set<std::pair<int, int>> places;
+    for (const InputRow& row : InputsOf(job)) {
+      if (row.place.area == Area::kNoArea) continue;
+      EXPECT_FALSE(row.control.empty()) << row.key;
+      EXPECT_TRUE(places.insert({static_cast<int>(row.place.area), row.place.order}).second)
+          << row.key << " shares its place";
+    }
+  }
 }
 
 }  // namespace
