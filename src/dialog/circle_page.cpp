@@ -46,13 +46,7 @@ void CirclePage::btnKhoanTronPreview_Click() {
 }
 
 void CirclePage::btnDrillGcodeGen_Click() {
-  const auto program = generators::CircleJob(dlg_.Inputs());
-  if (!program) {
-    dlg_.ShowFailure(program.failure());
-    return;
-  }
-  dlg_.Get<ui::TextBox>("txtDrillGcode").SetText(*program);
-  dlg_.RaiseCloseFileRequest();
+  dlg_.PutProgram(generators::CircleJob(dlg_.Inputs()), "txtDrillGcode");
 }
 
 void CirclePage::btnDrillLoadGcode_Click() {

@@ -1,26 +1,27 @@
 // XYZDemoDialog: the plug-in's one window, as widget models.
 //
-// How to add a tab (for the helpers filling the remaining pages)
-// --------------------------------------------------------------
-// - Each page is one class in its own file (circle_page.h/.cpp is the worked
-//   example), derived from DialogPage and constructed by the dialog with the
-//   TabPage it fills. Create every control of the page's table in the
-//   constructor, under its name; nothing else has to be registered: the dialog
-//   finds controls by walking the window (FindControl / Find<T> / Get<T>).
+// Pages
+// -----
+// - Each page is one class in its own file, derived from DialogPage and
+//   constructed by the dialog with the TabPage it fills (circle_page.h/.cpp is
+//   the smallest). The constructor creates every control of the page under its
+//   name; the dialog finds controls by walking the window (FindControl /
+//   Find<T> / Get<T>), so nothing else is registered.
+// - A job's inputs are rows of its table in settings/settings_keys.cpp: key,
+//   type, default, display format, control, caption label, caption, start text,
+//   key filter, place on the page and the meaning `kelvora JOB --help` shows.
+//   Adding an input is adding its row and reading it in the generator's reader:
+//   the profile stores it, the page builds its box, the command line takes it.
 // - A generator page uses GeneratorPage: Sketch(), Preview(), ProgramBox(),
-//   Input()/Check()/MultiText() (in reading order, with the settings key, the
-//   caption's label name from the language table where it has one, start text
-//   and key filter), BeginGroup()/EndGroup(), AddButton(). Its Arrange() places
-//   everything; call it from the page's Arrange(). Pages of another shape use
-//   ui/layout.h (SplitColumns, SplitRows, FlowLayout) the same way.
-// - Binding an input to its settings key (the builder does it; otherwise
-//   BindKey) is what lets the generators read it (Inputs() answers by key) and
-//   what LoadParam/SaveParam use; a control named as in the key table takes
-//   part in the settings without more code.
+//   Rows() for its table's inputs of an area (BeginGroup()/EndGroup() around
+//   the ones in a frame), Input()/Check() for boxes that are not stored, and
+//   AddButton(). Its Arrange() places everything; call it from the page's
+//   Arrange(). Pages of another shape use ui/layout.h (SplitColumns,
+//   SplitRows, FlowLayout) and LooseInput() for boxes they place themselves.
 // - Handlers are methods of the page class named after the control
 //   (btnDrillGcodeGen_Click). They read inputs through Inputs() and the
-//   generators' ordered readers, show failures with ShowFailure(), put programs
-//   into the program box and RaiseCloseFileRequest(), hand programs over with
+//   generators' ordered readers, put programs into the program box with
+//   PutProgram() (which shows a refusal instead), hand programs over with
 //   LoadProgram(text, the button's failure message), minimise with
 //   btnClose_Click(), and ask the operator through GetPrompts().
 // - Tests build the dialog with ui::ScriptedPrompts and RecordingHandOff, call

@@ -31,8 +31,8 @@ Outcome<std::string> CirclePatternGcodeGen(const geometry::DrawList& holes,
                                            const DrillProgramInputs& in);
 
 // The whole job as the "GCode Gen " button runs it: pattern inputs, emitter inputs,
-// limits, then the program. Nothing is produced when any step is refused.
-// The GCode Gen button's program; `sink`, when given, then receives the holes.
+// limits, then the program; nothing is produced when any step is refused. `sink`,
+// when given, receives the holes the program was made from.
 Outcome<std::string> CircleJob(const TextLookup& texts, const ListSink& sink = {});
 
 }  // namespace kelvora::generators
