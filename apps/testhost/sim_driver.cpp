@@ -128,12 +128,12 @@ class SimulatedDriver final : public HostDriver {
 
   void SetDro(std::int16_t code, double value) override { host_->SetDro(code, value); }
   bool SetEngineByte(std::size_t offset, std::uint8_t value) override {
-    if (offset >= kEngineBlockSize) return false;
+    if (!host_ || offset >= kEngineBlockSize) return false;
     host_->SetEngineByte(offset, value);
     return true;
   }
   std::optional<std::uint8_t> EngineByte(std::size_t offset) const override {
-    if (offset >= kEngineBlockSize) return std::nullopt;
+    if (!host_ || offset >= kEngineBlockSize) return std::nullopt;
     return host_->EngineByte(offset);
   }
   std::optional<std::string> Status() const override { return host_->Status(); }
