@@ -14,28 +14,6 @@
 namespace kelvora::testhost {
 namespace {
 
-struct FakeHost;
-
-class FakeWindow final : public PluginWindow {
- public:
-  explicit FakeWindow(FakeHost& host) : host_(host) {}
-  WindowState State() const override;
-  void Command(WindowCommand command) override;
-  std::optional<std::string> ControlText(const std::string& control) const override;
-  std::optional<std::size_t> RowCount(const std::string& grid) const override;
-  std::optional<std::string> CellText(const std::string& grid, std::size_t row,
-                                      const std::string& column) const override;
-  std::string Type(const std::string& control, const std::string& text) override;
-  std::string Click(const std::string& control) override;
-  std::string SetChecked(const std::string& control, bool checked) override;
-  std::string ClickCell(const std::string& grid, std::size_t line,
-                        const std::string& column) override;
-  std::string Select(const std::string& control, const std::string& item) override;
-
- private:
-  FakeHost& host_;
-};
-
 // A host that records what it is asked and answers from what a case sets.
 struct FakeHost final : HostDriver {
   bool loadThreadCapability = false;
@@ -107,53 +85,60 @@ struct FakeHost final : HostDriver {
   std::size_t PendingAnswers() const override { return answers.size(); }
   std::vector<Prompt> TakePrompts() override { return std::exchange(prompts, {}); }
   std::vector<std::string> TakeFaults() override { return std::exchange(faults, {}); }
-  std::unique_ptr<PluginWindow> FindWindow(const std::string& name) override {
-    if (!windowOpen || name != "XYZDemoDialog") return nullptr;
-    return std::make_unique<FakeWindow>(*this);
-  }
+  std::unique_ptr<PluginWindow> FindWindow(const std::string& name) override;
 };
 
-WindowState FakeWindow::State() const {
-  return WindowState::kMinimised;
-}
-void FakeWindow::Command(WindowCommand command) {
-  host_.calls.push_back("window " + std::to_string(static_cast<int>(command)));
-}
-std::optional<std::string> FakeWindow::ControlText(const std::string& control) const {
-  auto found = host_.controls.find(control);
-  if (found == host_.controls.end()) return std::nullopt;
-  return found->second;
-}
-std::optional<std::size_t> FakeWindow::RowCount(const std::string& grid) const {
-  if (grid != "g") return std::nullopt;
-  return host_.rows.size();
-}
-std::optional<std::string> FakeWindow::CellText(const std::string& grid, std::size_t row,
-                                                const std::string& column) const {
-  if (grid != "g" || row >= host_.rows.size() || (column != "A" && column != "B"))
-    return std::nullopt;
-  return host_.rows[row][column == "A" ? 0 : 1];
-}
-std::string FakeWindow::Type(const std::string& control, const std::string& text) {
-  host_.calls.push_back("type " + control + " " + text);
-  return {};
-}
-std::string FakeWindow::Click(const std::string& control) {
-  host_.calls.push_back("click " + control);
-  return {};
-}
-std::string FakeWindow::SetChecked(const std::string& control, bool checked) {
-  host_.calls.push_back("check " + control + (checked ? " on" : " off"));
-  return {};
-}
-std::string FakeWindow::ClickCell(const std::string& grid, std::size_t line,
-                                  const std::string& column) {
-  host_.calls.push_back("click-cell " + grid + " " + std::to_string(line) + " " + column);
-  return {};
-}
-std::string FakeWindow::Select(const std::string& control, const std::string& item) {
-  host_.calls.push_back("select " + control + " " + item);
-  return {};
+// The host's window "XYZDemoDialog": its controls' texts and grid "g" (columns
+// "A" and "B") come from the host; actions are recorded with the host's calls.
+class FakeWindow final : public PluginWindow {
+ public:
+  explicit FakeWindow(FakeHost& host) : host_(host) {}
+  WindowState State() const override { return WindowState::kMinimised; }
+  void Command(WindowCommand command) override {
+    Record("window " + std::to_string(static_cast<int>(command)));
+  }
+  std::optional<std::string> ControlText(const std::string& control) const override {
+    auto found = host_.controls.find(control);
+    if (found == host_.controls.end()) return std::nullopt;
+    return found->second;
+  }
+  std::optional<std::size_t> RowCount(const std::string& grid) const override {
+    if (grid != "g") return std::nullopt;
+    return host_.rows.size();
+  }
+  std::optional<std::string> CellText(const std::string& grid, std::size_t row,
+                                      const std::string& column) const override {
+    if (grid != "g" || row >= host_.rows.size() || (column != "A" && column != "B"))
+      return std::nullopt;
+    return host_.rows[row][column == "A" ? 0 : 1];
+  }
+  std::string Type(const std::string& control, const std::string& text) override {
+    return Record("type " + control + " " + text);
+  }
+  std::string Click(const std::string& control) override { return Record("click " + control); }
+  std::string SetChecked(const std::string& control, bool checked) override {
+    return Record("check " + control + (checked ? " on" : " off"));
+  }
+  std::string ClickCell(const std::string& grid, std::size_t line,
+                        const std::string& column) override {
+    return Record("click-cell " + grid + " " + std::to_string(line) + " " + column);
+  }
+  std::string Select(const std::string& control, const std::string& item) override {
+    return Record("select " + control + " " + item);
+  }
+
+ private:
+  std::string Record(std::string call) {
+    host_.calls.push_back(std::move(call));
+    return {};
+  }
+
+  FakeHost& host_;
+};
+
+std::unique_ptr<PluginWindow> FakeHost::FindWindow(const std::string& name) {
+  if (!windowOpen || name != "XYZDemoDialog") return nullptr;
+  return std::make_unique<FakeWindow>(*this);
 }
 
 class RunnerTest : public ::testing::Test {

@@ -210,22 +210,14 @@ WindowState HwndWindow::State() const {
 
 void HwndWindow::Command(WindowCommand command) {
   // As from the title bar: the system commands the window's frame sends.
-  WPARAM code = SC_CLOSE;
-  switch (command) {
-    case WindowCommand::kMinimise:
-      code = SC_MINIMIZE;
-      break;
-    case WindowCommand::kRestore:
-      code = SC_RESTORE;
-      break;
-    case WindowCommand::kMaximise:
-      code = SC_MAXIMIZE;
-      break;
-    case WindowCommand::kClose:
-      code = SC_CLOSE;
-      break;
+  constexpr std::pair<WindowCommand, WPARAM> kSystemCommands[] = {
+      {WindowCommand::kMinimise, SC_MINIMIZE},
+      {WindowCommand::kRestore, SC_RESTORE},
+      {WindowCommand::kMaximise, SC_MAXIMIZE},
+      {WindowCommand::kClose, SC_CLOSE}};
+  for (const auto& [ours, system] : kSystemCommands) {
+    if (ours == command) SendMessageW(form_, WM_SYSCOMMAND, system, 0);
   }
-  SendMessageW(form_, WM_SYSCOMMAND, code, 0);
   HostWindow::PumpMessages();
 }
 
