@@ -36,11 +36,8 @@ constexpr std::pair<std::string_view, std::size_t> kSignals[] = {
     {"op2", plugin::kEngineSignalOp2},
     {"op3", plugin::kEngineSignalOp3}};
 
-constexpr std::pair<std::string_view, WindowCommand> kWindowCommands[] = {
-    {"minimise", WindowCommand::kMinimise},
-    {"restore", WindowCommand::kRestore},
-    {"maximise", WindowCommand::kMaximise},
-    {"close", WindowCommand::kClose}};
+// In the order of WindowCommand.
+constexpr std::string_view kWindowCommands[] = {"minimise", "restore", "maximise", "close"};
 
 }  // namespace
 
@@ -146,12 +143,6 @@ std::string Runner::Take(const Words& w) {
   }
   return expectation ? "unknown expectation or wrong arguments: " + w[1]
                      : "unknown step or wrong arguments: " + w[0];
-}
-
-std::unique_ptr<PluginWindow> Runner::MainWindow(std::string& failure) {
-  auto window = driver_.FindWindow(kMainDialog);
-  if (!window) failure = "no window " + std::string(kMainDialog);
-  return window;
 }
 
 std::string Runner::SetEngine(std::size_t offset, std::uint8_t value) {
@@ -327,48 +318,36 @@ std::string Runner::ShutdownStep(const Words&) {
 }
 
 std::string Runner::WindowStep(const Words& w) {
-  std::string failure;
-  auto window = MainWindow(failure);
-  if (!window) return failure;
-  const WindowCommand* command = Lookup(kWindowCommands, w[0]);
+  auto command = Named<WindowCommand>(kWindowCommands, w[0]);
   if (!command) return "window takes minimise, restore, maximise or close";
-  window->Command(*command);
-  return {};
+  return OnWindow([&](PluginWindow& window) {
+    window.Command(*command);
+    return std::string();
+  });
 }
 
 std::string Runner::ClickCellStep(const Words& w) {
   // click-cell GRID ROW COLUMN: ROW counts from 1; the new-row line follows the rows.
-  std::string failure;
-  auto window = MainWindow(failure);
-  if (!window) return failure;
   auto row = RowIndex(w[1]);
   if (!row) return "rows count from 1";
-  return window->ClickCell(w[0], *row, w[2]);
+  return OnWindow([&](PluginWindow& window) { return window.ClickCell(w[0], *row, w[2]); });
 }
 
 std::string Runner::TypeStep(const Words& w) {
-  std::string failure;
-  auto window = MainWindow(failure);
-  return window ? window->Type(w[0], w[1]) : failure;
+  return OnWindow([&](PluginWindow& window) { return window.Type(w[0], w[1]); });
 }
 
 std::string Runner::ClickStep(const Words& w) {
-  std::string failure;
-  auto window = MainWindow(failure);
-  return window ? window->Click(w[0]) : failure;
+  return OnWindow([&](PluginWindow& window) { return window.Click(w[0]); });
 }
 
 std::string Runner::CheckStep(const Words& w) {
   if (w[1] != "True" && w[1] != "False") return "check takes a check box, then True or False";
-  std::string failure;
-  auto window = MainWindow(failure);
-  return window ? window->SetChecked(w[0], w[1] == "True") : failure;
+  return OnWindow([&](PluginWindow& window) { return window.SetChecked(w[0], w[1] == "True"); });
 }
 
 std::string Runner::SelectStep(const Words& w) {
-  std::string failure;
-  auto window = MainWindow(failure);
-  return window ? window->Select(w[0], w[1]) : failure;
+  return OnWindow([&](PluginWindow& window) { return window.Select(w[0], w[1]); });
 }
 
 }  // namespace run

@@ -5,18 +5,9 @@ namespace kelvora::testhost::run {
 
 namespace {
 
-constexpr std::pair<std::string_view, PromptKind> kPromptKinds[] = {
-    {"message", PromptKind::kMessage},
-    {"yesno", PromptKind::kYesNo},
-    {"open", PromptKind::kOpenFile},
-    {"save", PromptKind::kSaveFile},
-    {"form", PromptKind::kModalForm}};
-
-constexpr std::pair<std::string_view, WindowState> kWindowStates[] = {
-    {"hidden", WindowState::kHidden},
-    {"normal", WindowState::kNormal},
-    {"minimised", WindowState::kMinimised},
-    {"maximised", WindowState::kMaximised}};
+// In the order of PromptKind and of WindowState.
+constexpr std::string_view kPromptKinds[] = {"message", "yesno", "open", "save", "form"};
+constexpr std::string_view kWindowStates[] = {"hidden", "normal", "minimised", "maximised"};
 
 }  // namespace
 
@@ -127,13 +118,12 @@ std::string Runner::ExpectPrompt(const Words& w) {
   if (pendingPrompts_.empty()) return "no prompt was shown";
   const Prompt prompt = pendingPrompts_.front();
   pendingPrompts_.erase(pendingPrompts_.begin());
-  const PromptKind* kind = Lookup(kPromptKinds, w[0]);
+  auto kind = Named<PromptKind>(kPromptKinds, w[0]);
   if (!kind) return "prompt kinds: message, yesno, open, save, form";
   if (prompt.kind != *kind || prompt.text != w[1] || (w.size() == 3 && prompt.caption != w[2])) {
     return "prompt: expected " + w[0] + " " + Shown(w[1]) +
-           (w.size() == 3 ? " " + Shown(w[2]) : "") + ", got " +
-           std::string(NameOf(kPromptKinds, prompt.kind)) + " " + Shown(prompt.text) + " caption " +
-           Shown(prompt.caption);
+           (w.size() == 3 ? " " + Shown(w[2]) : "") + ", got " + NameOf(kPromptKinds, prompt.kind) +
+           " " + Shown(prompt.text) + " caption " + Shown(prompt.caption);
   }
   return {};
 }
@@ -158,40 +148,37 @@ std::string Runner::ExpectEngine(const Words& w) {
 }
 
 std::string Runner::ExpectText(const Words& w) {
-  std::string failure;
-  auto window = MainWindow(failure);
-  if (!window) return failure;
-  auto text = window->ControlText(w[0]);
-  if (!text) return "no control " + w[0];
-  if (*text != w[1]) return w[0] + ": expected " + Shown(w[1]) + ", got " + Shown(*text);
-  return {};
+  return OnWindow([&](PluginWindow& window) -> std::string {
+    auto text = window.ControlText(w[0]);
+    if (!text) return "no control " + w[0];
+    if (*text != w[1]) return w[0] + ": expected " + Shown(w[1]) + ", got " + Shown(*text);
+    return {};
+  });
 }
 
 std::string Runner::ExpectRows(const Words& w) {
   // expect rows GRID N: the grid's rows, the new-row line not counted.
-  std::string failure;
-  auto window = MainWindow(failure);
-  if (!window) return failure;
-  auto count = ParseWhole(w[1]);
-  auto rows = window->RowCount(w[0]);
-  if (!rows) return "no grid " + w[0];
-  if (!count || static_cast<long>(*rows) != *count)
-    return w[0] + ": expected " + w[1] + " rows, got " + std::to_string(*rows);
-  return {};
+  return OnWindow([&](PluginWindow& window) -> std::string {
+    auto count = ParseWhole(w[1]);
+    auto rows = window.RowCount(w[0]);
+    if (!rows) return "no grid " + w[0];
+    if (!count || static_cast<long>(*rows) != *count)
+      return w[0] + ": expected " + w[1] + " rows, got " + std::to_string(*rows);
+    return {};
+  });
 }
 
 std::string Runner::ExpectCell(const Words& w) {
   // expect cell GRID ROW COLUMN "text": ROW counts from 1 in display order.
-  std::string failure;
-  auto window = MainWindow(failure);
-  if (!window) return failure;
   auto row = RowIndex(w[1]);
   if (!row) return "rows count from 1";
-  auto text = window->CellText(w[0], *row, w[2]);
-  if (!text) return w[0] + " has no cell " + w[1] + "/" + w[2];
-  if (*text != w[3])
-    return w[0] + " " + w[1] + "/" + w[2] + ": expected " + Shown(w[3]) + ", got " + Shown(*text);
-  return {};
+  return OnWindow([&](PluginWindow& window) -> std::string {
+    auto text = window.CellText(w[0], *row, w[2]);
+    if (!text) return w[0] + " has no cell " + w[1] + "/" + w[2];
+    if (*text != w[3])
+      return w[0] + " " + w[1] + "/" + w[2] + ": expected " + Shown(w[3]) + ", got " + Shown(*text);
+    return {};
+  });
 }
 
 std::string Runner::ExpectWindow(const Words& w) {

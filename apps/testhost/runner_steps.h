@@ -47,12 +47,19 @@ const Value* Lookup(const std::pair<std::string_view, Value> (&table)[N], std::s
   return nullptr;
 }
 
-template <typename Value, std::size_t N>
-std::string_view NameOf(const std::pair<std::string_view, Value> (&table)[N], Value value) {
-  for (const auto& [key, entry] : table) {
-    if (entry == value) return key;
+// An enumeration's values by their names, listed in the enumeration's order.
+template <typename Enum, std::size_t N>
+std::optional<Enum> Named(const std::string_view (&names)[N], std::string_view name) {
+  for (std::size_t i = 0; i < N; ++i) {
+    if (names[i] == name) return static_cast<Enum>(i);
   }
-  return "?";
+  return std::nullopt;
+}
+
+template <typename Enum, std::size_t N>
+std::string NameOf(const std::string_view (&names)[N], Enum value) {
+  const auto index = static_cast<std::size_t>(value);
+  return index < N ? std::string(names[index]) : "?";
 }
 
 inline std::string Joined(const std::vector<std::string>& parts, std::string_view separator) {
@@ -109,7 +116,13 @@ class Runner {
   }
 
   std::string Take(const Words& w);
-  std::unique_ptr<PluginWindow> MainWindow(std::string& failure);
+  // Hands the plug-in's main window to `use`; fails when it is not open.
+  template <typename Use>
+  std::string OnWindow(Use use) {
+    auto window = driver_.FindWindow(kMainDialog);
+    if (!window) return "no window " + std::string(kMainDialog);
+    return use(*window);
+  }
   std::string SetEngine(std::size_t offset, std::uint8_t value);
 
   // The steps and expectations the table names.
