@@ -300,31 +300,31 @@ void TestHost::BuildMenu() {
   window_ = simos::CreateWindow("Host", menuBar_);
 }
 
-std::optional<int> TestHost::MenuCommand(const std::string& top, const std::string& entry) const {
+// The entries of every top-level menu named `top`, in order.
+std::vector<simos::MenuItem> TestHost::MenuEntries(const std::string& top) const {
+  std::vector<simos::MenuItem> entries;
   const int count = simos::MenuItemCount(menuBar_);
   for (int i = 0; i < count; ++i) {
     auto item = simos::GetMenuItem(menuBar_, i);
     if (!item || item->text != top || item->subMenu == nullptr) continue;
-    const int entries = simos::MenuItemCount(item->subMenu);
-    for (int k = 0; k < entries; ++k) {
-      auto sub = simos::GetMenuItem(item->subMenu, k);
-      if (sub && sub->text == entry) return static_cast<int>(sub->id);
+    const int subCount = simos::MenuItemCount(item->subMenu);
+    for (int k = 0; k < subCount; ++k) {
+      if (auto sub = simos::GetMenuItem(item->subMenu, k)) entries.push_back(std::move(*sub));
     }
+  }
+  return entries;
+}
+
+std::optional<int> TestHost::MenuCommand(const std::string& top, const std::string& entry) const {
+  for (const simos::MenuItem& item : MenuEntries(top)) {
+    if (item.text == entry) return static_cast<int>(item.id);
   }
   return std::nullopt;
 }
 
 std::vector<std::string> TestHost::MenuTexts(const std::string& top) const {
   std::vector<std::string> texts;
-  const int count = simos::MenuItemCount(menuBar_);
-  for (int i = 0; i < count; ++i) {
-    auto item = simos::GetMenuItem(menuBar_, i);
-    if (!item || item->text != top || item->subMenu == nullptr) continue;
-    const int entries = simos::MenuItemCount(item->subMenu);
-    for (int k = 0; k < entries; ++k) {
-      if (auto sub = simos::GetMenuItem(item->subMenu, k)) texts.push_back(sub->text);
-    }
-  }
+  for (simos::MenuItem& item : MenuEntries(top)) texts.push_back(std::move(item.text));
   return texts;
 }
 

@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "host_driver.h"
 #include "platform/posix/sim_os.h"
 
 namespace kelvora::testhost {
@@ -27,25 +28,6 @@ inline constexpr std::size_t kSetupBlockSize = 64 * 1024;
 inline constexpr std::size_t kPlannerBlockSize = 1280 * 1024;
 inline constexpr std::size_t kMachViewBlockSize = 256 * 1024;
 inline constexpr std::size_t kMainWindowObjectSize = 256;
-// The first command id the host hands out to a plug-in.
-inline constexpr int kFirstCommandId = 1200;
-
-enum class AutomationSetup { kRegistered, kClassIdOnly, kNotRunning };
-enum class ScriptResult { kDispatch, kEmpty, kInteger };
-
-struct HostOptions {
-  bool plugInMenu = true;
-  AutomationSetup automation = AutomationSetup::kRegistered;
-  ScriptResult scriptResult = ScriptResult::kDispatch;
-  bool loadFails = false;
-};
-
-// One call of "LoadGCodeFile": the path as passed and the file's bytes at that
-// moment (nullopt when it could not be read).
-struct LoadCall {
-  std::string path;
-  std::optional<std::string> bytes;
-};
 
 struct ShownPrompt {
   simos::PromptKind kind;
@@ -90,13 +72,11 @@ class TestHost {
   const std::vector<int>& Buttons() const { return buttons_; }
   std::vector<LoadCall> LoadCalls() const;
   int ScriptCalls() const;
-  int reservedFirst() const { return kFirstCommandId; }
 
   // Message boxes: answers queued by the script, prompts shown.
   void QueueAnswer(simos::PromptKind kind, simos::PromptAnswer answer);
   // A modal form: the values go into its controls (text boxes typed, check boxes
   // set from "True"/"False") before it is ended with its accept or cancel button.
-  using FormValues = std::vector<std::pair<std::string, std::string>>;
   void QueueFormAnswer(bool accept, FormValues values);
   std::size_t PendingAnswers() const { return answers_.size(); }
   std::vector<ShownPrompt> TakePrompts();
@@ -121,6 +101,7 @@ class TestHost {
   struct Document;
 
   void BuildMenu();
+  std::vector<simos::MenuItem> MenuEntries(const std::string& top) const;
   void RegisterAutomation();
   void InitStatusString();
 

@@ -47,9 +47,4 @@ std::optional<std::filesystem::path> ParseHostArguments(int argc, char** argv, R
 inline constexpr char kHostUsage[] =
     "usage: testhost --plugin LIBRARY [--data FOLDER] --work FOLDER SCENARIO\n";
 
-// Runs the scenario file. Failures go to `errors` as "FILE:LINE: what"; returns
-// whether every step and expectation held.
-bool RunScenario(const std::filesystem::path& file, const RunOptions& options,
-                 std::ostream& errors);
-
 }  // namespace kelvora::testhost

@@ -1,9 +1,28 @@
 #include "scenario.h"
 
+#include <algorithm>
 #include <charconv>
+#include <iterator>
 #include <sstream>
+#include <utility>
 
 namespace kelvora::testhost {
+
+namespace {
+
+// What "\" followed by the letter stands for in a quoted word; elsewhere "\"
+// stands for itself, so Windows paths are written as they are.
+constexpr std::pair<char, char> kEscapes[] = {
+    {'r', '\r'}, {'n', '\n'}, {'t', '\t'}, {'"', '"'}, {'\\', '\\'}};
+
+const std::pair<char, char>* EscapeOf(char letter) {
+  for (const auto& escape : kEscapes) {
+    if (escape.first == letter) return &escape;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 Outcome<std::vector<Step>> ParseScenario(const std::string& script) {
   std::vector<Step> steps;
@@ -35,29 +54,12 @@ Outcome<std::vector<Step>> ParseScenario(const std::string& script) {
             word += c;
             continue;
           }
-          // "\" escapes only these; elsewhere it stands for itself, so Windows
-          // paths are written as they are.
-          char escaped = i < line.size() ? line[i] : '\0';
-          switch (escaped) {
-            case 'r':
-              word += '\r';
-              break;
-            case 'n':
-              word += '\n';
-              break;
-            case 't':
-              word += '\t';
-              break;
-            case '"':
-              word += '"';
-              break;
-            case '\\':
-              word += '\\';
-              break;
-            default:
-              word += '\\';
-              continue;
+          const auto* escape = EscapeOf(i < line.size() ? line[i] : '\0');
+          if (escape == nullptr) {
+            word += '\\';
+            continue;
           }
+          word += escape->second;
           ++i;
         }
         if (!closed) return Failure{"unclosed quote", std::to_string(number)};
@@ -71,25 +73,18 @@ Outcome<std::vector<Step>> ParseScenario(const std::string& script) {
   return steps;
 }
 
-// Shows texts with their control characters visible.
+// Shows texts quoted, with their control characters and quotes escaped as a
+// scenario writes them; a backslash is shown as it is.
 std::string Shown(std::string_view text) {
   std::string out = "\"";
   for (char c : text) {
-    switch (c) {
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '"':
-        out += "\\\"";
-        break;
-      default:
-        out += c;
+    const auto* escape = std::find_if(std::begin(kEscapes), std::end(kEscapes),
+                                      [c](const auto& e) { return e.second == c; });
+    if (c != '\\' && escape != std::end(kEscapes)) {
+      out += '\\';
+      out += escape->first;
+    } else {
+      out += c;
     }
   }
   return out + "\"";

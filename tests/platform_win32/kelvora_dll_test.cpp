@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 
+#include "hwnd_window.h"
 #include "platform/win32/wide_text.h"
 #include "plugin/host_interface.h"
 #include "windows_host.h"
@@ -90,27 +91,8 @@ TEST(KelvoraDll, TheControllerLinkSpeaksUdpThroughItsDecoratedExports) {
 }
 
 // The library's windows carry their control names; the host finds them so.
-struct NameSearch {
-  std::wstring name;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchName(HWND window, LPARAM data) {
-  auto* search = reinterpret_cast<NameSearch*>(data);
-  const auto atom =
-      static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(GetPropW(window, L"Kelvora.Name")));
-  wchar_t text[256] = {};
-  if (atom && GlobalGetAtomNameW(atom, text, 256) && search->name == text) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
 HWND FindByName(HWND form, const std::wstring& name) {
-  NameSearch search{name};
-  EnumChildWindows(form, &MatchName, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return kelvora::testhost::FindControl(form, kelvora::win32::Utf8FromWide(name));
 }
 
 std::string FileBytes(const std::filesystem::path& path) {

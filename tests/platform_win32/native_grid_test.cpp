@@ -13,6 +13,7 @@
 
 #include "dialog/teach_table.h"
 #include "dialog/xyz_demo_dialog.h"
+#include "hwnd_window.h"
 #include "platform/win32/native_form.h"
 #include "platform/win32/wide_text.h"
 #include "ui/data_grid.h"
@@ -31,26 +32,13 @@ void Pump() {
 }
 
 std::string ItemText(HWND list, int item, int column) {
-  wchar_t text[256] = {};
-  LVITEMW request = {};
-  request.iSubItem = column;
-  request.pszText = text;
-  request.cchTextMax = 256;
-  SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
-               reinterpret_cast<LPARAM>(&request));
-  return Utf8FromWide(text);
-}
-
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
+  return Utf8FromWide(testhost::ListText(list, item, column));
 }
 
 // The child window of `parent` of a class (the cell editor), or null.
 HWND ChildOfClass(HWND parent, const wchar_t* windowClass) {
   for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    if (ClassOf(child) == windowClass && IsWindowVisible(child)) return child;
+    if (testhost::ClassName(child) == windowClass && IsWindowVisible(child)) return child;
   }
   return nullptr;
 }

@@ -45,5 +45,22 @@ TEST(ParseScenario, AnUnclosedQuoteNamesItsLine) {
   EXPECT_EQ(steps.failure().detail, "2");
 }
 
+TEST(Shown, EscapesAsAScenarioWritesThem) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "\"\""},
+      {"a\r\nb\tc", "\"a\\r\\nb\\tc\""},
+      {"say \"hi\"", "\"say \\\"hi\\\"\""},
+      // A backslash stands for itself, as in Windows paths.
+      {"C:\\Mach3\\x.tap", "\"C:\\Mach3\\x.tap\""},
+  };
+  for (const auto& [text, shown] : cases) {
+    EXPECT_EQ(Shown(text), shown) << text;
+    // What is shown reads back as the text it shows.
+    auto steps = ParseScenario("w " + shown);
+    ASSERT_TRUE(steps) << shown;
+    EXPECT_EQ((*steps)[0].words.back(), text) << shown;
+  }
+}
+
 }  // namespace
 }  // namespace kelvora::testhost
