@@ -60,6 +60,33 @@ std::optional<FormatStep> GetNextVarType(std::string_view format, std::size_t po
   return FormatStep{static_cast<std::uint16_t>(*type | byRef), position + 1};
 }
 
+bool ArgumentFits(std::uint16_t varType, const AutomationArg& arg) {
+  if (varType & kVtByRef) return std::holds_alternative<AutomationObject>(arg);
+  switch (varType) {
+    case kVtBool:
+      return std::holds_alternative<bool>(arg);
+    case kVtI2:
+      return std::holds_alternative<std::int16_t>(arg);
+    case kVtI4:
+    case kVtError:
+      return std::holds_alternative<std::int32_t>(arg);
+    case kVtCy:
+      return std::holds_alternative<std::int64_t>(arg);
+    case kVtR4:
+      return std::holds_alternative<float>(arg);
+    case kVtR8:
+    case kVtDate:
+      return std::holds_alternative<double>(arg);
+    case kVtBstr:
+      return std::holds_alternative<std::u16string>(arg);
+    case kVtDispatch:
+    case kVtUnknown:
+      return std::holds_alternative<AutomationObject>(arg);
+    default:
+      return false;
+  }
+}
+
 std::optional<int> CountArgsInFormat(const char* format) {
   if (format == nullptr) return 0;
   std::string_view text(format);
