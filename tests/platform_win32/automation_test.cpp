@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "plugin/system.h"
-#include "testhost/win32/host_document.h"
+#include "host_document.h"
 
 namespace kelvora::win32 {
 namespace {

@@ -44,6 +44,60 @@ bool RegisterClasses(WNDPROC formProc, WNDPROC pictureProc, WNDPROC viewProc) {
   return registered;
 }
 
+// The native control that shows a model control: its window class and the
+// styles it has besides WS_CHILD.
+struct NativeClass {
+  const wchar_t* windowClass = nullptr;  // null: no window of its own
+  DWORD style = 0;
+  DWORD exStyle = 0;
+};
+
+NativeClass NativeClassOf(const ui::Control& control) {
+  switch (control.Kind()) {
+    case ui::ControlKind::kLabel:
+      return {L"STATIC", SS_LEFT | SS_NOPREFIX};
+    case ui::ControlKind::kButton:
+      return {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP};
+    case ui::ControlKind::kCheckBox:
+      return {L"BUTTON", BS_CHECKBOX | WS_TABSTOP};
+    case ui::ControlKind::kComboBox: {
+      const bool list =
+          static_cast<const ui::ComboBox&>(control).Style() == ui::ComboStyle::kDropDownList;
+      return {L"COMBOBOX", static_cast<DWORD>(WS_VSCROLL | WS_TABSTOP |
+                                              (list ? CBS_DROPDOWNLIST : CBS_DROPDOWN))};
+    }
+    case ui::ControlKind::kGroupBox:
+      // Below the controls it frames, and never painting over them.
+      return {L"BUTTON", BS_GROUPBOX | WS_CLIPSIBLINGS};
+    case ui::ControlKind::kPictureBox:
+    case ui::ControlKind::kPanel:
+      return {kPictureClass};
+    case ui::ControlKind::kTabControl:
+      return {WC_TABCONTROLW, WS_CLIPSIBLINGS | WS_TABSTOP, WS_EX_CONTROLPARENT};
+    case ui::ControlKind::kTextBox: {
+      const auto& box = static_cast<const ui::TextBox&>(control);
+      DWORD style = WS_TABSTOP | ES_AUTOHSCROLL;
+      if (box.Multiline()) {
+        style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL;
+      }
+      if (box.ReadOnly()) style |= ES_READONLY;
+      return {L"EDIT", style, WS_EX_CLIENTEDGE};
+    }
+    case ui::ControlKind::kDataGrid:
+      return {WC_LISTVIEWW, LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP,
+              WS_EX_CLIENTEDGE};
+    case ui::ControlKind::kTabPage:
+    case ui::ControlKind::kForm:
+      break;  // pages are the tab control's; forms are windows of their own
+  }
+  return {};
+}
+
+// A combo box's window reaches below it by its drop-down list.
+int ExtraHeight(const ui::Control& control) {
+  return control.Kind() == ui::ControlKind::kComboBox ? kDropDownHeight : 0;
+}
+
 bool IsContainer(const ui::Control& control) {
   return control.Kind() == ui::ControlKind::kTabControl ||
          control.Kind() == ui::ControlKind::kGroupBox;
@@ -170,69 +224,12 @@ struct NativeForm::State final : FormSite {
   }
 
   void CreateControl(ui::Control& control) {
-    const wchar_t* windowClass = nullptr;
-    DWORD style = WS_CHILD;
-    DWORD exStyle = 0;
-    int extraHeight = 0;
-    switch (control.Kind()) {
-      case ui::ControlKind::kLabel:
-        windowClass = L"STATIC";
-        style |= SS_LEFT | SS_NOPREFIX;
-        break;
-      case ui::ControlKind::kButton:
-        windowClass = L"BUTTON";
-        style |= BS_OWNERDRAW | WS_TABSTOP;
-        break;
-      case ui::ControlKind::kCheckBox:
-        windowClass = L"BUTTON";
-        style |= BS_CHECKBOX | WS_TABSTOP;
-        break;
-      case ui::ControlKind::kComboBox: {
-        auto& combo = static_cast<ui::ComboBox&>(control);
-        windowClass = L"COMBOBOX";
-        style |= WS_VSCROLL | WS_TABSTOP |
-                 (combo.Style() == ui::ComboStyle::kDropDownList ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
-        extraHeight = kDropDownHeight;
-        break;
-      }
-      case ui::ControlKind::kGroupBox:
-        windowClass = L"BUTTON";
-        // Below the controls it frames, and never painting over them.
-        style |= BS_GROUPBOX | WS_CLIPSIBLINGS;
-        break;
-      case ui::ControlKind::kPictureBox:
-      case ui::ControlKind::kPanel:
-        windowClass = kPictureClass;
-        break;
-      case ui::ControlKind::kTabControl:
-        windowClass = WC_TABCONTROLW;
-        style |= WS_CLIPSIBLINGS | WS_TABSTOP;
-        exStyle |= WS_EX_CONTROLPARENT;
-        break;
-      case ui::ControlKind::kTextBox: {
-        auto& box = static_cast<ui::TextBox&>(control);
-        windowClass = L"EDIT";
-        style |= WS_TABSTOP | ES_AUTOHSCROLL;
-        if (box.Multiline()) {
-          style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | WS_VSCROLL | WS_HSCROLL;
-        }
-        if (box.ReadOnly()) style |= ES_READONLY;
-        exStyle |= WS_EX_CLIENTEDGE;
-        break;
-      }
-      case ui::ControlKind::kDataGrid:
-        windowClass = WC_LISTVIEWW;
-        style |= LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP;
-        exStyle |= WS_EX_CLIENTEDGE;
-        break;
-      case ui::ControlKind::kTabPage:
-      case ui::ControlKind::kForm:
-        return;  // pages are the tab control's; forms are windows of their own
-    }
+    const NativeClass native = NativeClassOf(control);
+    if (!native.windowClass) return;
     const ui::Bounds b = ui::BoundsIn(control, form);
-    HWND handle =
-        CreateWindowExW(exStyle, windowClass, NativeText(control).c_str(), style, b.x, b.y, b.width,
-                        b.height + extraHeight, window, nullptr, ThisModule(), nullptr);
+    HWND handle = CreateWindowExW(
+        native.exStyle, native.windowClass, NativeText(control).c_str(), WS_CHILD | native.style,
+        b.x, b.y, b.width, b.height + ExtraHeight(control), window, nullptr, ThisModule(), nullptr);
     if (!handle) {
       Fail("control " + control.Name() + " could not be created");
       return;
@@ -240,7 +237,7 @@ struct NativeForm::State final : FormSite {
     handles[&control] = handle;
     controls[handle] = &control;
     NameWindow(handle, control.Name());
-    if (windowClass == kPictureClass) {
+    if (native.windowClass == kPictureClass) {
       SetWindowLongPtrW(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&painter));
     }
     SendMessageW(handle, WM_SETFONT, reinterpret_cast<WPARAM>(painter.FontFor(control)), FALSE);
@@ -397,8 +394,8 @@ struct NativeForm::State final : FormSite {
       HWND h = Handle(c);
       if (!h) return;
       const ui::Bounds b = ui::BoundsIn(c, form);
-      const int extra = c.Kind() == ui::ControlKind::kComboBox ? kDropDownHeight : 0;
-      SetWindowPos(h, nullptr, b.x, b.y, b.width, b.height + extra, SWP_NOZORDER | SWP_NOACTIVATE);
+      SetWindowPos(h, nullptr, b.x, b.y, b.width, b.height + ExtraHeight(c),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
     });
   }
 
