@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "plugin/system.h"
 #include "host_document.h"
+#include "plugin/system.h"
 
 namespace kelvora::win32 {
 namespace {
@@ -80,6 +80,13 @@ class RecordingDispatch final : public IDispatch {
   IDispatch* resultObject = nullptr;  // the result of every call, when set
 };
 
+// The platform's automation service keeps every object it hands out for the
+// process's life, as the plug-in keeps the host's: the objects it is given here
+// live as long.
+RecordingDispatch& LastingObject() {
+  return *new RecordingDispatch;
+}
+
 // The platform's automation service calling an object that runs under the
 // host's class id, as the plug-in reaches the host's document.
 class Invoke : public ::testing::Test {
@@ -93,25 +100,18 @@ class Invoke : public ::testing::Test {
   }
   ~Invoke() override { registration.Revoke(); }
 
-  // A handle the service hands out for another object of this thread: a result
-  // that holds it.
+  // A handle the service hands out for another object of this thread: the
+  // object's answer to a property get that returns it.
   AutomationObject HandleOf(IDispatch& other) {
-    RecordingDispatch giver;
-    giver.resultObject = &other;
-    testhost::RunningObjectEntry entry;
-    AutomationObject given = nullptr;
-    if (SUCCEEDED(entry.Register(&giver)) &&
-        SUCCEEDED(service.CreateObject(plugin::kHostDocumentProgId, &given))) {
-      AutomationResult result;
-      if (SUCCEEDED(service.Invoke(given, DISPATCH_PROPERTYGET, &result, u"Get", "", {}))) {
-        return result.object;
-      }
-    }
-    return nullptr;
+    object.resultObject = &other;
+    AutomationResult result;
+    const HRESULT hr = service.Invoke(handle, DISPATCH_PROPERTYGET, &result, u"Get", "", {});
+    object.resultObject = nullptr;
+    return SUCCEEDED(hr) ? result.object : nullptr;
   }
 
   plugin::AutomationService& service = plugin::SystemPlatform().automation;
-  RecordingDispatch object;
+  RecordingDispatch& object = LastingObject();
   testhost::RunningObjectEntry registration;
   bool registered = false;
   HRESULT found = E_FAIL;
@@ -121,7 +121,7 @@ class Invoke : public ::testing::Test {
 TEST_F(Invoke, ArgumentsArePassedLastFirstWithTheirTypes) {
   ASSERT_TRUE(registered);
   ASSERT_EQ(found, S_OK);
-  RecordingDispatch other;
+  RecordingDispatch& other = LastingObject();
   const AutomationObject otherHandle = HandleOf(other);
   ASSERT_NE(otherHandle, nullptr);
   LONG byRef = 5;
