@@ -657,8 +657,8 @@ struct NativeForm::State final : FormSite {
   }
 
   // The text boxes: a typed character passes the model's key filters first.
-  LRESULT EditMessage(HWND window, UINT message, WPARAM& wParam, LPARAM, bool& handled) {
-    handled = message == WM_CHAR && !OnChar(window, wParam);  // may change wParam
+  LRESULT EditMessage(HWND box, UINT message, WPARAM& wParam, LPARAM, bool& handled) {
+    handled = message == WM_CHAR && !OnChar(box, wParam);  // may change wParam
     return 0;
   }
 };
