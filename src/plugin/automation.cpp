@@ -1,6 +1,7 @@
 #include "plugin/automation.h"
 
 #include <array>
+#include <type_traits>
 
 namespace kelvora::plugin {
 
@@ -58,6 +59,48 @@ std::optional<FormatStep> GetNextVarType(std::string_view format, std::size_t po
   auto type = LetterType(format[position]);
   if (!type) return std::nullopt;
   return FormatStep{static_cast<std::uint16_t>(*type | byRef), position + 1};
+}
+
+namespace {
+
+// The position of `T` among the alternatives of an AutomationArg.
+template <typename T, typename... Alternatives>
+constexpr std::size_t IndexIn(const std::variant<Alternatives...>*) {
+  constexpr bool same[] = {std::is_same_v<T, Alternatives>...};
+  std::size_t index = 0;
+  while (index < sizeof...(Alternatives) && !same[index]) ++index;
+  return index;
+}
+template <typename T>
+constexpr std::size_t kArgIndex = IndexIn<T>(static_cast<const AutomationArg*>(nullptr));
+
+// The C++ value each variant type is filled from (see AutomationArg).
+struct ArgumentKind {
+  std::uint16_t varType;
+  std::size_t alternative;
+};
+constexpr ArgumentKind kArgumentKinds[] = {
+    {kVtBool, kArgIndex<bool>},
+    {kVtI2, kArgIndex<std::int16_t>},
+    {kVtI4, kArgIndex<std::int32_t>},
+    {kVtError, kArgIndex<std::int32_t>},
+    {kVtCy, kArgIndex<std::int64_t>},
+    {kVtR4, kArgIndex<float>},
+    {kVtR8, kArgIndex<double>},
+    {kVtDate, kArgIndex<double>},
+    {kVtBstr, kArgIndex<std::u16string>},
+    {kVtDispatch, kArgIndex<AutomationObject>},
+    {kVtUnknown, kArgIndex<AutomationObject>},
+};
+
+}  // namespace
+
+bool ArgumentFits(std::uint16_t varType, const AutomationArg& arg) {
+  if (varType & kVtByRef) return arg.index() == kArgIndex<AutomationObject>;
+  for (const ArgumentKind& kind : kArgumentKinds) {
+    if (kind.varType == varType) return arg.index() == kind.alternative;
+  }
+  return false;
 }
 
 std::optional<int> CountArgsInFormat(const char* format) {

@@ -73,6 +73,11 @@ using AutomationObject = void*;
 using AutomationArg = std::variant<bool, std::int16_t, std::int32_t, float, double, std::int64_t,
                                    std::u16string, AutomationObject>;
 
+// Whether `arg` holds the C++ value a VARIANT of `varType` is filled from (an
+// object handle for any type by reference). A VARIANT by value, or a type the
+// format letters do not name, takes none.
+bool ArgumentFits(std::uint16_t varType, const AutomationArg& arg);
+
 // The result of a call, as far as the plug-in looks at it.
 struct AutomationResult {
   std::uint16_t varType = kVtEmpty;

@@ -5,8 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "host_document.h"
+#include "plugin/system.h"
+
 namespace kelvora::win32 {
 namespace {
+
+using plugin::AutomationArg;
+using plugin::AutomationObject;
+using plugin::AutomationResult;
 
 // A dispatch object that records the call it receives.
 class RecordingDispatch final : public IDispatch {
@@ -48,7 +55,10 @@ class RecordingDispatch final : public IDispatch {
       arguments.push_back(copy);
     }
     resultWasInitialised = result && V_VT(result) == VT_EMPTY;
-    if (result) {
+    if (result && resultObject) {
+      V_VT(result) = VT_DISPATCH;
+      V_DISPATCH(result) = resultObject;
+    } else if (result) {
       V_VT(result) = VT_I4;
       V_I4(result) = 42;
     }
@@ -67,16 +77,60 @@ class RecordingDispatch final : public IDispatch {
   std::vector<DISPID> named;
   std::vector<VARIANT> arguments;  // as passed: the last argument first
   bool resultWasInitialised = false;
+  IDispatch* resultObject = nullptr;  // the result of every call, when set
 };
 
-TEST(Invoke, ArgumentsArePassedLastFirstWithTheirTypes) {
-  RecordingDispatch object;
-  IDispatch* other = &object;
+// The platform's automation service keeps every object it hands out for the
+// process's life, as the plug-in keeps the host's: the objects it is given here
+// live as long.
+RecordingDispatch& LastingObject() {
+  return *new RecordingDispatch;
+}
+
+// The platform's automation service calling an object that runs under the
+// host's class id, as the plug-in reaches the host's document.
+class Invoke : public ::testing::Test {
+ protected:
+  Invoke() {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    registered = SUCCEEDED(registration.Register(&object));
+    if (registered) {
+      found = service.CreateObject(plugin::kHostDocumentProgId, &handle);
+    }
+  }
+  ~Invoke() override { registration.Revoke(); }
+
+  // A handle the service hands out for another object of this thread: the
+  // object's answer to a property get that returns it.
+  AutomationObject HandleOf(IDispatch& other) {
+    object.resultObject = &other;
+    AutomationResult result;
+    const HRESULT hr = service.Invoke(handle, DISPATCH_PROPERTYGET, &result, u"Get", "", {});
+    object.resultObject = nullptr;
+    return SUCCEEDED(hr) ? result.object : nullptr;
+  }
+
+  plugin::AutomationService& service = plugin::SystemPlatform().automation;
+  RecordingDispatch& object = LastingObject();
+  testhost::RunningObjectEntry registration;
+  bool registered = false;
+  HRESULT found = E_FAIL;
+  AutomationObject handle = nullptr;
+};
+
+TEST_F(Invoke, ArgumentsArePassedLastFirstWithTheirTypes) {
+  ASSERT_TRUE(registered);
+  ASSERT_EQ(found, S_OK);
+  RecordingDispatch& other = LastingObject();
+  const AutomationObject otherHandle = HandleOf(other);
+  ASSERT_NE(otherHandle, nullptr);
   LONG byRef = 5;
-  CY money;
-  money.int64 = 123456;
-  const HRESULT hr = Invoke(&object, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Call",
-                            "sbiIrRc&ID", L"path", 1, 300, 70000L, 1.5, 2.25, money, &byRef, other);
+  const HRESULT hr =
+      service.Invoke(handle, DISPATCH_METHOD, nullptr, u"Call", "sbiIrRc&ID",
+                     {AutomationArg(std::u16string(u"path")), AutomationArg(true),
+                      AutomationArg(std::int16_t{300}), AutomationArg(std::int32_t{70000}),
+                      AutomationArg(1.5f), AutomationArg(2.25), AutomationArg(std::int64_t{123456}),
+                      AutomationArg(AutomationObject(&byRef)), AutomationArg(otherHandle)});
   ASSERT_EQ(hr, S_OK);
   EXPECT_EQ(object.member, 7);
   EXPECT_EQ(object.nameLocale, 0x0400u);
@@ -101,26 +155,26 @@ TEST(Invoke, ArgumentsArePassedLastFirstWithTheirTypes) {
   EXPECT_EQ(V_VT(&a[1]), VT_I4 | VT_BYREF);
   EXPECT_EQ(V_I4REF(&a[1]), &byRef);
   EXPECT_EQ(V_VT(&a[0]), VT_DISPATCH);
-  EXPECT_EQ(V_DISPATCH(&a[0]), other);
+  EXPECT_EQ(V_DISPATCH(&a[0]), &other);
 }
 
-TEST(Invoke, PropertyGetFillsAnInitialisedResult) {
-  RecordingDispatch object;
-  VARIANT result;
-  V_VT(&result) = VT_R8;  // left over from an earlier call: must be reset
-  V_R8(&result) = 1.0;
-  ASSERT_EQ(
-      Invoke(&object, DISPATCH_PROPERTYGET, &result, nullptr, nullptr, L"GetScriptDispatch", ""),
-      S_OK);
+TEST_F(Invoke, PropertyGetFillsAnInitialisedResult) {
+  ASSERT_EQ(found, S_OK);
+  AutomationResult result;
+  result.varType = VT_R8;  // left over from an earlier call: must be replaced
+  ASSERT_EQ(service.Invoke(handle, DISPATCH_PROPERTYGET, &result, u"GetScriptDispatch", "", {}),
+            S_OK);
   EXPECT_TRUE(object.resultWasInitialised);
   EXPECT_EQ(object.kind, DISPATCH_PROPERTYGET);
   EXPECT_TRUE(object.arguments.empty());
-  EXPECT_EQ(V_VT(&result), VT_I4);
+  EXPECT_EQ(result.varType, VT_I4);
+  EXPECT_EQ(result.object, nullptr);
 }
 
-TEST(Invoke, PropertyPutNamesItsOneArgument) {
-  RecordingDispatch object;
-  ASSERT_EQ(Invoke(&object, DISPATCH_PROPERTYPUT, nullptr, nullptr, nullptr, L"Value", "I", 3L),
+TEST_F(Invoke, PropertyPutNamesItsOneArgument) {
+  ASSERT_EQ(found, S_OK);
+  ASSERT_EQ(service.Invoke(handle, DISPATCH_PROPERTYPUT, nullptr, u"Value", "I",
+                           {AutomationArg(std::int32_t{3})}),
             S_OK);
   ASSERT_EQ(object.named.size(), 1u);
   EXPECT_EQ(object.named[0], DISPID_PROPERTYPUT);
@@ -128,33 +182,47 @@ TEST(Invoke, PropertyPutNamesItsOneArgument) {
   EXPECT_EQ(V_I4(&object.arguments[0]), 3);
 }
 
-TEST(Invoke, RefusedCallsNeverReachTheObject) {
+TEST_F(Invoke, RefusedCallsNeverReachTheObject) {
+  ASSERT_EQ(found, S_OK);
   struct Case {
     const char* label;
     WORD kind;
-    const wchar_t* name;
+    const char16_t* name;
     const char* format;
+    std::vector<AutomationArg> args;
     HRESULT expected;
   };
-  const Case cases[] = {
-      {"unknown member", DISPATCH_METHOD, L"Missing", "", DISP_E_UNKNOWNNAME},
-      {"bad letter", DISPATCH_METHOD, L"Call", "sz", E_INVALIDARG},
-      {"lone reference mark", DISPATCH_METHOD, L"Call", "s&", E_INVALIDARG},
-      {"put without value", DISPATCH_PROPERTYPUT, L"Value", "", E_INVALIDARG},
+  const std::vector<Case> cases = {
+      {"unknown member", DISPATCH_METHOD, u"Missing", "", {}, DISP_E_UNKNOWNNAME},
+      {"bad letter", DISPATCH_METHOD, u"Call", "sz", {}, E_INVALIDARG},
+      {"lone reference mark", DISPATCH_METHOD, u"Call", "s&", {}, E_INVALIDARG},
+      {"put without value", DISPATCH_PROPERTYPUT, u"Value", "", {}, E_INVALIDARG},
+      {"count differs",
+       DISPATCH_METHOD,
+       u"Call",
+       "ss",
+       {AutomationArg(std::u16string(u"a"))},
+       E_INVALIDARG},
+      // A value of the wrong kind for a text is refused as such, not taken for
+      // a text that could not be copied.
+      {"text of another kind", DISPATCH_METHOD, u"Call", "s", {AutomationArg(1.0)}, E_INVALIDARG},
+      {"number of another kind", DISPATCH_METHOD, u"Call", "I", {AutomationArg(1.0)}, E_INVALIDARG},
+      {"variant by value", DISPATCH_METHOD, u"Call", "v", {AutomationArg(1.0)}, E_INVALIDARG},
   };
   for (const Case& c : cases) {
-    RecordingDispatch object;
-    EXPECT_EQ(Invoke(&object, c.kind, nullptr, nullptr, nullptr, c.name, c.format), c.expected)
+    object.invoked = false;
+    EXPECT_EQ(service.Invoke(handle, c.kind, nullptr, c.name, c.format, c.args), c.expected)
         << c.label;
     EXPECT_FALSE(object.invoked) << c.label;
   }
-  EXPECT_EQ(Invoke(nullptr, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Call", ""), E_INVALIDARG);
+  EXPECT_EQ(service.Invoke(nullptr, DISPATCH_METHOD, nullptr, u"Call", "", {}), E_INVALIDARG);
 }
 
-TEST(Invoke, TheObjectsAnswerIsReturned) {
-  RecordingDispatch object;
+TEST_F(Invoke, TheObjectsAnswerIsReturned) {
+  ASSERT_EQ(found, S_OK);
   object.answer = DISP_E_EXCEPTION;
-  EXPECT_EQ(Invoke(&object, DISPATCH_METHOD, nullptr, nullptr, nullptr, L"Call", "s", L"x"),
+  EXPECT_EQ(service.Invoke(handle, DISPATCH_METHOD, nullptr, u"Call", "s",
+                           {AutomationArg(std::u16string(u"x"))}),
             DISP_E_EXCEPTION);
 }
 

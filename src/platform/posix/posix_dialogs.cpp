@@ -4,10 +4,10 @@
 #include <exception>
 #include <memory>
 
-#include "dialog/config_dialog.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "platform/posix/sim_os.h"
 #include "plugin/dialog_port.h"
+#include "plugin/platform_dialogs.h"
 #include "plugin/system.h"
 #include "ui/data_grid.h"
 #include "ui/form.h"
@@ -229,20 +229,11 @@ class WindowedDialog final : public XYZDemoDialogPort {
   FormWindow window_;
 };
 
-class PosixDialogs final : public PluginDialogs {
+class PosixDialogs final : public PlatformDialogs<SimPrompts> {
  public:
   std::unique_ptr<PluginDialog> CreateMainDialog() override {
-    return std::make_unique<WindowedDialog>(
-        std::make_unique<dialog::XYZDemoDialog>(prompts_, handOff_));
+    return std::make_unique<WindowedDialog>(MakeMainDialog());
   }
-  void ShowConfigDialog() override {
-    dialog::ConfigDialog config;
-    config.ShowDialog(prompts_);
-  }
-
- private:
-  SimPrompts prompts_;
-  GcodeFolderHandOff handOff_{SystemPlatform().paths, SystemPlatform().files};
 };
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <new>
 #include <sstream>
 #include <system_error>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "platform/posix/sim_os.h"
@@ -101,51 +103,24 @@ class PosixHostMenu final : public plugin::HostMenu {
 // of the kind the format letter names.
 bool FillVariant(std::uint16_t varType, const AutomationArg& arg, simos::Variant& variant) {
   variant.vt = varType;
-  if (varType & plugin::kVtByRef) {
-    if (!std::holds_alternative<AutomationObject>(arg)) return false;
-    variant.object = std::get<AutomationObject>(arg);
-    return true;
-  }
-  switch (varType) {
-    case plugin::kVtBool:
-      if (!std::holds_alternative<bool>(arg)) return false;
-      variant.boolValue = std::get<bool>(arg);
-      return true;
-    case plugin::kVtI2:
-      if (!std::holds_alternative<std::int16_t>(arg)) return false;
-      variant.intValue = std::get<std::int16_t>(arg);
-      return true;
-    case plugin::kVtI4:
-    case plugin::kVtError:
-      if (!std::holds_alternative<std::int32_t>(arg)) return false;
-      variant.intValue = std::get<std::int32_t>(arg);
-      return true;
-    case plugin::kVtCy:
-      if (!std::holds_alternative<std::int64_t>(arg)) return false;
-      variant.intValue = std::get<std::int64_t>(arg);
-      return true;
-    case plugin::kVtR4:
-      if (!std::holds_alternative<float>(arg)) return false;
-      variant.realValue = std::get<float>(arg);
-      return true;
-    case plugin::kVtR8:
-    case plugin::kVtDate:
-      if (!std::holds_alternative<double>(arg)) return false;
-      variant.realValue = std::get<double>(arg);
-      return true;
-    case plugin::kVtBstr:
-      if (!std::holds_alternative<std::u16string>(arg)) return false;
-      variant.text = std::get<std::u16string>(arg);
-      return true;
-    case plugin::kVtDispatch:
-    case plugin::kVtUnknown:
-      if (!std::holds_alternative<AutomationObject>(arg)) return false;
-      variant.object = std::get<AutomationObject>(arg);
-      return true;
-    default:
-      // A VARIANT passed by value has no C++ form here.
-      return false;
-  }
+  if (!plugin::ArgumentFits(varType, arg)) return false;
+  std::visit(
+      [&variant](const auto& value) {
+        using Value = std::decay_t<decltype(value)>;
+        if constexpr (std::is_same_v<Value, bool>) {
+          variant.boolValue = value;
+        } else if constexpr (std::is_same_v<Value, AutomationObject>) {
+          variant.object = value;
+        } else if constexpr (std::is_same_v<Value, std::u16string>) {
+          variant.text = value;
+        } else if constexpr (std::is_floating_point_v<Value>) {
+          variant.realValue = value;
+        } else {
+          variant.intValue = value;
+        }
+      },
+      arg);
+  return true;
 }
 
 class PosixAutomation final : public plugin::AutomationService {

@@ -3,12 +3,10 @@
 // hook installed while the window lives.
 #include <memory>
 
-#include "dialog/config_dialog.h"
-#include "dialog/xyz_demo_dialog.h"
 #include "platform/win32/native_form.h"
 #include "platform/win32/native_prompts.h"
 #include "plugin/dialog_port.h"
-#include "plugin/system.h"
+#include "plugin/platform_dialogs.h"
 
 namespace kelvora::plugin {
 
@@ -41,20 +39,11 @@ class NativeDialog final : public XYZDemoDialogPort {
   bool hooked_ = false;
 };
 
-class Win32Dialogs final : public PluginDialogs {
+class Win32Dialogs final : public PlatformDialogs<win32::NativePrompts> {
  public:
   std::unique_ptr<PluginDialog> CreateMainDialog() override {
-    return std::make_unique<NativeDialog>(
-        std::make_unique<dialog::XYZDemoDialog>(prompts_, handOff_), prompts_);
+    return std::make_unique<NativeDialog>(MakeMainDialog(), prompts_);
   }
-  void ShowConfigDialog() override {
-    dialog::ConfigDialog config;
-    config.ShowDialog(prompts_);
-  }
-
- private:
-  win32::NativePrompts prompts_;
-  GcodeFolderHandOff handOff_{SystemPlatform().paths, SystemPlatform().files};
 };
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <type_traits>
+#include <variant>
 
 #include "platform/win32/automation.h"
 #include "platform/win32/host_menu.h"
@@ -56,65 +58,42 @@ IGlobalInterfaceTable* OpenGlobalInterfaceTable() {
   return SUCCEEDED(hr) ? table : nullptr;
 }
 
-// Fills a VARIANT of `type` from the argument; false when the argument is not of
-// the kind the format letter names. Object arguments must belong to this thread.
+// Fills a VARIANT of `type` from an argument that fits it (plugin::ArgumentFits);
+// false when a text cannot be copied. Object arguments must belong to this thread.
 bool FillVariant(VARTYPE type, const AutomationArg& arg, VARIANT& variant) {
   V_VT(&variant) = type;
-  if (type & VT_BYREF) {
-    if (!std::holds_alternative<AutomationObject>(arg)) return false;
-    V_BYREF(&variant) = std::get<AutomationObject>(arg);
-    return true;
-  }
-  switch (type) {
-    case VT_BOOL:
-      if (!std::holds_alternative<bool>(arg)) return false;
-      V_BOOL(&variant) = std::get<bool>(arg) ? VARIANT_TRUE : VARIANT_FALSE;
-      return true;
-    case VT_I2:
-      if (!std::holds_alternative<std::int16_t>(arg)) return false;
-      V_I2(&variant) = std::get<std::int16_t>(arg);
-      return true;
-    case VT_I4:
-    case VT_ERROR:
-      if (!std::holds_alternative<std::int32_t>(arg)) return false;
-      V_I4(&variant) = std::get<std::int32_t>(arg);
-      return true;
-    case VT_CY:
-      if (!std::holds_alternative<std::int64_t>(arg)) return false;
-      V_CY(&variant).int64 = std::get<std::int64_t>(arg);
-      return true;
-    case VT_R4:
-      if (!std::holds_alternative<float>(arg)) return false;
-      V_R4(&variant) = std::get<float>(arg);
-      return true;
-    case VT_R8:
-    case VT_DATE:
-      if (!std::holds_alternative<double>(arg)) return false;
-      V_R8(&variant) = std::get<double>(arg);
-      return true;
-    case VT_BSTR: {
-      if (!std::holds_alternative<std::u16string>(arg)) return false;
-      const std::u16string& text = std::get<std::u16string>(arg);
-      V_BSTR(&variant) = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
-                                           static_cast<UINT>(text.size()));
-      if (!V_BSTR(&variant)) V_VT(&variant) = VT_EMPTY;
-      return V_BSTR(&variant) != nullptr;
-    }
-    case VT_DISPATCH:
-    case VT_UNKNOWN: {
-      if (!std::holds_alternative<AutomationObject>(arg)) return false;
-      IDispatch* object = DispatchOfHandle(std::get<AutomationObject>(arg));
-      if (type == VT_DISPATCH) {
-        V_DISPATCH(&variant) = object;
-      } else {
-        V_UNKNOWN(&variant) = object;
-      }
-      return true;
-    }
-    default:
-      // A VARIANT passed by value has no C++ form here.
-      return false;
-  }
+  return std::visit(
+      [&](const auto& value) {
+        using Value = std::decay_t<decltype(value)>;
+        if constexpr (std::is_same_v<Value, bool>) {
+          V_BOOL(&variant) = value ? VARIANT_TRUE : VARIANT_FALSE;
+        } else if constexpr (std::is_same_v<Value, std::int16_t>) {
+          V_I2(&variant) = value;
+        } else if constexpr (std::is_same_v<Value, std::int32_t>) {
+          V_I4(&variant) = value;  // an error code too
+        } else if constexpr (std::is_same_v<Value, std::int64_t>) {
+          V_CY(&variant).int64 = value;
+        } else if constexpr (std::is_same_v<Value, float>) {
+          V_R4(&variant) = value;
+        } else if constexpr (std::is_same_v<Value, double>) {
+          V_R8(&variant) = value;  // a date too
+        } else if constexpr (std::is_same_v<Value, std::u16string>) {
+          V_BSTR(&variant) = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(value.data()),
+                                               static_cast<UINT>(value.size()));
+          if (!V_BSTR(&variant)) {
+            V_VT(&variant) = VT_EMPTY;
+            return false;
+          }
+        } else if (type & VT_BYREF) {
+          V_BYREF(&variant) = value;
+        } else if (type == VT_DISPATCH) {
+          V_DISPATCH(&variant) = DispatchOfHandle(value);
+        } else {
+          V_UNKNOWN(&variant) = DispatchOfHandle(value);
+        }
+        return true;
+      },
+      arg);
 }
 
 class Win32Automation final : public plugin::AutomationService {
@@ -195,9 +174,13 @@ class Win32Automation final : public plugin::AutomationService {
     std::size_t position = 0;
     for (std::size_t i = 0; i < args.size(); ++i) {
       const std::optional<plugin::FormatStep> step = plugin::GetNextVarType(letters, position);
-      if (!step || !FillVariant(step->varType, args[i], variants[args.size() - 1 - i])) {
+      if (!step || !plugin::ArgumentFits(step->varType, args[i])) {
         FreeArguments(variants);
-        return step && step->varType == VT_BSTR ? E_OUTOFMEMORY : E_INVALIDARG;
+        return E_INVALIDARG;
+      }
+      if (!FillVariant(step->varType, args[i], variants[args.size() - 1 - i])) {
+        FreeArguments(variants);
+        return E_OUTOFMEMORY;
       }
       position = step->next;
     }

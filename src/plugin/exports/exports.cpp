@@ -50,27 +50,20 @@ kelvora::plugin::ControllerLink& Link() {
 
 extern "C" {
 
-KELVORA_EXPORT void SetGetMenuRange(kelvora::plugin::GetMenuRangeFn callback) {
-  Module().GetMenuRange = callback;
-}
-KELVORA_EXPORT void SetDoButton(kelvora::plugin::DoButtonFn callback) {
-  Module().DoButton = callback;
-}
-KELVORA_EXPORT void SetSetDRO(kelvora::plugin::SetDROFn callback) {
-  Module().SetDRO = callback;
-}
-KELVORA_EXPORT void SetGetDRO(kelvora::plugin::GetDROFn callback) {
-  Module().GetDRO = callback;
-}
-KELVORA_EXPORT void SetGetLED(kelvora::plugin::GetLEDFn callback) {
-  Module().GetLED = callback;
-}
-KELVORA_EXPORT void SetSetLED(kelvora::plugin::SetLEDFn callback) {
-  Module().SetLED = callback;
-}
-KELVORA_EXPORT void SetCode(kelvora::plugin::CodeFn callback) {
-  Module().Code = callback;
-}
+// The host hands over its callbacks one setter each: Set<Name> keeps the
+// callback as the module's <Name>.
+#define KELVORA_CALLBACK_SETTER(Name)                                 \
+  KELVORA_EXPORT void Set##Name(kelvora::plugin::Name##Fn callback) { \
+    Module().Name = callback;                                         \
+  }
+KELVORA_CALLBACK_SETTER(GetMenuRange)
+KELVORA_CALLBACK_SETTER(DoButton)
+KELVORA_CALLBACK_SETTER(SetDRO)
+KELVORA_CALLBACK_SETTER(GetDRO)
+KELVORA_CALLBACK_SETTER(GetLED)
+KELVORA_CALLBACK_SETTER(SetLED)
+KELVORA_CALLBACK_SETTER(Code)
+#undef KELVORA_CALLBACK_SETTER
 
 KELVORA_EXPORT const char* SetProName(const char* profilePath) {
   Guarded([&] { Module().piSetProName(profilePath); });
