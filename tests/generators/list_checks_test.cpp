@@ -4,18 +4,22 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kelvora::generators {
 namespace {
 
+// A list's rows in the order it shows them, and the refusal expected for them.
+template <typename Row>
+struct ListCase {
+  const char* what;
+  std::vector<Row> rows;
+  std::optional<std::string> expected;
+};
+
 TEST(ListChecks, FirstPointWithAnEmptyXOrYInTheOrderGiven) {
-  struct Case {
-    const char* what;
-    std::vector<NumberedPoint> rows;
-    std::optional<std::string> expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<ListCase<NumberedPoint>> cases = {
       {"no rows", {}, std::nullopt},
       {"all filled, names empty", {{"1", {"", "0", "0"}}, {"2", {"", "a", "b"}}}, std::nullopt},
       {"empty Y text", {{"1", {"", "0", "0"}}, {"2", {"", "1", ""}}}, "Data Line:2 wrong"},
@@ -25,7 +29,7 @@ TEST(ListChecks, FirstPointWithAnEmptyXOrYInTheOrderGiven) {
        {{"3", {"a", "0", ""}}, {"2", {"b", "", "0"}}, {"1", {"c", "0", "0"}}},
        "Data Line:3 wrong"},
   };
-  for (const Case& c : cases) EXPECT_EQ(FindPointWithoutXY(c.rows), c.expected) << c.what;
+  for (const auto& c : cases) EXPECT_EQ(FindPointWithoutXY(c.rows), c.expected) << c.what;
 }
 
 TEST(ListChecks, LoadedPointsAreNamedByTheirPlaceCountingFromOne) {
@@ -37,29 +41,23 @@ TEST(ListChecks, LoadedPointsAreNamedByTheirPlaceCountingFromOne) {
 }
 
 TEST(ListChecks, FirstCutWithAnEmptyCheckedCell) {
-  struct Case {
-    const char* what;
-    CutListKind kind;
-    std::vector<CutRow> rows;  // {first, second, "#"}
-    std::optional<std::string> expected;
+  // Rows are {first, second, "#"}.
+  const std::vector<std::pair<CutListKind, ListCase<CutRow>>> cases = {
+      {CutListKind::kHorizontal,
+       {"second row empty, third too",
+        {{"", "5", "1"}, {"", "", "2"}, {"", "", "3"}},
+        "Data Line:2 wrong"}},
+      {CutListKind::kVertical,
+       {"vertical X", {{"n", "1", "7"}, {"n", "", "8"}}, "Data Line:8 wrong"}},
+      {CutListKind::kGenerated,
+       {"generated, third column", {{"300", "2", "1"}, {"150", "", "2"}}, "Data Line:2 wrong"}},
+      {CutListKind::kGenerated,
+       {"generated, second column", {{"", "2", "1"}}, "Data Line:1 wrong"}},
+      {CutListKind::kGenerated, {"no rows", {}, std::nullopt}},
   };
-  const std::vector<Case> cases = {
-      {"second row empty, third too",
-       CutListKind::kHorizontal,
-       {{"", "5", "1"}, {"", "", "2"}, {"", "", "3"}},
-       "Data Line:2 wrong"},
-      {"vertical X",
-       CutListKind::kVertical,
-       {{"n", "1", "7"}, {"n", "", "8"}},
-       "Data Line:8 wrong"},
-      {"generated, third column",
-       CutListKind::kGenerated,
-       {{"300", "2", "1"}, {"150", "", "2"}},
-       "Data Line:2 wrong"},
-      {"generated, second column", CutListKind::kGenerated, {{"", "2", "1"}}, "Data Line:1 wrong"},
-      {"no rows", CutListKind::kGenerated, {}, std::nullopt},
-  };
-  for (const Case& c : cases) EXPECT_EQ(FindCutWithEmptyCell(c.kind, c.rows), c.expected) << c.what;
+  for (const auto& [kind, c] : cases) {
+    EXPECT_EQ(FindCutWithEmptyCell(kind, c.rows), c.expected) << c.what;
+  }
 }
 
 }  // namespace
