@@ -6,10 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "dialog/grid_checks.h"
-#include "dialog/point_table.h"
 #include "generators/auto_grid.h"
 #include "generators/limits.h"
+#include "generators/list_checks.h"
 #include "generators/point_list.h"
 #include "geometry/draw_all.h"
 #include "geometry/dxf_wrapper.h"
@@ -62,21 +61,16 @@ JobOutput RunPoints(const Request& r) {
     out.program = *f;
     return out;
   }
-  // The list as the tab holds it after loading: numbered and checked.
-  ui::Table dtResult = dialog::MakePointTable();
-  ui::DataGrid dataGridView1("dataGridView1", dtResult);
-  dialog::ConfigurePointGrid(dataGridView1);
-  dialog::AppendPointRows(dtResult, rows);
-  dialog::UpdateGrdv(dataGridView1);
-  if (auto wrong = dialog::VerifyGrdv(dataGridView1)) {
+  // The rows as the tab's list holds them after loading: numbered and checked.
+  if (auto wrong = generators::FindPointWithoutXY(generators::NumberPoints(rows))) {
     out.program = Failure{*wrong, {}};
     return out;
   }
   // The preview is drawn from the holes the program was made from.
   const PointsPreview look = r.wantPreview ? PointsPreviewOf(r) : PointsPreview{};
   PreviewCollector preview(r, look.style ? *look.style : PreviewStyle{});
-  auto program = generators::PointsJob(dialog::PointRowsOf(dataGridView1), r.texts,
-                                       look.style ? preview.Sink() : generators::ListSink{});
+  auto program =
+      generators::PointsJob(rows, r.texts, look.style ? preview.Sink() : generators::ListSink{});
   if (!program) {
     out.program = AtFileLine(program.failure(), r.pointsPath, file->rowLines);
     return out;

@@ -1,6 +1,7 @@
 #include "dialog/cut_tables.h"
 
-#include "dialog/grid_checks.h"
+#include "dialog/grid_numbers.h"
+#include "generators/list_checks.h"
 
 namespace kelvora::dialog {
 
@@ -98,20 +99,9 @@ void DeleteCutRow(ui::DataGrid& grid) {
 
 Outcome<geometry::DrawList> BuildCuts(CutListKind kind, const ui::DataGrid& grid,
                                       const generators::CutListInputs& in) {
-  std::optional<std::string> wrong;
-  switch (kind) {
-    case CutListKind::kHorizontal:
-      wrong = VerifyGrdv3(grid);
-      break;
-    case CutListKind::kVertical:
-      wrong = VerifyGrdv4(grid);
-      break;
-    case CutListKind::kGenerated:
-      wrong = VerifyGrdv5(grid);
-      break;
-  }
-  if (wrong) return Failure{*wrong, {}};
-  return generators::InitObjectCut(kind, CutRowsOf(grid), in);
+  std::vector<CutRow> rows = CutRowsOf(grid);
+  if (auto wrong = generators::FindCutWithEmptyCell(kind, rows)) return Failure{*wrong, {}};
+  return generators::InitObjectCut(kind, rows, in);
 }
 
 }  // namespace kelvora::dialog

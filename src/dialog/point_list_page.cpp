@@ -5,10 +5,11 @@
 #include <system_error>
 
 #include "dialog/auto_gen.h"
-#include "dialog/grid_checks.h"
+#include "dialog/grid_numbers.h"
 #include "dialog/point_table.h"
 #include "dialog/sketches.h"
 #include "dialog/xyz_demo_dialog.h"
+#include "generators/list_checks.h"
 #include "generators/point_list.h"
 #include "geometry/draw_all.h"
 #include "geometry/dxf_wrapper.h"
@@ -242,7 +243,7 @@ void PointListPage::btnAnySave_Click() {
 // --- Preview and program ---
 
 bool PointListPage::CheckAndPreview() {
-  if (auto wrong = VerifyGrdv(*grid_)) {
+  if (auto wrong = generators::FindPointWithoutXY(NumberedPointsOf(*grid_))) {
     dlg_.GetPrompts().Message(*wrong);
     return false;
   }
@@ -281,7 +282,7 @@ void PointListPage::btnAnyPreview_Click() {
 
 void PointListPage::btnAnyGcodeGen_Click() {
   // Rows with an empty X or Y are refused here too, as in the preview.
-  if (auto wrong = VerifyGrdv(*grid_)) {
+  if (auto wrong = generators::FindPointWithoutXY(NumberedPointsOf(*grid_))) {
     dlg_.GetPrompts().Message(*wrong);
     return;
   }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "dialog/grid_checks.h"
+#include "dialog/grid_numbers.h"
 
 namespace kelvora::dialog {
 
@@ -32,15 +32,26 @@ void ReplacePointRows(ui::DataGrid& dataGridView1, const std::vector<generators:
   UpdateGrdv(dataGridView1);
 }
 
-std::vector<generators::PointRow> PointRowsOf(const ui::DataGrid& dataGridView1) {
+std::vector<generators::NumberedPoint> NumberedPointsOf(const ui::DataGrid& dataGridView1) {
+  const std::size_t number = dataGridView1.ColumnIndex("#").value();
   const std::size_t name = dataGridView1.ColumnIndex("Name").value();
   const std::size_t x = dataGridView1.ColumnIndex("X").value();
   const std::size_t y = dataGridView1.ColumnIndex("Y").value();
-  std::vector<generators::PointRow> rows;
+  std::vector<generators::NumberedPoint> rows;
   rows.reserve(dataGridView1.RowCount());
   for (std::size_t r = 0; r < dataGridView1.RowCount(); ++r) {
-    rows.push_back({std::string(dataGridView1.Text(r, name)), std::string(dataGridView1.Text(r, x)),
-                    std::string(dataGridView1.Text(r, y))});
+    rows.push_back(
+        {std::string(dataGridView1.Text(r, number)),
+         {std::string(dataGridView1.Text(r, name)), std::string(dataGridView1.Text(r, x)),
+          std::string(dataGridView1.Text(r, y))}});
+  }
+  return rows;
+}
+
+std::vector<generators::PointRow> PointRowsOf(const ui::DataGrid& dataGridView1) {
+  std::vector<generators::PointRow> rows;
+  for (generators::NumberedPoint& row : NumberedPointsOf(dataGridView1)) {
+    rows.push_back(std::move(row.point));
   }
   return rows;
 }

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "generators/list_checks.h"
 #include "generators/point_list.h"
 #include "ui/data_grid.h"
 #include "ui/table.h"
@@ -26,5 +27,7 @@ void ReplacePointRows(ui::DataGrid& dataGridView1, const std::vector<generators:
 
 // The rows in the order the grid shows them; a cell with no value reads as "".
 std::vector<generators::PointRow> PointRowsOf(const ui::DataGrid& dataGridView1);
+// The same rows with the text of their "#" cells, as the list's check takes them.
+std::vector<generators::NumberedPoint> NumberedPointsOf(const ui::DataGrid& dataGridView1);
 
 }  // namespace kelvora::dialog

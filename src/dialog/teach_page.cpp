@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "dialog/grid_checks.h"
+#include "dialog/grid_numbers.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "settings/settings_keys.h"
 #include "text/files.h"

@@ -1,6 +1,6 @@
 #include "dialog/teach_table.h"
 
-#include "dialog/grid_checks.h"
+#include "dialog/grid_numbers.h"
 
 namespace kelvora::dialog {
 namespace {

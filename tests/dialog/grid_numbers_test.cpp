@@ -1,4 +1,4 @@
-#include "dialog/grid_checks.h"
+#include "dialog/grid_numbers.h"
 #include "dialog/point_table.h"
 
 #include <gtest/gtest.h>
@@ -21,59 +21,34 @@ Table Make(std::vector<std::string> columns, const std::vector<std::vector<Cell>
   return t;
 }
 
-TEST(GridChecks, FirstRowWithAnEmptyCheckedCellInDisplayOrder) {
-  const std::vector<std::string> points = {"#", "Name", "X", "Y"};
-  const std::vector<std::string> horiz = {"#", "Name", "Y"};
-  const std::vector<std::string> vert = {"#", "Name", "X"};
-  const std::vector<std::string> gen = {"#", "KichThuoc", "SoLuong"};
+// The point grid hands its rows to the list check in display order, a cell with
+// no value read as empty.
+TEST(PointTable, RowsReachTheCheckInDisplayOrder) {
   struct Case {
     const char* what;
-    std::vector<std::string> columns;
     std::vector<std::vector<Cell>> rows;
-    std::optional<std::string> (*check)(const DataGrid&);
     std::optional<std::string> expected;
   };
   const std::vector<Case> cases = {
-      {"no rows", points, {}, VerifyGrdv, std::nullopt},
-      {"all filled, names empty",
-       points,
-       {{"1", "", "0", "0"}, {"2", {}, "a", "b"}},
-       VerifyGrdv,
-       std::nullopt},
-      {"empty Y text",
-       points,
-       {{"1", "", "0", "0"}, {"2", "", "1", ""}},
-       VerifyGrdv,
-       "Data Line:2 wrong"},
-      {"X with no value", points, {{"1", "", {}, "0"}}, VerifyGrdv, "Data Line:1 wrong"},
-      {"second row empty, third too",
-       horiz,
-       {{"1", "", "5"}, {"2", "", ""}, {"3", "", ""}},
-       VerifyGrdv3,
-       "Data Line:2 wrong"},
-      {"vertical X", vert, {{"7", "n", "1"}, {"8", "n", {}}}, VerifyGrdv4, "Data Line:8 wrong"},
-      {"generated, third column",
-       gen,
-       {{"1", "300", "2"}, {"2", "150", ""}},
-       VerifyGrdv5,
-       "Data Line:2 wrong"},
-      {"generated, second column", gen, {{"1", "", "2"}}, VerifyGrdv5, "Data Line:1 wrong"},
+      {"all filled, names empty", {{"1", "", "0", "0"}, {"2", {}, "a", "b"}}, std::nullopt},
+      {"X with no value", {{"1", "", {}, "0"}}, "Data Line:1 wrong"},
   };
   for (const Case& c : cases) {
-    Table t = Make(c.columns, c.rows);
-    DataGrid g("grid", t);
+    Table t = Make({"#", "Name", "X", "Y"}, c.rows);
+    DataGrid g("dataGridView1", t);
     g.SetAllowUserToAddRows(false);
-    EXPECT_EQ(c.check(g), c.expected) << c.what;
+    EXPECT_EQ(generators::FindPointWithoutXY(NumberedPointsOf(g)), c.expected) << c.what;
   }
 
   // Sorted by "Name", row 3 is shown before row 2: its number is the one named.
-  Table t = Make(points, {{"1", "c", "0", "0"}, {"2", "b", "", "0"}, {"3", "a", "0", ""}});
+  Table t = Make({"#", "Name", "X", "Y"},
+                 {{"1", "c", "0", "0"}, {"2", "b", "", "0"}, {"3", "a", "0", ""}});
   DataGrid g("dataGridView1", t);
   g.Sort(1, SortOrder::kAscending);
-  EXPECT_EQ(VerifyGrdv(g), "Data Line:3 wrong");
+  EXPECT_EQ(generators::FindPointWithoutXY(NumberedPointsOf(g)), "Data Line:3 wrong");
 }
 
-TEST(GridChecks, RenumberingFollowsDisplayOrder) {
+TEST(GridNumbers, RenumberingFollowsDisplayOrder) {
   struct Case {
     const char* what;
     std::size_t sortColumn;
@@ -114,7 +89,7 @@ TEST(GridChecks, RenumberingFollowsDisplayOrder) {
   }
 }
 
-TEST(GridChecks, RenumberingOfEachListAndTheTeachHeaders) {
+TEST(GridNumbers, RenumberingOfEachListAndTheTeachHeaders) {
   Table cuts = Make({"#", "Name", "Y"}, {{{}, "", "1"}, {"9", "", "2"}});
   DataGrid g3("dataGridView3", cuts);
   UpdateGrdv3(g3);
@@ -141,7 +116,7 @@ TEST(PointTable, ReplacingRowsNumbersThemAndReadsBackInDisplayOrder) {
   ReplacePointRows(dataGridView1, {{"b", "1", "2"}, {"a", "3", ""}});
   ASSERT_EQ(dtResult.RowCount(), 2u);
   EXPECT_EQ(*dtResult.Get(1, 0), "2");
-  EXPECT_EQ(VerifyGrdv(dataGridView1), "Data Line:2 wrong");
+  EXPECT_EQ(generators::FindPointWithoutXY(NumberedPointsOf(dataGridView1)), "Data Line:2 wrong");
   dataGridView1.Sort(1, SortOrder::kAscending);
   const auto rows = PointRowsOf(dataGridView1);
   ASSERT_EQ(rows.size(), 2u);
