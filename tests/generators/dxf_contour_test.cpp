@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "generators/router_inputs.h"
+
 namespace kelvora::generators {
 namespace {
 
@@ -39,16 +41,7 @@ DrawList List(std::vector<std::unique_ptr<CPolyLine>> polys) {
   return list;
 }
 
-DxfMachiningInputs Inputs(double depth, double stepdown) {
-  DxfMachiningInputs in;
-  in.feed = 200;
-  in.plungeFeed = 100;
-  in.retract = 3;
-  in.zsafe = 10;
-  in.depth = depth;
-  in.stepdown = stepdown;
-  return in;
-}
+using testing::RouterInputs;
 
 // The program with "/" for each line end, easier to read in a table.
 std::string Slashed(const Outcome<std::string>& program) {
@@ -83,7 +76,7 @@ TEST(DxfGcodeGen, ArcLines) {
     SCOPED_TRACE(c.name);
     std::vector<std::unique_ptr<CPolyLine>> polys;
     polys.push_back(Poly(c.vertices));
-    const std::string program = Slashed(DxfGcodeGen(List(std::move(polys)), Inputs(1, 1)));
+    const std::string program = Slashed(DxfGcodeGen(List(std::move(polys)), RouterInputs(1, 1)));
     EXPECT_EQ(program, "G90/G0Z10/G0X" + std::string(c.vertices[0].x == 0 ? "0" : "10") +
                            "Y0/G0Z2/G1Z-1F100/" + c.arcLine + "/G0Z10/");
   }
@@ -185,7 +178,8 @@ TEST(DxfGcodeGen, Programs) {
     SCOPED_TRACE(c.name);
     std::vector<std::unique_ptr<CPolyLine>> polys;
     for (const auto& vs : c.contours) polys.push_back(Poly(vs, c.closed));
-    EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), Inputs(c.depth, c.stepdown))), c.program);
+    EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), RouterInputs(c.depth, c.stepdown))),
+              c.program);
   }
 }
 
@@ -208,7 +202,7 @@ TEST(DxfGcodeGen, SpindleAndSpecialOperations) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    DxfMachiningInputs in = Inputs(1, 1);
+    DxfMachiningInputs in = RouterInputs(1, 1);
     in.spindle = 12000.45;
     in.enSpin = c.enSpin;
     in.enSpecialOp = c.enSpOp;
@@ -219,7 +213,7 @@ TEST(DxfGcodeGen, SpindleAndSpecialOperations) {
     EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), in)), c.program);
   }
   // A single-vertex contour still gets the off-text.
-  DxfMachiningInputs in = Inputs(1, 1);
+  DxfMachiningInputs in = RouterInputs(1, 1);
   in.enSpecialOp = true;
   in.specialOpOn = "M8";
   in.specialOpOff = "M9";
@@ -246,7 +240,7 @@ TEST(DxfGcodeGen, RefusedBeforeGenerating) {
     SCOPED_TRACE(c.name);
     std::vector<std::unique_ptr<CPolyLine>> polys;
     polys.push_back(Poly(c.vertices));
-    const auto program = DxfGcodeGen(List(std::move(polys)), Inputs(c.depth, c.stepdown));
+    const auto program = DxfGcodeGen(List(std::move(polys)), RouterInputs(c.depth, c.stepdown));
     ASSERT_FALSE(program.ok());
     EXPECT_NE(program.failure().message.find(c.message), std::string::npos)
         << program.failure().message;
