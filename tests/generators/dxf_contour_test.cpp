@@ -10,30 +10,15 @@
 #include <vector>
 
 #include "generators/router_inputs.h"
+#include "support/polylines.h"
 
 namespace kelvora::generators {
 namespace {
 
 using geometry::CPolyLine;
 using geometry::DrawList;
-using geometry::kPolyLineClosed;
-
-struct V {
-  double x, y, b = 0;
-};
-
-std::unique_ptr<CPolyLine> Poly(const std::vector<V>& vs, bool closed = false) {
-  auto p = std::make_unique<CPolyLine>();
-  p->m_VertexCount = static_cast<std::uint32_t>(vs.size());
-  p->InitVertex(p->m_VertexCount);
-  for (std::size_t i = 0; i < vs.size(); ++i) {
-    p->x[i] = vs[i].x;
-    p->y[i] = vs[i].y;
-    p->b[i] = vs[i].b;
-  }
-  if (closed) p->m_PolyLineFlag = kPolyLineClosed;
-  return p;
-}
+using V = geometry::testing::Vertex;
+using geometry::testing::Polyline;
 
 DrawList List(std::vector<std::unique_ptr<CPolyLine>> polys) {
   DrawList list;
@@ -75,7 +60,7 @@ TEST(DxfGcodeGen, ArcLines) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::unique_ptr<CPolyLine>> polys;
-    polys.push_back(Poly(c.vertices));
+    polys.push_back(Polyline(c.vertices));
     const std::string program = Slashed(DxfGcodeGen(List(std::move(polys)), RouterInputs(1, 1)));
     EXPECT_EQ(program, "G90/G0Z10/G0X" + std::string(c.vertices[0].x == 0 ? "0" : "10") +
                            "Y0/G0Z2/G1Z-1F100/" + c.arcLine + "/G0Z10/");
@@ -177,7 +162,7 @@ TEST(DxfGcodeGen, Programs) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::unique_ptr<CPolyLine>> polys;
-    for (const auto& vs : c.contours) polys.push_back(Poly(vs, c.closed));
+    for (const auto& vs : c.contours) polys.push_back(Polyline(vs, c.closed));
     EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), RouterInputs(c.depth, c.stepdown))),
               c.program);
   }
@@ -209,7 +194,7 @@ TEST(DxfGcodeGen, SpindleAndSpecialOperations) {
     in.specialOpOn = c.on;
     in.specialOpOff = c.off;
     std::vector<std::unique_ptr<CPolyLine>> polys;
-    polys.push_back(Poly({{0, 0}, {1, 0}}));
+    polys.push_back(Polyline({{0, 0}, {1, 0}}));
     EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), in)), c.program);
   }
   // A single-vertex contour still gets the off-text.
@@ -218,7 +203,7 @@ TEST(DxfGcodeGen, SpindleAndSpecialOperations) {
   in.specialOpOn = "M8";
   in.specialOpOff = "M9";
   std::vector<std::unique_ptr<CPolyLine>> polys;
-  polys.push_back(Poly({{1, 1}}));
+  polys.push_back(Polyline({{1, 1}}));
   EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), in)), "G90/G0Z10/M9/G0Z10/");
 }
 
@@ -239,7 +224,7 @@ TEST(DxfGcodeGen, RefusedBeforeGenerating) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::unique_ptr<CPolyLine>> polys;
-    polys.push_back(Poly(c.vertices));
+    polys.push_back(Polyline(c.vertices));
     const auto program = DxfGcodeGen(List(std::move(polys)), RouterInputs(c.depth, c.stepdown));
     ASSERT_FALSE(program.ok());
     EXPECT_NE(program.failure().message.find(c.message), std::string::npos)
