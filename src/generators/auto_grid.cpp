@@ -62,42 +62,33 @@ Outcome<std::vector<PointRow>> AutoGridGen(const AutoGridParams& p) {
     if (!std::isfinite(x) || !std::isfinite(y)) overflow = true;
     rows.push_back({"", Coord(x), Coord(y)});
   };
-  // Distances that carry a point past the largest number refuse the grid: a
-  // list holding "Infinity" reads back as no point at all.
-  auto finish = [&rows, &overflow]() -> Outcome<std::vector<PointRow>> {
-    if (overflow) return Failure{std::string(kCoordinateTooLarge), ""};
-    return std::move(rows);
+
+  // A grid is walked line by line: rows (along X) one above the other, or
+  // columns (along Y) side by side. `along` places the points of a line, `across`
+  // places the lines.
+  struct Axis {
+    double start;
+    double dist;
+    double stagger;  // offset of every second line
   };
-
-  if (p.byRow) {
-    for (int i = 0; i < p.NumRow; ++i) {
-      const bool even = IsEven(i + 1);
-      const int n = LinePoints(p, i, p.NumCol);
-      const double y = p.Yc + i * p.RowDist;
-      for (int j = 0; j < n; ++j) {
-        double x = p.Xc + j * p.ColDist;
-        if (even) x = p.Xc + (p.EndCont ? n - 1 - j : j) * p.ColDist + p.soleHang;
-        if (p.Dual) {
-          add(x, y - half);
-          add(x, y + half);
-        } else {
-          add(x, y);
-        }
-      }
-    }
-    return finish();
-  }
-
-  for (int i = 0; i < p.NumCol; ++i) {
+  const Axis xAxis{p.Xc, p.ColDist, p.soleHang};
+  const Axis yAxis{p.Yc, p.RowDist, p.soleCot};
+  const Axis& along = p.byRow ? xAxis : yAxis;
+  const Axis& across = p.byRow ? yAxis : xAxis;
+  const int lines = p.byRow ? p.NumRow : p.NumCol;
+  const int full = p.byRow ? p.NumCol : p.NumRow;
+  for (int i = 0; i < lines; ++i) {
     const bool even = IsEven(i + 1);
-    const int n = LinePoints(p, i, p.NumRow);
-    const double x = p.Xc + i * p.ColDist;
+    const int n = LinePoints(p, i, full);
+    const double a = across.start + i * across.dist;
     for (int j = 0; j < n; ++j) {
-      double y = p.Yc + j * p.RowDist;
-      if (even) y = p.Yc + (p.EndCont ? n - 1 - j : j) * p.RowDist + p.soleCot;
+      double b = along.start + (even && p.EndCont ? n - 1 - j : j) * along.dist;
+      if (even) b += along.stagger;
+      const double x = p.byRow ? b : a;
+      const double y = p.byRow ? a : b;
       if (p.Dual) {
         // A backward column keeps its path monotonic: upper point first.
-        const bool upperFirst = even && p.EndCont;
+        const bool upperFirst = !p.byRow && even && p.EndCont;
         add(x, upperFirst ? y + half : y - half);
         add(x, upperFirst ? y - half : y + half);
       } else {
@@ -105,7 +96,10 @@ Outcome<std::vector<PointRow>> AutoGridGen(const AutoGridParams& p) {
       }
     }
   }
-  return finish();
+  // Distances that carry a point past the largest number refuse the grid: a
+  // list holding "Infinity" reads back as no point at all.
+  if (overflow) return Failure{std::string(kCoordinateTooLarge), ""};
+  return rows;
 }
 
 }  // namespace kelvora::generators

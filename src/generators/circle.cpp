@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "generators/pattern_job.h"
 #include "geometry/util.h"
 
 namespace kelvora::generators {
@@ -53,15 +54,13 @@ Outcome<std::string> CirclePatternGcodeGen(const geometry::DrawList& holes,
 }
 
 Outcome<std::string> CircleJob(const TextLookup& texts, const ListSink& sink) {
-  const auto pattern = ReadCirclePatternInputs(texts);
-  if (!pattern) return pattern.failure();
-  const auto program = ReadCircleProgramInputs(texts);
-  if (!program) return program.failure();
-  if (auto f = CheckDrillLimits(pattern->n, program->depth, program->pass)) return *f;
-  const geometry::DrawList holes = CirclePatternGen(*pattern);
-  auto text = CirclePatternGcodeGen(holes, *program);
-  if (text && sink) sink(holes);
-  return text;
+  const PatternJobSteps<CirclePatternInputs, DrillProgramInputs> steps{
+      ReadCirclePatternInputs, ReadCircleProgramInputs,
+      [](const CirclePatternInputs& pattern, const DrillProgramInputs& program) {
+        return CheckDrillLimits(pattern.n, program.depth, program.pass);
+      },
+      CirclePatternGen, CirclePatternGcodeGen};
+  return RunPatternJob(steps, texts, sink);
 }
 
 }  // namespace kelvora::generators

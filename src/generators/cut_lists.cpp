@@ -115,14 +115,7 @@ CutCsvContent ReadCutCsv(std::string_view content) {
     out.start = records.rows.back()[2];
     out.end = records.rows.back()[3];
   }
-  for (const text::SkippedLine& s : records.skipped) {
-    out.report.skipped.push_back(static_cast<int>(s.line));
-  }
-  if (!records.ignored.empty()) {
-    out.report.emptyLine = static_cast<int>(records.emptyLine.value_or(0));
-    out.report.ignoredFirst = static_cast<int>(records.ignored.front());
-    out.report.ignoredLast = static_cast<int>(records.ignored.back());
-  }
+  out.report = ReportOf(records);
   return out;
 }
 

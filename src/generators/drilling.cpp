@@ -15,12 +15,8 @@ Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
                                                    const DrillProgramKeys& keys) {
   DrillProgramInputs in;
   InputReader r(texts);
-  r.Double(keys.feed, in.feed)
-      .Double(keys.retract, in.retract)
-      .Double(keys.zsafe, in.zsafe)
-      .Double(keys.depth, in.depth)
-      .Double(keys.pass, in.pass)
-      .Double(keys.spindle, in.spindle)
+  ReadMotion(r, {keys.feed, keys.retract, keys.zsafe, keys.depth, keys.pass, keys.spindle}, in,
+             in.pass)
       .Bool(keys.enSpin, in.enSpin)
       .Bool(keys.enSpecialOp, in.enSpecialOp)
       .Text(keys.specialOp, in.specialOp);

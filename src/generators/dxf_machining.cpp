@@ -5,12 +5,9 @@ namespace kelvora::generators {
 Outcome<DxfMachiningInputs> ReadDxfMachiningInputs(const TextLookup& texts) {
   DxfMachiningInputs in;
   InputReader r(texts);
-  r.Double("DxfFeedrate", in.feed)
-      .Double("DxfRetract", in.retract)
-      .Double("DxfZsafe", in.zsafe)
-      .Double("DxfDepth", in.depth)
-      .Double("DxfStepdown", in.stepdown)
-      .Double("DxfSpinSpeed", in.spindle)
+  ReadMotion(r,
+             {"DxfFeedrate", "DxfRetract", "DxfZsafe", "DxfDepth", "DxfStepdown", "DxfSpinSpeed"},
+             in, in.stepdown)
       .Double("DxfPlugFeed", in.plungeFeed)
       .Bool("DxfEnSpin", in.enSpin)
       .Bool("DxfEnSpOp", in.enSpecialOp)

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "generators/limits.h"
+#include "generators/pattern_job.h"
 
 namespace kelvora::generators {
 
@@ -73,15 +74,13 @@ Outcome<std::string> GridPatternGcodeGen(const geometry::DrawList& holes,
 }
 
 Outcome<std::string> GridJob(const TextLookup& texts, const ListSink& sink) {
-  const auto pattern = ReadGridPatternInputs(texts);
-  if (!pattern) return pattern.failure();
-  const auto program = ReadGridProgramInputs(texts);
-  if (!program) return program.failure();
-  if (auto f = CheckDrillLimits(GridHoleCount(*pattern), program->depth, program->pass)) return *f;
-  const geometry::DrawList holes = GridPatternGen(*pattern);
-  auto text = GridPatternGcodeGen(holes, *program);
-  if (text && sink) sink(holes);
-  return text;
+  const PatternJobSteps<GridPatternInputs, DrillProgramInputs> steps{
+      ReadGridPatternInputs, ReadGridProgramInputs,
+      [](const GridPatternInputs& pattern, const DrillProgramInputs& program) {
+        return CheckDrillLimits(GridHoleCount(pattern), program.depth, program.pass);
+      },
+      GridPatternGen, GridPatternGcodeGen};
+  return RunPatternJob(steps, texts, sink);
 }
 
 }  // namespace kelvora::generators

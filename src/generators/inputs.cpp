@@ -8,37 +8,28 @@ std::string DataLineWrong(std::size_t rowNumber) {
   return "Data Line:" + std::to_string(rowNumber) + " wrong";
 }
 
-InputReader& InputReader::Double(std::string_view key, double& out) {
+template <class T, class Parse>
+InputReader& InputReader::Convert(std::string_view key, T& out, Parse parse) {
   if (!ok()) return *this;
-  const auto v = text::ParseDouble(texts_(key));
+  const auto v = parse(texts_(key));
   if (v) {
     out = *v;
   } else {
     failedKey_ = key;
   }
   return *this;
+}
+
+InputReader& InputReader::Double(std::string_view key, double& out) {
+  return Convert(key, out, [](std::string_view s) { return text::ParseDouble(s); });
 }
 
 InputReader& InputReader::Int16(std::string_view key, int& out) {
-  if (!ok()) return *this;
-  const auto v = text::ParseInt16(texts_(key));
-  if (v) {
-    out = *v;
-  } else {
-    failedKey_ = key;
-  }
-  return *this;
+  return Convert(key, out, [](std::string_view s) { return text::ParseInt16(s); });
 }
 
 InputReader& InputReader::Int32(std::string_view key, int& out) {
-  if (!ok()) return *this;
-  const auto v = text::ParseInt32(texts_(key));
-  if (v) {
-    out = *v;
-  } else {
-    failedKey_ = key;
-  }
-  return *this;
+  return Convert(key, out, [](std::string_view s) { return text::ParseInt32(s); });
 }
 
 InputReader& InputReader::Bool(std::string_view key, bool& out) {

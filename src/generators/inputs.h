@@ -46,9 +46,32 @@ class InputReader {
   Failure failure() const { return Failure{message_, failedKey_}; }
 
  private:
+  // Stores what `parse` makes of the key's text, or marks the key as failed.
+  template <class T, class Parse>
+  InputReader& Convert(std::string_view key, T& out, Parse parse);
+
   const TextLookup& texts_;
   std::string message_;
   std::string failedKey_;
 };
+
+// Keys of the motion inputs each machining job reads first, in this order: the
+// feed, the retract and safe heights, the depth, the step down and the spindle
+// speed.
+struct MotionKeys {
+  std::string_view feed, retract, zsafe, depth, step, spindle;
+};
+
+// Reads the motion inputs into the feed, retract, zsafe, depth and spindle of
+// `in`, and the step into `step` (a pass for drilling, a step-down for milling).
+template <class Inputs>
+InputReader& ReadMotion(InputReader& r, const MotionKeys& keys, Inputs& in, double& step) {
+  return r.Double(keys.feed, in.feed)
+      .Double(keys.retract, in.retract)
+      .Double(keys.zsafe, in.zsafe)
+      .Double(keys.depth, in.depth)
+      .Double(keys.step, step)
+      .Double(keys.spindle, in.spindle);
+}
 
 }  // namespace kelvora::generators

@@ -14,6 +14,19 @@ std::string JoinNumbers(const std::vector<int>& numbers) {
 
 }  // namespace
 
+LineReport ReportOf(const text::CsvRecords& records) {
+  LineReport report;
+  for (const text::SkippedLine& skipped : records.skipped) {
+    report.skipped.push_back(static_cast<int>(skipped.line));
+  }
+  if (!records.ignored.empty()) {
+    report.emptyLine = static_cast<int>(records.emptyLine.value_or(0));
+    report.ignoredFirst = static_cast<int>(records.ignored.front());
+    report.ignoredLast = static_cast<int>(records.ignored.back());
+  }
+  return report;
+}
+
 std::vector<std::string> LineReport::Messages() const {
   std::vector<std::string> out;
   if (!skipped.empty()) out.push_back("Lines skipped: " + JoinNumbers(skipped));

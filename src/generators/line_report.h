@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "text/csv_records.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {
@@ -24,5 +25,8 @@ struct LineReport {
   // The refusal the command line gives for a file that was not read whole.
   Failure AsFailure(std::string_view file) const;
 };
+
+// What a list file's reading skipped and left unread after its empty line.
+LineReport ReportOf(const text::CsvRecords& records);
 
 }  // namespace kelvora::generators

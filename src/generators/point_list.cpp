@@ -62,14 +62,7 @@ PointFile ParsePointFile(std::string_view content) {
   for (auto& r : records.rows)
     out.rows.push_back({std::move(r[0]), std::move(r[1]), std::move(r[2])});
   out.rowLines = std::move(records.rowLines);
-  for (const text::SkippedLine& skipped : records.skipped) {
-    out.report.skipped.push_back(static_cast<int>(skipped.line));
-  }
-  if (!records.ignored.empty()) {
-    out.report.emptyLine = static_cast<int>(records.emptyLine.value_or(0));
-    out.report.ignoredFirst = static_cast<int>(records.ignored.front());
-    out.report.ignoredLast = static_cast<int>(records.ignored.back());
-  }
+  out.report = ReportOf(records);
   return out;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "generators/limits.h"
+#include "generators/pattern_job.h"
 #include "generators/program_writer.h"
 
 namespace kelvora::generators {
@@ -36,12 +37,9 @@ Outcome<SurfMillPatternInputs> ReadSurfMillPatternInputs(const TextLookup& texts
 Outcome<SurfMillProgramInputs> ReadSurfMillProgramInputs(const TextLookup& texts) {
   SurfMillProgramInputs in;
   InputReader r(texts);
-  r.Double("MsqrFeedrate", in.feed)
-      .Double("MsqrRetract", in.retract)
-      .Double("MsqrZsafe", in.zsafe)
-      .Double("MsqrDepth", in.depth)
-      .Double("MsqrStepdown", in.stepdown)
-      .Double("MsqrSpinSpeed", in.spindle)
+  ReadMotion(
+      r, {"MsqrFeedrate", "MsqrRetract", "MsqrZsafe", "MsqrDepth", "MsqrStepdown", "MsqrSpinSpeed"},
+      in, in.stepdown)
       .Double("MsqrPlugFeed", in.plungeFeed)
       .Bool("MsqrEnSpin", in.enSpin)
       .Bool("MsqrGotoZero", in.gotoZero);
@@ -133,15 +131,13 @@ Outcome<std::string> SurfMillGcodeGen(const geometry::DrawList& lines,
 }
 
 Outcome<std::string> SurfMillJob(const TextLookup& texts, const ListSink& sink) {
-  const auto pattern = ReadSurfMillPatternInputs(texts);
-  if (!pattern) return pattern.failure();
-  const auto program = ReadSurfMillProgramInputs(texts);
-  if (!program) return program.failure();
-  if (auto f = CheckSurfMillPattern(*pattern)) return *f;
-  const geometry::DrawList lines = SurfMillPatternGen(*pattern);
-  auto text = SurfMillGcodeGen(lines, *program);
-  if (text && sink) sink(lines);
-  return text;
+  const PatternJobSteps<SurfMillPatternInputs, SurfMillProgramInputs> steps{
+      ReadSurfMillPatternInputs, ReadSurfMillProgramInputs,
+      [](const SurfMillPatternInputs& pattern, const SurfMillProgramInputs&) {
+        return CheckSurfMillPattern(pattern);
+      },
+      SurfMillPatternGen, SurfMillGcodeGen};
+  return RunPatternJob(steps, texts, sink);
 }
 
 }  // namespace kelvora::generators

@@ -3,26 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
 
+#include "cli/cli_run.h"
 #include "text/csv.h"
 #include "text/files.h"
 
 namespace kelvora::cli {
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun RunArgs(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using testing::CliRun;
+using testing::RunArgs;
 
 TEST(Cli, UsageErrorsExitWithTwoAndWriteNoProgram) {
   const std::vector<std::vector<std::string>> cases = {

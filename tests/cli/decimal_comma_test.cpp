@@ -9,11 +9,11 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli.h"
+#include "cli/cli_run.h"
 #include "dialog/dialog_fixture.h"
 #include "generators/auto_grid.h"
 #include "generators/cut_lists.h"
@@ -164,18 +164,8 @@ Refusal Profile(const std::string& value) {
 
 // ---- The command line -----------------------------------------------------------
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun Run(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = cli::RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using cli::testing::CliRun;
+using cli::testing::RunArgs;
 
 // The command line's refusal: exit 1, nothing written, the message on standard
 // error (its lines joined as the window joins them).
@@ -196,7 +186,7 @@ Refusal Of(const CliRun& run) {
 }
 
 Refusal CliKey(const std::string& value) {
-  return Of(Run({"circle", "CirXc=" + value}));
+  return Of(RunArgs({"circle", "CirXc=" + value}));
 }
 
 // A list file named on the command line: the refusal names the file's line.
@@ -206,7 +196,7 @@ Refusal CliFile(const std::vector<std::string>& jobAndOption, std::string_view h
   path = folder.Write("list.csv", Csv(header, fields));
   std::vector<std::string> args = jobAndOption;
   args.push_back(path);
-  return Of(Run(args));
+  return Of(RunArgs(args));
 }
 
 // --profile: the unreadable key is said on standard error and the job goes on.
@@ -214,7 +204,7 @@ Refusal CliProfile(const std::string& value) {
   ProfileFolder folder;
   const std::string path =
       folder.Write("p.xml", "<profile><Kelvora><CirXc>" + value + "</CirXc></Kelvora></profile>");
-  const CliRun run = Run({"circle", "--profile", path});
+  const CliRun run = RunArgs({"circle", "--profile", path});
   EXPECT_EQ(run.status, cli::kExitOk) << run.err;
   EXPECT_NE(run.out.find("G0X"), std::string::npos);
   if (run.err.empty()) return std::nullopt;

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "cli.h"
+#include "cli/cli_run.h"
 #include "generators/cut_lists.h"
 #include "generators/point_list.h"
 #include "generators/teach.h"
@@ -59,6 +60,16 @@ bool FillDiskFor(const std::string& path) {
 #endif
 }
 
+// A reader's refusal message (and its detail), or empty when the file was read.
+template <class T>
+std::string Refusal(const Outcome<T>& read) {
+  return read ? std::string() : read.failure().message;
+}
+template <class T>
+std::string RefusalWithDetail(const Outcome<T>& read) {
+  return read ? std::string() : read.failure().message + " " + read.failure().detail;
+}
+
 TEST(FileFaults, ReadersRefuseWithAMessageAndCreateNothing) {
   generators::TeachDefinitions definitions{};
   const generators::TeachOpLists lists = generators::updateTchGrid(definitions);
@@ -67,31 +78,16 @@ TEST(FileFaults, ReadersRefuseWithAMessageAndCreateNothing) {
     // The refusal's message (and detail), or empty when the file was read.
     std::function<std::string(const std::string&)> read;
   } readers[] = {
-      {"point list",
-       [](const std::string& p) {
-         auto r = generators::LoadCsv(p);
-         return r ? std::string() : r.failure().message;
-       }},
+      {"point list", [](const std::string& p) { return Refusal(generators::LoadCsv(p)); }},
       {"cut list",
-       [](const std::string& p) {
-         auto r = generators::LoadCsvCutFile(p);
-         return r ? std::string() : r.failure().message + " " + r.failure().detail;
-       }},
+       [](const std::string& p) { return RefusalWithDetail(generators::LoadCsvCutFile(p)); }},
       {"teach table",
        [&lists](const std::string& p) {
-         auto r = generators::LoadTchCsvFile(p, lists);
-         return r ? std::string() : r.failure().message + " " + r.failure().detail;
+         return RefusalWithDetail(generators::LoadTchCsvFile(p, lists));
        }},
-      {"drawing",
-       [](const std::string& p) {
-         auto r = geometry::DxfObjGen(p);
-         return r ? std::string() : r.failure().message;
-       }},
+      {"drawing", [](const std::string& p) { return Refusal(geometry::DxfObjGen(p)); }},
       {"drawing's circles",
-       [](const std::string& p) {
-         auto r = generators::LoadDxfPoints(p);
-         return r ? std::string() : r.failure().message;
-       }},
+       [](const std::string& p) { return Refusal(generators::LoadDxfPoints(p)); }},
       {"profile",
        [](const std::string& p) {
          settings::XMLNetProfile profile(p, "Kelvora", true);
@@ -212,18 +208,8 @@ TEST(FileFaults, AProfileThatDisappearedOrIsAFolderIsNotWritten) {
   }
 }
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-CliRun RunArgs(const std::vector<std::string>& args) {
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = cli::RunCli(args, out, err);
-  return {status, out.str(), err.str()};
-}
+using cli::testing::CliRun;
+using cli::testing::RunArgs;
 
 TEST(FileFaults, TheCommandLineRefusesFilesItCannotRead) {
   const struct {

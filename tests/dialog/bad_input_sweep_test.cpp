@@ -90,9 +90,7 @@ struct Totals {
   }
 };
 
-std::string Data(std::string_view name) {
-  return std::string(KELVORA_TEST_DATA) + "/" + std::string(name);
-}
+using testing::Data;
 
 // What a page needs besides its boxes before its buttons can give a program
 // (the lists are filled for every page): the router's drawing.

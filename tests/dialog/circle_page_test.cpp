@@ -4,81 +4,63 @@
 
 #include "dialog_fixture.h"
 #include "geometry/draw_all.h"
-#include "text/files.h"
 
 namespace kelvora::dialog {
 namespace {
 
 using testing::DialogHarness;
 
-std::string Golden(std::string_view name) {
-  const auto bytes = text::ReadFileBytes(std::string(KELVORA_TEST_DATA) + "/" + std::string(name));
-  EXPECT_TRUE(bytes) << name;
-  return bytes.value_or("");
-}
-
 // The worked example typed into the circle tab.
 void TypeWorkedExample(DialogHarness& h) {
-  h.Retype("txtXc", "30");
-  h.Retype("txtYc", "30");
-  h.Retype("txtR", "20");
-  h.Retype("txtn", "2");
-  h.Retype("txtStartAngle", "0");
-  h.Retype("txtdepth", "5");
-  h.Retype("txtpassdepth", "5");
-  h.Retype("txtDrillFeedrate", "100");
-  h.Retype("txtDrillZretract", "3");
-  h.Retype("txtZsafe", "10");
-  h.Retype("txtSpindleSpeed", "5000");
-  h.SetChecked("chkbCirEnSpin", true);
-  h.SetChecked("chkbCirSpecialOp", false);
+  testing::Fill(h, {{"txtXc", "30"},
+                    {"txtYc", "30"},
+                    {"txtR", "20"},
+                    {"txtn", "2"},
+                    {"txtStartAngle", "0"},
+                    {"txtdepth", "5"},
+                    {"txtpassdepth", "5"},
+                    {"txtDrillFeedrate", "100"},
+                    {"txtDrillZretract", "3"},
+                    {"txtZsafe", "10"},
+                    {"txtSpindleSpeed", "5000"},
+                    {"chkbCirEnSpin", "True"},
+                    {"chkbCirSpecialOp", "False"}});
 }
 
 TEST(CirclePage, WorkedExampleFromTheButtonsMatchesTheGolden) {
   DialogHarness h;
   TypeWorkedExample(h);
-  h.Click("btnDrillGcodeGen");
-  EXPECT_TRUE(h.dlg.closeFileTrigger);
-  EXPECT_FALSE(h.dlg.LoadFileTrigger);
-  h.Click("btnDrillLoadGcode");
-  ASSERT_EQ(h.handOff.writes.size(), 1u);
-  EXPECT_EQ(h.handOff.writes[0], Golden("generators/golden/circle_example.nc"));
-  EXPECT_TRUE(h.dlg.LoadFileTrigger);
-  EXPECT_TRUE(h.prompts.Log().empty());
+  testing::ExpectProgramFromButtons(h, "btnDrillGcodeGen", "btnDrillLoadGcode",
+                                    "generators/golden/circle_example.nc");
 }
 
 TEST(CirclePage, ControlsStartAsDesigned) {
   DialogHarness h;
-  struct Start {
-    const char* name;
-    const char* text;
-  };
-  const Start starts[] = {
-      {"txtR", "20"},
-      {"txtn", "11"},
-      {"txtXc", "30"},
-      {"txtYc", "30"},
-      {"txtStartAngle", "0"},
-      {"txtToolDia", "4"},
-      {"txtdepth", "5"},
-      {"txtpassdepth", "2"},
-      {"txtDrillFeedrate", "100"},
-      {"txtSpindleSpeed", "5000"},
-      {"txtDrillZretract", "3"},
-      {"txtZsafe", "10"},
-      {"txtSpSO", "M3"},
-      {"txtDrillGcode", ""},
-      {"groupBox1", "PCD"},
-      {"lblR", "D:"},
-      {"label3", "depth:"},
-      {"chkbCirEnSpin", "OnSpin"},
-      {"chkbCirSpecialOp", "Sp.Op"},
-      {"btnKhoanTronPreview", "Preview"},
-      {"btnDrillGcodeGen", "GCode Gen "},
-      {"btnDrillLoadGcode", "Load"},
-      {"button1", "Close"},
-  };
-  for (const Start& s : starts) EXPECT_EQ(h.Text(s.name), s.text) << s.name;
+  testing::ExpectTexts(h, {
+                              {"txtR", "20"},
+                              {"txtn", "11"},
+                              {"txtXc", "30"},
+                              {"txtYc", "30"},
+                              {"txtStartAngle", "0"},
+                              {"txtToolDia", "4"},
+                              {"txtdepth", "5"},
+                              {"txtpassdepth", "2"},
+                              {"txtDrillFeedrate", "100"},
+                              {"txtSpindleSpeed", "5000"},
+                              {"txtDrillZretract", "3"},
+                              {"txtZsafe", "10"},
+                              {"txtSpSO", "M3"},
+                              {"txtDrillGcode", ""},
+                              {"groupBox1", "PCD"},
+                              {"lblR", "D:"},
+                              {"label3", "depth:"},
+                              {"chkbCirEnSpin", "OnSpin"},
+                              {"chkbCirSpecialOp", "Sp.Op"},
+                              {"btnKhoanTronPreview", "Preview"},
+                              {"btnDrillGcodeGen", "GCode Gen "},
+                              {"btnDrillLoadGcode", "Load"},
+                              {"button1", "Close"},
+                          });
   EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkbCirEnSpin").Checked());
   EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtDrillGcode").Multiline());
   // txtR sits in the "PCD" group.
@@ -87,24 +69,14 @@ TEST(CirclePage, ControlsStartAsDesigned) {
 
 TEST(CirclePage, KeyFiltersFollowTheTable) {
   DialogHarness h;
-  struct Case {
-    const char* box;
-    const char* typed;
-    const char* result;
-  };
-  const Case cases[] = {
-      {"txtXc", "-12.5a", "-12.5"},      // signed: one minus, one point, no letters
-      {"txtdepth", "-5.5", "5.5"},       // unsigned: no minus
-      {"txtDrillZretract", "-3", "-3"},  // retract is signed
-      {"txtSpSO", "M8 (x)", "M8 (x)"},   // no filter
-      {"txtn", "1.2.3", "1.23"},
-  };
-  for (const Case& c : cases) {
-    auto& box = h.dlg.Get<ui::TextBox>(c.box);
-    box.SetText("");
-    box.Type(c.typed);
-    EXPECT_EQ(box.Text(), c.result) << c.box;
-  }
+  testing::ExpectKeyFilters(
+      h, {
+             {"txtXc", "-12.5a", "-12.5"},      // signed: one minus, one point, no letters
+             {"txtdepth", "-5.5", "5.5"},       // unsigned: no minus
+             {"txtDrillZretract", "-3", "-3"},  // retract is signed
+             {"txtSpSO", "M8 (x)", "M8 (x)"},   // no filter
+             {"txtn", "1.2.3", "1.23"},
+         });
 }
 
 TEST(CirclePage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
@@ -112,28 +84,15 @@ TEST(CirclePage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
   TypeWorkedExample(h);
   h.Click("btnDrillGcodeGen");
   const std::string program = h.Text("txtDrillGcode");
-  h.dlg.closeFileTrigger = false;
-
-  struct Case {
-    const char* box;
-    const char* text;
-    const char* key;
+  const testing::RefusedCase cases[] = {
+      {"txtDrillFeedrate", "", "Parameters error\r\nCirFeedrate"},
+      {"txtn", "2.5", "Parameters error\r\nCirn"},
+      {"txtR", "-", "Parameters error\r\nCirR"},
   };
-  const Case cases[] = {
-      {"txtDrillFeedrate", "", "CirFeedrate"},
-      {"txtn", "2.5", "Cirn"},
-      {"txtR", "-", "CirR"},
-  };
-  for (const Case& c : cases) {
+  for (const testing::RefusedCase& c : cases) {
     TypeWorkedExample(h);
-    h.dlg.Get<ui::TextBox>(c.box).SetText(c.text);
-    h.prompts.ClearLog();
-    h.Click("btnDrillGcodeGen");
-    EXPECT_EQ(h.prompts.Messages(),
-              std::vector<std::string>{std::string("Parameters error\r\n") + c.key})
-        << c.box;
+    testing::ExpectRefusedKeepsProgram(h, c, "btnDrillGcodeGen", "txtDrillGcode");
     EXPECT_EQ(h.Text("txtDrillGcode"), program) << c.box;
-    EXPECT_FALSE(h.dlg.closeFileTrigger) << c.box;
   }
 }
 
@@ -165,9 +124,7 @@ TEST(CirclePage, PreviewReplacesTheStartDrawingWithTheHoles) {
   EXPECT_EQ(pic.width, box.GetBounds().width);
   EXPECT_EQ(pic.height, box.GetBounds().height);
   // The marker (circle, two lines, label), then one full arc per hole.
-  std::size_t arcs = 0;
-  for (const auto& item : pic.items) arcs += std::holds_alternative<geometry::ArcPrim>(item);
-  EXPECT_EQ(arcs, 2u);
+  EXPECT_EQ(testing::CountItems<geometry::ArcPrim>(pic), 2u);
   const auto& hole = std::get<geometry::ArcPrim>(pic.items.back());
   EXPECT_EQ(hole.pen.color, geometry::kBlue);
   EXPECT_EQ(hole.sweepAngle, 360.0);

@@ -4,12 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "dialog/xyz_demo_dialog.h"
+#include "geometry/picture.h"
 #include "text/files.h"
 #include "ui/scripted_prompts.h"
 #include "ui/text_metrics.h"
@@ -55,6 +58,11 @@ inline void Fill(DialogHarness& h, std::initializer_list<Typed> values) {
   }
 }
 
+// Each control shows its text (a box's content, a caption).
+inline void ExpectTexts(DialogHarness& h, std::initializer_list<Typed> texts) {
+  for (const Typed& t : texts) EXPECT_EQ(h.Text(t.control), t.text) << t.control;
+}
+
 // Characters typed into emptied boxes, and what each box then holds: the key
 // filters at work.
 struct KeyFilterCase {
@@ -72,26 +80,61 @@ inline void ExpectKeyFilters(DialogHarness& h, std::initializer_list<KeyFilterCa
   }
 }
 
+// The path of a file of the tests' data folder ("generators/points/drill.csv").
+inline std::string Data(std::string_view name) {
+  return std::string(KELVORA_TEST_DATA) + "/" + std::string(name);
+}
+
 // A golden file of the tests' data folder ("generators/golden/grid_example.nc"),
 // byte for byte.
 inline std::string GoldenFile(std::string_view name) {
-  const auto bytes = text::ReadFileBytes(std::string(KELVORA_TEST_DATA) + "/" + std::string(name));
+  const auto bytes = text::ReadFileBytes(Data(name));
   EXPECT_TRUE(bytes) << name;
   return bytes.value_or("");
 }
 
 // Generates with the tab's G-code button and hands the program over with its
 // Load button: what is written must be the golden file, byte for byte, with the
-// close-file and load requests raised and no message shown.
+// close-file request raised by the first button, the load request by the second
+// only, and no message shown.
 inline void ExpectProgramFromButtons(DialogHarness& h, std::string_view generate,
                                      std::string_view load, std::string_view golden) {
   h.Click(generate);
   EXPECT_TRUE(h.dlg.closeFileTrigger) << golden;
+  EXPECT_FALSE(h.dlg.LoadFileTrigger) << golden;
   h.Click(load);
   ASSERT_EQ(h.handOff.writes.size(), 1u) << golden;
   EXPECT_EQ(h.handOff.writes[0], GoldenFile(golden)) << golden;
   EXPECT_TRUE(h.dlg.LoadFileTrigger) << golden;
   EXPECT_TRUE(h.prompts.Log().empty()) << golden;
+}
+
+// How many of a picture's items are of the primitive `Prim` (arcs, lines, ...).
+template <class Prim>
+std::size_t CountItems(const geometry::Picture& pic) {
+  return static_cast<std::size_t>(std::count_if(
+      pic.items.begin(), pic.items.end(),
+      [](const geometry::Primitive& item) { return std::holds_alternative<Prim>(item); }));
+}
+
+// A worked example of a page: the texts typed and the golden program they give.
+struct GoldenCase {
+  const char* golden;
+  std::initializer_list<Typed> typed;
+};
+
+// Each case in a dialog of its own: `prepare` (when given) types what the cases
+// share, then the case's texts are typed, and the program from the page's
+// buttons must be the golden one.
+inline void ExpectGoldensFromButtons(void (*prepare)(DialogHarness&), std::string_view generate,
+                                     std::string_view load,
+                                     std::initializer_list<GoldenCase> cases) {
+  for (const GoldenCase& c : cases) {
+    DialogHarness h;
+    if (prepare) prepare(h);
+    Fill(h, c.typed);
+    ExpectProgramFromButtons(h, generate, load, c.golden);
+  }
 }
 
 // A refused input: one box set to a text that does not convert, then the G-code

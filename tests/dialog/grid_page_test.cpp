@@ -11,11 +11,9 @@ namespace {
 
 using testing::DialogHarness;
 using testing::ExpectKeyFilters;
-using testing::ExpectProgramFromButtons;
 using testing::ExpectRefusedKeepsProgram;
 using testing::Fill;
 using testing::RefusedCase;
-using testing::Typed;
 
 // The grid with the inputs the command line's grid goldens leave at their defaults.
 void FillDefaults(DialogHarness& h) {
@@ -32,74 +30,64 @@ void FillDefaults(DialogHarness& h) {
 }
 
 TEST(GridPage, WorkedExamplesFromTheButtonsMatchTheGoldens) {
-  struct Case {
-    const char* golden;
-    std::initializer_list<Typed> typed;
-  };
-  const Case cases[] = {
-      {"generators/golden/grid_example.nc",
-       {{"txtGridXc", "0"},
-        {"txtGridYc", "0"},
-        {"txtGridm", "1"},
-        {"txtGridn", "1"},
-        {"txtGridDepth", "2"},
-        {"txtGridStep", "2"},
-        {"txtGridFeedrate", "100"},
-        {"txtGridZretract", "3"},
-        {"txtGridZsafe", "10"},
-        {"chkbGridEnSpin", "False"}}},
-      {"generators/golden/grid_staggered.nc",
-       {{"txtGridXc", "0"},
-        {"txtGridYc", "0"},
-        {"txtGridm", "3"},
-        {"txtGridn", "3"},
-        {"txtGridXm", "10"},
-        {"txtGridYn", "5"},
-        {"txtGridZigzac", "5"},
-        {"chkbGridSub1", "True"},
-        {"txtGridDepth", "1"},
-        {"txtGridStep", "1"},
-        {"chkbGridEnSpin", "False"}}},
-  };
-  for (const Case& c : cases) {
-    DialogHarness h;
-    FillDefaults(h);
-    Fill(h, c.typed);
-    ExpectProgramFromButtons(h, "btnGridGcodGen", "btnGridLoad", c.golden);
-  }
+  testing::ExpectGoldensFromButtons(FillDefaults, "btnGridGcodGen", "btnGridLoad",
+                                    {
+                                        {"generators/golden/grid_example.nc",
+                                         {{"txtGridXc", "0"},
+                                          {"txtGridYc", "0"},
+                                          {"txtGridm", "1"},
+                                          {"txtGridn", "1"},
+                                          {"txtGridDepth", "2"},
+                                          {"txtGridStep", "2"},
+                                          {"txtGridFeedrate", "100"},
+                                          {"txtGridZretract", "3"},
+                                          {"txtGridZsafe", "10"},
+                                          {"chkbGridEnSpin", "False"}}},
+                                        {"generators/golden/grid_staggered.nc",
+                                         {{"txtGridXc", "0"},
+                                          {"txtGridYc", "0"},
+                                          {"txtGridm", "3"},
+                                          {"txtGridn", "3"},
+                                          {"txtGridXm", "10"},
+                                          {"txtGridYn", "5"},
+                                          {"txtGridZigzac", "5"},
+                                          {"chkbGridSub1", "True"},
+                                          {"txtGridDepth", "1"},
+                                          {"txtGridStep", "1"},
+                                          {"chkbGridEnSpin", "False"}}},
+                                    });
 }
 
 TEST(GridPage, ControlsStartAsDesigned) {
   DialogHarness h;
-  const Typed starts[] = {
-      {"txtGridXc", "30"},
-      {"txtGridYc", "30"},
-      {"txtGridXm", "20"},
-      {"txtGridYn", "20"},
-      {"txtGridm", "5"},
-      {"txtGridn", "5"},
-      {"txtGridZigzac", "2"},
-      {"chkbGridSub1", "-1"},
-      {"txtGridToolDia", "4"},
-      {"txtGridDepth", "5"},
-      {"txtGridStep", "2"},
-      {"txtGridFeedrate", "100"},
-      {"txtGridSpinSpeed", "5000"},
-      {"txtGridZretract", "3"},
-      {"txtGridZsafe", "10"},
-      {"chkbGridEnSpin", "OnSpin"},
-      {"chkbGridSpOp", "Sp.Op"},
-      {"txtGridSpecialOp", "M101"},
-      {"txtGridGcode", ""},
-      {"label16", "depth:"},
-      {"label24", "Feedrate:"},
-      {"lblGridZigzac", "ZigZac:"},
-      {"btnGridPreview", "Preview"},
-      {"btnGridGcodGen", "GCode Gen "},
-      {"btnGridLoad", "Load"},
-      {"button2", "Close"},
-  };
-  for (const Typed& s : starts) EXPECT_EQ(h.Text(s.control), s.text) << s.control;
+  testing::ExpectTexts(h, {
+                              {"txtGridXc", "30"},
+                              {"txtGridYc", "30"},
+                              {"txtGridXm", "20"},
+                              {"txtGridYn", "20"},
+                              {"txtGridm", "5"},
+                              {"txtGridn", "5"},
+                              {"txtGridZigzac", "2"},
+                              {"chkbGridSub1", "-1"},
+                              {"txtGridToolDia", "4"},
+                              {"txtGridDepth", "5"},
+                              {"txtGridStep", "2"},
+                              {"txtGridFeedrate", "100"},
+                              {"txtGridSpinSpeed", "5000"},
+                              {"txtGridZretract", "3"},
+                              {"txtGridZsafe", "10"},
+                              {"chkbGridEnSpin", "OnSpin"},
+                              {"chkbGridSpOp", "Sp.Op"},
+                              {"txtGridSpecialOp", "M101"},
+                              {"txtGridGcode", ""},
+                              {"label16", "depth:"},
+                              {"label24", "Feedrate:"},
+                              {"lblGridZigzac", "ZigZac:"},
+                              {"btnGridPreview", "Preview"},
+                              {"btnGridGcodGen", "GCode Gen "},
+                              {"btnGridLoad", "Load"},
+                              {"button2", "Close"},
+                          });
   for (const char* check : {"chkbGridSub1", "chkbGridEnSpin", "chkbGridSpOp"}) {
     EXPECT_FALSE(h.dlg.Get<ui::CheckBox>(check).Checked()) << check;
   }
@@ -214,10 +202,7 @@ TEST(GridPage, PreviewDrawsTheHolesInDrillingOrderWithTheMarkerOnTheFirst) {
   // "-1" drops a hole of the shifted row.
   h.SetChecked("chkbGridSub1", true);
   h.Click("btnGridPreview");
-  std::size_t arcs = 0;
-  for (const auto& item : box.Image()->items)
-    arcs += std::holds_alternative<geometry::ArcPrim>(item);
-  EXPECT_EQ(arcs, 5u);
+  EXPECT_EQ(testing::CountItems<geometry::ArcPrim>(*box.Image()), 5u);
 }
 
 TEST(GridPage, PreviewOfARefusedPatternSaysSo) {

@@ -19,9 +19,7 @@ using testing::DialogHarness;
 using ui::PromptKind;
 using ui::PromptRecord;
 
-std::string Data(std::string_view name) {
-  return std::string(KELVORA_TEST_DATA) + "/" + std::string(name);
-}
+using testing::Data;
 
 std::string ReadBytes(const std::string& path) {
   const auto bytes = text::ReadFileBytes(text::PathFromUtf8(path));
@@ -87,48 +85,43 @@ using Rows = std::vector<std::vector<std::string>>;
 
 TEST(PointListPage, ControlsStartAsDesigned) {
   PointsHarness h;
-  struct Start {
-    const char* name;
-    const char* text;
-  };
-  const Start starts[] = {
-      {"textBoxX", "5"},
-      {"textBoxY", "2"},
-      {"lblMachineX", "X"},
-      {"txtAnyToolDia", "4"},
-      {"txtAnyDepth", "5"},
-      {"txtAnyStepdown", "2"},
-      {"chkbAnyPocket", "Pocket"},
-      {"txtAnyRo", "2"},
-      {"txtAnyHoleSize", "2"},
-      {"txtAnyStepOvr", "2"},
-      {"txtAnyFeedrate2", "100"},
-      {"txtAnyFeedrate", "100"},
-      {"txtAnySpinSpeed", "5000"},
-      {"txtAnyZRetract", "3"},
-      {"txtAnyZsafe", "10"},
-      {"chkbAnyEnSpin", "OnSpin"},
-      {"chkbAnyEnSpOp", "Sp.Op"},
-      {"txtAnySpOp", "M101"},
-      {"txtAnyEndScript", "M101"},
-      {"lblAnyEndScript", "EndScript:"},
-      {"txtAnyGcode", ""},
-      {"lblAnyPath", "File:-"},
-      {"lblAnyRo", "R1:"},
-      {"btnGetXY", "Get"},
-      {"btnAnyAdd", "Add"},
-      {"btnAnyInsert", "Insert"},
-      {"btnAnyDelete", "Delete"},
-      {"btnInputClear", "Clear"},
-      {"btnAnyLoadFile", "OpenFile"},
-      {"btnAnySave", "Save"},
-      {"btnAnyPreview", "Preview"},
-      {"btnAnyGcodeGen", "GCode Gen "},
-      {"btnAutoGen", "Auto"},
-      {"btnAnyLoad", "Load"},
-      {"button3", "Close"},
-  };
-  for (const Start& s : starts) EXPECT_EQ(h.Text(s.name), s.text) << s.name;
+  testing::ExpectTexts(h, {
+                              {"textBoxX", "5"},
+                              {"textBoxY", "2"},
+                              {"lblMachineX", "X"},
+                              {"txtAnyToolDia", "4"},
+                              {"txtAnyDepth", "5"},
+                              {"txtAnyStepdown", "2"},
+                              {"chkbAnyPocket", "Pocket"},
+                              {"txtAnyRo", "2"},
+                              {"txtAnyHoleSize", "2"},
+                              {"txtAnyStepOvr", "2"},
+                              {"txtAnyFeedrate2", "100"},
+                              {"txtAnyFeedrate", "100"},
+                              {"txtAnySpinSpeed", "5000"},
+                              {"txtAnyZRetract", "3"},
+                              {"txtAnyZsafe", "10"},
+                              {"chkbAnyEnSpin", "OnSpin"},
+                              {"chkbAnyEnSpOp", "Sp.Op"},
+                              {"txtAnySpOp", "M101"},
+                              {"txtAnyEndScript", "M101"},
+                              {"lblAnyEndScript", "EndScript:"},
+                              {"txtAnyGcode", ""},
+                              {"lblAnyPath", "File:-"},
+                              {"lblAnyRo", "R1:"},
+                              {"btnGetXY", "Get"},
+                              {"btnAnyAdd", "Add"},
+                              {"btnAnyInsert", "Insert"},
+                              {"btnAnyDelete", "Delete"},
+                              {"btnInputClear", "Clear"},
+                              {"btnAnyLoadFile", "OpenFile"},
+                              {"btnAnySave", "Save"},
+                              {"btnAnyPreview", "Preview"},
+                              {"btnAnyGcodeGen", "GCode Gen "},
+                              {"btnAutoGen", "Auto"},
+                              {"btnAnyLoad", "Load"},
+                              {"button3", "Close"},
+                          });
   EXPECT_TRUE(h.dlg.Get<ui::TextBox>("textBoxX").ReadOnly());
   EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtAnyGcode").Multiline());
   EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkbAnyPocket").Checked());
@@ -150,23 +143,12 @@ TEST(PointListPage, ControlsStartAsDesigned) {
 
 TEST(PointListPage, KeyFiltersAndThePocketGroup) {
   PointsHarness h;
-  struct Case {
-    const char* box;
-    const char* typed;
-    const char* result;
-  };
-  const Case filtered[] = {
-      {"txtAnyToolDia", "-4.5x", "4.5"},  // unsigned
-      {"txtAnyZRetract", "-3", "3"},      // unsigned on this tab
-      {"txtAnyZsafe", "1.2.5", "1.25"},
-      {"txtAnyEndScript", "M30 ;end", "M30 ;end"},  // no filter
-  };
-  for (const Case& c : filtered) {
-    auto& box = h.dlg.Get<ui::TextBox>(c.box);
-    box.SetText("");
-    box.Type(c.typed);
-    EXPECT_EQ(box.Text(), c.result) << c.box;
-  }
+  testing::ExpectKeyFilters(h, {
+                                   {"txtAnyToolDia", "-4.5x", "4.5"},  // unsigned
+                                   {"txtAnyZRetract", "-3", "3"},      // unsigned on this tab
+                                   {"txtAnyZsafe", "1.2.5", "1.25"},
+                                   {"txtAnyEndScript", "M30 ;end", "M30 ;end"},  // no filter
+                               });
   // While "Pocket" is off, the radii take no typing.
   auto& r1 = h.dlg.Get<ui::TextBox>("txtAnyRo");
   r1.SelectAll();
@@ -406,11 +388,7 @@ TEST(PointListPage, GcodeGenReportsAndRefusals) {
   EXPECT_FALSE(h.dlg.LoadFileTrigger);
 }
 
-std::size_t CountArcs(const geometry::Picture& pic) {
-  std::size_t arcs = 0;
-  for (const auto& item : pic.items) arcs += std::holds_alternative<geometry::ArcPrim>(item);
-  return arcs;
-}
+constexpr auto CountArcs = testing::CountItems<geometry::ArcPrim>;
 
 TEST(PointListPage, PreviewDrawsHolesOrPocketsAndCorrectsR1) {
   PointsHarness h;

@@ -170,25 +170,15 @@ TEST(RouterPage, ControlsStartAsDesigned) {
 
 TEST(RouterPage, KeyFiltersFollowTheTables) {
   DialogHarness h;
-  const struct {
-    const char* box;
-    const char* typed;
-    const char* result;
-  } cases[] = {
-      {"txtCutX1", "-1.5x", "-1.5"},          // signed
-      {"txtCutGenX2", "-20", "-20"},          // signed
-      {"txtCutGenToolDia", "-4.5", "4.5"},    // unsigned
-      {"txtDxfDepth", "-2", "2"},             // unsigned
-      {"txtDxfZRetract", "-3", "3"},          // unsigned on this tab
-      {"txtDxfZSafe", "-1a", "-1a"},          // no filter
-      {"txtDxfSpOpOff", "M9 (x)", "M9 (x)"},  // no filter
-  };
-  for (const auto& c : cases) {
-    auto& box = h.dlg.Get<ui::TextBox>(c.box);
-    box.SetText("");
-    box.Type(c.typed);
-    EXPECT_EQ(box.Text(), c.result) << c.box;
-  }
+  testing::ExpectKeyFilters(h, {
+                                   {"txtCutX1", "-1.5x", "-1.5"},          // signed
+                                   {"txtCutGenX2", "-20", "-20"},          // signed
+                                   {"txtCutGenToolDia", "-4.5", "4.5"},    // unsigned
+                                   {"txtDxfDepth", "-2", "2"},             // unsigned
+                                   {"txtDxfZRetract", "-3", "3"},          // unsigned on this tab
+                                   {"txtDxfZSafe", "-1a", "-1a"},          // no filter
+                                   {"txtDxfSpOpOff", "M9 (x)", "M9 (x)"},  // no filter
+                               });
 }
 
 TEST(RouterPage, MachiningCaptionsFollowTheLanguage) {
@@ -443,11 +433,7 @@ TEST(RouterPage, SaveWritesTheSelectedListOrSaysWhyNot) {
 }
 
 // The number of straight segments a preview picture holds (lines or polylines).
-std::size_t Segments(const geometry::Picture& pic) {
-  std::size_t n = 0;
-  for (const auto& item : pic.items) n += std::holds_alternative<geometry::LinePrim>(item);
-  return n;
-}
+constexpr auto Segments = testing::CountItems<geometry::LinePrim>;
 
 TEST(RouterPage, PreviewDrawsTheSelectedListOrNamesTheEmptyCell) {
   Router h;

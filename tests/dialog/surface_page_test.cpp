@@ -12,11 +12,9 @@ namespace {
 
 using testing::DialogHarness;
 using testing::ExpectKeyFilters;
-using testing::ExpectProgramFromButtons;
 using testing::ExpectRefusedKeepsProgram;
 using testing::Fill;
 using testing::RefusedCase;
-using testing::Typed;
 
 // The rectangle of the worked example; the cases change what they need.
 void FillExample(DialogHarness& h) {
@@ -37,64 +35,54 @@ void FillExample(DialogHarness& h) {
 }
 
 TEST(SurfaceSquarePage, WorkedExamplesFromTheButtonsMatchTheGoldens) {
-  struct Case {
-    const char* golden;
-    std::initializer_list<Typed> typed;
-  };
-  const Case cases[] = {
-      {"generators/golden/surface_example.nc", {}},
-      {"generators/golden/surface_final_layer.nc",
-       {{"txtMSqrDepth", "1.2"},
-        {"txtMSqrStepdwn", "0.5"},
-        {"txtMSqrZsafe", "5"},
-        {"chkbMSqrEnSpin", "True"},
-        {"txtMSqrSpinSpeed", "800"}}},
-      {"generators/golden/surface_flipped_shallow.nc",
-       {{"txtMSqrXc", "5"},
-        {"txtMSqrLy", "3"},
-        {"txtMSqrDepth", "0.5"},
-        {"txtMSqrStepdwn", "2"},
-        {"txtMSqrZsafe", "5"},
-        {"chkbMSqrFlip", "True"},
-        {"chkbMSqrGotoZero", "True"}}},
-  };
-  for (const Case& c : cases) {
-    DialogHarness h;
-    FillExample(h);
-    Fill(h, c.typed);
-    ExpectProgramFromButtons(h, "btnMSqrGcodeGen", "btnMSqrLoad", c.golden);
-  }
+  testing::ExpectGoldensFromButtons(FillExample, "btnMSqrGcodeGen", "btnMSqrLoad",
+                                    {
+                                        {"generators/golden/surface_example.nc", {}},
+                                        {"generators/golden/surface_final_layer.nc",
+                                         {{"txtMSqrDepth", "1.2"},
+                                          {"txtMSqrStepdwn", "0.5"},
+                                          {"txtMSqrZsafe", "5"},
+                                          {"chkbMSqrEnSpin", "True"},
+                                          {"txtMSqrSpinSpeed", "800"}}},
+                                        {"generators/golden/surface_flipped_shallow.nc",
+                                         {{"txtMSqrXc", "5"},
+                                          {"txtMSqrLy", "3"},
+                                          {"txtMSqrDepth", "0.5"},
+                                          {"txtMSqrStepdwn", "2"},
+                                          {"txtMSqrZsafe", "5"},
+                                          {"chkbMSqrFlip", "True"},
+                                          {"chkbMSqrGotoZero", "True"}}},
+                                    });
 }
 
 TEST(SurfaceSquarePage, ControlsStartAsDesigned) {
   DialogHarness h;
-  const Typed starts[] = {
-      {"txtMSqrXc", "15"},
-      {"txtMSqrYc", "15"},
-      {"txtMSqrLx", "220"},
-      {"txtMSqrLy", "220"},
-      {"txtMSqrToolDia", "4"},
-      {"txtMSqrStep", "6"},
-      {"txtMSqrDepth", "5"},
-      {"txtMSqrStepdwn", "0.5"},
-      {"chkbMSqrFlip", "Flipped"},
-      {"txtMSqrFeedrate", "4000"},
-      {"txtPlungeFeedrate", "500"},
-      {"txtMSqrSpinSpeed", "5000"},
-      {"txtMSqrZRetract", "1"},
-      {"txtMSqrZsafe", "1"},
-      {"chkbMSqrGotoZero", "Go to Zero"},
-      {"chkbMSqrEnSpin", "OnSpin"},
-      {"txtMSqrGcode", ""},
-      {"label39", "Plunge Feedrate:"},
-      {"label43", "stp down:"},
-      {"label41", "step:"},
-      {"btnMSqrPreview", "Preview"},
-      {"btnMSqrGcodeGen", "GCode Gen "},
-      {"btnMSqrLoad", "Load"},
-      {"button4", "Close"},
-  };
-  for (const Typed& s : starts) EXPECT_EQ(h.Text(s.control), s.text) << s.control;
+  testing::ExpectTexts(h, {
+                              {"txtMSqrXc", "15"},
+                              {"txtMSqrYc", "15"},
+                              {"txtMSqrLx", "220"},
+                              {"txtMSqrLy", "220"},
+                              {"txtMSqrToolDia", "4"},
+                              {"txtMSqrStep", "6"},
+                              {"txtMSqrDepth", "5"},
+                              {"txtMSqrStepdwn", "0.5"},
+                              {"chkbMSqrFlip", "Flipped"},
+                              {"txtMSqrFeedrate", "4000"},
+                              {"txtPlungeFeedrate", "500"},
+                              {"txtMSqrSpinSpeed", "5000"},
+                              {"txtMSqrZRetract", "1"},
+                              {"txtMSqrZsafe", "1"},
+                              {"chkbMSqrGotoZero", "Go to Zero"},
+                              {"chkbMSqrEnSpin", "OnSpin"},
+                              {"txtMSqrGcode", ""},
+                              {"label39", "Plunge Feedrate:"},
+                              {"label43", "stp down:"},
+                              {"label41", "step:"},
+                              {"btnMSqrPreview", "Preview"},
+                              {"btnMSqrGcodeGen", "GCode Gen "},
+                              {"btnMSqrLoad", "Load"},
+                              {"button4", "Close"},
+                          });
   EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkbMSqrFlip").Checked());
   EXPECT_TRUE(h.dlg.Get<ui::CheckBox>("chkbMSqrGotoZero").Checked());
   EXPECT_TRUE(h.dlg.Get<ui::CheckBox>("chkbMSqrEnSpin").Checked());

@@ -13,15 +13,8 @@ namespace {
 using testing::DialogHarness;
 using ui::CellPos;
 
-std::string Data(std::string_view name) {
-  return std::string(KELVORA_TEST_DATA) + "/" + std::string(name);
-}
-
-std::string Golden(std::string_view name) {
-  const auto bytes = text::ReadFileBytes(Data(name));
-  EXPECT_TRUE(bytes) << name;
-  return bytes.value_or("");
-}
+using testing::Data;
+using testing::GoldenFile;
 
 // A dialog opened as the plug-in opens it: shown, then the stored definitions read.
 struct TeachHarness : DialogHarness {
@@ -170,7 +163,7 @@ TEST(TeachPage, TheWorkedExamplesFromTheirButtonsMatchTheGoldens) {
     EXPECT_EQ(h.prompts.Messages(), c.messages);
     h.Click("btnTchLoad");
     ASSERT_EQ(h.handOff.writes.size(), 1u);
-    EXPECT_EQ(h.handOff.writes[0], Golden(c.golden));
+    EXPECT_EQ(h.handOff.writes[0], GoldenFile(c.golden));
     EXPECT_TRUE(h.dlg.LoadFileTrigger);
   }
 }

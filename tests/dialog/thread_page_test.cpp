@@ -9,55 +9,45 @@ namespace kelvora::dialog {
 namespace {
 
 using testing::DialogHarness;
-using testing::ExpectProgramFromButtons;
 using testing::ExpectRefusedKeepsProgram;
-using testing::Fill;
 using testing::RefusedCase;
-using testing::Typed;
 
 TEST(ThreadPage, WorkedExamplesFromTheButtonsMatchTheGoldens) {
-  struct Case {
-    const char* golden;
-    std::initializer_list<Typed> typed;
-  };
-  const Case cases[] = {
-      // The start texts are the worked example.
-      {"generators/golden/thread_example.nc", {}},
-      {"generators/golden/thread_lefthand.nc", {{"chkLeftHand", "True"}}},
-      // The typed depth is not read while the standard depth is on.
-      {"generators/golden/thread_stddepth.nc", {{"txtPitDepth", "oops"}, {"chkAutoDepth", "True"}}},
-      {"generators/golden/thread_axes.nc", {{"txtXaxis", "Y"}}},
-      {"generators/golden/thread_blank_spin.nc", {{"txtThrdSpin", ""}, {"txtPasses", "2"}}},
-  };
-  for (const Case& c : cases) {
-    DialogHarness h;
-    Fill(h, c.typed);
-    ExpectProgramFromButtons(h, "btnGenerate", "btnThreadLoad", c.golden);
-  }
+  testing::ExpectGoldensFromButtons(
+      nullptr, "btnGenerate", "btnThreadLoad",
+      {
+          // The start texts are the worked example.
+          {"generators/golden/thread_example.nc", {}},
+          {"generators/golden/thread_lefthand.nc", {{"chkLeftHand", "True"}}},
+          // The typed depth is not read while the standard depth is on.
+          {"generators/golden/thread_stddepth.nc",
+           {{"txtPitDepth", "oops"}, {"chkAutoDepth", "True"}}},
+          {"generators/golden/thread_axes.nc", {{"txtXaxis", "Y"}}},
+          {"generators/golden/thread_blank_spin.nc", {{"txtThrdSpin", ""}, {"txtPasses", "2"}}},
+      });
 }
 
 TEST(ThreadPage, ControlsStartAsDesigned) {
   DialogHarness h;
-  const Typed starts[] = {
-      {"txtPitch", "5"},
-      {"txtLength", "20"},
-      {"txtMajorDia", "15"},
-      {"txtPitDepth", "5"},
-      {"txtPasses", "5"},
-      {"txtFeed", "200"},
-      {"txtThrdSpin", "15000"},
-      {"txtXaxis", "X"},
-      {"txtZaxis", "Z"},
-      {"lblPitch", "Pitch/Bước"},
-      {"lblMajorDia", "MajDia/Đ.Kính"},
-      {"lblThrdSpin", "Spin/T.độ Spn"},
-      {"chkAutoDepth", "Depth Std/ Sâu tiêu chuẩn:"},
-      {"chkLeftHand", "Left/Trái"},
-      {"btnGenerate", "Gen/Ok"},
-      {"btnThreadLoad", "Load"},
-      {"txtThreadGcode", ""},
-  };
-  for (const Typed& s : starts) EXPECT_EQ(h.Text(s.control), s.text) << s.control;
+  testing::ExpectTexts(h, {
+                              {"txtPitch", "5"},
+                              {"txtLength", "20"},
+                              {"txtMajorDia", "15"},
+                              {"txtPitDepth", "5"},
+                              {"txtPasses", "5"},
+                              {"txtFeed", "200"},
+                              {"txtThrdSpin", "15000"},
+                              {"txtXaxis", "X"},
+                              {"txtZaxis", "Z"},
+                              {"lblPitch", "Pitch/Bước"},
+                              {"lblMajorDia", "MajDia/Đ.Kính"},
+                              {"lblThrdSpin", "Spin/T.độ Spn"},
+                              {"chkAutoDepth", "Depth Std/ Sâu tiêu chuẩn:"},
+                              {"chkLeftHand", "Left/Trái"},
+                              {"btnGenerate", "Gen/Ok"},
+                              {"btnThreadLoad", "Load"},
+                              {"txtThreadGcode", ""},
+                          });
   EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkAutoDepth").Checked());
   EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkLeftHand").Checked());
   EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtPitDepth").Enabled());

@@ -6,20 +6,16 @@
 #include <string>
 #include <vector>
 
+#include "generators/router_inputs.h"
 #include "text/csv.h"
 
 namespace kelvora::generators {
 namespace {
 
+// Two layers with the spindle on at 5000.
 DxfMachiningInputs ExampleInputs() {
-  DxfMachiningInputs in;
-  in.feed = 200;
-  in.retract = 3;
-  in.zsafe = 10;
-  in.depth = 1;
-  in.stepdown = 0.5;
+  DxfMachiningInputs in = testing::RouterInputs(1, 0.5);
   in.spindle = 5000;
-  in.plungeFeed = 100;
   in.enSpin = true;
   return in;
 }
@@ -76,7 +72,7 @@ TEST(CutToolpath, PassDepths) {
       {2, 0, {"-2"}},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.depth << "/" << c.step);
+    SCOPED_TRACE(::testing::Message() << c.depth << "/" << c.step);
     DxfMachiningInputs in = ExampleInputs();
     in.depth = c.depth;
     in.stepdown = c.step;

@@ -9,29 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "generators/router_inputs.h"
+#include "support/polylines.h"
+
 namespace kelvora::generators {
 namespace {
 
 using geometry::CPolyLine;
 using geometry::DrawList;
-using geometry::kPolyLineClosed;
-
-struct V {
-  double x, y, b = 0;
-};
-
-std::unique_ptr<CPolyLine> Poly(const std::vector<V>& vs, bool closed = false) {
-  auto p = std::make_unique<CPolyLine>();
-  p->m_VertexCount = static_cast<std::uint32_t>(vs.size());
-  p->InitVertex(p->m_VertexCount);
-  for (std::size_t i = 0; i < vs.size(); ++i) {
-    p->x[i] = vs[i].x;
-    p->y[i] = vs[i].y;
-    p->b[i] = vs[i].b;
-  }
-  if (closed) p->m_PolyLineFlag = kPolyLineClosed;
-  return p;
-}
+using V = geometry::testing::Vertex;
+using geometry::testing::Polyline;
 
 DrawList List(std::vector<std::unique_ptr<CPolyLine>> polys) {
   DrawList list;
@@ -39,16 +26,7 @@ DrawList List(std::vector<std::unique_ptr<CPolyLine>> polys) {
   return list;
 }
 
-DxfMachiningInputs Inputs(double depth, double stepdown) {
-  DxfMachiningInputs in;
-  in.feed = 200;
-  in.plungeFeed = 100;
-  in.retract = 3;
-  in.zsafe = 10;
-  in.depth = depth;
-  in.stepdown = stepdown;
-  return in;
-}
+using testing::RouterInputs;
 
 // The program with "/" for each line end, easier to read in a table.
 std::string Slashed(const Outcome<std::string>& program) {
@@ -82,8 +60,8 @@ TEST(DxfGcodeGen, ArcLines) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::unique_ptr<CPolyLine>> polys;
-    polys.push_back(Poly(c.vertices));
-    const std::string program = Slashed(DxfGcodeGen(List(std::move(polys)), Inputs(1, 1)));
+    polys.push_back(Polyline(c.vertices));
+    const std::string program = Slashed(DxfGcodeGen(List(std::move(polys)), RouterInputs(1, 1)));
     EXPECT_EQ(program, "G90/G0Z10/G0X" + std::string(c.vertices[0].x == 0 ? "0" : "10") +
                            "Y0/G0Z2/G1Z-1F100/" + c.arcLine + "/G0Z10/");
   }
@@ -184,8 +162,9 @@ TEST(DxfGcodeGen, Programs) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::unique_ptr<CPolyLine>> polys;
-    for (const auto& vs : c.contours) polys.push_back(Poly(vs, c.closed));
-    EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), Inputs(c.depth, c.stepdown))), c.program);
+    for (const auto& vs : c.contours) polys.push_back(Polyline(vs, c.closed));
+    EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), RouterInputs(c.depth, c.stepdown))),
+              c.program);
   }
 }
 
@@ -208,23 +187,23 @@ TEST(DxfGcodeGen, SpindleAndSpecialOperations) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    DxfMachiningInputs in = Inputs(1, 1);
+    DxfMachiningInputs in = RouterInputs(1, 1);
     in.spindle = 12000.45;
     in.enSpin = c.enSpin;
     in.enSpecialOp = c.enSpOp;
     in.specialOpOn = c.on;
     in.specialOpOff = c.off;
     std::vector<std::unique_ptr<CPolyLine>> polys;
-    polys.push_back(Poly({{0, 0}, {1, 0}}));
+    polys.push_back(Polyline({{0, 0}, {1, 0}}));
     EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), in)), c.program);
   }
   // A single-vertex contour still gets the off-text.
-  DxfMachiningInputs in = Inputs(1, 1);
+  DxfMachiningInputs in = RouterInputs(1, 1);
   in.enSpecialOp = true;
   in.specialOpOn = "M8";
   in.specialOpOff = "M9";
   std::vector<std::unique_ptr<CPolyLine>> polys;
-  polys.push_back(Poly({{1, 1}}));
+  polys.push_back(Polyline({{1, 1}}));
   EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), in)), "G90/G0Z10/M9/G0Z10/");
 }
 
@@ -245,8 +224,8 @@ TEST(DxfGcodeGen, RefusedBeforeGenerating) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::unique_ptr<CPolyLine>> polys;
-    polys.push_back(Poly(c.vertices));
-    const auto program = DxfGcodeGen(List(std::move(polys)), Inputs(c.depth, c.stepdown));
+    polys.push_back(Polyline(c.vertices));
+    const auto program = DxfGcodeGen(List(std::move(polys)), RouterInputs(c.depth, c.stepdown));
     ASSERT_FALSE(program.ok());
     EXPECT_NE(program.failure().message.find(c.message), std::string::npos)
         << program.failure().message;

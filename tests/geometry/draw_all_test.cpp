@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "support/polylines.h"
+
 namespace kelvora::geometry {
 namespace {
 
@@ -26,16 +28,11 @@ DrawList Holes(std::initializer_list<CDrill> holes) {
 
 std::unique_ptr<CPolyLine> Poly(std::vector<UnitPoint> pts, std::vector<double> bulges,
                                 bool closed = false) {
-  auto pl = std::make_unique<CPolyLine>();
-  pl->m_VertexCount = static_cast<std::uint32_t>(pts.size());
-  pl->InitVertex(pl->m_VertexCount);
+  std::vector<testing::Vertex> vertices;
   for (std::size_t i = 0; i < pts.size(); ++i) {
-    pl->x[i] = pts[i].X;
-    pl->y[i] = pts[i].Y;
-    pl->b[i] = i < bulges.size() ? bulges[i] : 0.0;
+    vertices.push_back({pts[i].X, pts[i].Y, i < bulges.size() ? bulges[i] : 0.0});
   }
-  if (closed) pl->m_PolyLineFlag = kPolyLineClosed;
-  return pl;
+  return testing::Polyline(vertices, closed);
 }
 
 const PreviewBox kBox{451, 397, 0, 0};

@@ -9,28 +9,25 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "plugin/host_string.h"
 #include "plugin/system.h"
+#include "support/host_string_methods.h"
+#include "support/memory_cases.h"
 
 namespace kelvora::plugin {
 namespace {
 
+using testing::Address;
+using testing::CodeHere;
+using testing::CommonMemoryCases;
+using testing::ExpectMemoryVerdicts;
+using testing::g_data;
+using testing::MemoryCase;
+
 const HostMemory& Memory() {
   return SystemPlatform().memory;
-}
-
-int g_data = 7;  // writable data of this program
-
-void CodeHere() {
-  g_data = 8;
-}
-
-template <typename Fn>
-const void* Address(Fn function) {
-  const void* address;
-  std::memcpy(&address, &function, sizeof address);
-  return address;
 }
 
 // An address that is never mapped: the page above the lowest one, below the
@@ -72,50 +69,16 @@ TEST(PosixMemory, AddressesAreJudgedByTheirMapping) {
   const auto heap = std::make_unique<int>(1);
   int local = 0;
 
-  struct Case {
-    const char* name;
-    const void* address;
-    std::size_t size;
-    bool readable, writable, code;
-  };
-  const Case cases[] = {
-      {"null", nullptr, 1, false, false, false},
-      {"the stack", &local, sizeof local, true, true, false},
-      {"the heap", heap.get(), sizeof(int), true, true, false},
-      {"program data", &g_data, sizeof g_data, true, true, false},
-      {"program code", Address(&CodeHere), 1, true, false, true},
-      {"a read-only page", pages.Page(3), 16, true, false, false},
-      {"a page without access", pages.Page(2), 16, false, false, false},
-      {"a range running into it", pages.Page(2) - 8, 16, false, false, false},
-      {"a range across two writable pages", pages.Page(1) - 8, 16, true, true, false},
-      {"an address no mapping covers", Unmapped(), 16, false, false, false},
-      {"anonymous memory as code", pages.Page(0), 1, true, true, false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Memory().Readable(c.address, c.size), c.readable) << c.name;
-    EXPECT_EQ(Memory().Writable(c.address, c.size), c.writable) << c.name;
-    EXPECT_EQ(Memory().IsModuleCode(c.address), c.code) << c.name;
-  }
+  std::vector<MemoryCase> cases =
+      CommonMemoryCases({&local, heap.get(), pages.Page(1), pages.Page(2), pages.Page(3)});
+  cases.push_back({"an address no mapping covers", Unmapped(), 16, false, false, false});
+  cases.push_back({"anonymous memory as code", pages.Page(0), 1, true, true, false});
+  ExpectMemoryVerdicts(Memory(), cases);
 }
 
 // ---- A host status string of the documented layout, and broken ones ---------
 
-KELVORA_BEGIN_HOST_MEMBERS
-struct HostMethods {
-  static void* KELVORA_HOST_MEMBER Allocate(void* self, int length, int) {
-    auto* header = static_cast<unsigned char*>(
-        std::calloc(kStringHeaderSize + static_cast<std::size_t>(length) + 1, 1));
-    std::memcpy(header, &self, sizeof self);
-    const std::int32_t one = 1;
-    std::memcpy(header + kStringHeaderRefs, &one, sizeof one);
-    return header;
-  }
-  static void KELVORA_HOST_MEMBER Free(void*, void* header) { std::free(header); }
-  static void* KELVORA_HOST_MEMBER Reallocate(void*, void*, int, int) { return nullptr; }
-  static void* KELVORA_HOST_MEMBER GetNil(void*) { return nullptr; }
-  static void* KELVORA_HOST_MEMBER Clone(void* self) { return self; }
-};
-KELVORA_END_HOST_MEMBERS
+using HostMethods = testing::HostStringMethods;
 
 struct MethodTable {
   const void* methods[kManagerMethodCount];

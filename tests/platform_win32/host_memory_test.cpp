@@ -20,29 +20,20 @@
 #include "plugin/load_file_obj.h"
 #include "plugin/plugin_module.h"
 #include "plugin/system.h"
+#include "support/memory_cases.h"
 #include "windows_host.h"
 
 namespace kelvora::win32 {
 namespace {
 
+using plugin::testing::Address;
+using plugin::testing::CodeHere;
+using plugin::testing::g_data;
 using testhost::HostStatusString;
 using testhost::HostStringManager;
 
 const plugin::HostMemory& Memory() {
   return plugin::SystemPlatform().memory;
-}
-
-int g_data = 7;  // writable data of this program
-
-void CodeHere() {
-  g_data = 8;
-}
-
-template <typename Fn>
-const void* Address(Fn function) {
-  const void* address;
-  std::memcpy(&address, &function, sizeof address);
-  return address;
 }
 
 // Pages from VirtualAlloc, released at the end unless released before.
@@ -94,34 +85,18 @@ TEST(Win32Memory, AddressesAreJudgedByTheirRegion) {
   const auto heap = std::make_unique<int>(1);
   int local = 0;
 
-  struct Case {
-    const char* name;
-    const void* address;
-    std::size_t size;
-    bool readable, writable, code;
-  };
-  const Case cases[] = {
-      {"null", nullptr, 1, false, false, false},
-      {"the stack", &local, sizeof local, true, true, false},
-      {"the heap", heap.get(), sizeof(int), true, true, false},
-      {"program data", &g_data, sizeof g_data, true, true, false},
-      {"program code", Address(&CodeHere), 1, true, false, true},
-      {"a system library's code", Address(&VirtualQuery), 1, true, false, true},
-      {"a read-only page", pages.Page(3), 16, true, false, false},
-      {"a page without access", pages.Page(2), 16, false, false, false},
-      {"a range running into it", pages.Page(2) - 8, 16, false, false, false},
-      {"a range across two writable pages", pages.Page(1) - 8, 16, true, true, false},
-      {"a guard page", pages.Page(4), 16, false, false, false},
-      {"a decommitted page", pages.Page(5), 16, false, false, false},
-      {"a released page", gone, 16, false, false, false},
-      // Executable, but no module's: code written at run time is not the host's.
-      {"executable memory of no module", runnable.Page(0), 1, true, true, false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(Memory().Readable(c.address, c.size), c.readable) << c.name;
-    EXPECT_EQ(Memory().Writable(c.address, c.size), c.writable) << c.name;
-    EXPECT_EQ(Memory().IsModuleCode(c.address), c.code) << c.name;
-  }
+  std::vector<plugin::testing::MemoryCase> cases = plugin::testing::CommonMemoryCases(
+      {&local, heap.get(), pages.Page(1), pages.Page(2), pages.Page(3)});
+  cases.insert(cases.end(),
+               {
+                   {"a system library's code", Address(&VirtualQuery), 1, true, false, true},
+                   {"a guard page", pages.Page(4), 16, false, false, false},
+                   {"a decommitted page", pages.Page(5), 16, false, false, false},
+                   {"a released page", gone, 16, false, false, false},
+                   // Executable, but no module's: code written at run time is not the host's.
+                   {"executable memory of no module", runnable.Page(0), 1, true, true, false},
+               });
+  plugin::testing::ExpectMemoryVerdicts(Memory(), cases);
 }
 
 // ---- The status string in a host played by the test -------------------------

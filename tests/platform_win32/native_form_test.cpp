@@ -15,6 +15,7 @@
 
 #include "dialog/config_dialog.h"
 #include "dialog/xyz_demo_dialog.h"
+#include "host_window.h"
 #include "platform/win32/native_prompts.h"
 #include "platform/win32/wide_text.h"
 #include "ui/scripted_prompts.h"
@@ -23,13 +24,7 @@
 namespace kelvora::win32 {
 namespace {
 
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
+constexpr auto Pump = testhost::HostWindow::PumpMessages;
 
 std::string NativeText(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');

@@ -13,6 +13,7 @@
 
 #include "dialog/teach_table.h"
 #include "dialog/xyz_demo_dialog.h"
+#include "host_window.h"
 #include "hwnd_window.h"
 #include "platform/win32/native_form.h"
 #include "platform/win32/wide_text.h"
@@ -23,13 +24,7 @@
 namespace kelvora::win32 {
 namespace {
 
-void Pump() {
-  MSG message;
-  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
-}
+constexpr auto Pump = testhost::HostWindow::PumpMessages;
 
 std::string ItemText(HWND list, int item, int column) {
   return Utf8FromWide(testhost::ListText(list, item, column));

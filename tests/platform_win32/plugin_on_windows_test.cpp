@@ -28,6 +28,17 @@ using testhost::HostWindow;
 using testing::Host;
 using testing::kMenuStart;
 
+// The plug-in with the platform's services, started in `host` as the host starts
+// it.
+class StartedModule : public PluginModule {
+ public:
+  explicit StartedModule(Host& host)
+      : PluginModule(plugin::SystemPlatform(), plugin::SystemDialogs()) {
+    GetMenuRange = &testing::GetMenuRange;
+    host.Start(*this);
+  }
+};
+
 std::vector<std::string> PlugInMenuTexts(HWND window) {
   HMENU bar = GetMenu(window);
   for (int i = 0; i < GetMenuItemCount(bar); ++i) {
@@ -51,9 +62,7 @@ TEST(PluginOnWindows, TheEntryGoesToTheEndOfPlugInControl) {
   ASSERT_TRUE(host.windowMade);
   HMENU bar = GetMenu(host.window.handle());
   AppendMenuA(GetSubMenu(bar, 1), MF_STRING, 40, "Other");  // another plug-in's entry
-  PluginModule module(plugin::SystemPlatform(), plugin::SystemDialogs());
-  module.GetMenuRange = &testing::GetMenuRange;
-  host.Start(module);
+  StartedModule module(host);
   EXPECT_EQ(PlugInMenuTexts(host.window.handle()), (std::vector<std::string>{"Other", "Kelvora"}));
   EXPECT_EQ(GetMenuItemID(GetSubMenu(bar, 1), 1), static_cast<UINT>(kMenuStart));
   EXPECT_EQ(GetMenuItemCount(bar), 3);  // the bar itself is unchanged
@@ -67,9 +76,7 @@ TEST(PluginOnWindows, TheEntryGoesToTheEndOfPlugInControl) {
 TEST(PluginOnWindows, AHostWithoutPlugInControlGetsNoEntry) {
   Host host(/*plugInMenu=*/false);
   ASSERT_TRUE(host.windowMade);
-  PluginModule module(plugin::SystemPlatform(), plugin::SystemDialogs());
-  module.GetMenuRange = &testing::GetMenuRange;
-  host.Start(module);
+  StartedModule module(host);
   HMENU bar = GetMenu(host.window.handle());
   ASSERT_EQ(GetMenuItemCount(bar), 2);
   for (int i = 0; i < 2; ++i) EXPECT_EQ(GetMenuItemCount(GetSubMenu(bar, i)), 1) << i;
@@ -77,9 +84,7 @@ TEST(PluginOnWindows, AHostWithoutPlugInControlGetsNoEntry) {
 
 TEST(PluginOnWindows, NothingRegisteredMeansMach3NotRegistered) {
   Host host(/*plugInMenu=*/true, /*automation=*/false);
-  PluginModule module(plugin::SystemPlatform(), plugin::SystemDialogs());
-  module.GetMenuRange = &testing::GetMenuRange;
-  host.Start(module);
+  StartedModule module(host);
   module.MyDevice->ThreadLoad(plugin::kTempTapName);
   EXPECT_EQ(host.status->Text(), "Mach3 not registered!");
   EXPECT_TRUE(host.manager.faults().empty());
@@ -87,9 +92,7 @@ TEST(PluginOnWindows, NothingRegisteredMeansMach3NotRegistered) {
 
 TEST(PluginOnWindows, AnObjectRegisteredAfterStartUpIsFoundAtTheNextLoad) {
   Host host(/*plugInMenu=*/true, /*automation=*/false);
-  PluginModule module(plugin::SystemPlatform(), plugin::SystemDialogs());
-  module.GetMenuRange = &testing::GetMenuRange;
-  host.Start(module);
+  StartedModule module(host);
   module.MyDevice->ThreadLoad(plugin::kTempTapName);
   EXPECT_EQ(host.status->Text(), "Mach3 not registered!");
 
@@ -128,9 +131,7 @@ TEST(PluginOnWindows, AScriptAnswerThatIsNoObjectMeansNotRegistered) {
   for (auto answer : {HostDocument::ScriptAnswer::kEmpty, HostDocument::ScriptAnswer::kNumber}) {
     Host host;
     host.document->set_script_answer(answer);
-    PluginModule module(plugin::SystemPlatform(), plugin::SystemDialogs());
-    module.GetMenuRange = &testing::GetMenuRange;
-    host.Start(module);
+    StartedModule module(host);
     EXPECT_EQ(host.document->script_requests(), 1);
     module.MyDevice->ThreadLoad(plugin::kTempTapName);
     EXPECT_EQ(host.status->Text(), "Mach3 not registered!");
@@ -140,9 +141,7 @@ TEST(PluginOnWindows, AScriptAnswerThatIsNoObjectMeansNotRegistered) {
 TEST(PluginOnWindows, TheLoadArrivesOnTheHostsThreadAndIsReportedAtTheNextUpdate) {
   Host host;
   ASSERT_TRUE(host.windowMade);
-  PluginModule module(plugin::SystemPlatform(), plugin::SystemDialogs());
-  module.GetMenuRange = &testing::GetMenuRange;
-  host.Start(module);
+  StartedModule module(host);
   EXPECT_EQ(host.document->script_requests(), 1);
 
   const std::filesystem::path folder = "C:\\Mach3\\Plugins\\Gcode";

@@ -8,6 +8,7 @@
 
 #include "plugin/host_string.h"
 #include "settings/profile_files.h"
+#include "support/host_string_methods.h"
 #include "text/utf16.h"
 
 namespace kelvora::plugin {
@@ -204,21 +205,7 @@ struct FakeDialogs final : PluginDialogs {
 struct StatusManager {
   const void* table;
 };
-KELVORA_BEGIN_HOST_MEMBERS
-struct StatusMethods {
-  static void* KELVORA_HOST_MEMBER StatusAllocate(void* self, int length, int) {
-    auto* header = static_cast<unsigned char*>(std::calloc(kStringHeaderSize + length + 1, 1));
-    std::memcpy(header, &self, sizeof self);
-    std::int32_t one = 1;
-    std::memcpy(header + kStringHeaderRefs, &one, 4);
-    return header;
-  }
-  static void KELVORA_HOST_MEMBER StatusFree(void*, void* header) { std::free(header); }
-  static void* KELVORA_HOST_MEMBER StatusReallocate(void*, void*, int, int) { return nullptr; }
-  static void* KELVORA_HOST_MEMBER StatusGetNil(void*) { return nullptr; }
-  static void* KELVORA_HOST_MEMBER StatusClone(void* self) { return self; }
-};
-KELVORA_END_HOST_MEMBERS
+using StatusMethods = testing::HostStringMethods;
 
 struct StatusTable {
   StringAllocateFn allocate;
@@ -227,9 +214,9 @@ struct StatusTable {
   StringGetNilStringFn getNilString;
   StringCloneFn clone;
 };
-const StatusTable kStatusTable{&StatusMethods::StatusAllocate, &StatusMethods::StatusFree,
-                               &StatusMethods::StatusReallocate, &StatusMethods::StatusGetNil,
-                               &StatusMethods::StatusClone};
+const StatusTable kStatusTable{&StatusMethods::Allocate, &StatusMethods::Free,
+                               &StatusMethods::Reallocate, &StatusMethods::GetNil,
+                               &StatusMethods::Clone};
 
 class PluginModuleTest : public ::testing::Test {
  protected:
@@ -243,7 +230,7 @@ class PluginModuleTest : public ::testing::Test {
     g_calls.clear();
     g_dros.clear();
     manager_.table = &kStatusTable;
-    void* header = StatusMethods::StatusAllocate(&manager_, 0, 1);
+    void* header = StatusMethods::Allocate(&manager_, 0, 1);
     WriteHostPointer(planner_.data(), kPlannerStatusString, StringCharactersOf(header));
     // Host window with its menu bar: File, an unreadable item, PlugIn Control.
     WriteHostPointer(view_.data(), kMachViewMainWindow, windowObject_.data());
