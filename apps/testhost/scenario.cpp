@@ -37,7 +37,7 @@ class Runner {
     if (error) return Fail(0, "cannot prepare the work folder " + options_.work.string());
     ::setenv("KELVORA_DRIVE_C", (options_.work / "drive_c").c_str(), 1);
     profile_ = options_.work / "profile.xml";
-    if (!text::WriteFileAtomic(profile_, kDefaultProfile).empty()) {
+    if (!text::WriteFileAtomic(profile_, kDefaultProfile)) {
       return Fail(0, "cannot write the profile");
     }
 
@@ -125,8 +125,7 @@ std::string Runner::Setup(const std::vector<std::string>& w) {
     }
     auto bytes = text::ReadFileBytes(DataPath(w[1]));
     if (!bytes) return "cannot read " + w[1];
-    std::string failure = text::WriteFileAtomic(profile_, *bytes);
-    return failure;
+    return MessageOf(text::WriteFileAtomic(profile_, *bytes));
   }
   if (w.size() == 3 && w[0] == "host") {
     if (w[1] == "plugin-menu" && (w[2] == "on" || w[2] == "off")) {
@@ -193,7 +192,7 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
     // Another program writes a file.
     std::error_code error;
     std::filesystem::create_directories(FilePath(w[1]).parent_path(), error);
-    return text::WriteFileAtomic(FilePath(w[1]), w[2]);
+    return MessageOf(text::WriteFileAtomic(FilePath(w[1]), w[2]));
   }
   if (!host_ || !host_->Started()) return "the host has not started (step \"start\")";
   if (host_->ShutDown()) return "the host has shut down";
@@ -293,17 +292,17 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
     if (!window) return failure;
     auto row = ParseWhole(w[2]);
     if (!row || *row < 1) return "rows count from 1";
-    return window->ClickCell(w[1], static_cast<std::size_t>(*row - 1), w[3]);
+    return MessageOf(window->ClickCell(w[1], static_cast<std::size_t>(*row - 1), w[3]));
   }
   if ((name == "type" || name == "click" || name == "check" || name == "select") && w.size() >= 2) {
     simos::UiWindow* window = Window(std::string(kMainDialog), failure);
     if (!window) return failure;
-    if (name == "type" && w.size() == 3) return window->Type(w[1], w[2]);
-    if (name == "click" && w.size() == 2) return window->Click(w[1]);
+    if (name == "type" && w.size() == 3) return MessageOf(window->Type(w[1], w[2]));
+    if (name == "click" && w.size() == 2) return MessageOf(window->Click(w[1]));
     if (name == "check" && w.size() == 3 && (w[2] == "True" || w[2] == "False")) {
-      return window->SetChecked(w[1], w[2] == "True");
+      return MessageOf(window->SetChecked(w[1], w[2] == "True"));
     }
-    if (name == "select" && w.size() == 3) return window->SelectItem(w[1], w[2]);
+    if (name == "select" && w.size() == 3) return MessageOf(window->SelectItem(w[1], w[2]));
   }
   return "unknown step or wrong arguments: " + name;
 }

@@ -447,7 +447,7 @@ class Runner {
     // C:\Mach3\PlugIns (the package test's) is loaded from where it lies.
     std::filesystem::remove_all(L"C:\\Mach3\\PlugIns\\Gcode", error);
     profile_ = options_.work / "profile.xml";
-    if (!text::WriteFileAtomic(profile_, kDefaultProfile).empty()) {
+    if (!text::WriteFileAtomic(profile_, kDefaultProfile)) {
       return Fail(0, "cannot write the profile");
     }
     g_state = &state_;
@@ -566,7 +566,7 @@ std::string Runner::Setup(const std::vector<std::string>& w) {
     }
     auto bytes = text::ReadFileBytes(FilePath(w[1]));
     if (!bytes) return "cannot read " + w[1];
-    return text::WriteFileAtomic(profile_, *bytes);
+    return MessageOf(text::WriteFileAtomic(profile_, *bytes));
   }
   if (w.size() == 3 && w[0] == "host") {
     if (w[1] == "plugin-menu" && (w[2] == "on" || w[2] == "off")) {
@@ -776,7 +776,7 @@ std::string Runner::RunStep(const std::vector<std::string>& w) {
   if (name == "write" && w.size() == 3) {
     std::error_code error;
     std::filesystem::create_directories(FilePath(w[1]).parent_path(), error);
-    return text::WriteFileAtomic(FilePath(w[1]), w[2]);
+    return MessageOf(text::WriteFileAtomic(FilePath(w[1]), w[2]));
   }
   if (!library_) return "the host has not started (step \"start\")";
   if (shutDown_) return "the host has shut down";
