@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <utility>
 
 #include "cli.h"
 #include "generators/cut_lists.h"
@@ -382,23 +383,17 @@ Verdict FuzzJob(std::string_view jobName, std::string_view data) {
   if (!job->files.empty()) {
     const std::string_view name = FileName(jobName, file);
     const std::string path = WriteScratchFile(name, file);
-    if (name == "points.dxf") {
-      request.dxfPath = path;
-    } else {
-      switch (job->files.front()) {
-        case cli::FileOption::kDxf:
-          request.dxfPath = path;
-          break;
-        case cli::FileOption::kPoints:
-          request.pointsPath = path;
-          break;
-        case cli::FileOption::kCuts:
-          request.cutsPath = path;
-          break;
-        case cli::FileOption::kTeach:
-          request.teachPath = path;
-          break;
-      }
+    // Where each kind of input file goes in the request.
+    static constexpr std::pair<cli::FileOption, std::string cli::Request::*> kPaths[] = {
+        {cli::FileOption::kDxf, &cli::Request::dxfPath},
+        {cli::FileOption::kPoints, &cli::Request::pointsPath},
+        {cli::FileOption::kCuts, &cli::Request::cutsPath},
+        {cli::FileOption::kTeach, &cli::Request::teachPath},
+    };
+    const cli::FileOption option =
+        name == "points.dxf" ? cli::FileOption::kDxf : job->files.front();
+    for (const auto& [kind, member] : kPaths) {
+      if (kind == option) request.*member = path;
     }
   }
 
