@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test: the Linux build under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the command line under
-# Valgrind, a short run of every fuzz target, then the 32-bit Windows build
-# under Wine, with warnings as errors.
+# Installs what is missing, checks the C++ files' format, builds and runs every
+# test: the Linux build under AddressSanitizer and UndefinedBehaviorSanitizer,
+# the command line under Valgrind, a short run of every fuzz target, then the
+# 32-bit Windows build under Wine, with warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+
+# Every C++ file as clang-format writes it (.clang-format): a difference fails.
+if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+  git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+else
+  find apps bench fuzz src tests \( -name '*.cpp' -o -name '*.h' \) -print0 |
+    xargs -0 clang-format --dry-run -Werror
+fi
 
 cmake --preset debug -DKELVORA_WERROR=ON
 cmake --build --preset debug

@@ -47,9 +47,9 @@ void ShowPage(ui::TabPage& page) {
 
 bool Write(const std::filesystem::path& dir, const std::string& name, const ui::Form& form) {
   const auto path = dir / (name + ".svg");
-  const std::string error = text::WriteFileAtomic(path, dialogshot::FormToSvg(form));
-  if (!error.empty()) {
-    std::cerr << error << "\n";
+  const Outcome<void> written = text::WriteFileAtomic(path, dialogshot::FormToSvg(form));
+  if (!written) {
+    std::cerr << written.failure().message << "\n";
     return false;
   }
   std::cout << text::PathToUtf8(path) << "\n";

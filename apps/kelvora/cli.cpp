@@ -246,17 +246,17 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "This job has no preview picture\n";
         return kExitRefused;
       }
-      const std::string failure =
+      const Outcome<void> written =
           text::WriteFileAtomic(text::PathFromUtf8(p.preview), *result.previewSvg);
-      if (!failure.empty()) {
-        err << failure << "\n";
+      if (!written) {
+        err << written.failure().message << "\n";
         return kExitRefused;
       }
     }
     if (!p.output.empty()) {
-      const std::string failure = text::WriteFileAtomic(text::PathFromUtf8(p.output), bytes);
-      if (!failure.empty()) {
-        err << failure << "\n";
+      const Outcome<void> written = text::WriteFileAtomic(text::PathFromUtf8(p.output), bytes);
+      if (!written) {
+        err << written.failure().message << "\n";
         return kExitRefused;
       }
     } else {

@@ -393,10 +393,11 @@ simos::PromptAnswer TestHost::AnswerPrompt(const simos::PromptRequest& request) 
       return {};
     }
     for (const auto& [control, value] : values) {
-      std::string failure = form->Type(control, value);
-      if (failure.rfind("no text box", 0) == 0)
-        failure = form->SetChecked(control, value == "True");
-      if (!failure.empty()) Fault(request.caption + ": " + failure);
+      Outcome<void> done = form->Type(control, value);
+      if (!done && done.failure().message.starts_with("no text box")) {
+        done = form->SetChecked(control, value == "True");
+      }
+      if (!done) Fault(request.caption + ": " + done.failure().message);
     }
   }
   return answer;

@@ -97,7 +97,7 @@ bool Runner::Run() {
     return Fail(0, failure);
   }
   profile_ = options_.work / "profile.xml";
-  if (!text::WriteFileAtomic(profile_, kDefaultProfile).empty()) {
+  if (!text::WriteFileAtomic(profile_, kDefaultProfile)) {
     return Fail(0, "cannot write the profile");
   }
 
@@ -185,7 +185,7 @@ std::string Runner::ProfileStep(const Words& w) {
   }
   auto bytes = text::ReadFileBytes(FilePath(w[0]));
   if (!bytes) return "cannot read " + w[0];
-  return text::WriteFileAtomic(profile_, *bytes);
+  return MessageOf(text::WriteFileAtomic(profile_, *bytes));
 }
 
 std::string Runner::StartStep(const Words&) {
@@ -234,7 +234,7 @@ std::string Runner::WriteStep(const Words& w) {
   // Another program writes a file.
   std::error_code error;
   std::filesystem::create_directories(FilePath(w[0]).parent_path(), error);
-  return text::WriteFileAtomic(FilePath(w[0]), w[1]);
+  return MessageOf(text::WriteFileAtomic(FilePath(w[0]), w[1]));
 }
 
 std::string Runner::MenuStep(const Words& w) {

@@ -29,6 +29,11 @@ std::string ShownBytes(const std::optional<std::string>& bytes);
 std::string FirstDifference(const std::string& expected, const std::string& actual);
 std::optional<long> ParseWhole(const std::string& text);
 std::optional<double> ParseReal(const std::string& text);
+// A step's result, as the runners pass it on: empty when the action was done,
+// else why it was not.
+inline std::string MessageOf(const Outcome<void>& done) {
+  return done ? std::string() : done.failure().message;
+}
 
 // The profile a run starts with.
 inline constexpr char kDefaultProfile[] =

@@ -5,6 +5,7 @@
 
 #include "host.h"
 #include "platform/posix/posix_platform.h"
+#include "scenario.h"
 #include "text/files.h"
 
 namespace kelvora::testhost {
@@ -71,18 +72,20 @@ class SimWindow final : public PluginWindow {
     return window_.CellText(grid, row, column);
   }
   std::string Type(const std::string& control, const std::string& text) override {
-    return window_.Type(control, text);
+    return MessageOf(window_.Type(control, text));
   }
-  std::string Click(const std::string& control) override { return window_.Click(control); }
+  std::string Click(const std::string& control) override {
+    return MessageOf(window_.Click(control));
+  }
   std::string SetChecked(const std::string& control, bool checked) override {
-    return window_.SetChecked(control, checked);
+    return MessageOf(window_.SetChecked(control, checked));
   }
   std::string ClickCell(const std::string& grid, std::size_t line,
                         const std::string& column) override {
-    return window_.ClickCell(grid, line, column);
+    return MessageOf(window_.ClickCell(grid, line, column));
   }
   std::string Select(const std::string& control, const std::string& item) override {
-    return window_.SelectItem(control, item);
+    return MessageOf(window_.SelectItem(control, item));
   }
 
  private:

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 #include <map>
+#include <utility>
 
 #include "cli.h"
 #include "generators/cut_lists.h"
@@ -104,52 +105,54 @@ Verdict FuzzDxf(std::string_view data) {
 
 // ---- List files ---------------------------------------------------------------
 
+namespace {
+
+// A list that lost lines on reading is sound when a message said so.
+Verdict LostLines(const generators::LineReport& report) {
+  if (report.Messages().empty()) return "lines were lost without a message";
+  return std::nullopt;
+}
+
+// A list saved and read again (`again`) must read back whole and the same.
+template <typename Content, typename Same>
+Verdict ReadsBack(const Content& again, std::string_view what, Same same) {
+  if (!again.report.clean()) return "a saved " + std::string(what) + " does not read back whole";
+  if (!same(again)) return "a saved " + std::string(what) + " reads back different";
+  return std::nullopt;
+}
+
+}  // namespace
+
 Verdict FuzzPointsCsv(std::string_view data) {
   const generators::PointFile file = generators::ParsePointFile(data);
-  if (!file.report.clean()) {
-    if (file.report.Messages().empty()) return "lines were lost without a message";
-    return std::nullopt;
-  }
+  if (!file.report.clean()) return LostLines(file.report);
   // Save, then Open: the same rows.
-  const generators::PointFile again =
-      generators::ParsePointFile(generators::PointFileText(file.rows));
-  if (!again.report.clean()) return "a saved point list does not read back whole";
-  if (again.rows != file.rows) return "a saved point list reads back different";
-  return std::nullopt;
+  return ReadsBack(generators::ParsePointFile(generators::PointFileText(file.rows)), "point list",
+                   [&](const generators::PointFile& again) { return again.rows == file.rows; });
 }
 
 Verdict FuzzCutsCsv(std::string_view data) {
   const generators::CutCsvContent list = generators::ReadCutCsv(data);
-  if (!list.report.clean()) {
-    if (list.report.Messages().empty()) return "lines were lost without a message";
-    return std::nullopt;
-  }
+  if (!list.report.clean()) return LostLines(list.report);
   if (list.rows.empty()) return std::nullopt;
   if (!list.start || !list.end) return "a list with rows has no start or end";
   const auto kind = generators::CutListKindFromHeader(data.substr(0, data.find('\n')))
                         .value_or(generators::CutListKind::kHorizontal);
-  const generators::CutCsvContent again =
-      generators::ReadCutCsv(generators::WriteCutCsv(kind, list.rows, *list.start, *list.end));
-  if (!again.report.clean()) return "a saved cut list does not read back whole";
-  if (again.rows != list.rows || again.start != list.start || again.end != list.end) {
-    return "a saved cut list reads back different";
-  }
-  return std::nullopt;
+  return ReadsBack(
+      generators::ReadCutCsv(generators::WriteCutCsv(kind, list.rows, *list.start, *list.end)),
+      "cut list", [&](const generators::CutCsvContent& again) {
+        return again.rows == list.rows && again.start == list.start && again.end == list.end;
+      });
 }
 
 Verdict FuzzTeachCsv(std::string_view data) {
   generators::TeachDefinitions definitions{};
   const generators::TeachOpLists lists = generators::updateTchGrid(definitions);
   const generators::TeachCsvContent table = generators::LoadTchCsv(data, lists);
-  if (!table.report.clean()) {
-    if (table.report.Messages().empty()) return "lines were lost without a message";
-    return std::nullopt;
-  }
-  const generators::TeachCsvContent again =
-      generators::LoadTchCsv(generators::WriteTchCsv(table.rows, lists), lists);
-  if (!again.report.clean()) return "a saved teach table does not read back whole";
-  if (again.rows != table.rows) return "a saved teach table reads back different";
-  return std::nullopt;
+  if (!table.report.clean()) return LostLines(table.report);
+  return ReadsBack(
+      generators::LoadTchCsv(generators::WriteTchCsv(table.rows, lists), lists), "teach table",
+      [&](const generators::TeachCsvContent& again) { return again.rows == table.rows; });
 }
 
 // ---- Profile ------------------------------------------------------------------
@@ -381,23 +384,17 @@ Verdict FuzzJob(std::string_view jobName, std::string_view data) {
   if (!job->files.empty()) {
     const std::string_view name = FileName(jobName, file);
     const std::string path = WriteScratchFile(name, file);
-    if (name == "points.dxf") {
-      request.dxfPath = path;
-    } else {
-      switch (job->files.front()) {
-        case cli::FileOption::kDxf:
-          request.dxfPath = path;
-          break;
-        case cli::FileOption::kPoints:
-          request.pointsPath = path;
-          break;
-        case cli::FileOption::kCuts:
-          request.cutsPath = path;
-          break;
-        case cli::FileOption::kTeach:
-          request.teachPath = path;
-          break;
-      }
+    // Where each kind of input file goes in the request.
+    static constexpr std::pair<cli::FileOption, std::string cli::Request::*> kPaths[] = {
+        {cli::FileOption::kDxf, &cli::Request::dxfPath},
+        {cli::FileOption::kPoints, &cli::Request::pointsPath},
+        {cli::FileOption::kCuts, &cli::Request::cutsPath},
+        {cli::FileOption::kTeach, &cli::Request::teachPath},
+    };
+    const cli::FileOption option =
+        name == "points.dxf" ? cli::FileOption::kDxf : job->files.front();
+    for (const auto& [kind, member] : kPaths) {
+      if (kind == option) request.*member = path;
     }
   }
 

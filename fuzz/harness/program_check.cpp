@@ -55,12 +55,16 @@ bool IsPlainWordRun(std::string_view line) {
   return !line.empty();
 }
 
-// Whether `line` is a run of words, with single blanks between them when
-// `blanks`. Letters are A-Z or one of the
-// operator's letter texts. Positions already shown not to start a run are
-// remembered, so the search stays polynomial however the texts overlap.
-bool IsWordRun(std::string_view line, const std::vector<std::string>& letterTexts, bool blanks) {
-  if (letterTexts.empty() && !blanks) return IsPlainWordRun(line);
+// Whether `line` is a run of words, with single blanks between them under the
+// thread layout. Letters are A-Z or one of the operator's letter texts, numbers
+// plain numbers or one of the operator's value texts. Positions already shown
+// not to start a run are remembered, so the search stays polynomial however the
+// texts overlap.
+bool IsWordRun(std::string_view line, const ProgramRules& rules) {
+  const bool blanks = rules.threadLayout;
+  if (rules.letterTexts.empty() && rules.valueTexts.empty() && !blanks) {
+    return IsPlainWordRun(line);
+  }
   std::vector<std::size_t> stack{0};
   std::vector<char> seen(line.size() + 1, 0);
   // Depth-first over positions where a word may start.
@@ -76,13 +80,19 @@ bool IsWordRun(std::string_view line, const std::vector<std::string>& letterText
     }
     std::vector<std::size_t> letterEnds;
     if (IsLetter(line[pos])) letterEnds.push_back(pos + 1);
-    for (const std::string& t : letterTexts) {
+    for (const std::string& t : rules.letterTexts) {
       if (line.substr(pos, t.size()) == t) letterEnds.push_back(pos + t.size());
     }
     for (std::size_t afterLetter : letterEnds) {
       std::vector<std::size_t> ends;
       NumberEnds(line.substr(afterLetter), ends);
       for (std::size_t e : ends) stack.push_back(afterLetter + e);
+      for (const std::string& v : rules.valueTexts) {
+        if (v.empty() ? afterLetter == line.size() && afterLetter > pos
+                      : line.substr(afterLetter, v.size()) == v) {
+          stack.push_back(afterLetter + v.size());
+        }
+      }
     }
   }
   return false;
@@ -93,16 +103,18 @@ bool IsCommentLine(std::string_view line) {
          line.find_first_of("()", 1) == line.size() - 1;
 }
 
-// The line with the operator's letter texts blanked out, in lower case: what is
-// left is ours, and must not hold "--", "nan" or "inf".
-std::string OurPart(std::string_view line, const std::vector<std::string>& letterTexts) {
+// The line with the operator's letter and value texts blanked out, in lower
+// case: what is left is ours, and must not hold "--", "nan" or "inf".
+std::string OurPart(std::string_view line, const ProgramRules& rules) {
   // Every place any text stands in the line is blanked, found in the line as
   // written: blanking one text first must not hide another that overlaps it.
   std::string out(line);
-  for (const std::string& t : letterTexts) {
-    if (t.empty()) continue;
-    for (std::size_t at = line.find(t); at != std::string::npos; at = line.find(t, at + 1)) {
-      out.replace(at, t.size(), t.size(), ' ');
+  for (const auto* texts : {&rules.letterTexts, &rules.valueTexts}) {
+    for (const std::string& t : *texts) {
+      if (t.empty()) continue;
+      for (std::size_t at = line.find(t); at != std::string::npos; at = line.find(t, at + 1)) {
+        out.replace(at, t.size(), t.size(), ' ');
+      }
     }
   }
   for (char& c : out) {
@@ -114,22 +126,22 @@ std::string OurPart(std::string_view line, const std::vector<std::string>& lette
 std::optional<std::string> CheckLine(std::string_view line, const ProgramRules& rules) {
   // Ours alone: words of A-Z letters and plain numbers cannot spell "nan", "inf"
   // or "--", so the word check says everything.
-  if (rules.letterTexts.empty() && !rules.threadLayout) {
+  if (rules.letterTexts.empty() && rules.valueTexts.empty() && !rules.threadLayout) {
     if (line.empty() || IsPlainWordRun(line)) return std::nullopt;
   }
-  const std::string ours = OurPart(line, rules.letterTexts);
+  const std::string ours = OurPart(line, rules);
   if (ours.find("--") != std::string::npos) return "a \"--\"";
   if (ours.find("nan") != std::string::npos || ours.find("inf") != std::string::npos) {
     return "a number that is not finite";
   }
   if (rules.threadLayout) {
     if (line.empty() || line == "%" || IsCommentLine(line)) return std::nullopt;
-    if (!IsWordRun(line, rules.letterTexts, true)) return "not made of words";
+    if (!IsWordRun(line, rules)) return "not made of words";
     return std::nullopt;
   }
   // An empty line is a blank block (an end script left empty gives one).
   if (line.empty()) return std::nullopt;
-  if (!IsWordRun(line, rules.letterTexts, false)) return "not made of words";
+  if (!IsWordRun(line, rules)) return "not made of words";
   return std::nullopt;
 }
 

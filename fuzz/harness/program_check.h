@@ -1,6 +1,8 @@
 // A small sanity check of generated programs, independent of the generators: it
 // knows only what any program of ours may look like, so it catches words that no
-// controller could read ("Z--2", "NaN", "Infinity", "1e+20") whatever produced them.
+// controller could read ("Z--2", "NaN", "Infinity", "1e+20", "G0X") whatever
+// produced them. The fuzz targets judge every program they get with it, and the
+// dialog's tests every program a button gives.
 #pragma once
 
 #include <optional>
@@ -20,6 +22,9 @@ struct ProgramRules {
   // Texts the operator typed that stand where a word's letter stands (the thread
   // job's axis letters). An empty one lets a number stand alone.
   std::vector<std::string> letterTexts;
+  // Texts the operator typed that stand where a word's number stands (a spindle
+  // text). An empty one only at the end of a line, after a letter.
+  std::vector<std::string> valueTexts;
   // The most lines a program may have outside the operator's blocks.
   double maxLines = 0;
 };

@@ -222,8 +222,8 @@ void PointListPage::btnAnySave_Click() {
   }
   const auto rows = PointRowsOf(*grid_);
   if (FileExists(path) && prompts.YesNo("Replace existing file?", kConfirm)) {
-    if (const std::string error = generators::SavePointFile(path, rows); !error.empty()) {
-      prompts.Message(error);
+    if (const auto saved = generators::SavePointFile(path, rows); !saved) {
+      prompts.Message(saved.failure().message);
     }
     return;
   }
@@ -232,8 +232,8 @@ void PointListPage::btnAnySave_Click() {
     prompts.Message(kCannotSave);
     return;
   }
-  if (const std::string error = generators::SavePointFile(*chosen, rows); !error.empty()) {
-    prompts.Message(error);
+  if (const auto saved = generators::SavePointFile(*chosen, rows); !saved) {
+    prompts.Message(saved.failure().message);
     return;
   }
   label.SetText(*chosen);

@@ -6,7 +6,7 @@
 
 namespace kelvora::dialog {
 
-std::string FolderHandOff::WriteProgramFile(std::string_view bytes) {
+Outcome<void> FolderHandOff::WriteProgramFile(std::string_view bytes) {
   return text::WriteFileAtomic(folder_ / std::string(kProgramFileName), bytes);
 }
 
@@ -15,8 +15,8 @@ void FolderHandOff::CreateGcodeFolder() {
   std::filesystem::create_directories(folder_, ec);
 }
 
-std::string RecordingHandOff::WriteProgramFile(std::string_view bytes) {
-  if (!failWith.empty()) return failWith;
+Outcome<void> RecordingHandOff::WriteProgramFile(std::string_view bytes) {
+  if (!failWith.empty()) return Refused(failWith);
   writes.emplace_back(bytes);
   return {};
 }

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/outcome.h"
+
 namespace kelvora::dialog {
 
 inline constexpr std::string_view kProgramFileName = "temp.tap";
@@ -16,9 +18,9 @@ inline constexpr std::string_view kProgramFileName = "temp.tap";
 class ProgramHandOff {
  public:
   virtual ~ProgramHandOff() = default;
-  // Replaces temp.tap with `bytes`. Returns an empty string on success, else
-  // why it failed (the file is then left as it was).
-  virtual std::string WriteProgramFile(std::string_view bytes) = 0;
+  // Replaces temp.tap with `bytes`; a failure says why (the file is then left
+  // as it was).
+  virtual Outcome<void> WriteProgramFile(std::string_view bytes) = 0;
   // Creates the G-code folder, with missing parents, unless it exists.
   virtual void CreateGcodeFolder() = 0;
 };
@@ -27,7 +29,7 @@ class ProgramHandOff {
 class FolderHandOff : public ProgramHandOff {
  public:
   explicit FolderHandOff(std::filesystem::path folder) : folder_(std::move(folder)) {}
-  std::string WriteProgramFile(std::string_view bytes) override;
+  Outcome<void> WriteProgramFile(std::string_view bytes) override;
   void CreateGcodeFolder() override;
   const std::filesystem::path& Folder() const { return folder_; }
 
@@ -38,7 +40,7 @@ class FolderHandOff : public ProgramHandOff {
 // Records every write; a test can make the writes fail.
 class RecordingHandOff : public ProgramHandOff {
  public:
-  std::string WriteProgramFile(std::string_view bytes) override;
+  Outcome<void> WriteProgramFile(std::string_view bytes) override;
   void CreateGcodeFolder() override { ++foldersCreated; }
 
   std::vector<std::string> writes;  // the bytes of every successful write

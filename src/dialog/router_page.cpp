@@ -283,9 +283,8 @@ void RouterPage::btnCutSave_Click() {
 
   const std::string current(text::TrimBlanks(cutPath_->Text()));
   if (FileExists(current) && prompts.YesNo("Replace existing file?", kConfirm)) {
-    if (const std::string error = text::WriteFileAtomic(text::PathFromUtf8(current), file);
-        !error.empty()) {
-      prompts.Message(error);
+    if (const auto written = text::WriteFileAtomic(text::PathFromUtf8(current), file); !written) {
+      prompts.Message(written.failure().message);
     }
     return;
   }
@@ -294,9 +293,8 @@ void RouterPage::btnCutSave_Click() {
     prompts.Message(kCannotSave);
     return;
   }
-  if (const std::string error = text::WriteFileAtomic(text::PathFromUtf8(*chosen), file);
-      !error.empty()) {
-    prompts.Message(error);
+  if (const auto written = text::WriteFileAtomic(text::PathFromUtf8(*chosen), file); !written) {
+    prompts.Message(written.failure().message);
     return;
   }
   cutPath_->SetText(*chosen);

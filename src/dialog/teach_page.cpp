@@ -243,9 +243,9 @@ void TeachPage::btnTchOpen_Click() {
 
 bool TeachPage::WriteTable(const std::string& path) {
   const std::string file = generators::WriteTchCsv(TeachRowsOf(table_), lists_);
-  const std::string error = text::WriteFileAtomic(text::PathFromUtf8(path), file);
-  if (error.empty()) return true;
-  dlg_.GetPrompts().Message("Cannot save the file\r\n" + error);
+  const Outcome<void> written = text::WriteFileAtomic(text::PathFromUtf8(path), file);
+  if (written) return true;
+  dlg_.GetPrompts().Message("Cannot save the file\r\n" + written.failure().message);
   return false;
 }
 

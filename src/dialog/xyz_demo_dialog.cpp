@@ -376,7 +376,7 @@ void XYZDemoDialog::RunTeachAction(TeachAction action) {
 void XYZDemoDialog::LoadProgram(std::string_view programText, std::string_view failureMessage) {
   std::string bytes(programText);
   bytes += "\r\n";
-  if (!handOff_.WriteProgramFile(bytes).empty()) {
+  if (!handOff_.WriteProgramFile(bytes)) {
     prompts_.Message(failureMessage);
     return;
   }

@@ -80,7 +80,7 @@ std::string PointFileText(const std::vector<PointRow>& rows) {
   return text::WriteCsvRecords(kPointFileHeader, fields);
 }
 
-std::string SavePointFile(std::string_view path, const std::vector<PointRow>& rows) {
+Outcome<void> SavePointFile(std::string_view path, const std::vector<PointRow>& rows) {
   return text::WriteFileAtomic(text::PathFromUtf8(path), PointFileText(rows));
 }
 

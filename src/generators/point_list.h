@@ -52,8 +52,8 @@ Outcome<PointFile> LoadCsv(std::string_view path);
 // The file text Save writes: "Name,X,Y" and one line per row, each ended by
 // CR LF. A field holding "," or '"' is quoted, so it reads back unchanged.
 std::string PointFileText(const std::vector<PointRow>& rows);
-// Writes the file atomically; an empty string on success, else the message.
-std::string SavePointFile(std::string_view path, const std::vector<PointRow>& rows);
+// Writes the file atomically; a failure's message names the file.
+Outcome<void> SavePointFile(std::string_view path, const std::vector<PointRow>& rows);
 
 // What kind of point file a path names, by its extension, without regard to letter
 // case: an extension containing "dxf" is a drawing, one containing "csv" a list.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 #include "geometry/util.h"
@@ -169,27 +170,32 @@ void AddPolyLine(Picture& p, const Frame& f, const CPolyLine& pl) {
   }
 }
 
+// One bound over the whole list, from the bounds' start value: the greatest of
+// every object's (or the least, by `beyond`).
+template <typename Beyond>
+double Extreme(const DrawList& list, double (DrawObj::*bound)() const, double start,
+               Beyond beyond) {
+  double best = start;
+  for (const auto& o : list) {
+    const double v = ((*o).*bound)();
+    if (beyond(v, best)) best = v;
+  }
+  return best;
+}
+
 }  // namespace
 
 double DrawAll::GetMaxX(const DrawList& list) {
-  double best = kBoundsStartMax;
-  for (const auto& o : list) best = std::max(best, o->MaxX());
-  return best;
+  return Extreme(list, &DrawObj::MaxX, kBoundsStartMax, std::greater<>());
 }
 double DrawAll::GetMaxY(const DrawList& list) {
-  double best = kBoundsStartMax;
-  for (const auto& o : list) best = std::max(best, o->MaxY());
-  return best;
+  return Extreme(list, &DrawObj::MaxY, kBoundsStartMax, std::greater<>());
 }
 double DrawAll::GetMinX(const DrawList& list) {
-  double best = kBoundsStartMin;
-  for (const auto& o : list) best = std::min(best, o->MinX());
-  return best;
+  return Extreme(list, &DrawObj::MinX, kBoundsStartMin, std::less<>());
 }
 double DrawAll::GetMinY(const DrawList& list) {
-  double best = kBoundsStartMin;
-  for (const auto& o : list) best = std::min(best, o->MinY());
-  return best;
+  return Extreme(list, &DrawObj::MinY, kBoundsStartMin, std::less<>());
 }
 
 Picture DrawAll::DrawListDrill(const DrawList& list, const PreviewBox& box, int mode) {

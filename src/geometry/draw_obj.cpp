@@ -17,6 +17,21 @@ void TakeMin(double& best, double candidate) {
   if (candidate < best) best = candidate;
 }
 
+// The larger (smaller) of two coordinates, taken from the bounds' start value
+// and clipped to +/-99999.
+double ClippedMax(double a, double b) {
+  double best = kBoundsStartMax;
+  TakeMax(best, a);
+  TakeMax(best, b);
+  return std::min(best, kBoundsStartMin);
+}
+double ClippedMin(double a, double b) {
+  double best = kBoundsStartMin;
+  TakeMin(best, a);
+  TakeMin(best, b);
+  return std::max(best, kBoundsStartMax);
+}
+
 // Whether the direction `angle` lies on the arc that starts at `start` and sweeps
 // `sweep` radians (positive counter-clockwise).
 bool ArcPassesAngle(double start, double sweep, double angle) {
@@ -42,28 +57,16 @@ CLine::CLine(UnitPoint p1, UnitPoint p2) : P1(p1), P2(p2) {
 // A line's bounds stay within +/-99999: coordinates beyond are clipped, as the
 // preview has always scaled them.
 double CLine::MaxX() const {
-  double best = kBoundsStartMax;
-  TakeMax(best, P1.X);
-  TakeMax(best, P2.X);
-  return std::min(best, kBoundsStartMin);
+  return ClippedMax(P1.X, P2.X);
 }
 double CLine::MaxY() const {
-  double best = kBoundsStartMax;
-  TakeMax(best, P1.Y);
-  TakeMax(best, P2.Y);
-  return std::min(best, kBoundsStartMin);
+  return ClippedMax(P1.Y, P2.Y);
 }
 double CLine::MinX() const {
-  double best = kBoundsStartMin;
-  TakeMin(best, P1.X);
-  TakeMin(best, P2.X);
-  return std::max(best, kBoundsStartMax);
+  return ClippedMin(P1.X, P2.X);
 }
 double CLine::MinY() const {
-  double best = kBoundsStartMin;
-  TakeMin(best, P1.Y);
-  TakeMin(best, P2.Y);
-  return std::max(best, kBoundsStartMax);
+  return ClippedMin(P1.Y, P2.Y);
 }
 
 CCircle::CCircle(UnitPoint c, double r, bool d) : radius(r), dir(d), center(c) {
@@ -73,6 +76,7 @@ CCircle::CCircle(UnitPoint c, double r, bool d) : radius(r), dir(d), center(c) {
 CDrill::CDrill(UnitPoint c, double d, double p, double r)
     : depth(d), pass(p), radius(r), center(c) {
   otype = otDrill;
+  m_Layer.clear();
 }
 
 // The margin of three radii plus 2 units leaves room around the hole in the preview.

@@ -40,6 +40,11 @@ class DrawObj {
   double offsetx = 0.0;
   double offsety = 0.0;
   double rotAngle = 0.0;
+  // The layer the object was drawn on (holes and operations are on none) and
+  // the import's flags.
+  std::string m_Layer = "0";
+  std::uint8_t m_Select = 0;
+  std::uint8_t m_Nest = 0;
 };
 
 // Bounds start from +/-99999, so coordinates beyond that are clipped in the bounds.
@@ -57,9 +62,6 @@ class CLine : public DrawObj {
   double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
   UnitPoint P1;
   UnitPoint P2;
-  std::string m_Layer = "0";
-  std::uint8_t m_Select = 0;
-  std::uint8_t m_Nest = 0;
 };
 
 class CCircle : public DrawObj {
@@ -69,9 +71,6 @@ class CCircle : public DrawObj {
   double radius = 0.0;
   bool dir = true;
   UnitPoint center;
-  std::string m_Layer = "0";
-  std::uint8_t m_Select = 0;
-  std::uint8_t m_Nest = 0;
 };
 
 class CDrill : public DrawObj {
@@ -86,9 +85,6 @@ class CDrill : public DrawObj {
   double pass = 0.0;
   double radius = 0.0;  // the tool's radius
   UnitPoint center;
-  std::string m_Layer;
-  std::uint8_t m_Select = 0;
-  std::uint8_t m_Nest = 0;
 };
 
 // Bit 0 of m_PolyLineFlag: the polyline is closed (its last vertex joins the first,
@@ -115,9 +111,6 @@ class CPolyLine : public DrawObj {
   std::vector<double> x;
   std::vector<double> y;
   std::vector<double> b;  // bulge of the segment starting at each vertex
-  std::string m_Layer = "0";
-  std::uint8_t m_Select = 0;
-  std::uint8_t m_Nest = 0;
 
  private:
   struct Extent {
@@ -131,30 +124,21 @@ class CArc : public DrawObj {
   CArc() = default;
   double radius = 0.0, sweepAngle = 0.0, endAngle = 0.0;
   UnitPoint center, startPoint, endPoint;
-  std::string m_Layer = "0";
-  std::uint8_t m_Select = 0;
-  std::uint8_t m_Nest = 0;
 };
 
 class COp1 : public DrawObj {
  public:
-  COp1(UnitPoint center, double depth) : depth(depth), center(center) {}
+  COp1(UnitPoint center, double depth) : depth(depth), center(center) { m_Layer.clear(); }
   double depth = 0.0;
   UnitPoint center;
-  std::string m_Layer;
-  std::uint8_t m_Select = 0;
-  std::uint8_t m_Nest = 0;
 };
 
 class CSpline : public DrawObj {
  public:
   CSpline() = default;
-  std::string m_Layer = "0";
   std::uint32_t m_FitPointCount = 0;
   std::vector<double> x;
   std::vector<double> y;
-  std::uint8_t m_Select = 0;
-  std::uint8_t m_Nest = 0;
 };
 
 // An ordered list that owns its objects, built fresh for each button press.

@@ -204,6 +204,70 @@ namespace {
 
 enum class Kind { kNone, kLine, kLwPolyLine, kCircle, kArc, kSpline };
 
+// The group codes the reader takes. A code's meaning depends on the entity it
+// stands in: 10/20 are a line's start, a circle's or arc's centre and each new
+// vertex of a polyline; 11/21 a line's end and each new fit point of a spline.
+enum GroupCode : int {
+  kStartOrName = 0,  // starts an entity, or names a section's start and end
+  kSectionName = 2,
+  kLayer = 8,
+  kX = 10,
+  kY = 20,
+  kSecondX = 11,
+  kSecondY = 21,
+  kRadius = 40,
+  kBulge = 42,
+  kStartAngle = 50,
+  kEndAngle = 51,
+  kPolyLineFlags = 70,
+  kFitPointCount = 74,
+  kVertexCount = 90,
+  kExtrusionX = 210,
+  kExtrusionY = 220,
+  kExtrusionZ = 230,
+};
+
+// A coordinate or size of a record, read from its group as a number.
+template <typename Record>
+struct NumberField {
+  int code;
+  double Record::*member;
+};
+
+constexpr NumberField<dCLine> kLineFields[] = {
+    {kX, &dCLine::x1}, {kY, &dCLine::y1}, {kSecondX, &dCLine::x2}, {kSecondY, &dCLine::y2}};
+constexpr NumberField<dCArc> kArcFields[] = {{kX, &dCArc::cx},
+                                             {kY, &dCArc::cy},
+                                             {kRadius, &dCArc::radius},
+                                             {kStartAngle, &dCArc::startAngle},
+                                             {kEndAngle, &dCArc::endAngle}};
+constexpr NumberField<dCCircle> kCircleFields[] = {
+    {kX, &dCCircle::cx}, {kY, &dCCircle::cy}, {kRadius, &dCCircle::radius}};
+
+// Sets the field `code` stands for; false when it stands for none of them.
+template <typename Record, std::size_t N>
+bool TakeNumber(Record& record, const NumberField<Record> (&fields)[N], int code,
+                std::string_view value) {
+  for (const NumberField<Record>& f : fields) {
+    if (f.code == code) {
+      record.*f.member = DxfToDouble(value);
+      return true;
+    }
+  }
+  return false;
+}
+
+// The same for a record that keeps the layer it was drawn on.
+template <typename Record, std::size_t N>
+void TakeLayerOrNumber(Record& record, const NumberField<Record> (&fields)[N], int code,
+                       std::string_view value) {
+  if (code == kLayer) {
+    record.m_Layer.assign(value);
+  } else {
+    TakeNumber(record, fields, code, value);
+  }
+}
+
 // A name as compared: the blanks some writers pad string values with are not
 // part of it ("ENTITIES ", "CIRCLE ").
 std::string_view NameOf(std::string_view value) {
@@ -244,13 +308,13 @@ struct Extrusion {
   // Returns whether the code was one of the three components.
   bool Take(int code, std::string_view value) {
     switch (code) {
-      case 210:
+      case kExtrusionX:
         x = DxfToDouble(value);
         return true;
-      case 220:
+      case kExtrusionY:
         y = DxfToDouble(value);
         return true;
-      case 230:
+      case kExtrusionZ:
         z = DxfToDouble(value);
         return true;
       default:
@@ -354,9 +418,9 @@ void CDxf::Read(detail::GroupReader& groups) {
   bool sectionOpened = false;
   bool found = false;
   while (!found && groups.Next(code, value)) {
-    if (code == 0) {
+    if (code == kStartOrName) {
       sectionOpened = NameOf(value) == "SECTION";
-    } else if (sectionOpened && code == 2) {
+    } else if (sectionOpened && code == kSectionName) {
       found = NameOf(value) == "ENTITIES";
       sectionOpened = false;
     } else {
@@ -399,7 +463,7 @@ void CDxf::Read(detail::GroupReader& groups) {
       // follows cannot be trusted as geometry.
       m_Problem = "Line " + std::to_string(groups.CodeLine()) + ": a group code was expected";
     }
-    if (code == 0) {
+    if (code == kStartOrName) {
       finish();
       const std::string_view name = NameOf(value);
       if (name == "ENDSEC" || name == "EOF") {
@@ -432,47 +496,27 @@ void CDxf::Read(detail::GroupReader& groups) {
     switch (kind) {
       case Kind::kNone:
         break;
-      case Kind::kLine: {
-        dCLine& l = m_Lines.back();
-        switch (code) {
-          case 8:
-            l.m_Layer.assign(value);
-            break;
-          case 10:
-            l.x1 = DxfToDouble(value);
-            break;
-          case 20:
-            l.y1 = DxfToDouble(value);
-            break;
-          case 11:
-            l.x2 = DxfToDouble(value);
-            break;
-          case 21:
-            l.y2 = DxfToDouble(value);
-            break;
-          default:
-            break;
-        }
+      case Kind::kLine:
+        TakeLayerOrNumber(m_Lines.back(), kLineFields, code, value);
         break;
-      }
       case Kind::kLwPolyLine: {
         dCPolyLine& p = m_PolyLines.back();
         switch (code) {
-          case 10:  // every 10 starts a vertex
+          case kX:  // every X starts a vertex
             p.x.push_back(DxfToDouble(value));
             p.y.push_back(0.0);
             p.b.push_back(0.0);
             break;
-          case 20:
+          case kY:
             if (!p.y.empty()) p.y.back() = DxfToDouble(value);
             break;
-          case 42:
+          case kBulge:
             if (!p.b.empty()) p.b.back() = DxfToDouble(value);
             break;
-          case 70:
+          case kPolyLineFlags:
             if (DxfToInt(value) & 1) p.m_PolyLineFlag |= kDxfPolyLineClosed;
             break;
-          case 90:
+          case kVertexCount:
             if (p.x.empty()) {
               const std::size_t n = PlausibleCount(DxfToInt(value), groups.Remaining());
               p.x.reserve(n);
@@ -486,68 +530,32 @@ void CDxf::Read(detail::GroupReader& groups) {
         }
         break;
       }
-      case Kind::kCircle: {
-        dCCircle& c = m_Circles.back();
-        switch (code) {
-          case 10:
-            c.cx = DxfToDouble(value);
-            break;
-          case 20:
-            c.cy = DxfToDouble(value);
-            break;
-          case 40:
-            c.radius = DxfToDouble(value);
-            break;
-          default:
-            extrusion.Take(code, value);
-            break;
+      case Kind::kCircle:
+        if (!TakeNumber(m_Circles.back(), kCircleFields, code, value)) {
+          extrusion.Take(code, value);
         }
         break;
-      }
-      case Kind::kArc: {
-        dCArc& a = m_Arcs.back();
-        switch (code) {
-          case 8:
-            a.m_Layer.assign(value);
-            break;
-          case 10:
-            a.cx = DxfToDouble(value);
-            break;
-          case 20:
-            a.cy = DxfToDouble(value);
-            break;
-          case 40:
-            a.radius = DxfToDouble(value);
-            break;
-          case 50:
-            a.startAngle = DxfToDouble(value);
-            break;
-          case 51:
-            a.endAngle = DxfToDouble(value);
-            break;
-          default:
-            break;
-        }
+      case Kind::kArc:
+        TakeLayerOrNumber(m_Arcs.back(), kArcFields, code, value);
         break;
-      }
       case Kind::kSpline: {
         dCSpline& s = m_Splines.back();
         switch (code) {
-          case 8:
+          case kLayer:
             s.m_Layer.assign(value);
             break;
-          case 74:
+          case kFitPointCount:
             if (s.x.empty()) {
               const std::size_t n = PlausibleCount(DxfToInt(value), groups.Remaining());
               s.x.reserve(n);
               s.y.reserve(n);
             }
             break;
-          case 11:  // every 11 starts a fit point
+          case kSecondX:  // every second X starts a fit point
             s.x.push_back(DxfToDouble(value));
             s.y.push_back(0.0);
             break;
-          case 21:
+          case kSecondY:
             if (!s.y.empty()) s.y.back() = DxfToDouble(value);
             break;
           default:

@@ -14,55 +14,46 @@ namespace detail {
 class GroupReader;
 }
 
-struct dCLine {
-  virtual ~dCLine() = default;
-  double x1 = 0.0, y1 = 0.0;  // start (codes 10, 20)
-  double x2 = 0.0, y2 = 0.0;  // end (codes 11, 21)
+// What every entity record carries besides its geometry: the layer it was drawn
+// on and the flags the import works with.
+struct dCEntity {
+  virtual ~dCEntity() = default;
   std::string m_Layer = "0";
   std::uint8_t m_Select = 0;
   std::uint8_t m_Nest = 0;
 };
 
-struct dCArc {
-  virtual ~dCArc() = default;
+struct dCLine : dCEntity {
+  double x1 = 0.0, y1 = 0.0;  // start
+  double x2 = 0.0, y2 = 0.0;  // end
+};
+
+struct dCArc : dCEntity {
   double cx = 0.0, cy = 0.0, radius = 0.0;
   double startAngle = 0.0, endAngle = 0.0;  // degrees, as in the file
-  std::string m_Layer = "0";
-  std::uint8_t m_Select = 0;
-  std::uint8_t m_Nest = 0;
 };
 
-struct dCCircle {
-  virtual ~dCCircle() = default;
+// The layer is not read: circles stay on "0".
+struct dCCircle : dCEntity {
   double cx = 0.0, cy = 0.0, radius = 0.0;
-  std::string m_Layer = "0";  // not read: circles stay on "0"
-  std::uint8_t m_Select = 0;
-  std::uint8_t m_Nest = 0;
 };
 
 // Bit 0 of m_PolyLineFlag: the polyline is closed.
 inline constexpr std::uint32_t kDxfPolyLineClosed = 1u;
 
-struct dCPolyLine {
-  virtual ~dCPolyLine() = default;
+// The layer is not read: polylines stay on "0".
+struct dCPolyLine : dCEntity {
   std::uint32_t m_VertexCount = 0;  // vertices read (x, y, b hold exactly this many)
   std::uint32_t m_PolyLineFlag = 0;
   std::vector<double> x;
   std::vector<double> y;
-  std::vector<double> b;      // bulge of the segment starting at each vertex
-  std::string m_Layer = "0";  // not read: polylines stay on "0"
-  std::uint8_t m_Select = 0;
-  std::uint8_t m_Nest = 0;
+  std::vector<double> b;  // bulge of the segment starting at each vertex
 };
 
-struct dCSpline {
-  virtual ~dCSpline() = default;
-  std::string m_Layer = "0";
+struct dCSpline : dCEntity {
   std::uint32_t m_FitPointCount = 0;  // fit points read
   std::vector<double> x;
   std::vector<double> y;
-  std::uint8_t m_Select = 0;
-  std::uint8_t m_Nest = 0;
 };
 
 // The reader. A file is a sequence of group pairs (a code line and a value line);

@@ -10,7 +10,7 @@
 
 namespace kelvora::plugin {
 
-std::string GcodeFolderHandOff::WriteProgramFile(std::string_view bytes) {
+Outcome<void> GcodeFolderHandOff::WriteProgramFile(std::string_view bytes) {
   CreateGcodeFolder();
   return files_.ReplaceFileContent(paths_.LocalPath(kTempTapPath), bytes);
 }

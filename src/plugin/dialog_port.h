@@ -20,7 +20,7 @@ namespace kelvora::plugin {
 class GcodeFolderHandOff final : public dialog::ProgramHandOff {
  public:
   GcodeFolderHandOff(const HostPaths& paths, HostFiles& files) : paths_(paths), files_(files) {}
-  std::string WriteProgramFile(std::string_view bytes) override;
+  Outcome<void> WriteProgramFile(std::string_view bytes) override;
   void CreateGcodeFolder() override;
 
  private:

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "plugin/automation.h"
+#include "text/outcome.h"
 
 namespace kelvora::plugin {
 
@@ -78,10 +79,10 @@ class HostFiles {
   // it, which is then renamed over it, so the file is never seen half-written.
   // Where the rename is refused because another program holds the file open
   // without letting it be deleted, but lets it be written, the file's own content
-  // is replaced instead (emptied, then written). Returns an empty text on success,
-  // else a message naming the file; no temporary file is left behind either way.
-  virtual std::string ReplaceFileContent(const std::filesystem::path& path,
-                                         std::string_view bytes) = 0;
+  // is replaced instead (emptied, then written). A failure's message names the
+  // file; no temporary file is left behind either way.
+  virtual Outcome<void> ReplaceFileContent(const std::filesystem::path& path,
+                                           std::string_view bytes) = 0;
 };
 
 // What may be done with an address the host handed over, asked before the plug-in

@@ -268,10 +268,10 @@ bool XMLNetProfile::Save() {
     lastError_ = "There is nothing to save to " + profileFileSpec_;
     return false;
   }
-  const std::string failure =
+  const Outcome<void> written =
       text::WriteFileAtomic(text::PathFromUtf8(profileFileSpec_), FileBytes());
-  if (!failure.empty()) {
-    Warn(failure);
+  if (!written) {
+    Warn(written.failure().message);
     return false;
   }
   return true;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/utf8.h"
+
 namespace kelvora::text {
 
 enum class Encoding { kUtf8, kUtf16Le, kUtf16Be, kLatin1, kWindows1252, kWindows1258 };
@@ -27,11 +29,6 @@ inline std::string_view WithoutUtf8Bom(std::string_view text) {
 std::optional<Encoding> EncodingByName(std::string_view name);
 
 bool IsCodePage(Encoding encoding);
-
-// Decodes the UTF-8 sequence at `i` and moves `i` past it; nullopt (and `i`
-// moved by one byte) for a byte that does not start a valid sequence.
-std::optional<char32_t> NextUtf8(std::string_view text, std::size_t& i);
-void AppendUtf8(char32_t code, std::string& out);
 
 // Code page bytes to UTF-8: every byte is one character (bytes a page leaves
 // undefined are the control characters of the same number, as Windows reads them).

@@ -30,19 +30,19 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
   return bytes;
 }
 
-std::string WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+Outcome<void> WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
   std::filesystem::path temp = path;
   temp += ".kelvora-tmp";
   {
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return "Cannot write the file " + PathToUtf8(path);
+    if (!out) return Refused("Cannot write the file " + PathToUtf8(path));
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.flush();
     if (!out) {
       out.close();
       std::error_code ignored;
       std::filesystem::remove(temp, ignored);
-      return "Cannot write the file " + PathToUtf8(path);
+      return Refused("Cannot write the file " + PathToUtf8(path));
     }
   }
   std::error_code ec;
@@ -50,7 +50,7 @@ std::string WriteFileAtomic(const std::filesystem::path& path, std::string_view 
   if (ec) {
     std::error_code ignored;
     std::filesystem::remove(temp, ignored);
-    return "Cannot write the file " + PathToUtf8(path);
+    return Refused("Cannot write the file " + PathToUtf8(path));
   }
   return {};
 }

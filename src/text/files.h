@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "text/outcome.h"
+
 namespace kelvora::text {
 
 // A path from UTF-8 text (on Windows the wide form is made from it).
@@ -16,8 +18,8 @@ std::string PathToUtf8(const std::filesystem::path& path);
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 
 // Writes `bytes` to a temporary file beside `path` and then renames it over
-// `path`, so a failure never leaves a half-written file. Returns an empty string
-// on success, else a message naming the file.
-std::string WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+// `path`, so a failure never leaves a half-written file. A failure's message
+// names the file.
+Outcome<void> WriteFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 
 }  // namespace kelvora::text

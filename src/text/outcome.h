@@ -39,4 +39,25 @@ class Outcome {
   std::variant<T, Failure> state_;
 };
 
+// The outcome of an action that gives nothing back but may be refused (a file
+// written, a control clicked): success, or the reason.
+template <>
+class Outcome<void> {
+ public:
+  Outcome() = default;                                        // success
+  Outcome(Failure failure) : failure_(std::move(failure)) {}  // NOLINT: implicit by design
+
+  bool ok() const { return !failure_.has_value(); }
+  explicit operator bool() const { return ok(); }
+  const Failure& failure() const { return *failure_; }
+
+ private:
+  std::optional<Failure> failure_;
+};
+
+// A refusal that is only a message.
+inline Outcome<void> Refused(std::string message) {
+  return Failure{std::move(message), {}};
+}
+
 }  // namespace kelvora

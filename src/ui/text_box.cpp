@@ -1,48 +1,10 @@
 #include "ui/text_box.h"
 
-#include "text/encodings.h"
+#include "text/utf8.h"
 
 #include <algorithm>
 
 namespace kelvora::ui {
-namespace {
-
-bool IsContinuation(unsigned char b) {
-  return (b & 0xC0) == 0x80;
-}
-
-// Decodes one character at `pos` (advancing it); malformed bytes come out one by one.
-char32_t DecodeOne(std::string_view s, std::size_t& pos) {
-  const auto b0 = static_cast<unsigned char>(s[pos]);
-  std::size_t extra = 0;
-  char32_t c = b0;
-  if (b0 >= 0xF0 && b0 < 0xF8) {
-    extra = 3;
-    c = b0 & 0x07;
-  } else if (b0 >= 0xE0) {
-    extra = 2;
-    c = b0 & 0x0F;
-  } else if (b0 >= 0xC0) {
-    extra = 1;
-    c = b0 & 0x1F;
-  }
-  if (b0 >= 0xF8 || pos + extra >= s.size()) {
-    ++pos;
-    return b0;
-  }
-  for (std::size_t k = 1; k <= extra; ++k) {
-    const auto b = static_cast<unsigned char>(s[pos + k]);
-    if (!IsContinuation(b)) {
-      ++pos;
-      return b0;
-    }
-    c = (c << 6) | (b & 0x3F);
-  }
-  pos += extra + 1;
-  return c;
-}
-
-}  // namespace
 
 std::string EncodeUtf8(char32_t c) {
   std::string out;
@@ -52,7 +14,7 @@ std::string EncodeUtf8(char32_t c) {
 
 std::size_t Utf8Offset(std::string_view text, std::size_t index) {
   std::size_t pos = 0;
-  for (std::size_t k = 0; k < index && pos < text.size(); ++k) DecodeOne(text, pos);
+  for (std::size_t k = 0; k < index && pos < text.size(); ++k) text::NextUtf8Lenient(text, pos);
   return pos;
 }
 
@@ -60,7 +22,7 @@ std::size_t Utf8Length(std::string_view text) {
   std::size_t pos = 0;
   std::size_t n = 0;
   while (pos < text.size()) {
-    DecodeOne(text, pos);
+    text::NextUtf8Lenient(text, pos);
     ++n;
   }
   return n;
@@ -158,7 +120,7 @@ std::size_t TextBox::Type(std::string_view utf8) {
   std::size_t passed = 0;
   std::size_t pos = 0;
   while (pos < utf8.size()) {
-    if (TypeChar(DecodeOne(utf8, pos))) ++passed;
+    if (TypeChar(text::NextUtf8Lenient(utf8, pos))) ++passed;
   }
   return passed;
 }

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <string>
 
-#include "ui/text_box.h"
+#include "text/utf8.h"
 
 namespace kelvora::ui {
 namespace {
@@ -27,30 +27,12 @@ double Share(char32_t c) {
   return 0.56;
 }
 
-// Decodes UTF-8 into characters (malformed bytes count as one character each).
-std::u32string Decode(std::string_view s) {
-  std::u32string out;
-  const std::size_t n = Utf8Length(s);
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::size_t from = Utf8Offset(s, i);
-    const std::size_t to = Utf8Offset(s, i + 1);
-    const auto b0 = static_cast<unsigned char>(s[from]);
-    char32_t c = b0;
-    if (to - from == 2) c = ((b0 & 0x1F) << 6) | (s[from + 1] & 0x3F);
-    if (to - from == 3)
-      c = ((b0 & 0x0F) << 12) | ((s[from + 1] & 0x3F) << 6) | (s[from + 2] & 0x3F);
-    if (to - from == 4) c = 0x10000;
-    out += c;
-  }
-  return out;
-}
-
 }  // namespace
 
 int EstimateTextWidth(std::string_view utf8, const Font& font) {
   const double px = font.points * kPixelsPerPoint;
   double ems = 0.0;
-  for (char32_t c : Decode(utf8)) {
+  for (char32_t c : text::DecodeUtf8Lenient(utf8)) {
     const double share = Share(c);
     ems += share;
     if (font.bold && share > 0.0) ems += 0.06;

@@ -111,7 +111,7 @@ TEST(FileFaults, ReadersRefuseWithAMessageAndCreateNothing) {
 TEST(FileFaults, AListThatDisappearedIsNotFoundAgain) {
   ProfileFolder folder;
   const std::string path = folder.Path("points.csv");
-  ASSERT_EQ(generators::SavePointFile(path, {{"A", "1", "2"}}), "");
+  ASSERT_TRUE(generators::SavePointFile(path, {{"A", "1", "2"}}));
   ASSERT_TRUE(generators::LoadCsv(path));
   fs::remove(path);
   const auto again = generators::LoadCsv(path);
@@ -125,8 +125,7 @@ TEST(FileFaults, WritersKeepTheEarlierFile) {
   const std::vector<generators::PointRow> rows = {{"B", "3", "4"}};
   const struct {
     const char* what;
-    // The message of a failed write, empty when it succeeded.
-    std::function<std::string(const std::string&)> write;
+    std::function<Outcome<void>(const std::string&)> write;
   } writers[] = {
       {"point list", [&](const std::string& p) { return generators::SavePointFile(p, rows); }},
       {"cut list",
@@ -155,7 +154,8 @@ TEST(FileFaults, WritersKeepTheEarlierFile) {
       }
       if (fault == WriteFault::kFolderGone) path = folder.Path("gone/list.csv");
 
-      const std::string message = w.write(path);
+      const Outcome<void> written = w.write(path);
+      const std::string message = written ? "" : written.failure().message;
       EXPECT_NE(message.find("Cannot write the file"), std::string::npos)
           << w.what << " " << static_cast<int>(fault) << ": " << message;
       if (fault == WriteFault::kDiskFull) {

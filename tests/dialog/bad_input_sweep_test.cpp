@@ -16,7 +16,7 @@
 
 #include "dialog_fixture.h"
 #include "generators/limits.h"
-#include "program_sanity.h"
+#include "program_check.h"
 #include "text/files.h"
 #include "text/number_format.h"
 #include "text/parse.h"
@@ -26,9 +26,9 @@ namespace kelvora::dialog {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CheckProgram;
+using fuzz::CheckProgram;
+using fuzz::ProgramRules;
 using testing::DialogHarness;
-using testing::ProgramRules;
 
 std::string Lower(std::string_view s) {
   std::string out(s);
@@ -194,7 +194,11 @@ void FillLists(XYZDemoDialog& dlg) {
 // number (a spindle text) where a word's number stands, and those that start as
 // something else (an axis letter) where its letter stands.
 ProgramRules RulesOf(const PageSweep& s, const std::map<ui::TextBox*, std::string>& starts) {
+  // Any page's program may take the thread layout; none may pass the generators'
+  // own limit on its lines.
   ProgramRules rules;
+  rules.threadLayout = true;
+  rules.maxLines = generators::GetLimit(generators::LimitId::kProgramLines).max;
   for (ui::TextBox* box : s.boxes) {
     if (box->Multiline()) {
       rules.userBlocks.push_back(box->Text());

@@ -48,7 +48,7 @@ struct Folder {
     return text::PathToUtf8(path / std::string(name));
   }
   std::string Write(std::string_view name, std::string_view bytes) const {
-    EXPECT_EQ(text::WriteFileAtomic(path / std::string(name), bytes), "");
+    EXPECT_TRUE(text::WriteFileAtomic(path / std::string(name), bytes));
     return Path(name);
   }
 };
@@ -288,7 +288,7 @@ TEST(DialogFileFaults, AProgramFileThatCannotBeWrittenRaisesNoLoadRequest) {
     handOff.CreateGcodeFolder();
     const std::string tap = text::PathToUtf8(handOff.Folder() / std::string(kProgramFileName));
     // A program handed over before.
-    ASSERT_EQ(text::WriteFileAtomic(text::PathFromUtf8(tap), "G0X1\r\n"), "");
+    ASSERT_TRUE(text::WriteFileAtomic(text::PathFromUtf8(tap), "G0X1\r\n"));
     switch (fault) {
       case Fault::kFolder:
         fs::remove(tap);

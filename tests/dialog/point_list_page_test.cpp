@@ -41,7 +41,7 @@ struct TempDir {
   }
   std::string File(std::string_view name, std::string_view content) const {
     const std::string p = text::PathToUtf8(path / std::string(name));
-    EXPECT_EQ(text::WriteFileAtomic(path / std::string(name), content), "");
+    EXPECT_TRUE(text::WriteFileAtomic(path / std::string(name), content));
     return p;
   }
   std::string Name(std::string_view name) const {

@@ -16,11 +16,13 @@ TEST(FolderHandOff, CreatesTheFolderAndReplacesTempTap) {
   std::filesystem::remove_all(root);
   FolderHandOff handOff(root / "Mach3" / "Plugins" / "Gcode");
   // No folder yet: the write fails and says why.
-  EXPECT_FALSE(handOff.WriteProgramFile("G90\r\n").empty());
+  const Outcome<void> refused = handOff.WriteProgramFile("G90\r\n");
+  ASSERT_FALSE(refused);
+  EXPECT_FALSE(refused.failure().message.empty());
   handOff.CreateGcodeFolder();
   handOff.CreateGcodeFolder();  // an existing folder is left as it is
-  EXPECT_EQ(handOff.WriteProgramFile("G90\r\nM30\r\n"), "");
-  EXPECT_EQ(handOff.WriteProgramFile("\r\n"), "");
+  EXPECT_TRUE(handOff.WriteProgramFile("G90\r\nM30\r\n"));
+  EXPECT_TRUE(handOff.WriteProgramFile("\r\n"));
   EXPECT_EQ(text::ReadFileBytes(handOff.Folder() / "temp.tap"), "\r\n");
   std::filesystem::remove_all(root);
 }

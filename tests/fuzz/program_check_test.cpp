@@ -71,6 +71,55 @@ TEST(ProgramCheck, RefusesWhatNoControllerReads) {
   }
 }
 
+// What the dialog's sweep gives the check: the thread layout, the operator's
+// blocks, and the thread page's axis and spindle texts as letter and value texts.
+TEST(ProgramCheck, TakesTheOperatorsTextsWhereLettersAndNumbersStand) {
+  ProgramRules blocks = Plain();
+  blocks.threadLayout = true;
+  blocks.userBlocks = {"M3 (spindle)\r\nM8", "END"};
+  // The thread's axis and spindle boxes, one of them empty.
+  ProgramRules thread = Plain();
+  thread.threadLayout = true;
+  thread.letterTexts = {"NaN", "", "1e9"};
+  thread.valueTexts = {"1e9", ""};
+  ProgramRules dashAxis = Plain();
+  dashAxis.threadLayout = true;
+  dashAxis.letterTexts = {"-"};
+  dashAxis.valueTexts = {"5", "--5"};
+  const struct {
+    const char* program;
+    bool sound;
+    const ProgramRules& rules;
+  } cases[] = {
+      {"G0X10Y-2.5\r\nM30\r\n", true, blocks},
+      {"%\r\n(Thread M6)\r\nG1 X1.000 Z-2.000 F200\r\n\r\n%\r\n", true, blocks},
+      {"M3 (spindle)\r\nM8\r\nG0X1\r\nEND", true, blocks},  // the end script last
+      {"G0Z--2\r\n", false, blocks},
+      {"G0XNaN\r\n", false, blocks},
+      {"G1Xinf\r\n", false, blocks},
+      {"G0X\r\n", false, blocks},       // a letter without its number
+      {"G0X1.\r\n", false, blocks},     // a point without digits
+      {"G0X1e+20\r\n", false, blocks},  // an exponent
+      {"G0X1\r\nG0X2", false, blocks},  // the last line without its end
+      {"G0X1\nG0X2\r\n", false, blocks},
+      {"g0x1\r\n", false, blocks},
+      {"G0  X1\r\n", false, blocks},
+      {"END G0X1\r\n", false, blocks},  // a block only counts as a whole line
+      // The operator's axis and spindle texts, as typed.
+      {"G0 NaN17.000 Z2\r\nG1 17.000\r\nM3S1e9\r\nM3S\r\n", true, thread},
+      {"G0 NaN17.000 Z--2\r\n", false, thread},  // "--" that no operator's text brings
+      {"G0XY1\r\n", false, thread},              // an empty spindle text only at the end
+      {"G0X1 Xinf\r\n", false, thread},
+      // An axis text of digits right after a number, and a "-" axis before a
+      // negative number: the operator's, as typed.
+      {"G0X17.0001e92 A0\r\nG1 NaN-22.5\r\n", true, thread},
+      {"G1 --22.5\r\nM3S--5\r\n", true, dashAxis},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(!CheckProgram(c.program, c.rules).has_value(), c.sound) << c.program;
+  }
+}
+
 TEST(ProgramCheck, CountsTheLinesAgainstTheLimit) {
   ProgramRules rules = Plain();
   rules.maxLines = 2;

@@ -126,7 +126,7 @@ TEST(PointFile, WritingRoundTripsAndPlainFilesAreByteForByte) {
   const auto dir = std::filesystem::temp_directory_path() / "kelvora_point_file_test";
   std::filesystem::create_directories(dir);
   const std::string path = text::PathToUtf8(dir / "points.csv");
-  ASSERT_EQ(SavePointFile(path, odd), "");
+  ASSERT_TRUE(SavePointFile(path, odd));
   const auto loaded = LoadCsv(path);
   ASSERT_TRUE(loaded.ok());
   EXPECT_EQ(loaded->rows, odd);

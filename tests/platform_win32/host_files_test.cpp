@@ -96,17 +96,18 @@ TEST_F(HeldFile, TheFileIsReplacedWholeOrInPlaceOrLeftAsItWas) {
   const std::filesystem::path path = folder_ / "temp.tap";
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_EQ(text::WriteFileAtomic(path, kOld), "");
+    ASSERT_TRUE(text::WriteFileAtomic(path, kOld));
     std::unique_ptr<Held> held;
     if (c.held) {
       held = std::make_unique<Held>(path, c.share);
       ASSERT_TRUE(held->Open());
     }
-    const std::string failure = files.ReplaceFileContent(path, kNew);
+    const Outcome<void> replaced = files.ReplaceFileContent(path, kNew);
     if (c.written) {
-      EXPECT_EQ(failure, "");
+      EXPECT_TRUE(replaced);
     } else {
-      EXPECT_EQ(failure, "Cannot write the file " + text::PathToUtf8(path));
+      ASSERT_FALSE(replaced);
+      EXPECT_EQ(replaced.failure().message, "Cannot write the file " + text::PathToUtf8(path));
     }
     // A file written in place is what the host reads through the handle it holds.
     if (held && c.share == (FILE_SHARE_READ | FILE_SHARE_WRITE)) {
@@ -120,7 +121,7 @@ TEST_F(HeldFile, TheFileIsReplacedWholeOrInPlaceOrLeftAsItWas) {
 }
 
 TEST_F(HeldFile, AFileMissingAltogetherIsWritten) {
-  EXPECT_EQ(plugin::SystemPlatform().files.ReplaceFileContent(folder_ / "temp.tap", kNew), "");
+  EXPECT_TRUE(plugin::SystemPlatform().files.ReplaceFileContent(folder_ / "temp.tap", kNew));
   EXPECT_EQ(text::ReadFileBytes(folder_ / "temp.tap"), kNew);
   EXPECT_EQ(Entries(folder_), std::vector<std::string>{"temp.tap"});
 }
@@ -137,7 +138,7 @@ TEST(HeldTempTap, TheLoadButtonWritesThroughTheHostsHandleOrSaysSo) {
   dialog.ShowAndFocus();
   auto& program = dialog.Get<ui::TextBox>("txtDrillGcode");
 
-  ASSERT_EQ(text::WriteFileAtomic(path, kOld), "");
+  ASSERT_TRUE(text::WriteFileAtomic(path, kOld));
   {
     Held held(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
     ASSERT_TRUE(held.Open());

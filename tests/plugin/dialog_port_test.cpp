@@ -36,8 +36,8 @@ struct ScratchPaths final : HostPaths {
 // Files replaced whole, as where nothing holds them open.
 struct WholeFiles final : HostFiles {
   std::vector<std::filesystem::path> replaced;
-  std::string ReplaceFileContent(const std::filesystem::path& path,
-                                 std::string_view bytes) override {
+  Outcome<void> ReplaceFileContent(const std::filesystem::path& path,
+                                   std::string_view bytes) override {
     replaced.push_back(path);
     return text::WriteFileAtomic(path, bytes);
   }
@@ -64,7 +64,7 @@ TEST_F(DialogPortTest, TheHandOffMakesTheFolderAgainWhenItIsMissing) {
   handOff.CreateGcodeFolder();
   EXPECT_TRUE(std::filesystem::is_directory(folder));
   std::filesystem::remove_all(paths_.root);
-  EXPECT_EQ(handOff.WriteProgramFile("G0X1\r\n\r\n"), "");
+  EXPECT_TRUE(handOff.WriteProgramFile("G0X1\r\n\r\n"));
   EXPECT_EQ(text::ReadFileBytes(paths_.LocalPath("C:\\Mach3\\PlugIns\\Gcode\\temp.tap")),
             "G0X1\r\n\r\n");
   // The file goes through the platform's replacement, which knows held files.

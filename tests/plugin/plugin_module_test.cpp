@@ -121,7 +121,7 @@ struct FakeUdp final : UdpNetwork {
 };
 
 struct FakeFiles final : HostFiles {
-  std::string ReplaceFileContent(const std::filesystem::path&, std::string_view) override {
+  Outcome<void> ReplaceFileContent(const std::filesystem::path&, std::string_view) override {
     return {};
   }
 };

@@ -148,7 +148,7 @@ class RunnerTest : public ::testing::Test {
     const auto folder = std::filesystem::path(::testing::TempDir()) / "kelvora_runner_test";
     std::filesystem::create_directories(folder);
     const auto file = folder / "case.scn";
-    EXPECT_EQ(text::WriteFileAtomic(file, script), "");
+    EXPECT_TRUE(text::WriteFileAtomic(file, script));
     options_.work = folder / "work";
     options_.data = folder;
     std::ostringstream errors;
@@ -324,10 +324,8 @@ TEST_F(RunnerTest, AnswersCarryTheirKindAndFile) {
 
 TEST_F(RunnerTest, TheLoadThreadIsCheckedWhereTheHostCanTell) {
   const std::string script = "start\nexpect loaded C:\\a.tap @data/a.tap\n";
-  ASSERT_EQ(
-      text::WriteFileAtomic(
-          std::filesystem::path(::testing::TempDir()) / "kelvora_runner_test" / "a.tap", "G0\n"),
-      "");
+  ASSERT_TRUE(text::WriteFileAtomic(
+      std::filesystem::path(::testing::TempDir()) / "kelvora_runner_test" / "a.tap", "G0\n"));
   for (bool capability : {false, true}) {
     host_ = FakeHost{};
     host_.loadThreadCapability = capability;
@@ -344,7 +342,7 @@ TEST_F(RunnerTest, FaultsFailTheStepTheyFollow) {
 
 TEST_F(RunnerTest, DrivePathsAndProfileFilesAreFound) {
   const auto folder = std::filesystem::path(::testing::TempDir()) / "kelvora_runner_test";
-  ASSERT_EQ(text::WriteFileAtomic(folder / "stored.xml", "<profile/>"), "");
+  ASSERT_TRUE(text::WriteFileAtomic(folder / "stored.xml", "<profile/>"));
   EXPECT_EQ(Run("profile @data/stored.xml\nexpect file-text profile \"<profile/>\"\n"
                 "write C:\\Mach3\\x.tap G1\nexpect file-text @work/drive/Mach3\\x.tap G1\n"),
             "");

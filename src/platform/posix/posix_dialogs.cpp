@@ -79,10 +79,10 @@ class FormWindow final : public simos::UiWindow {
   }
 
   // The operator selects the box's text, deletes it and types, key by key.
-  std::string Type(const std::string& name, const std::string& utf8) override {
+  Outcome<void> Type(const std::string& name, const std::string& utf8) override {
     auto* box = dynamic_cast<ui::TextBox*>(find_(name));
-    if (box == nullptr) return "no text box " + name;
-    if (!Reachable(*box)) return name + " is hidden or disabled";
+    if (box == nullptr) return Refused("no text box " + name);
+    if (!Reachable(*box)) return Refused(name + " is hidden or disabled");
     return Guard([&] {
       box->SelectAll();
       box->TypeChar(ui::kKeyBackspace);
@@ -90,49 +90,49 @@ class FormWindow final : public simos::UiWindow {
     });
   }
 
-  std::string Click(const std::string& name) override {
+  Outcome<void> Click(const std::string& name) override {
     ui::Control* control = find_(name);
-    if (control == nullptr) return "no control " + name;
-    if (!Reachable(*control)) return name + " is hidden or disabled";
+    if (control == nullptr) return Refused("no control " + name);
+    if (!Reachable(*control)) return Refused(name + " is hidden or disabled");
     if (auto* button = dynamic_cast<ui::Button*>(control)) {
       return Guard([&] { button->Click(); });
     }
     if (auto* check = dynamic_cast<ui::CheckBox*>(control)) {
       return Guard([&] { check->Click(); });
     }
-    return name + " cannot be clicked";
+    return Refused(name + " cannot be clicked");
   }
 
-  std::string SetChecked(const std::string& name, bool checked) override {
+  Outcome<void> SetChecked(const std::string& name, bool checked) override {
     auto* check = dynamic_cast<ui::CheckBox*>(find_(name));
-    if (check == nullptr) return "no check box " + name;
-    if (!Reachable(*check)) return name + " is hidden or disabled";
+    if (check == nullptr) return Refused("no check box " + name);
+    if (!Reachable(*check)) return Refused(name + " is hidden or disabled");
     if (check->Checked() == checked) return {};
     return Guard([&] { check->Click(); });
   }
 
-  std::string ClickCell(const std::string& name, std::size_t line,
-                        const std::string& column) override {
+  Outcome<void> ClickCell(const std::string& name, std::size_t line,
+                          const std::string& column) override {
     auto* grid = dynamic_cast<ui::DataGrid*>(find_(name));
-    if (grid == nullptr) return "no grid " + name;
-    if (!Reachable(*grid)) return name + " is hidden or disabled";
+    if (grid == nullptr) return Refused("no grid " + name);
+    if (!Reachable(*grid)) return Refused(name + " is hidden or disabled");
     auto index = grid->ColumnIndex(column);
-    if (!index) return name + " has no column " + column;
+    if (!index) return Refused(name + " has no column " + column);
     bool clicked = false;
-    std::string failure = Guard([&] { clicked = grid->SetCurrentCell({line, *index}); });
-    if (!failure.empty()) return failure;
-    return clicked ? std::string() : name + " has no line " + std::to_string(line + 1);
+    const Outcome<void> done = Guard([&] { clicked = grid->SetCurrentCell({line, *index}); });
+    if (!done || clicked) return done;
+    return Refused(name + " has no line " + std::to_string(line + 1));
   }
 
   // A drop-down's item, or a tab control's page (by caption or name).
-  std::string SelectItem(const std::string& name, const std::string& item) override {
+  Outcome<void> SelectItem(const std::string& name, const std::string& item) override {
     ui::Control* control = find_(name);
     if (auto* combo = dynamic_cast<ui::ComboBox*>(control)) {
       const auto& items = combo->Items();
       for (std::size_t i = 0; i < items.size(); ++i) {
         if (items[i] == item) return Guard([&] { combo->SetSelectedIndex(static_cast<int>(i)); });
       }
-      return name + " has no item \"" + item + "\"";
+      return Refused(name + " has no item \"" + item + "\"");
     }
     if (auto* tabs = dynamic_cast<ui::TabControl*>(control)) {
       for (ui::TabPage* page : tabs->Pages()) {
@@ -140,9 +140,9 @@ class FormWindow final : public simos::UiWindow {
           return Guard([&] { tabs->SelectPage(*page); });
         }
       }
-      return name + " has no page \"" + item + "\"";
+      return Refused(name + " has no page \"" + item + "\"");
     }
-    return "no drop-down or tab control " + name;
+    return Refused("no drop-down or tab control " + name);
   }
 
  private:
@@ -161,12 +161,12 @@ class FormWindow final : public simos::UiWindow {
   // Runs an action of the operator's; a failure inside the dialog is reported to
   // the caller instead of ending the host.
   template <typename Action>
-  static std::string Guard(Action action) {
+  static Outcome<void> Guard(Action action) {
     try {
       action();
       return {};
     } catch (const std::exception& e) {
-      return std::string("the dialog failed: ") + e.what();
+      return Refused(std::string("the dialog failed: ") + e.what());
     }
   }
 

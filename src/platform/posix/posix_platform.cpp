@@ -258,8 +258,8 @@ class PosixUdpNetwork final : public plugin::UdpNetwork {
 // never holds one: the replacement is always whole.
 class PosixFiles final : public plugin::HostFiles {
  public:
-  std::string ReplaceFileContent(const std::filesystem::path& path,
-                                 std::string_view bytes) override {
+  Outcome<void> ReplaceFileContent(const std::filesystem::path& path,
+                                   std::string_view bytes) override {
     return text::WriteFileAtomic(path, bytes);
   }
 };

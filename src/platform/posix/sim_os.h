@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "text/outcome.h"
+
 namespace kelvora::simos {
 
 using HResult = std::int32_t;
@@ -103,8 +105,8 @@ PromptAnswer ShowPrompt(const PromptRequest& request);
 
 enum class WindowState { kNormal, kMinimised, kMaximised };
 
-// A window that a plug-in shows, with its controls by name. Every action returns
-// an empty text when done, or says why it could not be done.
+// A window that a plug-in shows, with its controls by name. An action that could
+// not be done says why.
 class UiWindow {
  public:
   virtual ~UiWindow() = default;
@@ -122,13 +124,13 @@ class UiWindow {
   virtual std::optional<std::string> CellText(const std::string& grid, std::size_t row,
                                               const std::string& column) const = 0;
   // Types characters one by one, as from the keyboard.
-  virtual std::string Type(const std::string& control, const std::string& utf8) = 0;
-  virtual std::string Click(const std::string& control) = 0;
-  virtual std::string SetChecked(const std::string& control, bool checked) = 0;
+  virtual Outcome<void> Type(const std::string& control, const std::string& utf8) = 0;
+  virtual Outcome<void> Click(const std::string& control) = 0;
+  virtual Outcome<void> SetChecked(const std::string& control, bool checked) = 0;
   // Clicks a grid's cell (by display line from 0, the new-row line included).
-  virtual std::string ClickCell(const std::string& grid, std::size_t line,
-                                const std::string& column) = 0;
-  virtual std::string SelectItem(const std::string& control, const std::string& item) = 0;
+  virtual Outcome<void> ClickCell(const std::string& grid, std::size_t line,
+                                  const std::string& column) = 0;
+  virtual Outcome<void> SelectItem(const std::string& control, const std::string& item) = 0;
 };
 
 void RegisterUiWindow(UiWindow* window);

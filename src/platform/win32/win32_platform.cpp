@@ -306,11 +306,11 @@ bool WriteWholeFile(const std::wstring& path, DWORD disposition, std::string_vie
 
 class Win32Files final : public plugin::HostFiles {
  public:
-  std::string ReplaceFileContent(const std::filesystem::path& path,
-                                 std::string_view bytes) override {
+  Outcome<void> ReplaceFileContent(const std::filesystem::path& path,
+                                   std::string_view bytes) override {
     const std::wstring target = path.wstring();
     const std::wstring temporary = target + L".kelvora-tmp";
-    const std::string failure = "Cannot write the file " + text::PathToUtf8(path);
+    const Outcome<void> failure = Refused("Cannot write the file " + text::PathToUtf8(path));
     if (!WriteWholeFile(temporary, CREATE_ALWAYS, bytes)) {
       DeleteFileW(temporary.c_str());
       return failure;
@@ -325,7 +325,7 @@ class Win32Files final : public plugin::HostFiles {
       written = WriteWholeFile(target, TRUNCATE_EXISTING, bytes);
     }
     DeleteFileW(temporary.c_str());
-    return written ? std::string() : failure;
+    return written ? Outcome<void>() : failure;
   }
 };
 
