@@ -28,7 +28,7 @@ constexpr std::array<Limit, 11> kFullLimits{{
     {LimitId::kTableRows, "table rows", 1'000'000},
     {LimitId::kGridPoints, "grid points", 1'000'000},
     {LimitId::kCutQuantity, "cuts", 1'000'000},
-    {LimitId::kThreadPasses, "thread passes", 100'000},
+    {LimitId::kThreadPassCount, "thread passes", 100'000},
 }};
 
 constexpr std::array<Limit, 11> kLimits = [] {

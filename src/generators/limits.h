@@ -22,7 +22,7 @@ enum class LimitId {
   kTableRows,
   kGridPoints,
   kCutQuantity,
-  kThreadPasses,
+  kThreadPassCount,
 };
 
 struct Limit {

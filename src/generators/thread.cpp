@@ -63,7 +63,7 @@ Outcome<std::string> ThreadGcodeGen(const ThreadInputs& in) {
   if (!std::isfinite(xs) || !std::isfinite(in.majorDia - perPass * n)) {
     return Failure{std::string(kParametersError), std::string(kThreadMajorDia)};
   }
-  if (auto f = CheckLimit(LimitId::kThreadPasses, n)) return *f;
+  if (auto f = CheckLimit(LimitId::kThreadPassCount, n)) return *f;
 
   ProgramWriter w(text::NumberFormat::kF3);
   const std::string& xa = in.xAxis;

@@ -128,7 +128,7 @@ class CArc : public DrawObj {
 
 class COp1 : public DrawObj {
  public:
-  COp1(UnitPoint center, double depth) : depth(depth), center(center) { m_Layer.clear(); }
+  COp1(UnitPoint at, double holeDepth) : depth(holeDepth), center(at) { m_Layer.clear(); }
   double depth = 0.0;
   UnitPoint center;
 };

@@ -21,10 +21,10 @@ const TextLabel kNoLabel{};
 
 }  // namespace
 
-TextPrim::TextPrim(std::string text, Font font, Rgb brush, double x, double y)
+TextPrim::TextPrim(std::string text, Font font, Rgb brush, double left, double top)
     : label(std::make_shared<const TextLabel>(TextLabel{std::move(text), std::move(font), brush})),
-      x(x),
-      y(y) {}
+      x(left),
+      y(top) {}
 
 const std::string& TextPrim::Text() const {
   return (label ? *label : kNoLabel).text;

@@ -80,10 +80,10 @@ struct TextLabel {
 struct TextPrim {
   TextPrim() = default;
   // A label of its own.
-  TextPrim(std::string text, Font font, Rgb brush, double x, double y);
+  TextPrim(std::string text, Font font, Rgb brush, double left, double top);
   // A label shared with other texts.
-  TextPrim(std::shared_ptr<const TextLabel> label, double x, double y)
-      : label(std::move(label)), x(x), y(y) {}
+  TextPrim(std::shared_ptr<const TextLabel> shared, double left, double top)
+      : label(std::move(shared)), x(left), y(top) {}
 
   const std::string& Text() const;
   const Font& TextFont() const;
