@@ -1,5 +1,5 @@
-#include "settings/xml_net_profile.h"
 #include "runner_steps.h"
+#include "settings/xml_net_profile.h"
 
 namespace kelvora::testhost::run {
 
