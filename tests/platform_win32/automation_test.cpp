@@ -15,6 +15,10 @@ using plugin::AutomationArg;
 using plugin::AutomationObject;
 using plugin::AutomationResult;
 
+// A COM object is destroyed by its own Release, never through an interface
+// pointer: the interface's non-virtual destructor is what COM wants.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 // A dispatch object that records the call it receives.
 class RecordingDispatch final : public IDispatch {
  public:
@@ -40,12 +44,13 @@ class RecordingDispatch final : public IDispatch {
     ids[0] = 7;
     return S_OK;
   }
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID member, REFIID, LCID lcid, WORD kind, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO*, UINT*) override {
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID calledMember, REFIID, LCID lcid, WORD callKind,
+                                   DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                                   UINT*) override {
     invoked = true;
-    this->member = member;
+    member = calledMember;
     callLocale = lcid;
-    this->kind = kind;
+    kind = callKind;
     named.assign(params->rgdispidNamedArgs, params->rgdispidNamedArgs + params->cNamedArgs);
     arguments.clear();
     for (UINT i = 0; i < params->cArgs; ++i) {
@@ -79,6 +84,7 @@ class RecordingDispatch final : public IDispatch {
   bool resultWasInitialised = false;
   IDispatch* resultObject = nullptr;  // the result of every call, when set
 };
+#pragma GCC diagnostic pop
 
 // The platform's automation service keeps every object it hands out for the
 // process's life, as the plug-in keeps the host's: the objects it is given here

@@ -14,6 +14,11 @@
 
 namespace kelvora::testhost {
 
+// COM objects are destroyed by their own Release, never through an interface
+// pointer, so the interfaces' non-virtual destructors are what COM wants.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
 // IUnknown and the type-information part of IDispatch, as the host's objects
 // share them: reference counted, no type information.
 template <typename Derived>
@@ -96,6 +101,8 @@ class HostDocument final : public DispatchObject<HostDocument> {
   mutable std::mutex mutex_;
   std::vector<LoadCall> loadCalls_;
 };
+
+#pragma GCC diagnostic pop
 
 // The object's entry in the running-object table, under the host's class id.
 class RunningObjectEntry {

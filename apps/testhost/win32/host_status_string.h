@@ -39,7 +39,7 @@ struct HostStringData {
   char* chars() { return reinterpret_cast<char*>(this + 1); }
 };
 
-class HostStringManager {
+class HostStringManager final {
  public:
   HostStringManager();
   HostStringManager(const HostStringManager&) = delete;
