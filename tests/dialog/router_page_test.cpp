@@ -666,21 +666,5 @@ TEST(RouterPage, GCodeGenOnAnEmptyDrawingSaysSo) {
   EXPECT_TRUE(h.dlg.closeFileTrigger);
 }
 
-TEST(RouterPage, LoadHandsTheProgramOverOrShowsItsMessage) {
-  Router h;
-  h.handOff.failWith = "locked";
-  h.dlg.Get<ui::TextBox>("txtDxfGcode").SetText("G90");
-  h.Click("btnDxfLoad");
-  EXPECT_EQ(h.prompts.Messages(),
-            std::vector<std::string>{"Error save file \r\n, C:\\Mach3\\PlugIns\\Gcode\\temp.tap"});
-  EXPECT_FALSE(h.dlg.LoadFileTrigger);
-  h.handOff.failWith.clear();
-  h.Click("btnDxfLoad");
-  EXPECT_EQ(h.handOff.writes, std::vector<std::string>{"G90\r\n"});
-  EXPECT_TRUE(h.dlg.LoadFileTrigger);
-  h.Click("button5");
-  EXPECT_TRUE(h.dlg.Minimised());
-}
-
 }  // namespace
 }  // namespace kelvora::dialog
