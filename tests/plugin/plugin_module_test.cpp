@@ -267,6 +267,19 @@ class PluginModuleTest : public ::testing::Test {
   void SetStatus(std::string_view text) {
     ASSERT_TRUE(AssignHostString(planner_.data() + kPlannerStatusString, text, memory_));
   }
+  // The texts the profile's Kelvora section holds; a null text: no such entry.
+  static void ExpectStored(const std::string& profile,
+                           std::initializer_list<std::pair<const char*, const char*>> texts) {
+    XMLNetProfile stored(profile, "Kelvora", true);
+    ASSERT_TRUE(stored.Load());
+    for (const auto& [key, text] : texts) {
+      if (text) {
+        EXPECT_EQ(stored.ReadString(key), text) << key;
+      } else {
+        EXPECT_EQ(stored.FindEntry(key), nullptr) << key;
+      }
+    }
+  }
   // The host jogging `axes`: each axis marked, and both jog flags raised.
   void StartJog(std::initializer_list<int> axes) {
     for (int axis : axes) WriteHostByte(engine_.data(), AxisByte(axis, kAxisJogging), 1);
@@ -371,11 +384,7 @@ TEST_F(PluginModuleTest, UnreadableStoredNumbersAreNamedOnceAndReplacedAfterAnOp
                 "These settings could not be read and were set to their defaults: CirR, GridXm"});
   Dialog().toSave = Dialog().loaded;
   module_.piStopPlug();
-  XMLNetProfile stored(profile, "Kelvora", true);
-  ASSERT_TRUE(stored.Load());
-  EXPECT_EQ(stored.ReadString("CirR"), "10");
-  EXPECT_EQ(stored.ReadString("GridXm"), "1");
-  EXPECT_EQ(stored.ReadString("Cirn"), "3");
+  ExpectStored(profile, {{"CirR", "10"}, {"GridXm", "1"}, {"Cirn", "3"}});
 }
 
 // Without an opening the window never showed the defaults: the texts stay.
@@ -384,10 +393,7 @@ TEST_F(PluginModuleTest, UnreadableStoredNumbersStayWithoutAnOpening) {
   const std::string profile = folder.Write("profile.xml", kCommaProfile);
   StartUp(profile);
   module_.piStopPlug();
-  XMLNetProfile stored(profile, "Kelvora", true);
-  ASSERT_TRUE(stored.Load());
-  EXPECT_EQ(stored.ReadString("CirR"), "12,5");
-  EXPECT_EQ(stored.ReadString("GridXm"), "0,5");
+  ExpectStored(profile, {{"CirR", "12,5"}, {"GridXm", "0,5"}});
   EXPECT_TRUE(messages_.shown.empty());
 }
 
@@ -670,10 +676,7 @@ TEST_F(PluginModuleTest, ShutdownWritesTheDialogsValues) {
   module_.piNotify(500);
   Dialog().toSave.SetDouble("CirR", 42.25);
   module_.piStopPlug();
-  XMLNetProfile stored(profile, "Kelvora", true);
-  ASSERT_TRUE(stored.Load());
-  EXPECT_EQ(stored.ReadString("CirR"), "42.25");
-  EXPECT_EQ(stored.ReadString("Dlg"), "True");
+  ExpectStored(profile, {{"CirR", "42.25"}, {"Dlg", "True"}});
 }
 
 TEST_F(PluginModuleTest, ShutdownWithoutAnOpeningWritesOnlyDlg) {
@@ -682,11 +685,7 @@ TEST_F(PluginModuleTest, ShutdownWithoutAnOpeningWritesOnlyDlg) {
       folder.Write("profile.xml", "<profile><Kelvora><CirR>7</CirR></Kelvora></profile>");
   StartUp(profile);
   module_.piStopPlug();
-  XMLNetProfile stored(profile, "Kelvora", true);
-  ASSERT_TRUE(stored.Load());
-  EXPECT_EQ(stored.ReadString("CirR"), "7");
-  EXPECT_EQ(stored.ReadString("Dlg"), "False");
-  EXPECT_EQ(stored.FindEntry("CirXc"), nullptr);
+  ExpectStored(profile, {{"CirR", "7"}, {"Dlg", "False"}, {"CirXc", nullptr}});
 }
 
 TEST_F(PluginModuleTest, ShutdownLeavesAProfileThatDoesNotLoad) {
