@@ -36,33 +36,33 @@ TEST(CirclePage, WorkedExampleFromTheButtonsMatchesTheGolden) {
 
 TEST(CirclePage, ControlsStartAsDesigned) {
   DialogHarness h;
-  testing::ExpectTexts(h, {
-                              {"txtR", "20"},
-                              {"txtn", "11"},
-                              {"txtXc", "30"},
-                              {"txtYc", "30"},
-                              {"txtStartAngle", "0"},
-                              {"txtToolDia", "4"},
-                              {"txtdepth", "5"},
-                              {"txtpassdepth", "2"},
-                              {"txtDrillFeedrate", "100"},
-                              {"txtSpindleSpeed", "5000"},
-                              {"txtDrillZretract", "3"},
-                              {"txtZsafe", "10"},
-                              {"txtSpSO", "M3"},
-                              {"txtDrillGcode", ""},
-                              {"groupBox1", "PCD"},
-                              {"lblR", "D:"},
-                              {"label3", "depth:"},
-                              {"chkbCirEnSpin", "OnSpin"},
-                              {"chkbCirSpecialOp", "Sp.Op"},
-                              {"btnKhoanTronPreview", "Preview"},
-                              {"btnDrillGcodeGen", "GCode Gen "},
-                              {"btnDrillLoadGcode", "Load"},
-                              {"button1", "Close"},
-                          });
-  EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkbCirEnSpin").Checked());
-  EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtDrillGcode").Multiline());
+  testing::ExpectStart(h,
+                       {
+                           {"txtR", "20"},
+                           {"txtn", "11"},
+                           {"txtXc", "30"},
+                           {"txtYc", "30"},
+                           {"txtStartAngle", "0"},
+                           {"txtToolDia", "4"},
+                           {"txtdepth", "5"},
+                           {"txtpassdepth", "2"},
+                           {"txtDrillFeedrate", "100"},
+                           {"txtSpindleSpeed", "5000"},
+                           {"txtDrillZretract", "3"},
+                           {"txtZsafe", "10"},
+                           {"txtSpSO", "M3"},
+                           {"txtDrillGcode", ""},
+                           {"groupBox1", "PCD"},
+                           {"lblR", "D:"},
+                           {"label3", "depth:"},
+                           {"chkbCirEnSpin", "OnSpin"},
+                           {"chkbCirSpecialOp", "Sp.Op"},
+                           {"btnKhoanTronPreview", "Preview"},
+                           {"btnDrillGcodeGen", "GCode Gen "},
+                           {"btnDrillLoadGcode", "Load"},
+                           {"button1", "Close"},
+                       },
+                       {{"chkbCirEnSpin", false}}, {"txtDrillGcode"});
   // txtR sits in the "PCD" group.
   EXPECT_EQ(h.dlg.Get<ui::TextBox>("txtR").Parent()->Name(), "groupBox1");
 }
@@ -94,20 +94,6 @@ TEST(CirclePage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
     testing::ExpectRefusedKeepsProgram(h, c, "btnDrillGcodeGen", "txtDrillGcode");
     EXPECT_EQ(h.Text("txtDrillGcode"), program) << c.box;
   }
-}
-
-TEST(CirclePage, LoadFailureShowsTheButtonsMessageAndRaisesNoRequest) {
-  DialogHarness h;
-  h.handOff.failWith = "locked";
-  h.Click("btnDrillLoadGcode");
-  EXPECT_EQ(h.prompts.Messages(),
-            std::vector<std::string>{"File opening \r\n, please close the file first!"});
-  EXPECT_FALSE(h.dlg.LoadFileTrigger);
-  // An empty box hands over a single line end once the file can be written.
-  h.handOff.failWith.clear();
-  h.Click("btnDrillLoadGcode");
-  EXPECT_EQ(h.handOff.writes, std::vector<std::string>{"\r\n"});
-  EXPECT_TRUE(h.dlg.LoadFileTrigger);
 }
 
 TEST(CirclePage, PreviewReplacesTheStartDrawingWithTheHoles) {

@@ -63,6 +63,24 @@ inline void ExpectTexts(DialogHarness& h, std::initializer_list<Typed> texts) {
   for (const Typed& t : texts) EXPECT_EQ(h.Text(t.control), t.text) << t.control;
 }
 
+// A check box and whether it is ticked.
+struct Checked {
+  const char* box;
+  bool checked;
+};
+
+// How a page starts: each control shows its text, each listed check box is
+// ticked or not, and each listed text box takes several lines.
+inline void ExpectStart(DialogHarness& h, std::initializer_list<Typed> texts,
+                        std::initializer_list<Checked> checks,
+                        std::initializer_list<const char*> multiline) {
+  ExpectTexts(h, texts);
+  for (const Checked& c : checks) {
+    EXPECT_EQ(h.dlg.Get<ui::CheckBox>(c.box).Checked(), c.checked) << c.box;
+  }
+  for (const char* box : multiline) EXPECT_TRUE(h.dlg.Get<ui::TextBox>(box).Multiline()) << box;
+}
+
 // Characters typed into emptied boxes, and what each box then holds: the key
 // filters at work.
 struct KeyFilterCase {
@@ -123,18 +141,28 @@ struct GoldenCase {
   std::initializer_list<Typed> typed;
 };
 
+// Runs `check` on each case in a dialog of its own, after `prepare` (when
+// given) has typed what the cases share.
+template <class Case, class Check>
+void ForEachInNewDialog(void (*prepare)(DialogHarness&), std::initializer_list<Case> cases,
+                        Check check) {
+  for (const Case& c : cases) {
+    DialogHarness h;
+    if (prepare) prepare(h);
+    check(h, c);
+  }
+}
+
 // Each case in a dialog of its own: `prepare` (when given) types what the cases
 // share, then the case's texts are typed, and the program from the page's
 // buttons must be the golden one.
 inline void ExpectGoldensFromButtons(void (*prepare)(DialogHarness&), std::string_view generate,
                                      std::string_view load,
                                      std::initializer_list<GoldenCase> cases) {
-  for (const GoldenCase& c : cases) {
-    DialogHarness h;
-    if (prepare) prepare(h);
+  ForEachInNewDialog(prepare, cases, [&](DialogHarness& h, const GoldenCase& c) {
     Fill(h, c.typed);
     ExpectProgramFromButtons(h, generate, load, c.golden);
-  }
+  });
 }
 
 // A refused input: one box set to a text that does not convert, then the G-code
@@ -156,6 +184,19 @@ inline void ExpectRefusedKeepsProgram(DialogHarness& h, const RefusedCase& c,
   EXPECT_EQ(h.prompts.Messages(), std::vector<std::string>{c.message}) << c.box << " " << c.text;
   EXPECT_EQ(h.Text(programBox), before) << c.box;
   EXPECT_FALSE(h.dlg.closeFileTrigger) << c.box;
+}
+
+// Each refused input in a dialog of its own: `prepare` (when given) types what
+// the cases share, the G-code button writes a program, then the case's text is
+// refused and that program stays.
+inline void ExpectRefusedInputs(void (*prepare)(DialogHarness&), std::string_view generate,
+                                std::string_view programBox,
+                                std::initializer_list<RefusedCase> cases) {
+  ForEachInNewDialog(prepare, cases, [&](DialogHarness& h, const RefusedCase& c) {
+    h.Click(generate);
+    ASSERT_FALSE(h.Text(programBox).empty()) << c.box;
+    ExpectRefusedKeepsProgram(h, c, generate, programBox);
+  });
 }
 
 // The layout rules every page keeps: each visible control lies inside its

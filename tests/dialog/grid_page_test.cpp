@@ -11,9 +11,7 @@ namespace {
 
 using testing::DialogHarness;
 using testing::ExpectKeyFilters;
-using testing::ExpectRefusedKeepsProgram;
 using testing::Fill;
-using testing::RefusedCase;
 
 // The grid with the inputs the command line's grid goldens leave at their defaults.
 void FillDefaults(DialogHarness& h) {
@@ -60,39 +58,38 @@ TEST(GridPage, WorkedExamplesFromTheButtonsMatchTheGoldens) {
 
 TEST(GridPage, ControlsStartAsDesigned) {
   DialogHarness h;
-  testing::ExpectTexts(h, {
-                              {"txtGridXc", "30"},
-                              {"txtGridYc", "30"},
-                              {"txtGridXm", "20"},
-                              {"txtGridYn", "20"},
-                              {"txtGridm", "5"},
-                              {"txtGridn", "5"},
-                              {"txtGridZigzac", "2"},
-                              {"chkbGridSub1", "-1"},
-                              {"txtGridToolDia", "4"},
-                              {"txtGridDepth", "5"},
-                              {"txtGridStep", "2"},
-                              {"txtGridFeedrate", "100"},
-                              {"txtGridSpinSpeed", "5000"},
-                              {"txtGridZretract", "3"},
-                              {"txtGridZsafe", "10"},
-                              {"chkbGridEnSpin", "OnSpin"},
-                              {"chkbGridSpOp", "Sp.Op"},
-                              {"txtGridSpecialOp", "M101"},
-                              {"txtGridGcode", ""},
-                              {"label16", "depth:"},
-                              {"label24", "Feedrate:"},
-                              {"lblGridZigzac", "ZigZac:"},
-                              {"btnGridPreview", "Preview"},
-                              {"btnGridGcodGen", "GCode Gen "},
-                              {"btnGridLoad", "Load"},
-                              {"button2", "Close"},
-                          });
-  for (const char* check : {"chkbGridSub1", "chkbGridEnSpin", "chkbGridSpOp"}) {
-    EXPECT_FALSE(h.dlg.Get<ui::CheckBox>(check).Checked()) << check;
-  }
-  EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtGridGcode").Multiline());
-  EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtGridSpecialOp").Multiline());
+  testing::ExpectStart(
+      h,
+      {
+          {"txtGridXc", "30"},
+          {"txtGridYc", "30"},
+          {"txtGridXm", "20"},
+          {"txtGridYn", "20"},
+          {"txtGridm", "5"},
+          {"txtGridn", "5"},
+          {"txtGridZigzac", "2"},
+          {"chkbGridSub1", "-1"},
+          {"txtGridToolDia", "4"},
+          {"txtGridDepth", "5"},
+          {"txtGridStep", "2"},
+          {"txtGridFeedrate", "100"},
+          {"txtGridSpinSpeed", "5000"},
+          {"txtGridZretract", "3"},
+          {"txtGridZsafe", "10"},
+          {"chkbGridEnSpin", "OnSpin"},
+          {"chkbGridSpOp", "Sp.Op"},
+          {"txtGridSpecialOp", "M101"},
+          {"txtGridGcode", ""},
+          {"label16", "depth:"},
+          {"label24", "Feedrate:"},
+          {"lblGridZigzac", "ZigZac:"},
+          {"btnGridPreview", "Preview"},
+          {"btnGridGcodGen", "GCode Gen "},
+          {"btnGridLoad", "Load"},
+          {"button2", "Close"},
+      },
+      {{"chkbGridSub1", false}, {"chkbGridEnSpin", false}, {"chkbGridSpOp", false}},
+      {"txtGridGcode", "txtGridSpecialOp"});
   EXPECT_NE(h.dlg.Find<ui::PictureBox>("pictureBox3"), nullptr);  // the sketch
 }
 
@@ -234,18 +231,14 @@ TEST(GridPage, PreviewOfARefusedPatternSaysSo) {
 }
 
 TEST(GridPage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
-  const RefusedCase cases[] = {
-      {"txtGridXc", "", "Parameter error\r\nGridXc"},  // pattern: the builder's own wording
-      {"txtGridn", "1.5", "Parameter error\r\nGridn"},
-      {"txtGridFeedrate", ".", "Parameters error\r\nGridFeedrate"},
-      {"txtGridZsafe", "-", "Parameters error\r\nGridZsafe"},
-  };
-  for (const RefusedCase& c : cases) {
-    DialogHarness h;
-    h.Click("btnGridGcodGen");
-    ASSERT_FALSE(h.Text("txtGridGcode").empty());
-    ExpectRefusedKeepsProgram(h, c, "btnGridGcodGen", "txtGridGcode");
-  }
+  testing::ExpectRefusedInputs(
+      nullptr, "btnGridGcodGen", "txtGridGcode",
+      {
+          {"txtGridXc", "", "Parameter error\r\nGridXc"},  // pattern: the builder's own wording
+          {"txtGridn", "1.5", "Parameter error\r\nGridn"},
+          {"txtGridFeedrate", ".", "Parameters error\r\nGridFeedrate"},
+          {"txtGridZsafe", "-", "Parameters error\r\nGridZsafe"},
+      });
 }
 
 }  // namespace

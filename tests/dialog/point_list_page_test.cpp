@@ -49,6 +49,13 @@ struct TempDir {
   }
 };
 
+// A button clicked after the operator's answers, and the messages it shows.
+struct ScriptedCase {
+  const char* what;
+  std::function<void(ui::ScriptedPrompts&)> script;
+  std::vector<std::string> messages;
+};
+
 struct PointsHarness : DialogHarness {
   ui::DataGrid& grid = dlg.Get<ui::DataGrid>("dataGridView1");
 
@@ -79,52 +86,59 @@ struct PointsHarness : DialogHarness {
     return out;
   }
   void Select(std::size_t row) { ASSERT_TRUE(grid.SetCurrentCell({row, 1})); }
+  // Scripts the case's answers, clicks `button` and expects the case's messages.
+  void Run(const ScriptedCase& c, std::string_view button) {
+    prompts.ClearLog();
+    c.script(prompts);
+    Click(button);
+    EXPECT_EQ(prompts.Messages(), c.messages) << c.what;
+  }
 };
 
 using Rows = std::vector<std::vector<std::string>>;
 
 TEST(PointListPage, ControlsStartAsDesigned) {
   PointsHarness h;
-  testing::ExpectTexts(h, {
-                              {"textBoxX", "5"},
-                              {"textBoxY", "2"},
-                              {"lblMachineX", "X"},
-                              {"txtAnyToolDia", "4"},
-                              {"txtAnyDepth", "5"},
-                              {"txtAnyStepdown", "2"},
-                              {"chkbAnyPocket", "Pocket"},
-                              {"txtAnyRo", "2"},
-                              {"txtAnyHoleSize", "2"},
-                              {"txtAnyStepOvr", "2"},
-                              {"txtAnyFeedrate2", "100"},
-                              {"txtAnyFeedrate", "100"},
-                              {"txtAnySpinSpeed", "5000"},
-                              {"txtAnyZRetract", "3"},
-                              {"txtAnyZsafe", "10"},
-                              {"chkbAnyEnSpin", "OnSpin"},
-                              {"chkbAnyEnSpOp", "Sp.Op"},
-                              {"txtAnySpOp", "M101"},
-                              {"txtAnyEndScript", "M101"},
-                              {"lblAnyEndScript", "EndScript:"},
-                              {"txtAnyGcode", ""},
-                              {"lblAnyPath", "File:-"},
-                              {"lblAnyRo", "R1:"},
-                              {"btnGetXY", "Get"},
-                              {"btnAnyAdd", "Add"},
-                              {"btnAnyInsert", "Insert"},
-                              {"btnAnyDelete", "Delete"},
-                              {"btnInputClear", "Clear"},
-                              {"btnAnyLoadFile", "OpenFile"},
-                              {"btnAnySave", "Save"},
-                              {"btnAnyPreview", "Preview"},
-                              {"btnAnyGcodeGen", "GCode Gen "},
-                              {"btnAutoGen", "Auto"},
-                              {"btnAnyLoad", "Load"},
-                              {"button3", "Close"},
-                          });
+  testing::ExpectStart(h,
+                       {
+                           {"textBoxX", "5"},
+                           {"textBoxY", "2"},
+                           {"lblMachineX", "X"},
+                           {"txtAnyToolDia", "4"},
+                           {"txtAnyDepth", "5"},
+                           {"txtAnyStepdown", "2"},
+                           {"chkbAnyPocket", "Pocket"},
+                           {"txtAnyRo", "2"},
+                           {"txtAnyHoleSize", "2"},
+                           {"txtAnyStepOvr", "2"},
+                           {"txtAnyFeedrate2", "100"},
+                           {"txtAnyFeedrate", "100"},
+                           {"txtAnySpinSpeed", "5000"},
+                           {"txtAnyZRetract", "3"},
+                           {"txtAnyZsafe", "10"},
+                           {"chkbAnyEnSpin", "OnSpin"},
+                           {"chkbAnyEnSpOp", "Sp.Op"},
+                           {"txtAnySpOp", "M101"},
+                           {"txtAnyEndScript", "M101"},
+                           {"lblAnyEndScript", "EndScript:"},
+                           {"txtAnyGcode", ""},
+                           {"lblAnyPath", "File:-"},
+                           {"lblAnyRo", "R1:"},
+                           {"btnGetXY", "Get"},
+                           {"btnAnyAdd", "Add"},
+                           {"btnAnyInsert", "Insert"},
+                           {"btnAnyDelete", "Delete"},
+                           {"btnInputClear", "Clear"},
+                           {"btnAnyLoadFile", "OpenFile"},
+                           {"btnAnySave", "Save"},
+                           {"btnAnyPreview", "Preview"},
+                           {"btnAnyGcodeGen", "GCode Gen "},
+                           {"btnAutoGen", "Auto"},
+                           {"btnAnyLoad", "Load"},
+                           {"button3", "Close"},
+                       },
+                       {{"chkbAnyPocket", false}}, {"txtAnyGcode"});
   EXPECT_TRUE(h.dlg.Get<ui::TextBox>("textBoxX").ReadOnly());
-  EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtAnyGcode").Multiline());
-  EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkbAnyPocket").Checked());
   // The pocket group starts disabled, its boxes with it.
   EXPECT_FALSE(h.dlg.Get<ui::GroupBox>("grpAnyPocket").Enabled());
   EXPECT_EQ(h.dlg.Get<ui::TextBox>("txtAnyRo").Parent()->Name(), "grpAnyPocket");
@@ -437,12 +451,7 @@ TEST(PointListPage, OpenFileRefusalsLeaveTheList) {
   ASSERT_EQ(loaded.size(), 3u);
   EXPECT_EQ(loaded[0], (std::vector<std::string>{"1", "Hole, left", "10", "5"}));
 
-  struct Case {
-    const char* what;
-    std::function<void(ui::ScriptedPrompts&)> script;
-    std::vector<std::string> messages;
-  };
-  const Case cases[] = {
+  const ScriptedCase cases[] = {
       {"No to the question", [](auto& p) { p.AnswerNo(); }, {}},
       {"cancelled dialog",
        [](auto& p) { p.AnswerYes().CancelFileDialog(PromptKind::kOpenFile); },
@@ -452,11 +461,8 @@ TEST(PointListPage, OpenFileRefusalsLeaveTheList) {
        {"No file!"}},
       {"other extension", [&](auto& p) { p.AnswerYes().PickOpenFile(text); }, {"File: *..txt"}},
   };
-  for (const Case& c : cases) {
-    h.prompts.ClearLog();
-    c.script(h.prompts);
-    h.Click("btnAnyLoadFile");
-    EXPECT_EQ(h.prompts.Messages(), c.messages) << c.what;
+  for (const ScriptedCase& c : cases) {
+    h.Run(c, "btnAnyLoadFile");
     EXPECT_EQ(h.Rows(), loaded) << c.what;
     EXPECT_EQ(h.Text("lblAnyPath"), path) << c.what;
   }
@@ -535,12 +541,7 @@ TEST(PointListPage, SaveAsksForANameWritesAndReplaces) {
   EXPECT_TRUE(h.prompts.Messages().empty());
   EXPECT_NE(ReadBytes(first).find("middle,25.5,5\r\n"), std::string::npos);
 
-  struct Case {
-    const char* what;
-    std::function<void(ui::ScriptedPrompts&)> script;
-    std::vector<std::string> messages;
-  };
-  const Case refused[] = {
+  const ScriptedCase refused[] = {
       {"No to saving", [](auto& p) { p.AnswerNo(); }, {}},
       {"No to replacing, an existing name picked",
        [&](auto& p) { p.AnswerYes().AnswerNo().PickSaveFile(first); },
@@ -550,11 +551,8 @@ TEST(PointListPage, SaveAsksForANameWritesAndReplaces) {
        {"Cannot save, File exist!"}},
   };
   const std::string kept = ReadBytes(first);
-  for (const Case& c : refused) {
-    h.prompts.ClearLog();
-    c.script(h.prompts);
-    h.Click("btnAnySave");
-    EXPECT_EQ(h.prompts.Messages(), c.messages) << c.what;
+  for (const ScriptedCase& c : refused) {
+    h.Run(c, "btnAnySave");
     EXPECT_EQ(ReadBytes(first), kept) << c.what;
     EXPECT_EQ(h.prompts.PendingAnswers(), 0u) << c.what;
   }

@@ -84,67 +84,85 @@ constexpr int kLists[] = {0, 1, 3};
 
 TEST(RouterPage, ControlsStartAsDesigned) {
   DialogHarness h;
+  // The controls of each sub-tab, then those below the sub-tabs: each shows its
+  // text and lies on its page.
   const struct {
-    const char* name;
-    const char* text;
     const char* parent;
-  } starts[] = {
-      {"txtCutX1", "0", "tabPage13"},
-      {"txtCutX2", "100", "tabPage13"},
-      {"lblCutX1", "X1:", "tabPage13"},
-      {"dataGridView3", "", "tabPage13"},
-      {"txtCutY1", "0", "tabPage14"},
-      {"txtCutY2", "100", "tabPage14"},
-      {"lblCutY2", "Y2:", "tabPage14"},
-      {"dataGridView4", "", "tabPage14"},
-      {"btnDxfOpen", "Open", "tabPage15"},
-      {"label33", "(DXF Polylines only)", "tabPage15"},
-      {"txtCutGenX1", "0", "tabPage16"},
-      {"txtCutGenX2", "100", "tabPage16"},
-      {"txtCutGenToolDia", "4", "tabPage16"},
-      {"lblCutGenToolDia", "Dia:", "tabPage16"},
-      {"dataGridView5", "", "tabPage16"},
-      {"txtDxfDepth", "5", "tabPage4"},
-      {"txtDxfStepdwn", "0.5", "tabPage4"},
-      {"txtDxfZRetract", "3", "tabPage4"},
-      {"txtDxfZSafe", "10", "tabPage4"},
-      {"txtDxfFeedrate", "200", "tabPage4"},
-      {"txtDxfPlungeFeedrate", "100", "tabPage4"},
-      {"txtDxfSpinSpeed", "5000", "tabPage4"},
-      {"label27", "depth:", "tabPage4"},
-      {"label28", "stp down:", "tabPage4"},
-      {"label30", "Z Retract:", "tabPage4"},
-      {"label29", "Z safe:", "tabPage4"},
-      {"label26", "Cut Feedrate:", "tabPage4"},
-      {"label32", "Plunge Feedrate:", "tabPage4"},
-      {"label31", "Spindle:", "tabPage4"},
-      {"chkbDxfEnSpin", "OnSpin", "tabPage4"},
-      {"chkbCutZigZag", "ZigZac", "tabPage4"},
-      {"chkbCut2Way", "2_Way", "tabPage4"},
-      {"chkbDxfEnSpOp", "Sp.Op", "tabPage4"},
-      {"txtDxfSpOp", "M3", "tabPage4"},
-      {"txtDxfSpOpOff", "M3", "tabPage4"},
-      {"lblDxfSpOpOff", "Off:", "tabPage4"},
-      {"txtDxfEndScript", "M101", "tabPage4"},
-      {"lblDxfEndScript", "EndScript:", "tabPage4"},
-      {"lblCutPath", "File:-", "tabPage4"},
-      {"lblDxfPath", "", "tabPage4"},
-      {"txtDxfGcode", "", "tabPage4"},
-      {"pxbDxf", "", "tabPage4"},
-      {"btnCutAdd", "Add", "tabPage4"},
-      {"btnCutOpen", "Open", "tabPage4"},
-      {"btnCutSave", "Save", "tabPage4"},
-      {"btnCutInsert", "Insert", "tabPage4"},
-      {"btnCutDelete", "Delete", "tabPage4"},
-      {"btnCutDeleteAll", "DeleteAll", "tabPage4"},
-      {"btnCutPreview", "Preview", "tabPage4"},
-      {"btnDxfGcodeGen", "GCodeGen", "tabPage4"},
-      {"btnDxfLoad", "Load", "tabPage4"},
-      {"button5", "Close", "tabPage4"},
+    std::vector<testing::Typed> controls;
+  } pages[] = {
+      {"tabPage13",
+       {
+           {"txtCutX1", "0"},
+           {"txtCutX2", "100"},
+           {"lblCutX1", "X1:"},
+           {"dataGridView3", ""},
+       }},
+      {"tabPage14",
+       {
+           {"txtCutY1", "0"},
+           {"txtCutY2", "100"},
+           {"lblCutY2", "Y2:"},
+           {"dataGridView4", ""},
+       }},
+      {"tabPage15",
+       {
+           {"btnDxfOpen", "Open"},
+           {"label33", "(DXF Polylines only)"},
+       }},
+      {"tabPage16",
+       {
+           {"txtCutGenX1", "0"},
+           {"txtCutGenX2", "100"},
+           {"txtCutGenToolDia", "4"},
+           {"lblCutGenToolDia", "Dia:"},
+           {"dataGridView5", ""},
+       }},
+      {"tabPage4",
+       {
+           {"txtDxfDepth", "5"},
+           {"txtDxfStepdwn", "0.5"},
+           {"txtDxfZRetract", "3"},
+           {"txtDxfZSafe", "10"},
+           {"txtDxfFeedrate", "200"},
+           {"txtDxfPlungeFeedrate", "100"},
+           {"txtDxfSpinSpeed", "5000"},
+           {"label27", "depth:"},
+           {"label28", "stp down:"},
+           {"label30", "Z Retract:"},
+           {"label29", "Z safe:"},
+           {"label26", "Cut Feedrate:"},
+           {"label32", "Plunge Feedrate:"},
+           {"label31", "Spindle:"},
+           {"chkbDxfEnSpin", "OnSpin"},
+           {"chkbCutZigZag", "ZigZac"},
+           {"chkbCut2Way", "2_Way"},
+           {"chkbDxfEnSpOp", "Sp.Op"},
+           {"txtDxfSpOp", "M3"},
+           {"txtDxfSpOpOff", "M3"},
+           {"lblDxfSpOpOff", "Off:"},
+           {"txtDxfEndScript", "M101"},
+           {"lblDxfEndScript", "EndScript:"},
+           {"lblCutPath", "File:-"},
+           {"lblDxfPath", ""},
+           {"txtDxfGcode", ""},
+           {"pxbDxf", ""},
+           {"btnCutAdd", "Add"},
+           {"btnCutOpen", "Open"},
+           {"btnCutSave", "Save"},
+           {"btnCutInsert", "Insert"},
+           {"btnCutDelete", "Delete"},
+           {"btnCutDeleteAll", "DeleteAll"},
+           {"btnCutPreview", "Preview"},
+           {"btnDxfGcodeGen", "GCodeGen"},
+           {"btnDxfLoad", "Load"},
+           {"button5", "Close"},
+       }},
   };
-  for (const auto& s : starts) {
-    EXPECT_EQ(h.Text(s.name), s.text) << s.name;
-    EXPECT_EQ(h.dlg.Get<ui::Control>(s.name).Parent()->Name(), s.parent) << s.name;
+  for (const auto& page : pages) {
+    for (const testing::Typed& c : page.controls) {
+      EXPECT_EQ(h.Text(c.control), c.text) << c.control;
+      EXPECT_EQ(h.dlg.Get<ui::Control>(c.control).Parent()->Name(), page.parent) << c.control;
+    }
   }
   auto& tabs = h.dlg.Get<ui::TabControl>("tabControl4");
   EXPECT_EQ(tabs.Alignment(), ui::TabAlignment::kBottom);
@@ -664,22 +682,6 @@ TEST(RouterPage, GCodeGenOnAnEmptyDrawingSaysSo) {
   EXPECT_EQ(h.prompts.Messages(), std::vector<std::string>{"The drawing holds no LWPOLYLINE"});
   EXPECT_EQ(h.Text("txtDxfGcode"), "G90\r\nG0Z10\r\nM101");
   EXPECT_TRUE(h.dlg.closeFileTrigger);
-}
-
-TEST(RouterPage, LoadHandsTheProgramOverOrShowsItsMessage) {
-  Router h;
-  h.handOff.failWith = "locked";
-  h.dlg.Get<ui::TextBox>("txtDxfGcode").SetText("G90");
-  h.Click("btnDxfLoad");
-  EXPECT_EQ(h.prompts.Messages(),
-            std::vector<std::string>{"Error save file \r\n, C:\\Mach3\\PlugIns\\Gcode\\temp.tap"});
-  EXPECT_FALSE(h.dlg.LoadFileTrigger);
-  h.handOff.failWith.clear();
-  h.Click("btnDxfLoad");
-  EXPECT_EQ(h.handOff.writes, std::vector<std::string>{"G90\r\n"});
-  EXPECT_TRUE(h.dlg.LoadFileTrigger);
-  h.Click("button5");
-  EXPECT_TRUE(h.dlg.Minimised());
 }
 
 }  // namespace

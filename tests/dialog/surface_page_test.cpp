@@ -12,9 +12,7 @@ namespace {
 
 using testing::DialogHarness;
 using testing::ExpectKeyFilters;
-using testing::ExpectRefusedKeepsProgram;
 using testing::Fill;
-using testing::RefusedCase;
 
 // The rectangle of the worked example; the cases change what they need.
 void FillExample(DialogHarness& h) {
@@ -57,36 +55,36 @@ TEST(SurfaceSquarePage, WorkedExamplesFromTheButtonsMatchTheGoldens) {
 
 TEST(SurfaceSquarePage, ControlsStartAsDesigned) {
   DialogHarness h;
-  testing::ExpectTexts(h, {
-                              {"txtMSqrXc", "15"},
-                              {"txtMSqrYc", "15"},
-                              {"txtMSqrLx", "220"},
-                              {"txtMSqrLy", "220"},
-                              {"txtMSqrToolDia", "4"},
-                              {"txtMSqrStep", "6"},
-                              {"txtMSqrDepth", "5"},
-                              {"txtMSqrStepdwn", "0.5"},
-                              {"chkbMSqrFlip", "Flipped"},
-                              {"txtMSqrFeedrate", "4000"},
-                              {"txtPlungeFeedrate", "500"},
-                              {"txtMSqrSpinSpeed", "5000"},
-                              {"txtMSqrZRetract", "1"},
-                              {"txtMSqrZsafe", "1"},
-                              {"chkbMSqrGotoZero", "Go to Zero"},
-                              {"chkbMSqrEnSpin", "OnSpin"},
-                              {"txtMSqrGcode", ""},
-                              {"label39", "Plunge Feedrate:"},
-                              {"label43", "stp down:"},
-                              {"label41", "step:"},
-                              {"btnMSqrPreview", "Preview"},
-                              {"btnMSqrGcodeGen", "GCode Gen "},
-                              {"btnMSqrLoad", "Load"},
-                              {"button4", "Close"},
-                          });
-  EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkbMSqrFlip").Checked());
-  EXPECT_TRUE(h.dlg.Get<ui::CheckBox>("chkbMSqrGotoZero").Checked());
-  EXPECT_TRUE(h.dlg.Get<ui::CheckBox>("chkbMSqrEnSpin").Checked());
-  EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtMSqrGcode").Multiline());
+  testing::ExpectStart(
+      h,
+      {
+          {"txtMSqrXc", "15"},
+          {"txtMSqrYc", "15"},
+          {"txtMSqrLx", "220"},
+          {"txtMSqrLy", "220"},
+          {"txtMSqrToolDia", "4"},
+          {"txtMSqrStep", "6"},
+          {"txtMSqrDepth", "5"},
+          {"txtMSqrStepdwn", "0.5"},
+          {"chkbMSqrFlip", "Flipped"},
+          {"txtMSqrFeedrate", "4000"},
+          {"txtPlungeFeedrate", "500"},
+          {"txtMSqrSpinSpeed", "5000"},
+          {"txtMSqrZRetract", "1"},
+          {"txtMSqrZsafe", "1"},
+          {"chkbMSqrGotoZero", "Go to Zero"},
+          {"chkbMSqrEnSpin", "OnSpin"},
+          {"txtMSqrGcode", ""},
+          {"label39", "Plunge Feedrate:"},
+          {"label43", "stp down:"},
+          {"label41", "step:"},
+          {"btnMSqrPreview", "Preview"},
+          {"btnMSqrGcodeGen", "GCode Gen "},
+          {"btnMSqrLoad", "Load"},
+          {"button4", "Close"},
+      },
+      {{"chkbMSqrFlip", false}, {"chkbMSqrGotoZero", true}, {"chkbMSqrEnSpin", true}},
+      {"txtMSqrGcode"});
 
   ExpectKeyFilters(h, {
                           {"txtMSqrXc", "-1.5a", "-1.5"},
@@ -214,19 +212,14 @@ TEST(SurfaceSquarePage, AStepOverTooSmallToCountIsRefused) {
 }
 
 TEST(SurfaceSquarePage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
-  const RefusedCase cases[] = {
-      {"txtMSqrLx", "", "Parameters error\r\nMsqrLx"},
-      {"txtMSqrStepdwn", "-", "Parameters error\r\nMsqrStepdown"},
-      {"txtPlungeFeedrate", ".", "Parameters error\r\nMsqrPlugFeed"},
-      // read even with the spindle off
-      {"txtMSqrSpinSpeed", "", "Parameters error\r\nMsqrSpinSpeed"},
-  };
-  for (const RefusedCase& c : cases) {
-    DialogHarness h;
-    FillExample(h);
-    h.Click("btnMSqrGcodeGen");
-    ExpectRefusedKeepsProgram(h, c, "btnMSqrGcodeGen", "txtMSqrGcode");
-  }
+  testing::ExpectRefusedInputs(FillExample, "btnMSqrGcodeGen", "txtMSqrGcode",
+                               {
+                                   {"txtMSqrLx", "", "Parameters error\r\nMsqrLx"},
+                                   {"txtMSqrStepdwn", "-", "Parameters error\r\nMsqrStepdown"},
+                                   {"txtPlungeFeedrate", ".", "Parameters error\r\nMsqrPlugFeed"},
+                                   // read even with the spindle off
+                                   {"txtMSqrSpinSpeed", "", "Parameters error\r\nMsqrSpinSpeed"},
+                               });
 }
 
 TEST(SurfaceRoundPage, ShowsItsSketchAndStartDrawing) {

@@ -9,8 +9,6 @@ namespace kelvora::dialog {
 namespace {
 
 using testing::DialogHarness;
-using testing::ExpectRefusedKeepsProgram;
-using testing::RefusedCase;
 
 TEST(ThreadPage, WorkedExamplesFromTheButtonsMatchTheGoldens) {
   testing::ExpectGoldensFromButtons(
@@ -29,29 +27,28 @@ TEST(ThreadPage, WorkedExamplesFromTheButtonsMatchTheGoldens) {
 
 TEST(ThreadPage, ControlsStartAsDesigned) {
   DialogHarness h;
-  testing::ExpectTexts(h, {
-                              {"txtPitch", "5"},
-                              {"txtLength", "20"},
-                              {"txtMajorDia", "15"},
-                              {"txtPitDepth", "5"},
-                              {"txtPasses", "5"},
-                              {"txtFeed", "200"},
-                              {"txtThrdSpin", "15000"},
-                              {"txtXaxis", "X"},
-                              {"txtZaxis", "Z"},
-                              {"lblPitch", "Pitch/Bước"},
-                              {"lblMajorDia", "MajDia/Đ.Kính"},
-                              {"lblThrdSpin", "Spin/T.độ Spn"},
-                              {"chkAutoDepth", "Depth Std/ Sâu tiêu chuẩn:"},
-                              {"chkLeftHand", "Left/Trái"},
-                              {"btnGenerate", "Gen/Ok"},
-                              {"btnThreadLoad", "Load"},
-                              {"txtThreadGcode", ""},
-                          });
-  EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkAutoDepth").Checked());
-  EXPECT_FALSE(h.dlg.Get<ui::CheckBox>("chkLeftHand").Checked());
+  testing::ExpectStart(h,
+                       {
+                           {"txtPitch", "5"},
+                           {"txtLength", "20"},
+                           {"txtMajorDia", "15"},
+                           {"txtPitDepth", "5"},
+                           {"txtPasses", "5"},
+                           {"txtFeed", "200"},
+                           {"txtThrdSpin", "15000"},
+                           {"txtXaxis", "X"},
+                           {"txtZaxis", "Z"},
+                           {"lblPitch", "Pitch/Bước"},
+                           {"lblMajorDia", "MajDia/Đ.Kính"},
+                           {"lblThrdSpin", "Spin/T.độ Spn"},
+                           {"chkAutoDepth", "Depth Std/ Sâu tiêu chuẩn:"},
+                           {"chkLeftHand", "Left/Trái"},
+                           {"btnGenerate", "Gen/Ok"},
+                           {"btnThreadLoad", "Load"},
+                           {"txtThreadGcode", ""},
+                       },
+                       {{"chkAutoDepth", false}, {"chkLeftHand", false}}, {"txtThreadGcode"});
   EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtPitDepth").Enabled());
-  EXPECT_TRUE(h.dlg.Get<ui::TextBox>("txtThreadGcode").Multiline());
   // No key filters: any text can be typed (axis letters, a spindle text).
   auto& axis = h.dlg.Get<ui::TextBox>("txtZaxis");
   axis.SetText("");
@@ -126,18 +123,15 @@ TEST(ThreadPage, ThePanelShowsTheLastGeneration) {
 }
 
 TEST(ThreadPage, RefusedInputShowsTheMessageAndKeepsTheProgram) {
-  const RefusedCase cases[] = {
-      {"txtPitch", "", "Parameters error\r\nPitch"},
-      {"txtPitch", "0", "Parameters error\r\nPitch"},  // a pitch of 0 would write no number
-      {"txtLength", "2O", "Parameters error\r\nLength"},
-      {"txtFeed", "fast", "Parameters error\r\nFeed"},
-      {"txtPitDepth", "-", "Parameters error\r\nPitDepth"},
-  };
-  for (const RefusedCase& c : cases) {
-    DialogHarness h;
-    h.Click("btnGenerate");
-    ExpectRefusedKeepsProgram(h, c, "btnGenerate", "txtThreadGcode");
-  }
+  testing::ExpectRefusedInputs(
+      nullptr, "btnGenerate", "txtThreadGcode",
+      {
+          {"txtPitch", "", "Parameters error\r\nPitch"},
+          {"txtPitch", "0", "Parameters error\r\nPitch"},  // a pitch of 0 would write no number
+          {"txtLength", "2O", "Parameters error\r\nLength"},
+          {"txtFeed", "fast", "Parameters error\r\nFeed"},
+          {"txtPitDepth", "-", "Parameters error\r\nPitDepth"},
+      });
 }
 
 }  // namespace

@@ -193,9 +193,7 @@ TEST(CutObjects, StraightCutsWithAndWithoutZigZac) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    CutListInputs in;
-    in.start = "0";
-    in.end = "100";
+    CutListInputs in;  // the list's default span, 0 to 100
     in.zigZag = c.zigZag;
     const auto cuts = c.vertical ? InitObjectCutVer(rows, in) : InitObjectCutHorizone(rows, in);
     ASSERT_TRUE(cuts.ok());

@@ -12,9 +12,9 @@
 namespace kelvora::generators {
 namespace {
 
-// Two layers with the spindle on at 5000.
-DxfMachiningInputs ExampleInputs() {
-  DxfMachiningInputs in = testing::RouterInputs(1, 0.5);
+// The spindle on at 5000; by default two layers, 1 deep in steps of 0.5.
+DxfMachiningInputs ExampleInputs(double depth = 1, double stepdown = 0.5) {
+  DxfMachiningInputs in = testing::RouterInputs(depth, stepdown);
   in.spindle = 5000;
   in.enSpin = true;
   return in;
@@ -73,18 +73,14 @@ TEST(CutToolpath, PassDepths) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(::testing::Message() << c.depth << "/" << c.step);
-    DxfMachiningInputs in = ExampleInputs();
-    in.depth = c.depth;
-    in.stepdown = c.step;
-    const auto program = GcodeGenHoriz(OneCut(), in, false);
+    const auto program = GcodeGenHoriz(OneCut(), ExampleInputs(c.depth, c.step), false);
     ASSERT_TRUE(program.ok());
     EXPECT_EQ(Plunges(*program), c.plunges);
   }
 }
 
 TEST(CutToolpath, RemainderPassApproachesFromRetractAboveTheDepth) {
-  DxfMachiningInputs in = ExampleInputs();
-  in.depth = 1.25;
+  DxfMachiningInputs in = ExampleInputs(1.25);
   in.retract = 1;
   const auto program = GcodeGenHoriz(OneCut(), in, true);
   ASSERT_TRUE(program.ok());
@@ -135,10 +131,7 @@ TEST(CutToolpath, SpecialOperationTexts) {
 }
 
 TEST(CutToolpath, TooManyLayersIsRefused) {
-  DxfMachiningInputs in = ExampleInputs();
-  in.depth = 1000;
-  in.stepdown = 0.0001;
-  const auto program = GcodeGenHoriz(OneCut(), in, false);
+  const auto program = GcodeGenHoriz(OneCut(), ExampleInputs(1000, 0.0001), false);
   ASSERT_FALSE(program.ok());
   EXPECT_NE(program.failure().message.find("Too many layers"), std::string::npos);
 }

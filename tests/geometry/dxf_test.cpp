@@ -28,6 +28,19 @@ std::string Groups(const std::vector<std::pair<int, std::string>>& groups,
   return text;
 }
 
+// Opens `text` as a drawing file: written to the temporary folder under `name`,
+// read, and removed again.
+bool LoadAsFile(CDxf& dxf, const std::string& text, const char* name) {
+  const auto path = std::filesystem::temp_directory_path() / name;
+  {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+  }
+  const bool loaded = dxf.LoadFile(path.string());
+  std::filesystem::remove(path);
+  return loaded;
+}
+
 struct CountCase {
   std::string file;
   std::uint32_t lines, arcs, circles, polylines;
@@ -328,14 +341,8 @@ TEST(CDxf, LargeFileReadInPiecesMatchesTheText) {
     if (i == 20000) text += "0\r\nTEXT\r\n1\r\n" + std::string(3 << 20, 'x') + "\r\n";
   }
   text += "0\r\nCIRCLE\r\n10\r\n7\r\n0\r\nENDSEC\r\n";
-  const auto path = std::filesystem::temp_directory_path() / "kelvora_dxf_pieces_test.dxf";
-  {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << text;
-  }
   CDxf fromFile;
-  ASSERT_TRUE(fromFile.LoadFile(path.string()));
-  std::filesystem::remove(path);
+  ASSERT_TRUE(LoadAsFile(fromFile, text, "kelvora_dxf_pieces_test.dxf"));
   CDxf fromText;
   fromText.LoadText(text);
   ASSERT_EQ(fromFile.GetLwPolyLineCount(), 40000u);
@@ -383,14 +390,8 @@ TEST(CDxf, LineEndAtTheEdgeOfAReadPiece) {
     text += std::string(kPiece - 1 - text.size(), 'x');
     text += end + Groups({{0, "CIRCLE"}, {10, "7"}, {0, "ENDSEC"}}, end);
     ASSERT_EQ(text[kPiece - 1], end[0]);
-    const auto path = std::filesystem::temp_directory_path() / "kelvora_dxf_edge_test.dxf";
-    {
-      std::ofstream out(path, std::ios::binary | std::ios::trunc);
-      out << text;
-    }
     CDxf dxf;
-    ASSERT_TRUE(dxf.LoadFile(path.string()));
-    std::filesystem::remove(path);
+    ASSERT_TRUE(LoadAsFile(dxf, text, "kelvora_dxf_edge_test.dxf"));
     EXPECT_EQ(dxf.GetProblem(), "");
     ASSERT_EQ(dxf.GetCircleCount(), 1u);
     EXPECT_DOUBLE_EQ(dxf.Circles()[0].cx, 7);

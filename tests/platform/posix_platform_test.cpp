@@ -4,10 +4,10 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <random>
 
 #include "platform/posix/sim_os.h"
 #include "plugin/system.h"
+#include "support/scratch_folder.h"
 
 namespace kelvora::platform::posix {
 namespace {
@@ -19,18 +19,10 @@ using plugin::HResult;
 
 class DriveC : public ::testing::Test {
  protected:
-  DriveC() {
-    root_ = std::filesystem::temp_directory_path() /
-            ("kelvora_drive_c_" + std::to_string(std::random_device{}()));
-    std::filesystem::create_directories(root_);
-    ::setenv("KELVORA_DRIVE_C", root_.c_str(), 1);
-  }
-  ~DriveC() override {
-    ::unsetenv("KELVORA_DRIVE_C");
-    std::error_code ignored;
-    std::filesystem::remove_all(root_, ignored);
-  }
-  std::filesystem::path root_;
+  DriveC() { ::setenv("KELVORA_DRIVE_C", root_.c_str(), 1); }
+  ~DriveC() override { ::unsetenv("KELVORA_DRIVE_C"); }
+  kelvora::testing::ScratchFolder folder_{"drive_c"};
+  const std::filesystem::path& root_ = folder_.Path();
 };
 
 TEST_F(DriveC, WindowsPathsLieBelowTheRootAndIgnoreCase) {

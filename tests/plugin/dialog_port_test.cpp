@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <random>
-
+#include "support/scratch_folder.h"
 #include "text/files.h"
 #include "ui/scripted_prompts.h"
 
@@ -45,14 +44,9 @@ struct WholeFiles final : HostFiles {
 
 class DialogPortTest : public ::testing::Test {
  protected:
-  DialogPortTest() {
-    paths_.root = std::filesystem::temp_directory_path() /
-                  ("kelvora_port_" + std::to_string(std::random_device{}()));
-  }
-  ~DialogPortTest() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(paths_.root, ignored);
-  }
+  DialogPortTest() { paths_.root = folder_.Path(); }
+  // Not made: the hand-off makes its folder itself.
+  kelvora::testing::ScratchFolder folder_{"port", false};
   ScratchPaths paths_;
   WholeFiles files_;
   ui::ScriptedPrompts prompts_;

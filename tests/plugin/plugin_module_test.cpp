@@ -258,9 +258,40 @@ class PluginModuleTest : public ::testing::Test {
     g_calls.clear();
   }
   FakeDialog& Dialog() { return *dialogs_.created; }
+  // The dialog's Load raises its request; the host's next update serves it.
+  void RequestLoad() {
+    Dialog().loadTrigger = true;
+    module_.piUpdate();
+  }
   std::string Status() { return ReadHostString(planner_.data() + kPlannerStatusString).value(); }
   void SetStatus(std::string_view text) {
     ASSERT_TRUE(AssignHostString(planner_.data() + kPlannerStatusString, text, memory_));
+  }
+  // The texts the profile's Kelvora section holds; a null text: no such entry.
+  static void ExpectStored(const std::string& profile,
+                           std::initializer_list<std::pair<const char*, const char*>> texts) {
+    XMLNetProfile stored(profile, "Kelvora", true);
+    ASSERT_TRUE(stored.Load());
+    for (const auto& [key, text] : texts) {
+      if (text) {
+        EXPECT_EQ(stored.ReadString(key), text) << key;
+      } else {
+        EXPECT_EQ(stored.FindEntry(key), nullptr) << key;
+      }
+    }
+  }
+  // The host jogging `axes`: each axis marked, and both jog flags raised.
+  void StartJog(std::initializer_list<int> axes) {
+    for (int axis : axes) WriteHostByte(engine_.data(), AxisByte(axis, kAxisJogging), 1);
+    WriteHostByte(engine_.data(), kEngineJogFlag, 1);
+    WriteHostByte(planner_.data(), kPlannerJogFlag, 1);
+  }
+  // A stopped jog has both jog flags lowered and the stop marked; a jog that goes
+  // on keeps its flags and no stop.
+  void ExpectJogStopped(bool stopped) {
+    EXPECT_EQ(ReadHostByte(engine_.data(), kEngineJogFlag), stopped ? 0 : 1);
+    EXPECT_EQ(ReadHostByte(planner_.data(), kPlannerJogFlag), stopped ? 0 : 1);
+    EXPECT_EQ(ReadHostByte(engine_.data(), kEngineJogStopped), stopped ? 1 : 0);
   }
 
   FakeMenu menu_;
@@ -353,11 +384,7 @@ TEST_F(PluginModuleTest, UnreadableStoredNumbersAreNamedOnceAndReplacedAfterAnOp
                 "These settings could not be read and were set to their defaults: CirR, GridXm"});
   Dialog().toSave = Dialog().loaded;
   module_.piStopPlug();
-  XMLNetProfile stored(profile, "Kelvora", true);
-  ASSERT_TRUE(stored.Load());
-  EXPECT_EQ(stored.ReadString("CirR"), "10");
-  EXPECT_EQ(stored.ReadString("GridXm"), "1");
-  EXPECT_EQ(stored.ReadString("Cirn"), "3");
+  ExpectStored(profile, {{"CirR", "10"}, {"GridXm", "1"}, {"Cirn", "3"}});
 }
 
 // Without an opening the window never showed the defaults: the texts stay.
@@ -366,10 +393,7 @@ TEST_F(PluginModuleTest, UnreadableStoredNumbersStayWithoutAnOpening) {
   const std::string profile = folder.Write("profile.xml", kCommaProfile);
   StartUp(profile);
   module_.piStopPlug();
-  XMLNetProfile stored(profile, "Kelvora", true);
-  ASSERT_TRUE(stored.Load());
-  EXPECT_EQ(stored.ReadString("CirR"), "12,5");
-  EXPECT_EQ(stored.ReadString("GridXm"), "0,5");
+  ExpectStored(profile, {{"CirR", "12,5"}, {"GridXm", "0,5"}});
   EXPECT_TRUE(messages_.shown.empty());
 }
 
@@ -485,8 +509,7 @@ TEST_F(PluginModuleTest, TheInputSignalsActOncePerPressInAutomaticMode) {
 
 TEST_F(PluginModuleTest, FileLoadedIsWrittenOnlyAfterTheHostsCallReturned) {
   StartUp();
-  Dialog().loadTrigger = true;
-  module_.piUpdate();
+  RequestLoad();
   EXPECT_EQ(Status(), "script ok");
   module_.piUpdate();  // the worker has not run yet
   EXPECT_EQ(Status(), "script ok");
@@ -499,8 +522,7 @@ TEST_F(PluginModuleTest, FileLoadedIsWrittenOnlyAfterTheHostsCallReturned) {
 TEST_F(PluginModuleTest, AFailedHostLoadIsReported) {
   automation_.loadResult = kEFail;
   StartUp();
-  Dialog().loadTrigger = true;
-  module_.piUpdate();
+  RequestLoad();
   threads_.RunAll();
   module_.piUpdate();
   EXPECT_EQ(Status(), "Load failed: 0x80004005");
@@ -512,8 +534,7 @@ TEST_F(PluginModuleTest, AWindowMadeInPartIsReportedAndTheDialogStillServes) {
   EXPECT_EQ(Status(), "Kelvora: control lstTch could not be created");
   module_.piNotify(module_.menuStart);
   EXPECT_TRUE(Dialog().visible);
-  Dialog().loadTrigger = true;
-  module_.piUpdate();
+  RequestLoad();
   EXPECT_EQ(Status(), "script ok");
 }
 
@@ -525,8 +546,7 @@ TEST_F(PluginModuleTest, AWholeWindowLeavesTheStatusLineAlone) {
 TEST_F(PluginModuleTest, AThreadThatDoesNotStartIsReported) {
   threads_.refuse = true;
   StartUp();
-  Dialog().loadTrigger = true;
-  module_.piUpdate();
+  RequestLoad();
   EXPECT_EQ(Status(), "Load failed: the loader thread did not start");
 }
 
@@ -569,16 +589,14 @@ TEST_F(PluginModuleTest, AnObjectRegisteredAfterStartUpIsFoundAtTheNextLoad) {
   automation_.running = false;
   StartUp();
   EXPECT_EQ(automation_.lookups, 1);
-  Dialog().loadTrigger = true;
-  module_.piUpdate();
+  RequestLoad();
   // Looked for again at the Load, and still missing.
   EXPECT_EQ(automation_.lookups, 2);
   EXPECT_EQ(Status(), "Mach3 not registered!");
   EXPECT_TRUE(threads_.pending.empty());
 
   automation_.running = true;  // the host registers its object
-  Dialog().loadTrigger = true;
-  module_.piUpdate();
+  RequestLoad();
   EXPECT_EQ(automation_.lookups, 3);
   EXPECT_EQ(Status(), "script ok");
   threads_.RunAll();
@@ -587,8 +605,7 @@ TEST_F(PluginModuleTest, AnObjectRegisteredAfterStartUpIsFoundAtTheNextLoad) {
   EXPECT_EQ(Status(), "File Loaded!");
 
   // What was found is kept: later Loads look for nothing.
-  Dialog().loadTrigger = true;
-  module_.piUpdate();
+  RequestLoad();
   threads_.RunAll();
   EXPECT_EQ(automation_.lookups, 3);
   EXPECT_EQ(automation_.scriptRequests, 1);
@@ -598,12 +615,10 @@ TEST_F(PluginModuleTest, AnObjectRegisteredAfterStartUpIsFoundAtTheNextLoad) {
 TEST_F(PluginModuleTest, AFoundDocumentIsKeptWhileItsScriptObjectIsAskedForAgain) {
   automation_.scriptResult = {kVtEmpty, nullptr};
   StartUp();
-  Dialog().loadTrigger = true;
-  module_.piUpdate();
+  RequestLoad();
   EXPECT_EQ(Status(), "Mach3 not registered!");
   automation_.scriptResult = {kVtDispatch, &automation_};
-  Dialog().loadTrigger = true;
-  module_.piUpdate();
+  RequestLoad();
   EXPECT_EQ(Status(), "script ok");
   EXPECT_EQ(automation_.lookups, 1);
   EXPECT_EQ(automation_.scriptRequests, 3);
@@ -614,8 +629,7 @@ TEST_F(PluginModuleTest, AFoundDocumentIsKeptWhileItsScriptObjectIsAskedForAgain
 TEST_F(PluginModuleTest, AStatusStringThatDoesNotLookAsExpectedIsSkippedAndTheLoadGoesOn) {
   StartUp();
   memory_.sound = false;
-  Dialog().loadTrigger = true;
-  module_.piUpdate();
+  RequestLoad();
   EXPECT_EQ(Status(), "");
   ASSERT_EQ(threads_.pending.size(), 1u);
   threads_.RunAll();
@@ -623,8 +637,7 @@ TEST_F(PluginModuleTest, AStatusStringThatDoesNotLookAsExpectedIsSkippedAndTheLo
   module_.piUpdate();
   EXPECT_EQ(Status(), "");
   memory_.sound = true;  // the same string, now taken for sound, gets its text
-  Dialog().loadTrigger = true;
-  module_.piUpdate();
+  RequestLoad();
   EXPECT_EQ(Status(), "script ok");
 }
 
@@ -632,28 +645,19 @@ TEST_F(PluginModuleTest, AStatusStringThatDoesNotLookAsExpectedIsSkippedAndTheLo
 
 TEST_F(PluginModuleTest, JogOffOfTheLastJoggingAxisStopsTheJog) {
   StartUp();
-  WriteHostByte(engine_.data(), AxisByte(2, kAxisJogging), 1);
-  WriteHostByte(engine_.data(), kEngineJogFlag, 1);
-  WriteHostByte(planner_.data(), kPlannerJogFlag, 1);
+  StartJog({2});
   module_.piJogOff(2);
   EXPECT_EQ(ReadHostByte(engine_.data(), AxisByte(2, kAxisJogDone)), 1);
   EXPECT_EQ(ReadHostByte(engine_.data(), AxisByte(2, kAxisJogging)), 0);
-  EXPECT_EQ(ReadHostByte(engine_.data(), kEngineJogFlag), 0);
-  EXPECT_EQ(ReadHostByte(planner_.data(), kPlannerJogFlag), 0);
-  EXPECT_EQ(ReadHostByte(engine_.data(), kEngineJogStopped), 1);
+  ExpectJogStopped(true);
 }
 
 TEST_F(PluginModuleTest, JogOffOfOneOfSeveralAxesLeavesTheGlobalFlags) {
   StartUp();
-  WriteHostByte(engine_.data(), AxisByte(0, kAxisJogging), 1);
-  WriteHostByte(engine_.data(), AxisByte(5, kAxisJogging), 1);
-  WriteHostByte(engine_.data(), kEngineJogFlag, 1);
-  WriteHostByte(planner_.data(), kPlannerJogFlag, 1);
+  StartJog({0, 5});
   module_.piJogOff(0);
   EXPECT_EQ(ReadHostByte(engine_.data(), AxisByte(0, kAxisJogging)), 0);
-  EXPECT_EQ(ReadHostByte(engine_.data(), kEngineJogFlag), 1);
-  EXPECT_EQ(ReadHostByte(planner_.data(), kPlannerJogFlag), 1);
-  EXPECT_EQ(ReadHostByte(engine_.data(), kEngineJogStopped), 0);
+  ExpectJogStopped(false);
 }
 
 TEST_F(PluginModuleTest, JogOffIgnoresAxesOutsideTheSix) {
@@ -672,10 +676,7 @@ TEST_F(PluginModuleTest, ShutdownWritesTheDialogsValues) {
   module_.piNotify(500);
   Dialog().toSave.SetDouble("CirR", 42.25);
   module_.piStopPlug();
-  XMLNetProfile stored(profile, "Kelvora", true);
-  ASSERT_TRUE(stored.Load());
-  EXPECT_EQ(stored.ReadString("CirR"), "42.25");
-  EXPECT_EQ(stored.ReadString("Dlg"), "True");
+  ExpectStored(profile, {{"CirR", "42.25"}, {"Dlg", "True"}});
 }
 
 TEST_F(PluginModuleTest, ShutdownWithoutAnOpeningWritesOnlyDlg) {
@@ -684,11 +685,7 @@ TEST_F(PluginModuleTest, ShutdownWithoutAnOpeningWritesOnlyDlg) {
       folder.Write("profile.xml", "<profile><Kelvora><CirR>7</CirR></Kelvora></profile>");
   StartUp(profile);
   module_.piStopPlug();
-  XMLNetProfile stored(profile, "Kelvora", true);
-  ASSERT_TRUE(stored.Load());
-  EXPECT_EQ(stored.ReadString("CirR"), "7");
-  EXPECT_EQ(stored.ReadString("Dlg"), "False");
-  EXPECT_EQ(stored.FindEntry("CirXc"), nullptr);
+  ExpectStored(profile, {{"CirR", "7"}, {"Dlg", "False"}, {"CirXc", nullptr}});
 }
 
 TEST_F(PluginModuleTest, ShutdownLeavesAProfileThatDoesNotLoad) {

@@ -6,33 +6,20 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <string_view>
 
+#include "support/scratch_folder.h"
+
 namespace kelvora::settings::testing {
 
+// A scratch folder named after the running test.
 class ProfileFolder {
  public:
-  ProfileFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("kelvora_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
-            std::to_string(std::random_device{}()));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  ~ProfileFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-  ProfileFolder(const ProfileFolder&) = delete;
-  ProfileFolder& operator=(const ProfileFolder&) = delete;
-
-  std::string Path(std::string_view name) const { return (dir_ / name).string(); }
+  std::string Path(std::string_view name) const { return (folder_.Path() / name).string(); }
 
   std::string Write(std::string_view name, std::string_view bytes) const {
-    std::ofstream out(dir_ / name, std::ios::binary);
+    std::ofstream out(folder_.Path() / name, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return Path(name);
   }
@@ -43,7 +30,11 @@ class ProfileFolder {
   }
 
  private:
-  std::filesystem::path dir_;
+  static std::string TestName() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    return std::string(info->test_suite_name()) + "_" + info->name();
+  }
+  kelvora::testing::ScratchFolder folder_{TestName()};
 };
 
 }  // namespace kelvora::settings::testing
