@@ -21,6 +21,14 @@ namespace {
 
 constexpr double kPocketRemainder = 0.05;
 
+// The first line of a point file.
+constexpr std::string_view kPointFileHeader = "Name,X,Y";
+// The messages of the pocket's tool checks: the tool is wider than twice R1
+// (the program then uses half the tool's radius), and an R1 below the tool
+// radius that the preview has raised to it.
+constexpr std::string_view kToolDiameterOverR1 = "Tool diameter>R1";
+constexpr std::string_view kR1IsToolRadius = "R1 = tool R?";
+
 char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }

@@ -17,9 +17,6 @@
 
 namespace kelvora::generators {
 
-inline constexpr std::string_view kPointFileHeader = "Name,X,Y";
-inline constexpr std::string_view kToolDiameterOverR1 = "Tool diameter>R1";
-inline constexpr std::string_view kR1IsToolRadius = "R1 = tool R?";
 inline constexpr std::string_view kPleaseSelectCsv = "Please select csv file";
 inline constexpr std::string_view kNoFile = "No file!";
 
