@@ -25,26 +25,6 @@ std::string Coord(double v) {
 
 }  // namespace
 
-Outcome<AutoGridParams> ReadAutoGridInputs(const TextLookup& texts) {
-  AutoGridParams p;
-  InputReader r(texts);
-  r.Int16("AnyNumOfRow", p.NumRow)
-      .Int16("AnyNumOfCol", p.NumCol)
-      .Double("AnyDistRow", p.RowDist)
-      .Double("AnyDistCol", p.ColDist)
-      .Double("AnyDualDist", p.DualDist)
-      .Double("AnyZigZacRow", p.soleHang)
-      .Double("AnyZigZacCol", p.soleCot)
-      .Double("AnyXc", p.Xc)
-      .Double("AnyYc", p.Yc)
-      .Bool("AnyByRow", p.byRow)
-      .Bool("AnyDual", p.Dual)
-      .Bool("AnyEndcont", p.EndCont)
-      .Bool("AnySub1", p.sub1);
-  if (!r.ok()) return r.failure();
-  return p;
-}
-
 double AutoGridPointCount(const AutoGridParams& p) {
   const int lines = p.byRow ? p.NumRow : p.NumCol;
   const int full = p.byRow ? p.NumCol : p.NumRow;

@@ -11,27 +11,6 @@ using geometry::CDrill;
 using geometry::UnitPoint;
 using geometry::Util;
 
-Outcome<CirclePatternInputs> ReadCirclePatternInputs(const TextLookup& texts) {
-  CirclePatternInputs in;
-  InputReader r(texts);
-  r.Double("CirR", in.diameter)
-      .Int16("Cirn", in.n)
-      .Double("CirXc", in.Xc)
-      .Double("CirYc", in.Yc)
-      .Double("CirDepth", in.depth)
-      .Double("CirStep", in.pass)
-      .Double("Cird", in.toolDia)
-      .Double("CirA", in.startAngle);
-  if (!r.ok()) return r.failure();
-  return in;
-}
-
-Outcome<DrillProgramInputs> ReadCircleProgramInputs(const TextLookup& texts) {
-  return ReadDrillProgramInputs(
-      texts, {"CirFeedrate", "CirRetract", "CirZsafe", "CirDepth", "CirStep", "CirSpinSpeed",
-              "CirEnSpin", "CirEnSpecialOp", "CirSpOpStr"});
-}
-
 geometry::DrawList CirclePatternGen(const CirclePatternInputs& in) {
   geometry::DrawList holes;
   if (in.n <= 0) return holes;

@@ -5,24 +5,11 @@
 
 #include "generators/drilling.h"
 #include "generators/inputs.h"
+#include "generators/job_inputs.h"
 #include "geometry/draw_obj.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {
-
-struct CirclePatternInputs {
-  double diameter = 0;  // pitch-circle diameter
-  int n = 0;            // number of holes (16-bit)
-  double Xc = 0;
-  double Yc = 0;
-  double depth = 0;
-  double pass = 0;
-  double toolDia = 0;
-  double startAngle = 0;  // degrees, of the first hole
-};
-
-Outcome<CirclePatternInputs> ReadCirclePatternInputs(const TextLookup& texts);
-Outcome<DrillProgramInputs> ReadCircleProgramInputs(const TextLookup& texts);
 
 // One CDrill per hole, counter-clockwise from the start angle.
 geometry::DrawList CirclePatternGen(const CirclePatternInputs& in);

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "generators/cut_lists.h"
-#include "generators/dxf_machining.h"
+#include "generators/job_inputs.h"
 #include "geometry/draw_obj.h"
 #include "text/outcome.h"
 

@@ -11,19 +11,6 @@ namespace kelvora::generators {
 using geometry::CDrill;
 using geometry::otDrill;
 
-Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
-                                                   const DrillProgramKeys& keys) {
-  DrillProgramInputs in;
-  InputReader r(texts);
-  ReadMotion(r, {keys.feed, keys.retract, keys.zsafe, keys.depth, keys.pass, keys.spindle}, in,
-             in.pass)
-      .Bool(keys.enSpin, in.enSpin)
-      .Bool(keys.enSpecialOp, in.enSpecialOp)
-      .Text(keys.specialOp, in.specialOp);
-  if (!r.ok()) return r.failure();
-  return in;
-}
-
 std::optional<Failure> CheckDrillLimits(double holes, double depth, double pass) {
   if (auto f = CheckLimit(LimitId::kHoles, holes)) return f;
   const double plunges = PeckPlungeCount(depth, pass);

@@ -7,31 +7,12 @@
 #include <string_view>
 
 #include "generators/inputs.h"
+#include "generators/job_inputs.h"
 #include "geometry/draw_obj.h"
 #include "text/number_format.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {
-
-struct DrillProgramInputs {
-  double feed = 0;
-  double retract = 0;
-  double zsafe = 0;
-  double depth = 0;
-  double pass = 0;
-  double spindle = 0;
-  bool enSpin = false;
-  bool enSpecialOp = false;
-  std::string specialOp;
-};
-
-// Keys of one tab's emitter inputs, in reading order.
-struct DrillProgramKeys {
-  std::string_view feed, retract, zsafe, depth, pass, spindle, enSpin, enSpecialOp, specialOp;
-};
-
-Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
-                                                   const DrillProgramKeys& keys);
 
 // "G90", the spindle line when enabled, the safe height, then for each CDrill its
 // rapid, retract height, peck scheme (special operation after single plunges) and

@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "generators/dxf_machining.h"
 #include "generators/inputs.h"
+#include "generators/job_inputs.h"
 #include "geometry/draw_obj.h"
 #include "text/outcome.h"
 

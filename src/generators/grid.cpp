@@ -10,30 +10,6 @@ namespace kelvora::generators {
 using geometry::CDrill;
 using geometry::UnitPoint;
 
-Outcome<GridPatternInputs> ReadGridPatternInputs(const TextLookup& texts) {
-  GridPatternInputs in;
-  InputReader r(texts, kParameterError);
-  r.Double("GridXc", in.Xc)
-      .Double("GridYc", in.Yc)
-      .Double("GridDepth", in.depth)
-      .Double("GridStep", in.pass)
-      .Double("GridXm", in.Xm)
-      .Double("GridYn", in.Yn)
-      .Int32("Gridm", in.m)
-      .Int32("Gridn", in.n)
-      .Double("Gridd", in.toolDia)
-      .Double("GridZigzac", in.zigZac)
-      .Bool("GridSub1", in.sub1);
-  if (!r.ok()) return r.failure();
-  return in;
-}
-
-Outcome<DrillProgramInputs> ReadGridProgramInputs(const TextLookup& texts) {
-  return ReadDrillProgramInputs(
-      texts, {"GridFeedrate", "GridRetract", "GridZsafe", "GridDepth", "GridStep", "GridSpinSpeed",
-              "GridEnSpin", "GridEnSpecialOp", "GridSpOpStr"});
-}
-
 double GridHoleCount(const GridPatternInputs& in) {
   if (in.n <= 0 || in.m <= 0) return 0;
   const double rows = in.n;

@@ -21,6 +21,14 @@ namespace {
 
 constexpr double kPocketRemainder = 0.05;
 
+// The first line of a point file.
+constexpr std::string_view kPointFileHeader = "Name,X,Y";
+// The messages of the pocket's tool checks: the tool is wider than twice R1
+// (the program then uses half the tool's radius), and an R1 below the tool
+// radius that the preview has raised to it.
+constexpr std::string_view kToolDiameterOverR1 = "Tool diameter>R1";
+constexpr std::string_view kR1IsToolRadius = "R1 = tool R?";
+
 char Lower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
@@ -131,46 +139,11 @@ Outcome<geometry::DrawList> AnyListGen(const std::vector<PointRow>& rows, const 
 
 // ---- Drilling ------------------------------------------------------------------
 
-Outcome<AnyDrillInputs> ReadAnyDrillInputs(const TextLookup& texts) {
-  auto drill = ReadDrillProgramInputs(
-      texts, {"AnyFeedrate", "AnyRetract", "AnyZsafe", "AnyDepth", "AnyStepdown", "AnySpinSpeed",
-              "AnyEnSpin", "AnyEnSpOp", "AnySpOpStr"});
-  if (!drill) return drill.failure();
-  AnyDrillInputs in{std::move(*drill), {}};
-  InputReader(texts).Text("AnyEndScript", in.endScript);
-  return in;
-}
-
 Outcome<std::string> AnyGcodeGen(const geometry::DrawList& holes, const AnyDrillInputs& in) {
   return EmitDrillProgram(holes, in.drill, NumberFormat::kFixed3, in.endScript);
 }
 
 // ---- Pocketing -----------------------------------------------------------------
-
-Outcome<AnyPocketInputs> ReadAnyPocketInputs(const TextLookup& texts) {
-  AnyPocketInputs in;
-  InputReader r(texts);
-  r.Double("AnyFeedrate", in.plungeFeed)
-      .Double("AnyFeedrate2", in.cutFeed)
-      .Double("AnyRetract", in.retract)
-      .Double("AnyZsafe", in.zsafe)
-      .Double("AnyDepth", in.depth)
-      .Double("AnyStepdown", in.pass)
-      .Double("AnySpinSpeed", in.spindle)
-      .Double("AnyStepOvr", in.stepOver)
-      .Double("Anyd", in.toolDia)
-      .Bool("AnyEnSpin", in.enSpin);
-  if (!r.ok()) return r.failure();
-  return in;
-}
-
-Outcome<PocketRadii> ReadPocketRadii(const TextLookup& texts) {
-  PocketRadii radii;
-  InputReader r(texts);
-  r.Double("AnyRo", radii.R1).Double("AnyHoleSize", radii.R2);
-  if (!r.ok()) return r.failure();
-  return radii;
-}
 
 double PocketRingCount(double R1, double R2, double stepOver) {
   if (!(stepOver > 0) || !(R2 > R1)) return 0;

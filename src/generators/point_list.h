@@ -10,15 +10,13 @@
 
 #include "generators/drilling.h"
 #include "generators/inputs.h"
+#include "generators/job_inputs.h"
 #include "generators/line_report.h"
 #include "geometry/draw_obj.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {
 
-inline constexpr std::string_view kPointFileHeader = "Name,X,Y";
-inline constexpr std::string_view kToolDiameterOverR1 = "Tool diameter>R1";
-inline constexpr std::string_view kR1IsToolRadius = "R1 = tool R?";
 inline constexpr std::string_view kPleaseSelectCsv = "Please select csv file";
 inline constexpr std::string_view kNoFile = "No file!";
 
@@ -81,38 +79,11 @@ Outcome<geometry::DrawList> AnyListGen(const std::vector<PointRow>& rows, const 
 
 // ---- Drilling --------------------------------------------------------------
 
-struct AnyDrillInputs {
-  DrillProgramInputs drill;
-  std::string endScript;
-};
-Outcome<AnyDrillInputs> ReadAnyDrillInputs(const TextLookup& texts);
 // The grid-drilling program in "0.000" (spindle "0.0"), ending with the end
 // script and CR LF instead of "M5" and "M30".
 Outcome<std::string> AnyGcodeGen(const geometry::DrawList& holes, const AnyDrillInputs& in);
 
 // ---- Pocketing -------------------------------------------------------------
-
-struct AnyPocketInputs {
-  double plungeFeed = 0;  // "AnyFeedrate"
-  double cutFeed = 0;     // "AnyFeedrate2", the ring moves
-  double retract = 0;
-  double zsafe = 0;
-  double depth = 0;
-  double pass = 0;
-  double spindle = 0;
-  double stepOver = 0;  // radial step between rings
-  double toolDia = 0;
-  bool enSpin = false;
-};
-Outcome<AnyPocketInputs> ReadAnyPocketInputs(const TextLookup& texts);
-
-// Inner and outer pocket radii from "AnyRo" and "AnyHoleSize"; a text that does
-// not convert is refused with "Parameters error".
-struct PocketRadii {
-  double R1 = 0;
-  double R2 = 0;
-};
-Outcome<PocketRadii> ReadPocketRadii(const TextLookup& texts);
 
 // Regular rings of a pocket: the whole part of (R2 - R1) / W; none when the
 // step-over is 0 or below or R2 does not exceed R1.

@@ -19,34 +19,6 @@ namespace {
 constexpr double kMinRowRemainder = 0.01;
 }  // namespace
 
-Outcome<SurfMillPatternInputs> ReadSurfMillPatternInputs(const TextLookup& texts) {
-  SurfMillPatternInputs in;
-  InputReader r(texts);
-  r.Double("MsqrXc", in.Xc)
-      .Double("MsqrYc", in.Yc)
-      .Double("MsqrDepth", in.depth)
-      .Double("MsqrStep", in.step)
-      .Double("MsqrStepdown", in.stepdown)
-      .Double("MsqrLx", in.Lx)
-      .Double("MsqrLy", in.Ly)
-      .Bool("MsqrFlip", in.flip);
-  if (!r.ok()) return r.failure();
-  return in;
-}
-
-Outcome<SurfMillProgramInputs> ReadSurfMillProgramInputs(const TextLookup& texts) {
-  SurfMillProgramInputs in;
-  InputReader r(texts);
-  ReadMotion(
-      r, {"MsqrFeedrate", "MsqrRetract", "MsqrZsafe", "MsqrDepth", "MsqrStepdown", "MsqrSpinSpeed"},
-      in, in.stepdown)
-      .Double("MsqrPlugFeed", in.plungeFeed)
-      .Bool("MsqrEnSpin", in.enSpin)
-      .Bool("MsqrGotoZero", in.gotoZero);
-  if (!r.ok()) return r.failure();
-  return in;
-}
-
 std::optional<Failure> CheckSurfMillPattern(const SurfMillPatternInputs& in) {
   const double n = std::floor(in.Ly / in.step);
   return CheckLimit(LimitId::kRows, n > 0 ? n + 2 : (std::isnan(n) ? n : 2));

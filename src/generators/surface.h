@@ -4,36 +4,11 @@
 #include <string>
 
 #include "generators/inputs.h"
+#include "generators/job_inputs.h"
 #include "geometry/draw_obj.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {
-
-struct SurfMillPatternInputs {
-  double Xc = 0;  // start corner
-  double Yc = 0;
-  double depth = 0;
-  double step = 0;  // distance between rows
-  double stepdown = 0;
-  double Lx = 0;      // row length along X
-  double Ly = 0;      // extent along +Y
-  bool flip = false;  // first row toward -X
-};
-
-struct SurfMillProgramInputs {
-  double feed = 0;
-  double retract = 0;
-  double zsafe = 0;
-  double depth = 0;
-  double stepdown = 0;
-  double spindle = 0;
-  double plungeFeed = 0;
-  bool enSpin = false;
-  bool gotoZero = false;
-};
-
-Outcome<SurfMillPatternInputs> ReadSurfMillPatternInputs(const TextLookup& texts);
-Outcome<SurfMillProgramInputs> ReadSurfMillProgramInputs(const TextLookup& texts);
 
 // Number of rows the pattern makes (the whole part of Ly / step plus the last
 // row), for the limits; refused when over the limit.

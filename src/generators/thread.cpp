@@ -23,22 +23,6 @@ constexpr double kPictureLeft = 40.0;
 
 }  // namespace
 
-Outcome<ThreadInputs> ReadThreadInputs(const TextLookup& texts) {
-  ThreadInputs in;
-  InputReader r(texts);
-  r.Double(kThreadPitch, in.pitch)
-      .Double(kThreadLength, in.length)
-      .Double(kThreadMajorDia, in.majorDia)
-      .Int32(kThreadPasses, in.passes)
-      .Double(kThreadFeed, in.feed)
-      .Bool(kThreadLeftHand, in.leftHand)
-      .Bool(kThreadAutoDepth, in.autoDepth);
-  if (!in.autoDepth) r.Double(kThreadPitDepth, in.pitDepth);
-  r.Text(kThreadZaxis, in.zAxis).Text(kThreadXaxis, in.xAxis).Text(kThreadSpin, in.spin);
-  if (!r.ok()) return r.failure();
-  return in;
-}
-
 double ThreadDepth(const ThreadInputs& in) {
   return in.autoDepth ? kStandardDepth * in.pitch : in.pitDepth;
 }

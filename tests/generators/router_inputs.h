@@ -1,7 +1,7 @@
 // The router tab's machining inputs the contour and cut tests start from.
 #pragma once
 
-#include "generators/dxf_machining.h"
+#include "generators/job_inputs.h"
 
 namespace kelvora::generators::testing {
 

@@ -9,8 +9,8 @@
 
 #include "generators/auto_grid.h"
 #include "generators/circle.h"
-#include "generators/dxf_machining.h"
 #include "generators/grid.h"
+#include "generators/job_inputs.h"
 #include "generators/point_list.h"
 #include "generators/surface.h"
 #include "generators/teach.h"

@@ -1,0 +1,180 @@
+#include "generators/job_inputs.h"
+
+#include <utility>
+
+namespace kelvora::generators {
+
+Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
+                                                   const DrillProgramKeys& keys) {
+  DrillProgramInputs in;
+  InputReader r(texts);
+  ReadMotion(r, {keys.feed, keys.retract, keys.zsafe, keys.depth, keys.pass, keys.spindle}, in,
+             in.pass)
+      .Bool(keys.enSpin, in.enSpin)
+      .Bool(keys.enSpecialOp, in.enSpecialOp)
+      .Text(keys.specialOp, in.specialOp);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+Outcome<CirclePatternInputs> ReadCirclePatternInputs(const TextLookup& texts) {
+  CirclePatternInputs in;
+  InputReader r(texts);
+  r.Double("CirR", in.diameter)
+      .Int16("Cirn", in.n)
+      .Double("CirXc", in.Xc)
+      .Double("CirYc", in.Yc)
+      .Double("CirDepth", in.depth)
+      .Double("CirStep", in.pass)
+      .Double("Cird", in.toolDia)
+      .Double("CirA", in.startAngle);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+Outcome<DrillProgramInputs> ReadCircleProgramInputs(const TextLookup& texts) {
+  return ReadDrillProgramInputs(
+      texts, {"CirFeedrate", "CirRetract", "CirZsafe", "CirDepth", "CirStep", "CirSpinSpeed",
+              "CirEnSpin", "CirEnSpecialOp", "CirSpOpStr"});
+}
+
+Outcome<GridPatternInputs> ReadGridPatternInputs(const TextLookup& texts) {
+  GridPatternInputs in;
+  InputReader r(texts, kParameterError);
+  r.Double("GridXc", in.Xc)
+      .Double("GridYc", in.Yc)
+      .Double("GridDepth", in.depth)
+      .Double("GridStep", in.pass)
+      .Double("GridXm", in.Xm)
+      .Double("GridYn", in.Yn)
+      .Int32("Gridm", in.m)
+      .Int32("Gridn", in.n)
+      .Double("Gridd", in.toolDia)
+      .Double("GridZigzac", in.zigZac)
+      .Bool("GridSub1", in.sub1);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+Outcome<DrillProgramInputs> ReadGridProgramInputs(const TextLookup& texts) {
+  return ReadDrillProgramInputs(
+      texts, {"GridFeedrate", "GridRetract", "GridZsafe", "GridDepth", "GridStep", "GridSpinSpeed",
+              "GridEnSpin", "GridEnSpecialOp", "GridSpOpStr"});
+}
+
+Outcome<SurfMillPatternInputs> ReadSurfMillPatternInputs(const TextLookup& texts) {
+  SurfMillPatternInputs in;
+  InputReader r(texts);
+  r.Double("MsqrXc", in.Xc)
+      .Double("MsqrYc", in.Yc)
+      .Double("MsqrDepth", in.depth)
+      .Double("MsqrStep", in.step)
+      .Double("MsqrStepdown", in.stepdown)
+      .Double("MsqrLx", in.Lx)
+      .Double("MsqrLy", in.Ly)
+      .Bool("MsqrFlip", in.flip);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+Outcome<SurfMillProgramInputs> ReadSurfMillProgramInputs(const TextLookup& texts) {
+  SurfMillProgramInputs in;
+  InputReader r(texts);
+  ReadMotion(
+      r, {"MsqrFeedrate", "MsqrRetract", "MsqrZsafe", "MsqrDepth", "MsqrStepdown", "MsqrSpinSpeed"},
+      in, in.stepdown)
+      .Double("MsqrPlugFeed", in.plungeFeed)
+      .Bool("MsqrEnSpin", in.enSpin)
+      .Bool("MsqrGotoZero", in.gotoZero);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+Outcome<AnyDrillInputs> ReadAnyDrillInputs(const TextLookup& texts) {
+  auto drill = ReadDrillProgramInputs(
+      texts, {"AnyFeedrate", "AnyRetract", "AnyZsafe", "AnyDepth", "AnyStepdown", "AnySpinSpeed",
+              "AnyEnSpin", "AnyEnSpOp", "AnySpOpStr"});
+  if (!drill) return drill.failure();
+  AnyDrillInputs in{std::move(*drill), {}};
+  InputReader(texts).Text("AnyEndScript", in.endScript);
+  return in;
+}
+
+Outcome<AnyPocketInputs> ReadAnyPocketInputs(const TextLookup& texts) {
+  AnyPocketInputs in;
+  InputReader r(texts);
+  r.Double("AnyFeedrate", in.plungeFeed)
+      .Double("AnyFeedrate2", in.cutFeed)
+      .Double("AnyRetract", in.retract)
+      .Double("AnyZsafe", in.zsafe)
+      .Double("AnyDepth", in.depth)
+      .Double("AnyStepdown", in.pass)
+      .Double("AnySpinSpeed", in.spindle)
+      .Double("AnyStepOvr", in.stepOver)
+      .Double("Anyd", in.toolDia)
+      .Bool("AnyEnSpin", in.enSpin);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+Outcome<PocketRadii> ReadPocketRadii(const TextLookup& texts) {
+  PocketRadii radii;
+  InputReader r(texts);
+  r.Double("AnyRo", radii.R1).Double("AnyHoleSize", radii.R2);
+  if (!r.ok()) return r.failure();
+  return radii;
+}
+
+Outcome<AutoGridParams> ReadAutoGridInputs(const TextLookup& texts) {
+  AutoGridParams p;
+  InputReader r(texts);
+  r.Int16("AnyNumOfRow", p.NumRow)
+      .Int16("AnyNumOfCol", p.NumCol)
+      .Double("AnyDistRow", p.RowDist)
+      .Double("AnyDistCol", p.ColDist)
+      .Double("AnyDualDist", p.DualDist)
+      .Double("AnyZigZacRow", p.soleHang)
+      .Double("AnyZigZacCol", p.soleCot)
+      .Double("AnyXc", p.Xc)
+      .Double("AnyYc", p.Yc)
+      .Bool("AnyByRow", p.byRow)
+      .Bool("AnyDual", p.Dual)
+      .Bool("AnyEndcont", p.EndCont)
+      .Bool("AnySub1", p.sub1);
+  if (!r.ok()) return r.failure();
+  return p;
+}
+
+Outcome<DxfMachiningInputs> ReadDxfMachiningInputs(const TextLookup& texts) {
+  DxfMachiningInputs in;
+  InputReader r(texts);
+  ReadMotion(r,
+             {"DxfFeedrate", "DxfRetract", "DxfZsafe", "DxfDepth", "DxfStepdown", "DxfSpinSpeed"},
+             in, in.stepdown)
+      .Double("DxfPlugFeed", in.plungeFeed)
+      .Bool("DxfEnSpin", in.enSpin)
+      .Bool("DxfEnSpOp", in.enSpecialOp)
+      .Text("DxfSpOpStr", in.specialOpOn)
+      .Text("DxfSpOpStrOff", in.specialOpOff)
+      .Text("DxfEndScript", in.endScript);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+Outcome<ThreadInputs> ReadThreadInputs(const TextLookup& texts) {
+  ThreadInputs in;
+  InputReader r(texts);
+  r.Double(kThreadPitch, in.pitch)
+      .Double(kThreadLength, in.length)
+      .Double(kThreadMajorDia, in.majorDia)
+      .Int32(kThreadPasses, in.passes)
+      .Double(kThreadFeed, in.feed)
+      .Bool(kThreadLeftHand, in.leftHand)
+      .Bool(kThreadAutoDepth, in.autoDepth);
+  if (!in.autoDepth) r.Double(kThreadPitDepth, in.pitDepth);
+  r.Text(kThreadZaxis, in.zAxis).Text(kThreadXaxis, in.xAxis).Text(kThreadSpin, in.spin);
+  if (!r.ok()) return r.failure();
+  return in;
+}
+
+}  // namespace kelvora::generators
