@@ -17,6 +17,7 @@
 #include "dialog_fixture.h"
 #include "generators/limits.h"
 #include "program_check.h"
+#include "support/scratch_folder.h"
 #include "text/files.h"
 #include "text/number_format.h"
 #include "text/parse.h"
@@ -224,18 +225,13 @@ void StartUp(DialogHarness& h) {
 
 class BadInputSweep : public ::testing::Test {
  protected:
+  // The sweep runs in a folder of its own, so that a file written without the
+  // operator saving shows, and two runs at once do not share it.
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / "kelvora_sweep_cwd";
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
     previous_ = fs::current_path();
-    fs::current_path(folder_);
+    fs::current_path(folder_.Path());
   }
-  void TearDown() override {
-    fs::current_path(previous_);
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
-  }
+  void TearDown() override { fs::current_path(previous_); }
 
   // Presses `button` and checks what came of it.
   void Press(DialogHarness& h, const PageSweep& s, ui::Button& button, const ProgramRules& rules,
@@ -339,7 +335,7 @@ class BadInputSweep : public ::testing::Test {
     }
     // Nothing was handed over and no file was written.
     EXPECT_TRUE(h.handOff.writes.empty());
-    EXPECT_TRUE(fs::is_empty(folder_)) << "a file was written without the operator saving";
+    EXPECT_TRUE(fs::is_empty(folder_.Path())) << "a file was written without the operator saving";
     if (!s.boxes.empty()) {
       Report(s.page + ": " + std::to_string(s.boxes.size()) + " boxes (" +
                  std::to_string(counts.size()) + " counts), " + std::to_string(s.buttons.size()) +
@@ -359,7 +355,7 @@ class BadInputSweep : public ::testing::Test {
     slowest_ = {};
   }
 
-  fs::path folder_;
+  kelvora::testing::ScratchFolder folder_{"sweep_cwd"};
   fs::path previous_;
   Totals totals_;
   std::pair<double, std::string> slowest_;
