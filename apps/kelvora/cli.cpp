@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -22,18 +23,9 @@ struct UsageError {
   std::string message;
 };
 
-std::string_view FileOptionName(FileOption f) {
-  switch (f) {
-    case FileOption::kDxf:
-      return "--dxf";
-    case FileOption::kPoints:
-      return "--points";
-    case FileOption::kCuts:
-      return "--cuts";
-    case FileOption::kTeach:
-      return "--teach";
-  }
-  return "";
+const FileOptionRow& RowOf(FileOption option) {
+  return *std::find_if(std::begin(kFileOptions), std::end(kFileOptions),
+                       [option](const FileOptionRow& row) { return row.option == option; });
 }
 
 const settings::SettingsKey* SettingsKeyOf(const JobKey& k) {
@@ -160,7 +152,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     sub->add_option("--preview", p.preview, "Also write the preview picture as SVG");
     sub->add_option("--size", p.size, "Preview size WxH (default 451x397)");
     for (FileOption f : job.files) {
-      sub->add_option(std::string(FileOptionName(f)), p.files[f], "Input file");
+      sub->add_option(std::string(RowOf(f).name), p.files[f], "Input file");
     }
     sub->footer(HelpFooter(job));
     subs.push_back(sub);
@@ -185,25 +177,12 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     for (const auto& [option, path] : p.files) {
       if (path.empty()) continue;
       ++given;
-      switch (option) {
-        case FileOption::kDxf:
-          request.dxfPath = path;
-          break;
-        case FileOption::kPoints:
-          request.pointsPath = path;
-          break;
-        case FileOption::kCuts:
-          request.cutsPath = path;
-          break;
-        case FileOption::kTeach:
-          request.teachPath = path;
-          break;
-      }
+      request.*RowOf(option).path = path;
     }
     if (!job.files.empty() && given != 1) {
       std::string names;
       for (FileOption f : job.files)
-        names += (names.empty() ? "" : " or ") + std::string(FileOptionName(f));
+        names += (names.empty() ? "" : " or ") + std::string(RowOf(f).name);
       throw UsageError{"The job " + std::string(job.name) + " needs exactly one of " + names};
     }
     if (!p.size.empty() && !ParseSize(p.size, request.previewWidth, request.previewHeight)) {

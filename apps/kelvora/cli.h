@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "generators/inputs.h"
@@ -15,10 +16,9 @@
 
 namespace kelvora::cli {
 
-// Exit statuses.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitRefused = 1;
-inline constexpr int kExitUsage = 2;
+// Exit statuses: the program was written, an input or file was refused, the
+// command line was not understood.
+enum ExitStatus : int { kExitOk = 0, kExitRefused = 1, kExitUsage = 2 };
 
 // An input the job reads. Settings keys take their default from the settings
 // table; keys that are not persisted (the thread job's) carry their own.
@@ -43,6 +43,20 @@ struct Request {
   int previewHeight = 397;
 };
 
+// Every file option: its name on the command line, and the request's path it
+// gives.
+struct FileOptionRow {
+  FileOption option;
+  std::string_view name;
+  std::string Request::*path;
+};
+inline constexpr FileOptionRow kFileOptions[] = {
+    {FileOption::kDxf, "--dxf", &Request::dxfPath},
+    {FileOption::kPoints, "--points", &Request::pointsPath},
+    {FileOption::kCuts, "--cuts", &Request::cutsPath},
+    {FileOption::kTeach, "--teach", &Request::teachPath},
+};
+
 struct JobOutput {
   // The program text as the tab's text box holds it (without the final CR LF that
   // Load adds), or the refusal.
@@ -52,6 +66,13 @@ struct JobOutput {
   // The preview picture as an SVG document, when asked for and available.
   std::optional<std::string> previewSvg;
 };
+
+// The output of a run that made no program: the refusal alone.
+inline JobOutput Refused(Failure failure) {
+  JobOutput out;
+  out.program = std::move(failure);
+  return out;
+}
 
 struct Job {
   std::string_view name;

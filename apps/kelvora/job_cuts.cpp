@@ -36,27 +36,22 @@ std::string_view CutMeaning(const settings::InputRow& row) {
 }
 
 JobOutput RunCuts(const Request& r) {
-  JobOutput out;
   const auto bytes = ReadListFile(r.cutsPath);
-  if (!bytes) {
-    out.program = bytes.failure();
-    return out;
-  }
+  if (!bytes) return Refused(bytes.failure());
   const std::vector<std::string> lines = text::SplitLines(*bytes);
   const auto kind =
       generators::CutListKindFromHeader(lines.empty() ? std::string_view() : lines.front());
   if (!kind) {
-    out.program = Failure{
-        "Not a cut list: the first line must be Name,Y,X1,X2, Name,X,Y1,Y2 or "
-        "KichThuoc,SoLuong,X1,X2",
-        r.cutsPath};
-    return out;
+    return Refused(
+        Failure{"Not a cut list: the first line must be Name,Y,X1,X2, Name,X,Y1,Y2 or "
+                "KichThuoc,SoLuong,X1,X2",
+                r.cutsPath});
   }
   const generators::CutCsvContent list = generators::ReadCutCsv(*bytes);
   if (!list.report.clean()) {
-    out.program = list.report.AsFailure(r.cutsPath);
-    return out;
+    return Refused(list.report.AsFailure(r.cutsPath));
   }
+  JobOutput out;
   const bool vertical = *kind == generators::CutListKind::kVertical;
   const bool generated = *kind == generators::CutListKind::kGenerated;
   const std::string_view startKey = generated ? "CutGenX1" : vertical ? "CutY1" : "CutX1";

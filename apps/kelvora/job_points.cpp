@@ -49,32 +49,24 @@ PointsPreview PointsPreviewOf(const Request& r) {
 }
 
 JobOutput RunPoints(const Request& r) {
-  JobOutput out;
   auto file = ReadRows(r);
-  if (!file) {
-    out.program = file.failure();
-    return out;
-  }
+  if (!file) return Refused(file.failure());
   const std::vector<PointRow>& rows = file->rows;
   if (auto f = generators::CheckLimit(generators::LimitId::kTableRows,
                                       static_cast<double>(rows.size()))) {
-    out.program = *f;
-    return out;
+    return Refused(*f);
   }
   // The rows as the tab's list holds them after loading: numbered and checked.
   if (auto wrong = generators::FindPointWithoutXY(generators::NumberPoints(rows))) {
-    out.program = Failure{*wrong, {}};
-    return out;
+    return Refused(Failure{*wrong, {}});
   }
   // The preview is drawn from the holes the program was made from.
   const PointsPreview look = r.wantPreview ? PointsPreviewOf(r) : PointsPreview{};
   PreviewCollector preview(r, look.style ? *look.style : PreviewStyle{});
   auto program =
       generators::PointsJob(rows, r.texts, look.style ? preview.Sink() : generators::ListSink{});
-  if (!program) {
-    out.program = AtFileLine(program.failure(), r.pointsPath, file->rowLines);
-    return out;
-  }
+  if (!program) return Refused(AtFileLine(program.failure(), r.pointsPath, file->rowLines));
+  JobOutput out;
   out.reports = std::move(program->reports);
   out.program = std::move(program->text);
   if (!r.dxfPath.empty() && rows.empty()) out.reports.emplace_back(geometry::kNoCircle);
@@ -88,17 +80,11 @@ JobOutput RunPoints(const Request& r) {
 }
 
 JobOutput RunAutoGrid(const Request& r) {
-  JobOutput out;
   const auto params = generators::ReadAutoGridInputs(r.texts);
-  if (!params) {
-    out.program = params.failure();
-    return out;
-  }
+  if (!params) return Refused(params.failure());
   const auto rows = generators::AutoGridGen(*params);
-  if (!rows) {
-    out.program = rows.failure();
-    return out;
-  }
+  if (!rows) return Refused(rows.failure());
+  JobOutput out;
   // The command line adds the last line end itself.
   std::string file = generators::PointFileText(*rows);
   file.resize(file.size() - 2);

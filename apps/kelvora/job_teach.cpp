@@ -7,26 +7,19 @@ namespace kelvora::cli {
 namespace {
 
 JobOutput RunTeach(const Request& r) {
-  JobOutput out;
   const auto bytes = ReadListFile(r.teachPath);
-  if (!bytes) {
-    out.program = bytes.failure();
-    return out;
-  }
+  if (!bytes) return Refused(bytes.failure());
   generators::TeachDefinitions definitions = generators::ReadTeachDefinitions(r.texts);
   const generators::TeachOpLists lists = generators::updateTchGrid(definitions);
   const generators::TeachCsvContent table = generators::LoadTchCsv(*bytes, lists);
   if (!table.report.clean()) {
-    out.program = table.report.AsFailure(r.teachPath);
-    return out;
+    return Refused(table.report.AsFailure(r.teachPath));
   }
   // Every row of the file is a step: the command line has no new-row line.
   auto program =
       generators::BuildTeachProgram(r.texts("TchPrefix"), r.texts("TchSurfix"), table.rows, lists);
-  if (!program) {
-    out.program = AtFileLine(program.failure(), r.teachPath, table.rowLines);
-    return out;
-  }
+  if (!program) return Refused(AtFileLine(program.failure(), r.teachPath, table.rowLines));
+  JobOutput out;
   out.reports = std::move(program->reports);
   out.program = std::move(program->text);
   return out;

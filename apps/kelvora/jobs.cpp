@@ -15,53 +15,19 @@
 namespace kelvora::cli {
 namespace {
 
-// Runs a job whose program and preview come from one drawing list: `job` makes
-// the program and hands the list to the sink it is given.
-template <typename RunJob>
-JobOutput WithPreview(const Request& r, const PreviewStyle& style, RunJob job) {
-  PreviewCollector preview(r, style);
-  JobOutput out;
-  out.program = job(preview.Sink());
-  preview.Attach(out);
-  return out;
-}
+// A job of the dialog's inputs alone whose program and preview come from one
+// drawing list.
+using ListJob = Outcome<std::string> (*)(const generators::TextLookup& texts,
+                                         const generators::ListSink& sink);
 
-Job CircleJobEntry() {
-  return {"circle",
-          "Holes evenly spaced on a pitch circle, peck drilled",
-          KeysOf(settings::JobInputs::kCircle),
-          {},
-          [](const Request& r) {
-            return WithPreview(r, {PreviewRenderer::kDrill, geometry::kMarkCentre},
-                               [&r](const generators::ListSink& sink) {
-                                 return generators::CircleJob(r.texts, sink);
-                               });
-          }};
-}
-
-Job GridJobEntry() {
-  return {"grid",
-          "A grid of holes in serpentine order, optionally staggered",
-          KeysOf(settings::JobInputs::kGrid),
-          {},
-          [](const Request& r) {
-            return WithPreview(r, {PreviewRenderer::kDrill, geometry::kMarkFirstHole},
-                               [&r](const generators::ListSink& sink) {
-                                 return generators::GridJob(r.texts, sink);
-                               });
-          }};
-}
-
-Job SurfaceJobEntry() {
-  return {"surface",
-          "Face milling of a rectangle, back and forth, layer by layer",
-          KeysOf(settings::JobInputs::kSurface),
-          {},
-          [](const Request& r) {
-            return WithPreview(r, {PreviewRenderer::kLine, 2},
-                               [&r](const generators::ListSink& sink) {
-                                 return generators::SurfMillJob(r.texts, sink);
-                               });
+Job ListJobEntry(std::string_view name, std::string_view summary, settings::JobInputs inputs,
+                 PreviewStyle style, ListJob job) {
+  return {name, summary, KeysOf(inputs), {}, [style, job](const Request& r) {
+            PreviewCollector preview(r, style);
+            JobOutput out;
+            out.program = job(r.texts, preview.Sink());
+            preview.Attach(out);
+            return out;
           }};
 }
 
@@ -90,8 +56,21 @@ std::vector<JobKey> KeysOf(settings::JobInputs job) {
 
 const std::vector<Job>& Jobs() {
   static const std::vector<Job> jobs = {
-      CircleJobEntry(), GridJobEntry(), SurfaceJobEntry(), DxfJobEntry(),      PointsJobEntry(),
-      ThreadJobEntry(), CutsJobEntry(), TeachJobEntry(),   AutoGridJobEntry(),
+      ListJobEntry("circle", "Holes evenly spaced on a pitch circle, peck drilled",
+                   settings::JobInputs::kCircle, {PreviewRenderer::kDrill, geometry::kMarkCentre},
+                   generators::CircleJob),
+      ListJobEntry("grid", "A grid of holes in serpentine order, optionally staggered",
+                   settings::JobInputs::kGrid, {PreviewRenderer::kDrill, geometry::kMarkFirstHole},
+                   generators::GridJob),
+      ListJobEntry("surface", "Face milling of a rectangle, back and forth, layer by layer",
+                   settings::JobInputs::kSurface, {PreviewRenderer::kLine, 2},
+                   generators::SurfMillJob),
+      DxfJobEntry(),
+      PointsJobEntry(),
+      ThreadJobEntry(),
+      CutsJobEntry(),
+      TeachJobEntry(),
+      AutoGridJobEntry(),
   };
   return jobs;
 }

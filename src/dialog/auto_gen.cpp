@@ -3,19 +3,22 @@
 #include <algorithm>
 
 #include "dialog/key_filters.h"
+#include "dialog/page_measures.h"
 #include "text/number_format.h"
 #include "ui/text_metrics.h"
 
 namespace kelvora::dialog {
 namespace {
 
+// The form's own spacing; its boxes, captions and buttons are sized as the
+// pages' are.
 constexpr int kMargin = 12;
 constexpr int kRowStep = 34;
-constexpr int kBoxHeight = 22;
-constexpr int kLabelGap = 4;
 constexpr int kColumnGap = 12;
 constexpr int kButtonWidth = 90;
-constexpr int kButtonHeight = 30;
+using measures::kBoxHeight;
+using measures::kButtonHeight;
+using measures::kLabelGap;
 
 enum class Filter { kSigned, kUnsigned };
 

@@ -3,6 +3,8 @@
 // stored settings were copied into the controls.
 #pragma once
 
+#include <string_view>
+
 #include "ui/widgets.h"
 
 namespace kelvora::dialog {
@@ -22,6 +24,12 @@ class DialogPage {
   virtual void Arrange() {}
   // Runs after LoadParam copied the stored values into the controls.
   virtual void SettingsLoaded() {}
+
+  // Texts of the prompts around the pages' list files.
+  static constexpr std::string_view kConfirm = "Confirm!!!";  // the confirmations' caption
+  static constexpr std::string_view kCannotSave = "Cannot save, File exist!";
+  static constexpr std::string_view kSaveSuccessful = "Save file successful!";
+  static constexpr std::string_view kCsvFilter = "csv files (*.csv)|*.csv|All files (*.*)|*.*";
 
  protected:
   XYZDemoDialog& dlg_;

@@ -4,15 +4,17 @@
 
 #include "dialog/key_filters.h"
 #include "dialog/language_texts.h"
+#include "dialog/page_measures.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "ui/layout.h"
 #include "ui/text_metrics.h"
 
 namespace kelvora::dialog {
+
+using namespace measures;
+
 namespace {
 
-constexpr int kLabelGap = 4;
-constexpr int kMinButtonWidth = 84;
 // The program boxes' smaller font.
 const ui::Font kProgramFont{"Microsoft Sans Serif", 8.25, false};
 
@@ -320,16 +322,10 @@ void GeneratorPage::Arrange() {
 
   // Buttons: measure the rows they need at the right column's width, then
   // place them below the program box.
-  auto widthOf = [](const ui::Button& b) {
-    return std::max(kMinButtonWidth, ui::EstimateTextWidth(b.Text(), b.GetFont()) + 16);
-  };
-  ui::FlowLayout probe({0, 0, cols[2].width, 0}, kButtonHeight, kGap);
-  for (const ui::Button* b : buttons_) probe.Next(widthOf(*b));
-  const int buttonsHeight = buttons_.empty() ? 0 : probe.Bottom();
+  const int buttonsHeight = ButtonsHeight(buttons_, cols[2].width);
   const auto right = ui::SplitRows(cols[2], {{0, 1}, {buttonsHeight, 0}}, kGap);
   if (top_[2]) top_[2]->SetBounds(buttons_.empty() ? cols[2] : right[0]);
-  ui::FlowLayout flow(right[1], kButtonHeight, kGap);
-  for (ui::Button* b : buttons_) b->SetBounds(flow.Next(widthOf(*b)));
+  FlowButtons(buttons_, right[1]);
 }
 
 }  // namespace kelvora::dialog

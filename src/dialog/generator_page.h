@@ -49,13 +49,9 @@ struct InputSpec {
 
 class GeneratorPage {
  public:
-  static constexpr int kMargin = 6;
-  static constexpr int kGap = 8;
-  static constexpr int kRowHeight = 28;
-  static constexpr int kBoxHeight = 22;
+  // The inputs' boxes, and the left column (see SetPatternWidth).
   static constexpr int kBoxWidth = 90;
   static constexpr int kPatternWidth = 300;
-  static constexpr int kButtonHeight = 30;
 
   GeneratorPage(XYZDemoDialog& dlg, ui::TabPage& page);
 

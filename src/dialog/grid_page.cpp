@@ -4,33 +4,29 @@
 #include "dialog/xyz_demo_dialog.h"
 #include "generators/grid.h"
 #include "generators/limits.h"
-#include "geometry/draw_all.h"
 
 namespace kelvora::dialog {
 namespace {
 
-constexpr std::string_view kLoadFailed =
-    "File write error! \r\n C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
 constexpr int kSketchWidth = 300;
 constexpr int kSketchHeight = 290;
 
 }  // namespace
 
-GridPage::GridPage(XYZDemoDialog& dlg, ui::TabPage& page)
-    : DialogPage(dlg, page), layout_(dlg, page) {
+GridPage::GridPage(XYZDemoDialog& dlg, ui::TabPage& page) : ProgramPage(dlg, page) {
   using enum InputArea;
   GeneratorPage& b = layout_;
   b.Sketch("pictureBox3", GridSketch(kSketchWidth, kSketchHeight));
-  b.Preview("pbxGridDrill", PreviewStartDrawing(451, 397));
-  b.ProgramBox("txtGridGcode");
+  Preview("pbxGridDrill");
+  ProgramBox("txtGridGcode");
 
   b.Rows(kPattern, {settings::JobInputs::kGrid});
   b.Rows(kMachining, {settings::JobInputs::kGrid});
 
   b.AddButton("btnGridPreview", "Preview", [this] { btnGridPreview_Click(); });
-  b.AddButton("btnGridGcodGen", "GCode Gen ", [this] { btnGridGcodGen_Click(); });
-  b.AddButton("btnGridLoad", "Load", [this] { btnGridLoad_Click(); });
-  b.AddButton("button2", "Close", [this] { dlg_.btnClose_Click(); });
+  AddGcodeGenButton("btnGridGcodGen", generators::GridJob);
+  AddLoadButton("btnGridLoad", kFileWriteError);
+  AddCloseButton("button2");
 }
 
 void GridPage::btnGridPreview_Click() {
@@ -47,18 +43,7 @@ void GridPage::btnGridPreview_Click() {
   } else {
     holes = generators::GridPatternGen(*in);
   }
-  auto& box = dlg_.Get<ui::PictureBox>("pbxGridDrill");
-  const ui::Bounds b = box.GetBounds();
-  box.SetImage(
-      geometry::DrawAll::DrawListDrill(holes, {b.width, b.height, 0, 0}, geometry::kMarkFirstHole));
-}
-
-void GridPage::btnGridGcodGen_Click() {
-  dlg_.PutProgram(generators::GridJob(dlg_.Inputs()), "txtGridGcode");
-}
-
-void GridPage::btnGridLoad_Click() {
-  dlg_.LoadProgram(dlg_.Get<ui::TextBox>("txtGridGcode").Text(), kLoadFailed);
+  ShowPreview(geometry::DrawAll::DrawListDrill, holes, geometry::kMarkFirstHole);
 }
 
 }  // namespace kelvora::dialog

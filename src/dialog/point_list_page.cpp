@@ -6,6 +6,7 @@
 
 #include "dialog/auto_gen.h"
 #include "dialog/grid_numbers.h"
+#include "dialog/page_measures.h"
 #include "dialog/point_table.h"
 #include "dialog/sketches.h"
 #include "dialog/xyz_demo_dialog.h"
@@ -19,12 +20,7 @@
 namespace kelvora::dialog {
 namespace {
 
-constexpr std::string_view kLoadFailed =
-    "File write error! \r\n C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
-constexpr std::string_view kConfirm = "Confirm!!!";
 constexpr std::string_view kNoRowSelected = "No row selected!";
-constexpr std::string_view kSaveSuccessful = "Save file successful!";
-constexpr std::string_view kCannotSave = "Cannot save, File exist!";
 constexpr std::string_view kGridName = "dataGridView1";
 constexpr std::string_view kPreviewName = "pxbAny";
 constexpr std::string_view kPathLabel = "lblAnyPath";
@@ -64,8 +60,7 @@ std::string JoinLines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
-PointListPage::PointListPage(XYZDemoDialog& dlg, ui::TabPage& page)
-    : DialogPage(dlg, page), layout_(dlg, page) {
+PointListPage::PointListPage(XYZDemoDialog& dlg, ui::TabPage& page) : ProgramPage(dlg, page) {
   using enum InputArea;
   using enum KeyFilter;
   GeneratorPage& b = layout_;
@@ -76,8 +71,8 @@ PointListPage::PointListPage(XYZDemoDialog& dlg, ui::TabPage& page)
   b.PlaceOnTop(TopSlot::kLeft, *grid_);
   sketch_ = &page_.Add<ui::PictureBox>("pbxAnySketch");
   sketch_->SetBackgroundImage(PointListSketch(kSketchWidth, kSketchHeight));
-  b.Preview(std::string(kPreviewName), PreviewStartDrawing(451, 397));
-  b.ProgramBox("txtAnyGcode");
+  Preview(std::string(kPreviewName));
+  ProgramBox("txtAnyGcode");
 
   auto& x = b.Input(kPattern, {"textBoxX", "", "lblMachineX", "X", "5", kNone});
   auto& y = b.Input(kPattern, {"textBoxY", "", "lblMachineY", "Y", "2", kNone});
@@ -103,8 +98,8 @@ PointListPage::PointListPage(XYZDemoDialog& dlg, ui::TabPage& page)
   b.AddButton("btnAutoGen", "Auto", [this] { btnAutoGen_Click(); });
   b.AddButton("btnAnyPreview", "Preview", [this] { btnAnyPreview_Click(); });
   b.AddButton("btnAnyGcodeGen", "GCode Gen ", [this] { btnAnyGcodeGen_Click(); });
-  b.AddButton("btnAnyLoad", "Load", [this] { btnAnyLoad_Click_1(); });
-  b.AddButton("button3", "Close", [this] { dlg_.btnClose_Click(); });
+  AddLoadButton("btnAnyLoad", kFileWriteError);
+  AddCloseButton("button3");
 
   chkbAnyPocket_CheckedChanged();
 }
@@ -114,7 +109,7 @@ void PointListPage::Arrange() {
   // The list and the sketch share the upper left area: the sketch below the list.
   const ui::Bounds area = grid_->GetBounds();
   const int sketchHeight = std::min(kSketchHeight, area.height / 3);
-  const int gap = GeneratorPage::kGap;
+  const int gap = measures::kGap;
   grid_->SetBounds({area.x, area.y, area.width, area.height - sketchHeight - gap});
   sketch_->SetBounds({area.x, area.Bottom() - sketchHeight, area.width, sketchHeight});
 }
@@ -302,10 +297,6 @@ void PointListPage::btnAnyGcodeGen_Click() {
   for (const std::string& report : program->reports) dlg_.GetPrompts().Message(report);
   dlg_.Get<ui::TextBox>("txtAnyGcode").SetText(std::move(program->text));
   dlg_.RaiseCloseFileRequest();
-}
-
-void PointListPage::btnAnyLoad_Click_1() {
-  dlg_.LoadProgram(dlg_.Get<ui::TextBox>("txtAnyGcode").Text(), kLoadFailed);
 }
 
 // --- Automatic grid ---

@@ -5,8 +5,7 @@
 
 #include <string_view>
 
-#include "dialog/dialog_page.h"
-#include "dialog/generator_page.h"
+#include "dialog/program_page.h"
 #include "generators/auto_grid.h"
 #include "ui/data_grid.h"
 
@@ -15,9 +14,9 @@ namespace kelvora::dialog {
 // The filters of the list's file dialogs.
 inline constexpr std::string_view kPointOpenFilter =
     "csv files (*.csv)|*.csv|dxf(*.dxf)|*.dxf|All files (*.*)|*.*";
-inline constexpr std::string_view kPointSaveFilter = "csv files (*.csv)|*.csv|All files (*.*)|*.*";
+inline constexpr std::string_view kPointSaveFilter = DialogPage::kCsvFilter;
 
-class PointListPage : public DialogPage {
+class PointListPage : public ProgramPage {
  public:
   PointListPage(XYZDemoDialog& dlg, ui::TabPage& page);
   void Arrange() override;
@@ -45,8 +44,6 @@ class PointListPage : public DialogPage {
   void btnAnyGcodeGen_Click();
   // "Auto": the list from the automatic grid dialog.
   void btnAutoGen_Click();
-  // "Load": the program box to the host.
-  void btnAnyLoad_Click_1();
   // "Pocket": enables the pocket group while checked.
   void chkbAnyPocket_CheckedChanged();
 
@@ -63,7 +60,6 @@ class PointListPage : public DialogPage {
   generators::AutoGridParams RememberedGrid();
   void RememberGrid(generators::TextLookup boxes);
 
-  GeneratorPage layout_;
   ui::DataGrid* grid_ = nullptr;
   ui::PictureBox* sketch_ = nullptr;
 };

@@ -14,6 +14,13 @@
 namespace kelvora::dialog {
 
 inline constexpr std::string_view kProgramFileName = "temp.tap";
+// What "Load" shows when temp.tap cannot be written; the tabs word it in one of
+// three ways.
+inline constexpr std::string_view kFileWriteError =
+    "File write error! \r\n C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
+inline constexpr std::string_view kErrorSaveFile =
+    "Error save file \r\n, C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
+inline constexpr std::string_view kFileOpening = "File opening \r\n, please close the file first!";
 
 class ProgramHandOff {
  public:

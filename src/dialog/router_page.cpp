@@ -6,6 +6,7 @@
 
 #include "dialog/cut_tables.h"
 #include "dialog/key_filters.h"
+#include "dialog/page_measures.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "generators/cut_toolpath.h"
 #include "generators/dxf_contour.h"
@@ -17,18 +18,15 @@
 #include "ui/text_metrics.h"
 
 namespace kelvora::dialog {
+
+using namespace measures;
+
 namespace {
 
 using generators::CutListKind;
 using generators::CutSubTab;
 
-constexpr std::string_view kCsvFilter = "csv files (*.csv)|*.csv|All files (*.*)|*.*";
-constexpr std::string_view kLoadFailed =
-    "Error save file \r\n, C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
 constexpr std::string_view kNoFile = "No file!";
-constexpr std::string_view kConfirm = "Confirm!!!";
-constexpr std::string_view kCannotSave = "Cannot save, File exist!";
-constexpr std::string_view kSaved = "Save file successful!";
 // GCodeGen on the drawing's sub-tab before a drawing was opened.
 constexpr std::string_view kPleaseSelectDxfFile = "Please select dxf file";
 // The preview renderer's mode for the router tab's polylines.
@@ -37,8 +35,6 @@ constexpr int kPLineMode = 1;
 constexpr int kListColumnWidth = 372;
 constexpr int kInputsColumnWidth = 280;
 constexpr int kSubTabBoxWidth = 80;
-constexpr int kLabelGap = 4;
-constexpr int kMinButtonWidth = 84;
 
 bool FileExists(std::string_view path) {
   if (path.empty()) return false;
@@ -47,33 +43,17 @@ bool FileExists(std::string_view path) {
   return std::filesystem::exists(p, ec) && !std::filesystem::is_directory(p, ec);
 }
 
-int ButtonWidth(const ui::Button& b) {
-  return std::max(kMinButtonWidth, ui::EstimateTextWidth(b.Text(), b.GetFont()) + 16);
-}
-
-// The rows buttons need at `width`, flowing left to right.
-int ButtonsHeight(const std::vector<ui::Button*>& buttons, int width) {
-  ui::FlowLayout probe({0, 0, width, 0}, GeneratorPage::kButtonHeight, GeneratorPage::kGap);
-  for (const ui::Button* b : buttons) probe.Next(ButtonWidth(*b));
-  return buttons.empty() ? 0 : probe.Bottom();
-}
-
-void FlowButtons(const std::vector<ui::Button*>& buttons, const ui::Bounds& area) {
-  ui::FlowLayout flow(area, GeneratorPage::kButtonHeight, GeneratorPage::kGap);
-  for (ui::Button* b : buttons) b->SetBounds(flow.Next(ButtonWidth(*b)));
-}
-
 // Places a caption (found by its box's name) and the box at (x, y); returns the
 // x after them.
 int PlacePair(XYZDemoDialog& dlg, ui::TextBox& box, int x, int y) {
   auto& label = dlg.Get<ui::Label>("lbl" + box.Name().substr(3));
   const int textHeight = ui::EstimateTextHeight(ui::kFormFont);
   const int labelWidth = ui::EstimateTextWidth(label.Text(), label.GetFont()) + 2;
-  const int textTop = (GeneratorPage::kRowHeight - textHeight) / 2;
+  const int textTop = (kRowHeight - textHeight) / 2;
   label.SetBounds({x, y + textTop, labelWidth, textHeight});
   x += labelWidth + kLabelGap;
-  box.SetBounds({x, y + 3, kSubTabBoxWidth, GeneratorPage::kBoxHeight});
-  return x + kSubTabBoxWidth + 2 * GeneratorPage::kGap;
+  box.SetBounds({x, y + 3, kSubTabBoxWidth, kBoxHeight});
+  return x + kSubTabBoxWidth + 2 * kGap;
 }
 
 }  // namespace
@@ -142,8 +122,7 @@ RouterPage::RouterPage(XYZDemoDialog& dlg, ui::TabPage& page)
 // --- Layout ---
 
 void RouterPage::Arrange() {
-  constexpr int kGap = GeneratorPage::kGap;
-  const ui::Bounds area = ui::Inset(page_.ClientArea(), GeneratorPage::kMargin);
+  const ui::Bounds area = ui::Inset(page_.ClientArea(), kMargin);
   const auto cols =
       ui::SplitColumns(area, {{kListColumnWidth, 0}, {kInputsColumnWidth, 0}, {0, 1}}, kGap);
 
@@ -174,25 +153,23 @@ void RouterPage::Arrange() {
 }
 
 void RouterPage::ArrangeSubTabs() {
-  constexpr int kMargin = GeneratorPage::kMargin;
-  constexpr int kRow = GeneratorPage::kRowHeight;
   for (ListControls* list : {&horizontal_, &vertical_, &generated_}) {
     const ui::Bounds client = list->grid->Parent()->ClientArea();
     const int x = PlacePair(dlg_, *list->start, kMargin, kMargin);
     PlacePair(dlg_, *list->end, x, kMargin);
-    int top = kMargin + kRow;
+    int top = kMargin + kRowHeight;
     if (list == &generated_) {
       PlacePair(dlg_, *toolDia_, kMargin, top);
-      top += kRow;
+      top += kRowHeight;
     }
     top += 4;
     list->grid->SetBounds({kMargin, top, std::max(0, client.width - 2 * kMargin),
                            std::max(0, client.height - top - kMargin)});
   }
   const int openWidth = ButtonWidth(*dxfOpen_);
-  dxfOpen_->SetBounds({kMargin, kMargin, openWidth, GeneratorPage::kButtonHeight});
+  dxfOpen_->SetBounds({kMargin, kMargin, openWidth, kButtonHeight});
   const int noteHeight = ui::EstimateTextHeight(ui::kFormFont);
-  dxfNote_->SetBounds({kMargin, kMargin + GeneratorPage::kButtonHeight + kMargin,
+  dxfNote_->SetBounds({kMargin, kMargin + kButtonHeight + kMargin,
                        ui::EstimateTextWidth(dxfNote_->Text(), dxfNote_->GetFont()) + 2,
                        noteHeight});
 }
@@ -298,7 +275,7 @@ void RouterPage::btnCutSave_Click() {
     return;
   }
   cutPath_->SetText(*chosen);
-  prompts.Message(kSaved);
+  prompts.Message(kSaveSuccessful);
 }
 
 void RouterPage::btnCutAdd_Click() {
@@ -388,7 +365,7 @@ void RouterPage::GenerateContours() {
 }
 
 void RouterPage::btnDxfLoad_Click() {
-  dlg_.LoadProgram(program_->Text(), kLoadFailed);
+  dlg_.LoadProgram(program_->Text(), kErrorSaveFile);
 }
 
 void RouterPage::btnDxfOpen_Click() {

@@ -46,6 +46,12 @@ void Text(Picture& p, const char* text, double points, bool bold, Rgb color, dou
   p.items.push_back(TextPrim{text, Font{"Arial", points, bold}, color, x, y});
 }
 
+// The X and Y axes through (cx, cy), `reach` pixels to either side.
+void Axes(Picture& p, double cx, double cy, double reach) {
+  Line(p, kAxis, 1, cx - reach, cy, cx + reach, cy);
+  Line(p, kAxis, 1, cx, cy - reach, cx, cy + reach);
+}
+
 }  // namespace
 
 Picture WindowIcon() {
@@ -233,8 +239,7 @@ Picture RoundSurfaceSketch(int width, int height) {
   constexpr int kRings = 4;
   const double stepOver = (r2 - r1) / kRings;
 
-  Line(p, kAxis, 1, cx - r2 - 14, cy, cx + r2 + 14, cy);
-  Line(p, kAxis, 1, cx, cy - r2 - 14, cx, cy + r2 + 14);
+  Axes(p, cx, cy, r2 + 14);
   // The rings the tool runs, from R1 out to R2.
   for (int i = 1; i < kRings; ++i) Circle(p, kAxis, 1, cx, cy, r1 + stepOver * i);
   Circle(p, geometry::kBlue, 2, cx, cy, r1);
@@ -262,8 +267,7 @@ Picture CircleSketch(int width, int height) {
   constexpr double kStart = 30.0;  // degrees, the first hole's angle
 
   // Axes through the centre, and the pitch circle.
-  Line(p, kAxis, 1, cx - r - 20, cy, cx + r + 20, cy);
-  Line(p, kAxis, 1, cx, cy - r - 20, cx, cy + r + 20);
+  Axes(p, cx, cy, r + 20);
   Circle(p, geometry::kGray, 1, cx, cy, r);
   // The holes, counter-clockwise from the start angle (screen Y points down).
   for (int i = 0; i < kHoles; ++i) {

@@ -4,11 +4,10 @@
 
 namespace kelvora::dialog {
 
-SurfaceRoundPage::SurfaceRoundPage(XYZDemoDialog& dlg, ui::TabPage& page)
-    : DialogPage(dlg, page), layout_(dlg, page) {
+SurfaceRoundPage::SurfaceRoundPage(XYZDemoDialog& dlg, ui::TabPage& page) : ProgramPage(dlg, page) {
   layout_.Sketch("pictureBox7", RoundSurfaceSketch(300, 300));
-  layout_.Preview("pxb", PreviewStartDrawing(451, 397));
-  layout_.ProgramBox("txtMRound");
+  Preview("pxb");
+  ProgramBox("txtMRound");
 }
 
 }  // namespace kelvora::dialog

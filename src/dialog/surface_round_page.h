@@ -3,18 +3,13 @@
 // operation of its own.
 #pragma once
 
-#include "dialog/dialog_page.h"
-#include "dialog/generator_page.h"
+#include "dialog/program_page.h"
 
 namespace kelvora::dialog {
 
-class SurfaceRoundPage : public DialogPage {
+class SurfaceRoundPage : public ProgramPage {
  public:
   SurfaceRoundPage(XYZDemoDialog& dlg, ui::TabPage& page);
-  void Arrange() override { layout_.Arrange(); }
-
- private:
-  GeneratorPage layout_;
 };
 
 }  // namespace kelvora::dialog

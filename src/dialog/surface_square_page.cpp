@@ -3,13 +3,10 @@
 #include "dialog/sketches.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "generators/surface.h"
-#include "geometry/draw_all.h"
 
 namespace kelvora::dialog {
 namespace {
 
-constexpr std::string_view kLoadFailed =
-    "Error save file \r\n, C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
 constexpr int kSketchWidth = 300;
 constexpr int kSketchHeight = 290;
 // The line renderer draws no marker whatever the mode; the tab asks for mode 2.
@@ -18,7 +15,7 @@ constexpr int kLineMode = 2;
 }  // namespace
 
 SurfaceSquarePage::SurfaceSquarePage(XYZDemoDialog& dlg, ui::TabPage& page)
-    : DialogPage(dlg, page), layout_(dlg, page) {
+    : ProgramPage(dlg, page) {
   using enum InputArea;
   GeneratorPage& b = layout_;
   b.Sketch("pictureBox6", SurfaceSketch(kSketchWidth, kSketchHeight, false));
@@ -26,8 +23,8 @@ SurfaceSquarePage::SurfaceSquarePage(XYZDemoDialog& dlg, ui::TabPage& page)
   auto& flipped = page_.Add<ui::PictureBox>("pictureBox5");
   flipped.SetBackgroundImage(SurfaceSketch(kSketchWidth, kSketchHeight, true));
   flipped.SetVisible(false);
-  b.Preview("pxbMSqr", PreviewStartDrawing(451, 397));
-  b.ProgramBox("txtMSqrGcode");
+  Preview("pxbMSqr");
+  ProgramBox("txtMSqrGcode");
 
   b.Rows(kPattern, {settings::JobInputs::kSurface});
   b.Rows(kMachining, {settings::JobInputs::kSurface});
@@ -38,9 +35,9 @@ SurfaceSquarePage::SurfaceSquarePage(XYZDemoDialog& dlg, ui::TabPage& page)
   gotoZero.onCheckedChanged = [this](ui::CheckBox&) { chkbMSqrFlip_CheckedChanged(); };
 
   b.AddButton("btnMSqrPreview", "Preview", [this] { btnMSqrPreview_Click(); });
-  b.AddButton("btnMSqrGcodeGen", "GCode Gen ", [this] { btnMSqrGcodeGen_Click(); });
-  b.AddButton("btnMSqrLoad", "Load", [this] { btnMSqrLoad_Click(); });
-  b.AddButton("button4", "Close", [this] { dlg_.btnClose_Click(); });
+  AddGcodeGenButton("btnMSqrGcodeGen", generators::SurfMillJob);
+  AddLoadButton("btnMSqrLoad", kErrorSaveFile);
+  AddCloseButton("button4");
 }
 
 void SurfaceSquarePage::Arrange() {
@@ -68,17 +65,7 @@ void SurfaceSquarePage::btnMSqrPreview_Click() {
     lines = generators::SurfMillPatternGen(*in);
   }
   // Pattern inputs that do not convert give no lines: an empty preview.
-  auto& box = dlg_.Get<ui::PictureBox>("pxbMSqr");
-  const ui::Bounds b = box.GetBounds();
-  box.SetImage(geometry::DrawAll::DrawListLine(lines, {b.width, b.height, 0, 0}, kLineMode));
-}
-
-void SurfaceSquarePage::btnMSqrGcodeGen_Click() {
-  dlg_.PutProgram(generators::SurfMillJob(dlg_.Inputs()), "txtMSqrGcode");
-}
-
-void SurfaceSquarePage::btnMSqrLoad_Click() {
-  dlg_.LoadProgram(dlg_.Get<ui::TextBox>("txtMSqrGcode").Text(), kLoadFailed);
+  ShowPreview(geometry::DrawAll::DrawListLine, lines, kLineMode);
 }
 
 }  // namespace kelvora::dialog

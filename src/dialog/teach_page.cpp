@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "dialog/grid_numbers.h"
+#include "dialog/page_measures.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "settings/settings_keys.h"
 #include "text/files.h"
@@ -12,14 +13,13 @@
 #include "ui/text_metrics.h"
 
 namespace kelvora::dialog {
+
+using namespace measures;
+
 namespace {
 
-constexpr std::string_view kConfirm = "Confirm!!!";
 constexpr std::string_view kDataWillBeDeleted = "Data will be deleted? ";
 constexpr std::string_view kOpenFilter = "csv files (*.csv)|*.csv";
-constexpr std::string_view kSaveFilter = "csv files (*.csv)|*.csv|All files (*.*)|*.*";
-constexpr std::string_view kLoadFailed =
-    "File write error! \r\n C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
 
 constexpr ui::Rgb kGreen{0, 128, 0};
 constexpr ui::Rgb kGray{128, 128, 128};
@@ -41,33 +41,10 @@ constexpr std::string_view kPositionBoxes[] = {"txtTchX", "txtTchY", "txtTchZ",
                                                "txtTchA", "txtTchB", "txtTchC"};
 constexpr std::string_view kAxisCaptions[] = {"X", "Y", "Z", "A", "B", "C"};
 
-// Layout measures.
-constexpr int kMargin = 6;
-constexpr int kGap = 8;
+// Layout measures of this page.
 constexpr int kLeftWidth = 214;
-constexpr int kRowHeight = 28;
-constexpr int kBoxHeight = 22;
-constexpr int kButtonHeight = 30;
-constexpr int kMinButtonWidth = 84;
 constexpr int kRowHeaderWidth = 41;
 constexpr int kScrollBar = 17;
-
-int ButtonWidth(const ui::Button& b) {
-  return std::max(kMinButtonWidth, ui::EstimateTextWidth(b.Text(), b.GetFont()) + 16);
-}
-
-// Places the buttons in rows across `width` below `top`; returns the height used.
-int FlowButtons(const std::vector<ui::Button*>& buttons, const ui::Bounds& area) {
-  ui::FlowLayout flow(area, kButtonHeight, kGap);
-  for (ui::Button* b : buttons) b->SetBounds(flow.Next(ButtonWidth(*b)));
-  return flow.Bottom() - area.y;
-}
-
-int ButtonsHeight(const std::vector<ui::Button*>& buttons, int width) {
-  ui::FlowLayout probe({0, 0, width, 0}, kButtonHeight, kGap);
-  for (const ui::Button* b : buttons) probe.Next(ButtonWidth(*b));
-  return probe.Bottom();
-}
 
 }  // namespace
 
@@ -259,13 +236,13 @@ void TeachPage::btnTchSave_Click() {
       return;
     }
   }
-  const auto path = prompts.SaveFile(kSaveFilter);
+  const auto path = prompts.SaveFile(kCsvFilter);
   if (!path || path->empty() || std::filesystem::exists(text::PathFromUtf8(*path), ec)) {
-    prompts.Message("Cannot save, File exist!");
+    prompts.Message(kCannotSave);
     return;
   }
   if (!WriteTable(*path)) return;
-  prompts.Message("Save file successful!");
+  prompts.Message(kSaveSuccessful);
   SetTeachFile(*path);
 }
 
@@ -380,7 +357,7 @@ void TeachPage::btnTchGc_gen_Click() {
 }
 
 void TeachPage::btnTchLoad_Click() {
-  dlg_.LoadProgram(dlg_.Get<ui::TextBox>("txtTchGCode").Text(), kLoadFailed);
+  dlg_.LoadProgram(dlg_.Get<ui::TextBox>("txtTchGCode").Text(), kFileWriteError);
 }
 
 // --- Layout ---

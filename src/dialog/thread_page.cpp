@@ -4,21 +4,14 @@
 #include "generators/thread.h"
 
 namespace kelvora::dialog {
-namespace {
 
-constexpr std::string_view kLoadFailed =
-    "File write error! \r\n C:\\Mach3\\PlugIns\\Gcode\\temp.tap";
-
-}  // namespace
-
-ThreadPage::ThreadPage(XYZDemoDialog& dlg, ui::TabPage& page)
-    : DialogPage(dlg, page), layout_(dlg, page) {
+ThreadPage::ThreadPage(XYZDemoDialog& dlg, ui::TabPage& page) : ProgramPage(dlg, page) {
   using enum InputArea;
   GeneratorPage& b = layout_;
   auto& panel = page_.Add<ui::Panel>("panelPreview");
   panel.onPaint = [this](int width, int height) { return panelPreview_Paint(width, height); };
   b.PlaceOnTop(TopSlot::kMiddle, panel);
-  b.ProgramBox("txtThreadGcode");
+  ProgramBox("txtThreadGcode");
 
   // No key filters: the axis and spindle boxes take any text.
   b.Rows(kPattern, {settings::JobInputs::kThread});
@@ -26,7 +19,7 @@ ThreadPage::ThreadPage(XYZDemoDialog& dlg, ui::TabPage& page)
   autoDepth.onCheckedChanged = [this](ui::CheckBox&) { chkAutoDepth_CheckedChanged(); };
 
   b.AddButton("btnGenerate", "Gen/Ok", [this] { btnGenerate_Click(); });
-  b.AddButton("btnThreadLoad", "Load", [this] { btnThreadLoad_Click(); });
+  AddLoadButton("btnThreadLoad", kFileWriteError);
 }
 
 generators::TextLookup ThreadPage::Inputs() {
@@ -60,10 +53,6 @@ void ThreadPage::chkAutoDepth_CheckedChanged() {
 geometry::Picture ThreadPage::panelPreview_Paint(int width, int height) const {
   return generators::ThreadPreviewPicture(
       {previewPitch, previewLength, previewMajorDia, previewDepth}, width, height);
-}
-
-void ThreadPage::btnThreadLoad_Click() {
-  dlg_.LoadProgram(dlg_.Get<ui::TextBox>("txtThreadGcode").Text(), kLoadFailed);
 }
 
 }  // namespace kelvora::dialog

@@ -2,17 +2,15 @@
 // thread cut in equal passes, and a side view of the thread in a panel.
 #pragma once
 
-#include "dialog/dialog_page.h"
-#include "dialog/generator_page.h"
+#include "dialog/program_page.h"
 #include "generators/inputs.h"
 #include "geometry/picture.h"
 
 namespace kelvora::dialog {
 
-class ThreadPage : public DialogPage {
+class ThreadPage : public ProgramPage {
  public:
   ThreadPage(XYZDemoDialog& dlg, ui::TabPage& page);
-  void Arrange() override { layout_.Arrange(); }
 
   // "Gen/Ok": the program into txtThreadGcode and the close-file request, and
   // the values the side view shows; the panel is repainted. A number that does
@@ -23,8 +21,6 @@ class ThreadPage : public DialogPage {
   // The side view for the panel's size, from the values of the last "Gen/Ok"
   // (blank before the first).
   geometry::Picture panelPreview_Paint(int width, int height) const;
-  // "Load": the program box to the host.
-  void btnThreadLoad_Click();
 
   // What the side view shows: the values of the last generation, 0 before it.
   double previewPitch = 0;
@@ -35,8 +31,6 @@ class ThreadPage : public DialogPage {
  private:
   // The tab's boxes by the thread inputs' names (its inputs are not stored).
   generators::TextLookup Inputs();
-
-  GeneratorPage layout_;
 };
 
 }  // namespace kelvora::dialog

@@ -7,13 +7,10 @@
 #include "dialog/cut_tables.h"
 #include "dialog/grid_page.h"
 #include "dialog/language_texts.h"
-#include "dialog/pnp_rcp_page.h"
-#include "dialog/pnp_teach_page.h"
 #include "dialog/point_list_page.h"
 #include "dialog/point_table.h"
 #include "dialog/router_page.h"
 #include "dialog/sketches.h"
-#include "dialog/surface_any_page.h"
 #include "dialog/surface_round_page.h"
 #include "dialog/surface_square_page.h"
 #include "dialog/teach_page.h"
@@ -103,12 +100,14 @@ void XYZDemoDialog::BuildTabs() {
   auto& surfaceTabs = surface.Add<ui::TabControl>("tabControl3");
   MakePage<SurfaceSquarePage>(surfaceTabs, "tabPage10", "Phay mặt vuông");
   MakePage<SurfaceRoundPage>(surfaceTabs, "tabPage9", "Phay mặt tròn");
-  MakePage<SurfaceAnyPage>(surfaceTabs, "tabPage11", "Any");
+  // Tabs with no controls of their own are plain pages: the surface tab's "Any",
+  // and the two pick-and-place tabs, which start-up removes from the window.
+  MakePage<DialogPage>(surfaceTabs, "tabPage11", "Any");
 
   MakePage<RouterPage>(main, "tabPage4", "Router/Cutter");
   teachPage_ = &MakePage<TeachPage>(main, "tabPage2", "TEACH");
-  MakePage<PnpTeachPage>(main, "tabPage3", "PnP Teach");
-  MakePage<PnpRcpPage>(main, "tabPage12", "PnP Rcp");
+  MakePage<DialogPage>(main, "tabPage3", "PnP Teach");
+  MakePage<DialogPage>(main, "tabPage12", "PnP Rcp");
   MakePage<ThreadPage>(main, "tabPage17", "Threading");
 }
 

@@ -4,9 +4,9 @@
 // -----
 // - Each page is one class in its own file, derived from DialogPage and
 //   constructed by the dialog with the TabPage it fills (circle_page.h/.cpp is
-//   the smallest). The constructor creates every control of the page under its
-//   name; the dialog finds controls by walking the window (FindControl /
-//   Find<T> / Get<T>), so nothing else is registered.
+//   the smallest; a tab with no controls of its own is a plain DialogPage). The constructor creates
+//   every control of the page under its name; the dialog finds controls by walking the window
+//   (FindControl / Find<T> / Get<T>), so nothing else is registered.
 // - A job's inputs are rows of its table in settings/settings_keys.cpp: key,
 //   type, default, display format, control, caption label, caption, start text,
 //   key filter, place on the page and the meaning `kelvora JOB --help` shows.
@@ -18,8 +18,11 @@
 //   AddButton(). Its Arrange() places everything; call it from the page's
 //   Arrange(). Pages of another shape use ui/layout.h (SplitColumns,
 //   SplitRows, FlowLayout) and LooseInput() for boxes they place themselves.
+//   A generator page with a program box derives from ProgramPage, which holds
+//   the builder and adds the GCode Gen, Load and Close buttons that work alike
+//   on every such tab (program_page.h).
 // - Handlers are methods of the page class named after the control
-//   (btnDrillGcodeGen_Click). They read inputs through Inputs() and the
+//   (btnKhoanTronPreview_Click). They read inputs through Inputs() and the
 //   generators' ordered readers, put programs into the program box with
 //   PutProgram() (which shows a refusal instead), hand programs over with
 //   LoadProgram(text, the button's failure message), minimise with

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <utility>
 
 #include "dialog/program_hand_off.h"
 #include "dialog/xyz_demo_dialog.h"
@@ -84,19 +85,13 @@ bool PermissionsStopReads(const Folder& folder) {
 
 enum class ReadFault { kVanishes, kFolder, kThroughAFile, kNoPermission };
 
-const char* Name(ReadFault f) {
-  switch (f) {
-    case ReadFault::kVanishes:
-      return "disappears after the pick";
-    case ReadFault::kFolder:
-      return "is a folder";
-    case ReadFault::kThroughAFile:
-      return "lies under a plain file";
-    case ReadFault::kNoPermission:
-      return "has no read permission";
-  }
-  return "";
-}
+// Every fault, with what it does to the file.
+constexpr std::pair<ReadFault, const char*> kReadFaults[] = {
+    {ReadFault::kVanishes, "disappears after the pick"},
+    {ReadFault::kFolder, "is a folder"},
+    {ReadFault::kThroughAFile, "lies under a plain file"},
+    {ReadFault::kNoPermission, "has no read permission"},
+};
 
 // The list's file for one fault: its path, with the fault in place (or, for a
 // vanishing file, put in place when the file dialog returns).
@@ -191,12 +186,11 @@ std::vector<ListFile> ListFiles() {
 
 TEST(DialogFileFaults, AListFileThatCannotBeReadLeavesTheListAsItWas) {
   for (const ListFile& list : ListFiles()) {
-    for (ReadFault fault : {ReadFault::kVanishes, ReadFault::kFolder, ReadFault::kThroughAFile,
-                            ReadFault::kNoPermission}) {
-      SCOPED_TRACE(std::string(list.what) + " " + Name(fault));
+    for (const auto& [fault, name] : kReadFaults) {
+      SCOPED_TRACE(std::string(list.what) + " " + name);
       Folder folder("read");
       if (fault == ReadFault::kNoPermission && !PermissionsStopReads(folder)) {
-        std::cout << "[ skipped  ] " << list.what << " " << Name(fault)
+        std::cout << "[ skipped  ] " << list.what << " " << name
                   << ": this user reads files without permission (the folder and "
                      "plain-file cases cover an unreadable path)\n";
         continue;

@@ -1,0 +1,42 @@
+#include "dialog/program_page.h"
+
+#include "dialog/sketches.h"
+#include "dialog/xyz_demo_dialog.h"
+
+namespace kelvora::dialog {
+
+ProgramPage::ProgramPage(XYZDemoDialog& dlg, ui::TabPage& page)
+    : DialogPage(dlg, page), layout_(dlg, page) {}
+
+ui::PictureBox& ProgramPage::Preview(std::string name) {
+  preview_ = &layout_.Preview(std::move(name), PreviewStartDrawing(451, 397));
+  return *preview_;
+}
+
+ui::TextBox& ProgramPage::ProgramBox(std::string name) {
+  program_ = &layout_.ProgramBox(std::move(name));
+  return *program_;
+}
+
+ui::Button& ProgramPage::AddGcodeGenButton(std::string name, Job job) {
+  return layout_.AddButton(std::move(name), "GCode Gen ", [this, job] {
+    dlg_.PutProgram(job(dlg_.Inputs(), {}), program_->Name());
+  });
+}
+
+ui::Button& ProgramPage::AddLoadButton(std::string name, std::string_view failureMessage) {
+  return layout_.AddButton(std::move(name), "Load", [this, failureMessage] {
+    dlg_.LoadProgram(program_->Text(), failureMessage);
+  });
+}
+
+ui::Button& ProgramPage::AddCloseButton(std::string name) {
+  return layout_.AddButton(std::move(name), "Close", [this] { dlg_.btnClose_Click(); });
+}
+
+void ProgramPage::ShowPreview(Renderer render, const geometry::DrawList& list, int mode) {
+  const ui::Bounds b = preview_->GetBounds();
+  preview_->SetImage(render(list, {b.width, b.height, 0, 0}, mode));
+}
+
+}  // namespace kelvora::dialog

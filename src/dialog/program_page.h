@@ -1,0 +1,56 @@
+// The part the generator tabs built with GeneratorPage share: the layout
+// builder, which places everything on every resize, and the program box with
+// the buttons that work alike on every such tab. "GCode Gen " puts the tab's
+// job's program of the dialog's inputs into the program box and raises the
+// close-file request (a refused input shows its message, and the box keeps
+// what it held); "Load" hands the program box to the host, showing the tab's
+// own message when temp.tap cannot be written; "Close" minimises the window.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "dialog/dialog_page.h"
+#include "dialog/generator_page.h"
+#include "generators/inputs.h"
+#include "geometry/draw_all.h"
+#include "text/outcome.h"
+
+namespace kelvora::dialog {
+
+class ProgramPage : public DialogPage {
+ public:
+  void Arrange() override { layout_.Arrange(); }
+
+ protected:
+  // A job that makes a program of the dialog's inputs (and hands its drawing
+  // list to the sink, which the tab does not give).
+  using Job = Outcome<std::string> (*)(const generators::TextLookup& texts,
+                                       const generators::ListSink& sink);
+
+  ProgramPage(XYZDemoDialog& dlg, ui::TabPage& page);
+
+  // The preview picture (middle, top), showing the empty preview until the
+  // first "Preview".
+  ui::PictureBox& Preview(std::string name);
+  // The program box (right, top) that the buttons below use.
+  ui::TextBox& ProgramBox(std::string name);
+
+  ui::Button& AddGcodeGenButton(std::string name, Job job);
+  ui::Button& AddLoadButton(std::string name, std::string_view failureMessage);
+  ui::Button& AddCloseButton(std::string name);
+
+  // A drawing list into the preview picture, drawn by `render` for the
+  // picture's current size with `mode`'s marker.
+  using Renderer = geometry::Picture (*)(const geometry::DrawList& list,
+                                         const geometry::PreviewBox& box, int mode);
+  void ShowPreview(Renderer render, const geometry::DrawList& list, int mode);
+
+  GeneratorPage layout_;
+
+ private:
+  ui::PictureBox* preview_ = nullptr;
+  ui::TextBox* program_ = nullptr;
+};
+
+}  // namespace kelvora::dialog
