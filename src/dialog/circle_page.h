@@ -11,6 +11,9 @@ class CirclePage : public ProgramPage {
 
   // "Preview": the holes into pbxKhoanTron, marker at the centre of their extent.
   void btnKhoanTronPreview_Click();
+  // "GCode Gen " and "Load" (see ProgramPage).
+  void btnDrillGcodeGen_Click() { GenerateProgram(); }
+  void btnDrillLoadGcode_Click() { LoadProgramBox(); }
 };
 
 }  // namespace kelvora::dialog

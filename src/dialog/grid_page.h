@@ -14,6 +14,9 @@ class GridPage : public ProgramPage {
   // pattern input that does not convert gives "Parameter error" and an empty
   // preview.
   void btnGridPreview_Click();
+  // "GCode Gen " and "Load" (see ProgramPage).
+  void btnGridGcodGen_Click() { GenerateProgram(); }
+  void btnGridLoad_Click() { LoadProgramBox(); }
 };
 
 }  // namespace kelvora::dialog

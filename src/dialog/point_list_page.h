@@ -44,6 +44,8 @@ class PointListPage : public ProgramPage {
   void btnAnyGcodeGen_Click();
   // "Auto": the list from the automatic grid dialog.
   void btnAutoGen_Click();
+  // "Load", the program box to the host (see ProgramPage).
+  void btnAnyLoad_Click_1() { LoadProgramBox(); }
   // "Pocket": enables the pocket group while checked.
   void chkbAnyPocket_CheckedChanged();
 

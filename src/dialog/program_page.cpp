@@ -19,15 +19,21 @@ ui::TextBox& ProgramPage::ProgramBox(std::string name) {
 }
 
 ui::Button& ProgramPage::AddGcodeGenButton(std::string name, Job job) {
-  return layout_.AddButton(std::move(name), "GCode Gen ", [this, job] {
-    dlg_.PutProgram(job(dlg_.Inputs(), {}), program_->Name());
-  });
+  job_ = job;
+  return layout_.AddButton(std::move(name), "GCode Gen ", [this] { GenerateProgram(); });
 }
 
 ui::Button& ProgramPage::AddLoadButton(std::string name, std::string_view failureMessage) {
-  return layout_.AddButton(std::move(name), "Load", [this, failureMessage] {
-    dlg_.LoadProgram(program_->Text(), failureMessage);
-  });
+  loadFailure_ = failureMessage;
+  return layout_.AddButton(std::move(name), "Load", [this] { LoadProgramBox(); });
+}
+
+void ProgramPage::GenerateProgram() {
+  dlg_.PutProgram(job_(dlg_.Inputs(), {}), program_->Name());
+}
+
+void ProgramPage::LoadProgramBox() {
+  dlg_.LoadProgram(program_->Text(), loadFailure_);
 }
 
 ui::Button& ProgramPage::AddCloseButton(std::string name) {

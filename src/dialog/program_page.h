@@ -40,6 +40,10 @@ class ProgramPage : public DialogPage {
   ui::Button& AddLoadButton(std::string name, std::string_view failureMessage);
   ui::Button& AddCloseButton(std::string name);
 
+  // What "GCode Gen " and "Load" do; each tab names them as its buttons' handlers.
+  void GenerateProgram();
+  void LoadProgramBox();
+
   // A drawing list into the preview picture, drawn by `render` for the
   // picture's current size with `mode`'s marker.
   using Renderer = geometry::Picture (*)(const geometry::DrawList& list,
@@ -51,6 +55,8 @@ class ProgramPage : public DialogPage {
  private:
   ui::PictureBox* preview_ = nullptr;
   ui::TextBox* program_ = nullptr;
+  Job job_ = nullptr;
+  std::string_view loadFailure_;
 };
 
 }  // namespace kelvora::dialog

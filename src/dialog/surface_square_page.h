@@ -13,6 +13,9 @@ class SurfaceSquarePage : public ProgramPage {
 
   // "Preview": the milling lines of one layer into pxbMSqr.
   void btnMSqrPreview_Click();
+  // "GCode Gen " and "Load" (see ProgramPage).
+  void btnMSqrGcodeGen_Click() { GenerateProgram(); }
+  void btnMSqrLoad_Click() { LoadProgramBox(); }
   // "Flipped" (and "Go to Zero", wired to the same handler): shows the sketch
   // of the flipped rectangle (pictureBox5) while "Flipped" is checked, the
   // normal one (pictureBox6) otherwise.

@@ -16,6 +16,8 @@ class ThreadPage : public ProgramPage {
   // the values the side view shows; the panel is repainted. A number that does
   // not convert gives "Parameters error" with its name, and nothing changes.
   void btnGenerate_Click();
+  // "Load" (see ProgramPage).
+  void btnThreadLoad_Click() { LoadProgramBox(); }
   // "Depth Std/ Sâu tiêu chuẩn:": the typed depth is used only while it is off.
   void chkAutoDepth_CheckedChanged();
   // The side view for the panel's size, from the values of the last "Gen/Ok"

@@ -20,7 +20,8 @@
 //   SplitRows, FlowLayout) and LooseInput() for boxes they place themselves.
 //   A generator page with a program box derives from ProgramPage, which holds
 //   the builder and adds the GCode Gen, Load and Close buttons that work alike
-//   on every such tab (program_page.h).
+//   on every such tab (program_page.h); the page names their handlers
+//   (btnDrillGcodeGen_Click calls GenerateProgram()).
 // - Handlers are methods of the page class named after the control
 //   (btnKhoanTronPreview_Click). They read inputs through Inputs() and the
 //   generators' ordered readers, put programs into the program box with
