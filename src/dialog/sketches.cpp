@@ -31,6 +31,18 @@ Picture Blank(int width, int height) {
   return p;
 }
 
+// A blank sketch drawn round a centre: half the width across, `down` of the
+// height down, with a radius of `share` of its smaller side.
+struct RoundFrame {
+  Picture p;
+  double cx;
+  double cy;
+  double r;
+};
+RoundFrame BlankRound(int width, int height, double down, double share) {
+  return {Blank(width, height), width * 0.5, height * down, std::min(width, height) * share};
+}
+
 void Line(Picture& p, Rgb color, float width, double x1, double y1, double x2, double y2) {
   p.items.push_back(LinePrim{Pen{color, width}, geometry::RoundPixel(x1), geometry::RoundPixel(y1),
                              geometry::RoundPixel(x2), geometry::RoundPixel(y2)});
@@ -231,10 +243,7 @@ Picture SurfaceSketch(int width, int height, bool flipped) {
 }
 
 Picture RoundSurfaceSketch(int width, int height) {
-  Picture p = Blank(width, height);
-  const double cx = width * 0.5;
-  const double cy = height * 0.5;
-  const double r2 = std::min(width, height) * 0.4;
+  auto [p, cx, cy, r2] = BlankRound(width, height, 0.5, 0.4);
   const double r1 = r2 * 0.3;
   constexpr int kRings = 4;
   const double stepOver = (r2 - r1) / kRings;
@@ -259,10 +268,7 @@ Picture RoundSurfaceSketch(int width, int height) {
 }
 
 Picture CircleSketch(int width, int height) {
-  Picture p = Blank(width, height);
-  const double cx = width * 0.5;
-  const double cy = height * 0.52;
-  const double r = std::min(width, height) * 0.32;
+  auto [p, cx, cy, r] = BlankRound(width, height, 0.52, 0.32);
   constexpr int kHoles = 6;
   constexpr double kStart = 30.0;  // degrees, the first hole's angle
 
