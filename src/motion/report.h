@@ -1,0 +1,99 @@
+// The pre-flight report of a program: extents, lengths, the run time with the
+// machine's acceleration (and the plain length ÷ feed figure beside it), and
+// the findings of the checks, each with its line. Built in one pass over the
+// reader's output without keeping the moves, so a program of any size costs
+// the same memory.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "motion/machine.h"
+#include "motion/moves.h"
+
+namespace kelvora::motion {
+
+// What the checks find. Warnings are things that may break a tool or a part;
+// notes are worth knowing but often intended.
+enum class FindingKind : std::uint8_t {
+  kUnknownWord,      // from the reader
+  kMalformedNumber,  // from the reader
+  kBadArc,           // from the reader
+  kBadCycle,         // from the reader
+  kUnclosedComment,  // from the reader
+  kBeyondSoftLimit,  // a move ends or passes beyond the machine's travel
+  kRapidInStock,     // a rapid below the stock top (sideways, or down into uncut stock)
+  kNoFeed,           // a feed move with no F or F 0
+  kSpindleOff,       // note: cutting below the stock top with the spindle off
+  kArcEndOffCircle,  // the arc's end is more than 0.001 mm off its circle
+  kBelowDepth,       // Z below the job's stated depth
+  kNoAAxis,          // an A move on a machine without an A axis
+};
+
+struct Finding {
+  FindingKind kind = FindingKind::kUnknownWord;
+  std::uint32_t line = 0;
+  std::string detail;  // the word, or the figure concerned ("Z-6", "X1210")
+};
+
+bool IsNote(FindingKind kind);
+
+struct Extents {
+  bool any = false;  // false when the program makes no move
+  std::array<double, kAxisCount> minimum{};
+  std::array<double, kAxisCount> maximum{};
+};
+
+struct Report {
+  Extents extents;            // every point the tool passes, arcs' bulges included
+  double rapidLength = 0.0;   // mm of X/Y/Z path
+  double feedLength = 0.0;    // mm of X/Y/Z path (G1, arcs, cycle feeds)
+  double seconds = 0.0;       // run time with acceleration, exact stop at every block
+  double plainSeconds = 0.0;  // length ÷ feed (rapids at the axes' limits), no acceleration
+  std::uint64_t moves = 0;
+  std::uint64_t lines = 0;
+  std::vector<Finding> findings;   // in line order; at most kMaxFindings kept
+  std::uint64_t findingCount = 0;  // all of them, also those not kept
+};
+
+inline constexpr std::size_t kMaxFindings = 1000;
+
+// What the checks need to know beyond the machine.
+struct CheckOptions {
+  std::optional<double> statedDepth;  // the lowest Z the job means to reach (e.g. -5)
+};
+
+// Reads the program and reports on it.
+Report CheckProgram(std::string_view program, const Machine& machine,
+                    const CheckOptions& options = {});
+
+// The report as a sink, for a caller that also wants the moves (the path
+// picture): feed it the reader's output, then take the report.
+class ReportBuilder final : public MotionSink {
+ public:
+  ReportBuilder(const Machine& machine, const CheckOptions& options);
+  void OnMove(const Move& move) override;
+  void OnEvent(const Event& event) override;
+  void OnNotice(const Notice& notice) override;
+  // The report so far; `lines` is the program's line count.
+  Report Finish(std::uint64_t lines);
+
+  // Whether the last move handed in was flagged by a check (for the path
+  // picture, which draws such moves in red).
+  bool LastMoveFlagged() const { return lastFlagged_; }
+
+ private:
+  struct State;
+  Machine machine_;
+  CheckOptions options_;
+  Report report_;
+  bool lastFlagged_ = false;
+  // Spindle, the deepest feed at each X/Y for the re-approach rule, etc. are
+  // kept by the implementation.
+};
+
+}  // namespace kelvora::motion
