@@ -97,16 +97,18 @@ bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
 
   const double clearance =
       state.inch ? kPeckClearanceInch : kPeckClearanceInch * kMillimetresPerInch;
-  // The level the tool crosses to the first hole at: where it is, or with G98
-  // the initial level when that is higher. When the initial level is below R,
-  // the tool first goes straight to R at the current X/Y (up or down).
-  double level = state.retractToR ? state.z : std::max(state.z, initial);
+  // When the run began below R, the tool first goes straight to R at the
+  // current X/Y (up, or down when an earlier block left it higher).
+  double level = state.z;
   if (initial < r) {
     state.Emit(MoveKind::kRapid, state.x, state.y, r, state.a, true);
     level = r;
   }
-  // G99 returns to R, G98 to the initial level or R, whichever is higher.
+  // G99 returns to R, G98 to the initial level or R, whichever is higher. The
+  // tool crosses to the first hole where it is, or at that return level when
+  // it is not above R.
   const double clearZ = state.retractToR ? r : std::max(initial, r);
+  if (level <= r) level = clearZ;
   const auto holes = static_cast<long>(repeats);
   for (long hole = 0; hole < holes; ++hole) {
     holeX += stepX;
