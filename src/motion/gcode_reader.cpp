@@ -14,7 +14,8 @@ namespace kelvora::motion {
 
 void ReaderState::Emit(MoveKind kind, double toX, double toY, double toZ, double toA, bool canned,
                        double centreX, double centreY, int extraTurns) {
-  Move move;
+  // One move reused: every field is set here, and nothing is cleared per move.
+  Move& move = scratch;
   move.kind = kind;
   move.start = handedOn;
   move.end = {toX * scale, toY * scale, toZ * scale, toA};
@@ -27,6 +28,8 @@ void ReaderState::Emit(MoveKind kind, double toX, double toY, double toZ, double
     // F is per minute of X/Y/Z path when X, Y or Z moves, of A travel when only A does.
     const bool linear = toX != x || toY != y || toZ != z || kind != MoveKind::kFeed;
     move.feed = linear ? feed * scale : feed;
+  } else {
+    move.feed = 0.0;
   }
   if (!std::isfinite(move.end.x) || !std::isfinite(move.end.y) || !std::isfinite(move.end.z) ||
       !std::isfinite(move.end.a) || !std::isfinite(move.centreX) || !std::isfinite(move.centreY) ||
@@ -78,13 +81,15 @@ class BlockReader {
     state_.handedOn = start.position;
   }
 
-  // Reads one line; false once the program has ended (M2, M30).
-  bool Read(std::string_view line, std::uint32_t lineNumber) {
-    state_.line = line;
+  // Reads the line `text` begins with and returns its length; `ended` is set
+  // once the program has ended (M2, M30).
+  std::size_t Read(std::string_view text, std::uint32_t lineNumber, bool& ended) {
     state_.lineNumber = lineNumber;
-    ScanLine(line, lineNumber, *state_.sink, words_);
+    const std::size_t length = ScanLine(text, lineNumber, *state_.sink, words_);
+    state_.line = text.substr(0, length);
     used_ = 0;
-    return Execute();
+    ended = !Execute();
+    return length;
   }
 
  private:
@@ -297,15 +302,14 @@ bool BlockReader::Execute() {
 void ReadProgram(std::string_view program, MotionSink& sink, const ReaderStart& start) {
   BlockReader reader(sink, start);
   const std::size_t n = program.size();
-  const char* data = program.data();
   std::size_t begin = 0;
   std::uint32_t lineNumber = 0;
-  while (begin < n) {
-    std::size_t end = begin;
-    while (end < n && data[end] != '\n' && data[end] != '\r') ++end;
+  bool ended = false;
+  while (begin < n && !ended) {
     if (lineNumber != UINT32_MAX) ++lineNumber;
-    if (!reader.Read(program.substr(begin, end - begin), lineNumber)) return;
-    if (end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n') ++end;
+    std::size_t end = begin + reader.Read(program.substr(begin), lineNumber, ended);
+    // A CR LF pair ends one line.
+    if (end < n && program[end] == '\r' && end + 1 < n && program[end + 1] == '\n') ++end;
     begin = end + 1;
   }
 }

@@ -29,9 +29,12 @@ bool IsLetter(char c) {
 char Upper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
+bool IsLineEnd(char c) {
+  return c == '\n' || c == '\r';
+}
 // Where a word ends: the next letter, comment or the line's end.
 bool EndsWord(char c) {
-  return IsLetter(c) || c == '(' || c == ';';
+  return IsLetter(c) || c == '(' || c == ';' || IsLineEnd(c);
 }
 
 struct Number {
@@ -42,7 +45,7 @@ struct Number {
 // Reads the number of a word from `i`: an optional sign, digits with at most one
 // decimal point, at least one digit; blanks may stand anywhere inside. `i` is
 // left after the number (and the blanks after it).
-Number ReadNumber(std::string_view line, std::size_t& i) {
+Number ReadNumberSlowly(std::string_view line, std::size_t& i) {
   const std::size_t n = line.size();
   while (i < n && IsBlank(line[i])) ++i;
   const std::size_t begin = i;
@@ -91,6 +94,11 @@ Number ReadNumber(std::string_view line, std::size_t& i) {
   Number result;
   if (!digits) return result;
   if (significant <= 15 && fraction <= 22) {
+    // Zeros at the end of the fraction ("12.500", "5.000") cost no division.
+    while (fraction > 0 && mantissa % 10 == 0) {
+      mantissa /= 10;
+      --fraction;
+    }
     const double magnitude =
         static_cast<double>(mantissa) / kPow10[static_cast<std::size_t>(fraction)];
     result.value = negative ? -magnitude : magnitude;
@@ -116,6 +124,55 @@ Number ReadNumber(std::string_view line, std::size_t& i) {
   result.value = value;
   result.ok = true;
   return result;
+}
+
+// The same for the usual number, written without blanks inside and with at most
+// 15 digits (what every program of ours holds): one pass, no branch per digit
+// beyond the loop's own. Anything else goes the slow way from the start.
+Number ReadNumber(std::string_view line, std::size_t& i) {
+  const char* const data = line.data();
+  const char* const end = data + line.size();
+  const char* q = data + i;
+  bool negative = false;
+  if (q < end && (*q == '-' || *q == '+')) {
+    negative = *q == '-';
+    ++q;
+  }
+  std::uint64_t mantissa = 0;
+  const char* const first = q;
+  while (q < end && static_cast<unsigned char>(*q - '0') < 10) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*q - '0');
+    ++q;
+  }
+  int fraction = 0;
+  std::ptrdiff_t digits = q - first;
+  if (q < end && *q == '.') {
+    const char* const point = ++q;
+    while (q < end && static_cast<unsigned char>(*q - '0') < 10) {
+      mantissa = mantissa * 10 + static_cast<std::uint64_t>(*q - '0');
+      ++q;
+    }
+    fraction = static_cast<int>(q - point);
+    digits += fraction;
+  }
+  if (digits == 0 || digits > 15) return ReadNumberSlowly(line, i);
+  // Blanks after the number: the number goes on after them when a digit or a
+  // point follows ("X1 0.5"), which the slow way reads.
+  const char* after = q;
+  while (after < end && IsBlank(*after)) ++after;
+  if (after != q && after < end &&
+      (static_cast<unsigned char>(*after - '0') < 10 || *after == '.')) {
+    return ReadNumberSlowly(line, i);
+  }
+  // Zeros at the end of the fraction ("12.500", "5.000") cost no division.
+  while (fraction > 0 && mantissa % 10 == 0) {
+    mantissa /= 10;
+    --fraction;
+  }
+  double magnitude = static_cast<double>(mantissa);
+  if (fraction > 0) magnitude /= kPow10[static_cast<std::size_t>(fraction)];
+  i = static_cast<std::size_t>(after - data);
+  return {negative ? -magnitude : magnitude, true};
 }
 
 // The group of a G code (ten times its number), or kCount for one not read.
@@ -201,28 +258,35 @@ void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std
   sink.OnNotice(notice);
 }
 
-void ScanLine(std::string_view line, std::uint32_t lineNumber, MotionSink& sink,
-              BlockWords& words) {
+std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink& sink,
+                     BlockWords& words) {
   words.letters = 0;
   words.g.fill(kNoCode);
   words.m.fill(kNoCode);
-  const std::size_t n = line.size();
+  const std::string_view line = text;  // notices quote spans of it
+  const std::size_t n = text.size();
+  auto lineEnd = [&](std::size_t from) {
+    while (from < n && !IsLineEnd(text[from])) ++from;
+    return from;
+  };
   std::size_t i = 0;
-  while (i < n && IsBlank(line[i])) ++i;
-  if (i < n && line[i] == '%') ++i;  // program delimiter
+  while (i < n && IsBlank(text[i])) ++i;
+  if (i < n && text[i] == '%') ++i;  // program delimiter
   while (i < n) {
-    const char c = line[i];
+    const char c = text[i];
     if (IsBlank(c)) {
       ++i;
       continue;
     }
-    if (c == ';') return;
+    if (IsLineEnd(c)) return i;
+    if (c == ';') return lineEnd(i);
     if (c == '(') {
-      const std::size_t close = line.find(')', i + 1);
-      if (close == std::string_view::npos) {
+      std::size_t close = i + 1;
+      while (close < n && text[close] != ')' && !IsLineEnd(text[close])) ++close;
+      if (close == n || text[close] != ')') {
         SendNotice(sink, NoticeKind::kUnclosedComment, lineNumber, line,
-                   {static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(n - i)});
-        return;
+                   {static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(close - i)});
+        return close;
       }
       i = close + 1;
       continue;
@@ -231,16 +295,16 @@ void ScanLine(std::string_view line, std::uint32_t lineNumber, MotionSink& sink,
     if (!IsLetter(c)) {
       // Parameters, expressions, block delete and stray characters.
       ++i;
-      while (i < n && !EndsWord(line[i])) ++i;
+      while (i < n && !EndsWord(text[i])) ++i;
       SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line,
                  {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(i - begin)});
       continue;
     }
     const char letter = Upper(c);
     ++i;
-    const Number number = ReadNumber(line, i);
-    if (!number.ok || (i < n && !EndsWord(line[i]))) {
-      while (i < n && !EndsWord(line[i])) ++i;
+    const Number number = ReadNumber(text, i);
+    if (!number.ok || (i < n && !EndsWord(text[i]))) {
+      while (i < n && !EndsWord(text[i])) ++i;
       SendNotice(sink, NoticeKind::kMalformedNumber, lineNumber, line,
                  {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(i - begin)});
       continue;
@@ -251,9 +315,10 @@ void ScanLine(std::string_view line, std::uint32_t lineNumber, MotionSink& sink,
     if (letter == 'G' || letter == 'M') {
       // Codes are whole (G also tenths: G90.1); anything else is not a code we know.
       const double scaled = letter == 'G' ? value * 10.0 : value;
-      const double rounded = std::nearbyint(scaled);
-      const bool whole = std::fabs(scaled - rounded) < 1e-6 && rounded >= 0.0 && rounded < 10000.0;
-      const int code = whole ? static_cast<int>(rounded) : kNoCode;
+      const bool inRange = scaled >= 0.0 && scaled < 10000.0;
+      const int rounded = inRange ? static_cast<int>(scaled + 0.5) : kNoCode;
+      const bool whole = inRange && std::fabs(scaled - rounded) < 1e-6;
+      const int code = whole ? rounded : kNoCode;
       if (letter == 'G') {
         const GGroup group = whole ? GroupOf(code) : GGroup::kCount;
         const auto slot = static_cast<std::size_t>(group);
@@ -286,6 +351,7 @@ void ScanLine(std::string_view line, std::uint32_t lineNumber, MotionSink& sink,
     words.value[index] = value;
     words.span[index] = span;
   }
+  return n;
 }
 
 }  // namespace kelvora::motion
