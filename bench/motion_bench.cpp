@@ -16,6 +16,8 @@
 #include <string>
 #include <string_view>
 
+#include <unistd.h>
+
 #include "generators/grid.h"
 #include "motion/gcode_reader.h"
 #include "ratio_reporter.h"
@@ -93,7 +95,12 @@ class CountingSink final : public motion::MotionSink {
 
 const std::filesystem::path& SliceFile() {
   static const std::filesystem::path path = [] {
-    const auto file = std::filesystem::temp_directory_path() / "kelvora_motion_bench_slice.ngc";
+    // A folder of its own, also rs274's HOME: it truncates and maps
+    // $HOME/.tool.mmap on every run, which another run at the same time breaks.
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("kelvora_motion_bench_" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    const auto file = folder / "slice.ngc";
     std::ofstream(file, std::ios::binary) << Slice(g_sliceHoles);
     return file;
   }();
@@ -124,8 +131,8 @@ void BM_ReadSlice(benchmark::State& state) {
 
 // rs274 reads the slice from its file and prints its canonical calls to nowhere.
 void BM_Rs274Slice(benchmark::State& state) {
-  const std::string command =
-      "rs274 -g '" + SliceFile().string() + "' < /dev/null > /dev/null 2>&1";
+  const std::string command = "HOME='" + SliceFile().parent_path().string() + "' rs274 -g '" +
+                              SliceFile().string() + "' < /dev/null > /dev/null 2>&1";
   for (auto _ : state) {
     if (std::system(command.c_str()) != 0) {
       state.SkipWithError("rs274 did not run");
@@ -198,7 +205,7 @@ int main(int argc, char** argv) {
                   mb / reporter.Wall("BM_ReadProgram") / theirs);
     }
   }
-  std::remove(SliceFile().c_str());
+  std::filesystem::remove_all(SliceFile().parent_path());
   benchmark::Shutdown();
   return 0;
 }

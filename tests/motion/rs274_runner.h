@@ -67,7 +67,10 @@ inline Rs274Run RunRs274(const std::string& rs274, std::string_view program) {
     out << program;
   }
   Rs274Run run;
-  const std::string command = "'" + rs274 + "' -g '" + file.string() + "' < /dev/null 2>&1";
+  // rs274 keeps its tool table in $HOME/.tool.mmap, truncated and mapped by every
+  // run: two runs at once with one HOME end in a bus error. Each run gets its own.
+  const std::string command = "HOME='" + folder.Path().string() + "' '" + rs274 + "' -g '" +
+                              file.string() + "' < /dev/null 2>&1";
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
   char buffer[4096];
