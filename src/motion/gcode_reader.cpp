@@ -97,7 +97,20 @@ class BlockReader {
   void SetUnits(bool inch);
   void StraightMove(int motion);
   void ArcMove(int motion);
-  void Target(double& tx, double& ty, double& tz, double& ta) const;
+  struct Point {
+    double x, y, z, a;
+  };
+  // Where the block's axis words take the tool (program units, A in degrees).
+  Point Target() const {
+    const ReaderState& s = state_;
+    const std::uint32_t given = words_.letters;
+    auto axis = [&](char letter, double current) {
+      if ((given & Bit(letter)) == 0) return current;
+      const double value = words_.value[static_cast<std::size_t>(letter - 'A')];
+      return s.incremental ? current + value : value;
+    };
+    return {axis('X', s.x), axis('Y', s.y), axis('Z', s.z), axis('A', s.a)};
+  }
   void ReportUnused();
 
   ReaderState state_;
@@ -115,34 +128,18 @@ void BlockReader::SetUnits(bool inch) {
   state_.scale = inch ? kMillimetresPerInch : 1.0;
 }
 
-void BlockReader::Target(double& tx, double& ty, double& tz, double& ta) const {
-  const ReaderState& s = state_;
-  auto axis = [&](char letter, double current) {
-    if (!words_.Has(letter)) return current;
-    return s.incremental ? current + words_.Value(letter) : words_.Value(letter);
-  };
-  tx = axis('X', s.x);
-  ty = axis('Y', s.y);
-  tz = axis('Z', s.z);
-  ta = axis('A', s.a);
-}
-
 void BlockReader::StraightMove(int motion) {
-  double tx = 0.0;
-  double ty = 0.0;
-  double tz = 0.0;
-  double ta = 0.0;
-  Target(tx, ty, tz, ta);
-  state_.Emit(motion == 0 ? MoveKind::kRapid : MoveKind::kFeed, tx, ty, tz, ta, false);
+  const Point to = Target();
+  state_.Emit(motion == 0 ? MoveKind::kRapid : MoveKind::kFeed, to.x, to.y, to.z, to.a, false);
 }
 
 void BlockReader::ArcMove(int motion) {
   ReaderState& s = state_;
-  double tx = 0.0;
-  double ty = 0.0;
-  double tz = 0.0;
-  double ta = 0.0;
-  Target(tx, ty, tz, ta);
+  const Point to = Target();
+  const double tx = to.x;
+  const double ty = to.y;
+  const double tz = to.z;
+  const double ta = to.a;
   const WordSpan motionSpan = words_.gSpan[static_cast<std::size_t>(GGroup::kMotion)];
   const bool clockwise = motion == 20;
   const double tolerance = s.inch ? kArcToleranceInch : kArcToleranceMm;
@@ -202,6 +199,9 @@ void BlockReader::ArcMove(int motion) {
 }
 
 void BlockReader::ReportUnused() {
+  constexpr std::uint32_t kChecked =
+      Bit('B') | Bit('C') | Bit('I') | Bit('J') | Bit('R') | Bit('Q') | Bit('P') | Bit('L');
+  if ((words_.letters & kChecked) == 0) return;
   // B and C are axes this machine model has not: a move of them is reported.
   for (char letter : {'B', 'C'}) {
     if (words_.Has(letter) && words_.Value(letter) != 0.0) {
