@@ -219,9 +219,18 @@ void BlockReader::ReportUnused() {
 bool BlockReader::Execute() {
   ReaderState& s = state_;
   const BlockWords& w = words_;
-  if (w.Has('F')) s.feed = w.Value('F');
-  if (w.Has('S')) s.speed = w.Value('S');
-  if (w.Has('T')) s.tool = w.Value('T');
+  // A feed, speed or tool below zero is refused, as the control refuses it.
+  auto positive = [&](char letter, double& into) {
+    if (!w.Has(letter)) return;
+    if (w.Value(letter) < 0.0) {
+      s.NoticeAt(NoticeKind::kMalformedNumber, w.Span(letter));
+    } else {
+      into = w.Value(letter);
+    }
+  };
+  positive('F', s.feed);
+  positive('S', s.speed);
+  positive('T', s.tool);
   if (w.M(MGroup::kToolChange) == 6) s.Event(EventKind::kToolChange, s.tool);
   switch (w.M(MGroup::kSpindle)) {
     case 3:
