@@ -307,25 +307,21 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
     ++i;
     // G and M codes: ten times a G code's number (G90.1 is 901), an M code's own.
     auto storeCode = [&](int code, WordSpan span) {
+      // One code of each group a block: a second one, or a code of no group, is refused.
+      auto store = [&](auto group, auto count, auto& codes, auto& spans) {
+        const auto slot = static_cast<std::size_t>(group);
+        if (group == count || codes[slot] != kNoCode) {
+          SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
+          return;
+        }
+        codes[slot] = code;
+        spans[slot] = span;
+      };
       if (letter == 'G') {
-        const GGroup group =
-            code >= 0 && code < 1000 ? kGroupOf[static_cast<std::size_t>(code)] : GGroup::kCount;
-        const auto slot = static_cast<std::size_t>(group);
-        if (group == GGroup::kCount || words.g[slot] != kNoCode) {
-          SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
-          return;
-        }
-        words.g[slot] = code;
-        words.gSpan[slot] = span;
+        store(code >= 0 && code < 1000 ? kGroupOf[static_cast<std::size_t>(code)] : GGroup::kCount,
+              GGroup::kCount, words.g, words.gSpan);
       } else {
-        const MGroup group = code >= 0 ? GroupOfM(code) : MGroup::kCount;
-        const auto slot = static_cast<std::size_t>(group);
-        if (group == MGroup::kCount || words.m[slot] != kNoCode) {
-          SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
-          return;
-        }
-        words.m[slot] = code;
-        words.mSpan[slot] = span;
+        store(code >= 0 ? GroupOfM(code) : MGroup::kCount, MGroup::kCount, words.m, words.mSpan);
       }
     };
     if ((letter == 'G' || letter == 'M') && i < n && IsDigit(text[i])) {
