@@ -264,8 +264,8 @@ void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std
 std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink& sink,
                      BlockWords& words) {
   words.letters = 0;
-  words.g.fill(kNoCode);
-  words.m.fill(kNoCode);
+  words.gGiven = 0;
+  words.mGiven = 0;
   const std::string_view line = text;  // notices quote spans of it
   const std::size_t n = text.size();
   auto lineEnd = [&](std::size_t from) {
@@ -308,20 +308,22 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
     // G and M codes: ten times a G code's number (G90.1 is 901), an M code's own.
     auto storeCode = [&](int code, WordSpan span) {
       // One code of each group a block: a second one, or a code of no group, is refused.
-      auto store = [&](auto group, auto count, auto& codes, auto& spans) {
+      auto store = [&](auto group, auto count, std::uint32_t& given, auto& codes, auto& spans) {
         const auto slot = static_cast<std::size_t>(group);
-        if (group == count || codes[slot] != kNoCode) {
+        if (group == count || ((given >> slot) & 1U) != 0) {
           SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
           return;
         }
+        given |= 1U << slot;
         codes[slot] = code;
         spans[slot] = span;
       };
       if (letter == 'G') {
         store(code >= 0 && code < 1000 ? kGroupOf[static_cast<std::size_t>(code)] : GGroup::kCount,
-              GGroup::kCount, words.g, words.gSpan);
+              GGroup::kCount, words.gGiven, words.g, words.gSpan);
       } else {
-        store(code >= 0 ? GroupOfM(code) : MGroup::kCount, MGroup::kCount, words.m, words.mSpan);
+        store(code >= 0 ? GroupOfM(code) : MGroup::kCount, MGroup::kCount, words.mGiven, words.m,
+              words.mSpan);
       }
     };
     if ((letter == 'G' || letter == 'M') && i < n && IsDigit(text[i])) {
