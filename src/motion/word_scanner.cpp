@@ -124,22 +124,27 @@ Number ReadNumberSlowly(std::string_view line, std::size_t& i) {
     result.ok = true;
     return result;
   }
-  // Long numbers: the exact conversion, on the text without its blanks.
-  std::array<char, 128> buffer{};
-  std::size_t length = 0;
-  if (negative) buffer[length++] = '-';
-  for (std::size_t k = begin; k < end; ++k) {
-    const char c = line[k];
-    if (IsDigit(c) || c == '.') {
-      if (length == buffer.size()) return result;
-      buffer[length++] = c;
-    }
+  // Long numbers: the exact conversion, on the digits as they stand or, with
+  // blanks among them, on a copy without the blanks (rare enough to allocate).
+  std::size_t digitsBegin = begin;
+  while (digitsBegin < end && !IsDigit(line[digitsBegin]) && line[digitsBegin] != '.') {
+    ++digitsBegin;  // the sign and blanks after it
   }
-  (void)blanks;
+  std::string_view text = line.substr(digitsBegin, end - digitsBegin);
+  std::string copy;
+  if (blanks) {
+    for (char c : text) {
+      if (!IsBlank(c)) copy += c;
+    }
+    text = copy;
+  }
   double value = 0.0;
   const auto [ptr, ec] =
-      std::from_chars(buffer.data(), buffer.data() + length, value, std::chars_format::fixed);
-  if (ec != std::errc{} || ptr != buffer.data() + length || !std::isfinite(value)) return result;
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+  if (ec != std::errc{} || ptr != text.data() + text.size() || !std::isfinite(value)) {
+    return result;
+  }
+  if (negative) value = -value;
   result.value = value;
   result.ok = true;
   return result;
