@@ -1,5 +1,6 @@
 #include "motion/checks.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "text/number_format.h"
@@ -22,28 +23,43 @@ DeepestFeeds::Key DeepestFeeds::KeyOf(double x, double y) {
   return {std::llround(x * kGrid), std::llround(y * kGrid)};
 }
 
-double* DeepestFeeds::Find(const Key& key) {
-  if (last_ != nullptr && key == lastKey_) return last_;
-  const auto found = deepest_.find(key);
-  if (found == deepest_.end()) return nullptr;
-  lastKey_ = key;
-  last_ = &found->second;  // elements keep their place when the map grows
-  return last_;
-}
-
 void DeepestFeeds::Record(double x, double y, double z) {
   const Key key = KeyOf(x, y);
-  if (double* deepest = Find(key)) {
-    if (z < *deepest) *deepest = z;
+  if (hasCurrent_ && key == current_.key) {
+    current_.z = std::min(current_.z, z);
     return;
   }
-  lastKey_ = key;
-  last_ = &deepest_.emplace(key, z).first->second;
+  if (hasCurrent_) leftBehind_.push_back(current_);
+  hasCurrent_ = true;
+  current_ = {key, z};
+}
+
+void DeepestFeeds::IndexLeftBehind() {
+  for (; indexed_ < leftBehind_.size(); ++indexed_) {
+    const Entry& entry = leftBehind_[indexed_];
+    const auto [place, added] = index_.emplace(entry.key, entry.z);
+    if (!added) place->second = std::min(place->second, entry.z);
+  }
 }
 
 bool DeepestFeeds::ReachedAt(double x, double y, double z) {
-  const double* deepest = Find(KeyOf(x, y));
-  return deepest != nullptr && *deepest <= z + kDepthTolerance;
+  const Key key = KeyOf(x, y);
+  double deepest = 0.0;
+  bool found = false;
+  if (hasCurrent_ && key == current_.key) {
+    deepest = current_.z;
+    found = true;
+  }
+  // The position in hand may also have been left behind earlier, deeper.
+  if (!found || deepest > z + kDepthTolerance) {
+    IndexLeftBehind();
+    const auto place = index_.find(key);
+    if (place != index_.end() && (!found || place->second < deepest)) {
+      deepest = place->second;
+      found = true;
+    }
+  }
+  return found && deepest <= z + kDepthTolerance;
 }
 
 std::string AxisDetail(char axis, double value) {

@@ -58,6 +58,8 @@ bool IsNote(FindingKind kind) {
 }
 
 struct ReportBuilder::State {
+  explicit State(const Machine& machine) : timer(machine) {}
+  LineTimer timer;
   bool spindleOn = false;
   bool spindleNoted = false;
   // One finding per line and kind: the kinds already found on `findingLine`.
@@ -67,7 +69,7 @@ struct ReportBuilder::State {
 };
 
 ReportBuilder::ReportBuilder(const Machine& machine, const CheckOptions& options)
-    : machine_(machine), options_(options), state_(std::make_unique<State>()) {}
+    : machine_(machine), options_(options), state_(std::make_unique<State>(machine)) {}
 
 ReportBuilder::~ReportBuilder() = default;
 
@@ -137,17 +139,13 @@ void ReportBuilder::OnMove(const Move& move) {
     high[0] = box.maxX;
     high[1] = box.maxY;
     length = shape.length;
-    time = TimeOfArc(move, machine_, shape);
+    time = TimeOfArc(move, state_->timer.Rates(), shape);
     if (std::fabs(shape.endRadius - shape.radius) > kOffCircle) {
       Flag(FindingKind::kArcEndOffCircle, move.line,
            AxisDetail('R', shape.radius) + "/" + AxisDetail('R', shape.endRadius));
     }
   } else {
-    const double dx = move.end.x - move.start.x;
-    const double dy = move.end.y - move.start.y;
-    const double dz = move.end.z - move.start.z;
-    length = std::sqrt(dx * dx + dy * dy + dz * dz);
-    time = TimeOfLine(move, machine_);
+    time = state_->timer.Time(move, length);
   }
   report_.seconds += time.seconds;
   report_.plainSeconds += time.plainSeconds;
@@ -205,7 +203,10 @@ void ReportBuilder::CheckMove(const Move& move, const double (&low)[3], const do
       state.spindleNoted = true;
       Flag(FindingKind::kSpindleOff, move.line, AxisDetail('Z', low[2]));
     }
-    state.deepestFeeds.Record(move.end.x, move.end.y, move.end.z);
+    // A plunge: what a later rapid may come straight back down into.
+    if (move.kind == MoveKind::kFeed && move.end.x == move.start.x && move.end.y == move.start.y) {
+      state.deepestFeeds.Record(move.end.x, move.end.y, low[2]);
+    }
   }
 }
 
