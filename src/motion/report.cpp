@@ -66,6 +66,11 @@ struct ReportBuilder::State {
   std::uint32_t findingLine = 0;
   std::uint32_t kindsOnLine = 0;
   DeepestFeeds deepestFeeds;
+  // The move before, when it was a straight feed: a rapid straight back along
+  // it, no lower, runs through the slot it has just cut.
+  bool feedBefore = false;
+  Position feedStart;
+  Position feedEnd;
 };
 
 ReportBuilder::ReportBuilder(const Machine& machine, const CheckOptions& options)
@@ -190,15 +195,21 @@ void ReportBuilder::CheckMove(const Move& move, const double (&low)[3], const do
   if (options_.statedDepth && low[2] < *options_.statedDepth - kZTolerance) {
     Flag(FindingKind::kBelowDepth, move.line, AxisDetail('Z', low[2]));
   }
+  const bool retrace = state.feedBefore && move.start == state.feedEnd;
+  state.feedBefore = move.kind == MoveKind::kFeed;
+  if (state.feedBefore) {
+    state.feedStart = move.start;
+    state.feedEnd = move.end;
+  }
   if (move.kind == MoveKind::kRapid) {
-    CheckRapid(move);
+    if (options_.stockChecks) CheckRapid(move, retrace);
     return;
   }
   if (move.feed <= 0.0) {
     Flag(FindingKind::kNoFeed, move.line, std::string(MoveWord(move.kind)));
   }
   const double stockTop = machine_.stockTop - kZTolerance;
-  if (low[2] < stockTop) {
+  if (options_.stockChecks && low[2] < stockTop) {
     if (!state.spindleOn && !state.spindleNoted) {
       state.spindleNoted = true;
       Flag(FindingKind::kSpindleOff, move.line, AxisDetail('Z', low[2]));
@@ -210,13 +221,19 @@ void ReportBuilder::CheckMove(const Move& move, const double (&low)[3], const do
   }
 }
 
-void ReportBuilder::CheckRapid(const Move& move) {
+void ReportBuilder::CheckRapid(const Move& move, bool afterFeed) {
   const double stockTop = machine_.stockTop - kZTolerance;
   const double lowest = std::min(move.start.z, move.end.z);
   if (lowest >= stockTop) return;
   const bool sideways =
       move.end.x != move.start.x || move.end.y != move.start.y || move.end.a != move.start.a;
   if (sideways) {
+    const State& state = *state_;
+    const bool backThroughSlot = afterFeed && move.end.x == state.feedStart.x &&
+                                 move.end.y == state.feedStart.y &&
+                                 move.end.a == state.feedStart.a &&
+                                 move.start.z >= state.feedEnd.z && move.end.z >= state.feedStart.z;
+    if (backThroughSlot) return;
     Flag(FindingKind::kRapidInStock, move.line, AxisDetail('Z', lowest));
     return;
   }
