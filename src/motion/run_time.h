@@ -68,7 +68,7 @@ class LineTimer {
     MoveTime time;
   };
   AxisRates rates_;
-  std::array<Memo, 64> memo_{};
+  std::array<Memo, 256> memo_{};
 };
 
 }  // namespace kelvora::motion

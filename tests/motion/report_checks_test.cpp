@@ -143,6 +143,24 @@ TEST(ReportChecks, LinesCountedWhateverTheirEnds) {
   for (const auto& [program, lines] : programs) {
     EXPECT_EQ(CheckProgram(program, Machine{}).lines, lines) << program;
   }
+  // Every mix of line ends at every place, against a count one byte at a time.
+  std::uint32_t seed = 12345;
+  for (int round = 0; round < 300; ++round) {
+    std::string program;
+    const int size = round % 40;
+    for (int i = 0; i < size; ++i) {
+      seed = seed * 1103515245U + 12345U;
+      program += "\r\nX;"[(seed >> 16) % 4];
+    }
+    std::uint64_t lines = 0;
+    for (std::size_t i = 0; i < program.size(); ++i) {
+      const bool pairedReturn =
+          program[i] == '\r' && i + 1 < program.size() && program[i + 1] == '\n';
+      if ((program[i] == '\r' && !pairedReturn) || program[i] == '\n') ++lines;
+    }
+    if (!program.empty() && program.back() != '\n' && program.back() != '\r') ++lines;
+    EXPECT_EQ(CheckProgram(program, Machine{}).lines, lines) << round;
+  }
 }
 
 }  // namespace
