@@ -23,6 +23,16 @@ Report Sample(double minX, double maxX, double minZ, double maxZ, double seconds
   return report;
 }
 
+// A sample with its counts, lengths and plain time filled in.
+Report WithFigures(Report report, double feedLength) {
+  report.lines = 40;
+  report.moves = 12;
+  report.rapidLength = 120.5;
+  report.feedLength = feedLength;
+  report.plainSeconds = 30;
+  return report;
+}
+
 struct SummaryCase {
   std::string name;
   Report report;
@@ -59,12 +69,7 @@ TEST(ReportText, SummaryLine) {
 }
 
 TEST(ReportText, FullTextListsFindingsWithTheirLines) {
-  Report report = Sample(10, 50, -5, 10, 83);
-  report.lines = 40;
-  report.moves = 12;
-  report.rapidLength = 120.5;
-  report.feedLength = 80;
-  report.plainSeconds = 30;
+  Report report = WithFigures(Sample(10, 50, -5, 10, 83), 80);
   report.findings = {{FindingKind::kRapidInStock, 12, "Z-2"},
                      {FindingKind::kSpindleOff, 14, "Z-1"},
                      {FindingKind::kNoFeed, 15, ""}};
@@ -201,12 +206,7 @@ class JsonReader {
 };
 
 TEST(ReportText, JsonHoldsTheFigures) {
-  Report report = Sample(-0.5, 50, -5, 10, 83.25);
-  report.lines = 40;
-  report.moves = 12;
-  report.rapidLength = 120.5;
-  report.feedLength = 80.125;
-  report.plainSeconds = 30;
+  Report report = WithFigures(Sample(-0.5, 50, -5, 10, 83.25), 80.125);
   report.findings = {{FindingKind::kUnknownWord, 3, "M101\"\\\x01"},
                      {FindingKind::kSpindleOff, 14, "Z-1"}};
   report.findingCount = 2;
