@@ -58,6 +58,7 @@ struct Report {
   std::uint64_t lines = 0;
   std::vector<Finding> findings;   // in line order; at most kMaxFindings kept
   std::uint64_t findingCount = 0;  // all of them, also those not kept
+  std::uint64_t noteCount = 0;     // how many of findingCount are notes
 };
 
 inline constexpr std::size_t kMaxFindings = 1000;
