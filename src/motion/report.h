@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -77,6 +78,9 @@ Report CheckProgram(std::string_view program, const Machine& machine,
 class ReportBuilder final : public MotionSink {
  public:
   ReportBuilder(const Machine& machine, const CheckOptions& options);
+  ~ReportBuilder() override;
+  ReportBuilder(const ReportBuilder&) = delete;
+  ReportBuilder& operator=(const ReportBuilder&) = delete;
   void OnMove(const Move& move) override;
   void OnEvent(const Event& event) override;
   void OnNotice(const Notice& notice) override;
@@ -93,8 +97,13 @@ class ReportBuilder final : public MotionSink {
   CheckOptions options_;
   Report report_;
   bool lastFlagged_ = false;
-  // Spindle, the deepest feed at each X/Y for the re-approach rule, etc. are
-  // kept by the implementation.
+  // Spindle, the deepest feed at each X/Y for the re-approach rule, etc.
+  std::unique_ptr<State> state_;
+
+  void Add(FindingKind kind, std::uint32_t line, std::string detail);
+  void Flag(FindingKind kind, std::uint32_t line, std::string detail);
+  void CheckMove(const Move& move, const double (&low)[3], const double (&high)[3]);
+  void CheckRapid(const Move& move);
 };
 
 }  // namespace kelvora::motion
