@@ -41,6 +41,7 @@ std::optional<DepthInputs> DepthInputsOf(JobInputs job, const generators::TextLo
     case JobInputs::kAutoGrid:
     case JobInputs::kTeach:
     case JobInputs::kThread:
+    case JobInputs::kMachine:
       break;
   }
   return std::nullopt;

@@ -14,9 +14,9 @@ namespace kelvora::settings {
 // depth below the surface as a negative Z, or the last full pass when the
 // remainder below it is too small to cut; a negative depth input is a height
 // above the surface and gives a positive Z. Jobs that cut at no depth of their
-// own (the thread, whose infeed is radial, the teach table, the point grid and
-// the window's own settings) state none, and so does a job whose depth inputs
-// do not convert.
+// own (the thread, whose infeed is radial, the teach table, the point grid, and
+// the window's and the machine's settings) state none, and so does a job whose
+// depth inputs do not convert.
 std::optional<double> StatedDepth(JobInputs job, const generators::TextLookup& texts);
 
 }  // namespace kelvora::settings
