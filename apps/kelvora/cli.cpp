@@ -274,7 +274,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     // leaves no program behind.
     std::optional<motion::Machine> machine;
     if (p.report.wanted()) {
-      Outcome<motion::Machine> read = ReportMachine(p.report, stored ? &*stored : nullptr);
+      Outcome<motion::Machine> read = ReportMachine(p.report, p.profile);
       if (!read) {
         WriteMessage(err, read.failure());
         return kExitRefused;

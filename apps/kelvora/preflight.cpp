@@ -1,7 +1,5 @@
 #include "preflight.h"
 
-#include <string_view>
-
 #include "cli.h"
 #include "motion/report_text.h"
 #include "settings/machine_settings.h"
@@ -10,10 +8,10 @@
 namespace kelvora::cli {
 
 Outcome<motion::Machine> ReportMachine(const ReportRequest& request,
-                                       const settings::Settings* stored) {
-  if (!request.machinePath.empty()) return settings::ReadMachineProfile(request.machinePath);
-  if (stored == nullptr) return motion::Machine{};
-  return settings::ReadMachine([stored](std::string_view key) { return stored->ControlText(key); });
+                                       const std::string& profilePath) {
+  const std::string& path = request.machinePath.empty() ? profilePath : request.machinePath;
+  if (path.empty()) return motion::Machine{};
+  return settings::ReadMachineProfile(path);
 }
 
 Outcome<void> WriteReportJson(const std::string& utf8Path, const motion::Report& report) {
@@ -22,7 +20,7 @@ Outcome<void> WriteReportJson(const std::string& utf8Path, const motion::Report&
 
 int RunCheck(const std::string& programPath, const ReportRequest& request, std::ostream& out,
              std::ostream& err) {
-  const Outcome<motion::Machine> machine = ReportMachine(request, nullptr);
+  const Outcome<motion::Machine> machine = ReportMachine(request, {});
   if (!machine) {
     WriteMessage(err, machine.failure());
     return kExitRefused;

@@ -8,7 +8,6 @@
 
 #include "motion/machine.h"
 #include "motion/report.h"
-#include "settings/settings_profile.h"
 #include "text/outcome.h"
 
 namespace kelvora::cli {
@@ -22,12 +21,13 @@ struct ReportRequest {
   bool wanted() const { return text || !jsonPath.empty(); }
 };
 
-// The machine a report is made for: the one of --machine (a host profile, read
-// strictly: a missing or malformed file, or a value that does not convert, is
-// refused naming the file or key), else the one stored with the job's inputs in
-// --profile as the plug-in reads it after a restart, else the defaults.
+// The machine a report is made for: the machine keys of the profile of
+// --machine, else of the job's --profile (`profilePath`, empty when not given),
+// else the defaults. Keys missing from the profile take their defaults; a
+// missing or malformed file, or a value that does not convert or is out of
+// range, is refused naming the file or key.
 Outcome<motion::Machine> ReportMachine(const ReportRequest& request,
-                                       const settings::Settings* stored);
+                                       const std::string& profilePath);
 
 // Writes the report's JSON to the file of --report-json, whole or not at all.
 Outcome<void> WriteReportJson(const std::string& utf8Path, const motion::Report& report);
