@@ -1,0 +1,145 @@
+// The drilling cycles G81, G82, G83 and G73 in the XY plane, expanded into the
+// rapids, feeds and dwells the control makes of them, in the control's order
+// and with its arithmetic (program units, the depth loop stepped in floating
+// point) so that every end point is the control's own.
+#include <cmath>
+
+#include "motion/reader_state.h"
+
+namespace kelvora::motion {
+namespace {
+
+// How far above the last depth a peck cycle comes back down, and how far G73
+// backs off: 0.010 inch, whatever Q is.
+constexpr double kPeckClearanceInch = 0.010;
+
+// The most moves one block may expand into: far beyond any real hole pattern,
+// small enough that a damaged L or Q cannot stall the reader.
+constexpr double kMaxCycleMoves = 200000.0;
+
+WordSpan CycleSpan(const BlockWords& words) {
+  const WordSpan motion = words.gSpan[static_cast<std::size_t>(GGroup::kMotion)];
+  if (words.G(GGroup::kMotion) != kNoCode) return motion;
+  for (char letter : {'X', 'Y', 'Z', 'R'}) {
+    if (words.Has(letter)) return words.Span(letter);
+  }
+  return {};
+}
+
+}  // namespace
+
+bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
+  const bool sameCycle = state.motionMode == motion;
+  const WordSpan blockSpan = CycleSpan(words);
+  auto refuse = [&](WordSpan span) {
+    state.NoticeAt(NoticeKind::kBadCycle, span.length != 0 ? span : blockSpan);
+    return false;
+  };
+  if (words.Has('A')) return refuse(words.Span('A'));
+  if (!words.Has('Z') && !sameCycle) return refuse(blockSpan);
+  if (!words.Has('R') && !sameCycle) return refuse(blockSpan);
+  const double zWord = words.Has('Z') ? words.Value('Z') : state.cycleZ;
+  const double rWord = words.Has('R') ? words.Value('R') : state.cycleR;
+  double repeats = 1.0;
+  if (words.Has('L')) {
+    repeats = words.Value('L');
+    if (repeats < 1.0 || repeats != std::floor(repeats)) return refuse(words.Span('L'));
+  }
+  double dwell = state.cycleP;
+  if (motion == 820) {
+    if (words.Has('P')) {
+      dwell = words.Value('P');
+    } else if (!sameCycle) {
+      return refuse(blockSpan);
+    }
+    if (dwell < 0.0) return refuse(words.Span('P'));
+  }
+  double peck = state.cycleQ;
+  if (motion == 730 || motion == 830) {
+    if (words.Has('Q')) {
+      peck = words.Value('Q');
+    } else if (!sameCycle) {
+      return refuse(blockSpan);
+    }
+    if (!(peck > 0.0)) return refuse(words.Has('Q') ? words.Span('Q') : blockSpan);
+  }
+
+  // The level the run of cycle blocks began at: it stays until a motion that is
+  // not a cycle (or G80) ends the run.
+  if (!state.initialLevelSet) {
+    state.initialLevel = state.z;
+    state.initialLevelSet = true;
+  }
+  double oldZ = state.initialLevel;
+  double holeX = state.x;
+  double holeY = state.y;
+  double stepX = 0.0;
+  double stepY = 0.0;
+  double r = rWord;
+  double bottom = zWord;
+  if (state.incremental) {
+    stepX = words.Has('X') ? words.Value('X') : 0.0;
+    stepY = words.Has('Y') ? words.Value('Y') : 0.0;
+    r = rWord + oldZ;
+    bottom = r + zWord;
+  } else {
+    holeX = words.Has('X') ? words.Value('X') : state.x;
+    holeY = words.Has('Y') ? words.Value('Y') : state.y;
+  }
+  if (!std::isfinite(r) || !std::isfinite(bottom)) return refuse(blockSpan);
+  if (r < bottom) return refuse(words.Has('R') ? words.Span('R') : blockSpan);
+
+  // Moves per hole, to keep a damaged block from expanding without end.
+  double perHole = 5.0;
+  if (motion == 730 || motion == 830) perHole += 3.0 * std::ceil((r - bottom) / peck);
+  if (!(perHole * repeats <= kMaxCycleMoves)) return refuse(blockSpan);
+
+  const double clearance =
+      state.inch ? kPeckClearanceInch : kPeckClearanceInch * kMillimetresPerInch;
+  // Below the R plane: straight up to it first, at the current X/Y.
+  if (oldZ < r) {
+    state.Emit(MoveKind::kRapid, state.x, state.y, r, state.a, true);
+    oldZ = r;
+  }
+  const double clearZ = state.retractToR ? r : oldZ;
+  const auto holes = static_cast<long>(repeats);
+  for (long hole = 0; hole < holes; ++hole) {
+    holeX += stepX;
+    holeY += stepY;
+    state.Emit(MoveKind::kRapid, holeX, holeY, oldZ, state.a, true);
+    if (oldZ != r) state.Emit(MoveKind::kRapid, holeX, holeY, r, state.a, true);
+    switch (motion) {
+      case 810:
+        state.Emit(MoveKind::kFeed, holeX, holeY, bottom, state.a, true);
+        break;
+      case 820:
+        state.Emit(MoveKind::kFeed, holeX, holeY, bottom, state.a, true);
+        state.Event(EventKind::kDwell, dwell);
+        break;
+      case 830:
+        for (double depth = r - peck; depth > bottom; depth -= peck) {
+          state.Emit(MoveKind::kFeed, holeX, holeY, depth, state.a, true);
+          state.Emit(MoveKind::kRapid, holeX, holeY, r, state.a, true);
+          state.Emit(MoveKind::kRapid, holeX, holeY, depth + clearance, state.a, true);
+        }
+        state.Emit(MoveKind::kFeed, holeX, holeY, bottom, state.a, true);
+        break;
+      default:  // 730
+        for (double depth = r - peck; depth > bottom; depth -= peck) {
+          state.Emit(MoveKind::kFeed, holeX, holeY, depth, state.a, true);
+          state.Emit(MoveKind::kRapid, holeX, holeY, depth + clearance, state.a, true);
+        }
+        state.Emit(MoveKind::kFeed, holeX, holeY, bottom, state.a, true);
+        break;
+    }
+    state.Emit(MoveKind::kRapid, holeX, holeY, clearZ, state.a, true);
+    oldZ = clearZ;
+  }
+  state.cycleR = rWord;
+  state.cycleZ = zWord;
+  state.cycleP = dwell;
+  state.cycleQ = peck;
+  return true;
+}
+
+}  // namespace kelvora::motion

@@ -1,0 +1,315 @@
+// The block interpreter: takes each line's words in the control's order of
+// execution (feed, speed, tool, tool change, spindle, dwell, units, distance
+// modes, retract mode, motion, stop) and keeps the modal state between blocks.
+#include "motion/gcode_reader.h"
+
+#include <cmath>
+#include <cstddef>
+#include <numbers>
+
+#include "motion/reader_state.h"
+#include "motion/word_scanner.h"
+
+namespace kelvora::motion {
+
+void ReaderState::Emit(MoveKind kind, double toX, double toY, double toZ, double toA, bool canned,
+                       double centreX, double centreY, int extraTurns) {
+  Move move;
+  move.kind = kind;
+  move.start = handedOn;
+  move.end = {toX * scale, toY * scale, toZ * scale, toA};
+  move.centreX = centreX * scale;
+  move.centreY = centreY * scale;
+  move.extraTurns = extraTurns;
+  move.line = lineNumber;
+  move.canned = canned;
+  if (kind != MoveKind::kRapid) {
+    // F is per minute of X/Y/Z path when X, Y or Z moves, of A travel when only A does.
+    const bool linear = toX != x || toY != y || toZ != z || kind != MoveKind::kFeed;
+    move.feed = linear ? feed * scale : feed;
+  }
+  if (!std::isfinite(move.end.x) || !std::isfinite(move.end.y) || !std::isfinite(move.end.z) ||
+      !std::isfinite(move.end.a) || !std::isfinite(move.centreX) || !std::isfinite(move.centreY) ||
+      !std::isfinite(move.feed)) {
+    NoticeAt(NoticeKind::kMalformedNumber, {0, static_cast<std::uint32_t>(line.size())});
+    return;
+  }
+  x = toX;
+  y = toY;
+  z = toZ;
+  a = toA;
+  handedOn = move.end;
+  sink->OnMove(move);
+}
+
+void ReaderState::Event(EventKind kind, double value) {
+  sink->OnEvent({kind, value, lineNumber});
+}
+
+void ReaderState::NoticeAt(NoticeKind kind, WordSpan span) const {
+  SendNotice(*sink, kind, lineNumber, line, span);
+}
+
+namespace {
+
+constexpr double kArcToleranceMm = 0.005;
+constexpr double kArcToleranceInch = 0.0005;
+constexpr double kMaxArcTurns = 1e6;
+constexpr double kQuarterTurn = std::numbers::pi / 2.0;
+
+constexpr std::uint32_t Bit(char letter) {
+  return 1U << (letter - 'A');
+}
+constexpr std::uint32_t kAxisLetters =
+    Bit('X') | Bit('Y') | Bit('Z') | Bit('A') | Bit('B') | Bit('C');
+
+bool IsCycle(int mode) {
+  return mode == 730 || mode == 810 || mode == 820 || mode == 830;
+}
+
+class BlockReader {
+ public:
+  BlockReader(MotionSink& sink, const ReaderStart& start) {
+    state_.sink = &sink;
+    state_.x = start.position.x;
+    state_.y = start.position.y;
+    state_.z = start.position.z;
+    state_.a = start.position.a;
+    state_.handedOn = start.position;
+  }
+
+  // Reads one line; false once the program has ended (M2, M30).
+  bool Read(std::string_view line, std::uint32_t lineNumber) {
+    state_.line = line;
+    state_.lineNumber = lineNumber;
+    ScanLine(line, lineNumber, *state_.sink, words_);
+    used_ = 0;
+    return Execute();
+  }
+
+ private:
+  bool Execute();
+  void SetUnits(bool inch);
+  void StraightMove(int motion);
+  void ArcMove(int motion);
+  void Target(double& tx, double& ty, double& tz, double& ta) const;
+  void ReportUnused();
+
+  ReaderState state_;
+  BlockWords words_;
+  std::uint32_t used_ = 0;  // letters of the block some code took
+};
+
+void BlockReader::SetUnits(bool inch) {
+  if (inch == state_.inch) return;
+  const double factor = inch ? 1.0 / kMillimetresPerInch : kMillimetresPerInch;
+  state_.x *= factor;
+  state_.y *= factor;
+  state_.z *= factor;
+  state_.inch = inch;
+  state_.scale = inch ? kMillimetresPerInch : 1.0;
+}
+
+void BlockReader::Target(double& tx, double& ty, double& tz, double& ta) const {
+  const ReaderState& s = state_;
+  auto axis = [&](char letter, double current) {
+    if (!words_.Has(letter)) return current;
+    return s.incremental ? current + words_.Value(letter) : words_.Value(letter);
+  };
+  tx = axis('X', s.x);
+  ty = axis('Y', s.y);
+  tz = axis('Z', s.z);
+  ta = axis('A', s.a);
+}
+
+void BlockReader::StraightMove(int motion) {
+  double tx = 0.0;
+  double ty = 0.0;
+  double tz = 0.0;
+  double ta = 0.0;
+  Target(tx, ty, tz, ta);
+  state_.Emit(motion == 0 ? MoveKind::kRapid : MoveKind::kFeed, tx, ty, tz, ta, false);
+}
+
+void BlockReader::ArcMove(int motion) {
+  ReaderState& s = state_;
+  double tx = 0.0;
+  double ty = 0.0;
+  double tz = 0.0;
+  double ta = 0.0;
+  Target(tx, ty, tz, ta);
+  const WordSpan motionSpan = words_.gSpan[static_cast<std::size_t>(GGroup::kMotion)];
+  const bool clockwise = motion == 20;
+  const double tolerance = s.inch ? kArcToleranceInch : kArcToleranceMm;
+  int extraTurns = 0;
+  if (words_.Has('P')) {
+    used_ |= Bit('P');
+    const double turns = words_.Value('P');
+    if (turns < 1.0 || turns != std::floor(turns) || turns > kMaxArcTurns) {
+      s.NoticeAt(NoticeKind::kBadArc, words_.Span('P'));
+      return;
+    }
+    extraTurns = static_cast<int>(turns) - 1;
+  }
+  double cx = 0.0;
+  double cy = 0.0;
+  if (words_.Has('R')) {
+    used_ |= Bit('R') | Bit('I') | Bit('J');
+    const WordSpan rSpan = words_.Span('R');
+    if (words_.Has('I') || words_.Has('J')) {
+      s.NoticeAt(NoticeKind::kBadArc, rSpan);
+      return;
+    }
+    // The centre on the side the direction and R's sign choose: a negative R
+    // takes the arc of more than half a turn.
+    const double radius = words_.Value('R');
+    const double absRadius = std::fabs(radius);
+    const double midX = (tx + s.x) / 2.0;
+    const double midY = (ty + s.y) / 2.0;
+    double half = std::hypot(midX - tx, midY - ty);
+    if ((tx == s.x && ty == s.y) || absRadius == 0.0 || half - absRadius > tolerance) {
+      s.NoticeAt(NoticeKind::kBadArc, rSpan);
+      return;
+    }
+    if (half / absRadius > 1.0 - 1e-12) half = absRadius;
+    const double theta = std::atan2(ty - s.y, tx - s.x) +
+                         ((clockwise == (radius > 0.0)) ? -kQuarterTurn : kQuarterTurn);
+    const double offset = absRadius * std::cos(std::asin(half / absRadius));
+    cx = midX + offset * std::cos(theta);
+    cy = midY + offset * std::sin(theta);
+  } else {
+    used_ |= Bit('I') | Bit('J');
+    if (!words_.Has('I') && !words_.Has('J')) {
+      s.NoticeAt(NoticeKind::kBadArc, motionSpan.length != 0 ? motionSpan : WordSpan{0, 40});
+      return;
+    }
+    const double i = words_.Has('I') ? words_.Value('I') : 0.0;
+    const double j = words_.Has('J') ? words_.Value('J') : 0.0;
+    cx = s.arcAbsolute ? i : s.x + i;
+    cy = s.arcAbsolute ? j : s.y + j;
+    const double startRadius = std::hypot(s.x - cx, s.y - cy);
+    const double endRadius = std::hypot(tx - cx, ty - cy);
+    if (!(startRadius >= tolerance) || !(endRadius >= tolerance)) {
+      s.NoticeAt(NoticeKind::kBadArc, words_.Has('I') ? words_.Span('I') : words_.Span('J'));
+      return;
+    }
+  }
+  s.Emit(clockwise ? MoveKind::kArcCw : MoveKind::kArcCcw, tx, ty, tz, ta, false, cx, cy,
+         extraTurns);
+}
+
+void BlockReader::ReportUnused() {
+  // B and C are axes this machine model has not: a move of them is reported.
+  for (char letter : {'B', 'C'}) {
+    if (words_.Has(letter) && words_.Value(letter) != 0.0) {
+      state_.NoticeAt(NoticeKind::kUnknownWord, words_.Span(letter));
+    }
+  }
+  // Words that no code of the block takes (an R with G1, a P with G83).
+  const std::uint32_t unused =
+      words_.letters & ~used_ & (Bit('I') | Bit('J') | Bit('R') | Bit('Q') | Bit('P') | Bit('L'));
+  for (char letter : {'I', 'J', 'R', 'Q', 'P', 'L'}) {
+    if (unused & Bit(letter)) state_.NoticeAt(NoticeKind::kUnknownWord, words_.Span(letter));
+  }
+}
+
+bool BlockReader::Execute() {
+  ReaderState& s = state_;
+  const BlockWords& w = words_;
+  if (w.Has('F')) s.feed = w.Value('F');
+  if (w.Has('S')) s.speed = w.Value('S');
+  if (w.Has('T')) s.tool = w.Value('T');
+  if (w.M(MGroup::kToolChange) == 6) s.Event(EventKind::kToolChange, s.tool);
+  switch (w.M(MGroup::kSpindle)) {
+    case 3:
+      s.Event(EventKind::kSpindleCw, s.speed);
+      break;
+    case 4:
+      s.Event(EventKind::kSpindleCcw, s.speed);
+      break;
+    case 5:
+      s.Event(EventKind::kSpindleStop, 0.0);
+      break;
+    default:
+      break;
+  }
+  if (w.G(GGroup::kDwell) == 40) {
+    used_ |= Bit('P');
+    if (!w.Has('P') || w.Value('P') < 0.0) {
+      s.NoticeAt(NoticeKind::kMalformedNumber,
+                 w.Has('P') ? w.Span('P') : w.gSpan[static_cast<std::size_t>(GGroup::kDwell)]);
+    } else {
+      s.Event(EventKind::kDwell, w.Value('P'));
+    }
+  }
+  if (w.G(GGroup::kUnits) != kNoCode) SetUnits(w.G(GGroup::kUnits) == 200);
+  if (w.G(GGroup::kDistance) != kNoCode) s.incremental = w.G(GGroup::kDistance) == 910;
+  if (w.G(GGroup::kArcDistance) != kNoCode) s.arcAbsolute = w.G(GGroup::kArcDistance) == 901;
+  if (w.G(GGroup::kRetract) != kNoCode) s.retractToR = w.G(GGroup::kRetract) == 990;
+
+  const int given = w.G(GGroup::kMotion);
+  const bool axes = (w.letters & kAxisLetters) != 0;
+  if (given == 800) {
+    if (axes)
+      s.NoticeAt(NoticeKind::kUnknownWord, w.gSpan[static_cast<std::size_t>(GGroup::kMotion)]);
+    s.motionMode = kModeNone;
+    s.initialLevelSet = false;
+  } else if (given != kNoCode || axes) {
+    const int motion = given != kNoCode ? given : s.motionMode;
+    if (motion == kModeNone) {
+      // Axis words with no motion mode to take them.
+      for (char letter : {'X', 'Y', 'Z', 'A'}) {
+        if (w.Has(letter)) {
+          s.NoticeAt(NoticeKind::kUnknownWord, w.Span(letter));
+          break;
+        }
+      }
+    } else if (IsCycle(motion)) {
+      used_ |= Bit('R') | Bit('L') | Bit('Q') | (motion == 820 ? Bit('P') : 0U);
+      if (RunCannedCycle(s, w, motion)) s.motionMode = motion;
+    } else {
+      s.initialLevelSet = false;
+      if (motion == 0 || motion == 10) {
+        StraightMove(motion);
+      } else {
+        ArcMove(motion);
+      }
+      s.motionMode = motion;
+    }
+  }
+  ReportUnused();
+
+  switch (w.M(MGroup::kStop)) {
+    case 0:
+    case 1:
+      s.Event(EventKind::kPause, 0.0);
+      break;
+    case 2:
+    case 30:
+      s.Event(EventKind::kProgramEnd, 0.0);
+      return false;
+    default:
+      break;
+  }
+  return true;
+}
+
+}  // namespace
+
+void ReadProgram(std::string_view program, MotionSink& sink, const ReaderStart& start) {
+  BlockReader reader(sink, start);
+  const std::size_t n = program.size();
+  const char* data = program.data();
+  std::size_t begin = 0;
+  std::uint32_t lineNumber = 0;
+  while (begin < n) {
+    std::size_t end = begin;
+    while (end < n && data[end] != '\n' && data[end] != '\r') ++end;
+    if (lineNumber != UINT32_MAX) ++lineNumber;
+    if (!reader.Read(program.substr(begin, end - begin), lineNumber)) return;
+    if (end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n') ++end;
+    begin = end + 1;
+  }
+}
+
+}  // namespace kelvora::motion

@@ -1,0 +1,235 @@
+#include "motion/report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "motion/arc_shape.h"
+#include "motion/checks.h"
+#include "motion/run_time.h"
+
+namespace kelvora::motion {
+namespace {
+
+// How far below a Z must be to count as below it, against rounding in the
+// reader's arithmetic (incremental moves, inch programs).
+constexpr double kZTolerance = 1e-6;
+// How far an arc's end may lie off its circle before it is reported.
+constexpr double kOffCircle = 0.001;
+
+FindingKind KindOfNotice(NoticeKind kind) {
+  switch (kind) {
+    case NoticeKind::kUnknownWord:
+      return FindingKind::kUnknownWord;
+    case NoticeKind::kMalformedNumber:
+      return FindingKind::kMalformedNumber;
+    case NoticeKind::kBadArc:
+      return FindingKind::kBadArc;
+    case NoticeKind::kBadCycle:
+      return FindingKind::kBadCycle;
+    case NoticeKind::kUnclosedComment:
+      return FindingKind::kUnclosedComment;
+  }
+  return FindingKind::kUnknownWord;
+}
+
+bool IsArc(const Move& move) {
+  return move.kind == MoveKind::kArcCw || move.kind == MoveKind::kArcCcw;
+}
+
+std::string_view MoveWord(MoveKind kind) {
+  switch (kind) {
+    case MoveKind::kRapid:
+      return "G0";
+    case MoveKind::kFeed:
+      return "G1";
+    case MoveKind::kArcCw:
+      return "G2";
+    case MoveKind::kArcCcw:
+      return "G3";
+  }
+  return "G1";
+}
+
+}  // namespace
+
+bool IsNote(FindingKind kind) {
+  return kind == FindingKind::kSpindleOff;
+}
+
+struct ReportBuilder::State {
+  bool spindleOn = false;
+  bool spindleNoted = false;
+  // One finding per line and kind: the kinds already found on `findingLine`.
+  std::uint32_t findingLine = 0;
+  std::uint32_t kindsOnLine = 0;
+  DeepestFeeds deepestFeeds;
+};
+
+ReportBuilder::ReportBuilder(const Machine& machine, const CheckOptions& options)
+    : machine_(machine), options_(options), state_(std::make_unique<State>()) {}
+
+ReportBuilder::~ReportBuilder() = default;
+
+void ReportBuilder::Add(FindingKind kind, std::uint32_t line, std::string detail) {
+  State& state = *state_;
+  if (line != state.findingLine) {
+    state.findingLine = line;
+    state.kindsOnLine = 0;
+  }
+  const std::uint32_t bit = 1U << static_cast<unsigned>(kind);
+  if ((state.kindsOnLine & bit) != 0) return;
+  state.kindsOnLine |= bit;
+  ++report_.findingCount;
+  if (IsNote(kind)) ++report_.noteCount;
+  if (report_.findings.size() < kMaxFindings) {
+    report_.findings.push_back({kind, line, std::move(detail)});
+  }
+}
+
+void ReportBuilder::Flag(FindingKind kind, std::uint32_t line, std::string detail) {
+  if (!IsNote(kind)) lastFlagged_ = true;
+  Add(kind, line, std::move(detail));
+}
+
+void ReportBuilder::OnNotice(const Notice& notice) {
+  Add(KindOfNotice(notice.kind), notice.line, notice.word);
+}
+
+void ReportBuilder::OnEvent(const Event& event) {
+  State& state = *state_;
+  switch (event.kind) {
+    case EventKind::kSpindleCw:
+    case EventKind::kSpindleCcw:
+      state.spindleOn = true;
+      report_.seconds += machine_.spinUpSeconds;
+      break;
+    case EventKind::kSpindleStop:
+    case EventKind::kProgramEnd:
+      state.spindleOn = false;
+      break;
+    case EventKind::kDwell:
+      if (event.value > 0.0) {
+        report_.seconds += event.value;
+        report_.plainSeconds += event.value;
+      }
+      break;
+    case EventKind::kToolChange:
+    case EventKind::kPause:
+      break;
+  }
+}
+
+void ReportBuilder::OnMove(const Move& move) {
+  lastFlagged_ = false;
+  ++report_.moves;
+  MoveTime time;
+  double length = 0.0;
+  double low[3] = {std::min(move.start.x, move.end.x), std::min(move.start.y, move.end.y),
+                   std::min(move.start.z, move.end.z)};
+  double high[3] = {std::max(move.start.x, move.end.x), std::max(move.start.y, move.end.y),
+                    std::max(move.start.z, move.end.z)};
+  if (IsArc(move)) {
+    const ArcShape shape = ShapeOfArc(move);
+    const PlanarBox box = ArcBox(move, shape);
+    low[0] = box.minX;
+    low[1] = box.minY;
+    high[0] = box.maxX;
+    high[1] = box.maxY;
+    length = shape.length;
+    time = TimeOfArc(move, machine_, shape);
+    if (std::fabs(shape.endRadius - shape.radius) > kOffCircle) {
+      Flag(FindingKind::kArcEndOffCircle, move.line,
+           AxisDetail('R', shape.radius) + "/" + AxisDetail('R', shape.endRadius));
+    }
+  } else {
+    const double dx = move.end.x - move.start.x;
+    const double dy = move.end.y - move.start.y;
+    const double dz = move.end.z - move.start.z;
+    length = std::sqrt(dx * dx + dy * dy + dz * dz);
+    time = TimeOfLine(move, machine_);
+  }
+  report_.seconds += time.seconds;
+  report_.plainSeconds += time.plainSeconds;
+  (move.kind == MoveKind::kRapid ? report_.rapidLength : report_.feedLength) += length;
+
+  Extents& extents = report_.extents;
+  const double lowA = std::min(move.start.a, move.end.a);
+  const double highA = std::max(move.start.a, move.end.a);
+  if (!extents.any) {
+    extents.any = true;
+    extents.minimum = {low[0], low[1], low[2], lowA};
+    extents.maximum = {high[0], high[1], high[2], highA};
+  } else {
+    for (int axis = 0; axis < 3; ++axis) {
+      extents.minimum[axis] = std::min(extents.minimum[axis], low[axis]);
+      extents.maximum[axis] = std::max(extents.maximum[axis], high[axis]);
+    }
+    extents.minimum[kAxisA] = std::min(extents.minimum[kAxisA], lowA);
+    extents.maximum[kAxisA] = std::max(extents.maximum[kAxisA], highA);
+  }
+  CheckMove(move, low, high);
+}
+
+void ReportBuilder::CheckMove(const Move& move, const double (&low)[3], const double (&high)[3]) {
+  State& state = *state_;
+  if (machine_.softLimits) {
+    static constexpr char kLetters[3] = {'X', 'Y', 'Z'};
+    for (int axis = 0; axis < 3; ++axis) {
+      if (low[axis] < machine_.minimum[axis]) {
+        Flag(FindingKind::kBeyondSoftLimit, move.line, AxisDetail(kLetters[axis], low[axis]));
+        break;
+      }
+      if (high[axis] > machine_.maximum[axis]) {
+        Flag(FindingKind::kBeyondSoftLimit, move.line, AxisDetail(kLetters[axis], high[axis]));
+        break;
+      }
+    }
+  }
+  if (move.end.a != move.start.a && !machine_.hasA) {
+    Flag(FindingKind::kNoAAxis, move.line, AxisDetail('A', move.end.a));
+  }
+  if (options_.statedDepth && low[2] < *options_.statedDepth - kZTolerance) {
+    Flag(FindingKind::kBelowDepth, move.line, AxisDetail('Z', low[2]));
+  }
+  if (move.kind == MoveKind::kRapid) {
+    CheckRapid(move);
+    return;
+  }
+  if (move.feed <= 0.0) {
+    Flag(FindingKind::kNoFeed, move.line, std::string(MoveWord(move.kind)));
+  }
+  const double stockTop = machine_.stockTop - kZTolerance;
+  if (low[2] < stockTop) {
+    if (!state.spindleOn && !state.spindleNoted) {
+      state.spindleNoted = true;
+      Flag(FindingKind::kSpindleOff, move.line, AxisDetail('Z', low[2]));
+    }
+    state.deepestFeeds.Record(move.end.x, move.end.y, move.end.z);
+  }
+}
+
+void ReportBuilder::CheckRapid(const Move& move) {
+  const double stockTop = machine_.stockTop - kZTolerance;
+  const double lowest = std::min(move.start.z, move.end.z);
+  if (lowest >= stockTop) return;
+  const bool sideways =
+      move.end.x != move.start.x || move.end.y != move.start.y || move.end.a != move.start.a;
+  if (sideways) {
+    Flag(FindingKind::kRapidInStock, move.line, AxisDetail('Z', lowest));
+    return;
+  }
+  // Straight down below the top: only into a hole already fed at least as deep.
+  if (move.end.z < move.start.z &&
+      !state_->deepestFeeds.ReachedAt(move.end.x, move.end.y, move.end.z)) {
+    Flag(FindingKind::kRapidInStock, move.line, AxisDetail('Z', move.end.z));
+  }
+}
+
+Report ReportBuilder::Finish(std::uint64_t lines) {
+  Report report = report_;
+  report.lines = lines;
+  return report;
+}
+
+}  // namespace kelvora::motion

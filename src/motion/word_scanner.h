@@ -1,0 +1,73 @@
+// The word scanner: splits one line of a program into its words (letter and
+// number), without allocating. Spaces and tabs may stand between and inside
+// words ("G 1 X 1 0 . 5" is G1 X10.5), letters are read in either case,
+// comments in parentheses and after ";" are skipped, and a "%" opening a line
+// is a program delimiter. What does not read (an unknown letter, a malformed
+// number, a letter given twice, two codes of one modal group, an unclosed
+// comment) goes to the sink as a notice, and the scan goes on with the next word.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "motion/moves.h"
+
+namespace kelvora::motion {
+
+// Where a word stands in its line, for a notice that quotes it.
+struct WordSpan {
+  std::uint32_t begin = 0;
+  std::uint32_t length = 0;
+};
+
+// The G-code groups of which a block may hold one code each.
+enum class GGroup : std::uint8_t {
+  kMotion,        // G0 G1 G2 G3 G73 G80 G81 G82 G83
+  kDwell,         // G4
+  kPlane,         // G17
+  kUnits,         // G20 G21
+  kCompensation,  // G40
+  kToolLength,    // G49
+  kDistance,      // G90 G91
+  kArcDistance,   // G90.1 G91.1
+  kRetract,       // G98 G99
+  kCount,
+};
+
+enum class MGroup : std::uint8_t {
+  kStop,        // M0 M1 M2 M30
+  kToolChange,  // M6
+  kSpindle,     // M3 M4 M5
+  kCoolant,     // M7 M8 M9 (read, nothing to model)
+  kCount,
+};
+
+inline constexpr int kNoCode = -1;
+
+// The words of one block. Letter words are indexed 0..25 ('A'..'Z'); G codes
+// are held as ten times their number (G90.1 is 901).
+struct BlockWords {
+  std::uint32_t letters = 0;  // bit i: letter 'A' + i was given
+  std::array<double, 26> value{};
+  std::array<WordSpan, 26> span{};
+  std::array<int, static_cast<int>(GGroup::kCount)> g{};
+  std::array<WordSpan, static_cast<int>(GGroup::kCount)> gSpan{};
+  std::array<int, static_cast<int>(MGroup::kCount)> m{};
+  std::array<WordSpan, static_cast<int>(MGroup::kCount)> mSpan{};
+
+  bool Has(char letter) const { return (letters >> (letter - 'A')) & 1U; }
+  double Value(char letter) const { return value[static_cast<std::size_t>(letter - 'A')]; }
+  WordSpan Span(char letter) const { return span[static_cast<std::size_t>(letter - 'A')]; }
+  int G(GGroup group) const { return g[static_cast<std::size_t>(group)]; }
+  int M(MGroup group) const { return m[static_cast<std::size_t>(group)]; }
+};
+
+// Scans `line` (without its line end) into `words`; notices carry `lineNumber`.
+void ScanLine(std::string_view line, std::uint32_t lineNumber, MotionSink& sink, BlockWords& words);
+
+// A notice quoting `span` of `line` (cut to a short text).
+void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std::string_view line,
+                WordSpan span);
+
+}  // namespace kelvora::motion
