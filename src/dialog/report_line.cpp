@@ -1,10 +1,9 @@
 #include "dialog/report_line.h"
 
-#include <algorithm>
-
 #include "dialog/report_texts.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "motion/path_picture.h"
+#include "settings/stated_depth.h"
 #include "ui/text_metrics.h"
 
 namespace kelvora::dialog {
@@ -17,9 +16,7 @@ constexpr ui::Rgb kLinkBlue{0, 0, 192};
 constexpr ui::Rgb kWarningRed{192, 0, 0};
 
 bool HasWarnings(const motion::Report& report) {
-  return std::any_of(report.findings.begin(), report.findings.end(),
-                     [](const motion::Finding& f) { return !motion::IsNote(f.kind); }) ||
-         report.findingCount > report.findings.size();
+  return report.findingCount > report.noteCount;
 }
 
 }  // namespace
@@ -38,8 +35,7 @@ int ReportLine::Height() {
 void ReportLine::Show(std::string_view program, settings::JobInputs job,
                       const generators::TextLookup& inputs, ui::PictureBox* preview) {
   motion::CheckOptions options;
-  static_cast<void>(job);
-  static_cast<void>(inputs);
+  options.statedDepth = settings::StatedDepth(job, inputs);
   const ui::Bounds box = preview ? preview->GetBounds() : ui::Bounds{};
   motion::CheckedPath checked =
       motion::CheckAndDrawProgram(program, dlg_.CurrentMachine(), options, box.width, box.height);

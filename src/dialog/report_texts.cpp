@@ -1,9 +1,6 @@
 #include "dialog/report_texts.h"
 
-#include <cmath>
-#include <cstdint>
-
-#include "text/number_format.h"
+#include "motion/report_text.h"
 
 namespace kelvora::dialog {
 
@@ -13,6 +10,7 @@ const std::array<ReportTextRow, static_cast<std::size_t>(ReportText::kCount)>& R
       {"giờ", "h", "ชม.", "jam"},
       {"phút", "min", "นาที", "mnt"},
       {"giây", "s", "วินาที", "dtk"},
+      {"không có cảnh báo", "no warnings", "ไม่มีคำเตือน", "tidak ada peringatan"},
       {"cảnh báo", "warning", "คำเตือน", "peringatan"},
       {"cảnh báo", "warnings", "คำเตือน", "peringatan"},
       {"ghi chú", "note", "หมายเหตุ", "catatan"},
@@ -64,84 +62,13 @@ std::string_view FindingText(motion::FindingKind kind, int language) {
   return ReportWord(static_cast<ReportText>(first + static_cast<int>(kind)), language);
 }
 
-namespace {
-
-constexpr std::string_view kSeparator = " · ";
-constexpr std::string_view kRangeDash = "…";
-constexpr std::string_view kMinusSign = "−";
-
-// A figure as the window shows it: up to three decimals, a true minus sign.
-std::string Figure(double value) {
-  std::string text = text::FormatNumber(value, text::NumberFormat::kMax3);
-  if (!text.empty() && text.front() == '-') text.replace(0, 1, kMinusSign);
-  return text;
-}
-
-void AppendCount(std::string& out, std::uint64_t count, ReportText one, ReportText many,
-                 int language) {
-  out += std::to_string(count);
-  out += ' ';
-  out += ReportWord(count == 1 ? one : many, language);
-}
-
-// Whole seconds, rounded up (the run time is an upper bound): "1 h 5 min",
-// "1 min 23 s", "45 s".
-void AppendDuration(std::string& out, double seconds, int language) {
-  const double whole = std::ceil(std::max(0.0, seconds));
-  const auto total = whole < 1e15 ? static_cast<std::uint64_t>(whole) : std::uint64_t{999999999};
-  const std::uint64_t hours = total / 3600;
-  const std::uint64_t minutes = total % 3600 / 60;
-  const std::uint64_t secs = total % 60;
-  bool first = true;
-  const auto part = [&](std::uint64_t value, ReportText unit) {
-    if (!first) out += ' ';
-    first = false;
-    out += std::to_string(value);
-    out += ' ';
-    out += ReportWord(unit, language);
-  };
-  if (hours > 0) {
-    part(hours, ReportText::kHours);
-    part(minutes, ReportText::kMinutes);
-    return;
-  }
-  if (minutes > 0) part(minutes, ReportText::kMinutes);
-  part(secs, ReportText::kSeconds);
-}
-
-}  // namespace
-
 std::string ReportSummary(const motion::Report& report, int language) {
-  std::string out;
-  const motion::Extents& e = report.extents;
-  if (e.any) {
-    constexpr std::string_view kNames[motion::kAxisCount] = {"X", "Y", "Z", "A"};
-    for (int axis = 0; axis < motion::kAxisCount; ++axis) {
-      const double low = e.minimum[static_cast<std::size_t>(axis)];
-      const double high = e.maximum[static_cast<std::size_t>(axis)];
-      if (axis == motion::kAxisA && low == 0 && high == 0) continue;
-      if (!out.empty()) out += kSeparator;
-      out += kNames[axis];
-      out += ' ';
-      out += Figure(low);
-      out += kRangeDash;
-      out += Figure(high);
-    }
-    out += kSeparator;
-    AppendDuration(out, report.seconds, language);
-  } else {
-    out += ReportWord(ReportText::kNoMoves, language);
-  }
-  std::uint64_t notes = 0;
-  for (const motion::Finding& f : report.findings) notes += motion::IsNote(f.kind) ? 1 : 0;
-  const std::uint64_t warnings = report.findingCount >= notes ? report.findingCount - notes : 0;
-  out += kSeparator;
-  AppendCount(out, warnings, ReportText::kWarning, ReportText::kWarnings, language);
-  if (notes > 0) {
-    out += kSeparator;
-    AppendCount(out, notes, ReportText::kNote, ReportText::kNotes, language);
-  }
-  return out;
+  const auto word = [language](ReportText text) { return ReportWord(text, language); };
+  const motion::SummaryWords words{
+      word(ReportText::kNoMoves),  word(ReportText::kHours),      word(ReportText::kMinutes),
+      word(ReportText::kSeconds),  word(ReportText::kNoWarnings), word(ReportText::kWarning),
+      word(ReportText::kWarnings), word(ReportText::kNote),       word(ReportText::kNotes)};
+  return motion::SummaryLine(report, words);
 }
 
 std::string ReportFindings(const motion::Report& report, int language) {

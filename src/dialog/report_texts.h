@@ -17,8 +17,9 @@ enum class ReportText {
   kHours,
   kMinutes,
   kSeconds,
+  kNoWarnings,
   kWarning,   // one
-  kWarnings,  // several, or none
+  kWarnings,  // several
   kNote,
   kNotes,
   kNoMoves,
@@ -53,11 +54,8 @@ const std::array<ReportTextRow, static_cast<std::size_t>(ReportText::kCount)>& R
 std::string_view ReportWord(ReportText text, int language);
 std::string_view FindingText(motion::FindingKind kind, int language);
 
-// "X 10…50 · Y 10…50 · Z −5…10 · 1 min 23 s · 2 warnings": the extents of
-// every axis that moves (A only when it turns), the run time rounded up to the
-// second, and the count of warnings and of notes (a finding not kept in the
-// report counts as a warning). A program without moves: the "no moves" text
-// and the counts.
+// "X 10…50 · Y 10…50 · Z −5…10 · 1 min 23 s · 2 warnings": the command line's
+// summary line (motion::SummaryLine) in the language's words.
 std::string ReportSummary(const motion::Report& report, int language);
 
 // The findings as the message lists them, one per line: "Line 12: rapid move

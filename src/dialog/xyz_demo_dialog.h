@@ -48,7 +48,6 @@
 #include "dialog/dialog_page.h"
 #include "dialog/program_hand_off.h"
 #include "generators/inputs.h"
-#include "motion/machine.h"
 #include "text/outcome.h"
 #include "ui/form.h"
 #include "ui/prompts.h"
@@ -145,10 +144,6 @@ class XYZDemoDialog {
   std::optional<std::string> MirrorValue(std::string_view key) const;
   void SetMirrorValue(std::string_view key, std::string text);
 
-  // --- The machine the programs' reports are made for ---
-  const motion::Machine& CurrentMachine() const { return machine_; }
-  void SetMachine(const motion::Machine& machine) { machine_ = machine; }
-
   // --- Language ---
   // Applies the captions of language `index`, then lets every page put its
   // own texts (the report lines) into it.
@@ -226,7 +221,6 @@ class XYZDemoDialog {
   std::map<std::string, ui::Timer*, std::less<>> timers_;
   std::map<std::string, std::string, std::less<>> keys_;
   std::map<std::string, std::string, std::less<>> mirrors_;
-  motion::Machine machine_;
   bool paramLoaded_ = false;
   bool listsCreated_ = false;
   std::string openFileFilter_;

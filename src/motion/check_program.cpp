@@ -5,10 +5,8 @@
 #include "motion/report.h"
 
 namespace kelvora::motion {
-namespace {
 
-// Lines ended by CR LF, LF or CR; a last line without its end counts too.
-std::uint64_t CountLines(std::string_view program) {
+std::uint64_t CountProgramLines(std::string_view program) {
   if (program.empty()) return 0;
   auto count = static_cast<std::uint64_t>(std::count(program.begin(), program.end(), '\n'));
   if (std::memchr(program.data(), '\r', program.size()) != nullptr) {
@@ -21,12 +19,10 @@ std::uint64_t CountLines(std::string_view program) {
   return count;
 }
 
-}  // namespace
-
 Report CheckProgram(std::string_view program, const Machine& machine, const CheckOptions& options) {
   ReportBuilder builder(machine, options);
   ReadProgram(program, builder);
-  return builder.Finish(CountLines(program));
+  return builder.Finish(CountProgramLines(program));
 }
 
 }  // namespace kelvora::motion

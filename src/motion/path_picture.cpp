@@ -280,20 +280,6 @@ geometry::Picture PathRecorder::Draw(int width, int height) const {
   return picture;
 }
 
-std::uint64_t CountProgramLines(std::string_view program) {
-  std::uint64_t lines = 0;
-  for (std::size_t i = 0; i < program.size(); ++i) {
-    if (program[i] == '\n') {
-      ++lines;
-    } else if (program[i] == '\r') {
-      ++lines;
-      if (i + 1 < program.size() && program[i + 1] == '\n') ++i;
-    }
-  }
-  if (!program.empty() && program.back() != '\n' && program.back() != '\r') ++lines;
-  return lines;
-}
-
 CheckedPath CheckAndDrawProgram(std::string_view program, const Machine& machine,
                                 const CheckOptions& options, int width, int height) {
   ReportBuilder report(machine, options);

@@ -84,8 +84,4 @@ struct CheckedPath {
 CheckedPath CheckAndDrawProgram(std::string_view program, const Machine& machine,
                                 const CheckOptions& options, int width, int height);
 
-// The program's line count as the report counts it: every line end (CR LF, LF
-// or CR) ends a line, and text after the last one is a line of its own.
-std::uint64_t CountProgramLines(std::string_view program);
-
 }  // namespace kelvora::motion
