@@ -24,10 +24,11 @@ std::uint64_t Marks(std::uint64_t mask) {
   return ((mask >> 7) * kOnes) >> 56;
 }
 
-// Lines ended by CR LF, LF or CR: every LF and every CR ends one, except the CR
-// of a CR LF pair. A last line without its end counts too. Eight bytes at a
-// time: program files run to hundreds of megabytes.
-std::uint64_t CountLines(std::string_view program) {
+}  // namespace
+
+// Every LF and every CR ends a line, except the CR of a CR LF pair. Eight bytes
+// at a time: program files run to hundreds of megabytes.
+std::uint64_t CountProgramLines(std::string_view program) {
   if (program.empty()) return 0;
   std::uint64_t ends = 0;
   std::size_t i = 0;
@@ -55,12 +56,10 @@ std::uint64_t CountLines(std::string_view program) {
   return ends + (last != '\n' && last != '\r' ? 1 : 0);
 }
 
-}  // namespace
-
 Report CheckProgram(std::string_view program, const Machine& machine, const CheckOptions& options) {
   ReportBuilder builder(machine, options);
   ReadProgram(program, builder);
-  return builder.Finish(CountLines(program));
+  return builder.Finish(CountProgramLines(program));
 }
 
 }  // namespace kelvora::motion

@@ -73,6 +73,10 @@ struct CheckOptions {
   bool stockChecks = true;
 };
 
+// The program's line count as the report gives it: lines ended by CR LF, LF or
+// CR; a last line without its end counts too.
+std::uint64_t CountProgramLines(std::string_view program);
+
 // Reads the program and reports on it.
 Report CheckProgram(std::string_view program, const Machine& machine,
                     const CheckOptions& options = {});

@@ -12,6 +12,7 @@ bool HasControl(const settings::SettingsKey& k) {
       return true;
     case settings::ShownAs::kNone:
     case settings::ShownAs::kAutoGen:
+    case settings::ShownAs::kConfig:
       return false;
   }
   return false;

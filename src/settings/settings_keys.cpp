@@ -306,9 +306,51 @@ constexpr InputRow kThreadInputs[] = {
         "15000", kAnyText, At(kPattern, 10), "spindle speed, written as typed"),
 };
 
+// The machine the pre-flight report works with; its defaults are motion::Machine's
+// (a small hobby mill). Captions carry the units: speeds a minute, accelerations
+// a second squared, the A axis in degrees.
+constexpr InputRow kMachineInputs[] = {
+    Row("MachXVel", kDouble, "3000", "0.###", kConfig, "txtMachXVel", "",
+        "X velocity (mm/min):", "", kUnsigned, kNoBox, "X axis maximum velocity, mm/min"),
+    Row("MachXAcc", kDouble, "250", "0.###", kConfig, "txtMachXAcc", "",
+        "X acceleration (mm/s²):", "", kUnsigned, kNoBox, "X axis acceleration, mm/s²"),
+    Row("MachYVel", kDouble, "3000", "0.###", kConfig, "txtMachYVel", "",
+        "Y velocity (mm/min):", "", kUnsigned, kNoBox, "Y axis maximum velocity, mm/min"),
+    Row("MachYAcc", kDouble, "250", "0.###", kConfig, "txtMachYAcc", "",
+        "Y acceleration (mm/s²):", "", kUnsigned, kNoBox, "Y axis acceleration, mm/s²"),
+    Row("MachZVel", kDouble, "1500", "0.###", kConfig, "txtMachZVel", "",
+        "Z velocity (mm/min):", "", kUnsigned, kNoBox, "Z axis maximum velocity, mm/min"),
+    Row("MachZAcc", kDouble, "150", "0.###", kConfig, "txtMachZAcc", "",
+        "Z acceleration (mm/s²):", "", kUnsigned, kNoBox, "Z axis acceleration, mm/s²"),
+    Row("MachAVel", kDouble, "7200", "0.###", kConfig, "txtMachAVel", "",
+        "A velocity (deg/min):", "", kUnsigned, kNoBox, "A axis maximum velocity, deg/min"),
+    Row("MachAAcc", kDouble, "720", "0.###", kConfig, "txtMachAAcc", "",
+        "A acceleration (deg/s²):", "", kUnsigned, kNoBox, "A axis acceleration, deg/s²"),
+    Row("MachHasA", kBool, "True", "", kConfig, "chkbMachHasA", "", "Has an A axis", "", kAnyText,
+        kNoBox, "the machine has a rotary A axis"),
+    Row("MachSoftLimits", kBool, "False", "", kConfig, "chkbMachSoftLimits", "", "Soft limits", "",
+        kAnyText, kNoBox, "check moves against the travel below"),
+    Row("MachXMin", kDouble, "-1000", "0.###", kConfig, "txtMachXMin", "", "X minimum (mm):", "",
+        kSigned, kNoBox, "X travel minimum, mm"),
+    Row("MachXMax", kDouble, "1000", "0.###", kConfig, "txtMachXMax", "", "X maximum (mm):", "",
+        kSigned, kNoBox, "X travel maximum, mm"),
+    Row("MachYMin", kDouble, "-1000", "0.###", kConfig, "txtMachYMin", "", "Y minimum (mm):", "",
+        kSigned, kNoBox, "Y travel minimum, mm"),
+    Row("MachYMax", kDouble, "1000", "0.###", kConfig, "txtMachYMax", "", "Y maximum (mm):", "",
+        kSigned, kNoBox, "Y travel maximum, mm"),
+    Row("MachZMin", kDouble, "-200", "0.###", kConfig, "txtMachZMin", "", "Z minimum (mm):", "",
+        kSigned, kNoBox, "Z travel minimum, mm"),
+    Row("MachZMax", kDouble, "100", "0.###", kConfig, "txtMachZMax", "", "Z maximum (mm):", "",
+        kSigned, kNoBox, "Z travel maximum, mm"),
+    Row("MachStockTop", kDouble, "0", "0.###", kConfig, "txtMachStockTop", "",
+        "Stock top Z (mm):", "", kSigned, kNoBox, "Z of the stock's top surface, mm"),
+    Row("MachSpinUp", kDouble, "0", "0.###", kConfig, "txtMachSpinUp", "", "Spin-up (s):", "",
+        kUnsigned, kNoBox, "seconds the spindle takes to reach its speed after M3/M4"),
+};
+
 constexpr std::span<const InputRow> kTables[] = {
-    kGeneralInputs, kCircleInputs, kGridInputs,     kSurfaceInputs, kContourInputs,
-    kCutInputs,     kPointInputs,  kAutoGridInputs, kTeachInputs,   kThreadInputs,
+    kGeneralInputs, kCircleInputs,   kGridInputs,  kSurfaceInputs, kContourInputs, kCutInputs,
+    kPointInputs,   kAutoGridInputs, kTeachInputs, kThreadInputs,  kMachineInputs,
 };
 
 std::vector<InputRow> JoinStoredTables() {

@@ -24,6 +24,9 @@ enum class ShownAs {
   // A box of the automatic point grid dialog, filled when that dialog opens:
   // numbers through `format`, check boxes by their checked state.
   kAutoGen,
+  // A box of the configuration dialog (the machine's settings), filled when that
+  // dialog opens: numbers through `format`, check boxes by their checked state.
+  kConfig,
 };
 
 // The key filter of a text box: which characters typing may put in.
@@ -48,7 +51,7 @@ struct InputRow {
   std::string_view key;  // the settings key ("CirR")
   KeyType type;
   std::string_view defaultText;  // in its stored text form ("True", "0.5", "Op1*Op1Val")
-  std::string_view format;       // number pattern for kNumber and the numbers of kAutoGen
+  std::string_view format;       // number pattern for kNumber and the numbers of kAutoGen, kConfig
   ShownAs shownAs;
   std::string_view control;     // the control it is copied to and from, if any
   std::string_view captionKey;  // the caption label the language texts name ("label3");
@@ -76,6 +79,7 @@ enum class JobInputs {
   kAutoGrid,
   kTeach,
   kThread,
+  kMachine,  // the machine's limits, edited in the configuration dialog
 };
 std::span<const InputRow> InputsOf(JobInputs job);
 bool IsStored(JobInputs job);

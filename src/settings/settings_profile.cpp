@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "settings/machine_settings.h"
 #include "text/number_format.h"
 #include "text/parse.h"
 
@@ -254,6 +255,13 @@ bool SettingsShutdown(const std::string& profilePath, const ShutdownState& state
         if (k.key == kDlgKey) continue;
         WriteValue(profile, k, state.settings->Get(k.key));
       }
+    }
+  }
+  if (state.machine) {
+    Settings machine;
+    StoreMachine(*state.machine, machine);
+    for (const InputRow& k : InputsOf(JobInputs::kMachine)) {
+      WriteValue(profile, k, machine.Get(k.key));
     }
   }
   return profile.Save();

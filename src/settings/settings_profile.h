@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "motion/machine.h"
 #include "settings/settings_keys.h"
 #include "settings/xml_net_profile.h"
 
@@ -53,7 +54,7 @@ class Settings {
 };
 
 // The order of the first opening's reads: "gcGenLanguage", then the table from
-// "CirXc" to "TchSurfix", with each spindle switch read before its group's
+// "CirXc" to "MachSpinUp", with each spindle switch read before its group's
 // special-operation switch.
 std::vector<const SettingsKey*> FirstOpeningReadOrder();
 
@@ -91,10 +92,15 @@ struct ShutdownState {
   // in this run: its boxes then hold start values, not the stored ones, so only
   // "Dlg" is written and every stored key stays as it is.
   const Settings* settings = nullptr;
+  // The machine the plug-in works with, or null to leave the machine's keys as
+  // `settings` has them (or as stored). Written whether or not the dialog exists:
+  // the configuration dialog sets it.
+  const motion::Machine* machine = nullptr;
 };
 // Shutdown: writes "Dlg" and every key in table order (a section written for the
-// first time gets its elements in that order) and saves. A profile that does not
-// load is left untouched. Returns whether the file was saved.
+// first time gets its elements in that order), then the machine's keys when a
+// machine is given, and saves. A profile that does not load is left untouched.
+// Returns whether the file was saved.
 bool SettingsShutdown(const std::string& profilePath, const ShutdownState& state,
                       const MessageSink& messages);
 

@@ -21,15 +21,16 @@ namespace {
 
 TEST(SettingsKeys, TableHoldsEveryKeyOnceInWriteOrder) {
   const auto keys = SettingsKeys();
-  ASSERT_EQ(keys.size(), 113u);
+  ASSERT_EQ(keys.size(), 131u);
   EXPECT_EQ(keys.front().key, "Dlg");
   EXPECT_EQ(keys[1].key, "gcGenLanguage");
   EXPECT_EQ(keys[2].key, "CirXc");
-  EXPECT_EQ(keys.back().key, "TchSurfix");
+  EXPECT_EQ(keys.back().key, "MachSpinUp");
   std::set<std::string_view> seen;
   for (const SettingsKey& k : keys) {
     EXPECT_TRUE(seen.insert(k.key).second) << "duplicate " << k.key;
-    if (k.shownAs == ShownAs::kNumber) {
+    if (k.shownAs == ShownAs::kNumber ||
+        (k.shownAs == ShownAs::kConfig && k.type != KeyType::kBool)) {
       EXPECT_FALSE(k.format.empty()) << k.key;
       EXPECT_TRUE(k.type == KeyType::kDouble || k.type == KeyType::kInt) << k.key;
     }
@@ -110,7 +111,13 @@ TEST(SettingsKeys, JoinKeepsTheWriteOrder) {
       "tchOp2",       "tchOp3",        "tchOp4",
       "tchOp5",       "tchOp6",        "tchOp7",
       "tchOp8",       "tchOp9",        "tchOp10",
-      "TchPrefix",    "TchSurfix",
+      "TchPrefix",    "TchSurfix",     "MachXVel",
+      "MachXAcc",     "MachYVel",      "MachYAcc",
+      "MachZVel",     "MachZAcc",      "MachAVel",
+      "MachAAcc",     "MachHasA",      "MachSoftLimits",
+      "MachXMin",     "MachXMax",      "MachYMin",
+      "MachYMax",     "MachZMin",      "MachZMax",
+      "MachStockTop", "MachSpinUp",
   };
   std::vector<std::string_view> keys;
   for (const SettingsKey& k : SettingsKeys()) keys.push_back(k.key);
