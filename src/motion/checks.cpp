@@ -19,8 +19,22 @@ std::size_t DeepestFeeds::KeyHash::operator()(const Key& key) const {
   return static_cast<std::size_t>((x * 0x9E3779B97F4A7C15ULL) ^ (y + 0x632BE59BD9B4E019ULL));
 }
 
+namespace {
+
+// The nearest whole thousandth, without the library's rounding call (this runs
+// for every plunge); positions beyond ±9e15 thousandths are held there, which
+// keeps the conversion defined (and a NaN is taken as 0).
+std::int64_t Thousandths(double value) {
+  constexpr double kLargest = 9e15;
+  const double scaled = std::clamp(value * kGrid, -kLargest, kLargest);
+  if (std::isnan(scaled)) return 0;
+  return static_cast<std::int64_t>(scaled + (scaled < 0.0 ? -0.5 : 0.5));
+}
+
+}  // namespace
+
 DeepestFeeds::Key DeepestFeeds::KeyOf(double x, double y) {
-  return {std::llround(x * kGrid), std::llround(y * kGrid)};
+  return {Thousandths(x), Thousandths(y)};
 }
 
 void DeepestFeeds::Record(double x, double y, double z) {

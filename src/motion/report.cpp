@@ -196,7 +196,8 @@ void ReportBuilder::CheckMove(const Move& move, const double (&low)[3], const do
     Flag(FindingKind::kBelowDepth, move.line, AxisDetail('Z', low[2]));
   }
   const bool retrace = state.feedBefore && move.start == state.feedEnd;
-  state.feedBefore = move.kind == MoveKind::kFeed;
+  // Only a feed that ends below the top can be retraced below it.
+  state.feedBefore = move.kind == MoveKind::kFeed && move.end.z < machine_.stockTop;
   if (state.feedBefore) {
     state.feedStart = move.start;
     state.feedEnd = move.end;

@@ -134,7 +134,9 @@ MoveTime LineTimer::Time(const Move& move, double& length) {
       (Bits(delta[0]) * 0x9E3779B97F4A7C15ULL) ^ (Bits(delta[1]) * 0xC2B2AE3D27D4EB4FULL) ^
       (Bits(delta[2]) * 0x165667B19E3779F9ULL) ^ (Bits(delta[3]) * 0x27D4EB2F165667C5ULL) ^
       (Bits(move.feed) * 0x94D049BB133111EBULL) ^ static_cast<std::uint64_t>(move.kind);
-  Memo& memo = memo_[(hash ^ (hash >> 29)) % memo_.size()];
+  // The top bits: they depend on every bit of the figures (round numbers have
+  // none set in their low bits).
+  Memo& memo = memo_[(hash >> 56) % memo_.size()];
   if (memo.used && memo.kind == move.kind && memo.feed == move.feed && memo.delta[0] == delta[0] &&
       memo.delta[1] == delta[1] && memo.delta[2] == delta[2] && memo.delta[3] == delta[3]) {
     length = memo.length;
