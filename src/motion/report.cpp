@@ -132,17 +132,19 @@ void ReportBuilder::OnMove(const Move& move) {
   ++report_.moves;
   MoveTime time;
   double length = 0.0;
-  double low[3] = {std::min(move.start.x, move.end.x), std::min(move.start.y, move.end.y),
-                   std::min(move.start.z, move.end.z)};
-  double high[3] = {std::max(move.start.x, move.end.x), std::max(move.start.y, move.end.y),
-                    std::max(move.start.z, move.end.z)};
+  // A straight move adds its end: its start is where the move before ended, or
+  // where the machine is before the program, which the program does not say.
+  double low[3] = {move.end.x, move.end.y, move.end.z};
+  double high[3] = {move.end.x, move.end.y, move.end.z};
   if (IsArc(move)) {
     const ArcShape shape = ShapeOfArc(move);
     const PlanarBox box = ArcBox(move, shape);
     low[0] = box.minX;
     low[1] = box.minY;
+    low[2] = std::min(move.start.z, move.end.z);
     high[0] = box.maxX;
     high[1] = box.maxY;
+    high[2] = std::max(move.start.z, move.end.z);
     length = shape.length;
     time = TimeOfArc(move, state_->timer.Rates(), shape);
     if (std::fabs(shape.endRadius - shape.radius) > kOffCircle) {
@@ -157,19 +159,17 @@ void ReportBuilder::OnMove(const Move& move) {
   (move.kind == MoveKind::kRapid ? report_.rapidLength : report_.feedLength) += length;
 
   Extents& extents = report_.extents;
-  const double lowA = std::min(move.start.a, move.end.a);
-  const double highA = std::max(move.start.a, move.end.a);
   if (!extents.any) {
     extents.any = true;
-    extents.minimum = {low[0], low[1], low[2], lowA};
-    extents.maximum = {high[0], high[1], high[2], highA};
+    extents.minimum = {low[0], low[1], low[2], move.end.a};
+    extents.maximum = {high[0], high[1], high[2], move.end.a};
   } else {
     for (int axis = 0; axis < 3; ++axis) {
       extents.minimum[axis] = std::min(extents.minimum[axis], low[axis]);
       extents.maximum[axis] = std::max(extents.maximum[axis], high[axis]);
     }
-    extents.minimum[kAxisA] = std::min(extents.minimum[kAxisA], lowA);
-    extents.maximum[kAxisA] = std::max(extents.maximum[kAxisA], highA);
+    extents.minimum[kAxisA] = std::min(extents.minimum[kAxisA], move.end.a);
+    extents.maximum[kAxisA] = std::max(extents.maximum[kAxisA], move.end.a);
   }
   CheckMove(move, low, high);
 }

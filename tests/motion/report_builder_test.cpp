@@ -90,11 +90,11 @@ TEST(ReportBuilder, ExtentsHoldArcsBulges) {
     path.Arc(c.kind, c.end, c.centreX, c.centreY);
     const Report report = path.Finish();
     ASSERT_TRUE(report.extents.any) << c.name;
-    // The rapid from the origin is in the extents too.
-    EXPECT_NEAR(report.extents.minimum[kAxisX], std::min(c.minX, 0.0), 1e-12) << c.name;
-    EXPECT_NEAR(report.extents.minimum[kAxisY], std::min(c.minY, 0.0), 1e-12) << c.name;
-    EXPECT_NEAR(report.extents.maximum[kAxisX], std::max(c.maxX, 0.0), 1e-12) << c.name;
-    EXPECT_NEAR(report.extents.maximum[kAxisY], std::max(c.maxY, 0.0), 1e-12) << c.name;
+    // Where the machine was before the first rapid (the origin) is not in them.
+    EXPECT_NEAR(report.extents.minimum[kAxisX], c.minX, 1e-12) << c.name;
+    EXPECT_NEAR(report.extents.minimum[kAxisY], c.minY, 1e-12) << c.name;
+    EXPECT_NEAR(report.extents.maximum[kAxisX], c.maxX, 1e-12) << c.name;
+    EXPECT_NEAR(report.extents.maximum[kAxisY], c.maxY, 1e-12) << c.name;
   }
 }
 
