@@ -67,11 +67,8 @@ TEST(StatedDepth, EveryJobReachesItsStatedDepthAndNeverGoesBelow) {
        JobInputs::kCuts,
        {"cuts", "--cuts", Data("generators/lists/generated.csv"), "CutToolDia=4", "DxfDepth=1.25",
         "DxfStepdown=0.5"}},
-      // Edge cases: a negative depth is a height; passes of 0.2 or less; a
-      // remainder too small to drill; a step-down over the depth.
-      {"circle, negative depth",
-       JobInputs::kCircle,
-       {"circle", "Cirn=1", "CirDepth=-2", "CirStep=2", "CirRetract=3"}},
+      // Edge cases: passes of 0.2 or less; a remainder too small to drill; a
+      // step-down over the depth.
       {"circle, shallow passes",
        JobInputs::kCircle,
        {"circle", "Cirn=1", "CirR=20", "CirDepth=0.3", "CirStep=0.1", "CirRetract=1",
