@@ -131,9 +131,13 @@ std::map<std::string, std::string, std::less<>> BuildTexts(
   return texts;
 }
 
-// Refuses a file option that is given but empty ("--machine ''").
+// Refuses a file option that is given but empty ("--machine ''"); a command
+// without the option has nothing to refuse.
 void RequireNonEmpty(const CLI::App& app, const char* name, const std::string& value) {
-  if (app.count(name) > 0 && value.empty()) throw UsageError{std::string(name) + " needs a file"};
+  const CLI::Option* option = app.get_option_no_throw(name);
+  if (option != nullptr && option->count() > 0 && value.empty()) {
+    throw UsageError{std::string(name) + " needs a file"};
+  }
 }
 
 // The report options of `sub`: --report-json and --machine, and --report unless
