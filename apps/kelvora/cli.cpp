@@ -147,9 +147,11 @@ void AddReportOptions(CLI::App& sub, ReportRequest& r, bool reportFlag) {
     sub.add_flag("--report", r.text,
                  "After the program, write its pre-flight report to standard error");
   }
-  sub.add_option("--report-json", r.jsonPath, "Write the pre-flight report as JSON to FILE");
+  sub.add_option("--report-json", r.jsonPath, "Write the pre-flight report as JSON to FILE")
+      ->type_name("FILE");
   sub.add_option("--machine", r.machinePath,
-                 "Check against the machine settings of a host profile FILE");
+                 "Check against the machine settings of a host profile FILE")
+      ->type_name("FILE");
 }
 
 }  // namespace
