@@ -24,9 +24,7 @@ using motion::FindingKind;
 using testing::CliRun;
 using testing::RunArgs;
 
-std::string Data(const std::string& relative) {
-  return std::string(KELVORA_TEST_DATA) + "/" + relative;
-}
+using testing::DataPath;
 
 std::string Text(FindingKind kind) {
   return std::string(motion::FindingText(kind));
@@ -51,11 +49,11 @@ TEST(CliReport, CheckReadsAnyProgramAndWarningsAreNoFailure) {
     std::string errHas;               // a text standard error holds
   } cases[] = {
       {"a golden program",
-       {"check", Data("generators/golden/circle_example.nc")},
+       {"check", DataPath("generators/golden/circle_example.nc")},
        kExitOk,
-       {motion::SummaryLine(motion::CheckProgram(
-           *text::ReadFileBytes(text::PathFromUtf8(Data("generators/golden/circle_example.nc"))),
-           motion::Machine{}))},
+       {motion::SummaryLine(motion::CheckProgram(*text::ReadFileBytes(text::PathFromUtf8(DataPath(
+                                                     "generators/golden/circle_example.nc"))),
+                                                 motion::Machine{}))},
        ""},
       {"a program with a warning",
        {"check", warned},
@@ -63,13 +61,13 @@ TEST(CliReport, CheckReadsAnyProgramAndWarningsAreNoFailure) {
        {"line 3", Text(FindingKind::kRapidInStock)},
        ""},
       {"a missing file",
-       {"check", Data("cli/no_such_program.nc")},
+       {"check", DataPath("cli/no_such_program.nc")},
        kExitRefused,
        {},
        "no_such_program.nc"},
-      {"a folder", {"check", Data("cli")}, kExitRefused, {}, "cannot be read"},
+      {"a folder", {"check", DataPath("cli")}, kExitRefused, {}, "cannot be read"},
       {"a missing machine",
-       {"check", warned, "--machine", Data("cli/profiles/absent.xml")},
+       {"check", warned, "--machine", DataPath("cli/profiles/absent.xml")},
        kExitRefused,
        {},
        "absent.xml"},
@@ -157,7 +155,7 @@ TEST(CliReport, MachineComesFromMachineElseProfileAndIsRefusedWhenUnreadable) {
   // Holes at X 10 and X 50; the soft-limit machine ends at X 35.
   const std::vector<std::string> circle = {"circle",  "CirXc=30", "CirYc=30",
                                            "CirR=40", "Cirn=2",   "--report"};
-  const std::string soft = Data("cli/profiles/machine_soft_limits.xml");
+  const std::string soft = DataPath("cli/profiles/machine_soft_limits.xml");
   const std::string beyond = Text(FindingKind::kBeyondSoftLimit);
   const struct {
     const char* name;
@@ -170,27 +168,27 @@ TEST(CliReport, MachineComesFromMachineElseProfileAndIsRefusedWhenUnreadable) {
       {"--machine with soft limits", {"--machine", soft}, kExitOk, true, beyond},
       {"--profile holding the machine", {"--profile", soft}, kExitOk, true, beyond},
       {"--machine before --profile",
-       {"--profile", soft, "--machine", Data("cli/profiles/no_section.xml")},
+       {"--profile", soft, "--machine", DataPath("cli/profiles/no_section.xml")},
        kExitOk,
        false,
        ""},
       {"--machine missing",
-       {"--machine", Data("cli/profiles/absent.xml")},
+       {"--machine", DataPath("cli/profiles/absent.xml")},
        kExitRefused,
        false,
        "absent.xml"},
       {"--machine malformed",
-       {"--machine", Data("cli/profiles/malformed.xml")},
+       {"--machine", DataPath("cli/profiles/malformed.xml")},
        kExitRefused,
        false,
        "malformed.xml"},
       {"--machine with a decimal comma",
-       {"--machine", Data("cli/profiles/machine_bad_value.xml")},
+       {"--machine", DataPath("cli/profiles/machine_bad_value.xml")},
        kExitRefused,
        false,
        "MachZVel"},
       {"--machine with a speed of 0",
-       {"--machine", Data("cli/profiles/machine_zero_speed.xml")},
+       {"--machine", DataPath("cli/profiles/machine_zero_speed.xml")},
        kExitRefused,
        false,
        "MachXVel"},
@@ -214,7 +212,7 @@ TEST(CliReport, MachineComesFromMachineElseProfileAndIsRefusedWhenUnreadable) {
 
 TEST(CliReport, ReportOptionsMisusedAreUsageErrors) {
   const std::vector<std::vector<std::string>> cases = {
-      {"circle", "--machine", Data("cli/profiles/machine_soft_limits.xml")},  // no report asked
+      {"circle", "--machine", DataPath("cli/profiles/machine_soft_limits.xml")},  // no report asked
       {"circle", "--report", "--machine", ""},
       {"circle", "--report-json", ""},
       {"autogrid", "--report"},  // a point file, not a program
