@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
   ok = Write(dir, "tabPage2_at_work", dlg.GetForm()) && ok;
 
   // The configuration window.
-  dialog::ConfigDialog config;
+  dialog::ConfigDialog config(prompts);
   config.GetForm().Show();
   ok = Write(dir, "ConfigDialog", config.GetForm()) && ok;
   return ok ? 0 : 1;

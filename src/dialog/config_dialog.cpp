@@ -2,6 +2,11 @@
 
 #include <algorithm>
 
+#include "dialog/key_filters.h"
+#include "dialog/page_measures.h"
+#include "settings/machine_settings.h"
+#include "settings/settings_keys.h"
+#include "ui/text_box.h"
 #include "ui/text_metrics.h"
 
 namespace kelvora::dialog {
@@ -11,10 +16,38 @@ namespace {
 const ui::Font kConfigFont{"Microsoft Sans Serif", 8.25, false};
 constexpr std::string_view kNoteText =
     "Configuration Screens Are Now Accessed\r\nThrough The 'PlugIn Control' Menu";
-constexpr ui::Bounds kNominal{19, 36, 205, 26};
 
-// The label sizes itself to its text: the widest line, and one line height per line.
-ui::Bounds AutoSize(const ui::Label& label) {
+// The form's own spacing; boxes and buttons are as high as the pages' are.
+constexpr int kMargin = 12;
+constexpr int kRowStep = 28;
+constexpr int kColumnGap = 24;
+constexpr int kBoxWidth = 80;
+constexpr int kButtonWidth = 90;
+constexpr int kCheckRoom = 24;  // the check mark and its gap before the text
+using measures::kBoxHeight;
+using measures::kButtonHeight;
+using measures::kLabelGap;
+
+// The machine table's rows, in table order: the first half (speeds and
+// accelerations, the A axis) fills the left column, the rest (soft limits and
+// travel, stock top, spin-up) the right one.
+std::span<const settings::InputRow> Rows() {
+  return settings::InputsOf(settings::JobInputs::kMachine);
+}
+
+bool IsCheck(const settings::InputRow& row) {
+  return row.type == settings::KeyType::kBool;
+}
+
+// A caption's label: "lbl" and the box's name without "txt".
+std::string CaptionName(const settings::InputRow& row) {
+  std::string_view control = row.control;
+  if (control.starts_with("txt")) control.remove_prefix(3);
+  return "lbl" + std::string(control);
+}
+
+// The note sizes itself to its text: the widest line, and one line height per line.
+ui::Bounds NoteSize(const ui::Label& label) {
   std::string_view text = label.Text();
   int width = 0;
   int lines = 0;
@@ -28,22 +61,126 @@ ui::Bounds AutoSize(const ui::Label& label) {
     text.remove_prefix(nl + 1);
   }
   const int height = lines * ui::EstimateTextHeight(label.GetFont());
-  return {kNominal.x, kNominal.y, std::max(width, 1), std::max(height, 1)};
+  return {0, 0, std::max(width, 1), std::max(height, 1)};
 }
 
 }  // namespace
 
-ConfigDialog::ConfigDialog()
-    : form_("ConfigDialog", "ConfigDialog", kConfigClientWidth, kConfigClientHeight) {
+ConfigDialog::ConfigDialog(ui::Prompts& prompts)
+    : prompts_(prompts), form_("ConfigDialog", "ConfigDialog", 1, 1) {
   form_.SetFont(kConfigFont);
   note_ = &form_.Add<ui::Label>("label1", std::string(kNoteText));
   note_->SetCentred(true);
-  note_->SetBounds(AutoSize(*note_));
+  for (const settings::InputRow& row : Rows()) {
+    if (IsCheck(row)) {
+      form_.Add<ui::CheckBox>(std::string(row.control), std::string(row.caption));
+      continue;
+    }
+    form_.Add<ui::Label>(CaptionName(row), std::string(row.caption));
+    auto& box = form_.Add<ui::TextBox>(std::string(row.control), "0");
+    if (row.filter == settings::Filter::kSigned) AttachSignedFilter(box);
+    if (row.filter == settings::Filter::kUnsigned) AttachUnsignedFilter(box);
+  }
+  auto& ok = form_.Add<ui::Button>("btnOK", "OK");
+  ok.onClick = [this](ui::Button&) { btnOK_Click(); };
+  auto& cancel = form_.Add<ui::Button>("btnCancel", "Cancel");
+  cancel.SetDialogResult(ui::DialogResult::kCancel);
+  form_.SetAcceptButton(&ok);
+  form_.SetCancelButton(&cancel);
+  Fill(values_);
+  Arrange();
 }
 
-void ConfigDialog::ShowDialog(ui::Prompts& prompts) {
+ui::Control* ConfigDialog::Find(std::string_view name) {
+  ui::Control* found = nullptr;
+  ui::ForEachControl(form_, [&](ui::Control& c) {
+    if (!found && c.Name() == name) found = &c;
+  });
+  return found;
+}
+
+void ConfigDialog::Arrange() {
+  // The note centred at the top, two columns of captioned boxes below it, the
+  // buttons in the lower right corner; the form is as large as that needs. The
+  // caption column is as wide as the widest caption.
+  const ui::Font& font = form_.GetFont();
+  int captionWidth = 0;
+  for (const settings::InputRow& row : Rows()) {
+    const int text = ui::EstimateTextWidth(row.caption, font);
+    captionWidth = std::max(captionWidth, IsCheck(row) ? text + kCheckRoom : text + 2);
+  }
+  const int columnWidth = captionWidth + kLabelGap + kBoxWidth;
+  const int clientWidth = 2 * kMargin + 2 * columnWidth + kColumnGap;
+
+  ui::Bounds note = NoteSize(*note_);
+  note.x = (clientWidth - note.width) / 2;
+  note.y = kMargin;
+  note_->SetBounds(note);
+
+  const int top = note.y + note.height + kMargin;
+  const int textHeight = ui::EstimateTextHeight(font);
+  const int textTop = (kBoxHeight - textHeight) / 2;
+  const auto rows = Rows();
+  const std::size_t perColumn = (rows.size() + 1) / 2;
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const settings::InputRow& row = rows[i];
+    const int x = kMargin + static_cast<int>(i / perColumn) * (columnWidth + kColumnGap);
+    const int y = top + static_cast<int>(i % perColumn) * kRowStep;
+    if (IsCheck(row)) {
+      Get<ui::CheckBox>(row.control).SetBounds({x, y, columnWidth, kBoxHeight});
+      continue;
+    }
+    Get<ui::Label>(CaptionName(row)).SetBounds({x, y + textTop, captionWidth, textHeight});
+    Get<ui::TextBox>(row.control)
+        .SetBounds({x + captionWidth + kLabelGap, y, kBoxWidth, kBoxHeight});
+  }
+
+  const int buttonsY = top + static_cast<int>(perColumn) * kRowStep + kMargin;
+  const int clientHeight = buttonsY + kButtonHeight + kMargin;
+  const int cancelX = clientWidth - kMargin - kButtonWidth;
+  Get<ui::Button>("btnCancel").SetBounds({cancelX, buttonsY, kButtonWidth, kButtonHeight});
+  Get<ui::Button>("btnOK").SetBounds(
+      {cancelX - kMargin - kButtonWidth, buttonsY, kButtonWidth, kButtonHeight});
+  form_.SetClientSize(clientWidth, clientHeight);
+}
+
+void ConfigDialog::Fill(const motion::Machine& machine) {
+  settings::Settings shown;
+  settings::StoreMachine(machine, shown);
+  for (const settings::InputRow& row : Rows()) {
+    if (IsCheck(row)) {
+      Get<ui::CheckBox>(row.control).SetChecked(shown.Bool(row.key));
+    } else {
+      Get<ui::TextBox>(row.control).SetText(shown.ControlText(row.key));
+    }
+  }
+}
+
+generators::TextLookup ConfigDialog::Inputs() {
+  return [this](std::string_view key) -> std::string {
+    const settings::InputRow* row = settings::FindInput(settings::JobInputs::kMachine, key);
+    if (!row) return {};
+    if (IsCheck(*row)) return Get<ui::CheckBox>(row->control).Checked() ? "True" : "False";
+    return Get<ui::TextBox>(row->control).Text();
+  };
+}
+
+void ConfigDialog::btnOK_Click() {
+  const auto read = settings::ReadMachine(Inputs());
+  if (!read) {
+    const Failure& f = read.failure();
+    prompts_.Message(f.detail.empty() ? f.message : f.message + "\r\n" + f.detail);
+    return;
+  }
+  values_ = *read;
+  form_.SetModalResult(ui::DialogResult::kOk);
+}
+
+std::optional<motion::Machine> ConfigDialog::ShowDialog(const motion::Machine& machine) {
+  Fill(machine);
   form_.SetModalResult(ui::DialogResult::kNone);
-  prompts.ShowModal(form_);
+  if (prompts_.ShowModal(form_) != ui::DialogResult::kOk) return std::nullopt;
+  return values_;
 }
 
 }  // namespace kelvora::dialog

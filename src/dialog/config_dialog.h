@@ -1,29 +1,67 @@
-// ConfigDialog: the small modal window the host's plug-in configuration opens.
-// It only tells the operator where the plug-in's screens are.
+// ConfigDialog: the modal window the host's plug-in configuration opens. Its
+// note tells the operator where the plug-in's screens are; below it are the
+// machine's settings the pre-flight report works with: each axis's velocity and
+// acceleration, the travel its soft limits check, the stock's top and the
+// spindle's spin-up time. "OK" keeps the window open and says why when a box
+// does not convert; otherwise it ends the run with the machine read. "Cancel"
+// changes nothing.
 #pragma once
 
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "generators/inputs.h"
+#include "motion/machine.h"
 #include "ui/form.h"
 #include "ui/prompts.h"
 #include "ui/widgets.h"
 
 namespace kelvora::dialog {
 
-inline constexpr int kConfigClientWidth = 349;
-inline constexpr int kConfigClientHeight = 165;
-
 class ConfigDialog {
  public:
-  ConfigDialog();
+  explicit ConfigDialog(ui::Prompts& prompts);
+  ConfigDialog(const ConfigDialog&) = delete;
+  ConfigDialog& operator=(const ConfigDialog&) = delete;
 
   ui::Form& GetForm() { return form_; }
   ui::Label& Note() { return *note_; }
 
-  // Runs the window modally (its result means nothing).
-  void ShowDialog(ui::Prompts& prompts);
+  // The control of that name and kind (a missing one is a programming error:
+  // std::out_of_range).
+  template <typename T>
+  T& Get(std::string_view name) {
+    if (auto* c = dynamic_cast<T*>(Find(name))) return *c;
+    throw std::out_of_range("no control " + std::string(name));
+  }
+
+  // The machine into the boxes: numbers through the boxes' display pattern,
+  // the A axis and the soft limits as check states.
+  void Fill(const motion::Machine& machine);
+  // The boxes by the machine's settings keys ("MachXVel", ...; "True"/"False"
+  // for the check boxes).
+  generators::TextLookup Inputs();
+
+  // "OK": reads every box; on success keeps the machine and ends the run with
+  // OK, otherwise shows "Parameters error" with the key and stays open.
+  void btnOK_Click();
+  // The machine the last successful "OK" read.
+  const motion::Machine& Values() const { return values_; }
+
+  // Runs the window modally with the machine in its boxes; the machine OK read,
+  // or nullopt when the window was cancelled or closed.
+  std::optional<motion::Machine> ShowDialog(const motion::Machine& machine);
 
  private:
+  ui::Control* Find(std::string_view name);
+  void Arrange();
+
+  ui::Prompts& prompts_;
   ui::Form form_;
   ui::Label* note_ = nullptr;
+  motion::Machine values_;
 };
 
 }  // namespace kelvora::dialog

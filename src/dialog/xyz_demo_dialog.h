@@ -37,6 +37,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -48,6 +49,7 @@
 #include "dialog/dialog_page.h"
 #include "dialog/program_hand_off.h"
 #include "generators/inputs.h"
+#include "motion/machine.h"
 #include "text/outcome.h"
 #include "ui/form.h"
 #include "ui/prompts.h"
@@ -144,7 +146,20 @@ class XYZDemoDialog {
   std::optional<std::string> MirrorValue(std::string_view key) const;
   void SetMirrorValue(std::string_view key, std::string text);
 
+  // --- The machine ---
+  // Where the window gets the machine its programs are checked against: the
+  // plug-in sets a source that answers with the machine of its configuration
+  // dialog, asked anew each time, so a change there counts from the next program.
+  using MachineSource = std::function<motion::Machine()>;
+  void SetMachineSource(MachineSource source) { machineSource_ = std::move(source); }
+  // The source's machine, or the default machine when no source is set.
+  motion::Machine CurrentMachine() const {
+    return machineSource_ ? machineSource_() : motion::Machine{};
+  }
+
   // --- Language ---
+  // Applies the captions of language `index`, then lets every page put its
+  // own texts (the report lines) into it.
   void LanguageSwitch(int index);
   void cmbLanguage_SelectedIndexChanged();
   int Language = 0;
@@ -222,6 +237,7 @@ class XYZDemoDialog {
   bool paramLoaded_ = false;
   bool listsCreated_ = false;
   std::string openFileFilter_;
+  MachineSource machineSource_;
 };
 
 }  // namespace kelvora::dialog

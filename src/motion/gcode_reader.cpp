@@ -141,9 +141,9 @@ void BlockReader::ArcMove(int motion) {
   const WordSpan motionSpan = words_.gSpan[static_cast<std::size_t>(GGroup::kMotion)];
   const bool clockwise = motion == 20;
   const double tolerance = s.inch ? kArcToleranceInch : kArcToleranceMm;
+  used_ |= Bit('I') | Bit('J') | Bit('R') | Bit('P');
   int extraTurns = 0;
   if (words_.Has('P')) {
-    used_ |= Bit('P');
     const double turns = words_.Value('P');
     if (turns < 1.0 || turns != std::floor(turns) || turns > kMaxArcTurns) {
       s.NoticeAt(NoticeKind::kBadArc, words_.Span('P'));
@@ -154,7 +154,6 @@ void BlockReader::ArcMove(int motion) {
   double cx = 0.0;
   double cy = 0.0;
   if (words_.Has('R')) {
-    used_ |= Bit('R') | Bit('I') | Bit('J');
     const WordSpan rSpan = words_.Span('R');
     if (words_.Has('I') || words_.Has('J')) {
       s.NoticeAt(NoticeKind::kBadArc, rSpan);
@@ -178,7 +177,6 @@ void BlockReader::ArcMove(int motion) {
     cx = midX + offset * std::cos(theta);
     cy = midY + offset * std::sin(theta);
   } else {
-    used_ |= Bit('I') | Bit('J');
     if (!words_.Has('I') && !words_.Has('J')) {
       s.NoticeAt(NoticeKind::kBadArc, motionSpan.length != 0 ? motionSpan : WordSpan{0, 40});
       return;

@@ -32,6 +32,14 @@ constexpr std::array<FindingWords, 12> kFindingWords{{
     {FindingKind::kNoAAxis, "no_a_axis", "A move on a machine without an A axis"},
 }};
 
+constexpr bool InKindOrder() {
+  for (std::size_t i = 0; i < kFindingWords.size(); ++i) {
+    if (static_cast<std::size_t>(kFindingWords[i].kind) != i) return false;
+  }
+  return true;
+}
+static_assert(InKindOrder(), "kFindingWords is indexed by FindingKind");
+
 const FindingWords& WordsOf(FindingKind kind) {
   const auto index = static_cast<std::size_t>(kind);
   return index < kFindingWords.size() ? kFindingWords[index] : kFindingWords[0];
@@ -59,21 +67,32 @@ void AppendCount(std::string& out, std::uint64_t count, std::string_view one,
   out += count == 1 ? one : many;
 }
 
-void AppendDuration(std::string& out, double seconds) {
+void AppendDuration(std::string& out, double seconds, const SummaryWords& words = {}) {
+  const auto unit = [&](std::uint64_t value, std::string_view name) {
+    out += std::to_string(value);
+    out += ' ';
+    out += name;
+  };
   const double rounded = std::isfinite(seconds) ? std::round(std::max(seconds, 0.0)) : 0.0;
   if (rounded >= 3600.0) {
     const auto minutes = static_cast<std::uint64_t>(std::round(rounded / 60.0));
-    out += std::to_string(minutes / 60) + " h";
-    if (minutes % 60 != 0) out += ' ' + std::to_string(minutes % 60) + " min";
+    unit(minutes / 60, words.hours);
+    if (minutes % 60 != 0) {
+      out += ' ';
+      unit(minutes % 60, words.minutes);
+    }
     return;
   }
   const auto whole = static_cast<std::uint64_t>(rounded);
   if (whole < 60) {
-    out += std::to_string(whole) + " s";
+    unit(whole, words.seconds);
     return;
   }
-  out += std::to_string(whole / 60) + " min";
-  if (whole % 60 != 0) out += ' ' + std::to_string(whole % 60) + " s";
+  unit(whole / 60, words.minutes);
+  if (whole % 60 != 0) {
+    out += ' ';
+    unit(whole % 60, words.seconds);
+  }
 }
 
 void AppendRange(std::string& out, char axis, const Extents& extents, int index) {
@@ -124,6 +143,10 @@ std::string_view FindingName(FindingKind kind) {
 }
 
 std::string SummaryLine(const Report& report) {
+  return SummaryLine(report, SummaryWords{});
+}
+
+std::string SummaryLine(const Report& report, const SummaryWords& words) {
   std::string out;
   const Extents& extents = report.extents;
   if (extents.any) {
@@ -137,19 +160,19 @@ std::string SummaryLine(const Report& report) {
       AppendRange(out, 'A', extents, kAxisA);
     }
   } else {
-    out += "no moves";
+    out += words.noMoves;
   }
   out += kDot;
-  AppendDuration(out, report.seconds);
+  AppendDuration(out, report.seconds, words);
   out += kDot;
   if (Warnings(report) == 0) {
-    out += "no warnings";
+    out += words.noWarnings;
   } else {
-    AppendCount(out, Warnings(report), "warning", "warnings");
+    AppendCount(out, Warnings(report), words.warning, words.warnings);
   }
   if (report.noteCount > 0) {
     out += kDot;
-    AppendCount(out, report.noteCount, "note", "notes");
+    AppendCount(out, report.noteCount, words.note, words.notes);
   }
   return out;
 }

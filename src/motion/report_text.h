@@ -21,6 +21,22 @@ namespace kelvora::motion {
 // are notes. A program without moves: "no moves · 0 s · no warnings".
 std::string SummaryLine(const Report& report);
 
+// The words of the summary line, English unless a window in another language
+// gives its own.
+struct SummaryWords {
+  std::string_view noMoves = "no moves";
+  std::string_view hours = "h";
+  std::string_view minutes = "min";
+  std::string_view seconds = "s";
+  std::string_view noWarnings = "no warnings";
+  std::string_view warning = "warning";
+  std::string_view warnings = "warnings";
+  std::string_view note = "note";
+  std::string_view notes = "notes";
+};
+// The summary line in those words (numbers, axis letters and signs as above).
+std::string SummaryLine(const Report& report, const SummaryWords& words);
+
 // The whole report, several lines each ended by "\n": the summary, the extents,
 // the lengths, both run times (the plain one labelled "length ÷ feed"), the
 // line and move counts, then one line per finding kept ("line 12: rapid below

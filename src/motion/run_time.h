@@ -6,6 +6,8 @@
 // reach its speed (a triangle).
 #pragma once
 
+#include <array>
+
 #include "motion/arc_shape.h"
 #include "motion/machine.h"
 #include "motion/moves.h"
@@ -17,6 +19,16 @@ struct MoveTime {
   double plainSeconds = 0.0;  // length ÷ feed (rapids: ÷ the axes' rate), no acceleration
 };
 
+// The machine's limits in the units the times are worked in: mm (degrees) a
+// second and a second squared. A limit of zero or below (a profile typed wrong)
+// would stop the machine; it is read as the smallest limit there is, so times
+// stay finite numbers.
+struct AxisRates {
+  std::array<double, kAxisCount> velocity{};
+  std::array<double, kAxisCount> acceleration{};
+};
+AxisRates RatesOf(const Machine& machine);
+
 // Seconds to travel `length` from rest to rest at most at `velocity` (units a
 // second) with `acceleration` (units a second squared).
 double RestToRestSeconds(double length, double velocity, double acceleration);
@@ -26,13 +38,37 @@ double RestToRestSeconds(double length, double velocity, double acceleration);
 // taken along the X/Y/Z path when X, Y or Z moves and along A (degrees) when only
 // A moves; A's own limits hold either way, so the move takes at least what A
 // needs. A feed move without F runs at the axes' limits.
-MoveTime TimeOfLine(const Move& move, const Machine& machine);
+// `length` is the X/Y/Z distance from start to end.
+MoveTime TimeOfLine(const Move& move, const AxisRates& rates, double length);
 
 // An arc (a helix when Z moves): F capped by the axes and by √(a·r) in XY (a the
 // smaller of X's and Y's acceleration, r the radius), which keeps the pull
 // towards the centre within what the axes can do.
-MoveTime TimeOfArc(const Move& move, const Machine& machine, const ArcShape& shape);
+MoveTime TimeOfArc(const Move& move, const AxisRates& rates, const ArcShape& shape);
 
 MoveTime TimeOfMove(const Move& move, const Machine& machine);
+
+// Times straight moves and remembers the last ones it timed: programs repeat
+// the same moves over and over (every hole's pecks), and a repeat then costs no
+// arithmetic. Gives exactly what TimeOfLine gives.
+class LineTimer {
+ public:
+  explicit LineTimer(const Machine& machine) : rates_(RatesOf(machine)) {}
+  // The move's time; `length` receives its X/Y/Z length.
+  MoveTime Time(const Move& move, double& length);
+  const AxisRates& Rates() const { return rates_; }
+
+ private:
+  struct Memo {
+    double delta[4] = {};  // X, Y, Z, A
+    double feed = 0.0;
+    MoveKind kind = MoveKind::kRapid;
+    bool used = false;
+    double length = 0.0;
+    MoveTime time;
+  };
+  AxisRates rates_;
+  std::array<Memo, 256> memo_{};
+};
 
 }  // namespace kelvora::motion

@@ -43,6 +43,9 @@ class XYZDemoDialogPort : public PluginDialog {
   bool ParamLoaded() const override { return dialog_->ParamLoaded(); }
   void LoadParam(const settings::Settings& settings) override;
   settings::Settings SaveParam() override;
+  void SetMachineSource(std::function<motion::Machine()> source) override {
+    dialog_->SetMachineSource(std::move(source));
+  }
   bool& LoadFileTrigger() override { return dialog_->LoadFileTrigger; }
   bool& closeFileTrigger() override { return dialog_->closeFileTrigger; }
   bool GetAuto() const override { return dialog_->GetAuto; }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "dialog/config_dialog.h"
 #include "dialog/xyz_demo_dialog.h"
@@ -17,9 +18,9 @@ namespace kelvora::plugin {
 template <typename Prompts>
 class PlatformDialogs : public PluginDialogs {
  public:
-  void ShowConfigDialog() override {
-    dialog::ConfigDialog config;
-    config.ShowDialog(prompts_);
+  std::optional<motion::Machine> ShowConfigDialog(const motion::Machine& machine) override {
+    dialog::ConfigDialog config(prompts_);
+    return config.ShowDialog(machine);
   }
 
  protected:

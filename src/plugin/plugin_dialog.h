@@ -4,10 +4,13 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "dialog/teach_table.h"
+#include "motion/machine.h"
 #include "settings/settings_profile.h"
 
 namespace kelvora::plugin {
@@ -32,6 +35,8 @@ class PluginDialog {
   virtual void LoadParam(const settings::Settings& settings) = 0;
   // Shutdown: the controls' values, as the settings to store.
   virtual settings::Settings SaveParam() = 0;
+  // Where the window gets the machine it checks programs against.
+  virtual void SetMachineSource(std::function<motion::Machine()> source) = 0;
 
   // The one-shot requests the dialog raises, and the teach table's mode.
   virtual bool& LoadFileTrigger() = 0;
@@ -52,8 +57,9 @@ class PluginDialogs {
   virtual ~PluginDialogs() = default;
   // The main dialog, created hidden.
   virtual std::unique_ptr<PluginDialog> CreateMainDialog() = 0;
-  // Shows the configuration dialog modally.
-  virtual void ShowConfigDialog() = 0;
+  // Shows the configuration dialog modally with the machine's settings in its
+  // boxes; the machine its OK accepted, or nullopt when it was cancelled.
+  virtual std::optional<motion::Machine> ShowConfigDialog(const motion::Machine& machine) = 0;
 };
 
 }  // namespace kelvora::plugin

@@ -1,5 +1,6 @@
 #include "plugin/plugin_module.h"
 
+#include "settings/machine_settings.h"
 #include "text/number_format.h"
 
 namespace kelvora::plugin {
@@ -21,6 +22,10 @@ const char* PluginModule::piSetProName(const char* hostPath) {
   ProfileName = path.value_or(std::string());
   settings::StartUpResult startUp = settings::SettingsStartUp(ProfileName, Messages());
   MG.xyzDemoConfig = XYZDemoConfig{startUp.enableDlg};
+  // The machine is read as the first opening reads every key: a value that does
+  // not convert gives its default, which the first opening's message names. The
+  // start-up has told of a profile that does not load already.
+  machine_ = settings::MachineOf(settings::SettingsFirstOpening(ProfileName, {}).settings);
   return kPluginName;
 }
 
@@ -55,6 +60,7 @@ void PluginModule::AddMenuEntry() {
 void PluginModule::piPostInitControl() {
   AddMenuEntry();
   MG.xyzDemoDialog = dialogs_.CreateMainDialog();
+  if (MG.xyzDemoDialog) MG.xyzDemoDialog->SetMachineSource([this] { return machine_; });
   // A window that could not be made in full is told in the host's status line;
   // the host and the rest of the window go on.
   if (MG.xyzDemoDialog && MyDevice) {
@@ -126,7 +132,10 @@ void PluginModule::piUpdate() {
 }
 
 void PluginModule::piConfig() {
-  dialogs_.ShowConfigDialog();
+  if (auto machine = dialogs_.ShowConfigDialog(machine_)) {
+    machine_ = *machine;
+    machineChanged_ = true;
+  }
 }
 
 void PluginModule::piStopPlug() {
@@ -143,6 +152,9 @@ void PluginModule::piStopPlug() {
       state.settings = &*saved;
     }
   }
+  // The machine is the plug-in's, not the window's: written with the window's
+  // settings, and on its own when the configuration dialog changed it.
+  if (state.settings || machineChanged_) state.machine = &machine_;
   settings::SettingsShutdown(ProfileName, state, Messages());
 }
 

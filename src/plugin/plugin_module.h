@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dialog/teach_table.h"
+#include "motion/machine.h"
 #include "plugin/host_interface.h"
 #include "plugin/my_device.h"
 #include "plugin/platform.h"
@@ -59,6 +60,9 @@ class PluginModule {
   void piJogOff(std::int16_t axis);
 
   const Platform& platform() const { return platform_; }
+  // The machine the window checks programs against: read from the profile at
+  // start-up, changed by the configuration dialog's OK, written at shutdown.
+  const motion::Machine& CurrentMachine() const { return machine_; }
 
  private:
   void AddMenuEntry();
@@ -68,6 +72,8 @@ class PluginModule {
 
   const Platform& platform_;
   PluginDialogs& dialogs_;
+  motion::Machine machine_;
+  bool machineChanged_ = false;  // the configuration dialog's OK set it in this run
 };
 
 }  // namespace kelvora::plugin

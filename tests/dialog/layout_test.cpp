@@ -33,8 +33,9 @@ TEST(Layout, EveryPageInEveryLanguageAndSize) {
 }
 
 TEST(Layout, ConfigDialog) {
-  // Its one note is the same in every language.
-  ConfigDialog config;
+  // Its note and the machine's settings are the same in every language.
+  ui::ScriptedPrompts prompts;
+  ConfigDialog config(prompts);
   CheckChildren(config.GetForm(), "ConfigDialog");
 }
 

@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "dialog/config_dialog.h"
 #include "dialog/teach_page.h"
 #include "dialog_fixture.h"
 #include "text/files.h"
@@ -474,32 +473,6 @@ TEST(TeachPage, OpenRefusalsAndLinesNotTaken) {
   EXPECT_EQ(h.Operations(), (std::vector<std::string>{"Cool", "MOVE"}));
   ASSERT_EQ(h.prompts.Messages().size(), 1u);
   EXPECT_NE(h.prompts.Messages()[0].find("4"), std::string::npos);
-}
-
-TEST(ConfigDialog, IsTheSmallModalNote) {
-  ConfigDialog config;
-  ui::Form& form = config.GetForm();
-  EXPECT_EQ(form.Title(), "ConfigDialog");
-  EXPECT_EQ(form.GetBounds(), (ui::Bounds{0, 0, 349, 165}));
-  ASSERT_EQ(form.Children().size(), 1u);
-  const ui::Label& note = config.Note();
-  EXPECT_EQ(note.Text(),
-            "Configuration Screens Are Now Accessed\r\nThrough The 'PlugIn Control' Menu");
-  EXPECT_TRUE(note.Centred());
-  EXPECT_EQ(note.GetBounds().x, 19);
-  EXPECT_EQ(note.GetBounds().y, 36);
-  // Sized to its two lines, near the designed 205 x 26.
-  EXPECT_NEAR(note.GetBounds().width, 205, 40);
-  EXPECT_NEAR(note.GetBounds().height, 26, 8);
-
-  ui::ScriptedPrompts prompts;
-  prompts.RunModal([](ui::Form& f) {
-    EXPECT_EQ(f.Title(), "ConfigDialog");
-    return ui::DialogResult::kCancel;
-  });
-  config.ShowDialog(prompts);
-  const std::vector<ui::PromptRecord> expected = {{ui::PromptKind::kModal, "ConfigDialog", ""}};
-  EXPECT_EQ(prompts.Log(), expected);
 }
 
 }  // namespace

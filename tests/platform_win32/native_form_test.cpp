@@ -271,7 +271,7 @@ TEST(NativePrompts, AModalFormRunsUntilClosedWithItsOwnerDisabled) {
   HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
                                100, nullptr, nullptr, nullptr, nullptr);
   prompts.SetOwner(owner);
-  dialog::ConfigDialog config;
+  dialog::ConfigDialog config(prompts);
   bool ownerWasDisabled = false;
   config.GetForm().onLoad = [&](ui::Form&) { ownerWasDisabled = !IsWindowEnabled(owner); };
   const UINT_PTR timer = SetTimer(nullptr, 0, 50, &CloseConfigDialog);

@@ -186,6 +186,10 @@ struct FakeDialog final : PluginDialog {
   }
   void SetTeachPosition(const dialog::TeachPosition& position) override { teach = position; }
   void RunTeachAction(dialog::TeachAction action) override { actions.push_back(action); }
+  std::function<motion::Machine()> machineSource;
+  void SetMachineSource(std::function<motion::Machine()> source) override {
+    machineSource = std::move(source);
+  }
 };
 
 struct FakeDialogs final : PluginDialogs {
@@ -198,7 +202,13 @@ struct FakeDialogs final : PluginDialogs {
     created = dialog.get();
     return dialog;
   }
-  void ShowConfigDialog() override { ++configShown; }
+  motion::Machine configGiven;                  // the machine the last showing filled in
+  std::optional<motion::Machine> configAnswer;  // what its OK read; nullopt: cancelled
+  std::optional<motion::Machine> ShowConfigDialog(const motion::Machine& machine) override {
+    ++configShown;
+    configGiven = machine;
+    return configAnswer;
+  }
 };
 
 // The host's blocks and a status string of the framework's layout.
@@ -699,10 +709,80 @@ TEST_F(PluginModuleTest, ShutdownLeavesAProfileThatDoesNotLoad) {
   EXPECT_FALSE(messages_.shown.empty());  // the warning was shown
 }
 
-TEST_F(PluginModuleTest, ConfigShowsTheConfigurationDialog) {
-  StartUp();
+// A machine the configuration dialog's OK could have read.
+motion::Machine ConfiguredMachine() {
+  motion::Machine m;
+  m.axes[motion::kAxisX].maxVelocity = 999.5;
+  m.axes[motion::kAxisZ].maxAcceleration = 55;
+  m.hasA = false;
+  m.stockTop = 3.25;
+  return m;
+}
+
+TEST_F(PluginModuleTest, ConfigShowsTheStoredMachineAndCancelChangesNothing) {
+  settings::testing::ProfileFolder folder;
+  const std::string profile = folder.Write(
+      "profile.xml",
+      "<profile><Kelvora><MachXVel>1200</MachXVel><MachZMin>1,5</MachZMin></Kelvora></profile>");
+  StartUp(profile);
   module_.piConfig();
   EXPECT_EQ(dialogs_.configShown, 1);
+  EXPECT_EQ(dialogs_.configGiven.axes[motion::kAxisX].maxVelocity, 1200);
+  EXPECT_EQ(dialogs_.configGiven.minimum[motion::kAxisZ], -200);  // unreadable: the default
+  EXPECT_EQ(module_.CurrentMachine().axes[motion::kAxisX].maxVelocity, 1200);
+  ASSERT_TRUE(Dialog().machineSource);
+  EXPECT_EQ(Dialog().machineSource().axes[motion::kAxisX].maxVelocity, 1200);
+  // Cancelled, and the window never opened: the stored texts stay as they were.
+  module_.piStopPlug();
+  ExpectStored(profile, {{"MachXVel", "1200"}, {"MachZMin", "1,5"}, {"MachYVel", nullptr}});
+}
+
+TEST_F(PluginModuleTest, AConfiguredMachineSurvivesShutdownAndStartUp) {
+  settings::testing::ProfileFolder folder;
+  const std::string profile =
+      folder.Write("profile.xml", "<profile><Kelvora><CirR>7</CirR></Kelvora></profile>");
+  StartUp(profile);
+  dialogs_.configAnswer = ConfiguredMachine();
+  module_.piConfig();
+  // The window asks anew after every program: it sees the change at once.
+  EXPECT_EQ(Dialog().machineSource().axes[motion::kAxisX].maxVelocity, 999.5);
+  // The window never opened: its settings stay, the machine is written.
+  module_.piStopPlug();
+  ExpectStored(profile, {{"CirR", "7"},
+                         {"CirXc", nullptr},
+                         {"MachXVel", "999.5"},
+                         {"MachZAcc", "55"},
+                         {"MachHasA", "False"},
+                         {"MachStockTop", "3.25"}});
+
+  // The next run starts with it, and shows it in the configuration dialog.
+  FakeDialogs nextDialogs;
+  PluginModule next(platform_, nextDialogs);
+  next.piSetProName(profile.c_str());
+  next.piPostInitControl();
+  ASSERT_NE(nextDialogs.created, nullptr);
+  const motion::Machine read = nextDialogs.created->machineSource();
+  EXPECT_EQ(read.axes[motion::kAxisX].maxVelocity, 999.5);
+  EXPECT_EQ(read.axes[motion::kAxisZ].maxAcceleration, 55);
+  EXPECT_FALSE(read.hasA);
+  EXPECT_EQ(read.stockTop, 3.25);
+  next.piConfig();
+  EXPECT_EQ(nextDialogs.configGiven.stockTop, 3.25);
+}
+
+TEST_F(PluginModuleTest, TheConfiguredMachineWinsOverTheWindowsCopy) {
+  settings::testing::ProfileFolder folder;
+  const std::string profile = folder.Write(
+      "profile.xml", "<profile><Kelvora><MachXVel>1200</MachXVel></Kelvora></profile>");
+  StartUp(profile);
+  module_.piNotify(500);
+  // The window hands back what its first opening read, the old machine included.
+  Dialog().toSave = Dialog().loaded;
+  Dialog().toSave.SetDouble("CirR", 42.25);
+  dialogs_.configAnswer = ConfiguredMachine();
+  module_.piConfig();
+  module_.piStopPlug();
+  ExpectStored(profile, {{"CirR", "42.25"}, {"MachXVel", "999.5"}, {"MachStockTop", "3.25"}});
 }
 
 }  // namespace
