@@ -313,7 +313,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::optional<motion::Report> report;
     if (machine) {
       report = motion::CheckProgram(bytes, *machine,
-                                    {settings::StatedDepth(job.depthInputs, request.texts)});
+                                    settings::JobCheckOptions(job.inputTable, request.texts));
       if (!p.report.jsonPath.empty()) {
         if (const Outcome<void> written = WriteReportJson(p.report.jsonPath, *report); !written) {
           err << written.failure().message << "\n";
