@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <limits>
 
 namespace kelvora::motion {
@@ -117,41 +115,17 @@ MoveTime TimeOfMove(const Move& move, const Machine& machine) {
   return TimeOfArc(move, rates, ShapeOfArc(move));
 }
 
-namespace {
-
-std::uint64_t Bits(double value) {
-  std::uint64_t bits = 0;
-  std::memcpy(&bits, &value, sizeof bits);
-  return bits;
-}
-
-}  // namespace
-
-MoveTime LineTimer::Time(const Move& move, double& length) {
-  const double delta[4] = {move.end.x - move.start.x, move.end.y - move.start.y,
-                           move.end.z - move.start.z, move.end.a - move.start.a};
-  const std::uint64_t hash =
-      (Bits(delta[0]) * 0x9E3779B97F4A7C15ULL) ^ (Bits(delta[1]) * 0xC2B2AE3D27D4EB4FULL) ^
-      (Bits(delta[2]) * 0x165667B19E3779F9ULL) ^ (Bits(delta[3]) * 0x27D4EB2F165667C5ULL) ^
-      (Bits(move.feed) * 0x94D049BB133111EBULL) ^ static_cast<std::uint64_t>(move.kind);
-  // The top bits: they depend on every bit of the figures (round numbers have
-  // none set in their low bits).
-  Memo& memo = memo_[(hash >> 56) % memo_.size()];
-  if (memo.used && memo.kind == move.kind && memo.feed == move.feed && memo.delta[0] == delta[0] &&
-      memo.delta[1] == delta[1] && memo.delta[2] == delta[2] && memo.delta[3] == delta[3]) {
-    length = memo.length;
-    return memo.time;
-  }
+MoveTime LineTimer::Work(const Move& move, const Delta& delta, Memo& memo, double& length) {
   // Most moves go along one axis and need no square root.
-  if (delta[0] == 0.0 && delta[1] == 0.0) {
-    length = std::fabs(delta[2]);
-  } else if (delta[1] == 0.0 && delta[2] == 0.0) {
-    length = std::fabs(delta[0]);
+  if (delta.x == 0.0 && delta.y == 0.0) {
+    length = std::fabs(delta.z);
+  } else if (delta.y == 0.0 && delta.z == 0.0) {
+    length = std::fabs(delta.x);
   } else {
-    length = std::sqrt(delta[0] * delta[0] + delta[1] * delta[1] + delta[2] * delta[2]);
+    length = std::sqrt(delta.x * delta.x + delta.y * delta.y + delta.z * delta.z);
   }
   const MoveTime time = TimeOfLine(move, rates_, length);
-  memo = {{delta[0], delta[1], delta[2], delta[3]}, move.feed, move.kind, true, length, time};
+  memo = {delta, true, length, time};
   return time;
 }
 

@@ -7,6 +7,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
 
 #include "motion/arc_shape.h"
 #include "motion/machine.h"
@@ -54,19 +57,48 @@ MoveTime TimeOfMove(const Move& move, const Machine& machine);
 class LineTimer {
  public:
   explicit LineTimer(const Machine& machine) : rates_(RatesOf(machine)) {}
-  // The move's time; `length` receives its X/Y/Z length.
-  MoveTime Time(const Move& move, double& length);
+  // The move's time; `length` receives its X/Y/Z length. A repeat is answered
+  // here, inline: this runs for every move of programs of millions of lines.
+  MoveTime Time(const Move& move, double& length) {
+    const Delta delta{move.end.x - move.start.x,
+                      move.end.y - move.start.y,
+                      move.end.z - move.start.z,
+                      move.end.a - move.start.a,
+                      move.feed,
+                      move.kind};
+    Memo& memo = memo_[Slot(delta)];
+    if (memo.used && memo.delta == delta) {
+      length = memo.length;
+      return memo.time;
+    }
+    return Work(move, delta, memo, length);
+  }
   const AxisRates& Rates() const { return rates_; }
 
  private:
+  struct Delta {
+    double x, y, z, a;
+    double feed;
+    MoveKind kind;
+    friend bool operator==(const Delta&, const Delta&) = default;
+  };
   struct Memo {
-    double delta[4] = {};  // X, Y, Z, A
-    double feed = 0.0;
-    MoveKind kind = MoveKind::kRapid;
+    Delta delta{};
     bool used = false;
     double length = 0.0;
     MoveTime time;
   };
+  // The product's top bits depend on every bit of the figures (round numbers
+  // have none set in their low bits).
+  static std::size_t Slot(const Delta& delta) {
+    const auto bits = [](double value) { return std::bit_cast<std::uint64_t>(value); };
+    const std::uint64_t mixed = bits(delta.x) ^ (bits(delta.y) >> 1) ^ (bits(delta.z) >> 2) ^
+                                (bits(delta.a) >> 3) ^ (bits(delta.feed) >> 4) ^
+                                static_cast<std::uint64_t>(delta.kind);
+    return static_cast<std::size_t>((mixed * 0x9E3779B97F4A7C15ULL) >> 56);
+  }
+  MoveTime Work(const Move& move, const Delta& delta, Memo& memo, double& length);
+
   AxisRates rates_;
   std::array<Memo, 256> memo_{};
 };
