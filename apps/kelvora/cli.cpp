@@ -10,8 +10,11 @@
 
 #include "generators/limits.h"
 #include "kelvora_version.h"
+#include "motion/report_text.h"
+#include "preflight.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_profile.h"
+#include "settings/stated_depth.h"
 #include "text/files.h"
 #include "text/number_format.h"
 #include "text/parse.h"
@@ -61,7 +64,14 @@ std::string HelpFooter(const Job& job) {
     if (!l.basis.empty()) text << " (" << l.basis << ")";
     text << "\n";
   }
-  text << "\nExit status: 0 program written, 1 input or file refused, 2 usage error.\n";
+  if (job.writesProgram) {
+    text << "\n--report writes the program's pre-flight report (extents, lengths, run time,\n"
+            "warnings) to standard error after the program; --report-json FILE writes it as\n"
+            "JSON. Both check the program against the machine of --machine FILE (a host\n"
+            "profile), else the machine stored in --profile FILE, else a small mill's.\n";
+  }
+  text << "\nExit status: 0 program written (also when the report has warnings), 1 input\n"
+          "or file refused, 2 usage error.\n";
   return text.str();
 }
 
@@ -121,12 +131,35 @@ std::map<std::string, std::string, std::less<>> BuildTexts(
   return texts;
 }
 
+// Refuses a file option that is given but empty ("--machine ''"); a command
+// without the option has nothing to refuse.
+void RequireNonEmpty(const CLI::App& app, const char* name, const std::string& value) {
+  const CLI::Option* option = app.get_option_no_throw(name);
+  if (option != nullptr && option->count() > 0 && value.empty()) {
+    throw UsageError{std::string(name) + " needs a file"};
+  }
+}
+
+// The report options of `sub`: --report-json and --machine, and --report unless
+// the report is the command's whole output.
+void AddReportOptions(CLI::App& sub, ReportRequest& r, bool reportFlag) {
+  if (reportFlag) {
+    sub.add_flag("--report", r.text,
+                 "After the program, write its pre-flight report to standard error");
+  }
+  sub.add_option("--report-json", r.jsonPath, "Write the pre-flight report as JSON to FILE")
+      ->type_name("FILE");
+  sub.add_option("--machine", r.machinePath,
+                 "Check against the machine settings of a host profile FILE")
+      ->type_name("FILE");
+}
+
+}  // namespace
+
 void WriteMessage(std::ostream& err, const Failure& f) {
   err << f.message << "\n";
   if (!f.detail.empty()) err << f.detail << "\n";
 }
-
-}  // namespace
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   CLI::App app{"Kelvora: G-code programs for drilling, milling, cutting and threading jobs",
@@ -134,11 +167,16 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   app.require_subcommand(1, 1);
   app.set_help_all_flag("--help-all", "Every job with its options");
   app.set_version_flag("--version", "kelvora " KELVORA_VERSION, "Print the version and exit");
+  app.footer(
+      "\nkelvora check FILE.nc prints the pre-flight report of any program; every job\n"
+      "that writes a program takes --report, --report-json FILE and --machine FILE\n"
+      "(kelvora JOB --help).\n");
 
   struct Parsed {
     std::vector<std::string> assigns;
     std::string profile, output, preview, size;
     std::map<FileOption, std::string> files;
+    ReportRequest report;
   };
   std::vector<Parsed> parsed(Jobs().size());
   std::vector<CLI::App*> subs;
@@ -154,9 +192,21 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     for (FileOption f : job.files) {
       sub->add_option(std::string(RowOf(f).name), p.files[f], "Input file");
     }
+    if (job.writesProgram) AddReportOptions(*sub, p.report, true);
     sub->footer(HelpFooter(job));
     subs.push_back(sub);
   }
+
+  std::string checkPath;
+  ReportRequest check;
+  CLI::App* checkSub = app.add_subcommand(
+      "check", "The pre-flight report of any G-code program: extents, run time, warnings");
+  checkSub->add_option("program", checkPath, "The program file")->required();
+  AddReportOptions(*checkSub, check, false);
+  checkSub->footer(
+      "\nThe report goes to standard output. Exit status: 0 the program was read (also\n"
+      "when the report has warnings), 1 the program or machine file cannot be read,\n"
+      "2 usage error.\n");
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
@@ -164,6 +214,17 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e, out, err);
     return code == 0 ? kExitOk : kExitUsage;
+  }
+
+  if (checkSub->parsed()) {
+    try {
+      RequireNonEmpty(*checkSub, "--machine", check.machinePath);
+      RequireNonEmpty(*checkSub, "--report-json", check.jsonPath);
+    } catch (const UsageError& e) {
+      err << e.message << "\n";
+      return kExitUsage;
+    }
+    return RunCheck(checkPath, check, out, err);
   }
 
   std::size_t index = 0;
@@ -188,6 +249,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     if (!p.size.empty() && !ParseSize(p.size, request.previewWidth, request.previewHeight)) {
       throw UsageError{"--size takes WxH with two whole numbers from 31 to 20000, got: " + p.size};
     }
+    RequireNonEmpty(*subs[index], "--machine", p.report.machinePath);
+    RequireNonEmpty(*subs[index], "--report-json", p.report.jsonPath);
+    if (!p.report.machinePath.empty() && !p.report.wanted()) {
+      throw UsageError{"--machine is the machine of --report or --report-json; give one of them"};
+    }
     const auto assigns = ParseAssigns(job, p.assigns);
     std::optional<settings::Settings> stored;
     if (!p.profile.empty()) {
@@ -210,6 +276,17 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       return it == texts.end() ? std::string() : it->second;
     };
     request.wantPreview = !p.preview.empty();
+    // The machine is read before the job runs, so a machine file that is refused
+    // leaves no program behind.
+    std::optional<motion::Machine> machine;
+    if (p.report.wanted()) {
+      Outcome<motion::Machine> read = ReportMachine(p.report, p.profile);
+      if (!read) {
+        WriteMessage(err, read.failure());
+        return kExitRefused;
+      }
+      machine = *read;
+    }
 
     JobOutput result = job.run(request);
     for (const std::string& r : result.reports) err << r << "\n";
@@ -232,6 +309,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kExitRefused;
       }
     }
+    // The report of the bytes as written, held to the depth the job's inputs state.
+    std::optional<motion::Report> report;
+    if (machine) {
+      report = motion::CheckProgram(bytes, *machine,
+                                    settings::JobCheckOptions(job.inputTable, request.texts));
+      if (!p.report.jsonPath.empty()) {
+        if (const Outcome<void> written = WriteReportJson(p.report.jsonPath, *report); !written) {
+          err << written.failure().message << "\n";
+          return kExitRefused;
+        }
+      }
+    }
     if (!p.output.empty()) {
       const Outcome<void> written = text::WriteFileAtomic(text::PathFromUtf8(p.output), bytes);
       if (!written) {
@@ -248,6 +337,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return kExitRefused;
       }
     }
+    // Standard output holds the program alone; the report follows it on standard error.
+    if (report && p.report.text) err << motion::ReportText(*report);
     return kExitOk;
   } catch (const UsageError& e) {
     err << e.message << "\n";

@@ -81,6 +81,12 @@ struct Job {
   // File options the job takes; when there are any, exactly one must be given.
   std::vector<FileOption> files;
   std::function<JobOutput(const Request&)> run;
+  // The input table that says what the pre-flight checks hold the program to
+  // (settings::JobCheckOptions: the stated depth, the stock-top checks).
+  settings::JobInputs inputTable = settings::JobInputs::kGeneral;
+  // False for a job whose output is a point file rather than a program: it
+  // takes no --report.
+  bool writesProgram = true;
 };
 
 // The command-line inputs of a job's table: its rows that have a meaning, in
@@ -93,6 +99,9 @@ const std::vector<Job>& Jobs();
 // Jobs that live in their own files (job_<name>.cpp).
 Job CutsJobEntry();
 Job TeachJobEntry();
+
+// A refusal on standard error: the message, and what it concerns on the next line.
+void WriteMessage(std::ostream& err, const Failure& f);
 
 // Runs one command line (arguments without the program name). The program bytes
 // go to `out`, messages to `err`; returns the exit status.

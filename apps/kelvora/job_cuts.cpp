@@ -81,7 +81,8 @@ Job CutsJobEntry() {
           "Straight cuts from a cut list file (horizontal, vertical or generated sizes)",
           KeysOf(settings::JobInputs::kCuts),
           {FileOption::kCuts},
-          RunCuts};
+          RunCuts,
+          settings::JobInputs::kCuts};
   // The router tab's machining inputs, with what they mean for a cut.
   for (const settings::InputRow& row : settings::InputsOf(settings::JobInputs::kContour)) {
     job.keys.push_back({row.key, CutMeaning(row)});

@@ -27,7 +27,8 @@ Job DxfJobEntry() {
             if (out.program && noPolyline) out.reports.emplace_back(geometry::kNoLwPolyline);
             preview.Attach(out);
             return out;
-          }};
+          },
+          settings::JobInputs::kContour};
 }
 
 }  // namespace kelvora::cli

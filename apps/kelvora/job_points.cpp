@@ -99,7 +99,8 @@ Job PointsJobEntry() {
           "Drilling or circular pockets at the points of a Name,X,Y file or a drawing's circles",
           KeysOf(settings::JobInputs::kPoints),
           {FileOption::kPoints, FileOption::kDxf},
-          RunPoints};
+          RunPoints,
+          settings::JobInputs::kPoints};
 }
 
 Job AutoGridJobEntry() {
@@ -107,7 +108,9 @@ Job AutoGridJobEntry() {
           "The point file of an automatic grid of points (Name,X,Y)",
           KeysOf(settings::JobInputs::kAutoGrid),
           {},
-          RunAutoGrid};
+          RunAutoGrid,
+          settings::JobInputs::kAutoGrid,
+          /*writesProgram=*/false};
 }
 
 }  // namespace kelvora::cli

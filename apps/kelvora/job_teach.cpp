@@ -32,7 +32,8 @@ Job TeachJobEntry() {
           "A taught sequence of operations and positions from a teach file",
           KeysOf(settings::JobInputs::kTeach),
           {FileOption::kTeach},
-          RunTeach};
+          RunTeach,
+          settings::JobInputs::kTeach};
 }
 
 }  // namespace kelvora::cli

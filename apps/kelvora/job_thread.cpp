@@ -25,7 +25,8 @@ Job ThreadJobEntry() {
                   ThreadPreviewPicture(ThreadPreviewOf(*in), r.previewWidth, r.previewHeight));
             }
             return out;
-          }};
+          },
+          settings::JobInputs::kThread};
 }
 
 }  // namespace kelvora::cli

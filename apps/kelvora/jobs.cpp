@@ -22,13 +22,18 @@ using ListJob = Outcome<std::string> (*)(const generators::TextLookup& texts,
 
 Job ListJobEntry(std::string_view name, std::string_view summary, settings::JobInputs inputs,
                  PreviewStyle style, ListJob job) {
-  return {name, summary, KeysOf(inputs), {}, [style, job](const Request& r) {
+  return {name,
+          summary,
+          KeysOf(inputs),
+          {},
+          [style, job](const Request& r) {
             PreviewCollector preview(r, style);
             JobOutput out;
             out.program = job(r.texts, preview.Sink());
             preview.Attach(out);
             return out;
-          }};
+          },
+          inputs};
 }
 
 }  // namespace

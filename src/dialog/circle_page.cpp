@@ -26,7 +26,7 @@ CirclePage::CirclePage(XYZDemoDialog& dlg, ui::TabPage& page) : ProgramPage(dlg,
   b.Rows(kMachining, {settings::JobInputs::kCircle});
 
   b.AddButton("btnKhoanTronPreview", "Preview", [this] { btnKhoanTronPreview_Click(); });
-  AddGcodeGenButton("btnDrillGcodeGen", generators::CircleJob);
+  AddGcodeGenButton("btnDrillGcodeGen", generators::CircleJob, settings::JobInputs::kCircle);
   AddLoadButton("btnDrillLoadGcode", kFileOpening);
   AddCloseButton("button1");
 }

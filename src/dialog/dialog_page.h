@@ -24,6 +24,9 @@ class DialogPage {
   virtual void Arrange() {}
   // Runs after LoadParam copied the stored values into the controls.
   virtual void SettingsLoaded() {}
+  // Runs after the window's language changed, for texts the caption table
+  // does not hold.
+  virtual void LanguageChanged() {}
 
   // Texts of the prompts around the pages' list files.
   static constexpr std::string_view kConfirm = "Confirm!!!";  // the confirmations' caption

@@ -81,6 +81,11 @@ ui::TextBox& GeneratorPage::ProgramBox(std::string name) {
   return box;
 }
 
+void GeneratorPage::UnderProgram(ui::Control& control, int height) {
+  underProgram_ = &control;
+  underProgramHeight_ = height;
+}
+
 void GeneratorPage::PlaceOnTop(TopSlot slot, ui::Control& control) {
   top_[static_cast<int>(slot)] = &control;
 }
@@ -324,7 +329,14 @@ void GeneratorPage::Arrange() {
   // place them below the program box.
   const int buttonsHeight = ButtonsHeight(buttons_, cols[2].width);
   const auto right = ui::SplitRows(cols[2], {{0, 1}, {buttonsHeight, 0}}, kGap);
-  if (top_[2]) top_[2]->SetBounds(buttons_.empty() ? cols[2] : right[0]);
+  ui::Bounds program = buttons_.empty() ? cols[2] : right[0];
+  if (underProgram_) {
+    // The line under the program box takes its room from the box's bottom.
+    const auto rows = ui::SplitRows(program, {{0, 1}, {underProgramHeight_, 0}}, 2);
+    program = rows[0];
+    underProgram_->SetBounds(rows[1]);
+  }
+  if (top_[2]) top_[2]->SetBounds(program);
   FlowButtons(buttons_, right[1]);
 }
 

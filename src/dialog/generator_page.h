@@ -62,6 +62,10 @@ class GeneratorPage {
   // The program box (right, top): multi-line, both scroll bars, 8.25 pt.
   ui::TextBox& ProgramBox(std::string name);
 
+  // A control on a row of its own under the program box, `height` pixels high
+  // (the report line); the program box gives up that room.
+  void UnderProgram(ui::Control& control, int height);
+
   // Any control the page made on its tab page, in an upper area instead of the
   // picture or program box (a list grid, a paint panel).
   void PlaceOnTop(TopSlot slot, ui::Control& control);
@@ -131,6 +135,8 @@ class GeneratorPage {
   XYZDemoDialog& dlg_;
   ui::TabPage& page_;
   ui::Control* top_[3] = {nullptr, nullptr, nullptr};  // by TopSlot
+  ui::Control* underProgram_ = nullptr;
+  int underProgramHeight_ = 0;
   std::vector<ui::Button*> buttons_;
   Area pattern_{1, {}};
   Area machining_{2, {}};

@@ -24,7 +24,7 @@ GridPage::GridPage(XYZDemoDialog& dlg, ui::TabPage& page) : ProgramPage(dlg, pag
   b.Rows(kMachining, {settings::JobInputs::kGrid});
 
   b.AddButton("btnGridPreview", "Preview", [this] { btnGridPreview_Click(); });
-  AddGcodeGenButton("btnGridGcodGen", generators::GridJob);
+  AddGcodeGenButton("btnGridGcodGen", generators::GridJob, settings::JobInputs::kGrid);
   AddLoadButton("btnGridLoad", kFileWriteError);
   AddCloseButton("button2");
 }

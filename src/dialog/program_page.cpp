@@ -14,12 +14,16 @@ ui::PictureBox& ProgramPage::Preview(std::string name) {
 }
 
 ui::TextBox& ProgramPage::ProgramBox(std::string name) {
+  const std::string line = "lbl" + name.substr(name.starts_with("txt") ? 3 : 0) + "Report";
   program_ = &layout_.ProgramBox(std::move(name));
+  reportLine_ = std::make_unique<ReportLine>(dlg_, page_, line);
+  layout_.UnderProgram(reportLine_->GetLabel(), ReportLine::Height());
   return *program_;
 }
 
-ui::Button& ProgramPage::AddGcodeGenButton(std::string name, Job job) {
+ui::Button& ProgramPage::AddGcodeGenButton(std::string name, Job job, settings::JobInputs inputs) {
   job_ = job;
+  jobInputs_ = inputs;
   return layout_.AddButton(std::move(name), "GCode Gen ", [this] { GenerateProgram(); });
 }
 
@@ -29,7 +33,13 @@ ui::Button& ProgramPage::AddLoadButton(std::string name, std::string_view failur
 }
 
 void ProgramPage::GenerateProgram() {
-  dlg_.PutProgram(job_(dlg_.Inputs(), {}), program_->Name());
+  const generators::TextLookup inputs = dlg_.Inputs();
+  if (!dlg_.PutProgram(job_(inputs, {}), program_->Name())) return;
+  ReportProgram(jobInputs_, inputs);
+}
+
+void ProgramPage::ReportProgram(settings::JobInputs job, const generators::TextLookup& inputs) {
+  reportLine_->Show(program_->Text(), job, inputs, preview_);
 }
 
 void ProgramPage::LoadProgramBox() {

@@ -5,13 +5,18 @@
 // close-file request (a refused input shows its message, and the box keeps
 // what it held); "Load" hands the program box to the host, showing the tab's
 // own message when temp.tap cannot be written; "Close" minimises the window.
+// Under the program box the report line tells what the program does (see
+// report_line.h); after every GCode Gen it is made anew, and the preview shows
+// the program's path.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "dialog/dialog_page.h"
 #include "dialog/generator_page.h"
+#include "dialog/report_line.h"
 #include "generators/inputs.h"
 #include "geometry/draw_all.h"
 #include "text/outcome.h"
@@ -21,6 +26,9 @@ namespace kelvora::dialog {
 class ProgramPage : public DialogPage {
  public:
   void Arrange() override { layout_.Arrange(); }
+  void LanguageChanged() override { reportLine_->Retext(); }
+
+  ReportLine& GetReportLine() { return *reportLine_; }
 
  protected:
   // A job that makes a program of the dialog's inputs (and hands its drawing
@@ -33,16 +41,20 @@ class ProgramPage : public DialogPage {
   // The preview picture (middle, top), showing the empty preview until the
   // first "Preview".
   ui::PictureBox& Preview(std::string name);
-  // The program box (right, top) that the buttons below use.
+  // The program box (right, top) that the buttons below use, with the report
+  // line under it ("txtDrillGcode" has "lblDrillGcodeReport").
   ui::TextBox& ProgramBox(std::string name);
 
-  ui::Button& AddGcodeGenButton(std::string name, Job job);
+  // `inputs` is the job's table, whose stated depth the report checks against.
+  ui::Button& AddGcodeGenButton(std::string name, Job job, settings::JobInputs inputs);
   ui::Button& AddLoadButton(std::string name, std::string_view failureMessage);
   ui::Button& AddCloseButton(std::string name);
 
   // What "GCode Gen " and "Load" do; each tab names them as its buttons' handlers.
   void GenerateProgram();
   void LoadProgramBox();
+  // The report line and the path preview for the program box's new program.
+  void ReportProgram(settings::JobInputs job, const generators::TextLookup& inputs);
 
   // A drawing list into the preview picture, drawn by `render` for the
   // picture's current size with `mode`'s marker.
@@ -55,7 +67,9 @@ class ProgramPage : public DialogPage {
  private:
   ui::PictureBox* preview_ = nullptr;
   ui::TextBox* program_ = nullptr;
+  std::unique_ptr<ReportLine> reportLine_;
   Job job_ = nullptr;
+  settings::JobInputs jobInputs_ = settings::JobInputs::kGeneral;
   std::string_view loadFailure_;
 };
 

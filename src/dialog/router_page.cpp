@@ -61,7 +61,8 @@ int PlacePair(XYZDemoDialog& dlg, ui::TextBox& box, int x, int y) {
 RouterPage::RouterPage(XYZDemoDialog& dlg, ui::TabPage& page)
     : DialogPage(dlg, page),
       tabControl4(page.Add<ui::TabControl>("tabControl4")),
-      builder_(dlg, page) {
+      builder_(dlg, page),
+      reportLine_(dlg, page, "lblDxfGcodeReport") {
   using enum InputArea;
   tabControl4.SetAlignment(ui::TabAlignment::kBottom);
   auto& horizontal = tabControl4.AddPage("tabPage13", "Horizontal");
@@ -148,7 +149,10 @@ void RouterPage::Arrange() {
   const auto right = ui::SplitRows(
       cols[2], {{0, 3}, {0, 2}, {ButtonsHeight(programButtons_, cols[2].width), 0}}, kGap);
   preview_->SetBounds(right[0]);
-  program_->SetBounds(right[1]);
+  // The report line under the program box takes its room from the box.
+  const auto program = ui::SplitRows(right[1], {{0, 1}, {ReportLine::Height(), 0}}, 2);
+  program_->SetBounds(program[0]);
+  reportLine_.GetLabel().SetBounds(program[1]);
   FlowButtons(programButtons_, right[2]);
 }
 
@@ -335,6 +339,7 @@ void RouterPage::GenerateCuts() {
   }
   program_->SetText(*program + in->endScript);
   dlg_.RaiseCloseFileRequest();
+  reportLine_.Show(program_->Text(), settings::JobInputs::kCuts, dlg_.Inputs(), preview_);
 }
 
 void RouterPage::GenerateContours() {
@@ -361,6 +366,7 @@ void RouterPage::GenerateContours() {
   }
   program_->SetText(*program + in->endScript);
   dlg_.RaiseCloseFileRequest();
+  reportLine_.Show(program_->Text(), settings::JobInputs::kContour, dlg_.Inputs(), preview_);
   if (drawing->empty()) dlg_.GetPrompts().Message(geometry::kNoLwPolyline);
 }
 

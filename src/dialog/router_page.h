@@ -12,6 +12,7 @@
 
 #include "dialog/dialog_page.h"
 #include "dialog/generator_page.h"
+#include "dialog/report_line.h"
 #include "generators/cut_lists.h"
 #include "ui/data_grid.h"
 
@@ -21,6 +22,9 @@ class RouterPage : public DialogPage {
  public:
   RouterPage(XYZDemoDialog& dlg, ui::TabPage& page);
   void Arrange() override;
+  void LanguageChanged() override { reportLine_.Retext(); }
+
+  ReportLine& GetReportLine() { return reportLine_; }
 
   // The selected sub-tab, and the cut list it holds (none for "DXF").
   generators::CutSubTab SelectedSubTab() const;
@@ -80,6 +84,7 @@ class RouterPage : public DialogPage {
   ui::TextBox* program_ = nullptr;
   std::vector<ui::Button*> listButtons_;
   std::vector<ui::Button*> programButtons_;
+  ReportLine reportLine_;
 };
 
 }  // namespace kelvora::dialog

@@ -35,7 +35,7 @@ SurfaceSquarePage::SurfaceSquarePage(XYZDemoDialog& dlg, ui::TabPage& page)
   gotoZero.onCheckedChanged = [this](ui::CheckBox&) { chkbMSqrFlip_CheckedChanged(); };
 
   b.AddButton("btnMSqrPreview", "Preview", [this] { btnMSqrPreview_Click(); });
-  AddGcodeGenButton("btnMSqrGcodeGen", generators::SurfMillJob);
+  AddGcodeGenButton("btnMSqrGcodeGen", generators::SurfMillJob, settings::JobInputs::kSurface);
   AddLoadButton("btnMSqrLoad", kErrorSaveFile);
   AddCloseButton("button4");
 }

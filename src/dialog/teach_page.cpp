@@ -49,7 +49,9 @@ constexpr int kScrollBar = 17;
 }  // namespace
 
 TeachPage::TeachPage(XYZDemoDialog& dlg, ui::TabPage& page)
-    : DialogPage(dlg, page), table_(TeachTableColumns()) {
+    : DialogPage(dlg, page),
+      table_(TeachTableColumns()),
+      reportLine_(dlg, page, "lblTchGCodeReport") {
   auto button = [this](std::string name, std::string caption, void (TeachPage::*handler)()) {
     auto& b = page_.Add<ui::Button>(std::move(name), std::move(caption));
     b.onClick = [this, handler](ui::Button&) { (this->*handler)(); };
@@ -353,6 +355,8 @@ void TeachPage::btnTchGc_gen_Click() {
   if (noFeed) prompts.Message(generators::kNoFeedrate);
   dlg_.Get<ui::TextBox>("txtTchGCode").SetText(std::move(program->text));
   dlg_.RaiseCloseFileRequest();
+  reportLine_.Show(dlg_.Get<ui::TextBox>("txtTchGCode").Text(), settings::JobInputs::kTeach,
+                   dlg_.Inputs(), nullptr);
   if (!leftOut.empty()) prompts.Message(leftOut);
 }
 
@@ -430,7 +434,10 @@ void TeachPage::Arrange() {
                                              &dlg_.Get<ui::Button>("btnClose")};
   const auto right =
       ui::SplitRows(cols[2], {{0, 1}, {ButtonsHeight(programButtons, cols[2].width), 0}}, kGap);
-  bounds("txtTchGCode", right[0]);
+  // The report line under the program box takes its room from the box.
+  const auto program = ui::SplitRows(right[0], {{0, 1}, {ReportLine::Height(), 0}}, 2);
+  bounds("txtTchGCode", program[0]);
+  reportLine_.GetLabel().SetBounds(program[1]);
   FlowButtons(programButtons, right[1]);
 }
 

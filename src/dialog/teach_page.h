@@ -12,6 +12,7 @@
 #include <string>
 
 #include "dialog/dialog_page.h"
+#include "dialog/report_line.h"
 #include "dialog/teach_table.h"
 #include "generators/teach.h"
 #include "ui/data_grid.h"
@@ -26,6 +27,7 @@ class TeachPage : public DialogPage {
   TeachPage(XYZDemoDialog& dlg, ui::TabPage& page);
 
   void Arrange() override;
+  void LanguageChanged() override { reportLine_.Retext(); }
   // The stored definitions are in: the operation lists are built from them.
   void SettingsLoaded() override { updateTchGrid(); }
 
@@ -60,6 +62,7 @@ class TeachPage : public DialogPage {
   const generators::TeachOpLists& OpLists() const { return lists_; }
   // The current teach file, empty for none (lblTchFile shows it).
   const std::string& TeachFile() const { return teachFile_; }
+  ReportLine& GetReportLine() { return reportLine_; }
 
  private:
   ui::DataGrid& Grid() { return *grid_; }
@@ -77,6 +80,7 @@ class TeachPage : public DialogPage {
   TeachRowClipboard cpydrRow_;
   std::string teachFile_;
   bool dataLoaded_ = false;
+  ReportLine reportLine_;
 };
 
 }  // namespace kelvora::dialog

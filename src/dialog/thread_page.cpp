@@ -37,6 +37,7 @@ void ThreadPage::btnGenerate_Click() {
     return;
   }
   if (!dlg_.PutProgram(generators::ThreadGcodeGen(*in), "txtThreadGcode")) return;
+  ReportProgram(settings::JobInputs::kThread, Inputs());
   const generators::ThreadPreview shown = generators::ThreadPreviewOf(*in);
   previewPitch = shown.pitch;
   previewLength = shown.length;

@@ -358,6 +358,7 @@ void XYZDemoDialog::LanguageSwitch(int index) {
     };
   }
   dialog::LanguageSwitch(index, target);
+  for (DialogPage* page : pageObjects_) page->LanguageChanged();
 }
 
 void XYZDemoDialog::cmbLanguage_SelectedIndexChanged() {

@@ -158,6 +158,8 @@ class XYZDemoDialog {
   }
 
   // --- Language ---
+  // Applies the captions of language `index`, then lets every page put its
+  // own texts (the report lines) into it.
   void LanguageSwitch(int index);
   void cmbLanguage_SelectedIndexChanged();
   int Language = 0;

@@ -159,6 +159,12 @@ std::vector<double> PocketPassDepths(double depth, double pass) {
   return depths;
 }
 
+double PocketBottom(double depth, double pass) {
+  if (!(pass > 0) || !(pass < depth)) return depth;
+  const double bottom = std::trunc(depth / pass) * pass;
+  return depth - bottom > kPocketRemainder ? depth : bottom;
+}
+
 ToolCheck CheckToolAgainstR1(double R1, double toolRadius) {
   if (R1 > 0 && toolRadius > 2 * R1) return {toolRadius / 2, std::string(kToolDiameterOverR1)};
   return {R1, std::nullopt};

@@ -91,6 +91,8 @@ double PocketRingCount(double R1, double R2, double stepOver);
 // Depths of the pocket passes: P, 2P, ... and D when more than 0.05 remains; one
 // pass at D when P is at or above D, or at or below 0.
 std::vector<double> PocketPassDepths(double depth, double pass);
+// The last of those depths, without listing them.
+double PocketBottom(double depth, double pass);
 
 // The tool check of the pocket program: with tool radius t, when R1 > 0 and
 // t > 2 * R1, R1 becomes t / 2 for this program and the message is given.

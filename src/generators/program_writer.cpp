@@ -103,6 +103,12 @@ double PeckPlungeCount(double depth, double pass) {
   return std::floor(depth / pass) + 1;
 }
 
+double PeckBottom(double depth, double pass) {
+  if (!(pass > 0) || !(pass < depth)) return depth;
+  const double bottom = std::floor(depth / pass) * pass;
+  return depth - bottom > kPeckMinRemainder ? depth : bottom;
+}
+
 void EmitPeck(ProgramWriter& w, const PeckInputs& in, std::string_view specialOp) {
   const std::string feed = w.Num(in.feed);
   const std::string retract = w.Num(in.retract);
@@ -130,6 +136,12 @@ double MillLayerCount(double depth, double stepdown) {
   const double n = std::floor(depth / stepdown);
   if (!(n >= 1)) return 1;
   return depth - n * stepdown > kMillMinRemainder ? n + 1 : n;
+}
+
+double MillBottom(double depth, double stepdown) {
+  const double n = stepdown > 0 ? std::floor(depth / stepdown) : 0;
+  if (!(n >= 1)) return depth;
+  return depth - n * stepdown > kMillMinRemainder ? depth : n * stepdown;
 }
 
 std::vector<Layer> MillLayers(double depth, double stepdown, double retract) {

@@ -124,6 +124,9 @@ struct PeckInputs {
 void EmitPeck(ProgramWriter& w, const PeckInputs& in, std::string_view specialOp);
 // Number of plunges the scheme makes, for the size limits (may be huge).
 double PeckPlungeCount(double depth, double pass);
+// The deepest plunge of the scheme: the depth, or the last full pass when what
+// remains below it is too little to drill.
+double PeckBottom(double depth, double pass);
 
 // Layered milling: the depths of the layers and the approach height above each.
 // n = whole part of depth / stepdown layers at k * stepdown, then a final layer at
@@ -137,5 +140,7 @@ struct Layer {
 std::vector<Layer> MillLayers(double depth, double stepdown, double retract);
 // Number of layers MillLayers would return, for the size limits (may be huge).
 double MillLayerCount(double depth, double stepdown);
+// The depth of MillLayers' last layer, without listing the layers.
+double MillBottom(double depth, double stepdown);
 
 }  // namespace kelvora::generators

@@ -55,3 +55,4 @@ double PlacePixel(double v) {
 
 }  // namespace kelvora::geometry
 static_assert(sizeof(kelvora::geometry::Primitive) <= 48, "a picture primitive is kept small");
+static_assert(sizeof(kelvora::geometry::Pen) == 8, "a pen is eight bytes");

@@ -27,8 +27,16 @@ inline constexpr Rgb kGray{128, 128, 128};
 inline constexpr Rgb kDarkGreen{0, 100, 0};
 inline constexpr Rgb kDeepPink{255, 20, 147};
 
+// A pen: colour, width and whether it draws dashes (a rapid move in a path
+// picture). The flag sits in the byte after the colour, so a pen stays eight
+// bytes.
 struct Pen {
+  constexpr Pen() = default;
+  constexpr Pen(Rgb c, double w, bool d = false)
+      : color(c), dashed(d), width(static_cast<float>(w)) {}
+
   Rgb color;
+  bool dashed = false;
   float width = 1.0f;  // pixels
   friend bool operator==(const Pen&, const Pen&) = default;
 };

@@ -98,6 +98,11 @@ class SvgText {
       s << " fill=\"none\" stroke=\"";
       s.Hex(pen.color);
       s << "\" stroke-width=\"" << static_cast<double>(pen.width) << "\"";
+      // Dashes of 4 and gaps of 3 pen widths, as the screen's dashed pen draws them.
+      if (pen.dashed) {
+        const double w = static_cast<double>(pen.width);
+        s << " stroke-dasharray=\"" << 4 * w << ' ' << 3 * w << "\"";
+      }
       stroke_ = std::move(s.out_);
       strokePen_ = pen;
     }

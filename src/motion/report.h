@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,6 +59,7 @@ struct Report {
   std::uint64_t lines = 0;
   std::vector<Finding> findings;   // in line order; at most kMaxFindings kept
   std::uint64_t findingCount = 0;  // all of them, also those not kept
+  std::uint64_t noteCount = 0;     // how many of findingCount are notes
 };
 
 inline constexpr std::size_t kMaxFindings = 1000;
@@ -65,7 +67,15 @@ inline constexpr std::size_t kMaxFindings = 1000;
 // What the checks need to know beyond the machine.
 struct CheckOptions {
   std::optional<double> statedDepth;  // the lowest Z the job means to reach (e.g. -5)
+  // The checks against the stock's top (rapids below it, cutting with the
+  // spindle off). Off for a part turned on A (the thread job), where Z runs
+  // along the part and not into it.
+  bool stockChecks = true;
 };
+
+// The program's line count as the report gives it: lines ended by CR LF, LF or
+// CR; a last line without its end counts too.
+std::uint64_t CountProgramLines(std::string_view program);
 
 // Reads the program and reports on it.
 Report CheckProgram(std::string_view program, const Machine& machine,
@@ -76,6 +86,9 @@ Report CheckProgram(std::string_view program, const Machine& machine,
 class ReportBuilder final : public MotionSink {
  public:
   ReportBuilder(const Machine& machine, const CheckOptions& options);
+  ~ReportBuilder() override;
+  ReportBuilder(const ReportBuilder&) = delete;
+  ReportBuilder& operator=(const ReportBuilder&) = delete;
   void OnMove(const Move& move) override;
   void OnEvent(const Event& event) override;
   void OnNotice(const Notice& notice) override;
@@ -92,8 +105,13 @@ class ReportBuilder final : public MotionSink {
   CheckOptions options_;
   Report report_;
   bool lastFlagged_ = false;
-  // Spindle, the deepest feed at each X/Y for the re-approach rule, etc. are
-  // kept by the implementation.
+  // Spindle, the deepest feed at each X/Y for the re-approach rule, etc.
+  std::unique_ptr<State> state_;
+
+  void Add(FindingKind kind, std::uint32_t line, std::string detail);
+  void Flag(FindingKind kind, std::uint32_t line, std::string detail);
+  void CheckMove(const Move& move, const double (&low)[3], const double (&high)[3]);
+  void CheckRapid(const Move& move, bool afterFeed);
 };
 
 }  // namespace kelvora::motion

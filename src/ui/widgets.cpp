@@ -6,6 +6,12 @@
 
 namespace kelvora::ui {
 
+bool Label::Click() {
+  if (!Visible() || !Enabled() || !onClick) return false;
+  onClick(*this);
+  return true;
+}
+
 bool Button::Click() {
   if (!Visible() || !Enabled()) return false;
   if (onClick) onClick(*this);

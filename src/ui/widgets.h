@@ -24,6 +24,12 @@ class Label : public Control {
     Notify(Change::kStyle);
   }
 
+  // Clicks the label as the operator does: a hidden or disabled label, or one
+  // without a handler, does nothing. Returns whether the click reached the handler.
+  bool Click();
+  // A label with a handler answers clicks (a link-like line); others ignore them.
+  std::function<void(Label&)> onClick;
+
  private:
   bool centred_ = false;
 };

@@ -57,6 +57,7 @@ struct GdiplusPictures::Api {
   GpStatus(WINAPI* GdipFillRectangleI)(GpGraphics*, GpBrush*, INT, INT, INT, INT) = nullptr;
   GpStatus(WINAPI* GdipCreatePen1)(ARGB, REAL, int, GpPen**) = nullptr;
   GpStatus(WINAPI* GdipDeletePen)(GpPen*) = nullptr;
+  GpStatus(WINAPI* GdipSetPenDashArray)(GpPen*, const REAL*, INT) = nullptr;
   GpStatus(WINAPI* GdipDrawLineI)(GpGraphics*, GpPen*, INT, INT, INT, INT) = nullptr;
   GpStatus(WINAPI* GdipDrawEllipseI)(GpGraphics*, GpPen*, INT, INT, INT, INT) = nullptr;
   GpStatus(WINAPI* GdipDrawArcI)(GpGraphics*, GpPen*, INT, INT, INT, INT, REAL, REAL) = nullptr;
@@ -90,6 +91,7 @@ struct GdiplusPictures::Api {
     bind(GdipFillRectangleI, "GdipFillRectangleI");
     bind(GdipCreatePen1, "GdipCreatePen1");
     bind(GdipDeletePen, "GdipDeletePen");
+    bind(GdipSetPenDashArray, "GdipSetPenDashArray");
     bind(GdipDrawLineI, "GdipDrawLineI");
     bind(GdipDrawEllipseI, "GdipDrawEllipseI");
     bind(GdipDrawArcI, "GdipDrawArcI");
@@ -199,6 +201,11 @@ class PrimitiveDrawer {
     if (api_.GdipCreatePen1(Argb(pen.color), static_cast<REAL>(pen.width), kUnitWorld, &gpPen) !=
         kOk) {
       return;
+    }
+    if (pen.dashed) {
+      // Dashes of 4 and gaps of 3 pen widths, as the SVG pictures draw them.
+      const REAL dashes[] = {4, 3};
+      api_.GdipSetPenDashArray(gpPen, dashes, 2);
     }
     draw(gpPen);
     api_.GdipDeletePen(gpPen);

@@ -55,7 +55,10 @@ struct NativeClass {
 NativeClass NativeClassOf(const ui::Control& control) {
   switch (control.Kind()) {
     case ui::ControlKind::kLabel:
-      return {L"STATIC", SS_LEFT | SS_NOPREFIX};
+      // A label that answers clicks (a link-like line) keeps to one line and tells its clicks.
+      return {L"STATIC", static_cast<const ui::Label&>(control).onClick
+                             ? DWORD{SS_LEFTNOWORDWRAP | SS_NOPREFIX | SS_NOTIFY}
+                             : DWORD{SS_LEFT | SS_NOPREFIX}};
     case ui::ControlKind::kButton:
       return {L"BUTTON", BS_OWNERDRAW | WS_TABSTOP};
     case ui::ControlKind::kCheckBox:
@@ -512,6 +515,9 @@ struct NativeForm::State final : FormSite {
         break;
       case ui::ControlKind::kCheckBox:
         if (code == BN_CLICKED) static_cast<ui::CheckBox&>(control).Click();
+        break;
+      case ui::ControlKind::kLabel:
+        if (code == STN_CLICKED) static_cast<ui::Label&>(control).Click();
         break;
       case ui::ControlKind::kComboBox:
         if (code == CBN_SELCHANGE) {

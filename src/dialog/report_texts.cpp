@@ -1,0 +1,102 @@
+#include "dialog/report_texts.h"
+
+#include "motion/report_text.h"
+
+namespace kelvora::dialog {
+
+const std::array<ReportTextRow, static_cast<std::size_t>(ReportText::kCount)>& ReportTextTable() {
+  // Columns: Vietnamese, English, Thai, Indonesian; rows in ReportText's order.
+  static const std::array<ReportTextRow, static_cast<std::size_t>(ReportText::kCount)> table{{
+      {"giờ", "h", "ชม.", "jam"},
+      {"phút", "min", "นาที", "mnt"},
+      {"giây", "s", "วินาที", "dtk"},
+      {"không có cảnh báo", "no warnings", "ไม่มีคำเตือน", "tidak ada peringatan"},
+      {"cảnh báo", "warning", "คำเตือน", "peringatan"},
+      {"cảnh báo", "warnings", "คำเตือน", "peringatan"},
+      {"ghi chú", "note", "หมายเหตุ", "catatan"},
+      {"ghi chú", "notes", "หมายเหตุ", "catatan"},
+      {"không có chuyển động", "no moves", "ไม่มีการเคลื่อนที่", "tidak ada gerakan"},
+      {"Dòng", "Line", "บรรทัด", "Baris"},
+      {"Kiểm tra chương trình", "Program check", "ตรวจสอบโปรแกรม", "Pemeriksaan program"},
+      {"Không có cảnh báo hay ghi chú.", "No warnings or notes.", "ไม่มีคำเตือนหรือหมายเหตุ",
+       "Tidak ada peringatan atau catatan."},
+      {"… và @ mục khác", "… and @ more", "… และอีก @ รายการ", "… dan @ lainnya"},
+      {"(ghi chú)", "(note)", "(หมายเหตุ)", "(catatan)"},
+      // The finding kinds.
+      {"từ không xác định", "unknown word", "คำสั่งที่ไม่รู้จัก", "kata tidak dikenal"},
+      {"số viết sai", "malformed number", "ตัวเลขผิดรูปแบบ", "angka salah tulis"},
+      {"cung tròn không tạo được", "arc that cannot be made", "ส่วนโค้งที่สร้างไม่ได้",
+       "busur yang tidak dapat dibuat"},
+      {"chu trình khoan thiếu Z hoặc R, hoặc Q không dương",
+       "drilling cycle without its Z or R, or with a Q that is not positive",
+       "รอบเจาะไม่มี Z หรือ R หรือ Q ไม่เป็นบวก", "siklus bor tanpa Z atau R, atau Q tidak positif"},
+      {"chú thích chưa đóng ngoặc", "comment not closed", "ความเห็นไม่ได้ปิดวงเล็บ",
+       "komentar tidak ditutup"},
+      {"vượt hành trình máy", "beyond the machine's travel", "เกินระยะเคลื่อนที่ของเครื่อง",
+       "melewati batas gerak mesin"},
+      {"chạy nhanh dưới mặt phôi", "rapid move below the stock top", "เคลื่อนที่เร็วต่ำกว่าผิวชิ้นงาน",
+       "gerak cepat di bawah permukaan benda kerja"},
+      {"lệnh cắt không có tốc độ F", "feed move without a feed rate", "การตัดไม่มีอัตราป้อน",
+       "gerak potong tanpa laju umpan"},
+      {"cắt khi trục chính chưa quay", "cutting with the spindle off", "ตัดขณะสปินเดิลหยุด",
+       "memotong dengan spindel mati"},
+      {"điểm cuối cung không nằm trên đường tròn", "arc end not on its circle",
+       "จุดปลายส่วนโค้งไม่อยู่บนวงกลม", "ujung busur tidak pada lingkarannya"},
+      {"sâu hơn độ sâu đã đặt", "below the job's depth", "ลึกกว่าความลึกของงาน",
+       "lebih dalam dari kedalaman pekerjaan"},
+      {"lệnh trục A trên máy không có trục A", "A move on a machine without an A axis",
+       "คำสั่งแกน A บนเครื่องที่ไม่มีแกน A", "gerak A pada mesin tanpa sumbu A"},
+  }};
+  return table;
+}
+
+std::string_view ReportWord(ReportText text, int language) {
+  const std::size_t column = language >= 0 && language < kLanguageCount
+                                 ? static_cast<std::size_t>(language)
+                                 : std::size_t{0};
+  return ReportTextTable()[static_cast<std::size_t>(text)][column];
+}
+
+std::string_view FindingText(motion::FindingKind kind, int language) {
+  const int first = static_cast<int>(ReportText::kUnknownWord);
+  return ReportWord(static_cast<ReportText>(first + static_cast<int>(kind)), language);
+}
+
+std::string ReportSummary(const motion::Report& report, int language) {
+  const auto word = [language](ReportText text) { return ReportWord(text, language); };
+  const motion::SummaryWords words{
+      word(ReportText::kNoMoves),  word(ReportText::kHours),      word(ReportText::kMinutes),
+      word(ReportText::kSeconds),  word(ReportText::kNoWarnings), word(ReportText::kWarning),
+      word(ReportText::kWarnings), word(ReportText::kNote),       word(ReportText::kNotes)};
+  return motion::SummaryLine(report, words);
+}
+
+std::string ReportFindings(const motion::Report& report, int language) {
+  if (report.findings.empty() && report.findingCount == 0) {
+    return std::string(ReportWord(ReportText::kNone, language));
+  }
+  std::string out;
+  for (const motion::Finding& f : report.findings) {
+    if (!out.empty()) out += "\r\n";
+    out += ReportWord(ReportText::kLine, language);
+    out += ' ';
+    out += std::to_string(f.line);
+    out += ": ";
+    if (motion::IsNote(f.kind)) {
+      out += ReportWord(ReportText::kNoteMark, language);
+      out += ' ';
+    }
+    out += FindingText(f.kind, language);
+    if (!f.detail.empty()) out += " (" + f.detail + ")";
+  }
+  if (report.findingCount > report.findings.size()) {
+    std::string more(ReportWord(ReportText::kMore, language));
+    const std::string count = std::to_string(report.findingCount - report.findings.size());
+    if (const auto at = more.find('@'); at != std::string::npos) more.replace(at, 1, count);
+    if (!out.empty()) out += "\r\n";
+    out += more;
+  }
+  return out;
+}
+
+}  // namespace kelvora::dialog

@@ -1,0 +1,65 @@
+#include "motion/arc_shape.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace kelvora::motion {
+namespace {
+
+constexpr double kTurn = 2.0 * std::numbers::pi;
+// Ends closer than this in XY make a whole turn, as the controls read them.
+constexpr double kSamePoint = 1e-9;
+
+}  // namespace
+
+ArcShape ShapeOfArc(const Move& move) {
+  ArcShape shape;
+  const double sx = move.start.x - move.centreX;
+  const double sy = move.start.y - move.centreY;
+  const double ex = move.end.x - move.centreX;
+  const double ey = move.end.y - move.centreY;
+  shape.radius = std::hypot(sx, sy);
+  shape.endRadius = std::hypot(ex, ey);
+  shape.startAngle = std::atan2(sy, sx);
+  const bool ccw = move.kind == MoveKind::kArcCcw;
+  const bool wholeTurn =
+      std::hypot(move.end.x - move.start.x, move.end.y - move.start.y) < kSamePoint;
+  double sweep = 0.0;
+  if (wholeTurn) {
+    sweep = ccw ? kTurn : -kTurn;
+  } else {
+    sweep = std::atan2(ey, ex) - shape.startAngle;
+    if (ccw && sweep <= 0.0) sweep += kTurn;
+    if (!ccw && sweep >= 0.0) sweep -= kTurn;
+  }
+  const double extra = static_cast<double>(std::max(move.extraTurns, 0)) * kTurn;
+  shape.sweep = ccw ? sweep + extra : sweep - extra;
+  shape.planarLength = shape.radius * std::fabs(shape.sweep);
+  shape.length = std::hypot(shape.planarLength, move.end.z - move.start.z);
+  return shape;
+}
+
+PlanarBox ArcBox(const Move& move, const ArcShape& shape) {
+  PlanarBox box{std::min(move.start.x, move.end.x), std::min(move.start.y, move.end.y),
+                std::max(move.start.x, move.end.x), std::max(move.start.y, move.end.y)};
+  const double span = std::fabs(shape.sweep);
+  const bool ccw = shape.sweep > 0.0;
+  for (int quadrant = 0; quadrant < 4; ++quadrant) {
+    const double angle = quadrant * (kTurn / 4.0);
+    // How far the arc turns from its start to reach this quadrant point.
+    double along = ccw ? angle - shape.startAngle : shape.startAngle - angle;
+    along = std::fmod(along, kTurn);
+    if (along < 0.0) along += kTurn;
+    if (along > span) continue;
+    const double x = move.centreX + shape.radius * std::cos(angle);
+    const double y = move.centreY + shape.radius * std::sin(angle);
+    box.minX = std::min(box.minX, x);
+    box.maxX = std::max(box.maxX, x);
+    box.minY = std::min(box.minY, y);
+    box.maxY = std::max(box.maxY, y);
+  }
+  return box;
+}
+
+}  // namespace kelvora::motion

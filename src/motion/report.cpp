@@ -1,0 +1,254 @@
+#include "motion/report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "motion/arc_shape.h"
+#include "motion/checks.h"
+#include "motion/run_time.h"
+
+namespace kelvora::motion {
+namespace {
+
+// How far below a Z must be to count as below it, against rounding in the
+// reader's arithmetic (incremental moves, inch programs).
+constexpr double kZTolerance = 1e-6;
+// How far an arc's end may lie off its circle before it is reported.
+constexpr double kOffCircle = 0.001;
+
+FindingKind KindOfNotice(NoticeKind kind) {
+  switch (kind) {
+    case NoticeKind::kUnknownWord:
+      return FindingKind::kUnknownWord;
+    case NoticeKind::kMalformedNumber:
+      return FindingKind::kMalformedNumber;
+    case NoticeKind::kBadArc:
+      return FindingKind::kBadArc;
+    case NoticeKind::kBadCycle:
+      return FindingKind::kBadCycle;
+    case NoticeKind::kUnclosedComment:
+      return FindingKind::kUnclosedComment;
+  }
+  return FindingKind::kUnknownWord;
+}
+
+bool IsArc(const Move& move) {
+  return move.kind == MoveKind::kArcCw || move.kind == MoveKind::kArcCcw;
+}
+
+std::string_view MoveWord(MoveKind kind) {
+  switch (kind) {
+    case MoveKind::kRapid:
+      return "G0";
+    case MoveKind::kFeed:
+      return "G1";
+    case MoveKind::kArcCw:
+      return "G2";
+    case MoveKind::kArcCcw:
+      return "G3";
+  }
+  return "G1";
+}
+
+}  // namespace
+
+bool IsNote(FindingKind kind) {
+  return kind == FindingKind::kSpindleOff;
+}
+
+struct ReportBuilder::State {
+  explicit State(const Machine& machine) : timer(machine) {}
+  LineTimer timer;
+  bool spindleOn = false;
+  bool spindleNoted = false;
+  // One finding per line and kind: the kinds already found on `findingLine`.
+  std::uint32_t findingLine = 0;
+  std::uint32_t kindsOnLine = 0;
+  DeepestFeeds deepestFeeds;
+  // The move before, when it was a straight feed: a rapid straight back along
+  // it, no lower, runs through the slot it has just cut.
+  bool feedBefore = false;
+  Position feedStart;
+  Position feedEnd;
+};
+
+ReportBuilder::ReportBuilder(const Machine& machine, const CheckOptions& options)
+    : machine_(machine), options_(options), state_(std::make_unique<State>(machine)) {}
+
+ReportBuilder::~ReportBuilder() = default;
+
+void ReportBuilder::Add(FindingKind kind, std::uint32_t line, std::string detail) {
+  State& state = *state_;
+  if (line != state.findingLine) {
+    state.findingLine = line;
+    state.kindsOnLine = 0;
+  }
+  const std::uint32_t bit = 1U << static_cast<unsigned>(kind);
+  if ((state.kindsOnLine & bit) != 0) return;
+  state.kindsOnLine |= bit;
+  ++report_.findingCount;
+  if (IsNote(kind)) ++report_.noteCount;
+  if (report_.findings.size() < kMaxFindings) {
+    report_.findings.push_back({kind, line, std::move(detail)});
+  }
+}
+
+void ReportBuilder::Flag(FindingKind kind, std::uint32_t line, std::string detail) {
+  if (!IsNote(kind)) lastFlagged_ = true;
+  Add(kind, line, std::move(detail));
+}
+
+void ReportBuilder::OnNotice(const Notice& notice) {
+  Add(KindOfNotice(notice.kind), notice.line, notice.word);
+}
+
+void ReportBuilder::OnEvent(const Event& event) {
+  State& state = *state_;
+  switch (event.kind) {
+    case EventKind::kSpindleCw:
+    case EventKind::kSpindleCcw:
+      state.spindleOn = true;
+      report_.seconds += machine_.spinUpSeconds;
+      break;
+    case EventKind::kSpindleStop:
+    case EventKind::kProgramEnd:
+      state.spindleOn = false;
+      break;
+    case EventKind::kDwell:
+      if (event.value > 0.0) {
+        report_.seconds += event.value;
+        report_.plainSeconds += event.value;
+      }
+      break;
+    case EventKind::kToolChange:
+    case EventKind::kPause:
+      break;
+  }
+}
+
+void ReportBuilder::OnMove(const Move& move) {
+  lastFlagged_ = false;
+  ++report_.moves;
+  MoveTime time;
+  double length = 0.0;
+  // A straight move adds its end: its start is where the move before ended, or
+  // where the machine is before the program, which the program does not say.
+  double low[3] = {move.end.x, move.end.y, move.end.z};
+  double high[3] = {move.end.x, move.end.y, move.end.z};
+  if (IsArc(move)) {
+    const ArcShape shape = ShapeOfArc(move);
+    const PlanarBox box = ArcBox(move, shape);
+    low[0] = box.minX;
+    low[1] = box.minY;
+    low[2] = std::min(move.start.z, move.end.z);
+    high[0] = box.maxX;
+    high[1] = box.maxY;
+    high[2] = std::max(move.start.z, move.end.z);
+    length = shape.length;
+    time = TimeOfArc(move, state_->timer.Rates(), shape);
+    if (std::fabs(shape.endRadius - shape.radius) > kOffCircle) {
+      Flag(FindingKind::kArcEndOffCircle, move.line,
+           AxisDetail('R', shape.radius) + "/" + AxisDetail('R', shape.endRadius));
+    }
+  } else {
+    time = state_->timer.Time(move, length);
+  }
+  report_.seconds += time.seconds;
+  report_.plainSeconds += time.plainSeconds;
+  (move.kind == MoveKind::kRapid ? report_.rapidLength : report_.feedLength) += length;
+
+  Extents& extents = report_.extents;
+  if (!extents.any) {
+    extents.any = true;
+    extents.minimum = {low[0], low[1], low[2], move.end.a};
+    extents.maximum = {high[0], high[1], high[2], move.end.a};
+  } else {
+    for (int axis = 0; axis < 3; ++axis) {
+      extents.minimum[axis] = std::min(extents.minimum[axis], low[axis]);
+      extents.maximum[axis] = std::max(extents.maximum[axis], high[axis]);
+    }
+    extents.minimum[kAxisA] = std::min(extents.minimum[kAxisA], move.end.a);
+    extents.maximum[kAxisA] = std::max(extents.maximum[kAxisA], move.end.a);
+  }
+  CheckMove(move, low, high);
+}
+
+void ReportBuilder::CheckMove(const Move& move, const double (&low)[3], const double (&high)[3]) {
+  State& state = *state_;
+  if (machine_.softLimits) {
+    static constexpr char kLetters[3] = {'X', 'Y', 'Z'};
+    for (int axis = 0; axis < 3; ++axis) {
+      if (low[axis] < machine_.minimum[axis]) {
+        Flag(FindingKind::kBeyondSoftLimit, move.line, AxisDetail(kLetters[axis], low[axis]));
+        break;
+      }
+      if (high[axis] > machine_.maximum[axis]) {
+        Flag(FindingKind::kBeyondSoftLimit, move.line, AxisDetail(kLetters[axis], high[axis]));
+        break;
+      }
+    }
+  }
+  if (move.end.a != move.start.a && !machine_.hasA) {
+    Flag(FindingKind::kNoAAxis, move.line, AxisDetail('A', move.end.a));
+  }
+  if (options_.statedDepth && low[2] < *options_.statedDepth - kZTolerance) {
+    Flag(FindingKind::kBelowDepth, move.line, AxisDetail('Z', low[2]));
+  }
+  const bool retrace = state.feedBefore && move.start == state.feedEnd;
+  // Only a feed that ends below the top can be retraced below it.
+  state.feedBefore = move.kind == MoveKind::kFeed && move.end.z < machine_.stockTop;
+  if (state.feedBefore) {
+    state.feedStart = move.start;
+    state.feedEnd = move.end;
+  }
+  if (move.kind == MoveKind::kRapid) {
+    if (options_.stockChecks) CheckRapid(move, retrace);
+    return;
+  }
+  if (move.feed <= 0.0) {
+    Flag(FindingKind::kNoFeed, move.line, std::string(MoveWord(move.kind)));
+  }
+  const double stockTop = machine_.stockTop - kZTolerance;
+  if (options_.stockChecks && low[2] < stockTop) {
+    if (!state.spindleOn && !state.spindleNoted) {
+      state.spindleNoted = true;
+      Flag(FindingKind::kSpindleOff, move.line, AxisDetail('Z', low[2]));
+    }
+    // A plunge: what a later rapid may come straight back down into.
+    if (move.kind == MoveKind::kFeed && move.end.x == move.start.x && move.end.y == move.start.y) {
+      state.deepestFeeds.Record(move.end.x, move.end.y, low[2]);
+    }
+  }
+}
+
+void ReportBuilder::CheckRapid(const Move& move, bool afterFeed) {
+  const double stockTop = machine_.stockTop - kZTolerance;
+  const double lowest = std::min(move.start.z, move.end.z);
+  if (lowest >= stockTop) return;
+  const bool sideways =
+      move.end.x != move.start.x || move.end.y != move.start.y || move.end.a != move.start.a;
+  if (sideways) {
+    const State& state = *state_;
+    const bool backThroughSlot = afterFeed && move.end.x == state.feedStart.x &&
+                                 move.end.y == state.feedStart.y &&
+                                 move.end.a == state.feedStart.a &&
+                                 move.start.z >= state.feedEnd.z && move.end.z >= state.feedStart.z;
+    if (backThroughSlot) return;
+    Flag(FindingKind::kRapidInStock, move.line, AxisDetail('Z', lowest));
+    return;
+  }
+  // Straight down below the top: only into a hole already fed at least as deep.
+  if (move.end.z < move.start.z &&
+      !state_->deepestFeeds.ReachedAt(move.end.x, move.end.y, move.end.z)) {
+    Flag(FindingKind::kRapidInStock, move.line, AxisDetail('Z', move.end.z));
+  }
+}
+
+Report ReportBuilder::Finish(std::uint64_t lines) {
+  Report report = report_;
+  report.lines = lines;
+  return report;
+}
+
+}  // namespace kelvora::motion
