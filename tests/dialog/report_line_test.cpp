@@ -122,7 +122,8 @@ TEST(ReportLine, CircleInFiguresAndItsNote) {
   // The first peck, on the program's fifth line, cuts to Z-2.
   EXPECT_TRUE(h.dlg.Get<ui::Label>("lblDrillGcodeReport").Click());
   ASSERT_EQ(h.prompts.Log().size(), 1u);
-  EXPECT_EQ(h.prompts.Log()[0].text, "Line 5: (note) cutting with the spindle off (Z-2)");
+  EXPECT_EQ(h.prompts.Log()[0].text,
+            "Line 5: (note) cutting with the spindle off in the program (Z-2)");
   EXPECT_EQ(h.prompts.Log()[0].caption, "Program check");
 
   // With the spindle started by the program: nothing to say, and the click says so.
@@ -192,6 +193,25 @@ TEST(ReportLine, LanguageSwitchChangesTheWords) {
     EXPECT_EQ(shown.substr(0, shown.find(" · Z")), english.substr(0, english.find(" · Z")));
   }
   EXPECT_EQ(h.Text("lblDrillGcodeReport"), english);
+}
+
+TEST(ReportTexts, EveryTextInEveryLanguageAndTheCommandLinesEnglish) {
+  for (std::size_t row = 0; row < ReportTextTable().size(); ++row) {
+    for (int language = 0; language < kLanguageCount; ++language) {
+      EXPECT_FALSE(ReportWord(static_cast<ReportText>(row), language).empty())
+          << "row " << row << ", language " << language;
+    }
+  }
+  for (int kind = 0; kind <= static_cast<int>(motion::FindingKind::kNoAAxis); ++kind) {
+    const auto k = static_cast<motion::FindingKind>(kind);
+    EXPECT_EQ(FindingText(k, kEnglish), motion::FindingText(k)) << kind;
+  }
+  // The "@" of the count left out is filled in.
+  motion::Report many;
+  many.findings.push_back({motion::FindingKind::kNoFeed, 7, ""});
+  many.findingCount = 1500;
+  EXPECT_EQ(ReportFindings(many, kEnglish),
+            "Line 7: feed move with no feed rate\r\n… and 1499 more");
 }
 
 TEST(ReportLine, RefusedGcodeGenKeepsTheLine) {

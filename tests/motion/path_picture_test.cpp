@@ -9,6 +9,7 @@
 
 #include "geometry/svg.h"
 #include "motion/report.h"
+#include "support/picture_items.h"
 
 namespace kelvora::motion {
 namespace {
@@ -27,11 +28,7 @@ Picture Draw(std::string_view program, int width = kWidth, int height = kHeight)
 
 template <typename T>
 std::vector<T> All(const Picture& p) {
-  std::vector<T> out;
-  for (const auto& item : p.items) {
-    if (const T* t = std::get_if<T>(&item)) out.push_back(*t);
-  }
-  return out;
+  return kelvora::testing::ItemsOf<T>(p);
 }
 
 TEST(PathPicture, MovesTakeTheirPens) {
