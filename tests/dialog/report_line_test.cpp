@@ -21,6 +21,15 @@ using testing::DialogHarness;
 
 constexpr int kEnglish = 1;
 
+// The report line as one row: a line broken to fit its width reads the same.
+std::string Shown(DialogHarness& h, std::string_view line) {
+  std::string text = h.Text(line);
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+    text.replace(at, 2, " ");
+  }
+  return text;
+}
+
 void SelectLanguage(DialogHarness& h, int index) {
   h.dlg.Get<ui::ComboBox>("cmbLanguage").SetSelectedIndex(index);
 }
@@ -84,7 +93,7 @@ TEST(ReportLine, EveryTabReportsItsProgramAfterGcodeGen) {
       DialogHarness h;
       SelectLanguage(h, language);
       c.prepare(h);
-      EXPECT_EQ(h.Text(c.line), "") << c.name;
+      EXPECT_EQ(Shown(h, c.line), "") << c.name;
       h.Click(c.generate);
       const std::string& program = h.Text(c.program);
       ASSERT_FALSE(program.empty()) << c.name;
@@ -94,10 +103,10 @@ TEST(ReportLine, EveryTabReportsItsProgramAfterGcodeGen) {
       options.statedDepth = settings::StatedDepth(c.job, h.dlg.Inputs());
       const motion::Report report = motion::CheckProgram(program, motion::Machine{}, options);
       EXPECT_TRUE(report.extents.any) << c.name;
-      EXPECT_EQ(h.Text(c.line), ReportSummary(report, language)) << c.name;
-      EXPECT_TRUE(h.Text(c.line).starts_with("X ")) << c.name << ": " << h.Text(c.line);
+      EXPECT_EQ(Shown(h, c.line), ReportSummary(report, language)) << c.name;
+      EXPECT_TRUE(Shown(h, c.line).starts_with("X ")) << c.name << ": " << Shown(h, c.line);
       if (language == kEnglish) {
-        EXPECT_EQ(h.Text(c.line), motion::SummaryLine(report)) << c.name;
+        EXPECT_EQ(Shown(h, c.line), motion::SummaryLine(report)) << c.name;
       }
       if (c.preview) {
         const auto& image = h.dlg.Get<ui::PictureBox>(c.preview).Image();
@@ -115,7 +124,7 @@ TEST(ReportLine, CircleInFiguresAndItsNote) {
   // Eleven holes on a 20 mm circle round (30, 30) (the highest at 98.2 degrees),
   // from the origin where the program starts, Z safe 10 down to 5 deep. OnSpin
   // is off: the program cuts with the spindle off, a note.
-  const std::string& line = h.Text("lblDrillGcodeReport");
+  const std::string line = Shown(h, "lblDrillGcodeReport");
   EXPECT_TRUE(line.starts_with("X 0…40 · Y 0…39.898 · Z −5…10 · ")) << line;
   EXPECT_TRUE(line.ends_with(" · no warnings · 1 note")) << line;
   EXPECT_EQ(h.dlg.Get<ui::Label>("lblDrillGcodeReport").ForeColor(), (ui::Rgb{0, 0, 192}));
@@ -130,8 +139,8 @@ TEST(ReportLine, CircleInFiguresAndItsNote) {
   h.prompts.ClearLog();
   testing::Fill(h, {{"chkbCirEnSpin", "True"}});
   h.Click("btnDrillGcodeGen");
-  EXPECT_TRUE(h.Text("lblDrillGcodeReport").ends_with(" · no warnings"))
-      << h.Text("lblDrillGcodeReport");
+  EXPECT_TRUE(Shown(h, "lblDrillGcodeReport").ends_with(" · no warnings"))
+      << Shown(h, "lblDrillGcodeReport");
   h.dlg.Get<ui::Label>("lblDrillGcodeReport").Click();
   ASSERT_EQ(h.prompts.Log().size(), 1u);
   EXPECT_EQ(h.prompts.Log()[0].text, "No warnings or notes.");
@@ -148,7 +157,7 @@ TEST(ReportLine, WarningShowsItsLineOnClick) {
                     {"txtGridm", "1"},
                     {"txtGridn", "1"}});
   h.Click("btnGridGcodGen");
-  const std::string& line = h.Text("lblGridGcodeReport");
+  const std::string line = Shown(h, "lblGridGcodeReport");
   EXPECT_TRUE(line.ends_with(" · 1 warning")) << line;
   EXPECT_EQ(h.dlg.Get<ui::Label>("lblGridGcodeReport").ForeColor(), (ui::Rgb{192, 0, 0}));
 
@@ -178,7 +187,7 @@ TEST(ReportLine, LanguageSwitchChangesTheWords) {
   DialogHarness h;
   SelectLanguage(h, kEnglish);
   h.Click("btnDrillGcodeGen");
-  const std::string english = h.Text("lblDrillGcodeReport");
+  const std::string english = Shown(h, "lblDrillGcodeReport");
   ASSERT_TRUE(english.ends_with(" · no warnings · 1 note")) << english;
   const std::vector<std::pair<int, const char*>> words = {
       {0, " · không có cảnh báo · 1 ghi chú"},
@@ -187,12 +196,12 @@ TEST(ReportLine, LanguageSwitchChangesTheWords) {
       {kEnglish, " · no warnings · 1 note"}};
   for (const auto& [language, ending] : words) {
     SelectLanguage(h, language);
-    const std::string& shown = h.Text("lblDrillGcodeReport");
+    const std::string shown = Shown(h, "lblDrillGcodeReport");
     EXPECT_TRUE(shown.ends_with(ending)) << language << ": " << shown;
     // The figures stay: only the words change.
     EXPECT_EQ(shown.substr(0, shown.find(" · Z")), english.substr(0, english.find(" · Z")));
   }
-  EXPECT_EQ(h.Text("lblDrillGcodeReport"), english);
+  EXPECT_EQ(Shown(h, "lblDrillGcodeReport"), english);
 }
 
 TEST(ReportTexts, EveryTextInEveryLanguageAndTheCommandLinesEnglish) {
@@ -212,6 +221,28 @@ TEST(ReportTexts, EveryTextInEveryLanguageAndTheCommandLinesEnglish) {
   many.findingCount = 1500;
   EXPECT_EQ(ReportFindings(many, kEnglish),
             "Line 7: feed move with no feed rate\r\n… and 1499 more");
+}
+
+TEST(ReportLine, ALongLineTakesASecondRowFromTheProgramBox) {
+  DialogHarness h;
+  testing::Fill(h, {{"txtGridXc", "-1234.567"}, {"txtGridYc", "-2345.678"}});
+  h.Click("btnGridGcodGen");
+  const auto& line = h.dlg.Get<ui::Label>("lblGridGcodeReport");
+  const auto& box = h.dlg.Get<ui::TextBox>("txtGridGcode");
+  // Vietnamese at the designed size: too long for one row.
+  const std::size_t at = line.Text().find(" ·\r\n");
+  ASSERT_NE(at, std::string::npos) << line.Text();
+  const int row = ui::EstimateTextHeight(line.GetFont());
+  EXPECT_EQ(line.GetBounds().height, 2 * row + 2);
+  EXPECT_EQ(box.GetBounds().Bottom() + 2, line.GetBounds().y);
+  EXPECT_LE(ui::EstimateTextWidth(line.Text().substr(0, at + 3), line.GetFont()),
+            line.GetBounds().width);
+
+  // In English it fits one row, and the box has its room back.
+  SelectLanguage(h, kEnglish);
+  EXPECT_EQ(line.Text().find('\n'), std::string::npos) << line.Text();
+  EXPECT_EQ(line.GetBounds().height, row + 2);
+  EXPECT_EQ(box.GetBounds().Bottom() + 2, line.GetBounds().y);
 }
 
 TEST(ReportLine, RefusedGcodeGenKeepsTheLine) {
