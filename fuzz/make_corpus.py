@@ -22,6 +22,19 @@ CORPUS = ROOT / "fuzz" / "corpus"
 # Drawings larger than this only slow the fuzzer down; the small fixtures cover
 # the same entities.
 MAX_SEED = 40_000
+# The G-code reader's seeds: a few golden programs of different jobs, and the
+# words they never write (cycles, inches, R arcs, incremental moves, damage).
+GCODE_SEEDS = ["generators/golden/circle_peck_four.nc", "generators/golden/surface_example.nc",
+               "generators/golden/thread_example.nc", "generators/golden/points_pocket_example.nc",
+               "generators/golden/teach_example.nc", "generators/golden/dxf/square.nc"]
+GCODE_TEXTS = [
+    "G20 G90 G0 Z0.5\nG98 G83 X1 Y1 Z-0.5 R0.1 Q0.1 F5\nX2\nG99 G73 X3 Z-0.4 R0.1 Q0.15\n"
+    "G82 X4 Z-0.2 R0.1 P0.5\nG80\nM2\n",
+    "G21 G91 G0 Z5\nG81 X10 Y5 Z-3 R-4 L4 F100\nG90\nM30\n",
+    "G90.1 G0 X10 Y0\nG3 X0 Y10 I0 J0 F300\nG91.1 G2 X10 Y0 R-10\nG3 I-5 P3 Z-1\n",
+    "n10 g 0 x 1 0 . 5 (comment) y-.5 ; rest\r\n%\r\nM3 S1200\nT2 M6\nG4 P1.5\nM0\nM5\n",
+    "M101\nG54 X1.2.3 Y1,5 Z--2 #1=[2]\n(open\nG2 X10 R1\nG81 Z-1\n",
+]
 
 
 def write(target, data):
@@ -70,6 +83,11 @@ def main():
         write("teach_csv" if p.name.startswith("teach") else "cuts_csv", data)
     for _, data in fixtures("cli/profiles/*.xml"):
         write("profile", data)
+    for name in GCODE_SEEDS:
+        for _, data in fixtures(name):
+            write("gcode", data)
+    for text in GCODE_TEXTS:
+        write("gcode", text.encode())
     for text in ["0", "-1.5", "2.0005", "0.25", "1.255", "0,5", "1,234.5", " 7 ", "-0.0004",
                  "1E-05", "1.5E+15", "123456789012345678", "0.000000001", "-32768", "2147483647",
                  "99999999999999.95", "1e308", "4.9e-324"]:

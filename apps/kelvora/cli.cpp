@@ -131,9 +131,13 @@ std::map<std::string, std::string, std::less<>> BuildTexts(
   return texts;
 }
 
-// Refuses a file option that is given but empty ("--machine ''").
+// Refuses a file option that is given but empty ("--machine ''"); a command
+// without the option has nothing to refuse.
 void RequireNonEmpty(const CLI::App& app, const char* name, const std::string& value) {
-  if (app.count(name) > 0 && value.empty()) throw UsageError{std::string(name) + " needs a file"};
+  const CLI::Option* option = app.get_option_no_throw(name);
+  if (option != nullptr && option->count() > 0 && value.empty()) {
+    throw UsageError{std::string(name) + " needs a file"};
+  }
 }
 
 // The report options of `sub`: --report-json and --machine, and --report unless
@@ -143,9 +147,11 @@ void AddReportOptions(CLI::App& sub, ReportRequest& r, bool reportFlag) {
     sub.add_flag("--report", r.text,
                  "After the program, write its pre-flight report to standard error");
   }
-  sub.add_option("--report-json", r.jsonPath, "Write the pre-flight report as JSON to FILE");
+  sub.add_option("--report-json", r.jsonPath, "Write the pre-flight report as JSON to FILE")
+      ->type_name("FILE");
   sub.add_option("--machine", r.machinePath,
-                 "Check against the machine settings of a host profile FILE");
+                 "Check against the machine settings of a host profile FILE")
+      ->type_name("FILE");
 }
 
 }  // namespace
@@ -307,7 +313,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::optional<motion::Report> report;
     if (machine) {
       report = motion::CheckProgram(bytes, *machine,
-                                    {settings::StatedDepth(job.depthInputs, request.texts)});
+                                    settings::JobCheckOptions(job.inputTable, request.texts));
       if (!p.report.jsonPath.empty()) {
         if (const Outcome<void> written = WriteReportJson(p.report.jsonPath, *report); !written) {
           err << written.failure().message << "\n";

@@ -81,9 +81,9 @@ struct Job {
   // File options the job takes; when there are any, exactly one must be given.
   std::vector<FileOption> files;
   std::function<JobOutput(const Request&)> run;
-  // The input table whose depth the pre-flight report holds the program to
-  // (settings::StatedDepth); the tables of jobs without a depth state none.
-  settings::JobInputs depthInputs = settings::JobInputs::kGeneral;
+  // The input table that says what the pre-flight checks hold the program to
+  // (settings::JobCheckOptions: the stated depth, the stock-top checks).
+  settings::JobInputs inputTable = settings::JobInputs::kGeneral;
   // False for a job whose output is a point file rather than a program: it
   // takes no --report.
   bool writesProgram = true;

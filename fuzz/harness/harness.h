@@ -20,7 +20,7 @@ struct Target {
 };
 
 // Every target: the readers ("dxf", "points_csv", "cuts_csv", "teach_csv",
-// "profile", "numbers") and one per job ("job_circle", ..., "job_autogrid").
+// "profile", "numbers", "gcode") and one per job ("job_circle", ..., "job_autogrid").
 const std::vector<Target>& Targets();
 const Target* FindTarget(std::string_view name);
 
@@ -31,6 +31,11 @@ Verdict FuzzCutsCsv(std::string_view data);
 Verdict FuzzTeachCsv(std::string_view data);
 Verdict FuzzProfile(std::string_view data);
 Verdict FuzzNumbers(std::string_view data);
+// The G-code reader: any bytes, read to the end; every move finite.
+Verdict FuzzGcode(std::string_view data);
+// A job's own program (no operator text in it) reads without an unknown word
+// or a malformed number.
+Verdict CheckProgramReads(std::string_view program);
 
 // A job of the command line's table, its input texts decoded from `data`: the
 // texts of its keys in the order `kelvora JOB --help` lists them, each ended by a

@@ -87,7 +87,7 @@ ConfigDialog::ConfigDialog(ui::Prompts& prompts)
   cancel.SetDialogResult(ui::DialogResult::kCancel);
   form_.SetAcceptButton(&ok);
   form_.SetCancelButton(&cancel);
-  Fill(values_);
+  Fill(motion::Machine{});
   Arrange();
 }
 
@@ -172,7 +172,6 @@ void ConfigDialog::btnOK_Click() {
     prompts_.Message(f.detail.empty() ? f.message : f.message + "\r\n" + f.detail);
     return;
   }
-  values_ = *read;
   form_.SetModalResult(ui::DialogResult::kOk);
 }
 
@@ -180,7 +179,11 @@ std::optional<motion::Machine> ConfigDialog::ShowDialog(const motion::Machine& m
   Fill(machine);
   form_.SetModalResult(ui::DialogResult::kNone);
   if (prompts_.ShowModal(form_) != ui::DialogResult::kOk) return std::nullopt;
-  return values_;
+  // The boxes as OK found them; a run the platform ended with OK in another way
+  // is read the same, and gives nothing when a box does not convert.
+  auto read = settings::ReadMachine(Inputs());
+  if (!read) return std::nullopt;
+  return std::move(*read);
 }
 
 }  // namespace kelvora::dialog

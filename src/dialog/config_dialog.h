@@ -44,11 +44,9 @@ class ConfigDialog {
   // for the check boxes).
   generators::TextLookup Inputs();
 
-  // "OK": reads every box; on success keeps the machine and ends the run with
-  // OK, otherwise shows "Parameters error" with the key and stays open.
+  // "OK": reads every box; on success ends the run with OK, otherwise shows
+  // "Parameters error" with the key and stays open.
   void btnOK_Click();
-  // The machine the last successful "OK" read.
-  const motion::Machine& Values() const { return values_; }
 
   // Runs the window modally with the machine in its boxes; the machine OK read,
   // or nullopt when the window was cancelled or closed.
@@ -61,7 +59,6 @@ class ConfigDialog {
   ui::Prompts& prompts_;
   ui::Form form_;
   ui::Label* note_ = nullptr;
-  motion::Machine values_;
 };
 
 }  // namespace kelvora::dialog

@@ -2,6 +2,7 @@
 // rapids, feeds and dwells the control makes of them, in the control's order
 // and with its arithmetic (program units, the depth loop stepped in floating
 // point) so that every end point is the control's own.
+#include <algorithm>
 #include <cmath>
 
 #include "motion/reader_state.h"
@@ -65,12 +66,12 @@ bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
   }
 
   // The level the run of cycle blocks began at: it stays until a motion that is
-  // not a cycle (or G80) ends the run.
+  // not a cycle (or G80) ends the run. G91 measures R from it.
   if (!state.initialLevelSet) {
     state.initialLevel = state.z;
     state.initialLevelSet = true;
   }
-  double oldZ = state.initialLevel;
+  const double initial = state.initialLevel;
   double holeX = state.x;
   double holeY = state.y;
   double stepX = 0.0;
@@ -80,7 +81,7 @@ bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
   if (state.incremental) {
     stepX = words.Has('X') ? words.Value('X') : 0.0;
     stepY = words.Has('Y') ? words.Value('Y') : 0.0;
-    r = rWord + oldZ;
+    r = rWord + initial;
     bottom = r + zWord;
   } else {
     holeX = words.Has('X') ? words.Value('X') : state.x;
@@ -96,18 +97,24 @@ bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
 
   const double clearance =
       state.inch ? kPeckClearanceInch : kPeckClearanceInch * kMillimetresPerInch;
-  // Below the R plane: straight up to it first, at the current X/Y.
-  if (oldZ < r) {
+  // When the run began below R, the tool first goes straight to R at the
+  // current X/Y (up, or down when an earlier block left it higher).
+  double level = state.z;
+  if (initial < r) {
     state.Emit(MoveKind::kRapid, state.x, state.y, r, state.a, true);
-    oldZ = r;
+    level = r;
   }
-  const double clearZ = state.retractToR ? r : oldZ;
+  // G99 returns to R, G98 to the initial level or R, whichever is higher. The
+  // tool crosses to the first hole where it is, or at that return level when
+  // it is not above R.
+  const double clearZ = state.retractToR ? r : std::max(initial, r);
+  if (level <= r) level = clearZ;
   const auto holes = static_cast<long>(repeats);
   for (long hole = 0; hole < holes; ++hole) {
     holeX += stepX;
     holeY += stepY;
-    state.Emit(MoveKind::kRapid, holeX, holeY, oldZ, state.a, true);
-    if (oldZ != r) state.Emit(MoveKind::kRapid, holeX, holeY, r, state.a, true);
+    state.Emit(MoveKind::kRapid, holeX, holeY, level, state.a, true);
+    if (level != r) state.Emit(MoveKind::kRapid, holeX, holeY, r, state.a, true);
     switch (motion) {
       case 810:
         state.Emit(MoveKind::kFeed, holeX, holeY, bottom, state.a, true);
@@ -133,7 +140,7 @@ bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
         break;
     }
     state.Emit(MoveKind::kRapid, holeX, holeY, clearZ, state.a, true);
-    oldZ = clearZ;
+    level = clearZ;
   }
   state.cycleR = rWord;
   state.cycleZ = zWord;

@@ -1,5 +1,6 @@
 #include "motion/checks.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "text/number_format.h"
@@ -18,32 +19,61 @@ std::size_t DeepestFeeds::KeyHash::operator()(const Key& key) const {
   return static_cast<std::size_t>((x * 0x9E3779B97F4A7C15ULL) ^ (y + 0x632BE59BD9B4E019ULL));
 }
 
-DeepestFeeds::Key DeepestFeeds::KeyOf(double x, double y) {
-  return {std::llround(x * kGrid), std::llround(y * kGrid)};
+namespace {
+
+// The nearest whole thousandth, without the library's rounding call (this runs
+// for every plunge); positions beyond ±9e15 thousandths are held there, which
+// keeps the conversion defined (and a NaN is taken as 0).
+std::int64_t Thousandths(double value) {
+  constexpr double kLargest = 9e15;
+  const double scaled = std::clamp(value * kGrid, -kLargest, kLargest);
+  if (std::isnan(scaled)) return 0;
+  return static_cast<std::int64_t>(scaled + (scaled < 0.0 ? -0.5 : 0.5));
 }
 
-double* DeepestFeeds::Find(const Key& key) {
-  if (last_ != nullptr && key == lastKey_) return last_;
-  const auto found = deepest_.find(key);
-  if (found == deepest_.end()) return nullptr;
-  lastKey_ = key;
-  last_ = &found->second;  // elements keep their place when the map grows
-  return last_;
+}  // namespace
+
+DeepestFeeds::Key DeepestFeeds::KeyOf(double x, double y) {
+  return {Thousandths(x), Thousandths(y)};
 }
 
 void DeepestFeeds::Record(double x, double y, double z) {
   const Key key = KeyOf(x, y);
-  if (double* deepest = Find(key)) {
-    if (z < *deepest) *deepest = z;
+  if (hasCurrent_ && key == current_.key) {
+    current_.z = std::min(current_.z, z);
     return;
   }
-  lastKey_ = key;
-  last_ = &deepest_.emplace(key, z).first->second;
+  if (hasCurrent_) leftBehind_.push_back(current_);
+  hasCurrent_ = true;
+  current_ = {key, z};
+}
+
+void DeepestFeeds::IndexLeftBehind() {
+  for (; indexed_ < leftBehind_.size(); ++indexed_) {
+    const Entry& entry = leftBehind_[indexed_];
+    const auto [place, added] = index_.emplace(entry.key, entry.z);
+    if (!added) place->second = std::min(place->second, entry.z);
+  }
 }
 
 bool DeepestFeeds::ReachedAt(double x, double y, double z) {
-  const double* deepest = Find(KeyOf(x, y));
-  return deepest != nullptr && *deepest <= z + kDepthTolerance;
+  const Key key = KeyOf(x, y);
+  double deepest = 0.0;
+  bool found = false;
+  if (hasCurrent_ && key == current_.key) {
+    deepest = current_.z;
+    found = true;
+  }
+  // The position in hand may also have been left behind earlier, deeper.
+  if (!found || deepest > z + kDepthTolerance) {
+    IndexLeftBehind();
+    const auto place = index_.find(key);
+    if (place != index_.end() && (!found || place->second < deepest)) {
+      deepest = place->second;
+      found = true;
+    }
+  }
+  return found && deepest <= z + kDepthTolerance;
 }
 
 std::string AxisDetail(char axis, double value) {

@@ -14,7 +14,8 @@ namespace kelvora::motion {
 
 void ReaderState::Emit(MoveKind kind, double toX, double toY, double toZ, double toA, bool canned,
                        double centreX, double centreY, int extraTurns) {
-  Move move;
+  // One move reused: every field is set here, and nothing is cleared per move.
+  Move& move = scratch;
   move.kind = kind;
   move.start = handedOn;
   move.end = {toX * scale, toY * scale, toZ * scale, toA};
@@ -27,6 +28,8 @@ void ReaderState::Emit(MoveKind kind, double toX, double toY, double toZ, double
     // F is per minute of X/Y/Z path when X, Y or Z moves, of A travel when only A does.
     const bool linear = toX != x || toY != y || toZ != z || kind != MoveKind::kFeed;
     move.feed = linear ? feed * scale : feed;
+  } else {
+    move.feed = 0.0;
   }
   if (!std::isfinite(move.end.x) || !std::isfinite(move.end.y) || !std::isfinite(move.end.z) ||
       !std::isfinite(move.end.a) || !std::isfinite(move.centreX) || !std::isfinite(move.centreY) ||
@@ -78,13 +81,15 @@ class BlockReader {
     state_.handedOn = start.position;
   }
 
-  // Reads one line; false once the program has ended (M2, M30).
-  bool Read(std::string_view line, std::uint32_t lineNumber) {
-    state_.line = line;
+  // Reads the line `text` begins with and returns its length; `ended` is set
+  // once the program has ended (M2, M30).
+  std::size_t Read(std::string_view text, std::uint32_t lineNumber, bool& ended) {
     state_.lineNumber = lineNumber;
-    ScanLine(line, lineNumber, *state_.sink, words_);
+    const std::size_t length = ScanLine(text, lineNumber, *state_.sink, words_);
+    state_.line = text.substr(0, length);
     used_ = 0;
-    return Execute();
+    ended = !Execute();
+    return length;
   }
 
  private:
@@ -92,7 +97,20 @@ class BlockReader {
   void SetUnits(bool inch);
   void StraightMove(int motion);
   void ArcMove(int motion);
-  void Target(double& tx, double& ty, double& tz, double& ta) const;
+  struct Point {
+    double x, y, z, a;
+  };
+  // Where the block's axis words take the tool (program units, A in degrees).
+  Point Target() const {
+    const ReaderState& s = state_;
+    const std::uint32_t given = words_.letters;
+    auto axis = [&](char letter, double current) {
+      if ((given & Bit(letter)) == 0) return current;
+      const double value = words_.value[static_cast<std::size_t>(letter - 'A')];
+      return s.incremental ? current + value : value;
+    };
+    return {axis('X', s.x), axis('Y', s.y), axis('Z', s.z), axis('A', s.a)};
+  }
   void ReportUnused();
 
   ReaderState state_;
@@ -110,40 +128,24 @@ void BlockReader::SetUnits(bool inch) {
   state_.scale = inch ? kMillimetresPerInch : 1.0;
 }
 
-void BlockReader::Target(double& tx, double& ty, double& tz, double& ta) const {
-  const ReaderState& s = state_;
-  auto axis = [&](char letter, double current) {
-    if (!words_.Has(letter)) return current;
-    return s.incremental ? current + words_.Value(letter) : words_.Value(letter);
-  };
-  tx = axis('X', s.x);
-  ty = axis('Y', s.y);
-  tz = axis('Z', s.z);
-  ta = axis('A', s.a);
-}
-
 void BlockReader::StraightMove(int motion) {
-  double tx = 0.0;
-  double ty = 0.0;
-  double tz = 0.0;
-  double ta = 0.0;
-  Target(tx, ty, tz, ta);
-  state_.Emit(motion == 0 ? MoveKind::kRapid : MoveKind::kFeed, tx, ty, tz, ta, false);
+  const Point to = Target();
+  state_.Emit(motion == 0 ? MoveKind::kRapid : MoveKind::kFeed, to.x, to.y, to.z, to.a, false);
 }
 
 void BlockReader::ArcMove(int motion) {
   ReaderState& s = state_;
-  double tx = 0.0;
-  double ty = 0.0;
-  double tz = 0.0;
-  double ta = 0.0;
-  Target(tx, ty, tz, ta);
+  const Point to = Target();
+  const double tx = to.x;
+  const double ty = to.y;
+  const double tz = to.z;
+  const double ta = to.a;
   const WordSpan motionSpan = words_.gSpan[static_cast<std::size_t>(GGroup::kMotion)];
   const bool clockwise = motion == 20;
   const double tolerance = s.inch ? kArcToleranceInch : kArcToleranceMm;
+  used_ |= Bit('I') | Bit('J') | Bit('R') | Bit('P');
   int extraTurns = 0;
   if (words_.Has('P')) {
-    used_ |= Bit('P');
     const double turns = words_.Value('P');
     if (turns < 1.0 || turns != std::floor(turns) || turns > kMaxArcTurns) {
       s.NoticeAt(NoticeKind::kBadArc, words_.Span('P'));
@@ -154,7 +156,6 @@ void BlockReader::ArcMove(int motion) {
   double cx = 0.0;
   double cy = 0.0;
   if (words_.Has('R')) {
-    used_ |= Bit('R') | Bit('I') | Bit('J');
     const WordSpan rSpan = words_.Span('R');
     if (words_.Has('I') || words_.Has('J')) {
       s.NoticeAt(NoticeKind::kBadArc, rSpan);
@@ -178,7 +179,6 @@ void BlockReader::ArcMove(int motion) {
     cx = midX + offset * std::cos(theta);
     cy = midY + offset * std::sin(theta);
   } else {
-    used_ |= Bit('I') | Bit('J');
     if (!words_.Has('I') && !words_.Has('J')) {
       s.NoticeAt(NoticeKind::kBadArc, motionSpan.length != 0 ? motionSpan : WordSpan{0, 40});
       return;
@@ -199,6 +199,9 @@ void BlockReader::ArcMove(int motion) {
 }
 
 void BlockReader::ReportUnused() {
+  constexpr std::uint32_t kChecked =
+      Bit('B') | Bit('C') | Bit('I') | Bit('J') | Bit('R') | Bit('Q') | Bit('P') | Bit('L');
+  if ((words_.letters & kChecked) == 0) return;
   // B and C are axes this machine model has not: a move of them is reported.
   for (char letter : {'B', 'C'}) {
     if (words_.Has(letter) && words_.Value(letter) != 0.0) {
@@ -216,9 +219,18 @@ void BlockReader::ReportUnused() {
 bool BlockReader::Execute() {
   ReaderState& s = state_;
   const BlockWords& w = words_;
-  if (w.Has('F')) s.feed = w.Value('F');
-  if (w.Has('S')) s.speed = w.Value('S');
-  if (w.Has('T')) s.tool = w.Value('T');
+  // A feed, speed or tool below zero is refused, as the control refuses it.
+  auto positive = [&](char letter, double& into) {
+    if (!w.Has(letter)) return;
+    if (w.Value(letter) < 0.0) {
+      s.NoticeAt(NoticeKind::kMalformedNumber, w.Span(letter));
+    } else {
+      into = w.Value(letter);
+    }
+  };
+  positive('F', s.feed);
+  positive('S', s.speed);
+  positive('T', s.tool);
   if (w.M(MGroup::kToolChange) == 6) s.Event(EventKind::kToolChange, s.tool);
   switch (w.M(MGroup::kSpindle)) {
     case 3:
@@ -299,15 +311,14 @@ bool BlockReader::Execute() {
 void ReadProgram(std::string_view program, MotionSink& sink, const ReaderStart& start) {
   BlockReader reader(sink, start);
   const std::size_t n = program.size();
-  const char* data = program.data();
   std::size_t begin = 0;
   std::uint32_t lineNumber = 0;
-  while (begin < n) {
-    std::size_t end = begin;
-    while (end < n && data[end] != '\n' && data[end] != '\r') ++end;
+  bool ended = false;
+  while (begin < n && !ended) {
     if (lineNumber != UINT32_MAX) ++lineNumber;
-    if (!reader.Read(program.substr(begin, end - begin), lineNumber)) return;
-    if (end < n && data[end] == '\r' && end + 1 < n && data[end + 1] == '\n') ++end;
+    std::size_t end = begin + reader.Read(program.substr(begin), lineNumber, ended);
+    // A CR LF pair ends one line.
+    if (end < n && program[end] == '\r' && end + 1 < n && program[end + 1] == '\n') ++end;
     begin = end + 1;
   }
 }

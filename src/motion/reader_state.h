@@ -41,6 +41,7 @@ struct ReaderState {
   double z = 0.0;
   double a = 0.0;
   Position handedOn;  // the end of the last move, in millimetres
+  Move scratch;       // the move being handed on
 
   // Canned cycles: the sticky words and the level the run of cycles began at.
   double cycleR = 0.0;

@@ -58,16 +58,23 @@ bool IsNote(FindingKind kind) {
 }
 
 struct ReportBuilder::State {
+  explicit State(const Machine& machine) : timer(machine) {}
+  LineTimer timer;
   bool spindleOn = false;
   bool spindleNoted = false;
   // One finding per line and kind: the kinds already found on `findingLine`.
   std::uint32_t findingLine = 0;
   std::uint32_t kindsOnLine = 0;
   DeepestFeeds deepestFeeds;
+  // The move before, when it was a straight feed: a rapid straight back along
+  // it, no lower, runs through the slot it has just cut.
+  bool feedBefore = false;
+  Position feedStart;
+  Position feedEnd;
 };
 
 ReportBuilder::ReportBuilder(const Machine& machine, const CheckOptions& options)
-    : machine_(machine), options_(options), state_(std::make_unique<State>()) {}
+    : machine_(machine), options_(options), state_(std::make_unique<State>(machine)) {}
 
 ReportBuilder::~ReportBuilder() = default;
 
@@ -125,48 +132,44 @@ void ReportBuilder::OnMove(const Move& move) {
   ++report_.moves;
   MoveTime time;
   double length = 0.0;
-  double low[3] = {std::min(move.start.x, move.end.x), std::min(move.start.y, move.end.y),
-                   std::min(move.start.z, move.end.z)};
-  double high[3] = {std::max(move.start.x, move.end.x), std::max(move.start.y, move.end.y),
-                    std::max(move.start.z, move.end.z)};
+  // A straight move adds its end: its start is where the move before ended, or
+  // where the machine is before the program, which the program does not say.
+  double low[3] = {move.end.x, move.end.y, move.end.z};
+  double high[3] = {move.end.x, move.end.y, move.end.z};
   if (IsArc(move)) {
     const ArcShape shape = ShapeOfArc(move);
     const PlanarBox box = ArcBox(move, shape);
     low[0] = box.minX;
     low[1] = box.minY;
+    low[2] = std::min(move.start.z, move.end.z);
     high[0] = box.maxX;
     high[1] = box.maxY;
+    high[2] = std::max(move.start.z, move.end.z);
     length = shape.length;
-    time = TimeOfArc(move, machine_, shape);
+    time = TimeOfArc(move, state_->timer.Rates(), shape);
     if (std::fabs(shape.endRadius - shape.radius) > kOffCircle) {
       Flag(FindingKind::kArcEndOffCircle, move.line,
            AxisDetail('R', shape.radius) + "/" + AxisDetail('R', shape.endRadius));
     }
   } else {
-    const double dx = move.end.x - move.start.x;
-    const double dy = move.end.y - move.start.y;
-    const double dz = move.end.z - move.start.z;
-    length = std::sqrt(dx * dx + dy * dy + dz * dz);
-    time = TimeOfLine(move, machine_);
+    time = state_->timer.Time(move, length);
   }
   report_.seconds += time.seconds;
   report_.plainSeconds += time.plainSeconds;
   (move.kind == MoveKind::kRapid ? report_.rapidLength : report_.feedLength) += length;
 
   Extents& extents = report_.extents;
-  const double lowA = std::min(move.start.a, move.end.a);
-  const double highA = std::max(move.start.a, move.end.a);
   if (!extents.any) {
     extents.any = true;
-    extents.minimum = {low[0], low[1], low[2], lowA};
-    extents.maximum = {high[0], high[1], high[2], highA};
+    extents.minimum = {low[0], low[1], low[2], move.end.a};
+    extents.maximum = {high[0], high[1], high[2], move.end.a};
   } else {
     for (int axis = 0; axis < 3; ++axis) {
       extents.minimum[axis] = std::min(extents.minimum[axis], low[axis]);
       extents.maximum[axis] = std::max(extents.maximum[axis], high[axis]);
     }
-    extents.minimum[kAxisA] = std::min(extents.minimum[kAxisA], lowA);
-    extents.maximum[kAxisA] = std::max(extents.maximum[kAxisA], highA);
+    extents.minimum[kAxisA] = std::min(extents.minimum[kAxisA], move.end.a);
+    extents.maximum[kAxisA] = std::max(extents.maximum[kAxisA], move.end.a);
   }
   CheckMove(move, low, high);
 }
@@ -192,30 +195,46 @@ void ReportBuilder::CheckMove(const Move& move, const double (&low)[3], const do
   if (options_.statedDepth && low[2] < *options_.statedDepth - kZTolerance) {
     Flag(FindingKind::kBelowDepth, move.line, AxisDetail('Z', low[2]));
   }
+  const bool retrace = state.feedBefore && move.start == state.feedEnd;
+  // Only a feed that ends below the top can be retraced below it.
+  state.feedBefore = move.kind == MoveKind::kFeed && move.end.z < machine_.stockTop;
+  if (state.feedBefore) {
+    state.feedStart = move.start;
+    state.feedEnd = move.end;
+  }
   if (move.kind == MoveKind::kRapid) {
-    CheckRapid(move);
+    if (options_.stockChecks) CheckRapid(move, retrace);
     return;
   }
   if (move.feed <= 0.0) {
     Flag(FindingKind::kNoFeed, move.line, std::string(MoveWord(move.kind)));
   }
   const double stockTop = machine_.stockTop - kZTolerance;
-  if (low[2] < stockTop) {
+  if (options_.stockChecks && low[2] < stockTop) {
     if (!state.spindleOn && !state.spindleNoted) {
       state.spindleNoted = true;
       Flag(FindingKind::kSpindleOff, move.line, AxisDetail('Z', low[2]));
     }
-    state.deepestFeeds.Record(move.end.x, move.end.y, move.end.z);
+    // A plunge: what a later rapid may come straight back down into.
+    if (move.kind == MoveKind::kFeed && move.end.x == move.start.x && move.end.y == move.start.y) {
+      state.deepestFeeds.Record(move.end.x, move.end.y, low[2]);
+    }
   }
 }
 
-void ReportBuilder::CheckRapid(const Move& move) {
+void ReportBuilder::CheckRapid(const Move& move, bool afterFeed) {
   const double stockTop = machine_.stockTop - kZTolerance;
   const double lowest = std::min(move.start.z, move.end.z);
   if (lowest >= stockTop) return;
   const bool sideways =
       move.end.x != move.start.x || move.end.y != move.start.y || move.end.a != move.start.a;
   if (sideways) {
+    const State& state = *state_;
+    const bool backThroughSlot = afterFeed && move.end.x == state.feedStart.x &&
+                                 move.end.y == state.feedStart.y &&
+                                 move.end.a == state.feedStart.a &&
+                                 move.start.z >= state.feedEnd.z && move.end.z >= state.feedStart.z;
+    if (backThroughSlot) return;
     Flag(FindingKind::kRapidInStock, move.line, AxisDetail('Z', lowest));
     return;
   }

@@ -67,6 +67,10 @@ inline constexpr std::size_t kMaxFindings = 1000;
 // What the checks need to know beyond the machine.
 struct CheckOptions {
   std::optional<double> statedDepth;  // the lowest Z the job means to reach (e.g. -5)
+  // The checks against the stock's top (rapids below it, cutting with the
+  // spindle off). Off for a part turned on A (the thread job), where Z runs
+  // along the part and not into it.
+  bool stockChecks = true;
 };
 
 // The program's line count as the report gives it: lines ended by CR LF, LF or
@@ -107,7 +111,7 @@ class ReportBuilder final : public MotionSink {
   void Add(FindingKind kind, std::uint32_t line, std::string detail);
   void Flag(FindingKind kind, std::uint32_t line, std::string detail);
   void CheckMove(const Move& move, const double (&low)[3], const double (&high)[3]);
-  void CheckRapid(const Move& move);
+  void CheckRapid(const Move& move, bool afterFeed);
 };
 
 }  // namespace kelvora::motion

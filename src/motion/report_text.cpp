@@ -32,6 +32,14 @@ constexpr std::array<FindingWords, 12> kFindingWords{{
     {FindingKind::kNoAAxis, "no_a_axis", "A move on a machine without an A axis"},
 }};
 
+constexpr bool InKindOrder() {
+  for (std::size_t i = 0; i < kFindingWords.size(); ++i) {
+    if (static_cast<std::size_t>(kFindingWords[i].kind) != i) return false;
+  }
+  return true;
+}
+static_assert(InKindOrder(), "kFindingWords is indexed by FindingKind");
+
 const FindingWords& WordsOf(FindingKind kind) {
   const auto index = static_cast<std::size_t>(kind);
   return index < kFindingWords.size() ? kFindingWords[index] : kFindingWords[0];

@@ -8,42 +8,38 @@ namespace kelvora::motion {
 namespace {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
-// A limit of zero or below (a profile typed wrong) would stop the machine; it is
-// read as the smallest limit there is, so the time stays a finite number.
 constexpr double kSmallestLimit = 1e-9;
-
-double VelocityLimit(const Machine& machine, int axis) {
-  return std::max(machine.axes[axis].maxVelocity, kSmallestLimit) / 60.0;
-}
-double AccelerationLimit(const Machine& machine, int axis) {
-  return std::max(machine.axes[axis].maxAcceleration, kSmallestLimit);
-}
-
-// The time A needs for its own travel, when it turns along with X/Y/Z.
-MoveTime TimeOfRotaryPart(double travel, const Machine& machine) {
-  const double velocity = VelocityLimit(machine, kAxisA);
-  return {RestToRestSeconds(travel, velocity, AccelerationLimit(machine, kAxisA)),
-          travel / velocity};
-}
+constexpr double kPerMinute = 1.0 / 60.0;
 
 // A move of A alone: F is in degrees a minute.
-MoveTime TimeOfRotaryOnly(const Move& move, double travel, const Machine& machine) {
-  const double limit = VelocityLimit(machine, kAxisA);
+MoveTime TimeOfRotaryOnly(const Move& move, double travel, const AxisRates& rates) {
+  const double limit = rates.velocity[kAxisA];
   const bool feedGiven = move.kind != MoveKind::kRapid && move.feed > 0.0;
-  const double velocity = feedGiven ? std::min(move.feed / 60.0, limit) : limit;
-  const double plainVelocity = feedGiven ? move.feed / 60.0 : limit;
-  return {RestToRestSeconds(travel, velocity, AccelerationLimit(machine, kAxisA)),
-          travel / plainVelocity};
+  const double velocity = feedGiven ? std::min(move.feed * kPerMinute, limit) : limit;
+  const double plainVelocity = feedGiven ? move.feed * kPerMinute : limit;
+  return {RestToRestSeconds(travel, velocity, rates.acceleration[kAxisA]), travel / plainVelocity};
 }
 
-MoveTime WithRotary(MoveTime time, const Move& move, const Machine& machine) {
+// A turning along with X/Y/Z: the move takes at least what A needs for its
+// own travel at its own limits.
+MoveTime WithRotary(MoveTime time, const Move& move, const AxisRates& rates) {
+  if (move.end.a == move.start.a) return time;
   const double travel = std::fabs(move.end.a - move.start.a);
-  if (travel == 0.0) return time;
-  const MoveTime rotary = TimeOfRotaryPart(travel, machine);
-  return {std::max(time.seconds, rotary.seconds), std::max(time.plainSeconds, rotary.plainSeconds)};
+  const double velocity = rates.velocity[kAxisA];
+  const double seconds = RestToRestSeconds(travel, velocity, rates.acceleration[kAxisA]);
+  return {std::max(time.seconds, seconds), std::max(time.plainSeconds, travel / velocity)};
 }
 
 }  // namespace
+
+AxisRates RatesOf(const Machine& machine) {
+  AxisRates rates;
+  for (int axis = 0; axis < kAxisCount; ++axis) {
+    rates.velocity[axis] = std::max(machine.axes[axis].maxVelocity, kSmallestLimit) / 60.0;
+    rates.acceleration[axis] = std::max(machine.axes[axis].maxAcceleration, kSmallestLimit);
+  }
+  return rates;
+}
 
 double RestToRestSeconds(double length, double velocity, double acceleration) {
   if (length <= 0.0) return 0.0;
@@ -54,33 +50,34 @@ double RestToRestSeconds(double length, double velocity, double acceleration) {
   return 2.0 * std::sqrt(length / acceleration);
 }
 
-MoveTime TimeOfLine(const Move& move, const Machine& machine) {
-  const double delta[3] = {move.end.x - move.start.x, move.end.y - move.start.y,
-                           move.end.z - move.start.z};
-  const double length = std::sqrt(delta[0] * delta[0] + delta[1] * delta[1] + delta[2] * delta[2]);
+MoveTime TimeOfLine(const Move& move, const AxisRates& rates, double length) {
   if (length == 0.0) {
     const double travel = std::fabs(move.end.a - move.start.a);
-    return travel == 0.0 ? MoveTime{} : TimeOfRotaryOnly(move, travel, machine);
+    return travel == 0.0 ? MoveTime{} : TimeOfRotaryOnly(move, travel, rates);
   }
+  const double delta[3] = {move.end.x - move.start.x, move.end.y - move.start.y,
+                           move.end.z - move.start.z};
   // Along the direction u, axis i moves at |u_i| times the path speed, so the
-  // path speed (and acceleration) is the smallest limit_i / |u_i|.
+  // path speed (and acceleration) is the smallest limit_i / |u_i|. Most moves
+  // go along one axis, where that is the axis's own limit.
+  const int moving = (delta[0] != 0.0) + (delta[1] != 0.0) + (delta[2] != 0.0);
   double axesVelocity = kInfinity;
   double acceleration = kInfinity;
   for (int axis = kAxisX; axis <= kAxisZ; ++axis) {
-    const double share = std::fabs(delta[axis]) / length;
-    if (share == 0.0) continue;
-    axesVelocity = std::min(axesVelocity, VelocityLimit(machine, axis) / share);
-    acceleration = std::min(acceleration, AccelerationLimit(machine, axis) / share);
+    if (delta[axis] == 0.0) continue;
+    const double stretch = moving == 1 ? 1.0 : length / std::fabs(delta[axis]);
+    axesVelocity = std::min(axesVelocity, rates.velocity[axis] * stretch);
+    acceleration = std::min(acceleration, rates.acceleration[axis] * stretch);
   }
   const bool feedGiven = move.kind != MoveKind::kRapid && move.feed > 0.0;
-  const double velocity = feedGiven ? std::min(move.feed / 60.0, axesVelocity) : axesVelocity;
-  const double plainVelocity = feedGiven ? move.feed / 60.0 : axesVelocity;
+  const double velocity = feedGiven ? std::min(move.feed * kPerMinute, axesVelocity) : axesVelocity;
+  const double plainVelocity = feedGiven ? move.feed * kPerMinute : axesVelocity;
   const MoveTime time{RestToRestSeconds(length, velocity, acceleration), length / plainVelocity};
-  return WithRotary(time, move, machine);
+  return WithRotary(time, move, rates);
 }
 
-MoveTime TimeOfArc(const Move& move, const Machine& machine, const ArcShape& shape) {
-  if (shape.length == 0.0) return WithRotary({}, move, machine);
+MoveTime TimeOfArc(const Move& move, const AxisRates& rates, const ArcShape& shape) {
+  if (shape.length == 0.0) return WithRotary({}, move, rates);
   const double planar = shape.planarLength;
   const double rise = std::fabs(move.end.z - move.start.z);
   double velocity = kInfinity;
@@ -89,30 +86,47 @@ MoveTime TimeOfArc(const Move& move, const Machine& machine, const ArcShape& sha
     // The tangent turns through every direction of the plane, so each of X and Y
     // may have to carry the whole XY speed.
     const double planarAcceleration =
-        std::min(AccelerationLimit(machine, kAxisX), AccelerationLimit(machine, kAxisY));
-    double planarVelocity =
-        std::min(VelocityLimit(machine, kAxisX), VelocityLimit(machine, kAxisY));
+        std::min(rates.acceleration[kAxisX], rates.acceleration[kAxisY]);
+    double planarVelocity = std::min(rates.velocity[kAxisX], rates.velocity[kAxisY]);
     planarVelocity = std::min(planarVelocity, std::sqrt(planarAcceleration * shape.radius));
     velocity = planarVelocity * shape.length / planar;
     acceleration = planarAcceleration * shape.length / planar;
   }
   if (rise > 0.0) {
-    velocity = std::min(velocity, VelocityLimit(machine, kAxisZ) * shape.length / rise);
-    acceleration = std::min(acceleration, AccelerationLimit(machine, kAxisZ) * shape.length / rise);
+    velocity = std::min(velocity, rates.velocity[kAxisZ] * shape.length / rise);
+    acceleration = std::min(acceleration, rates.acceleration[kAxisZ] * shape.length / rise);
   }
   const bool feedGiven = move.feed > 0.0;
-  const double feedVelocity = feedGiven ? std::min(move.feed / 60.0, velocity) : velocity;
-  const double plainVelocity = feedGiven ? move.feed / 60.0 : velocity;
+  const double feedVelocity = feedGiven ? std::min(move.feed * kPerMinute, velocity) : velocity;
+  const double plainVelocity = feedGiven ? move.feed * kPerMinute : velocity;
   const MoveTime time{RestToRestSeconds(shape.length, feedVelocity, acceleration),
                       shape.length / plainVelocity};
-  return WithRotary(time, move, machine);
+  return WithRotary(time, move, rates);
 }
 
 MoveTime TimeOfMove(const Move& move, const Machine& machine) {
+  const AxisRates rates = RatesOf(machine);
   if (move.kind == MoveKind::kRapid || move.kind == MoveKind::kFeed) {
-    return TimeOfLine(move, machine);
+    const double dx = move.end.x - move.start.x;
+    const double dy = move.end.y - move.start.y;
+    const double dz = move.end.z - move.start.z;
+    return TimeOfLine(move, rates, std::sqrt(dx * dx + dy * dy + dz * dz));
   }
-  return TimeOfArc(move, machine, ShapeOfArc(move));
+  return TimeOfArc(move, rates, ShapeOfArc(move));
+}
+
+MoveTime LineTimer::Work(const Move& move, const Delta& delta, Memo& memo, double& length) {
+  // Most moves go along one axis and need no square root.
+  if (delta.x == 0.0 && delta.y == 0.0) {
+    length = std::fabs(delta.z);
+  } else if (delta.y == 0.0 && delta.z == 0.0) {
+    length = std::fabs(delta.x);
+  } else {
+    length = std::sqrt(delta.x * delta.x + delta.y * delta.y + delta.z * delta.z);
+  }
+  const MoveTime time = TimeOfLine(move, rates_, length);
+  memo = {delta, true, length, time};
+  return time;
 }
 
 }  // namespace kelvora::motion

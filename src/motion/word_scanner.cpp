@@ -17,6 +17,25 @@ constexpr std::array<double, 23> kPow10 = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1
                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
+// The same as whole numbers, for the digits of a fraction (at most 15 in all).
+constexpr std::array<std::uint64_t, 17> kPow10Whole = {1ULL,
+                                                       10ULL,
+                                                       100ULL,
+                                                       1000ULL,
+                                                       10000ULL,
+                                                       100000ULL,
+                                                       1000000ULL,
+                                                       10000000ULL,
+                                                       100000000ULL,
+                                                       1000000000ULL,
+                                                       10000000000ULL,
+                                                       100000000000ULL,
+                                                       1000000000000ULL,
+                                                       10000000000000ULL,
+                                                       100000000000000ULL,
+                                                       1000000000000000ULL,
+                                                       10000000000000000ULL};
+
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
@@ -29,9 +48,12 @@ bool IsLetter(char c) {
 char Upper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
+bool IsLineEnd(char c) {
+  return c == '\n' || c == '\r';
+}
 // Where a word ends: the next letter, comment or the line's end.
 bool EndsWord(char c) {
-  return IsLetter(c) || c == '(' || c == ';';
+  return IsLetter(c) || c == '(' || c == ';' || IsLineEnd(c);
 }
 
 struct Number {
@@ -42,7 +64,7 @@ struct Number {
 // Reads the number of a word from `i`: an optional sign, digits with at most one
 // decimal point, at least one digit; blanks may stand anywhere inside. `i` is
 // left after the number (and the blanks after it).
-Number ReadNumber(std::string_view line, std::size_t& i) {
+Number ReadNumberSlowly(std::string_view line, std::size_t& i) {
   const std::size_t n = line.size();
   while (i < n && IsBlank(line[i])) ++i;
   const std::size_t begin = i;
@@ -91,6 +113,11 @@ Number ReadNumber(std::string_view line, std::size_t& i) {
   Number result;
   if (!digits) return result;
   if (significant <= 15 && fraction <= 22) {
+    // Zeros at the end of the fraction ("12.500", "5.000") cost no division.
+    while (fraction > 0 && mantissa % 10 == 0) {
+      mantissa /= 10;
+      --fraction;
+    }
     const double magnitude =
         static_cast<double>(mantissa) / kPow10[static_cast<std::size_t>(fraction)];
     result.value = negative ? -magnitude : magnitude;
@@ -118,43 +145,76 @@ Number ReadNumber(std::string_view line, std::size_t& i) {
   return result;
 }
 
-// The group of a G code (ten times its number), or kCount for one not read.
-GGroup GroupOf(int code) {
-  switch (code) {
-    case 0:
-    case 10:
-    case 20:
-    case 30:
-    case 730:
-    case 800:
-    case 810:
-    case 820:
-    case 830:
-      return GGroup::kMotion;
-    case 40:
-      return GGroup::kDwell;
-    case 170:
-      return GGroup::kPlane;
-    case 200:
-    case 210:
-      return GGroup::kUnits;
-    case 400:
-      return GGroup::kCompensation;
-    case 490:
-      return GGroup::kToolLength;
-    case 900:
-    case 910:
-      return GGroup::kDistance;
-    case 901:
-    case 911:
-      return GGroup::kArcDistance;
-    case 980:
-    case 990:
-      return GGroup::kRetract;
-    default:
-      return GGroup::kCount;
+// The same for the usual number, written without blanks inside and with at most
+// 15 digits (what every program of ours holds): one pass, no branch per digit
+// beyond the loop's own. Anything else goes the slow way from the start.
+Number ReadNumber(std::string_view line, std::size_t& i) {
+  const char* const data = line.data();
+  const char* const end = data + line.size();
+  const char* q = data + i;
+  bool negative = false;
+  if (q < end && (*q == '-' || *q == '+')) {
+    negative = *q == '-';
+    ++q;
   }
+  std::uint64_t mantissa = 0;
+  const char* const first = q;
+  while (q < end && static_cast<unsigned char>(*q - '0') < 10) {
+    mantissa = mantissa * 10 + static_cast<std::uint64_t>(*q - '0');
+    ++q;
+  }
+  int fraction = 0;
+  std::ptrdiff_t digits = q - first;
+  if (q < end && *q == '.') {
+    // Zeros at the end of the fraction ("12.500", "5.000") are left out, so
+    // that they cost no division; zeros before a later digit are taken with it.
+    const char* const point = ++q;
+    int zeros = 0;
+    while (q < end && static_cast<unsigned char>(*q - '0') < 10) {
+      const auto digit = static_cast<std::uint64_t>(*q - '0');
+      if (digit == 0) {
+        ++zeros;
+      } else {
+        if (zeros >= 15) return ReadNumberSlowly(line, i);
+        mantissa = mantissa * kPow10Whole[static_cast<std::size_t>(zeros) + 1] + digit;
+        fraction += zeros + 1;
+        zeros = 0;
+      }
+      ++q;
+    }
+    digits += q - point;
+  }
+  if (digits == 0 || digits > 15) return ReadNumberSlowly(line, i);
+  // Blanks after the number: the number goes on after them when a digit or a
+  // point follows ("X1 0.5"), which the slow way reads.
+  const char* after = q;
+  while (after < end && IsBlank(*after)) ++after;
+  if (after != q && after < end &&
+      (static_cast<unsigned char>(*after - '0') < 10 || *after == '.')) {
+    return ReadNumberSlowly(line, i);
+  }
+  double magnitude = static_cast<double>(mantissa);
+  if (fraction > 0) magnitude /= kPow10[static_cast<std::size_t>(fraction)];
+  i = static_cast<std::size_t>(after - data);
+  return {negative ? -magnitude : magnitude, true};
 }
+
+// The group of each G code below G100 (ten times its number), kCount for one
+// not read.
+constexpr std::array<GGroup, 1000> kGroupOf = [] {
+  std::array<GGroup, 1000> table{};
+  table.fill(GGroup::kCount);
+  for (int code : {0, 10, 20, 30, 730, 800, 810, 820, 830}) table[code] = GGroup::kMotion;
+  table[40] = GGroup::kDwell;
+  table[170] = GGroup::kPlane;
+  table[200] = table[210] = GGroup::kUnits;
+  table[400] = GGroup::kCompensation;
+  table[490] = GGroup::kToolLength;
+  table[900] = table[910] = GGroup::kDistance;
+  table[901] = table[911] = GGroup::kArcDistance;
+  table[980] = table[990] = GGroup::kRetract;
+  return table;
+}();
 
 MGroup GroupOfM(int code) {
   switch (code) {
@@ -201,28 +261,35 @@ void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std
   sink.OnNotice(notice);
 }
 
-void ScanLine(std::string_view line, std::uint32_t lineNumber, MotionSink& sink,
-              BlockWords& words) {
+std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink& sink,
+                     BlockWords& words) {
   words.letters = 0;
   words.g.fill(kNoCode);
   words.m.fill(kNoCode);
-  const std::size_t n = line.size();
+  const std::string_view line = text;  // notices quote spans of it
+  const std::size_t n = text.size();
+  auto lineEnd = [&](std::size_t from) {
+    while (from < n && !IsLineEnd(text[from])) ++from;
+    return from;
+  };
   std::size_t i = 0;
-  while (i < n && IsBlank(line[i])) ++i;
-  if (i < n && line[i] == '%') ++i;  // program delimiter
+  while (i < n && IsBlank(text[i])) ++i;
+  if (i < n && text[i] == '%') ++i;  // program delimiter
   while (i < n) {
-    const char c = line[i];
+    const char c = text[i];
     if (IsBlank(c)) {
       ++i;
       continue;
     }
-    if (c == ';') return;
+    if (IsLineEnd(c)) return i;
+    if (c == ';') return lineEnd(i);
     if (c == '(') {
-      const std::size_t close = line.find(')', i + 1);
-      if (close == std::string_view::npos) {
+      std::size_t close = i + 1;
+      while (close < n && text[close] != ')' && !IsLineEnd(text[close])) ++close;
+      if (close == n || text[close] != ')') {
         SendNotice(sink, NoticeKind::kUnclosedComment, lineNumber, line,
-                   {static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(n - i)});
-        return;
+                   {static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(close - i)});
+        return close;
       }
       i = close + 1;
       continue;
@@ -231,16 +298,60 @@ void ScanLine(std::string_view line, std::uint32_t lineNumber, MotionSink& sink,
     if (!IsLetter(c)) {
       // Parameters, expressions, block delete and stray characters.
       ++i;
-      while (i < n && !EndsWord(line[i])) ++i;
+      while (i < n && !EndsWord(text[i])) ++i;
       SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line,
                  {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(i - begin)});
       continue;
     }
     const char letter = Upper(c);
     ++i;
-    const Number number = ReadNumber(line, i);
-    if (!number.ok || (i < n && !EndsWord(line[i]))) {
-      while (i < n && !EndsWord(line[i])) ++i;
+    // G and M codes: ten times a G code's number (G90.1 is 901), an M code's own.
+    auto storeCode = [&](int code, WordSpan span) {
+      if (letter == 'G') {
+        const GGroup group =
+            code >= 0 && code < 1000 ? kGroupOf[static_cast<std::size_t>(code)] : GGroup::kCount;
+        const auto slot = static_cast<std::size_t>(group);
+        if (group == GGroup::kCount || words.g[slot] != kNoCode) {
+          SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
+          return;
+        }
+        words.g[slot] = code;
+        words.gSpan[slot] = span;
+      } else {
+        const MGroup group = code >= 0 ? GroupOfM(code) : MGroup::kCount;
+        const auto slot = static_cast<std::size_t>(group);
+        if (group == MGroup::kCount || words.m[slot] != kNoCode) {
+          SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
+          return;
+        }
+        words.m[slot] = code;
+        words.mSpan[slot] = span;
+      }
+    };
+    if ((letter == 'G' || letter == 'M') && i < n && IsDigit(text[i])) {
+      // The short road for the usual code: up to three digits, a G code's one
+      // decimal, then the next word, a comment or the line's end.
+      std::size_t k = i;
+      int code = 0;
+      while (k < n && k - i < 3 && IsDigit(text[k])) code = code * 10 + (text[k++] - '0');
+      if (letter == 'G') {
+        code *= 10;
+        if (k + 1 < n && text[k] == '.' && IsDigit(text[k + 1])) {
+          code += text[k + 1] - '0';
+          k += 2;
+        }
+      }
+      std::size_t next = k;
+      while (next < n && IsBlank(text[next])) ++next;
+      if (next == n || EndsWord(text[next])) {
+        storeCode(code, {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(k - begin)});
+        i = next;
+        continue;
+      }
+    }
+    const Number number = ReadNumber(text, i);
+    if (!number.ok || (i < n && !EndsWord(text[i]))) {
+      while (i < n && !EndsWord(text[i])) ++i;
       SendNotice(sink, NoticeKind::kMalformedNumber, lineNumber, line,
                  {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(i - begin)});
       continue;
@@ -249,30 +360,12 @@ void ScanLine(std::string_view line, std::uint32_t lineNumber, MotionSink& sink,
     const double value = number.value;
     if (letter == 'N') continue;
     if (letter == 'G' || letter == 'M') {
-      // Codes are whole (G also tenths: G90.1); anything else is not a code we know.
+      // Codes are whole (G also tenths); anything else is not a code we know.
       const double scaled = letter == 'G' ? value * 10.0 : value;
-      const double rounded = std::nearbyint(scaled);
-      const bool whole = std::fabs(scaled - rounded) < 1e-6 && rounded >= 0.0 && rounded < 10000.0;
-      const int code = whole ? static_cast<int>(rounded) : kNoCode;
-      if (letter == 'G') {
-        const GGroup group = whole ? GroupOf(code) : GGroup::kCount;
-        const auto slot = static_cast<std::size_t>(group);
-        if (group == GGroup::kCount || words.g[slot] != kNoCode) {
-          SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
-          continue;
-        }
-        words.g[slot] = code;
-        words.gSpan[slot] = span;
-      } else {
-        const MGroup group = whole ? GroupOfM(code) : MGroup::kCount;
-        const auto slot = static_cast<std::size_t>(group);
-        if (group == MGroup::kCount || words.m[slot] != kNoCode) {
-          SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
-          continue;
-        }
-        words.m[slot] = code;
-        words.mSpan[slot] = span;
-      }
+      const bool inRange = scaled >= 0.0 && scaled < 10000.0;
+      const int rounded = inRange ? static_cast<int>(scaled + 0.5) : kNoCode;
+      const bool whole = inRange && std::fabs(scaled - rounded) < 1e-6;
+      storeCode(whole ? rounded : kNoCode, span);
       continue;
     }
     const std::uint32_t bit = Bit(letter);
@@ -286,6 +379,7 @@ void ScanLine(std::string_view line, std::uint32_t lineNumber, MotionSink& sink,
     words.value[index] = value;
     words.span[index] = span;
   }
+  return n;
 }
 
 }  // namespace kelvora::motion

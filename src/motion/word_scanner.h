@@ -8,6 +8,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -63,8 +64,11 @@ struct BlockWords {
   int M(MGroup group) const { return m[static_cast<std::size_t>(group)]; }
 };
 
-// Scans `line` (without its line end) into `words`; notices carry `lineNumber`.
-void ScanLine(std::string_view line, std::uint32_t lineNumber, MotionSink& sink, BlockWords& words);
+// Scans the line that `text` begins with into `words` and returns its length
+// (where its CR or LF stands, or the end of `text`). Notices carry `lineNumber`
+// and quote the line.
+std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink& sink,
+                     BlockWords& words);
 
 // A notice quoting `span` of `line` (cut to a short text).
 void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std::string_view line,

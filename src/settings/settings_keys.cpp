@@ -344,8 +344,8 @@ constexpr InputRow kMachineInputs[] = {
         kSigned, kNoBox, "Z travel maximum, mm"),
     Row("MachStockTop", kDouble, "0", "0.###", kConfig, "txtMachStockTop", "",
         "Stock top Z (mm):", "", kSigned, kNoBox, "Z of the stock's top surface, mm"),
-    Row("MachSpinUp", kDouble, "0", "0.###", kConfig, "txtMachSpinUp", "", "Spin-up (s):", "",
-        kUnsigned, kNoBox, "seconds the spindle takes to reach its speed after M3/M4"),
+    Row("MachSpinUp", kDouble, "0", "0.###", kConfig, "txtMachSpinUp", "", "Spindle spin-up (s):",
+        "", kUnsigned, kNoBox, "seconds the spindle takes to reach its speed after M3/M4"),
 };
 
 constexpr std::span<const InputRow> kTables[] = {

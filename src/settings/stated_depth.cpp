@@ -79,4 +79,11 @@ std::optional<double> StatedDepth(JobInputs job, const generators::TextLookup& t
   return text::ParseDouble(text::FormatNumber(-bottom, text::NumberFormat::kFixed3));
 }
 
+motion::CheckOptions JobCheckOptions(JobInputs job, const generators::TextLookup& texts) {
+  motion::CheckOptions options;
+  options.statedDepth = StatedDepth(job, texts);
+  options.stockChecks = job != JobInputs::kThread;
+  return options;
+}
+
 }  // namespace kelvora::settings

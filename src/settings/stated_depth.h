@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "generators/inputs.h"
+#include "motion/report.h"
 #include "settings/settings_keys.h"
 
 namespace kelvora::settings {
@@ -18,5 +19,10 @@ namespace kelvora::settings {
 // the window's and the machine's settings) state none, and so does a job whose
 // depth inputs do not convert.
 std::optional<double> StatedDepth(JobInputs job, const generators::TextLookup& texts);
+
+// What the pre-flight checks of a job's program hold it to: its stated depth,
+// and the stock-top checks except for the thread, which turns the part on A with
+// Z running along it rather than into it.
+motion::CheckOptions JobCheckOptions(JobInputs job, const generators::TextLookup& texts);
 
 }  // namespace kelvora::settings

@@ -16,6 +16,11 @@ struct CliRun {
   std::string err;
 };
 
+// A file of the test data, as a path the command line takes.
+inline std::string DataPath(const std::string& relative) {
+  return std::string(KELVORA_TEST_DATA) + "/" + relative;
+}
+
 inline CliRun RunArgs(const std::vector<std::string>& args) {
   std::ostringstream out;
   std::ostringstream err;

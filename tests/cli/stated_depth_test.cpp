@@ -18,9 +18,7 @@ namespace {
 
 using settings::JobInputs;
 
-std::string Data(const std::string& relative) {
-  return std::string(KELVORA_TEST_DATA) + "/" + relative;
-}
+using testing::DataPath;
 
 bool Has(const motion::Report& report, motion::FindingKind kind) {
   for (const motion::Finding& f : report.findings) {
@@ -55,23 +53,22 @@ TEST(StatedDepth, EveryJobReachesItsStatedDepthAndNeverGoesBelow) {
       {"surface, defaults", JobInputs::kSurface, {"surface"}},
       {"dxf",
        JobInputs::kContour,
-       {"dxf", "--dxf", Data("geometry/dxf/r2000_contours.dxf"), "DxfDepth=1", "DxfStepdown=0.3"}},
+       {"dxf", "--dxf", DataPath("geometry/dxf/r2000_contours.dxf"), "DxfDepth=1",
+        "DxfStepdown=0.3"}},
       {"points drilling",
        JobInputs::kPoints,
-       {"points", "--points", Data("generators/points/drill.csv"), "AnyDepth=5", "AnyStepdown=2"}},
+       {"points", "--points", DataPath("generators/points/drill.csv"), "AnyDepth=5",
+        "AnyStepdown=2"}},
       {"points pocket",
        JobInputs::kPoints,
-       {"points", "--points", Data("generators/points/origin.csv"), "AnyPocket=True", "Anyd=2",
+       {"points", "--points", DataPath("generators/points/origin.csv"), "AnyPocket=True", "Anyd=2",
         "AnyRo=1", "AnyHoleSize=4.9", "AnyStepOvr=0.3", "AnyDepth=2.5", "AnyStepdown=1"}},
       {"cuts",
        JobInputs::kCuts,
-       {"cuts", "--cuts", Data("generators/lists/generated.csv"), "CutToolDia=4", "DxfDepth=1.25",
-        "DxfStepdown=0.5"}},
-      // Edge cases: a negative depth is a height; passes of 0.2 or less; a
-      // remainder too small to drill; a step-down over the depth.
-      {"circle, negative depth",
-       JobInputs::kCircle,
-       {"circle", "Cirn=1", "CirDepth=-2", "CirStep=2", "CirRetract=3"}},
+       {"cuts", "--cuts", DataPath("generators/lists/generated.csv"), "CutToolDia=4",
+        "DxfDepth=1.25", "DxfStepdown=0.5"}},
+      // Edge cases: passes of 0.2 or less; a remainder too small to drill; a
+      // step-down over the depth.
       {"circle, shallow passes",
        JobInputs::kCircle,
        {"circle", "Cirn=1", "CirR=20", "CirDepth=0.3", "CirStep=0.1", "CirRetract=1",

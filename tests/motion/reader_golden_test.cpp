@@ -46,7 +46,7 @@ TEST(ReaderGolden, EveryGoldenProgramReadsWithoutNotice) {
     text << in.rdbuf();
     const auto sink = testing::Read(text.str());
     const auto expected = kExpectedNotices.find(file.filename().string());
-    EXPECT_EQ(testing::Describe(sink.notices),
+    EXPECT_EQ(testing::DescribeAll(sink.notices),
               expected == kExpectedNotices.end() ? std::vector<std::string>{} : expected->second);
     // Each of them ends with M30 (or an end script that does) after its moves.
     EXPECT_FALSE(sink.moves.empty());

@@ -1,0 +1,238 @@
+// The reader against LinuxCNC's interpreter: random drilling-cycle runs and
+// random arcs, each program read by both, and every move's end point (arc
+// centres and directions too) and every dwell compared one for one.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "motion/gcode_reader.h"
+#include "motion/rs274_runner.h"
+
+namespace kelvora::motion {
+namespace {
+
+using testing::CanonCall;
+
+// rs274 prints four decimals.
+constexpr double kTolerance = 1e-4;
+
+// The reader's output as rs274 would print it: program units, in order.
+class CanonSink final : public MotionSink {
+ public:
+  explicit CanonSink(double scale) : scale_(scale) {}
+  void OnMove(const Move& m) override {
+    if (m.kind == MoveKind::kRapid || m.kind == MoveKind::kFeed) {
+      calls.push_back(
+          {m.kind == MoveKind::kRapid ? CanonCall::Kind::kTraverse : CanonCall::Kind::kFeed,
+           {m.end.x / scale_, m.end.y / scale_, m.end.z / scale_, m.end.a}});
+    } else {
+      const double turns = (m.extraTurns + 1) * (m.kind == MoveKind::kArcCcw ? 1.0 : -1.0);
+      calls.push_back({CanonCall::Kind::kArc,
+                       {m.end.x / scale_, m.end.y / scale_, m.centreX / scale_, m.centreY / scale_,
+                        turns, m.end.z / scale_, m.end.a}});
+    }
+  }
+  void OnEvent(const Event& e) override {
+    if (e.kind == EventKind::kDwell) calls.push_back({CanonCall::Kind::kDwell, {e.value}});
+  }
+  void OnNotice(const Notice& n) override {
+    notices.push_back(n.word + "@" + std::to_string(n.line));
+  }
+
+  std::vector<CanonCall> calls;
+  std::vector<std::string> notices;
+
+ private:
+  double scale_;
+};
+
+std::string Fixed(double value, int decimals) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*f", decimals, value);
+  return text;
+}
+
+class Rs274Cross : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rs274_ = testing::FindRs274();
+    if (rs274_.empty()) {
+      if (testing::Rs274Required()) {
+        FAIL() << "rs274 is not installed but KELVORA_REQUIRE_RS274=1 asks for it";
+      }
+      GTEST_SKIP() << "rs274 (LinuxCNC's interpreter, Debian linuxcnc-uspace) is not installed";
+    }
+  }
+
+  // Reads `program` both ways and compares; `inch` says its units.
+  void Compare(const std::string& program, bool inch) {
+    SCOPED_TRACE(program);
+    const auto run = testing::RunRs274(rs274_, program);
+    ASSERT_TRUE(run.ended) << "rs274 did not reach the program's end:\n" << run.output;
+    CanonSink ours(inch ? 25.4 : 1.0);
+    ReadProgram(program, ours);
+    EXPECT_TRUE(ours.notices.empty()) << ours.notices.front();
+    ASSERT_EQ(ours.calls.size(), run.calls.size()) << run.output;
+    for (std::size_t i = 0; i < ours.calls.size(); ++i) {
+      const CanonCall& mine = ours.calls[i];
+      const CanonCall& theirs = run.calls[i];
+      ASSERT_EQ(mine.kind, theirs.kind) << "call " << i << "\n" << run.output;
+      // rs274 adds B and C (and for arcs A B C after the end Z): compare ours.
+      ASSERT_LE(mine.values.size(), theirs.values.size());
+      for (std::size_t k = 0; k < mine.values.size(); ++k) {
+        EXPECT_NEAR(mine.values[k], theirs.values[k], kTolerance)
+            << "call " << i << " value " << k << "\n"
+            << run.output;
+      }
+    }
+    ++compared_;
+  }
+
+  std::string rs274_;
+  int compared_ = 0;
+};
+
+// A run of drilling-cycle blocks from a random start: G81/G82/G83/G73, G98 and
+// G99, absolute (R above or below the start) and incremental with L, Q that
+// divides the depth exactly and Q that does not, in millimetres and inches.
+std::string RandomCycleProgram(std::mt19937& random, bool inch) {
+  const double unit = inch ? 0.04 : 1.0;  // inches keep the same shapes, smaller
+  const int decimals = inch ? 4 : 3;
+  auto pick = [&](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  auto length = [&](int low, int high) { return Fixed(pick(low, high) * unit / 4.0, decimals); };
+  std::string p = inch ? "G20 G17 G90\n" : "G21 G17 G90\n";
+  p += "G0 X" + length(-40, 40) + " Y" + length(-40, 40) + " Z" + length(-8, 40) + "\n";
+  const int blocks = pick(1, 5);
+  const char* cycles[] = {"G81", "G82", "G83", "G73"};
+  int previous = -1;
+  bool incremental = false;
+  for (int b = 0; b < blocks; ++b) {
+    if (pick(0, 5) == 0) {
+      p += "G0 Z" + length(-4, 40) + "\n";  // ends the run: the next begins here
+      previous = -1;
+    }
+    const int cycle = pick(0, 3);
+    const bool newCycle = cycle != previous || pick(0, 3) == 0;
+    const bool wantIncremental = pick(0, 2) == 0;
+    std::string block;
+    if (wantIncremental != incremental) {
+      block += wantIncremental ? "G91 " : "G90 ";
+      incremental = wantIncremental;
+    }
+    block += pick(0, 1) ? "G98 " : "G99 ";
+    if (newCycle) block += std::string(cycles[cycle]) + " ";
+    // R and the bottom in thousandths, so that Q can divide the depth exactly.
+    const int rSteps = pick(-8, 24);
+    const int qSteps = pick(2, 12);
+    const int pecks = pick(1, 5);
+    const bool exact = pick(0, 1) == 0;
+    const int depthSteps = qSteps * pecks + (exact ? 0 : pick(1, qSteps - 1));
+    auto steps = [&](int count) { return Fixed(count * unit / 4.0, decimals); };
+    if (incremental) {
+      block += "X" + length(-20, 20) + " Y" + length(-20, 20);
+      block += " R" + steps(rSteps) + " Z" + steps(-depthSteps);
+      if (pick(0, 1)) block += " L" + std::to_string(pick(1, 4));
+    } else {
+      block += "X" + length(-40, 40) + " Y" + length(-40, 40);
+      block += " R" + steps(rSteps) + " Z" + steps(rSteps - depthSteps);
+    }
+    if (cycle >= 2) block += " Q" + steps(qSteps);
+    if (cycle == 1) block += " P" + Fixed(pick(0, 20) / 10.0, 1);
+    if (b == 0 || pick(0, 3) == 0) block += " F" + std::to_string(pick(20, 500));
+    p += block + "\n";
+    previous = cycle;
+    // Further holes of the same cycle: only X/Y (modal).
+    for (int more = pick(0, 2); more > 0; --more) {
+      p += (incremental ? "X" + length(-20, 20) : "X" + length(-40, 40)) + "\n";
+    }
+    if (pick(0, 4) == 0) p += "M8\n";  // a block between holes keeps the run
+  }
+  p += "G80\nM2\n";
+  return p;
+}
+
+TEST_F(Rs274Cross, DrillingCyclesMoveAsTheControlsInterpreterMovesThem) {
+  std::mt19937 random(20261209);
+  for (int i = 0; i < 48; ++i) {
+    const bool inch = i % 3 == 2;
+    Compare(RandomCycleProgram(random, inch), inch);
+    if (HasFatalFailure()) return;
+  }
+  EXPECT_EQ(compared_, 48);
+}
+
+// Arcs from random starts: I/J incremental (the default and G91.1) or absolute
+// (G90.1), or R with either sign; G2 and G3; some with a helix in Z.
+std::string RandomArcProgram(std::mt19937& random, bool inch) {
+  const double unit = inch ? 0.04 : 1.0;
+  const int decimals = 4;
+  std::uniform_real_distribution<double> coordinate(-50.0 * unit, 50.0 * unit);
+  std::uniform_real_distribution<double> radiusOf(2.0 * unit, 30.0 * unit);
+  std::uniform_real_distribution<double> angle(0.0, 2.0 * 3.141592653589793);
+  auto pick = [&](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  std::string p = inch ? "G20 G17 G90\n" : "G21 G17 G90\n";
+  // Start exactly on the decimals written, so that the circle is the one rs274 sees.
+  double x = std::stod(Fixed(coordinate(random), decimals));
+  double y = std::stod(Fixed(coordinate(random), decimals));
+  p += "G0 X" + Fixed(x, decimals) + " Y" + Fixed(y, decimals) + " Z0\nF300\n";
+  int arcMode = 0;  // 0 incremental by default, 1 G91.1, 2 G90.1
+  for (int a = 0; a < 6; ++a) {
+    const double radius = radiusOf(random);
+    const double from = angle(random);
+    const double to = angle(random);
+    const double cx = x - radius * std::cos(from);
+    const double cy = y - radius * std::sin(from);
+    const double ex = std::stod(Fixed(cx + radius * std::cos(to), decimals));
+    const double ey = std::stod(Fixed(cy + radius * std::sin(to), decimals));
+    std::string block = pick(0, 1) ? "G2" : "G3";
+    block += " X" + Fixed(ex, decimals) + " Y" + Fixed(ey, decimals);
+    if (pick(0, 3) == 0) block += " Z" + Fixed(-pick(0, 20) * unit / 4.0, decimals);
+    const int form = pick(0, 3);
+    if (form == 3) {
+      // R form: the chord fits the radius; the sign picks the short or long way.
+      const double chord = std::hypot(ex - x, ey - y);
+      if (chord < 1e-3) continue;
+      const double r = std::max(radius, chord / 2.0 + 0.01 * unit);
+      block += " R" + std::string(pick(0, 1) ? "-" : "") + Fixed(r, decimals);
+    } else {
+      // 0: whatever incremental mode holds, 1: G91.1 said again, 2: G90.1.
+      if ((form == 0 && arcMode == 2) || form == 1) {
+        p += "G91.1\n";
+        arcMode = 1;
+      } else if (form == 2 && arcMode != 2) {
+        p += "G90.1\n";
+        arcMode = 2;
+      }
+      const double i = arcMode == 2 ? cx : cx - x;
+      const double j = arcMode == 2 ? cy : cy - y;
+      block += " I" + Fixed(i, decimals) + " J" + Fixed(j, decimals);
+      if (pick(0, 5) == 0) block += " P" + std::to_string(pick(2, 3));
+    }
+    p += block + "\n";
+    x = ex;
+    y = ey;
+  }
+  p += "M2\n";
+  return p;
+}
+
+TEST_F(Rs274Cross, ArcsInBothCentreFormsEndAndCentreAsTheControlsInterpreterSays) {
+  std::mt19937 random(1209);
+  for (int i = 0; i < 36; ++i) {
+    const bool inch = i % 3 == 1;
+    Compare(RandomArcProgram(random, inch), inch);
+    if (HasFatalFailure()) return;
+  }
+  EXPECT_EQ(compared_, 36);
+}
+
+}  // namespace
+}  // namespace kelvora::motion
