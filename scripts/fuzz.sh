@@ -19,7 +19,7 @@ seconds=${1:-20}
 shift || true
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=(dxf points_csv cuts_csv teach_csv profile numbers
+  targets=(dxf points_csv cuts_csv teach_csv profile numbers gcode
     job_circle job_grid job_surface job_dxf job_points job_thread job_cuts job_teach job_autogrid)
 fi
 

@@ -1,7 +1,7 @@
 // The G-code reader under the fuzzers: any bytes read to the end without a
 // fault, and every move handed on has finite numbers and a line of the input;
-// and the programs the jobs write read without an unknown word or a malformed
-// number wherever no operator's text stands in them.
+// and the programs the jobs write read without an unknown word or a word whose
+// number does not read wherever no operator's text stands in them.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -47,7 +47,12 @@ class CheckingSink final : public motion::MotionSink {
   void OnNotice(const Notice& n) override {
     CheckLine(n.line);
     if (n.word.size() > 64) Fail("a notice quoting more than a short text", n.line);
-    if (n.kind == NoticeKind::kUnknownWord || n.kind == NoticeKind::kMalformedNumber) {
+    // A word whose number reads but whose value the control refuses (a job's
+    // negative spindle speed written as "S-1.0") is the report's to show; a
+    // word that does not read at all is the reader's or the job's fault.
+    const bool plainValue = n.word.size() > 1 && IsPlainNumber(std::string_view(n.word).substr(1));
+    if (n.kind == NoticeKind::kUnknownWord ||
+        (n.kind == NoticeKind::kMalformedNumber && !plainValue)) {
       if (firstWordNotice.empty()) {
         firstWordNotice = "line " + std::to_string(n.line) + ": \"" + n.word + "\"";
       }

@@ -219,45 +219,53 @@ void BlockReader::ReportUnused() {
 bool BlockReader::Execute() {
   ReaderState& s = state_;
   const BlockWords& w = words_;
-  // A feed, speed or tool below zero is refused, as the control refuses it.
-  auto positive = [&](char letter, double& into) {
-    if (!w.Has(letter)) return;
-    if (w.Value(letter) < 0.0) {
-      s.NoticeAt(NoticeKind::kMalformedNumber, w.Span(letter));
-    } else {
-      into = w.Value(letter);
+  // Most blocks are a motion and its axis words: the rest is looked at only when
+  // the block holds something of it.
+  constexpr std::uint32_t kSettingLetters = Bit('F') | Bit('S') | Bit('T');
+  constexpr std::uint32_t kMotionGroup = 1U << static_cast<unsigned>(GGroup::kMotion);
+  constexpr std::uint32_t kStopGroup = 1U << static_cast<unsigned>(MGroup::kStop);
+  if ((w.letters & kSettingLetters) != 0 || (w.mGiven & ~kStopGroup) != 0 ||
+      (w.gGiven & ~kMotionGroup) != 0) {
+    // A feed, speed or tool below zero is refused, as the control refuses it.
+    auto positive = [&](char letter, double& into) {
+      if (!w.Has(letter)) return;
+      if (w.Value(letter) < 0.0) {
+        s.NoticeAt(NoticeKind::kMalformedNumber, w.Span(letter));
+      } else {
+        into = w.Value(letter);
+      }
+    };
+    positive('F', s.feed);
+    positive('S', s.speed);
+    positive('T', s.tool);
+    if (w.M(MGroup::kToolChange) == 6) s.Event(EventKind::kToolChange, s.tool);
+    switch (w.M(MGroup::kSpindle)) {
+      case 3:
+        s.Event(EventKind::kSpindleCw, s.speed);
+        break;
+      case 4:
+        s.Event(EventKind::kSpindleCcw, s.speed);
+        break;
+      case 5:
+        s.Event(EventKind::kSpindleStop, 0.0);
+        break;
+      default:
+        break;
     }
-  };
-  positive('F', s.feed);
-  positive('S', s.speed);
-  positive('T', s.tool);
-  if (w.M(MGroup::kToolChange) == 6) s.Event(EventKind::kToolChange, s.tool);
-  switch (w.M(MGroup::kSpindle)) {
-    case 3:
-      s.Event(EventKind::kSpindleCw, s.speed);
-      break;
-    case 4:
-      s.Event(EventKind::kSpindleCcw, s.speed);
-      break;
-    case 5:
-      s.Event(EventKind::kSpindleStop, 0.0);
-      break;
-    default:
-      break;
-  }
-  if (w.G(GGroup::kDwell) == 40) {
-    used_ |= Bit('P');
-    if (!w.Has('P') || w.Value('P') < 0.0) {
-      s.NoticeAt(NoticeKind::kMalformedNumber,
-                 w.Has('P') ? w.Span('P') : w.gSpan[static_cast<std::size_t>(GGroup::kDwell)]);
-    } else {
-      s.Event(EventKind::kDwell, w.Value('P'));
+    if (w.G(GGroup::kDwell) == 40) {
+      used_ |= Bit('P');
+      if (!w.Has('P') || w.Value('P') < 0.0) {
+        s.NoticeAt(NoticeKind::kMalformedNumber,
+                   w.Has('P') ? w.Span('P') : w.gSpan[static_cast<std::size_t>(GGroup::kDwell)]);
+      } else {
+        s.Event(EventKind::kDwell, w.Value('P'));
+      }
     }
+    if (w.G(GGroup::kUnits) != kNoCode) SetUnits(w.G(GGroup::kUnits) == 200);
+    if (w.G(GGroup::kDistance) != kNoCode) s.incremental = w.G(GGroup::kDistance) == 910;
+    if (w.G(GGroup::kArcDistance) != kNoCode) s.arcAbsolute = w.G(GGroup::kArcDistance) == 901;
+    if (w.G(GGroup::kRetract) != kNoCode) s.retractToR = w.G(GGroup::kRetract) == 990;
   }
-  if (w.G(GGroup::kUnits) != kNoCode) SetUnits(w.G(GGroup::kUnits) == 200);
-  if (w.G(GGroup::kDistance) != kNoCode) s.incremental = w.G(GGroup::kDistance) == 910;
-  if (w.G(GGroup::kArcDistance) != kNoCode) s.arcAbsolute = w.G(GGroup::kArcDistance) == 901;
-  if (w.G(GGroup::kRetract) != kNoCode) s.retractToR = w.G(GGroup::kRetract) == 990;
 
   const int given = w.G(GGroup::kMotion);
   const bool axes = (w.letters & kAxisLetters) != 0;
@@ -291,6 +299,7 @@ bool BlockReader::Execute() {
   }
   ReportUnused();
 
+  if ((w.mGiven & kStopGroup) == 0) return true;
   switch (w.M(MGroup::kStop)) {
     case 0:
     case 1:

@@ -14,7 +14,8 @@ struct ReaderStart {
   Position position;  // where the machine is before the first line
 };
 
-// Reads a whole program (any of CR LF, LF or CR line ends).
+// Reads a whole program (any of CR LF, LF or CR line ends). Reading ends with
+// the block that holds M2 or M30, as the control's does: what follows never runs.
 void ReadProgram(std::string_view program, MotionSink& sink, const ReaderStart& start = {});
 
 }  // namespace kelvora::motion

@@ -35,6 +35,7 @@ struct Move {
   // Whole extra turns of an arc (G2/G3 with P), 0 for a plain arc.
   int extraTurns = 0;
   double feed = 0.0;       // mm/min (deg/min when only A moves) as programmed, 0 when none
+                           // (and 0 for rapids, which run at the machine's rates)
   std::uint32_t line = 0;  // 1-based line of the block that made the move
   bool canned = false;     // made by a canned drilling cycle
 };

@@ -124,22 +124,27 @@ Number ReadNumberSlowly(std::string_view line, std::size_t& i) {
     result.ok = true;
     return result;
   }
-  // Long numbers: the exact conversion, on the text without its blanks.
-  std::array<char, 128> buffer{};
-  std::size_t length = 0;
-  if (negative) buffer[length++] = '-';
-  for (std::size_t k = begin; k < end; ++k) {
-    const char c = line[k];
-    if (IsDigit(c) || c == '.') {
-      if (length == buffer.size()) return result;
-      buffer[length++] = c;
-    }
+  // Long numbers: the exact conversion, on the digits as they stand or, with
+  // blanks among them, on a copy without the blanks (rare enough to allocate).
+  std::size_t digitsBegin = begin;
+  while (digitsBegin < end && !IsDigit(line[digitsBegin]) && line[digitsBegin] != '.') {
+    ++digitsBegin;  // the sign and blanks after it
   }
-  (void)blanks;
+  std::string_view text = line.substr(digitsBegin, end - digitsBegin);
+  std::string copy;
+  if (blanks) {
+    for (char c : text) {
+      if (!IsBlank(c)) copy += c;
+    }
+    text = copy;
+  }
   double value = 0.0;
   const auto [ptr, ec] =
-      std::from_chars(buffer.data(), buffer.data() + length, value, std::chars_format::fixed);
-  if (ec != std::errc{} || ptr != buffer.data() + length || !std::isfinite(value)) return result;
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+  if (ec != std::errc{} || ptr != text.data() + text.size() || !std::isfinite(value)) {
+    return result;
+  }
+  if (negative) value = -value;
   result.value = value;
   result.ok = true;
   return result;
@@ -264,8 +269,8 @@ void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std
 std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink& sink,
                      BlockWords& words) {
   words.letters = 0;
-  words.g.fill(kNoCode);
-  words.m.fill(kNoCode);
+  words.gGiven = 0;
+  words.mGiven = 0;
   const std::string_view line = text;  // notices quote spans of it
   const std::size_t n = text.size();
   auto lineEnd = [&](std::size_t from) {
@@ -307,25 +312,23 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
     ++i;
     // G and M codes: ten times a G code's number (G90.1 is 901), an M code's own.
     auto storeCode = [&](int code, WordSpan span) {
+      // One code of each group a block: a second one, or a code of no group, is refused.
+      auto store = [&](auto group, auto count, std::uint32_t& given, auto& codes, auto& spans) {
+        const auto slot = static_cast<std::size_t>(group);
+        if (group == count || ((given >> slot) & 1U) != 0) {
+          SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
+          return;
+        }
+        given |= 1U << slot;
+        codes[slot] = code;
+        spans[slot] = span;
+      };
       if (letter == 'G') {
-        const GGroup group =
-            code >= 0 && code < 1000 ? kGroupOf[static_cast<std::size_t>(code)] : GGroup::kCount;
-        const auto slot = static_cast<std::size_t>(group);
-        if (group == GGroup::kCount || words.g[slot] != kNoCode) {
-          SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
-          return;
-        }
-        words.g[slot] = code;
-        words.gSpan[slot] = span;
+        store(code >= 0 && code < 1000 ? kGroupOf[static_cast<std::size_t>(code)] : GGroup::kCount,
+              GGroup::kCount, words.gGiven, words.g, words.gSpan);
       } else {
-        const MGroup group = code >= 0 ? GroupOfM(code) : MGroup::kCount;
-        const auto slot = static_cast<std::size_t>(group);
-        if (group == MGroup::kCount || words.m[slot] != kNoCode) {
-          SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
-          return;
-        }
-        words.m[slot] = code;
-        words.mSpan[slot] = span;
+        store(code >= 0 ? GroupOfM(code) : MGroup::kCount, MGroup::kCount, words.mGiven, words.m,
+              words.mSpan);
       }
     };
     if ((letter == 'G' || letter == 'M') && i < n && IsDigit(text[i])) {

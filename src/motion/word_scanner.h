@@ -60,8 +60,17 @@ struct BlockWords {
   bool Has(char letter) const { return (letters >> (letter - 'A')) & 1U; }
   double Value(char letter) const { return value[static_cast<std::size_t>(letter - 'A')]; }
   WordSpan Span(char letter) const { return span[static_cast<std::size_t>(letter - 'A')]; }
-  int G(GGroup group) const { return g[static_cast<std::size_t>(group)]; }
-  int M(MGroup group) const { return m[static_cast<std::size_t>(group)]; }
+  std::uint32_t gGiven = 0;  // bit i: a code of GGroup i was given (g[i] holds it)
+  std::uint32_t mGiven = 0;  // the same for the M groups
+
+  int G(GGroup group) const {
+    const auto i = static_cast<std::size_t>(group);
+    return (gGiven >> i) & 1U ? g[i] : kNoCode;
+  }
+  int M(MGroup group) const {
+    const auto i = static_cast<std::size_t>(group);
+    return (mGiven >> i) & 1U ? m[i] : kNoCode;
+  }
 };
 
 // Scans the line that `text` begins with into `words` and returns its length

@@ -14,6 +14,9 @@ TEST(GcodeTarget, AJobProgramWithAWordTheReaderDoesNotTakeIsCaught) {
   const auto malformed = CheckProgramReads("G90\r\nG1Z--2F100\r\n");
   ASSERT_TRUE(malformed);
   EXPECT_NE(malformed->find("\"Z--2\""), std::string::npos) << *malformed;
+  // A negative spindle speed or feed from the job's inputs reads as a word; the
+  // control refuses its value, and the report shows that.
+  EXPECT_EQ(CheckProgramReads("G90\r\nM3S-1.0\r\nG1Z-1F-100\r\nM30\r\n"), std::nullopt);
 }
 
 TEST(GcodeTarget, DamagedInputReadsToTheEndWithFiniteMoves) {
