@@ -83,21 +83,8 @@ AutoGen::AutoGen(ui::Prompts& prompts)
   byCol.onCheckedChanged = [&byRow](ui::CheckBox& b) { byRow.SetChecked(!b.Checked()); };
   byCol.SetChecked(true);
 
-  auto& ok = form_.Add<ui::Button>("btnOK", "OK");
-  ok.onClick = [this](ui::Button&) { btnOK_Click(); };
-  auto& cancel = form_.Add<ui::Button>("btnCancel", "Cancel");
-  cancel.SetDialogResult(ui::DialogResult::kCancel);
-  form_.SetAcceptButton(&ok);
-  form_.SetCancelButton(&cancel);
+  ui::AddOkCancel(form_, [this] { btnOK_Click(); });
   Arrange();
-}
-
-ui::Control* AutoGen::Find(std::string_view name) {
-  ui::Control* found = nullptr;
-  ui::ForEachControl(form_, [&](ui::Control& c) {
-    if (!found && c.Name() == name) found = &c;
-  });
-  return found;
 }
 
 void AutoGen::Arrange() {
@@ -180,7 +167,7 @@ generators::TextLookup AutoGen::Inputs() {
   return [this](std::string_view key) -> std::string {
     const std::string_view name = ControlOfKey(key);
     if (name.empty()) return {};
-    ui::Control* c = Find(name);
+    ui::Control* c = ui::FindByName(form_, name);
     if (c->Kind() == ui::ControlKind::kCheckBox) {
       return static_cast<ui::CheckBox*>(c)->Checked() ? "True" : "False";
     }

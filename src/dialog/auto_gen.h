@@ -31,7 +31,7 @@ class AutoGen {
   // std::out_of_range).
   template <typename T>
   T& Get(std::string_view name) {
-    if (auto* c = dynamic_cast<T*>(Find(name))) return *c;
+    if (auto* c = dynamic_cast<T*>(ui::FindByName(form_, name))) return *c;
     throw std::out_of_range("no control " + std::string(name));
   }
 
@@ -53,7 +53,6 @@ class AutoGen {
   const generators::AutoGridParams& Values() const { return values_; }
 
  private:
-  ui::Control* Find(std::string_view name);
   void Arrange();
 
   ui::Prompts& prompts_;

@@ -81,22 +81,9 @@ ConfigDialog::ConfigDialog(ui::Prompts& prompts)
     if (row.filter == settings::Filter::kSigned) AttachSignedFilter(box);
     if (row.filter == settings::Filter::kUnsigned) AttachUnsignedFilter(box);
   }
-  auto& ok = form_.Add<ui::Button>("btnOK", "OK");
-  ok.onClick = [this](ui::Button&) { btnOK_Click(); };
-  auto& cancel = form_.Add<ui::Button>("btnCancel", "Cancel");
-  cancel.SetDialogResult(ui::DialogResult::kCancel);
-  form_.SetAcceptButton(&ok);
-  form_.SetCancelButton(&cancel);
+  ui::AddOkCancel(form_, [this] { btnOK_Click(); });
   Fill(motion::Machine{});
   Arrange();
-}
-
-ui::Control* ConfigDialog::Find(std::string_view name) {
-  ui::Control* found = nullptr;
-  ui::ForEachControl(form_, [&](ui::Control& c) {
-    if (!found && c.Name() == name) found = &c;
-  });
-  return found;
 }
 
 void ConfigDialog::Arrange() {

@@ -33,7 +33,7 @@ class ConfigDialog {
   // std::out_of_range).
   template <typename T>
   T& Get(std::string_view name) {
-    if (auto* c = dynamic_cast<T*>(Find(name))) return *c;
+    if (auto* c = dynamic_cast<T*>(ui::FindByName(form_, name))) return *c;
     throw std::out_of_range("no control " + std::string(name));
   }
 
@@ -53,7 +53,6 @@ class ConfigDialog {
   std::optional<motion::Machine> ShowDialog(const motion::Machine& machine);
 
  private:
-  ui::Control* Find(std::string_view name);
   void Arrange();
 
   ui::Prompts& prompts_;

@@ -64,4 +64,21 @@ Form* FormOf(Control& control) {
   return nullptr;
 }
 
+Control* FindByName(Control& root, std::string_view name) {
+  Control* found = nullptr;
+  ForEachControl(root, [&](Control& c) {
+    if (!found && c.Name() == name) found = &c;
+  });
+  return found;
+}
+
+void AddOkCancel(Form& form, std::function<void()> onOk) {
+  auto& ok = form.Add<Button>("btnOK", "OK");
+  ok.onClick = [onOk = std::move(onOk)](Button&) { onOk(); };
+  auto& cancel = form.Add<Button>("btnCancel", "Cancel");
+  cancel.SetDialogResult(DialogResult::kCancel);
+  form.SetAcceptButton(&ok);
+  form.SetCancelButton(&cancel);
+}
+
 }  // namespace kelvora::ui

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "geometry/picture.h"
 #include "ui/control.h"
@@ -90,5 +91,13 @@ class Form : public Control {
 
 // The form a control lies on, or null.
 Form* FormOf(Control& control);
+
+// The first control of that name below `root` (itself included), or null.
+Control* FindByName(Control& root, std::string_view name);
+
+// A modal form's "OK" and "Cancel" buttons (btnOK, btnCancel), made its accept
+// and cancel buttons: OK runs `onOk`, which ends the run with OK when the form's
+// boxes are sound; Cancel ends it with Cancel. The caller places them.
+void AddOkCancel(Form& form, std::function<void()> onOk);
 
 }  // namespace kelvora::ui

@@ -1,7 +1,10 @@
 // Shows the test host's main window by itself, with the plug-in's menu entry
 // added by the plug-in's own start-up (without the library), for looking at
 // (screenshots) by hand:
-//   testhost_window.exe [--no-plugin-menu] [--open-menu] [--status TEXT] [--seconds N]
+//   testhost_window.exe [--no-plugin-menu] [--open-menu] [--config] [--status TEXT]
+//                       [--seconds N]
+// --config opens the plug-in's configuration window over it, as the host's
+// plug-in configuration does, until the time is up.
 #include <windows.h>
 
 #include <cstdlib>
@@ -36,6 +39,7 @@ int wmain(int argc, wchar_t** argv) {
   kelvora::testhost::HostWindowOptions options;
   options.visible = true;
   bool openMenu = false;
+  bool config = false;
   std::string status;
   int seconds = 5;
   for (int i = 1; i < argc; ++i) {
@@ -44,6 +48,8 @@ int wmain(int argc, wchar_t** argv) {
       options.withPlugInMenu = false;
     } else if (arg == L"--open-menu") {
       openMenu = true;
+    } else if (arg == L"--config") {
+      config = true;
     } else if (arg == L"--status" && i + 1 < argc) {
       status = kelvora::win32::Utf8FromWide(argv[++i]);
     } else if (arg == L"--seconds" && i + 1 < argc) {
@@ -81,6 +87,9 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(window.handle(), WM_KEYDOWN, VK_DOWN, 0);
   }
   SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000, EndShow);
+  // The modal window runs its own loop; the end of the time closes it, and then
+  // the host's window.
+  if (config) module.piConfig();
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
     TranslateMessage(&message);
