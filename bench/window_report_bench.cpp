@@ -56,9 +56,7 @@ const std::string& TheProgram() {
 }
 
 motion::CheckOptions Options() {
-  motion::CheckOptions options;
-  options.statedDepth = settings::StatedDepth(settings::JobInputs::kGrid, TheWindow().dlg.Inputs());
-  return options;
+  return settings::JobCheckOptions(settings::JobInputs::kGrid, TheWindow().dlg.Inputs());
 }
 
 void BM_GcodeGenWithoutReport(benchmark::State& state) {

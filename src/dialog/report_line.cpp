@@ -53,8 +53,7 @@ int ReportLine::Fit(int width) {
 
 void ReportLine::Show(std::string_view program, settings::JobInputs job,
                       const generators::TextLookup& inputs, ui::PictureBox* preview) {
-  motion::CheckOptions options;
-  options.statedDepth = settings::StatedDepth(job, inputs);
+  const motion::CheckOptions options = settings::JobCheckOptions(job, inputs);
   const ui::Bounds box = preview ? preview->GetBounds() : ui::Bounds{};
   motion::CheckedPath checked =
       motion::CheckAndDrawProgram(program, dlg_.CurrentMachine(), options, box.width, box.height);

@@ -1,5 +1,6 @@
 // The report line under a program box. After every GCode Gen the tab reads the
-// program box's text once with the current machine and the job's stated depth:
+// program box's text once with the current machine and the job's check options
+// (its stated depth; no stock-top checks for the thread):
 // the line shows its summary ("X 10…50 · Y 10…50 · Z −5…10 · 1 min 23 s ·
 // 2 warnings") in the window's language, and the tab's preview, where it has
 // one, shows the program's path seen from above. A click on the line lists the

@@ -99,8 +99,7 @@ TEST(ReportLine, EveryTabReportsItsProgramAfterGcodeGen) {
       ASSERT_FALSE(program.empty()) << c.name;
       // The window's single reading gives what the report of the program box's
       // text with the job's stated depth gives.
-      motion::CheckOptions options;
-      options.statedDepth = settings::StatedDepth(c.job, h.dlg.Inputs());
+      const motion::CheckOptions options = settings::JobCheckOptions(c.job, h.dlg.Inputs());
       const motion::Report report = motion::CheckProgram(program, motion::Machine{}, options);
       EXPECT_TRUE(report.extents.any) << c.name;
       EXPECT_EQ(Shown(h, c.line), ReportSummary(report, language)) << c.name;
