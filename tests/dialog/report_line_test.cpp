@@ -120,9 +120,9 @@ TEST(ReportLine, CircleInFiguresAndItsNote) {
   DialogHarness h;
   SelectLanguage(h, kEnglish);
   h.Click("btnDrillGcodeGen");
-  // Eleven holes on a 20 mm circle round (30, 30) (the highest at 98.2 degrees),
-  // from the origin where the program starts, Z safe 10 down to 5 deep. OnSpin
-  // is off: the program cuts with the spindle off, a note.
+  // Eleven holes on a 20 mm circle round (30, 30) (the highest at 98.2 degrees);
+  // the first move rises to Z safe 10 over the origin; 5 deep. OnSpin is off: the
+  // program cuts with the spindle off, a note.
   const std::string line = Shown(h, "lblDrillGcodeReport");
   EXPECT_TRUE(line.starts_with("X 0…40 · Y 0…39.898 · Z −5…10 · ")) << line;
   EXPECT_TRUE(line.ends_with(" · no warnings · 1 note")) << line;
