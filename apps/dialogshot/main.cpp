@@ -4,7 +4,9 @@
 // once more after a preview and a generated program, the router tab with a
 // generated cut list previewed, the point list after a preview of pockets, the
 // automatic grid dialog (AutoGen.svg), the teach tab at work, and the
-// configuration window (ConfigDialog.svg).
+// configuration window (ConfigDialog.svg). After a generated program a page
+// shows its report line under the program box and the program's path in its
+// preview.
 #include <filesystem>
 #include <iostream>
 #include <string>

@@ -81,9 +81,9 @@ ui::TextBox& GeneratorPage::ProgramBox(std::string name) {
   return box;
 }
 
-void GeneratorPage::UnderProgram(ui::Control& control, int height) {
+void GeneratorPage::UnderProgram(ui::Control& control, std::function<int(int width)> fit) {
   underProgram_ = &control;
-  underProgramHeight_ = height;
+  underProgramFit_ = std::move(fit);
 }
 
 void GeneratorPage::PlaceOnTop(TopSlot slot, ui::Control& control) {
@@ -332,7 +332,7 @@ void GeneratorPage::Arrange() {
   ui::Bounds program = buttons_.empty() ? cols[2] : right[0];
   if (underProgram_) {
     // The line under the program box takes its room from the box's bottom.
-    const auto rows = ui::SplitRows(program, {{0, 1}, {underProgramHeight_, 0}}, 2);
+    const auto rows = ui::SplitRows(program, {{0, 1}, {underProgramFit_(program.width), 0}}, 2);
     program = rows[0];
     underProgram_->SetBounds(rows[1]);
   }

@@ -62,9 +62,10 @@ class GeneratorPage {
   // The program box (right, top): multi-line, both scroll bars, 8.25 pt.
   ui::TextBox& ProgramBox(std::string name);
 
-  // A control on a row of its own under the program box, `height` pixels high
-  // (the report line); the program box gives up that room.
-  void UnderProgram(ui::Control& control, int height);
+  // A control on a row of its own under the program box (the report line):
+  // `fit` gives its height for the column's width; the program box gives up
+  // that room.
+  void UnderProgram(ui::Control& control, std::function<int(int width)> fit);
 
   // Any control the page made on its tab page, in an upper area instead of the
   // picture or program box (a list grid, a paint panel).
@@ -136,7 +137,7 @@ class GeneratorPage {
   ui::TabPage& page_;
   ui::Control* top_[3] = {nullptr, nullptr, nullptr};  // by TopSlot
   ui::Control* underProgram_ = nullptr;
-  int underProgramHeight_ = 0;
+  std::function<int(int width)> underProgramFit_;
   std::vector<ui::Button*> buttons_;
   Area pattern_{1, {}};
   Area machining_{2, {}};

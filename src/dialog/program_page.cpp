@@ -17,7 +17,8 @@ ui::TextBox& ProgramPage::ProgramBox(std::string name) {
   const std::string line = "lbl" + name.substr(name.starts_with("txt") ? 3 : 0) + "Report";
   program_ = &layout_.ProgramBox(std::move(name));
   reportLine_ = std::make_unique<ReportLine>(dlg_, page_, line);
-  layout_.UnderProgram(reportLine_->GetLabel(), ReportLine::Height());
+  layout_.UnderProgram(reportLine_->GetLabel(),
+                       [this](int width) { return reportLine_->Fit(width); });
   return *program_;
 }
 
@@ -40,6 +41,7 @@ void ProgramPage::GenerateProgram() {
 
 void ProgramPage::ReportProgram(settings::JobInputs job, const generators::TextLookup& inputs) {
   reportLine_->Show(program_->Text(), job, inputs, preview_);
+  Arrange();
 }
 
 void ProgramPage::LoadProgramBox() {

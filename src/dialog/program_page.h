@@ -26,7 +26,10 @@ namespace kelvora::dialog {
 class ProgramPage : public DialogPage {
  public:
   void Arrange() override { layout_.Arrange(); }
-  void LanguageChanged() override { reportLine_->Retext(); }
+  void LanguageChanged() override {
+    reportLine_->Retext();
+    Arrange();
+  }
 
   ReportLine& GetReportLine() { return *reportLine_; }
 

@@ -28,14 +28,32 @@ ReportLine::ReportLine(XYZDemoDialog& dlg, ui::Control& parent, std::string name
   label_->onClick = [this](ui::Label&) { ShowFindings(); };
 }
 
-int ReportLine::Height() {
-  return ui::EstimateTextHeight(kLineFont) + 2;
+int ReportLine::Fit(int width) {
+  width_ = width;
+  const int row = ui::EstimateTextHeight(kLineFont);
+  std::string text = summary_;
+  if (ui::EstimateTextWidth(text, kLineFont) > width) {
+    // The last break after which the first row fits, else the first one.
+    constexpr std::string_view kBreak = " · ";
+    std::size_t at = text.find(kBreak);
+    for (std::size_t next = at; next != std::string::npos; next = text.find(kBreak, next + 1)) {
+      // The first row ends with the break's dot: "a ·".
+      if (ui::EstimateTextWidth(std::string_view(text).substr(0, next + kBreak.size() - 1),
+                                kLineFont) > width) {
+        break;
+      }
+      at = next;
+    }
+    if (at != std::string::npos) text.replace(at + kBreak.size() - 1, 1, "\r\n");
+  }
+  const bool twoRows = text.find('\n') != std::string::npos;
+  label_->SetText(std::move(text));
+  return (twoRows ? 2 * row : row) + 2;
 }
 
 void ReportLine::Show(std::string_view program, settings::JobInputs job,
                       const generators::TextLookup& inputs, ui::PictureBox* preview) {
-  motion::CheckOptions options;
-  options.statedDepth = settings::StatedDepth(job, inputs);
+  const motion::CheckOptions options = settings::JobCheckOptions(job, inputs);
   const ui::Bounds box = preview ? preview->GetBounds() : ui::Bounds{};
   motion::CheckedPath checked =
       motion::CheckAndDrawProgram(program, dlg_.CurrentMachine(), options, box.width, box.height);
@@ -46,7 +64,8 @@ void ReportLine::Show(std::string_view program, settings::JobInputs job,
 
 void ReportLine::Retext() {
   if (!report_) return;
-  label_->SetText(ReportSummary(*report_, dlg_.Language));
+  summary_ = ReportSummary(*report_, dlg_.Language);
+  Fit(width_);
   label_->SetForeColor(HasWarnings(*report_) ? kWarningRed : kLinkBlue);
 }
 

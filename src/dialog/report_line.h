@@ -1,5 +1,6 @@
 // The report line under a program box. After every GCode Gen the tab reads the
-// program box's text once with the current machine and the job's stated depth:
+// program box's text once with the current machine and the job's check options
+// (its stated depth; no stock-top checks for the thread):
 // the line shows its summary ("X 10…50 · Y 10…50 · Z −5…10 · 1 min 23 s ·
 // 2 warnings") in the window's language, and the tab's preview, where it has
 // one, shows the program's path seen from above. A click on the line lists the
@@ -31,15 +32,18 @@ class ReportLine {
   ReportLine& operator=(const ReportLine&) = delete;
 
   ui::Label& GetLabel() { return *label_; }
-  // The line's height in a page's layout.
-  static int Height();
+  // Fits the line into `width` pixels: a summary too long for one row is
+  // broken after a " · " onto a second. Returns the height the line then needs;
+  // the page's layout asks this whenever it places the line.
+  int Fit(int width);
 
   // Reports on `program`, the program box's new text, for `job` (whose stated
   // depth the lookup's texts give), and draws its path into `preview` when the
   // tab has one.
   void Show(std::string_view program, settings::JobInputs job, const generators::TextLookup& inputs,
             ui::PictureBox* preview);
-  // Puts the line into the window's current language.
+  // Puts the line into the window's current language (the page then places it
+  // again, as its height may change).
   void Retext();
   // The click: the findings of the last report in a message.
   void ShowFindings();
@@ -51,6 +55,8 @@ class ReportLine {
   XYZDemoDialog& dlg_;
   ui::Label* label_ = nullptr;
   std::optional<motion::Report> report_;
+  std::string summary_;  // in one row
+  int width_ = 0;        // the width of the last Fit
 };
 
 }  // namespace kelvora::dialog

@@ -150,7 +150,7 @@ void RouterPage::Arrange() {
       cols[2], {{0, 3}, {0, 2}, {ButtonsHeight(programButtons_, cols[2].width), 0}}, kGap);
   preview_->SetBounds(right[0]);
   // The report line under the program box takes its room from the box.
-  const auto program = ui::SplitRows(right[1], {{0, 1}, {ReportLine::Height(), 0}}, 2);
+  const auto program = ui::SplitRows(right[1], {{0, 1}, {reportLine_.Fit(right[1].width), 0}}, 2);
   program_->SetBounds(program[0]);
   reportLine_.GetLabel().SetBounds(program[1]);
   FlowButtons(programButtons_, right[2]);
@@ -340,6 +340,7 @@ void RouterPage::GenerateCuts() {
   program_->SetText(*program + in->endScript);
   dlg_.RaiseCloseFileRequest();
   reportLine_.Show(program_->Text(), settings::JobInputs::kCuts, dlg_.Inputs(), preview_);
+  Arrange();
 }
 
 void RouterPage::GenerateContours() {
@@ -367,6 +368,7 @@ void RouterPage::GenerateContours() {
   program_->SetText(*program + in->endScript);
   dlg_.RaiseCloseFileRequest();
   reportLine_.Show(program_->Text(), settings::JobInputs::kContour, dlg_.Inputs(), preview_);
+  Arrange();
   if (drawing->empty()) dlg_.GetPrompts().Message(geometry::kNoLwPolyline);
 }
 

@@ -22,7 +22,10 @@ class RouterPage : public DialogPage {
  public:
   RouterPage(XYZDemoDialog& dlg, ui::TabPage& page);
   void Arrange() override;
-  void LanguageChanged() override { reportLine_.Retext(); }
+  void LanguageChanged() override {
+    reportLine_.Retext();
+    Arrange();
+  }
 
   ReportLine& GetReportLine() { return reportLine_; }
 

@@ -357,6 +357,7 @@ void TeachPage::btnTchGc_gen_Click() {
   dlg_.RaiseCloseFileRequest();
   reportLine_.Show(dlg_.Get<ui::TextBox>("txtTchGCode").Text(), settings::JobInputs::kTeach,
                    dlg_.Inputs(), nullptr);
+  Arrange();
   if (!leftOut.empty()) prompts.Message(leftOut);
 }
 
@@ -435,7 +436,7 @@ void TeachPage::Arrange() {
   const auto right =
       ui::SplitRows(cols[2], {{0, 1}, {ButtonsHeight(programButtons, cols[2].width), 0}}, kGap);
   // The report line under the program box takes its room from the box.
-  const auto program = ui::SplitRows(right[0], {{0, 1}, {ReportLine::Height(), 0}}, 2);
+  const auto program = ui::SplitRows(right[0], {{0, 1}, {reportLine_.Fit(right[0].width), 0}}, 2);
   bounds("txtTchGCode", program[0]);
   reportLine_.GetLabel().SetBounds(program[1]);
   FlowButtons(programButtons, right[1]);

@@ -27,7 +27,10 @@ class TeachPage : public DialogPage {
   TeachPage(XYZDemoDialog& dlg, ui::TabPage& page);
 
   void Arrange() override;
-  void LanguageChanged() override { reportLine_.Retext(); }
+  void LanguageChanged() override {
+    reportLine_.Retext();
+    Arrange();
+  }
   // The stored definitions are in: the operation lists are built from them.
   void SettingsLoaded() override { updateTchGrid(); }
 

@@ -59,9 +59,11 @@ struct Frame {
   double Y(double y) const { return halfHeight - (y - centreY) * scale; }
 };
 
-// The pixel layers: one per pen for short moves, one per pen for marks.
+// The pixel layers: one per pen for short moves, one per pen for marks (by
+// cells of 2 x 2 pixels), and the pixels a hole stands on.
 constexpr std::uint8_t kMarkLayer = kPenCount;
-constexpr std::uint8_t kLayerCount = 2 * kPenCount;
+constexpr std::uint8_t kHoleLayer = 2 * kPenCount;
+constexpr std::uint8_t kLayerCount = 2 * kPenCount + 1;
 
 // What is already drawn: per layer the pixels that short moves or marks
 // covered, and per pen the pixel ends of longer lines and the boxes of arcs.
@@ -77,13 +79,13 @@ class Drawn {
   // outside the picture count as drawn (nothing is seen of them).
   bool TakePixel(std::uint8_t layer, int x, int y) {
     if (x < 0 || y < 0 || x >= width_ || y >= height_) return false;
-    const std::size_t at = (static_cast<std::size_t>(layer) * static_cast<std::size_t>(height_) +
-                            static_cast<std::size_t>(y)) *
-                               static_cast<std::size_t>(width_) +
-                           static_cast<std::size_t>(x);
+    const std::size_t at = Index(layer, x, y);
     if (pixels_[at]) return false;
     pixels_[at] = true;
     return true;
+  }
+  bool Has(std::uint8_t layer, int x, int y) const {
+    return x >= 0 && y >= 0 && x < width_ && y < height_ && pixels_[Index(layer, x, y)];
   }
 
   // A line between two pixels, either way round; false when one of the same
@@ -108,6 +110,13 @@ class Drawn {
   }
 
  private:
+  std::size_t Index(std::uint8_t layer, int x, int y) const {
+    return (static_cast<std::size_t>(layer) * static_cast<std::size_t>(height_) +
+            static_cast<std::size_t>(y)) *
+               static_cast<std::size_t>(width_) +
+           static_cast<std::size_t>(x);
+  }
+
   int width_;
   int height_;
   std::vector<bool> pixels_;
@@ -227,13 +236,20 @@ geometry::Picture PathRecorder::Draw(int width, int height) const {
   const auto px = [&](double x) { return geometry::RoundPixel(frame.X(x)); };
   const auto py = [&](double y) { return geometry::RoundPixel(frame.Y(y)); };
 
+  // Where the holes are, first: a move of a pixel or two between close holes
+  // lies under their circles.
+  for (const Mark& m : marks_) drawn.TakePixel(kHoleLayer, px(m.x), py(m.y));
+
   for (std::uint8_t pen = 0; pen < kPenCount; ++pen) {
+    const bool flagged = pen == kFlaggedRapid || pen == kFlaggedFeed;
     for (const Line& l : lines_) {
       if (l.pen != pen) continue;
       const int ax = px(l.x0), ay = py(l.y0), bx = px(l.x1), by = py(l.y1);
       // A move of a pixel or two covers its two end pixels, no more: drawn
-      // only while one of them is new.
+      // only while one of them is new and not under a hole (flagged moves
+      // always show).
       if (std::abs(bx - ax) <= 1 && std::abs(by - ay) <= 1) {
+        if (!flagged && drawn.Has(kHoleLayer, ax, ay) && drawn.Has(kHoleLayer, bx, by)) continue;
         const bool a = drawn.TakePixel(pen, ax, ay);
         const bool b = drawn.TakePixel(pen, bx, by);
         if (!a && !b) continue;
@@ -272,7 +288,9 @@ geometry::Picture PathRecorder::Draw(int width, int height) const {
       if (m.pen != pen) continue;
       const int x = px(m.x);
       const int y = py(m.y);
-      if (!drawn.TakePixel(static_cast<std::uint8_t>(kMarkLayer + pen), x, y)) continue;
+      // A hole's circle is 4 pixels wide: one in each cell of 2 x 2 pixels
+      // shows them all.
+      if (!drawn.TakePixel(static_cast<std::uint8_t>(kMarkLayer + pen), x / 2, y / 2)) continue;
       items.push_back(geometry::EllipsePrim{PenOf(pen), x - kPathMarkSize / 2,
                                             y - kPathMarkSize / 2, kPathMarkSize, kPathMarkSize});
     }

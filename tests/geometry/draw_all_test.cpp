@@ -6,19 +6,13 @@
 #include <memory>
 #include <vector>
 
+#include "support/picture_items.h"
 #include "support/polylines.h"
 
 namespace kelvora::geometry {
 namespace {
 
-template <typename T>
-std::vector<T> ItemsOf(const Picture& p) {
-  std::vector<T> out;
-  for (const Primitive& item : p.items) {
-    if (const T* t = std::get_if<T>(&item)) out.push_back(*t);
-  }
-  return out;
-}
+using kelvora::testing::ItemsOf;
 
 DrawList Holes(std::initializer_list<CDrill> holes) {
   DrawList list;

@@ -103,12 +103,21 @@ TEST(PictureToSvg, EveryShapeCarriesItsOwnPen) {
   p.items.push_back(LinePrim{Pen{kBlue, 2.0}, 0, 0, 2, 2});
   p.items.push_back(LinePrim{Pen{kBlue, 1.5}, 0, 0, 3, 3});
   p.items.push_back(LinePrim{Pen{kRed, 1.0}, 0, 0, 4, 4});
+  // Dashed pens: dashes of 4 and gaps of 3 pen widths; the solid pen after
+  // them loses the dashes again.
+  p.items.push_back(LinePrim{Pen{kGray, 1.0, true}, 0, 0, 5, 5});
+  p.items.push_back(ArcPrim{Pen{kRed, 2.0, true}, 0, 0, 6, 6, 0, 90});
+  p.items.push_back(LinePrim{Pen{kGray, 1.0}, 0, 0, 7, 7});
   const std::string svg = PictureToSvg(p);
   for (const char* line :
        {"x2=\"1\" y2=\"1\" fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1\"/>",
         "x2=\"2\" y2=\"2\" fill=\"none\" stroke=\"#0000ff\" stroke-width=\"2\"/>",
         "x2=\"3\" y2=\"3\" fill=\"none\" stroke=\"#0000ff\" stroke-width=\"1.5\"/>",
-        "x2=\"4\" y2=\"4\" fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1\"/>"}) {
+        "x2=\"4\" y2=\"4\" fill=\"none\" stroke=\"#ff0000\" stroke-width=\"1\"/>",
+        "x2=\"5\" y2=\"5\" fill=\"none\" stroke=\"#808080\" stroke-width=\"1\" "
+        "stroke-dasharray=\"4 3\"/>",
+        "\" fill=\"none\" stroke=\"#ff0000\" stroke-width=\"2\" stroke-dasharray=\"8 6\"/>",
+        "x2=\"7\" y2=\"7\" fill=\"none\" stroke=\"#808080\" stroke-width=\"1\"/>"}) {
     EXPECT_TRUE(Contains(svg, line)) << line;
   }
 }

@@ -138,6 +138,32 @@ TEST_F(NativeFormTest, ButtonsRunTheirHandlersAndTheProgramIsShown) {
   EXPECT_TRUE(dialog_.LoadFileTrigger);
 }
 
+TEST_F(NativeFormTest, TheReportLineIsShownAndAnswersAClick) {
+  SendMessageW(Native("btnDrillGcodeGen"), BM_CLICK, 0, 0);
+  Pump();
+  HWND line = Native("lblDrillGcodeReport");
+  ASSERT_NE(line, nullptr);
+  const std::string shown = dialog_.Get<ui::Label>("lblDrillGcodeReport").Text();
+  EXPECT_FALSE(shown.empty());
+  EXPECT_EQ(NativeText(line), shown);
+  EXPECT_TRUE(IsWindowVisible(line));
+  EXPECT_NE(GetWindowLongPtrW(line, GWL_STYLE) & SS_NOTIFY, 0);
+  // The path in the preview, the rapids dashed.
+  const auto& image = dialog_.Get<ui::PictureBox>("pbxKhoanTron").Image();
+  ASSERT_TRUE(image);
+  EXPECT_FALSE(image->items.empty());
+
+  // A click with the mouse: the findings in a message (the spindle is off).
+  RECT r;
+  GetClientRect(line, &r);
+  const LPARAM at = MAKELPARAM(r.right / 4, r.bottom / 2);
+  SendMessageW(line, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(line, WM_LBUTTONUP, 0, at);
+  Pump();
+  ASSERT_EQ(prompts_.Messages().size(), 1u);
+  EXPECT_NE(prompts_.Messages()[0].find("5: "), std::string::npos) << prompts_.Messages()[0];
+}
+
 TEST_F(NativeFormTest, CheckBoxesFollowClicksAndTheModel) {
   HWND box = Native("chkbCirEnSpin");
   SendMessageW(box, BM_CLICK, 0, 0);

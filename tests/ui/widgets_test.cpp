@@ -149,6 +149,19 @@ TEST(Controls, ChangesReachTheObserverAndHiddenControlsIgnoreClicks) {
   EXPECT_TRUE(timer.Tick());
   EXPECT_EQ(ticks, 1);
 
+  // A label answers clicks only with a handler, and only while shown and enabled.
+  Label line("lblReport", "X 0…10");
+  EXPECT_FALSE(line.Click());
+  int clicks = 0;
+  line.onClick = [&](Label&) { ++clicks; };
+  EXPECT_TRUE(line.Click());
+  line.SetEnabled(false);
+  EXPECT_FALSE(line.Click());
+  line.SetEnabled(true);
+  line.SetVisible(false);
+  EXPECT_FALSE(line.Click());
+  EXPECT_EQ(clicks, 1);
+
   PictureBox pic("pbx");
   EXPECT_EQ(pic.Shown(), nullptr);
   geometry::Picture start;

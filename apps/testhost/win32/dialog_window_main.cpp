@@ -4,7 +4,8 @@
 //                      [--select NAME INDEX] [--program-lines N] [--seconds N]
 //                      [--edit GRID LINE COLUMN TEXT]
 // --page selects a tab page (and the pages it lies in), --click presses a button
-// and --type types into a text box, all through the native controls.
+// (or clicks a link-like label) and --type types into a text box, all through
+// the native controls.
 #include <windows.h>
 // needs windows.h first
 #include <commctrl.h>
@@ -73,7 +74,14 @@ int wmain(int argc, wchar_t** argv) {
       kelvora::ui::Control* control = dialog.FindControl(value);
       HWND button = control ? static_cast<HWND>(native.ControlHandle(*control)) : nullptr;
       if (!button) fwprintf(stderr, L"no button %ls\n", argv[i + 1]);
-      if (button) SendMessageW(button, BM_CLICK, 0, 0);
+      if (button && control->Kind() == kelvora::ui::ControlKind::kLabel) {
+        // A label that answers clicks takes the mouse's, once the window runs
+        // (its message shows over the window).
+        PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+      } else if (button) {
+        SendMessageW(button, BM_CLICK, 0, 0);
+      }
       ++i;
     } else if (arg == L"--type" && i + 2 < argc) {
       kelvora::ui::Control* control = dialog.FindControl(value);
