@@ -45,6 +45,9 @@ const std::array<ReportTextRow, static_cast<std::size_t>(ReportText::kCount)>& R
        "lebih dalam dari kedalaman pekerjaan"},
       {"lệnh trục A trên máy không có trục A", "A move on a machine without an A axis",
        "คำสั่งแกน A บนเครื่องที่ไม่มีแกน A", "gerak A pada mesin tanpa sumbu A"},
+      {"macro của bộ điều khiển (bộ điều khiển khác không nhận)",
+       "macro of the host control (other controls refuse it)", "มาโครของตัวควบคุม (ตัวควบคุมอื่นไม่รับ)",
+       "makro kontrol host (kontrol lain menolaknya)"},
   }};
   return table;
 }

@@ -41,6 +41,7 @@ enum class ReportText {
   kArcEndOffCircle,
   kBelowDepth,
   kNoAAxis,
+  kHostMacro,
   kCount,
 };
 

@@ -65,6 +65,7 @@ enum class NoticeKind : std::uint8_t {
   kBadArc,           // an arc that cannot be made (R too small, no centre, zero radius)
   kBadCycle,         // a canned cycle without its Z or R, or a Q that is not positive
   kUnclosedComment,  // "(" without ")" on its line
+  kHostMacro,        // M100-M199: a macro of the host control (other controls refuse it)
 };
 
 struct Notice {

@@ -29,6 +29,8 @@ FindingKind KindOfNotice(NoticeKind kind) {
       return FindingKind::kBadCycle;
     case NoticeKind::kUnclosedComment:
       return FindingKind::kUnclosedComment;
+    case NoticeKind::kHostMacro:
+      return FindingKind::kHostMacro;
   }
   return FindingKind::kUnknownWord;
 }
@@ -54,7 +56,7 @@ std::string_view MoveWord(MoveKind kind) {
 }  // namespace
 
 bool IsNote(FindingKind kind) {
-  return kind == FindingKind::kSpindleOff;
+  return kind == FindingKind::kSpindleOff || kind == FindingKind::kHostMacro;
 }
 
 struct ReportBuilder::State {

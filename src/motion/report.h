@@ -33,6 +33,7 @@ enum class FindingKind : std::uint8_t {
   kArcEndOffCircle,  // the arc's end is more than 0.001 mm off its circle
   kBelowDepth,       // Z below the job's stated depth
   kNoAAxis,          // an A move on a machine without an A axis
+  kHostMacro,        // note: M100-M199 runs the host control's own macro
 };
 
 struct Finding {

@@ -17,7 +17,7 @@ struct FindingWords {
 };
 
 // Every finding's stable name and English text, in FindingKind's order.
-constexpr std::array<FindingWords, 12> kFindingWords{{
+constexpr std::array<FindingWords, 13> kFindingWords{{
     {FindingKind::kUnknownWord, "unknown_word", "unknown word"},
     {FindingKind::kMalformedNumber, "malformed_number", "malformed number"},
     {FindingKind::kBadArc, "bad_arc", "arc that cannot be made"},
@@ -30,6 +30,7 @@ constexpr std::array<FindingWords, 12> kFindingWords{{
     {FindingKind::kArcEndOffCircle, "arc_end_off_circle", "arc end off its circle"},
     {FindingKind::kBelowDepth, "below_depth", "below the job's depth"},
     {FindingKind::kNoAAxis, "no_a_axis", "A move on a machine without an A axis"},
+    {FindingKind::kHostMacro, "host_macro", "macro of the host control (other controls refuse it)"},
 }};
 
 constexpr bool InKindOrder() {

@@ -326,6 +326,10 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
       if (letter == 'G') {
         store(code >= 0 && code < 1000 ? kGroupOf[static_cast<std::size_t>(code)] : GGroup::kCount,
               GGroup::kCount, words.gGiven, words.g, words.gSpan);
+      } else if (code >= 100 && code <= 199) {
+        // The host control's own macros: read as a note, since the host runs
+        // them and other controls refuse them.
+        SendNotice(sink, NoticeKind::kHostMacro, lineNumber, line, span);
       } else {
         store(code >= 0 ? GroupOfM(code) : MGroup::kCount, MGroup::kCount, words.mGiven, words.m,
               words.mSpan);

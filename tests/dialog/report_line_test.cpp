@@ -148,9 +148,10 @@ TEST(ReportLine, CircleInFiguresAndItsNote) {
 TEST(ReportLine, WarningShowsItsLineOnClick) {
   DialogHarness h;
   SelectLanguage(h, kEnglish);
-  // The grid's special operation, after a hole drilled in one plunge, is a user
-  // M-code the reader does not know.
+  // The grid's special operation, after a hole drilled in one plunge, holds a
+  // work offset the reader does not know.
   testing::Fill(h, {{"chkbGridSpOp", "True"},
+                    {"txtGridSpecialOp", "G54"},
                     {"chkbGridEnSpin", "True"},
                     {"txtGridStep", "5"},
                     {"txtGridm", "1"},
@@ -160,17 +161,16 @@ TEST(ReportLine, WarningShowsItsLineOnClick) {
   EXPECT_TRUE(line.ends_with(" · 1 warning")) << line;
   EXPECT_EQ(h.dlg.Get<ui::Label>("lblGridGcodeReport").ForeColor(), (ui::Rgb{192, 0, 0}));
 
-  // The M101 line of the program, counted from 1.
+  // The G54 line of the program, counted from 1.
   const std::string& program = h.Text("txtGridGcode");
-  const std::size_t at = program.find("M101");
+  const std::size_t at = program.find("G54");
   ASSERT_NE(at, std::string::npos) << program;
   const auto lineNumber =
       1 + std::count(program.begin(), program.begin() + static_cast<std::ptrdiff_t>(at), '\n');
 
   h.dlg.Get<ui::Label>("lblGridGcodeReport").Click();
   ASSERT_EQ(h.prompts.Messages().size(), 1u);
-  EXPECT_EQ(h.prompts.Messages()[0],
-            "Line " + std::to_string(lineNumber) + ": unknown word (M101)");
+  EXPECT_EQ(h.prompts.Messages()[0], "Line " + std::to_string(lineNumber) + ": unknown word (G54)");
 
   // In Vietnamese the same finding in its words.
   h.prompts.ClearLog();
@@ -178,7 +178,7 @@ TEST(ReportLine, WarningShowsItsLineOnClick) {
   h.dlg.Get<ui::Label>("lblGridGcodeReport").Click();
   ASSERT_EQ(h.prompts.Log().size(), 1u);
   EXPECT_EQ(h.prompts.Log()[0].text,
-            "Dòng " + std::to_string(lineNumber) + ": từ không xác định (M101)");
+            "Dòng " + std::to_string(lineNumber) + ": từ không xác định (G54)");
   EXPECT_EQ(h.prompts.Log()[0].caption, "Kiểm tra chương trình");
 }
 
@@ -210,7 +210,7 @@ TEST(ReportTexts, EveryTextInEveryLanguageAndTheCommandLinesEnglish) {
           << "row " << row << ", language " << language;
     }
   }
-  for (int kind = 0; kind <= static_cast<int>(motion::FindingKind::kNoAAxis); ++kind) {
+  for (int kind = 0; kind <= static_cast<int>(motion::FindingKind::kHostMacro); ++kind) {
     const auto k = static_cast<motion::FindingKind>(kind);
     EXPECT_EQ(FindingText(k, kEnglish), motion::FindingText(k)) << kind;
   }

@@ -97,7 +97,12 @@ TEST(ReportChecks, EachCheckWithItsLine) {
        {{1, FindingKind::kNoAAxis}},
        [](Machine& m, CheckOptions&) { m.hasA = false; },
        {"A90"}},
-      {"a user M-code", "M3\nM101\nG0X1\n", {{2, FindingKind::kUnknownWord}}, {}, {"M101"}},
+      {"a host macro", "M3\nM101\nG0X1\n", {{2, FindingKind::kHostMacro}}, {}, {"M101"}},
+      {"an M-code no control knows",
+       "M3\nM200\nG0X1\n",
+       {{2, FindingKind::kUnknownWord}},
+       {},
+       {"M200"}},
       {"a malformed number", "G0X1.2.3\n", {{1, FindingKind::kMalformedNumber}}},
   };
   for (const CheckCase& c : cases) {
