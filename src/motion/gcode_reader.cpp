@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <numbers>
 
+#include "motion/machine.h"
 #include "motion/reader_state.h"
 #include "motion/word_scanner.h"
 
@@ -24,6 +25,7 @@ void ReaderState::Emit(MoveKind kind, double toX, double toY, double toZ, double
   move.extraTurns = extraTurns;
   move.line = lineNumber;
   move.canned = canned;
+  move.known = known;
   if (kind != MoveKind::kRapid) {
     // F is per minute of X/Y/Z path when X, Y or Z moves, of A travel when only A does.
     const bool linear = toX != x || toY != y || toZ != z || kind != MoveKind::kFeed;
@@ -276,6 +278,14 @@ bool BlockReader::Execute() {
     s.initialLevelSet = false;
   } else if (given != kNoCode || axes) {
     const int motion = given != kNoCode ? given : s.motionMode;
+    if (motion != kModeNone) {
+      // The axes this block names are where the program says from now on; a
+      // cycle always names its Z levels (R and Z).
+      for (int axis = 0; axis < kAxisCount; ++axis) {
+        if (w.Has("XYZA"[axis])) s.known |= static_cast<std::uint8_t>(1U << axis);
+      }
+      if (IsCycle(motion)) s.known |= 1U << kAxisZ;
+    }
     if (motion == kModeNone) {
       // Axis words with no motion mode to take them.
       for (char letter : {'X', 'Y', 'Z', 'A'}) {

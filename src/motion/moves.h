@@ -38,6 +38,10 @@ struct Move {
                            // (and 0 for rapids, which run at the machine's rates)
   std::uint32_t line = 0;  // 1-based line of the block that made the move
   bool canned = false;     // made by a canned drilling cycle
+  // The axes (bit 1 << Axis) whose position the program has given by this
+  // move's end. Before its first word an axis stands wherever the machine
+  // happened to be, which the reader takes as 0: such a position is not shown.
+  std::uint8_t known = 0x0F;
 };
 
 enum class EventKind : std::uint8_t {

@@ -167,6 +167,16 @@ void PathRecorder::OnMove(const Move& move) {
   const auto x1 = static_cast<float>(move.end.x);
   const auto y1 = static_cast<float>(move.end.y);
   const bool inPlace = move.start.x == move.end.x && move.start.y == move.end.y;
+  // Until the program has named X and Y the tool stands where the machine
+  // happened to be: the move away from there is not drawn, only its end.
+  constexpr std::uint8_t kXY = (1U << kAxisX) | (1U << kAxisY);
+  const bool startKnown = (knownBefore_ & kXY) == kXY;
+  knownBefore_ = move.known;
+  if ((move.known & kXY) != kXY) return;
+  if (!startKnown && !inPlace) {
+    Widen(x1, y1);
+    return;
+  }
 
   if (move.kind == MoveKind::kArcCw || move.kind == MoveKind::kArcCcw) {
     const Arc arc{x0,

@@ -71,6 +71,7 @@ class PathRecorder final : public MotionSink {
   std::vector<Mark> marks_;
   bool any_ = false;
   double minX_ = 0, minY_ = 0, maxX_ = 0, maxY_ = 0;
+  std::uint8_t knownBefore_ = 0;  // Move::known of the move before
 };
 
 // What one reading of a program gives: its report and its path picture.

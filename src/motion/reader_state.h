@@ -40,8 +40,9 @@ struct ReaderState {
   double y = 0.0;
   double z = 0.0;
   double a = 0.0;
-  Position handedOn;  // the end of the last move, in millimetres
-  Move scratch;       // the move being handed on
+  Position handedOn;       // the end of the last move, in millimetres
+  std::uint8_t known = 0;  // the axes the program has given a position (Move::known)
+  Move scratch;            // the move being handed on
 
   // Canned cycles: the sticky words and the level the run of cycles began at.
   double cycleR = 0.0;

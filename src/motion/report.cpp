@@ -161,17 +161,19 @@ void ReportBuilder::OnMove(const Move& move) {
   (move.kind == MoveKind::kRapid ? report_.rapidLength : report_.feedLength) += length;
 
   Extents& extents = report_.extents;
-  if (!extents.any) {
-    extents.any = true;
-    extents.minimum = {low[0], low[1], low[2], move.end.a};
-    extents.maximum = {high[0], high[1], high[2], move.end.a};
-  } else {
-    for (int axis = 0; axis < 3; ++axis) {
-      extents.minimum[axis] = std::min(extents.minimum[axis], low[axis]);
-      extents.maximum[axis] = std::max(extents.maximum[axis], high[axis]);
+  const double lows[kAxisCount] = {low[0], low[1], low[2], move.end.a};
+  const double highs[kAxisCount] = {high[0], high[1], high[2], move.end.a};
+  for (int axis = 0; axis < kAxisCount; ++axis) {
+    if ((move.known & (1U << axis)) == 0) continue;
+    if (!extents.known[axis]) {
+      extents.known[axis] = true;
+      extents.any = true;
+      extents.minimum[axis] = lows[axis];
+      extents.maximum[axis] = highs[axis];
+    } else {
+      extents.minimum[axis] = std::min(extents.minimum[axis], lows[axis]);
+      extents.maximum[axis] = std::max(extents.maximum[axis], highs[axis]);
     }
-    extents.minimum[kAxisA] = std::min(extents.minimum[kAxisA], move.end.a);
-    extents.maximum[kAxisA] = std::max(extents.maximum[kAxisA], move.end.a);
   }
   CheckMove(move, low, high);
 }

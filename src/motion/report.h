@@ -45,7 +45,10 @@ struct Finding {
 bool IsNote(FindingKind kind);
 
 struct Extents {
-  bool any = false;  // false when the program makes no move
+  bool any = false;  // false when no move reaches a position the program has given
+  // Per axis: whether its range holds any point. An axis counts from the first
+  // move that names it: before that it stands where the machine happened to be.
+  std::array<bool, kAxisCount> known{};
   std::array<double, kAxisCount> minimum{};
   std::array<double, kAxisCount> maximum{};
 };

@@ -104,8 +104,19 @@ void AppendRange(std::string& out, char axis, const Extents& extents, int index)
   AppendShown(out, extents.maximum[index]);
 }
 
-bool AMoves(const Extents& extents) {
-  return extents.any && extents.minimum[kAxisA] != extents.maximum[kAxisA];
+// The ranges of the axes the program has given a position (A only when it
+// turns), joined by `separator`.
+void AppendRanges(std::string& out, const Extents& extents, std::string_view separator,
+                  std::string_view aSuffix = {}) {
+  bool first = true;
+  for (int axis = 0; axis < kAxisCount; ++axis) {
+    if (!extents.known[axis]) continue;
+    if (axis == kAxisA && extents.minimum[kAxisA] == extents.maximum[kAxisA]) continue;
+    if (!first) out += separator;
+    first = false;
+    AppendRange(out, "XYZA"[axis], extents, axis);
+    if (axis == kAxisA) out += aSuffix;
+  }
 }
 
 std::uint64_t Warnings(const Report& report) {
@@ -151,15 +162,7 @@ std::string SummaryLine(const Report& report, const SummaryWords& words) {
   std::string out;
   const Extents& extents = report.extents;
   if (extents.any) {
-    AppendRange(out, 'X', extents, kAxisX);
-    out += kDot;
-    AppendRange(out, 'Y', extents, kAxisY);
-    out += kDot;
-    AppendRange(out, 'Z', extents, kAxisZ);
-    if (AMoves(extents)) {
-      out += kDot;
-      AppendRange(out, 'A', extents, kAxisA);
-    }
+    AppendRanges(out, extents, kDot);
   } else {
     out += words.noMoves;
   }
@@ -183,16 +186,7 @@ std::string ReportText(const Report& report) {
   const Extents& extents = report.extents;
   if (extents.any) {
     out += "Extents (mm): ";
-    AppendRange(out, 'X', extents, kAxisX);
-    out += ", ";
-    AppendRange(out, 'Y', extents, kAxisY);
-    out += ", ";
-    AppendRange(out, 'Z', extents, kAxisZ);
-    if (AMoves(extents)) {
-      out += ", ";
-      AppendRange(out, 'A', extents, kAxisA);
-      out += " (degrees)";
-    }
+    AppendRanges(out, extents, ", ", " (degrees)");
     out += '\n';
   }
   out += "Rapid length: ";
@@ -234,6 +228,10 @@ std::string ReportJson(const Report& report) {
       if (axis > 0) out += ", ";
       out += '"';
       out += kNames[axis];
+      if (!extents.known[axis]) {
+        out += "\": null";
+        continue;
+      }
       out += "\": {\"min\": ";
       AppendJsonNumber(out, extents.minimum[axis]);
       out += ", \"max\": ";

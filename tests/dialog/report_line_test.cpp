@@ -120,11 +120,12 @@ TEST(ReportLine, CircleInFiguresAndItsNote) {
   DialogHarness h;
   SelectLanguage(h, kEnglish);
   h.Click("btnDrillGcodeGen");
-  // Eleven holes on a 20 mm circle round (30, 30) (the highest at 98.2 degrees);
-  // the first move rises to Z safe 10 over the origin; 5 deep. OnSpin is off: the
-  // program cuts with the spindle off, a note.
+  // Eleven holes on a 20 mm circle round (30, 30): the leftmost at 163.6 degrees
+  // (X 30 - 9.595), the lowest at 261.8 (Y 30 - 9.898), the highest at 98.2; the
+  // first move rises to Z safe 10 where the machine stands, which is not counted
+  // in X and Y; 5 deep. OnSpin is off: the program cuts with the spindle off, a note.
   const std::string line = Shown(h, "lblDrillGcodeReport");
-  EXPECT_TRUE(line.starts_with("X 0…40 · Y 0…39.898 · Z −5…10 · ")) << line;
+  EXPECT_TRUE(line.starts_with("X 20.405…40 · Y 20.102…39.898 · Z −5…10 · ")) << line;
   EXPECT_TRUE(line.ends_with(" · no warnings · 1 note")) << line;
   EXPECT_EQ(h.dlg.Get<ui::Label>("lblDrillGcodeReport").ForeColor(), (ui::Rgb{0, 0, 192}));
   // The first peck, on the program's fifth line, cuts to Z-2.
@@ -224,7 +225,7 @@ TEST(ReportTexts, EveryTextInEveryLanguageAndTheCommandLinesEnglish) {
 
 TEST(ReportLine, ALongLineTakesASecondRowFromTheProgramBox) {
   DialogHarness h;
-  testing::Fill(h, {{"txtGridXc", "-1234.567"}, {"txtGridYc", "-2345.678"}});
+  testing::Fill(h, {{"txtGridXc", "-1234.567"}, {"txtGridm", "1"}, {"txtGridn", "1"}});
   h.Click("btnGridGcodGen");
   const auto& line = h.dlg.Get<ui::Label>("lblGridGcodeReport");
   const auto& box = h.dlg.Get<ui::TextBox>("txtGridGcode");

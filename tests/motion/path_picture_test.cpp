@@ -38,11 +38,11 @@ TEST(PathPicture, MovesTakeTheirPens) {
     geometry::Pen pen;  // of the one line drawn
   };
   const std::vector<Case> cases = {
-      {"a feed is solid", "G0Z5\nM3S1000\nG1X10Y10F100\n", kPathFeedPen},
-      {"a rapid above the stock is dashed", "G0Z5\nG0X10Y10\n", kPathRapidPen},
-      {"a feed without F is flagged", "G0Z5\nM3S1000\nG1X10Y10\n", kPathFlaggedFeedPen},
+      {"a feed is solid", "G0X0Y0Z5\nM3S1000\nG1X10Y10F100\n", kPathFeedPen},
+      {"a rapid above the stock is dashed", "G0X0Y0Z5\nG0X10Y10\n", kPathRapidPen},
+      {"a feed without F is flagged", "G0X0Y0Z5\nM3S1000\nG1X10Y10\n", kPathFlaggedFeedPen},
       // Z 0 is the stock's top: a rapid sideways below it is flagged.
-      {"a rapid in the stock is flagged and dashed", "G0Z-1\nG0X10Y10\n", kPathFlaggedRapidPen},
+      {"a rapid in the stock is flagged and dashed", "G0X0Y0Z-1\nG0X10Y10\n", kPathFlaggedRapidPen},
   };
   for (const Case& c : cases) {
     const auto lines = All<LinePrim>(Draw(c.program));
@@ -56,7 +56,7 @@ TEST(PathPicture, MovesTakeTheirPens) {
 
 TEST(PathPicture, PathFitsTheBoxWithYUp) {
   // 100 x 50 mm: X decides the scale, (451 - 30) / 100 = 4.21 pixels a mm.
-  const auto lines = All<LinePrim>(Draw("G0Z5\nG0X100Y50\n"));
+  const auto lines = All<LinePrim>(Draw("G0X0Y0Z5\nG0X100Y50\n"));
   ASSERT_EQ(lines.size(), 1u);
   const LinePrim& l = lines[0];
   EXPECT_EQ(l.x1, 15);
@@ -112,9 +112,21 @@ TEST(PathPicture, DrillingIsAMarkPerHole) {
   EXPECT_EQ(All<LinePrim>(p).size(), 1u);  // the rapid between the holes
 }
 
+TEST(PathPicture, TheMoveFromWhereTheMachineStoodIsNotDrawn) {
+  // X and Y are named first on line 2: the rapid there starts wherever the
+  // machine happened to be, so only the path after it is drawn and scaled.
+  const Picture p = Draw("G0Z5\nG0X100Y50\nG0X200Y50\n");
+  const auto lines = All<LinePrim>(p);
+  ASSERT_EQ(lines.size(), 1u);
+  // 100 mm across: (451 - 30) / 100 pixels a mm, the line from margin to margin.
+  EXPECT_EQ(lines[0].x1, 15);
+  EXPECT_EQ(lines[0].x2, 436);
+  EXPECT_EQ(lines[0].y1, lines[0].y2);
+}
+
 TEST(PathPicture, FlaggedMovesAreDrawnOverTheOthers) {
   // The same line as a rapid in the stock and as a rapid above it.
-  const Picture p = Draw("G0Z-1\nG0X10\nG0Z5\nG0X0\n");
+  const Picture p = Draw("G0X0Y0Z-1\nG0X10\nG0Z5\nG0X0\n");
   const auto lines = All<LinePrim>(p);
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines.back().pen, kPathFlaggedRapidPen);
@@ -179,7 +191,7 @@ TEST(PathPicture, ReportIsTheCheckedProgramsReport) {
 }
 
 TEST(PathPicture, SvgShowsTheRapidsDashed) {
-  const std::string svg = geometry::PictureToSvg(Draw("G0Z5\nG0X10Y10\nM3S900\nG1X20F100\n"));
+  const std::string svg = geometry::PictureToSvg(Draw("G0X0Y0Z5\nG0X10Y10\nM3S900\nG1X20F100\n"));
   EXPECT_NE(svg.find("stroke=\"#808080\" stroke-width=\"1\" stroke-dasharray=\"4 3\""),
             std::string::npos);
   EXPECT_NE(svg.find("stroke=\"#0000ff\" stroke-width=\"1\"/>"), std::string::npos);

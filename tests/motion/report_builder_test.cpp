@@ -3,6 +3,7 @@
 // findings kept, and which moves are flagged for the path picture.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,45 @@ TEST(ReportBuilder, ExtentsHoldArcsBulges) {
     EXPECT_NEAR(report.extents.maximum[kAxisX], c.maxX, 1e-12) << c.name;
     EXPECT_NEAR(report.extents.maximum[kAxisY], c.maxY, 1e-12) << c.name;
   }
+}
+
+TEST(ReportBuilder, AnAxisCountsFromTheFirstMoveThatNamesIt) {
+  struct Case {
+    const char* name;
+    const char* program;
+    std::array<bool, kAxisCount> known;
+    double minX, maxX, minZ, maxZ;
+  };
+  const Case cases[] = {
+      // Z named first: X and Y stand where the machine was until line 2.
+      {"Z first", "G0Z10\nG0X30Y30\nG1Z-5F100\nG0Z10\n", {true, true, true, false}, 30, 30, -5, 10},
+      {"a drilling cycle names its Z",
+       "G0X5Y5\nG81X10R2Z-3F100\nG80\n",
+       {true, true, true, false},
+       5,
+       10,
+       -3,
+       2},
+      {"incremental words count from the start",
+       "G91G0X10\nX5\n",
+       {true, false, false, false},
+       10,
+       15,
+       0,
+       0},
+  };
+  for (const Case& c : cases) {
+    const Report report = CheckProgram(c.program, Machine{});
+    EXPECT_EQ(report.extents.known, c.known) << c.name;
+    EXPECT_DOUBLE_EQ(report.extents.minimum[kAxisX], c.minX) << c.name;
+    EXPECT_DOUBLE_EQ(report.extents.maximum[kAxisX], c.maxX) << c.name;
+    if (c.known[kAxisZ]) {
+      EXPECT_DOUBLE_EQ(report.extents.minimum[kAxisZ], c.minZ) << c.name;
+      EXPECT_DOUBLE_EQ(report.extents.maximum[kAxisZ], c.maxZ) << c.name;
+    }
+  }
+  // Nothing named at all: no extents, and the summary says so.
+  EXPECT_FALSE(CheckProgram("G1\n", Machine{}).extents.any);
 }
 
 TEST(ReportBuilder, RapidDownOnlyIntoAHoleAlreadyFedAsDeep) {

@@ -46,23 +46,19 @@ const std::map<std::string, std::string> kExpectedWarnings = {
 
 constexpr const char* kColumns =
     "program minX maxX minY maxY minZ maxZ rapid_mm feed_mm seconds plain_seconds moves warnings "
-    "notes";
+    "notes named";
 
 std::vector<double> Figures(const Report& report) {
   const Extents& e = report.extents;
-  return {e.minimum[kAxisX],
-          e.maximum[kAxisX],
-          e.minimum[kAxisY],
-          e.maximum[kAxisY],
-          e.minimum[kAxisZ],
-          e.maximum[kAxisZ],
-          report.rapidLength,
-          report.feedLength,
-          report.seconds,
-          report.plainSeconds,
-          static_cast<double>(report.moves),
+  return {e.minimum[kAxisX], e.maximum[kAxisX], e.minimum[kAxisY], e.maximum[kAxisY],
+          e.minimum[kAxisZ], e.maximum[kAxisZ], report.rapidLength, report.feedLength,
+          report.seconds, report.plainSeconds, static_cast<double>(report.moves),
           static_cast<double>(report.findingCount - report.noteCount),
-          static_cast<double>(report.noteCount)};
+          static_cast<double>(report.noteCount),
+          // The axes with a range (X 1, Y 2, Z 4, A 8): an axis the program
+          // never names has none, and its columns read 0.
+          static_cast<double>(e.known[kAxisX] + 2 * e.known[kAxisY] + 4 * e.known[kAxisZ] +
+                              8 * e.known[kAxisA])};
 }
 
 std::string RowText(const std::string& name, const std::vector<double>& figures) {

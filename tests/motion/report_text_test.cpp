@@ -17,6 +17,7 @@ namespace {
 Report Sample(double minX, double maxX, double minZ, double maxZ, double seconds) {
   Report report;
   report.extents.any = true;
+  report.extents.known = {true, true, true, true};
   report.extents.minimum = {minX, 10, minZ, 0};
   report.extents.maximum = {maxX, 50, maxZ, 0};
   report.seconds = seconds;
