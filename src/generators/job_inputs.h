@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "generators/drill_options.h"
 #include "generators/inputs.h"
 #include "text/outcome.h"
 
@@ -25,6 +26,7 @@ struct DrillProgramInputs {
   bool enSpin = false;
   bool enSpecialOp = false;
   std::string specialOp;
+  DrillSchemeInputs scheme;  // the "Options": the default is the tab's own peck scheme
 };
 
 // Keys of one tab's emitter inputs, in reading order.
@@ -120,6 +122,7 @@ struct AnyPocketInputs {
   double stepOver = 0;  // radial step between rings
   double toolDia = 0;
   bool enSpin = false;
+  PocketEntry entry = PocketEntry::kPlunge;  // "AnyEntry"
 };
 Outcome<AnyPocketInputs> ReadAnyPocketInputs(const TextLookup& texts);
 

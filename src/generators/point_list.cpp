@@ -270,7 +270,7 @@ Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLo
     auto program = AnyPocketGcodeGen(*list, radii->R1, radii->R2, *in);
     if (!program) return program.failure();
     if (sink) sink(*list);
-    return PointsProgram{std::move(program->text), std::move(program->reports)};
+    return PointsProgram{std::move(program->text), std::move(program->reports), std::nullopt};
   }
   auto list = AnyListGen(rows, texts);
   if (!list) return list.failure();
@@ -279,7 +279,7 @@ Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLo
   auto program = AnyGcodeGen(*list, *in);
   if (!program) return program.failure();
   if (sink) sink(*list);
-  return PointsProgram{std::move(*program), {}};
+  return PointsProgram{std::move(*program), {}, std::nullopt};
 }
 
 }  // namespace kelvora::generators

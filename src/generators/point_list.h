@@ -132,9 +132,16 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
 
 // Pocketing when "AnyPocket" is "True" (radii read first), drilling otherwise.
 // No table check and no R1 correction happen here.
+// The rapid length between the holes (from the first hole to the last, along
+// X and Y) before and after "Shortest" reordered them.
+struct OrderReport {
+  double before = 0;
+  double after = 0;
+};
 struct PointsProgram {
   std::string text;
   std::vector<std::string> reports;
+  std::optional<OrderReport> order;  // set when the holes were reordered ("Shortest")
 };
 // `sink`, when given, then receives the points as holes.
 Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts,

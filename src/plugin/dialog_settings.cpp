@@ -13,6 +13,7 @@ bool HasControl(const settings::SettingsKey& k) {
     case settings::ShownAs::kNone:
     case settings::ShownAs::kAutoGen:
     case settings::ShownAs::kConfig:
+    case settings::ShownAs::kOptions:
       return false;
   }
   return false;

@@ -1,5 +1,6 @@
 #include "settings/settings_keys.h"
 
+#include "generators/drill_options.h"
 #include "generators/thread.h"
 
 #include "text/number_format.h"
@@ -27,6 +28,42 @@ constexpr InputRow Row(std::string_view key, KeyType type, std::string_view defa
   return {key,     type,  defaultText, format, shownAs, control,  captionKey,
           caption, start, filter,      place,  help,    helpOrder};
 }
+
+// A box of a drilling tab's "Options" form.
+constexpr InputRow Option(std::string_view key, KeyType type, std::string_view defaultText,
+                          std::string_view format, std::string_view control,
+                          std::string_view caption, Filter filter, std::string_view help) {
+  return Row(key, type, defaultText, format, kOptions, control, "", caption, "", filter, kNoBox,
+             help, 100);
+}
+
+// A drop-down of a drilling tab's "Options" form; it stores the chosen text.
+constexpr InputRow Choice(std::string_view key, std::span<const std::string_view> choices,
+                          std::string_view control, std::string_view caption,
+                          std::string_view help) {
+  InputRow row = Option(key, kString, choices.front(), "", control, caption, kAnyText, help);
+  row.choices = choices;
+  return row;
+}
+
+// The rows of the options every drilling tab has, under the tab's key prefix.
+#define KELVORA_DRILL_OPTIONS(P)                                                                  \
+  Choice(P "Scheme", generators::kDrillSchemeNames, "cmbScheme", "Scheme:",                       \
+         "drilling scheme: Standard, Full retract, Chip break, Decreasing or Single plunge"),     \
+      Option(P "Dwell", kDouble, "0", "0.###", "txtDwell", "Dwell (s):", kUnsigned,               \
+             "dwell at the bottom of every hole, seconds (0: none)"),                             \
+      Option(P "BackOff", kDouble, "0.5", "0.###", "txtBackOff", "Back-off:", kUnsigned,          \
+             "chip break: distance backed off after each peck"),                                  \
+      Option(P "FullEvery", kInt, "5", "0", "txtFullEvery", "Full retract every:", kUnsigned,     \
+             "chip break: a full retract after every N pecks (0: never)"),                        \
+      Option(P "PeckFactor", kDouble, "0.8", "0.###", "txtPeckFactor", "Peck factor:", kUnsigned, \
+             "decreasing: each peck is the one before times this factor (0 to 1)"),               \
+      Option(P "MinPeck", kDouble, "0.5", "0.###", "txtMinPeck", "Minimum peck:", kUnsigned,      \
+             "decreasing: the smallest peck"),                                                    \
+      Option(P "Canned", kBool, "False", "", "chkbCanned", "Canned cycles", kAnyText,             \
+             "write the control's canned cycles (G81, G82, G83, G73) instead of the moves"),      \
+      Choice(P "Return", generators::kHoleReturnNames, "cmbReturn", "Between holes:",             \
+             "between holes: G98 (back to the safe height) or G99 (the retract height)")
 
 // The tables below hold the rows in the order the profile section keeps them;
 // Place gives the order on the page, helpOrder the order of --help where the
@@ -68,6 +105,7 @@ constexpr InputRow kCircleInputs[] = {
         At(kMachining, 6), "switch the spindle on"),
     Row("CirSpOpStr", kString, "", "", kText, "txtSpSO", "", "", "M3", kAnyText,
         At(kMachining, 8, 2), "special operation text"),
+    KELVORA_DRILL_OPTIONS("Cir"),
 };
 
 constexpr InputRow kGridInputs[] = {
@@ -107,6 +145,7 @@ constexpr InputRow kGridInputs[] = {
         At(kMachining, 6), "switch the spindle on"),
     Row("GridSpOpStr", kString, "", "", kText, "txtGridSpecialOp", "", "", "M101", kAnyText,
         At(kMachining, 8, 2), "special operation text"),
+    KELVORA_DRILL_OPTIONS("Grid"),
 };
 
 constexpr InputRow kSurfaceInputs[] = {
@@ -222,6 +261,11 @@ constexpr InputRow kPointInputs[] = {
         At(kPattern, 5), "pocket outer radius R2", 14),
     Row("AnyRo", kDouble, "0", "0.##", kNumber, "txtAnyRo", "", "R1:", "2", kUnsigned,
         At(kPattern, 4), "pocket inner radius R1, where the first ring starts", 13),
+    KELVORA_DRILL_OPTIONS("Any"),
+    Choice("AnyOrder", generators::kHoleOrderNames, "cmbOrder",
+           "Order:", "order of the holes: As listed, or Shortest (the shortest rapids found)"),
+    Choice("AnyEntry", generators::kPocketEntryNames, "cmbEntry",
+           "Entry:", "pocket entry: Plunge, or Helix (a helical descent to each depth)"),
 };
 
 constexpr InputRow kAutoGridInputs[] = {
@@ -348,16 +392,25 @@ constexpr InputRow kMachineInputs[] = {
         "", kUnsigned, kNoBox, "seconds the spindle takes to reach its speed after M3/M4"),
 };
 
+#undef KELVORA_DRILL_OPTIONS
+
 constexpr std::span<const InputRow> kTables[] = {
     kGeneralInputs, kCircleInputs,   kGridInputs,  kSurfaceInputs, kContourInputs, kCutInputs,
     kPointInputs,   kAutoGridInputs, kTeachInputs, kThreadInputs,  kMachineInputs,
 };
 
+// The stored tables joined in order; the drilling options come after every other
+// key, so the section keeps the order it had before they existed and a profile
+// written then only gains keys at its end.
 std::vector<InputRow> JoinStoredTables() {
   std::vector<InputRow> keys;
-  for (std::size_t i = 0; i < std::size(kTables); ++i) {
-    if (!IsStored(static_cast<JobInputs>(i))) continue;
-    keys.insert(keys.end(), kTables[i].begin(), kTables[i].end());
+  for (const bool options : {false, true}) {
+    for (std::size_t i = 0; i < std::size(kTables); ++i) {
+      if (!IsStored(static_cast<JobInputs>(i))) continue;
+      for (const InputRow& row : kTables[i]) {
+        if ((row.shownAs == kOptions) == options) keys.push_back(row);
+      }
+    }
   }
   return keys;
 }

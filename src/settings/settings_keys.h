@@ -27,6 +27,10 @@ enum class ShownAs {
   // A box of the configuration dialog (the machine's settings), filled when that
   // dialog opens: numbers through `format`, check boxes by their checked state.
   kConfig,
+  // A box of a drilling tab's "Options" form, filled when that form opens:
+  // numbers through `format`, check boxes by their checked state, drop-downs by
+  // the choice the text names (`choices`).
+  kOptions,
 };
 
 // The key filter of a text box: which characters typing may put in.
@@ -62,6 +66,9 @@ struct InputRow {
   Place place;
   std::string_view help;  // meaning in `kelvora JOB --help`; empty: not a command-line input
   int helpOrder;          // its place in that list when it differs from the table's order
+  // The texts a drop-down of choices stores, in the order it lists them (the
+  // first is the default); empty for every other input.
+  std::span<const std::string_view> choices = {};
 };
 
 using SettingsKey = InputRow;
