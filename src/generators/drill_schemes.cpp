@@ -129,7 +129,6 @@ const char* CannedCycle(const DrillSchemeInputs& scheme) {
 }
 
 std::optional<Failure> CannedRefusal(const DrillProgramInputs& in) {
-  if (!in.scheme.canned) return std::nullopt;
   if (CannedCycle(in.scheme) == nullptr) return Failure{std::string(kNoCannedCycle), {}};
   if (in.scheme.scheme != DrillScheme::kSinglePlunge && in.scheme.dwell > 0) {
     return Failure{std::string(kCannedDwell), {}};

@@ -93,10 +93,8 @@ Outcome<std::string> EmitDrillMoves(const geometry::DrawList& holes, const Drill
 Outcome<std::string> EmitCannedProgram(const geometry::DrawList& holes,
                                        const DrillProgramInputs& in, text::NumberFormat numbers,
                                        std::optional<std::string_view> endScript) {
-  DrillProgramInputs canned = in;
-  canned.scheme.canned = true;
-  if (auto f = CannedRefusal(canned)) return *f;
-  if (auto f = CheckSchemeLimits(static_cast<double>(holes.size()), canned)) return *f;
+  if (auto f = CannedRefusal(in)) return *f;
+  if (auto f = CheckSchemeLimits(static_cast<double>(holes.size()), in)) return *f;
   const DrillSchemeInputs& s = in.scheme;
   ProgramWriter w(numbers);
   w.Reserve(holes.size() * (RapidWidth(holes, numbers) + 2) + 128 +
@@ -126,9 +124,7 @@ Outcome<std::string> EmitCannedProgram(const geometry::DrawList& holes,
 Outcome<std::string> ControlEquivalent(const geometry::DrawList& holes,
                                        const DrillProgramInputs& in, text::NumberFormat numbers,
                                        std::optional<std::string_view> endScript) {
-  DrillProgramInputs canned = in;
-  canned.scheme.canned = true;
-  if (auto f = CannedRefusal(canned)) return *f;
+  if (auto f = CannedRefusal(in)) return *f;
   return EmitDrillMoves(holes, in, numbers, kControlConstants, endScript);
 }
 
