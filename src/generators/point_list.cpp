@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "generators/dxf_points.h"
+#include "generators/hole_order.h"
 #include "generators/limits.h"
 #include "generators/program_writer.h"
 #include "text/csv_records.h"
@@ -353,6 +354,32 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
 
 // ---- The "GCode Gen " button -----------------------------------------------------
 
+std::string OrderReportText(const OrderReport& order) {
+  return "Shortest order: rapids " + text::FormatNumber(order.after, NumberFormat::kMax3) +
+         " mm, listed " + text::FormatNumber(order.before, NumberFormat::kMax3) + " mm";
+}
+
+namespace {
+
+// Puts the holes in the order "AnyOrder" chooses; the rapid lengths before and
+// after when they were reordered.
+Outcome<std::optional<OrderReport>> OrderHoles(geometry::DrawList& list, const TextLookup& texts) {
+  const auto choice = ChoiceNamed<HoleOrder>(texts("AnyOrder"), kHoleOrderNames);
+  if (!choice) return Failure{std::string(kParametersError), "AnyOrder"};
+  if (*choice == HoleOrder::kAsListed) return std::optional<OrderReport>{};
+  std::vector<UnitPoint> centres;
+  centres.reserve(list.size());
+  for (const auto& obj : list) centres.push_back(static_cast<const CDrill&>(*obj).center);
+  const std::vector<std::size_t> order = ShortestOrder(centres);
+  geometry::DrawList sorted;
+  sorted.reserve(list.size());
+  for (std::size_t k : order) sorted.push_back(std::move(list[k]));
+  list = std::move(sorted);
+  return std::optional<OrderReport>{OrderReport{RapidLength(centres), RapidLength(centres, order)}};
+}
+
+}  // namespace
+
 Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts,
                                  const ListSink& sink) {
   bool pocket = false;
@@ -364,19 +391,23 @@ Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLo
     if (!list) return list.failure();
     const auto in = ReadAnyPocketInputs(texts);
     if (!in) return in.failure();
+    const auto order = OrderHoles(*list, texts);
+    if (!order) return order.failure();
     auto program = AnyPocketGcodeGen(*list, radii->R1, radii->R2, *in);
     if (!program) return program.failure();
     if (sink) sink(*list);
-    return PointsProgram{std::move(program->text), std::move(program->reports), std::nullopt};
+    return PointsProgram{std::move(program->text), std::move(program->reports), *order};
   }
   auto list = AnyListGen(rows, texts);
   if (!list) return list.failure();
   const auto in = ReadAnyDrillInputs(texts);
   if (!in) return in.failure();
+  const auto order = OrderHoles(*list, texts);
+  if (!order) return order.failure();
   auto program = AnyGcodeGen(*list, *in);
   if (!program) return program.failure();
   if (sink) sink(*list);
-  return PointsProgram{std::move(*program), {}, std::nullopt};
+  return PointsProgram{std::move(*program), {}, *order};
 }
 
 }  // namespace kelvora::generators
