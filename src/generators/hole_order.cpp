@@ -184,7 +184,8 @@ std::vector<std::size_t> NearestNeighbourPath(std::span<const UnitPoint> points)
 // 2-opt on an open path whose first point is fixed and whose end is free. A move
 // replaces the links after the places i and j (i < j) by the links i-j and
 // (i+1)-(j+1), reversing the part between them; at the end of the path j has
-// no link after it and the move simply turns the tail round. Each point is
+// no link after it and the move simply turns the tail round. A second kind of
+// move takes a run of one to three points out and puts it in elsewhere. Each point is
 // tried against its nearest neighbours only, and a point whose neighbourhood
 // gave no move is not looked at again until one of its links changes.
 class TwoOpt {
@@ -196,6 +197,8 @@ class TwoOpt {
   // No single move reverses more places than this, so a move costs little
   // against the rest of the work however long the list.
   static constexpr std::size_t kLongestReversal = 50000;
+  // Runs of up to this many points are moved elsewhere whole.
+  static constexpr std::size_t kLongestShift = 3;
 
   TwoOpt(std::span<const UnitPoint> points, std::vector<std::size_t> path)
       : points_(points), path_(std::move(path)), place_(points.size()) {
@@ -279,7 +282,72 @@ class TwoOpt {
       const std::size_t j = place_[c];
       if (j > i ? Move(i - 1, j - 1) : (j > 0 && Move(j - 1, i - 1))) return true;
     }
+    for (std::size_t length = 1; length <= kLongestShift && i > 0 && i + length - 1 <= last;
+         ++length) {
+      if (Shift(i, length)) return true;
+    }
     return false;
+  }
+
+  // Takes the `length` points from place p on out of the path and puts them
+  // back next to one of the first point's near neighbours, either way round.
+  bool Shift(std::size_t p, std::size_t length) {
+    const std::size_t last = path_.size() - 1;
+    const std::size_t e = p + length - 1;
+    const std::size_t first = path_[p];
+    const std::size_t end = path_[e];
+    const std::size_t before = path_[p - 1];
+    const bool tail = e == last;
+    // What taking the points out saves.
+    const double saved =
+        D(before, first) + (tail ? 0.0 : D(end, path_[e + 1]) - D(before, path_[e + 1]));
+    const std::size_t* near = neighbours_.data() + first * k_;
+    for (std::size_t n = 0; n < k_; ++n) {
+      ++work_;
+      const std::size_t c = near[n];
+      const double cFirst = D(c, first);
+      if (cFirst >= saved) break;
+      const std::size_t j = place_[c];
+      if (j >= p && j <= e) continue;
+      // After c, in the same direction: c, first .. end, then what followed c.
+      if (j != p - 1) {
+        const double rejoin = j == last ? 0.0 : D(end, path_[j + 1]) - D(c, path_[j + 1]);
+        if (saved - cFirst - rejoin > 1e-9 && Place(p, e, j, false)) return true;
+      }
+      // Before c, turned round: what preceded c, end .. first, then c.
+      if (j > 0 && j - 1 != e) {
+        const std::size_t g = path_[j - 1];
+        const double rejoin = D(g, end) - D(g, c);
+        if (saved - cFirst - rejoin > 1e-9 && Place(p, e, j - 1, true)) return true;
+      }
+    }
+    return false;
+  }
+
+  // Moves the places p..e to just after place g (g outside p-1..e), turned
+  // round when `reversed`.
+  bool Place(std::size_t p, std::size_t e, std::size_t g, bool reversed) {
+    const std::size_t lo = g > e ? p : g + 1;
+    const std::size_t hi = g > e ? g : e;  // the range shifted, inclusive
+    if (hi - lo > kLongestReversal) return false;
+    const auto at = [&](std::size_t k) { return path_.begin() + static_cast<std::ptrdiff_t>(k); };
+    const std::size_t length = e - p + 1;
+    std::size_t from = 0;
+    if (g > e) {
+      std::rotate(at(p), at(e + 1), at(g + 1));
+      from = g + 1 - length;
+    } else {
+      std::rotate(at(g + 1), at(p), at(e + 1));
+      from = g + 1;
+    }
+    if (reversed) std::reverse(at(from), at(from + length));
+    for (std::size_t k = lo; k <= hi; ++k) place_[path_[k]] = k;
+    work_ += hi - lo + 1;
+    for (std::size_t k :
+         {lo - 1, lo, hi, hi + 1, from - 1, from, from + length - 1, from + length}) {
+      if (k < path_.size()) Queue(path_[k]);
+    }
+    return true;
   }
 
   std::span<const UnitPoint> points_;
