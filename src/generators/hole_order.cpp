@@ -29,22 +29,32 @@ double Distance2(const UnitPoint& a, const UnitPoint& b) {
 
 // A 2-d tree over the points, kept in one array: the node of a range [lo, hi)
 // is its middle element, the points before it lie on one side of its splitting
-// line and those after it on the other. Points can be taken out, so it answers
-// both "the k nearest points" and "the nearest point not visited yet"; each
-// node counts the points left in its range, so emptied ranges are skipped.
+// line and those after it on the other. The tree names each point by its place
+// in that array, so points near each other are near in memory too. Points can
+// be taken out, so it answers both "the k nearest points" and "the nearest
+// point not visited yet"; each node counts the points left in its range, so
+// emptied ranges are skipped.
 class PointTree {
  public:
   explicit PointTree(std::span<const UnitPoint> points)
       : points_(points),
         index_(points.size()),
-        where_(points.size()),
         splitY_(points.size()),
         left_(points.size()),
         count_(points.size()) {
     std::iota(index_.begin(), index_.end(), std::size_t{0});
     Build(0, points.size());
-    for (std::size_t k = 0; k < index_.size(); ++k) where_[index_[k]] = k;
+    at_.reserve(points.size());
+    for (std::size_t i : index_) at_.push_back(points[i]);
     std::fill(left_.begin(), left_.end(), std::uint8_t{1});
+  }
+
+  // The points in tree order, and the point each place holds.
+  std::span<const UnitPoint> Points() const { return at_; }
+  std::size_t PointAt(std::size_t place) const { return index_[place]; }
+  std::size_t PlaceOf(std::size_t point) const {
+    return static_cast<std::size_t>(std::find(index_.begin(), index_.end(), point) -
+                                    index_.begin());
   }
 
   // The nearest point still in the tree; kNone when it is empty.
@@ -55,8 +65,7 @@ class PointTree {
     return best;
   }
 
-  void Remove(std::size_t point) {
-    const std::size_t at = where_[point];
+  void Remove(std::size_t at) {
     std::size_t lo = 0;
     std::size_t hi = points_.size();
     while (lo < hi) {
@@ -74,7 +83,8 @@ class PointTree {
     }
   }
 
-  // The `k` points nearest to `point` (itself left out), nearest first.
+  // The `k` points nearest to the point at `point` (itself left out), nearest
+  // first, whether or not they were taken out.
   void KNearest(std::size_t point, std::size_t k, std::vector<std::size_t>& out) const {
     std::vector<std::pair<double, std::size_t>> best;
     best.reserve(k + 1);
@@ -116,7 +126,7 @@ class PointTree {
   }
 
   double Across(std::size_t mid, const UnitPoint& q) const {
-    const UnitPoint& p = points_[index_[mid]];
+    const UnitPoint& p = at_[mid];
     return splitY_[mid] ? q.Y - p.Y : q.X - p.X;
   }
 
@@ -126,10 +136,10 @@ class PointTree {
     const std::size_t mid = lo + (hi - lo) / 2;
     if (count_[mid] == 0) return;
     if (left_[mid]) {
-      const double d2 = Distance2(q, points_[index_[mid]]);
+      const double d2 = Distance2(q, at_[mid]);
       if (d2 < bestD2) {
         bestD2 = d2;
-        best = index_[mid];
+        best = mid;
       }
     }
     const double across = Across(mid, q);
@@ -142,11 +152,11 @@ class PointTree {
                 std::vector<std::pair<double, std::size_t>>& best) const {
     if (lo >= hi) return;
     const std::size_t mid = lo + (hi - lo) / 2;
-    const UnitPoint& q = points_[point];
-    if (index_[mid] != point) {
-      const double d2 = Distance2(q, points_[index_[mid]]);
+    const UnitPoint& q = at_[point];
+    if (mid != point) {
+      const double d2 = Distance2(q, at_[mid]);
       if (best.size() < k || d2 < best.back().first) {
-        const std::pair<double, std::size_t> found{d2, index_[mid]};
+        const std::pair<double, std::size_t> found{d2, mid};
         best.insert(std::upper_bound(best.begin(), best.end(), found), found);
         if (best.size() > k) best.pop_back();
       }
@@ -161,22 +171,22 @@ class PointTree {
 
   std::span<const UnitPoint> points_;
   std::vector<std::size_t> index_;  // the points in tree order
-  std::vector<std::size_t> where_;  // each point's place in index_
+  std::vector<UnitPoint> at_;       // and their coordinates
   std::vector<std::uint8_t> splitY_;
   std::vector<std::uint8_t> left_;  // the point at this place is still in the tree
   std::vector<std::size_t> count_;  // points still in the node's range
 };
 
-// The path from the first point, always on to the nearest point not yet visited.
-std::vector<std::size_t> NearestNeighbourPath(std::span<const UnitPoint> points) {
-  PointTree tree(points);
+// The path from the place `start`, always on to the nearest place not yet
+// visited; it takes every point out of the tree.
+std::vector<std::size_t> NearestNeighbourPath(PointTree& tree, std::size_t start) {
   std::vector<std::size_t> path;
-  path.reserve(points.size());
-  std::size_t at = 0;
+  path.reserve(tree.Points().size());
+  std::size_t at = start;
   for (;;) {
     tree.Remove(at);
     path.push_back(at);
-    at = tree.Nearest(points[at]);
+    at = tree.Nearest(tree.Points()[at]);
     if (at == kNone) return path;
   }
 }
@@ -200,20 +210,20 @@ class TwoOpt {
   // Runs of up to this many points are moved elsewhere whole.
   static constexpr std::size_t kLongestShift = 3;
 
-  TwoOpt(std::span<const UnitPoint> points, std::vector<std::size_t> path)
-      : points_(points), path_(std::move(path)), place_(points.size()) {
+  // `path` and the tree's neighbours name the points by their places in the tree.
+  TwoOpt(const PointTree& tree, std::vector<std::size_t> path)
+      : tree_(tree), points_(tree.Points()), path_(std::move(path)), place_(points_.size()) {
     for (std::size_t k = 0; k < path_.size(); ++k) place_[path_[k]] = k;
-    budget_ = kWorkPerPoint * points.size() + 10000;
+    budget_ = kWorkPerPoint * points_.size() + 10000;
   }
 
   std::vector<std::size_t> Run() {
     const std::size_t n = points_.size();
     const std::size_t k = std::min(kNeighbours, n - 1);
-    PointTree tree(points_);
     neighbours_.resize(n * k);
     std::vector<std::size_t> near;
     for (std::size_t p = 0; p < n; ++p) {
-      tree.KNearest(p, k, near);
+      tree_.KNearest(p, k, near);
       std::copy(near.begin(), near.end(), neighbours_.begin() + static_cast<std::ptrdiff_t>(p * k));
     }
     k_ = k;
@@ -350,6 +360,7 @@ class TwoOpt {
     return true;
   }
 
+  const PointTree& tree_;
   std::span<const UnitPoint> points_;
   std::vector<std::size_t> path_;
   std::vector<std::size_t> place_;  // each point's place on the path
@@ -381,7 +392,9 @@ std::vector<std::size_t> ShortestOrder(std::span<const UnitPoint> points) {
   std::vector<std::size_t> listed(points.size());
   std::iota(listed.begin(), listed.end(), std::size_t{0});
   if (points.size() < 3) return listed;
-  std::vector<std::size_t> path = TwoOpt(points, NearestNeighbourPath(points)).Run();
+  PointTree tree(points);
+  std::vector<std::size_t> path = TwoOpt(tree, NearestNeighbourPath(tree, tree.PlaceOf(0))).Run();
+  for (std::size_t& p : path) p = tree.PointAt(p);
   if (RapidLength(points, path) > RapidLength(points)) return listed;
   return path;
 }
