@@ -395,6 +395,12 @@ std::vector<std::size_t> ShortestOrder(std::span<const UnitPoint> points) {
   std::vector<std::size_t> listed(points.size());
   std::iota(listed.begin(), listed.end(), std::size_t{0});
   if (points.size() < 3) return listed;
+  // Coordinates whose squared distances overflow cannot be compared: such a list
+  // stays as it is (its program is refused for its numbers anyway).
+  const bool measurable = std::all_of(points.begin(), points.end(), [](const UnitPoint& p) {
+    return std::abs(p.X) < 1e150 && std::abs(p.Y) < 1e150;
+  });
+  if (!measurable) return listed;
   PointTree tree(points);
   std::vector<std::size_t> path = TwoOpt(tree, NearestNeighbourPath(tree, tree.PlaceOf(0))).Run();
   for (std::size_t& p : path) p = tree.PointAt(p);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <random>
@@ -74,6 +75,13 @@ TEST(HoleOrder, SmallSetsWithAKnownShortestPath) {
     EXPECT_NEAR(RapidLength(c.points, order), c.shortest, 1e-9) << c.what;
   }
   EXPECT_DOUBLE_EQ(RapidLength(Points{{0, 0}, {3, 4}, {3, 0}}), 9);
+  // Distances that overflow or are no number keep the listed order, every hole in it.
+  const double inf = std::numeric_limits<double>::infinity();
+  for (const Points& far : {Points{{0, 0}, {1e300, 0}, {5, 0}, {-1e300, 1}},
+                            Points{{0, 0}, {inf, 0}, {5, 0}, {-inf, 1}},
+                            Points{{0, 0}, {std::nan(""), 0}, {5, 0}, {1, 1}}}) {
+    EXPECT_EQ(ShortestOrder(far), (std::vector<std::size_t>{0, 1, 2, 3}));
+  }
 }
 
 TEST(HoleOrder, RandomSetsNeverLongerThanListed) {
