@@ -125,19 +125,31 @@ struct PocketProgram {
 };
 // Concentric full circles around every point, pass after pass; "0.000", the ring
 // feed "0.0"; "M5", "M30" at the end. Refused when over the size limits.
+// Each pass is entered by a plunge at the first ring's start, or, with the entry
+// "Helix", by a descent along the first ring in full turns that each drop no
+// more than the step-down (from the retract height, or 0.2 above the pass before),
+// at the plunge feed, then that ring once round at the depth. The helix is
+// refused for a hole no wider than the tool ("Tool diameter>R1"), without a
+// step-down and when a floor is not below where its descent starts.
 Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, double R1, double R2,
                                          const AnyPocketInputs& in);
 
 // ---- The tab's "GCode Gen " button ----------------------------------------
 
-// Pocketing when "AnyPocket" is "True" (radii read first), drilling otherwise.
-// No table check and no R1 correction happen here.
 // The rapid length between the holes (from the first hole to the last, along
 // X and Y) before and after "Shortest" reordered them.
 struct OrderReport {
   double before = 0;
   double after = 0;
 };
+// "Shortest order: rapids " after " mm, listed " before " mm", in "0.###".
+std::string OrderReportText(const OrderReport& order);
+
+// Pocketing when "AnyPocket" is "True" (radii read first), drilling otherwise.
+// No table check and no R1 correction happen here. With "AnyOrder" "Shortest"
+// the holes are visited in the shortest order found from the first one, by the
+// program and by the list the sink receives; another text than the choices is
+// refused ("Parameters error", "AnyOrder").
 struct PointsProgram {
   std::string text;
   std::vector<std::string> reports;
