@@ -1,28 +1,19 @@
 #include "generators/job_inputs.h"
 
 #include <optional>
-#include <span>
 #include <utility>
 
 namespace kelvora::generators {
 namespace {
 
-// The choice a drop-down's text names, by its place in `names`; an empty text is
-// the first (the default). False for any other text.
-template <class Choice>
-bool ReadChoice(const TextLookup& texts, std::string_view key,
-                std::span<const std::string_view> names, Choice& out) {
-  const std::string text = texts(key);
-  if (text.empty()) {
-    out = Choice{};
-    return true;
-  }
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    if (text != names[i]) continue;
-    out = static_cast<Choice>(i);
-    return true;
-  }
-  return false;
+// The choice a drop-down's text names (an empty text is the default); false for
+// any other text.
+template <class Choice, std::size_t N>
+bool ReadChoice(const TextLookup& texts, std::string_view key, const std::string_view (&names)[N],
+                Choice& out) {
+  const auto choice = ChoiceNamed<Choice>(texts(key), names);
+  if (choice) out = *choice;
+  return choice.has_value();
 }
 
 // The key of the first option of `in` a program cannot be made with, or an
