@@ -201,9 +201,10 @@ std::vector<double> RingRadii(double R1, double R2, double W, double t, int ring
 }
 
 // The helical entry of a pocket: on each layer the tool descends along the ring
-// it cuts first, from z0 (the retract height on the first layer, just above the
-// previous layer's floor after it) to the layer's depth, in full turns that each
-// drop no more than the step-down.
+// it cuts first, from z0 (just above the surface on the first layer, just above
+// the previous layer's floor after it, never above the retract height) to the
+// layer's depth, in full turns that each drop no more than the step-down. Turns
+// in the air above the surface would only cost time.
 struct HelixEntry {
   std::size_t ring = 0;        // the ring the helix runs on, in RingRadii
   double radius = 0;           // its radius
@@ -212,7 +213,7 @@ struct HelixEntry {
   double totalTurns = 0;
 };
 
-// Above the previous layer's floor, the helix of a later layer starts this high.
+// Above the surface, or the previous layer's floor, the helix starts this high.
 constexpr double kHelixClearance = 0.2;
 // The smallest radius the program writes as more than zero.
 constexpr double kSmallestRadius = 0.0005;
@@ -238,7 +239,7 @@ Outcome<HelixEntry> PlanHelix(const std::vector<double>& radii, const std::vecto
   }
   double previous = 0;
   for (std::size_t k = 0; k < depths.size(); ++k) {
-    const double z0 = k == 0 ? in.retract : std::min(in.retract, -previous + kHelixClearance);
+    const double z0 = std::min(in.retract, -previous + kHelixClearance);
     const double drop = z0 + depths[k];
     // The floor must lie below where the descent starts.
     if (!(drop > 0)) return Failure{std::string(kParametersError), "AnyRetract"};

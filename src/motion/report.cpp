@@ -219,8 +219,9 @@ void ReportBuilder::CheckMove(const Move& move, const double (&low)[3], const do
       state.spindleNoted = true;
       Flag(FindingKind::kSpindleOff, move.line, AxisDetail('Z', low[2]));
     }
-    // A plunge: what a later rapid may come straight back down into.
-    if (move.kind == MoveKind::kFeed && move.end.x == move.start.x && move.end.y == move.start.y) {
+    // A plunge, or a whole turn of a circle or helix (it ends where it began):
+    // what a later rapid may come straight back down into.
+    if (move.end.x == move.start.x && move.end.y == move.start.y) {
       state.deepestFeeds.Record(move.end.x, move.end.y, low[2]);
     }
   }

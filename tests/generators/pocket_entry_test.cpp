@@ -37,12 +37,12 @@ Values SmallPocket() {
 TEST(PocketEntry, HelixWrittenOutByHand) {
   const auto program = PointsJob({{"", "10", "0"}}, MapTexts(SmallPocket()));
   ASSERT_TRUE(program.ok()) << program.failure().message;
-  // Layer 1 starts at the retract height 1 and drops 2.5 to -1: two turns of 1.
+  // Layer 1 starts 0.2 above the surface and drops 1.2 to -1: two turns of 0.6.
   // Layer 2 starts 0.2 above the first floor and drops 0.7 to -1.5: one turn.
   EXPECT_EQ(program->text,
             "G90\r\nG0Z10.000\r\nG0X10.000Y0.000\r\nG0Z1.000\r\n"
-            "G0X11.000Y0.000\r\nG0Z1.000\r\n"
-            "G3X11.000Y0.000Z0.000I-1.000F50.000\r\n"
+            "G0X11.000Y0.000\r\nG0Z0.200\r\n"
+            "G3X11.000Y0.000Z-0.400I-1.000F50.000\r\n"
             "G3X11.000Y0.000Z-1.000I-1.000F50.000\r\n"
             "G3X11.000Y0.000I-1.000F100.0\r\n"
             "G1X12.000Y0.000F100.0\r\nG3X12.000Y0.000I-2.000F100.0\r\n"
@@ -80,8 +80,8 @@ TEST(PocketEntry, PlungeIsTheDefaultAndBadInputsAreRefused) {
        {{"AnyDepth", "-2"}, {"AnyRetract", "1"}},
        "Parameters error",
        "AnyRetract"},
-      {"turns over the program limit",
-       {{"AnyRetract", "1e7"}, {"AnyStepdown", "0.001"}, {"AnyDepth", "0.002"}},
+      {"layers and turns over the limits",
+       {{"AnyStepdown", "0.001"}, {"AnyDepth", "1000"}},
        "",
        ""},
   };
