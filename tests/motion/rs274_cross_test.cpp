@@ -9,46 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "motion/canon_calls.h"
 #include "motion/gcode_reader.h"
 #include "motion/rs274_runner.h"
 
 namespace kelvora::motion {
 namespace {
 
-using testing::CanonCall;
-
-// rs274 prints four decimals.
-constexpr double kTolerance = 1e-4;
-
-// The reader's output as rs274 would print it: program units, in order.
-class CanonSink final : public MotionSink {
- public:
-  explicit CanonSink(double scale) : scale_(scale) {}
-  void OnMove(const Move& m) override {
-    if (m.kind == MoveKind::kRapid || m.kind == MoveKind::kFeed) {
-      calls.push_back(
-          {m.kind == MoveKind::kRapid ? CanonCall::Kind::kTraverse : CanonCall::Kind::kFeed,
-           {m.end.x / scale_, m.end.y / scale_, m.end.z / scale_, m.end.a}});
-    } else {
-      const double turns = (m.extraTurns + 1) * (m.kind == MoveKind::kArcCcw ? 1.0 : -1.0);
-      calls.push_back({CanonCall::Kind::kArc,
-                       {m.end.x / scale_, m.end.y / scale_, m.centreX / scale_, m.centreY / scale_,
-                        turns, m.end.z / scale_, m.end.a}});
-    }
-  }
-  void OnEvent(const Event& e) override {
-    if (e.kind == EventKind::kDwell) calls.push_back({CanonCall::Kind::kDwell, {e.value}});
-  }
-  void OnNotice(const Notice& n) override {
-    notices.push_back(n.word + "@" + std::to_string(n.line));
-  }
-
-  std::vector<CanonCall> calls;
-  std::vector<std::string> notices;
-
- private:
-  double scale_;
-};
+using testing::CanonSink;
 
 std::string Fixed(double value, int decimals) {
   char text[64];
@@ -80,19 +48,8 @@ class Rs274Cross : public ::testing::Test {
     CanonSink ours(inch ? 25.4 : 1.0);
     ReadProgram(program, ours);
     EXPECT_TRUE(ours.notices.empty()) << ours.notices.front();
-    ASSERT_EQ(ours.calls.size(), run.calls.size()) << run.output;
-    for (std::size_t i = 0; i < ours.calls.size(); ++i) {
-      const CanonCall& mine = ours.calls[i];
-      const CanonCall& theirs = run.calls[i];
-      ASSERT_EQ(mine.kind, theirs.kind) << "call " << i << "\n" << run.output;
-      // rs274 adds B and C (and for arcs A B C after the end Z): compare ours.
-      ASSERT_LE(mine.values.size(), theirs.values.size());
-      for (std::size_t k = 0; k < mine.values.size(); ++k) {
-        EXPECT_NEAR(mine.values[k], theirs.values[k], kTolerance)
-            << "call " << i << " value " << k << "\n"
-            << run.output;
-      }
-    }
+    const std::string difference = testing::FirstCanonDifference(ours.calls, run.calls);
+    ASSERT_TRUE(difference.empty()) << difference << "\n" << run.output;
     ++compared_;
   }
 

@@ -1,0 +1,508 @@
+// The canned-cycle programs of the circle, grid and point-list tabs against the
+// moves they stand for: G81 and G82 against "Single plunge", G83 against "Full
+// retract", G73 against "Chip break", each with G98 and G99, the moves written
+// with the control's own distances (0.254 above the last depth, 0.254 back-off,
+// no full retract in chip break). Both programs are read by the reader, which
+// expands the cycles with the control's arithmetic, and, where LinuxCNC's rs274
+// is installed, by rs274 as well; the tab's worked examples and a few hundred
+// random jobs are compared move for move.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "generators/circle.h"
+#include "generators/drill_schemes.h"
+#include "generators/grid.h"
+#include "generators/point_list.h"
+#include "motion/canon_calls.h"
+#include "motion/drill_steps.h"
+#include "motion/rs274_runner.h"
+
+namespace kelvora::motion {
+namespace {
+
+using generators::DrillProgramInputs;
+using generators::DrillScheme;
+using generators::HoleReturn;
+using generators::PointRow;
+using testing::Step;
+
+enum class Tab { kCircle, kGrid, kPoints };
+
+struct TabKeys {
+  const char* prefix;
+  const char* depth;
+  const char* step;
+  const char* feed;
+  const char* retract;
+  const char* zsafe;
+  const char* spin;
+  const char* enSpin;
+  const char* enSpecialOp;
+  text::NumberFormat numbers;  // how the tab writes its coordinates
+};
+
+const TabKeys& KeysOf(Tab tab) {
+  static const TabKeys kCircle{
+      "Cir",      "CirDepth",     "CirStep",   "CirFeedrate",    "CirRetract",
+      "CirZsafe", "CirSpinSpeed", "CirEnSpin", "CirEnSpecialOp", text::NumberFormat::kMax3};
+  static const TabKeys kGrid{
+      "Grid",      "GridDepth",     "GridStep",   "GridFeedrate",    "GridRetract",
+      "GridZsafe", "GridSpinSpeed", "GridEnSpin", "GridEnSpecialOp", text::NumberFormat::kFixed3};
+  static const TabKeys kPoints{
+      "Any",      "AnyDepth",     "AnyStepdown", "AnyFeedrate", "AnyRetract",
+      "AnyZsafe", "AnySpinSpeed", "AnyEnSpin",   "AnyEnSpOp",   text::NumberFormat::kFixed3};
+  return tab == Tab::kCircle ? kCircle : tab == Tab::kGrid ? kGrid : kPoints;
+}
+
+std::string Fixed3(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.3f", value);
+  return text;
+}
+
+// The motion inputs every drilling tab has, numbers on the boxes' 3-decimal grid.
+struct Motion {
+  double depth = 5, step = 2, feed = 100, retract = 1, zsafe = 3, spindle = 1000;
+  bool enSpin = true;
+};
+
+// A scheme with a canned cycle, and where the tool waits between holes.
+struct Variant {
+  DrillScheme scheme = DrillScheme::kSinglePlunge;
+  double dwell = 0;
+  HoleReturn holeReturn = HoleReturn::kStartHeight;
+  double backOff = 0.1;  // the operator's, which G73 does not use
+  int fullEvery = 0;     // likewise
+  // The words the canned program's first hole starts with.
+  std::string Cycle() const {
+    std::string words = holeReturn == HoleReturn::kStartHeight ? "G98" : "G99";
+    if (scheme == DrillScheme::kFullRetract) return words + "G83";
+    if (scheme == DrillScheme::kChipBreak) return words + "G73";
+    return words + (dwell > 0 ? "G82" : "G81");
+  }
+};
+
+struct DrillCase {
+  std::string label;
+  Tab tab = Tab::kCircle;
+  std::map<std::string, std::string, std::less<>> texts;
+  std::vector<PointRow> rows;  // the point list's
+  DrillProgramInputs in;       // the same inputs as values, for the moves program
+  std::string cycle;
+};
+
+// The case's texts: the pattern's, the motion inputs, the options with canned
+// output on.
+DrillCase MakeCase(std::string label, Tab tab,
+                   std::map<std::string, std::string, std::less<>> pattern, const Motion& m,
+                   const Variant& v) {
+  const TabKeys& k = KeysOf(tab);
+  const std::string p = k.prefix;
+  DrillCase c;
+  c.label = std::move(label);
+  c.tab = tab;
+  c.texts = std::move(pattern);
+  c.texts[k.depth] = Fixed3(m.depth);
+  c.texts[k.step] = Fixed3(m.step);
+  c.texts[k.feed] = Fixed3(m.feed);
+  c.texts[k.retract] = Fixed3(m.retract);
+  c.texts[k.zsafe] = Fixed3(m.zsafe);
+  c.texts[k.spin] = Fixed3(m.spindle);
+  c.texts[k.enSpin] = m.enSpin ? "True" : "False";
+  c.texts[k.enSpecialOp] = "False";
+  c.texts[p + "Scheme"] = std::string(generators::kDrillSchemeNames[static_cast<int>(v.scheme)]);
+  c.texts[p + "Dwell"] = Fixed3(v.dwell);
+  c.texts[p + "BackOff"] = Fixed3(v.backOff);
+  c.texts[p + "FullEvery"] = std::to_string(v.fullEvery);
+  c.texts[p + "PeckFactor"] = "0.8";
+  c.texts[p + "MinPeck"] = Fixed3(m.step / 2);
+  c.texts[p + "Canned"] = "True";
+  c.texts[p + "Return"] = std::string(generators::kHoleReturnNames[static_cast<int>(v.holeReturn)]);
+  if (tab == Tab::kPoints) {
+    c.texts.try_emplace("Anyd", "3");
+    c.texts.try_emplace("AnyPocket", "False");
+    c.texts.try_emplace("AnyEndScript", "M30");
+    c.texts.try_emplace("AnyOrder", "As listed");
+    c.texts.try_emplace("AnyEntry", "Plunge");
+  }
+  c.in.depth = m.depth;
+  c.in.pass = m.step;
+  c.in.feed = m.feed;
+  c.in.retract = m.retract;
+  c.in.zsafe = m.zsafe;
+  c.in.spindle = m.spindle;
+  c.in.enSpin = m.enSpin;
+  c.in.scheme.scheme = v.scheme;
+  c.in.scheme.dwell = v.dwell;
+  c.in.scheme.backOff = v.backOff;
+  c.in.scheme.fullEvery = v.fullEvery;
+  c.in.scheme.factor = 0.8;
+  c.in.scheme.minPeck = m.step / 2;
+  c.in.scheme.canned = true;
+  c.in.scheme.holeReturn = v.holeReturn;
+  c.cycle = v.Cycle();
+  return c;
+}
+
+struct Programs {
+  std::string canned;  // from the tab's job, as the button writes it
+  std::string moves;   // the same holes as moves with the control's distances
+  std::size_t holes = 0;
+};
+
+// Both programs of a case, or a failure naming what refused.
+::testing::AssertionResult MakePrograms(const DrillCase& c, Programs& out) {
+  const auto texts = [&c](std::string_view key) {
+    const auto it = c.texts.find(key);
+    return it == c.texts.end() ? std::string() : it->second;
+  };
+  geometry::DrawList holes;
+  const generators::ListSink keep = [&holes](const geometry::DrawList& list) {
+    holes.clear();
+    for (const auto& o : list) {
+      holes.push_back(std::make_unique<geometry::CDrill>(static_cast<const geometry::CDrill&>(*o)));
+    }
+  };
+  std::optional<std::string_view> endScript;
+  if (c.tab == Tab::kPoints) {
+    const auto program = generators::PointsJob(c.rows, texts, keep);
+    if (!program)
+      return ::testing::AssertionFailure()
+             << "points job: " << program.failure().message << " " << program.failure().detail;
+    out.canned = program->text;
+    endScript = c.texts.at("AnyEndScript");
+  } else {
+    const auto program = c.tab == Tab::kCircle ? generators::CircleJob(texts, keep)
+                                               : generators::GridJob(texts, keep);
+    if (!program)
+      return ::testing::AssertionFailure()
+             << "job: " << program.failure().message << " " << program.failure().detail;
+    out.canned = *program;
+  }
+  if (holes.empty()) return ::testing::AssertionFailure() << "the job handed on no holes";
+  out.holes = holes.size();
+  const auto moves = generators::ControlEquivalent(holes, c.in, KeysOf(c.tab).numbers, endScript);
+  if (!moves)
+    return ::testing::AssertionFailure()
+           << "moves: " << moves.failure().message << " " << moves.failure().detail;
+  out.moves = *moves;
+  if (out.canned.find(c.cycle) == std::string::npos) {
+    return ::testing::AssertionFailure() << "no " << c.cycle << " in the canned program";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+testing::StepSink Read(const std::string& program) {
+  testing::StepSink sink;
+  ReadProgram(program, sink);
+  return sink;
+}
+
+// The reader's moves of both programs agree after the normalisation in
+// drill_steps.h: moves that end where the tool stands are dropped from both, and
+// the control's degenerate last peck from the canned program's.
+::testing::AssertionResult SameMotion(const Programs& p) {
+  const testing::StepSink canned = Read(p.canned);
+  const testing::StepSink moves = Read(p.moves);
+  if (!canned.notices.empty()) {
+    return ::testing::AssertionFailure() << "canned program: notice " << canned.notices.front();
+  }
+  if (!moves.notices.empty()) {
+    return ::testing::AssertionFailure() << "moves program: notice " << moves.notices.front();
+  }
+  const auto a = testing::WithoutDegeneratePecks(testing::WithoutStandingMoves(canned.steps));
+  const auto b = testing::WithoutStandingMoves(moves.steps);
+  // Every hole is at least reached, fed into and left.
+  if (b.size() < 3 * p.holes) return ::testing::AssertionFailure() << "too few moves: " << b.size();
+  const std::string difference = testing::FirstStepDifference(a, b);
+  if (!difference.empty()) return ::testing::AssertionFailure() << difference;
+  return ::testing::AssertionSuccess();
+}
+
+// ---- The cases -------------------------------------------------------------------
+
+const std::vector<Variant>& EveryCycle() {
+  static const std::vector<Variant> variants = [] {
+    std::vector<Variant> v;
+    for (HoleReturn r : {HoleReturn::kStartHeight, HoleReturn::kRetract}) {
+      // The tab's own back-off and N (0.5, every 5), which G73 leaves aside.
+      v.push_back({DrillScheme::kSinglePlunge, 0, r, 0.5, 5});
+      v.push_back({DrillScheme::kSinglePlunge, 0.5, r, 0.5, 5});
+      v.push_back({DrillScheme::kFullRetract, 0, r, 0.5, 5});
+      v.push_back({DrillScheme::kChipBreak, 0, r, 0.5, 5});
+    }
+    return v;
+  }();
+  return variants;
+}
+
+std::vector<PointRow> DrillCsvRows() {
+  return {{"Hole, left", "10", "5"}, {"mid", "25.5", "5"}, {"right", "-3.25", "12.125"}};
+}
+
+// The golden cases' inputs of the three tabs, with every cycle.
+std::vector<DrillCase> WorkedExamples() {
+  struct Example {
+    const char* label;
+    Tab tab;
+    std::map<std::string, std::string, std::less<>> pattern;
+    Motion motion;
+  };
+  const Example examples[] = {
+      {"circle peck four",
+       Tab::kCircle,
+       {{"CirXc", "5"},
+        {"CirYc", "5"},
+        {"CirR", "20"},
+        {"Cirn", "4"},
+        {"CirA", "90"},
+        {"Cird", "3"}},
+       {5, 2, 100, 1, 3, 800, true}},
+      {"circle example",
+       Tab::kCircle,
+       {{"CirXc", "30"},
+        {"CirYc", "30"},
+        {"CirR", "20"},
+        {"Cirn", "2"},
+        {"CirA", "0"},
+        {"Cird", "3"}},
+       {5, 5, 100, 3, 10, 5000, true}},
+      {"grid staggered",
+       Tab::kGrid,
+       {{"GridXc", "0"},
+        {"GridYc", "0"},
+        {"Gridm", "3"},
+        {"Gridn", "3"},
+        {"GridXm", "10"},
+        {"GridYn", "5"},
+        {"GridZigzac", "5"},
+        {"GridSub1", "True"},
+        {"Gridd", "3"}},
+       {1, 1, 100, 1, 3, 1000, false}},
+      {"grid example",
+       Tab::kGrid,
+       {{"GridXc", "0"},
+        {"GridYc", "0"},
+        {"Gridm", "1"},
+        {"Gridn", "1"},
+        {"GridXm", "1"},
+        {"GridYn", "1"},
+        {"GridZigzac", "0"},
+        {"GridSub1", "False"},
+        {"Gridd", "3"}},
+       {2, 2, 100, 3, 10, 1000, false}},
+      {"points drill peck", Tab::kPoints, {{"Anyd", "3"}}, {5, 2, 120, 1, 8, 1000, false}},
+  };
+  std::vector<DrillCase> cases;
+  for (const Example& e : examples) {
+    for (const Variant& v : EveryCycle()) {
+      DrillCase c = MakeCase(std::string(e.label) + " " + v.Cycle(), e.tab, e.pattern, e.motion, v);
+      if (e.tab == Tab::kPoints) c.rows = DrillCsvRows();
+      cases.push_back(std::move(c));
+    }
+  }
+  return cases;
+}
+
+// A random job of one of the three tabs: numbers on the boxes' 3-decimal grid,
+// the retract height at or below the safe height, the bottom below the retract
+// height, a peck that divides the depth below the retract plane exactly in a
+// third of the cases (where the control's depth loop may add its degenerate
+// peck), and any of the four cycles with G98 or G99.
+DrillCase RandomCase(std::mt19937& random, int index) {
+  auto pick = [&](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
+  auto th = [&](int low, int high) { return pick(low, high) / 1000.0; };
+  const Tab tab = static_cast<Tab>(index % 3);
+  Motion m;
+  const int q = pick(300, 3000);
+  m.step = q / 1000.0;
+  int r = pick(-2000, 5000);
+  int below = pick(0, 2) == 0 ? q * pick(1, 6) : pick(50, 12000);  // R down to the bottom
+  if (below - r < 1) below = r + pick(1, 3000);                    // the depth is positive
+  m.retract = r / 1000.0;
+  m.depth = (below - r) / 1000.0;
+  m.zsafe = pick(0, 9) == 0 ? m.retract : (r + pick(1, 10000)) / 1000.0;
+  m.feed = pick(10, 1000);
+  m.spindle = pick(100, 24000);
+  m.enSpin = pick(0, 1) == 1;
+  Variant v;
+  switch (pick(0, 3)) {
+    case 0:
+      v.scheme = DrillScheme::kSinglePlunge;
+      break;
+    case 1:
+      v.scheme = DrillScheme::kSinglePlunge;
+      v.dwell = th(1, 3000);
+      break;
+    case 2:
+      v.scheme = DrillScheme::kFullRetract;
+      break;
+    default:
+      v.scheme = DrillScheme::kChipBreak;
+      break;
+  }
+  v.holeReturn = pick(0, 1) == 0 ? HoleReturn::kStartHeight : HoleReturn::kRetract;
+  v.backOff = th(1, q - 1);
+  v.fullEvery = pick(0, 6);
+  std::map<std::string, std::string, std::less<>> pattern;
+  std::vector<PointRow> rows;
+  if (tab == Tab::kCircle) {
+    pattern = {{"CirXc", Fixed3(th(-50000, 50000))}, {"CirYc", Fixed3(th(-50000, 50000))},
+               {"CirR", Fixed3(th(1000, 80000))},    {"Cirn", std::to_string(pick(1, 8))},
+               {"CirA", Fixed3(th(0, 359999))},      {"Cird", "3"}};
+  } else if (tab == Tab::kGrid) {
+    pattern = {{"GridXc", Fixed3(th(-50000, 50000))},
+               {"GridYc", Fixed3(th(-50000, 50000))},
+               {"Gridm", std::to_string(pick(1, 4))},
+               {"Gridn", std::to_string(pick(1, 4))},
+               {"GridXm", Fixed3(th(-20000, 20000))},
+               {"GridYn", Fixed3(th(-20000, 20000))},
+               {"GridZigzac", Fixed3(pick(0, 500) / 100.0)},
+               {"GridSub1", pick(0, 1) ? "True" : "False"},
+               {"Gridd", "3"}};
+  } else {
+    for (int i = pick(1, 8); i > 0; --i) {
+      rows.push_back(
+          {"p" + std::to_string(i), Fixed3(th(-100000, 100000)), Fixed3(th(-100000, 100000))});
+    }
+  }
+  DrillCase c = MakeCase("random " + std::to_string(index), tab, pattern, m, v);
+  c.rows = rows;
+  return c;
+}
+
+std::vector<DrillCase> RandomCases(unsigned seed, int count) {
+  std::mt19937 random(seed);
+  std::vector<DrillCase> cases;
+  for (int i = 0; i < count; ++i) cases.push_back(RandomCase(random, i));
+  return cases;
+}
+
+// ---- Through the reader ----------------------------------------------------------
+
+TEST(DrillEquivalence, WorkedExamplesMoveAsTheSchemeTheirCycleStandsFor) {
+  const auto cases = WorkedExamples();
+  ASSERT_EQ(cases.size(), 40U);
+  for (const DrillCase& c : cases) {
+    SCOPED_TRACE(c.label);
+    Programs p;
+    ASSERT_TRUE(MakePrograms(c, p));
+    EXPECT_TRUE(SameMotion(p)) << "canned:\n" << p.canned << "\nmoves:\n" << p.moves;
+  }
+}
+
+TEST(DrillEquivalence, RandomJobsMoveAsTheSchemeTheirCycleStandsFor) {
+  int compared = 0;
+  for (const DrillCase& c : RandomCases(20261210, 300)) {
+    SCOPED_TRACE(c.label);
+    Programs p;
+    ASSERT_TRUE(MakePrograms(c, p));
+    const auto same = SameMotion(p);
+    EXPECT_TRUE(same) << "canned:\n" << p.canned << "\nmoves:\n" << p.moves;
+    if (!same) break;  // one program pair says enough
+    ++compared;
+  }
+  EXPECT_EQ(compared, 300);
+}
+
+// The random runs do meet the control's extra peck (so the normalisation above
+// is at work, not idle), and only in the cases of a peck that divides the depth
+// below the retract plane.
+TEST(DrillEquivalence, TheRandomRunsMeetTheControlsExtraPeck) {
+  int extraPecks = 0;
+  for (const DrillCase& c : RandomCases(20261210, 300)) {
+    Programs p;
+    ASSERT_TRUE(MakePrograms(c, p)) << c.label;
+    const auto canned = testing::WithoutStandingMoves(Read(p.canned).steps);
+    if (canned.size() == testing::WithoutDegeneratePecks(canned).size()) continue;
+    ++extraPecks;
+    const long long below = std::llround((c.in.retract + c.in.depth) * 1000);
+    EXPECT_EQ(below % std::llround(c.in.pass * 1000), 0) << c.label << "\n" << p.canned;
+  }
+  EXPECT_GT(extraPecks, 0);
+}
+
+// ---- Through rs274 ---------------------------------------------------------------
+
+class DrillEquivalenceRs274 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+#ifdef _WIN32
+    GTEST_SKIP()
+        << "rs274 (LinuxCNC's interpreter) runs on Linux only; the Linux build checks this";
+#endif
+    rs274_ = testing::FindRs274();
+    if (rs274_.empty()) {
+      if (testing::Rs274Required()) {
+        FAIL() << "rs274 is not installed but KELVORA_REQUIRE_RS274=1 asks for it";
+      }
+      GTEST_SKIP() << "rs274 (LinuxCNC's interpreter, Debian linuxcnc-uspace) is not installed";
+    }
+  }
+
+  // rs274 reads `program` to its end, and its calls are the reader's.
+  ::testing::AssertionResult ReadCleanly(const std::string& program, testing::Rs274Run& run) {
+    run = testing::RunRs274(rs274_, program);
+    if (!run.ended) {
+      return ::testing::AssertionFailure() << "rs274 stopped before the end:\n" << run.output;
+    }
+    testing::CanonSink ours(1.0);
+    ReadProgram(program, ours);
+    const std::string difference = testing::FirstCanonDifference(ours.calls, run.calls);
+    if (!difference.empty()) {
+      return ::testing::AssertionFailure() << "reader against rs274: " << difference << "\n"
+                                           << run.output;
+    }
+    return ::testing::AssertionSuccess();
+  }
+
+  // Both programs of every case read cleanly by rs274, its calls the reader's,
+  // and the canned program's calls the moves program's after the normalisation.
+  void CompareAll(const std::vector<DrillCase>& cases) {
+    for (const DrillCase& c : cases) {
+      SCOPED_TRACE(c.label);
+      Programs p;
+      ASSERT_TRUE(MakePrograms(c, p));
+      testing::Rs274Run canned;
+      testing::Rs274Run moves;
+      ASSERT_TRUE(ReadCleanly(p.canned, canned)) << p.canned;
+      ASSERT_TRUE(ReadCleanly(p.moves, moves)) << p.moves;
+      const auto a = testing::WithoutDegeneratePecks(
+          testing::WithoutStandingMoves(testing::StepsOf(canned.calls)));
+      const auto b = testing::WithoutStandingMoves(testing::StepsOf(moves.calls));
+      const std::string difference = testing::FirstStepDifference(a, b);
+      ASSERT_TRUE(difference.empty()) << difference << "\ncanned:\n"
+                                      << canned.output << "\nmoves:\n"
+                                      << moves.output;
+      ++compared_;
+    }
+  }
+
+  std::string rs274_;
+  std::size_t compared_ = 0;
+};
+
+TEST_F(DrillEquivalenceRs274, WorkedExamplesReadAndMoveAlikeInTheControlsInterpreter) {
+  const auto cases = WorkedExamples();
+  CompareAll(cases);
+  EXPECT_EQ(compared_, cases.size());
+}
+
+TEST_F(DrillEquivalenceRs274, RandomJobsReadAndMoveAlikeInTheControlsInterpreter) {
+  const auto cases = RandomCases(20261210, 300);
+  CompareAll(cases);
+  EXPECT_EQ(compared_, cases.size());
+}
+
+}  // namespace
+}  // namespace kelvora::motion
