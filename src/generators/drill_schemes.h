@@ -1,8 +1,8 @@
 // How each hole of a drilling program is drilled: the moves of every scheme (the
 // tab's own peck scheme, full retract, chip break, decreasing pecks, a single
 // plunge), the dwell at the bottom and where the tool waits between holes, or the
-// control's canned cycle standing for the scheme. drilling.h writes the program
-// around the holes.
+// control's canned cycle standing for the scheme. drilling.cpp writes the
+// programs around the holes.
 #pragma once
 
 #include <optional>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "generators/job_inputs.h"
+#include "generators/program_writer.h"
 #include "geometry/draw_obj.h"
 #include "text/number_format.h"
 #include "text/outcome.h"
@@ -56,10 +57,30 @@ double SchemePeckCount(const DrillProgramInputs& in);
 // checked before the holes are built.
 std::optional<Failure> CheckSchemeLimits(double holes, const DrillProgramInputs& in);
 
+// The refusals of canned output.
+inline constexpr std::string_view kNoCannedCycle =
+    "No canned cycle stands for this drilling scheme: choose Single plunge, Full retract or "
+    "Chip break";
+inline constexpr std::string_view kCannedDwell =
+    "A canned cycle dwells only with Single plunge (G82)";
+inline constexpr std::string_view kCannedSpecialOp =
+    "The special operation cannot stand inside a canned cycle";
+
+// The canned cycle standing for the scheme: G81 (a single plunge), G82 (a single
+// plunge with a dwell), G83 (full retract), G73 (chip break); nullptr for the
+// schemes no cycle stands for.
+const char* CannedCycle(const DrillSchemeInputs& scheme);
+
 // The refusal of canned output for `in`: a scheme without a canned cycle, a
 // dwell on a pecking cycle, the special operation. nullopt when the canned
 // program can be written (or canned output is off).
 std::optional<Failure> CannedRefusal(const DrillProgramInputs& in);
+
+// One hole after the rapid to it, written as moves with the distances `k`: the
+// retract height, the scheme's feeds and the moves between them, the dwell, the
+// special operation after a single plunge, and the return to the safe height
+// (G98) or the retract height (G99).
+void WriteHoleMoves(ProgramWriter& w, const DrillProgramInputs& in, const DrillMotionConstants& k);
 
 // The drilling program of `holes` written as moves, whatever `in.scheme.canned`
 // says, with the distances `k` between pecks: "G90", the spindle line when
