@@ -159,12 +159,30 @@ struct Programs {
   std::size_t holes = 0;
 };
 
+using Texts = std::map<std::string, std::string, std::less<>>;
+
+// The tab's job, as its button runs it, on `texts`.
+Outcome<std::string> RunTab(const DrillCase& c, const Texts& texts,
+                            const generators::ListSink& sink = {}) {
+  const auto lookup = [&texts](std::string_view key) {
+    const auto it = texts.find(key);
+    return it == texts.end() ? std::string() : it->second;
+  };
+  if (c.tab == Tab::kPoints) {
+    auto program = generators::PointsJob(c.rows, lookup, sink);
+    if (!program) return program.failure();
+    return program->text;
+  }
+  return c.tab == Tab::kCircle ? generators::CircleJob(lookup, sink)
+                               : generators::GridJob(lookup, sink);
+}
+
+::testing::AssertionResult Refused(const char* what, const Failure& f) {
+  return ::testing::AssertionFailure() << what << ": " << f.message << " " << f.detail;
+}
+
 // Both programs of a case, or a failure naming what refused.
 ::testing::AssertionResult MakePrograms(const DrillCase& c, Programs& out) {
-  const auto texts = [&c](std::string_view key) {
-    const auto it = c.texts.find(key);
-    return it == c.texts.end() ? std::string() : it->second;
-  };
   geometry::DrawList holes;
   const generators::ListSink keep = [&holes](const geometry::DrawList& list) {
     holes.clear();
@@ -172,34 +190,39 @@ struct Programs {
       holes.push_back(std::make_unique<geometry::CDrill>(static_cast<const geometry::CDrill&>(*o)));
     }
   };
-  std::optional<std::string_view> endScript;
-  if (c.tab == Tab::kPoints) {
-    const auto program = generators::PointsJob(c.rows, texts, keep);
-    if (!program)
-      return ::testing::AssertionFailure()
-             << "points job: " << program.failure().message << " " << program.failure().detail;
-    out.canned = program->text;
-    endScript = c.texts.at("AnyEndScript");
-  } else {
-    const auto program = c.tab == Tab::kCircle ? generators::CircleJob(texts, keep)
-                                               : generators::GridJob(texts, keep);
-    if (!program)
-      return ::testing::AssertionFailure()
-             << "job: " << program.failure().message << " " << program.failure().detail;
-    out.canned = *program;
-  }
+  const auto canned = RunTab(c, c.texts, keep);
+  if (!canned) return Refused("canned program", canned.failure());
+  out.canned = *canned;
   if (holes.empty()) return ::testing::AssertionFailure() << "the job handed on no holes";
   out.holes = holes.size();
+  std::optional<std::string_view> endScript;
+  if (c.tab == Tab::kPoints) endScript = c.texts.at("AnyEndScript");
   const auto moves = generators::ControlEquivalent(holes, c.in, KeysOf(c.tab).numbers, endScript);
-  if (!moves)
-    return ::testing::AssertionFailure()
-           << "moves: " << moves.failure().message << " " << moves.failure().detail;
+  if (!moves) return Refused("moves program", moves.failure());
   out.moves = *moves;
   if (out.canned.find(c.cycle) == std::string::npos) {
     return ::testing::AssertionFailure() << "no " << c.cycle << " in the canned program";
   }
   return ::testing::AssertionSuccess();
 }
+
+// The moves program the tab writes for the case's holes with `scheme` (canned
+// output off; the tab's own distances, back-off and N).
+::testing::AssertionResult MakeMovesProgram(const DrillCase& c, DrillScheme scheme,
+                                            std::string& out) {
+  Texts texts = c.texts;
+  const std::string p = KeysOf(c.tab).prefix;
+  texts[p + "Scheme"] = std::string(generators::kDrillSchemeNames[static_cast<int>(scheme)]);
+  texts[p + "Canned"] = "False";
+  const auto program = RunTab(c, texts);
+  if (!program) return Refused("moves program", program.failure());
+  out = *program;
+  return ::testing::AssertionSuccess();
+}
+
+constexpr DrillScheme kEveryScheme[] = {DrillScheme::kStandard, DrillScheme::kFullRetract,
+                                        DrillScheme::kChipBreak, DrillScheme::kDecreasing,
+                                        DrillScheme::kSinglePlunge};
 
 testing::StepSink Read(const std::string& program) {
   testing::StepSink sink;
@@ -433,6 +456,132 @@ TEST(DrillEquivalence, WorkedExamplesMoveAsTheSchemeTheirCycleStandsFor) {
 
 TEST(DrillEquivalence, RandomJobsMoveAsTheSchemeTheirCycleStandsFor) {
   ExpectSameMotion(RandomCases(20261210, 300));
+}
+
+// The case's texts, one "KEY=VALUE" a line, for a failure message.
+std::string Inputs(const DrillCase& c) {
+  std::string text;
+  for (const auto& [key, value] : c.texts) text += key + "=" + value + "\n";
+  return text;
+}
+
+// What every drilling program must do, whatever its scheme: feeds go straight
+// down or up the hole (never sideways), every hole reaches the bottom and no
+// deeper, rapids below the stock top (or the retract height, where the operator
+// set it lower) go only where the drill has already been, and a dwell waits at
+// the bottom. "Standard" leaves a last remainder of 0.1 or less uncut, as the
+// tab always has: its holes may stop that much short. The first fault, or "".
+std::string HoleFault(const std::string& program, const DrillProgramInputs& in,
+                      DrillScheme scheme) {
+  const testing::StepSink read = Read(program);
+  if (!read.notices.empty()) return "notice " + read.notices.front();
+  struct Hole {
+    double x, y, deepest;
+  };
+  std::vector<Hole> holes;
+  auto holeAt = [&holes](const Step& s) -> Hole* {
+    for (Hole& h : holes) {
+      if (std::fabs(h.x - s.x) <= testing::kStepTolerance &&
+          std::fabs(h.y - s.y) <= testing::kStepTolerance) {
+        return &h;
+      }
+    }
+    return nullptr;
+  };
+  const double bottom = -in.depth;
+  const double shortBy = scheme == DrillScheme::kStandard ? 0.1 : 0.0;
+  const double top = std::min(0.0, in.retract);
+  Step at;
+  for (std::size_t i = 0; i < read.steps.size(); ++i) {
+    const Step& s = read.steps[i];
+    const std::string step = "step " + std::to_string(i) + ": ";
+    if (s.kind == Step::Kind::kDwell) {
+      // At the bottom the scheme reached: below it the feed check speaks.
+      if (at.z > bottom + shortBy + testing::kStepTolerance) {
+        return step + "a dwell above the bottom";
+      }
+      continue;
+    }
+    if (s.kind == Step::Kind::kEvent) continue;
+    if (s.kind == Step::Kind::kArc) return step + "an arc";
+    Hole* hole = holeAt(s);
+    if (s.kind == Step::Kind::kFeed) {
+      if (std::fabs(at.x - s.x) + std::fabs(at.y - s.y) > 0) return step + "a feed sideways";
+      if (s.z < bottom - testing::kStepTolerance) return step + "a feed below the bottom";
+      if (hole == nullptr) {
+        holes.push_back({s.x, s.y, s.z});
+      } else {
+        hole->deepest = std::min(hole->deepest, s.z);
+      }
+    } else if (s.z < top && s.z < at.z) {
+      const double cut = hole == nullptr ? top : std::min(top, hole->deepest);
+      if (s.z < cut - testing::kStepTolerance) return step + "a rapid into uncut stock";
+    }
+    at = s;
+  }
+  if (holes.empty()) return "no hole drilled";
+  for (const Hole& h : holes) {
+    if (h.deepest < bottom - testing::kStepTolerance ||
+        h.deepest > bottom + shortBy + testing::kStepTolerance) {
+      return "the hole at (" + std::to_string(h.x) + ", " + std::to_string(h.y) + ") stops at " +
+             std::to_string(h.deepest);
+    }
+  }
+  return {};
+}
+
+// Every scheme's moves program as the tab writes it, and the canned program,
+// on the random jobs.
+TEST(DrillEquivalence, EverySchemeDrillsEveryHoleToTheBottomOnly) {
+  Differences differences;
+  int checked = 0;
+  for (const DrillCase& c : RandomCases(20261210, 300)) {
+    for (const DrillScheme scheme : kEveryScheme) {
+      std::string program;
+      ASSERT_TRUE(MakeMovesProgram(c, scheme, program)) << c.label;
+      const std::string fault = HoleFault(program, c.in, scheme);
+      const std::string name(generators::kDrillSchemeNames[static_cast<int>(scheme)]);
+      if (!fault.empty()) differences.Add(c.label + " " + name, fault + "\n" + Inputs(c) + program);
+      ++checked;
+    }
+    Programs p;
+    ASSERT_TRUE(MakePrograms(c, p)) << c.label;
+    const std::string fault = HoleFault(p.canned, c.in, c.in.scheme.scheme);
+    if (!fault.empty()) differences.Add(c.label + " canned", fault + "\n" + Inputs(c) + p.canned);
+    ++checked;
+  }
+  EXPECT_TRUE(differences.empty()) << differences;
+  EXPECT_EQ(checked, 300 * 6);
+}
+
+// The property check itself catches what it looks for (depth 5, retract 1).
+TEST(DrillEquivalence, TheHoleCheckCatchesWhatItLooksFor) {
+  DrillProgramInputs in;
+  in.depth = 5;
+  in.retract = 1;
+  const std::string start = "G90\nG0Z3\nG0X1Y1\nG0Z1\n";
+  const struct {
+    const char* moves;
+    DrillScheme scheme;
+    const char* fault;
+  } cases[] = {
+      {"G1Z-2F100\nG0Z1\nG0Z-1.8\nG1Z-5\nG4P1\nG0Z3\nM30\n", DrillScheme::kFullRetract, ""},
+      {"G1Z-5F100\nG1X2\nM30\n", DrillScheme::kSinglePlunge, "step 4: a feed sideways"},
+      {"G1Z-2F100\nG0Z1\nG0Z-2.5\nG1Z-5\nM30\n", DrillScheme::kFullRetract,
+       "step 5: a rapid into uncut stock"},
+      {"G1Z-5F100\nG0Z1\nG4P1\nM30\n", DrillScheme::kSinglePlunge,
+       "step 5: a dwell above the bottom"},
+      {"G1Z-4.95F100\nG0Z3\nM30\n", DrillScheme::kSinglePlunge,
+       "the hole at (1.000000, 1.000000) stops at -4.950000"},
+      // The tab's own scheme may leave 0.1 uncut, no more.
+      {"G1Z-4.95F100\nG0Z3\nM30\n", DrillScheme::kStandard, ""},
+      {"G1Z-4.85F100\nG0Z3\nM30\n", DrillScheme::kStandard,
+       "the hole at (1.000000, 1.000000) stops at -4.850000"},
+      {"G1Z-5.1F100\nM30\n", DrillScheme::kStandard, "step 3: a feed below the bottom"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(HoleFault(start + c.moves, in, c.scheme), c.fault) << c.moves;
+  }
 }
 
 // The random runs do meet the control's extra peck (so the normalisation above
