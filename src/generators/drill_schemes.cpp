@@ -38,8 +38,9 @@ double DecreasingPeckCount(double travel, const DrillProgramInputs& in) {
   // Pecks of Q f^(k-1) before they reach the minimum, and the depth they drill.
   const double shrinking = std::floor(std::log(least / q) / std::log(f)) + 1;
   const double drilled = q * (1 - std::pow(f, shrinking)) / (1 - f);
-  if (drilled >= travel) {
-    return std::max(1.0, std::ceil(std::log(1 - travel * (1 - f) / q) / std::log(f)));
+  const double reach = travel - kPeckLevelTolerance;
+  if (drilled >= reach) {
+    return std::max(1.0, std::ceil(std::log(1 - reach * (1 - f) / q) / std::log(f)));
   }
   return shrinking + EqualPeckCount(travel - drilled, least);
 }
