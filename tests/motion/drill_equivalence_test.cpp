@@ -22,9 +22,9 @@
 #include "generators/drill_schemes.h"
 #include "generators/grid.h"
 #include "generators/point_list.h"
-#include "motion/canon_calls.h"
 #include "motion/drill_steps.h"
 #include "motion/rs274_runner.h"
+#include "motion/rs274_test.h"
 
 namespace kelvora::motion {
 namespace {
@@ -603,38 +603,8 @@ TEST(DrillEquivalence, TheRandomRunsMeetTheControlsExtraPeck) {
 
 // ---- Through rs274 ---------------------------------------------------------------
 
-class DrillEquivalenceRs274 : public ::testing::Test {
+class DrillEquivalenceRs274 : public testing::Rs274Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP()
-        << "rs274 (LinuxCNC's interpreter) runs on Linux only; the Linux build checks this";
-#endif
-    rs274_ = testing::FindRs274();
-    if (rs274_.empty()) {
-      if (testing::Rs274Required()) {
-        FAIL() << "rs274 is not installed but KELVORA_REQUIRE_RS274=1 asks for it";
-      }
-      GTEST_SKIP() << "rs274 (LinuxCNC's interpreter, Debian linuxcnc-uspace) is not installed";
-    }
-  }
-
-  // rs274 reads `program` to its end, and its calls are the reader's.
-  ::testing::AssertionResult ReadCleanly(const std::string& program, testing::Rs274Run& run) {
-    run = testing::RunRs274(rs274_, program);
-    if (!run.ended) {
-      return ::testing::AssertionFailure() << "rs274 stopped before the end:\n" << run.output;
-    }
-    testing::CanonSink ours(1.0);
-    ReadProgram(program, ours);
-    const std::string difference = testing::FirstCanonDifference(ours.calls, run.calls);
-    if (!difference.empty()) {
-      return ::testing::AssertionFailure() << "reader against rs274: " << difference << "\n"
-                                           << run.output;
-    }
-    return ::testing::AssertionSuccess();
-  }
-
   // Both programs of every case read cleanly by rs274, its calls the reader's,
   // and the canned program's calls the moves program's after the normalisation.
   void CompareAll(const std::vector<DrillCase>& cases) {
@@ -644,8 +614,8 @@ class DrillEquivalenceRs274 : public ::testing::Test {
       ASSERT_TRUE(MakePrograms(c, p)) << c.label;
       testing::Rs274Run canned;
       testing::Rs274Run moves;
-      const auto cannedRead = ReadCleanly(p.canned, canned);
-      const auto movesRead = ReadCleanly(p.moves, moves);
+      const auto cannedRead = ReadsAlike(p.canned, 1.0, &canned);
+      const auto movesRead = ReadsAlike(p.moves, 1.0, &moves);
       ++compared_;
       if (!cannedRead || !movesRead) {
         differences.Add(c.label,
@@ -665,7 +635,6 @@ class DrillEquivalenceRs274 : public ::testing::Test {
     EXPECT_TRUE(differences.empty()) << differences;
   }
 
-  std::string rs274_;
   std::size_t compared_ = 0;
 };
 
@@ -701,8 +670,7 @@ TEST_F(DrillEquivalenceRs274, EverySchemesMovesProgramReadsCleanly) {
   for (const auto& [c, scheme] : jobs) {
     std::string program;
     ASSERT_TRUE(MakeMovesProgram(c, scheme, program)) << c.label;
-    testing::Rs274Run run;
-    const auto read = ReadCleanly(program, run);
+    const auto read = ReadsAlike(program);
     const std::string name(generators::kDrillSchemeNames[static_cast<int>(scheme)]);
     if (!read) differences.Add(c.label + " " + name, std::string(read.message()) + "\n" + program);
     ++compared_;

@@ -15,9 +15,8 @@
 #include <vector>
 
 #include "generators/point_list.h"
-#include "motion/canon_calls.h"
 #include "motion/recording_sink.h"
-#include "motion/rs274_runner.h"
+#include "motion/rs274_test.h"
 
 namespace kelvora::motion {
 namespace {
@@ -189,23 +188,7 @@ TEST(PocketHelix, TheChecksCatchAPlungeAWideArcAndASteepTurn) {
             "line 5: a turn drops more than the step-down");
 }
 
-class PocketHelixRs274 : public ::testing::Test {
- protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP()
-        << "rs274 (LinuxCNC's interpreter) runs on Linux only; the Linux build checks this";
-#endif
-    rs274_ = testing::FindRs274();
-    if (rs274_.empty()) {
-      if (testing::Rs274Required()) {
-        FAIL() << "rs274 is not installed but KELVORA_REQUIRE_RS274=1 asks for it";
-      }
-      GTEST_SKIP() << "rs274 (LinuxCNC's interpreter, Debian linuxcnc-uspace) is not installed";
-    }
-  }
-  std::string rs274_;
-};
+using PocketHelixRs274 = testing::Rs274Test;
 
 // rs274 reads the first 40 of the random helical pockets to their end, every
 // call (arcs with their centres and turns) the reader's.
@@ -215,12 +198,7 @@ TEST_F(PocketHelixRs274, RandomHelixesReadCleanlyAndAsTheReaderReadsThem) {
     SCOPED_TRACE(p.label);
     const std::string program = Generate(p);
     ASSERT_FALSE(program.empty());
-    const auto run = testing::RunRs274(rs274_, program);
-    ASSERT_TRUE(run.ended) << "rs274 did not reach the program's end:\n" << run.output;
-    testing::CanonSink ours(1.0);
-    ReadProgram(program, ours);
-    const std::string difference = testing::FirstCanonDifference(ours.calls, run.calls);
-    ASSERT_TRUE(difference.empty()) << difference << "\n" << run.output;
+    ASSERT_TRUE(ReadsAlike(program));
     ++checked;
   }
   EXPECT_EQ(checked, 40);

@@ -12,11 +12,10 @@
 #include "motion/canon_calls.h"
 #include "motion/gcode_reader.h"
 #include "motion/rs274_runner.h"
+#include "motion/rs274_test.h"
 
 namespace kelvora::motion {
 namespace {
-
-using testing::CanonSink;
 
 std::string Fixed(double value, int decimals) {
   char text[64];
@@ -24,32 +23,15 @@ std::string Fixed(double value, int decimals) {
   return text;
 }
 
-class Rs274Cross : public ::testing::Test {
+class Rs274Cross : public testing::Rs274Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP()
-        << "rs274 (LinuxCNC's interpreter) runs on Linux only; the Linux build checks this";
-#endif
-    rs274_ = testing::FindRs274();
-    if (rs274_.empty()) {
-      if (testing::Rs274Required()) {
-        FAIL() << "rs274 is not installed but KELVORA_REQUIRE_RS274=1 asks for it";
-      }
-      GTEST_SKIP() << "rs274 (LinuxCNC's interpreter, Debian linuxcnc-uspace) is not installed";
-    }
-  }
-
   // Reads `program` both ways and compares; `inch` says its units.
   void Compare(const std::string& program, bool inch) {
     SCOPED_TRACE(program);
-    const auto run = testing::RunRs274(rs274_, program);
-    ASSERT_TRUE(run.ended) << "rs274 did not reach the program's end:\n" << run.output;
-    CanonSink ours(inch ? 25.4 : 1.0);
+    ASSERT_TRUE(ReadsAlike(program, inch ? 25.4 : 1.0));
+    testing::CanonSink ours(inch ? 25.4 : 1.0);
     ReadProgram(program, ours);
     EXPECT_TRUE(ours.notices.empty()) << ours.notices.front();
-    const std::string difference = testing::FirstCanonDifference(ours.calls, run.calls);
-    ASSERT_TRUE(difference.empty()) << difference << "\n" << run.output;
     ++compared_;
   }
 
@@ -66,7 +48,6 @@ class Rs274Cross : public ::testing::Test {
     EXPECT_EQ(compared_, count);
   }
 
-  std::string rs274_;
   int compared_ = 0;
 };
 
