@@ -340,7 +340,8 @@ std::vector<DrillCase> WorkedExamples() {
 // the retract height at or below the safe height, the bottom below the retract
 // height, a peck that divides the depth below the retract plane exactly in a
 // third of the cases (where the control's depth loop may add its degenerate
-// peck), and any of the four cycles with G98 or G99.
+// peck), any of the four cycles with G98 or G99, the point list's holes as
+// listed or in the shortest order.
 DrillCase RandomCase(std::mt19937& random, int index) {
   auto pick = [&](int low, int high) {
     return std::uniform_int_distribution<int>(low, high)(random);
@@ -395,12 +396,15 @@ DrillCase RandomCase(std::mt19937& random, int index) {
                {"GridSub1", pick(0, 1) ? "True" : "False"},
                {"Gridd", "3"}};
   } else {
+    // "Shortest" reorders the holes; the job hands the reordered list to its
+    // sink, so the moves program drills them in the canned program's order.
+    pattern["AnyOrder"] = pick(0, 1) ? "Shortest" : "As listed";
     for (int i = pick(1, 8); i > 0; --i) {
       rows.push_back(
           {"p" + std::to_string(i), Fixed3(th(-100000, 100000)), Fixed3(th(-100000, 100000))});
     }
   }
-  DrillCase c = MakeCase("random " + std::to_string(index), tab, pattern, m, v);
+  DrillCase c = MakeCase("random " + std::to_string(index) + " " + v.Cycle(), tab, pattern, m, v);
   c.rows = rows;
   return c;
 }
