@@ -588,6 +588,26 @@ TEST(DrillEquivalence, TheHoleCheckCatchesWhatItLooksFor) {
   }
 }
 
+// After G80 the canned program rapids to the safe height, where the tool waits
+// at the end; the moves the control makes for it must end there too, with G99 as
+// with G98 (the holes' returns to the retract height do not end the program).
+TEST(DrillEquivalence, TheMovesOfACannedProgramEndAtTheSafeHeight) {
+  const auto examples = WorkedExamples();
+  for (const DrillCase& c : examples) {
+    SCOPED_TRACE(c.label);
+    Programs p;
+    ASSERT_TRUE(MakePrograms(c, p));
+    const auto canned = testing::WithoutStandingMoves(Read(p.canned).steps);
+    const auto moves = testing::WithoutStandingMoves(Read(p.moves).steps);
+    const auto lastZ = [](const std::vector<Step>& steps) {
+      const auto last = std::find_if(steps.rbegin(), steps.rend(), testing::IsMove);
+      return last == steps.rend() ? std::nan("") : last->z;
+    };
+    EXPECT_NEAR(lastZ(canned), c.in.zsafe, testing::kStepTolerance);
+    EXPECT_NEAR(lastZ(moves), c.in.zsafe, testing::kStepTolerance);
+  }
+}
+
 // The random runs do meet the control's extra peck (so the normalisation above
 // is at work, not idle), and only in the cases of a peck that divides the depth
 // below the retract plane.
