@@ -68,6 +68,7 @@ const std::vector<SchemeRow>& SchemeRows() {
       {"circle_scheme_full_retract", {{"CirScheme", "Full retract"}}},
       {"circle_scheme_chip_break", {{"CirScheme", "Chip break"}}},
       {"circle_scheme_decreasing", {{"CirScheme", "Decreasing"}}},
+      {"circle_scheme_full_retract_g99", {{"CirScheme", "Full retract"}, {"CirReturn", "G99"}}},
       {"circle_canned_g81", {{"CirScheme", "Single plunge"}, {"CirCanned", "True"}}},
       {"circle_canned_g82",
        {{"CirScheme", "Single plunge"}, {"CirDwell", "1.5"}, {"CirCanned", "True"}}},
