@@ -6,28 +6,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "motion/report.h"
+#include "motion/report_table.h"
 
 namespace kelvora::motion {
 namespace {
 
-const std::filesystem::path kData = KELVORA_TEST_DATA;
+using testing::Figures;
+using testing::kColumns;
+using testing::ReadFile;
+using testing::ReadReportTable;
+using testing::RowText;
 
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+const std::filesystem::path kData = KELVORA_TEST_DATA;
 
 struct Row {
   std::vector<double> figures;  // the columns after the name, as in the table
@@ -44,52 +40,8 @@ const std::map<std::string, std::string> kExpectedWarnings = {
     {"teach_reports.nc", "lines 3 and 4: feed move with no feed rate"},
 };
 
-constexpr const char* kColumns =
-    "program minX maxX minY maxY minZ maxZ rapid_mm feed_mm seconds plain_seconds moves warnings "
-    "notes named";
-
-std::vector<double> Figures(const Report& report) {
-  const Extents& e = report.extents;
-  return {e.minimum[kAxisX], e.maximum[kAxisX], e.minimum[kAxisY], e.maximum[kAxisY],
-          e.minimum[kAxisZ], e.maximum[kAxisZ], report.rapidLength, report.feedLength,
-          report.seconds, report.plainSeconds, static_cast<double>(report.moves),
-          static_cast<double>(report.findingCount - report.noteCount),
-          static_cast<double>(report.noteCount),
-          // The axes with a range (X 1, Y 2, Z 4, A 8): an axis the program
-          // never names has none, and its columns read 0.
-          static_cast<double>(e.known[kAxisX] + 2 * e.known[kAxisY] + 4 * e.known[kAxisZ] +
-                              8 * e.known[kAxisA])};
-}
-
-std::string RowText(const std::string& name, const std::vector<double>& figures) {
-  std::string text = name;
-  for (double figure : figures) {
-    char number[40];
-    std::snprintf(number, sizeof number, " %.3f", figure);
-    text += number;
-  }
-  return text;
-}
-
-std::map<std::string, std::vector<double>> ReadTable() {
-  std::map<std::string, std::vector<double>> table;
-  std::istringstream lines(ReadFile(kData / "motion/golden_reports.txt"));
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    std::istringstream words(line);
-    std::string name;
-    words >> name;
-    std::vector<double> figures;
-    double figure = 0;
-    while (words >> figure) figures.push_back(figure);
-    table[name] = figures;
-  }
-  return table;
-}
-
 TEST(ReportGolden, EveryGoldenProgramsReportAsInTheTable) {
-  const auto table = ReadTable();
+  const auto table = ReadReportTable();
   std::vector<std::filesystem::path> files;
   for (const char* folder : {"generators/golden", "generators/golden/dxf"}) {
     for (const auto& entry : std::filesystem::directory_iterator(kData / folder)) {

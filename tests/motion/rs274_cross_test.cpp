@@ -9,46 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "motion/canon_calls.h"
 #include "motion/gcode_reader.h"
 #include "motion/rs274_runner.h"
+#include "motion/rs274_test.h"
 
 namespace kelvora::motion {
 namespace {
-
-using testing::CanonCall;
-
-// rs274 prints four decimals.
-constexpr double kTolerance = 1e-4;
-
-// The reader's output as rs274 would print it: program units, in order.
-class CanonSink final : public MotionSink {
- public:
-  explicit CanonSink(double scale) : scale_(scale) {}
-  void OnMove(const Move& m) override {
-    if (m.kind == MoveKind::kRapid || m.kind == MoveKind::kFeed) {
-      calls.push_back(
-          {m.kind == MoveKind::kRapid ? CanonCall::Kind::kTraverse : CanonCall::Kind::kFeed,
-           {m.end.x / scale_, m.end.y / scale_, m.end.z / scale_, m.end.a}});
-    } else {
-      const double turns = (m.extraTurns + 1) * (m.kind == MoveKind::kArcCcw ? 1.0 : -1.0);
-      calls.push_back({CanonCall::Kind::kArc,
-                       {m.end.x / scale_, m.end.y / scale_, m.centreX / scale_, m.centreY / scale_,
-                        turns, m.end.z / scale_, m.end.a}});
-    }
-  }
-  void OnEvent(const Event& e) override {
-    if (e.kind == EventKind::kDwell) calls.push_back({CanonCall::Kind::kDwell, {e.value}});
-  }
-  void OnNotice(const Notice& n) override {
-    notices.push_back(n.word + "@" + std::to_string(n.line));
-  }
-
-  std::vector<CanonCall> calls;
-  std::vector<std::string> notices;
-
- private:
-  double scale_;
-};
 
 std::string Fixed(double value, int decimals) {
   char text[64];
@@ -56,43 +23,15 @@ std::string Fixed(double value, int decimals) {
   return text;
 }
 
-class Rs274Cross : public ::testing::Test {
+class Rs274Cross : public testing::Rs274Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    GTEST_SKIP()
-        << "rs274 (LinuxCNC's interpreter) runs on Linux only; the Linux build checks this";
-#endif
-    rs274_ = testing::FindRs274();
-    if (rs274_.empty()) {
-      if (testing::Rs274Required()) {
-        FAIL() << "rs274 is not installed but KELVORA_REQUIRE_RS274=1 asks for it";
-      }
-      GTEST_SKIP() << "rs274 (LinuxCNC's interpreter, Debian linuxcnc-uspace) is not installed";
-    }
-  }
-
   // Reads `program` both ways and compares; `inch` says its units.
   void Compare(const std::string& program, bool inch) {
     SCOPED_TRACE(program);
-    const auto run = testing::RunRs274(rs274_, program);
-    ASSERT_TRUE(run.ended) << "rs274 did not reach the program's end:\n" << run.output;
-    CanonSink ours(inch ? 25.4 : 1.0);
+    ASSERT_TRUE(ReadsAlike(program, inch ? 25.4 : 1.0));
+    testing::CanonSink ours(inch ? 25.4 : 1.0);
     ReadProgram(program, ours);
     EXPECT_TRUE(ours.notices.empty()) << ours.notices.front();
-    ASSERT_EQ(ours.calls.size(), run.calls.size()) << run.output;
-    for (std::size_t i = 0; i < ours.calls.size(); ++i) {
-      const CanonCall& mine = ours.calls[i];
-      const CanonCall& theirs = run.calls[i];
-      ASSERT_EQ(mine.kind, theirs.kind) << "call " << i << "\n" << run.output;
-      // rs274 adds B and C (and for arcs A B C after the end Z): compare ours.
-      ASSERT_LE(mine.values.size(), theirs.values.size());
-      for (std::size_t k = 0; k < mine.values.size(); ++k) {
-        EXPECT_NEAR(mine.values[k], theirs.values[k], kTolerance)
-            << "call " << i << " value " << k << "\n"
-            << run.output;
-      }
-    }
     ++compared_;
   }
 
@@ -109,7 +48,6 @@ class Rs274Cross : public ::testing::Test {
     EXPECT_EQ(compared_, count);
   }
 
-  std::string rs274_;
   int compared_ = 0;
 };
 
