@@ -86,6 +86,7 @@ PointListPage::PointListPage(XYZDemoDialog& dlg, ui::TabPage& page) : ProgramPag
   b.Rows(kPattern, {settings::JobInputs::kPoints}, kFirstPocketOrder);
   b.EndGroup();
   b.Rows(kMachining, {settings::JobInputs::kPoints});
+  AddOptionsButton("btnAnyOptions", settings::JobInputs::kPoints);
   b.Note(kMachining, std::string(kPathLabel), "File:-");
 
   b.AddButton("btnGetXY", "Get", [this] { btnGetXY_Click(); });
