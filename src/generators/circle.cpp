@@ -36,7 +36,7 @@ Outcome<std::string> CircleJob(const TextLookup& texts, const ListSink& sink) {
   const PatternJobSteps<CirclePatternInputs, DrillProgramInputs> steps{
       ReadCirclePatternInputs, ReadCircleProgramInputs,
       [](const CirclePatternInputs& pattern, const DrillProgramInputs& program) {
-        return CheckDrillLimits(pattern.n, program.depth, program.pass);
+        return CheckSchemeLimits(pattern.n, program);
       },
       CirclePatternGen, CirclePatternGcodeGen};
   return RunPatternJob(steps, texts, sink);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "generators/limits.h"
+#include "generators/drill_schemes.h"
 #include "generators/program_writer.h"
 
 namespace kelvora::generators {
@@ -12,58 +12,124 @@ using geometry::CDrill;
 using geometry::otDrill;
 
 std::optional<Failure> CheckDrillLimits(double holes, double depth, double pass) {
-  if (auto f = CheckLimit(LimitId::kHoles, holes)) return f;
-  const double plunges = PeckPlungeCount(depth, pass);
-  if (auto f = CheckLimit(LimitId::kPasses, plunges)) return f;
-  // Each plunge writes at most three lines; each hole adds its rapid, approach
-  // and safe-height lines.
-  return CheckLimit(LimitId::kProgramLines, holes * (3 * plunges + 3) + 5);
+  DrillProgramInputs in;
+  in.depth = depth;
+  in.pass = pass;
+  return CheckSchemeLimits(holes, in);
 }
 
-Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes, const DrillProgramInputs& in,
-                                      text::NumberFormat numbers,
-                                      std::optional<std::string_view> endScript) {
-  if (auto f = CheckDrillLimits(static_cast<double>(holes.size()), in.depth, in.pass)) return *f;
-  ProgramWriter w(numbers);
-  const std::string safe = w.Num(in.zsafe);
-  // Every hole is drilled alike after its rapid: retract height, the peck scheme
-  // and the safe height. Those lines are written once and repeated.
-  ProgramWriter drill(numbers);
-  drill.Line({"G0Z", drill.Num(in.retract)});
-  const std::string_view specialOp = in.enSpecialOp ? std::string_view(in.specialOp) : "";
-  EmitPeck(drill, {in.depth, in.pass, in.retract, in.feed}, specialOp);
-  drill.Line({"G0Z", safe});
-  const auto perHole = drill.Finish();
-  if (!perHole) return perHole.failure();
+namespace {
 
-  // The rapid line's numbers are at most as wide as the largest coordinate's.
-  double largest = 0;
+// The holes of a drawing list: its CDrill objects, in list order.
+template <class Visit>
+void ForEachHole(const geometry::DrawList& holes, Visit visit) {
   for (const auto& obj : holes) {
-    if (obj->otype != otDrill) continue;
-    const auto& hole = static_cast<const CDrill&>(*obj);
-    largest = std::max({largest, std::fabs(hole.center.X), std::fabs(hole.center.Y)});
+    if (obj->otype == otDrill) visit(static_cast<const CDrill&>(*obj));
   }
-  const std::size_t rapid = 6 + 2 * text::FormatNumber(-largest, numbers).size();
-  w.Reserve(holes.size() * (rapid + perHole->size()) + 64 + in.specialOp.size() +
-            (endScript ? endScript->size() : 0));
+}
 
+// The width of a rapid line to the farthest hole: its numbers are at most as
+// wide as the largest coordinate's.
+std::size_t RapidWidth(const geometry::DrawList& holes, text::NumberFormat numbers) {
+  double largest = 0;
+  ForEachHole(holes, [&](const CDrill& hole) {
+    largest = std::max({largest, std::fabs(hole.center.X), std::fabs(hole.center.Y)});
+  });
+  return 6 + 2 * text::FormatNumber(-largest, numbers).size();
+}
+
+// "G90", the spindle line when enabled, and the safe height.
+void WriteStart(ProgramWriter& w, const DrillProgramInputs& in) {
   w.Line({"G90"});
   if (in.enSpin) w.Line({"M3S", ProgramWriter::Num(in.spindle, text::NumberFormat::kFixed1)});
-  w.Line({"G0Z", safe});
-  for (const auto& obj : holes) {
-    if (obj->otype != otDrill) continue;
-    const auto& hole = static_cast<const CDrill&>(*obj);
-    w.Line({"G0X", w.Number(hole.center.X), "Y", w.Number(hole.center.Y)});
-    w.Append(*perHole);
-  }
+  w.Line({"G0Z", w.Num(in.zsafe)});
+}
+
+// "M5" and "M30", or the end script and one line end, even when the script
+// already ends with one.
+void WriteEnd(ProgramWriter& w, std::optional<std::string_view> endScript) {
   if (endScript) {
-    // The script and one line end, even when the script already ends with one.
     w.Line({*endScript});
   } else {
     w.Line({"M5"});
     w.Line({"M30"});
   }
+}
+
+}  // namespace
+
+Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes, const DrillProgramInputs& in,
+                                      text::NumberFormat numbers,
+                                      std::optional<std::string_view> endScript) {
+  if (in.scheme.canned) return EmitCannedProgram(holes, in, numbers, endScript);
+  return EmitDrillMoves(holes, in, numbers, MovesConstants(in.scheme), endScript);
+}
+
+Outcome<std::string> EmitDrillMoves(const geometry::DrawList& holes, const DrillProgramInputs& in,
+                                    text::NumberFormat numbers, const DrillMotionConstants& k,
+                                    std::optional<std::string_view> endScript) {
+  DrillProgramInputs moves = in;
+  moves.scheme.canned = false;
+  if (auto f = CheckSchemeLimits(static_cast<double>(holes.size()), moves)) return *f;
+  // Every hole is drilled alike after its rapid; its lines are written once and
+  // repeated.
+  ProgramWriter drill(numbers);
+  WriteHoleMoves(drill, moves, k);
+  const auto perHole = drill.Finish();
+  if (!perHole) return perHole.failure();
+
+  ProgramWriter w(numbers);
+  w.Reserve(holes.size() * (RapidWidth(holes, numbers) + perHole->size()) + 64 +
+            in.specialOp.size() + (endScript ? endScript->size() : 0));
+  WriteStart(w, in);
+  ForEachHole(holes, [&](const CDrill& hole) {
+    w.Line({"G0X", w.Number(hole.center.X), "Y", w.Number(hole.center.Y)});
+    w.Append(*perHole);
+  });
+  WriteEnd(w, endScript);
   return w.Finish();
+}
+
+Outcome<std::string> EmitCannedProgram(const geometry::DrawList& holes,
+                                       const DrillProgramInputs& in, text::NumberFormat numbers,
+                                       std::optional<std::string_view> endScript) {
+  DrillProgramInputs canned = in;
+  canned.scheme.canned = true;
+  if (auto f = CannedRefusal(canned)) return *f;
+  if (auto f = CheckSchemeLimits(static_cast<double>(holes.size()), canned)) return *f;
+  const DrillSchemeInputs& s = in.scheme;
+  ProgramWriter w(numbers);
+  w.Reserve(holes.size() * (RapidWidth(holes, numbers) + 2) + 128 +
+            (endScript ? endScript->size() : 0));
+  WriteStart(w, in);
+  // The first hole states the cycle and its heights, feed and dwell; the control
+  // drills every further position it is given the same way, until G80.
+  bool first = true;
+  ForEachHole(holes, [&](const CDrill& hole) {
+    if (!first) {
+      w.Line({"X", w.Number(hole.center.X), "Y", w.Number(hole.center.Y)});
+      return;
+    }
+    first = false;
+    const std::string_view mode = kHoleReturnNames[static_cast<int>(s.holeReturn)];
+    const std::string pecks = s.scheme == DrillScheme::kSinglePlunge ? "" : "Q" + w.Num(in.pass);
+    const std::string dwell = s.dwell > 0 ? "P" + w.Num(s.dwell) : "";
+    w.Line({mode, CannedCycle(s), "X", w.Number(hole.center.X), "Y", w.Number(hole.center.Y), "Z",
+            w.Number(-in.depth), "R", w.Number(in.retract), pecks, dwell, "F", w.Number(in.feed)});
+  });
+  w.Line({"G80"});
+  w.Line({"G0Z", w.Num(in.zsafe)});
+  WriteEnd(w, endScript);
+  return w.Finish();
+}
+
+Outcome<std::string> ControlEquivalent(const geometry::DrawList& holes,
+                                       const DrillProgramInputs& in, text::NumberFormat numbers,
+                                       std::optional<std::string_view> endScript) {
+  DrillProgramInputs canned = in;
+  canned.scheme.canned = true;
+  if (auto f = CannedRefusal(canned)) return *f;
+  return EmitDrillMoves(holes, in, numbers, kControlConstants, endScript);
 }
 
 }  // namespace kelvora::generators

@@ -53,7 +53,7 @@ Outcome<std::string> GridJob(const TextLookup& texts, const ListSink& sink) {
   const PatternJobSteps<GridPatternInputs, DrillProgramInputs> steps{
       ReadGridPatternInputs, ReadGridProgramInputs,
       [](const GridPatternInputs& pattern, const DrillProgramInputs& program) {
-        return CheckDrillLimits(GridHoleCount(pattern), program.depth, program.pass);
+        return CheckSchemeLimits(GridHoleCount(pattern), program);
       },
       GridPatternGen, GridPatternGcodeGen};
   return RunPatternJob(steps, texts, sink);

@@ -1,8 +1,80 @@
 #include "generators/job_inputs.h"
 
+#include <optional>
+#include <span>
 #include <utility>
 
 namespace kelvora::generators {
+namespace {
+
+// The choice a drop-down's text names, by its place in `names`; an empty text is
+// the first (the default). False for any other text.
+template <class Choice>
+bool ReadChoice(const TextLookup& texts, std::string_view key,
+                std::span<const std::string_view> names, Choice& out) {
+  const std::string text = texts(key);
+  if (text.empty()) {
+    out = Choice{};
+    return true;
+  }
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (text != names[i]) continue;
+    out = static_cast<Choice>(i);
+    return true;
+  }
+  return false;
+}
+
+// The key of the first option of `in` a program cannot be made with, or an
+// empty key.
+std::string_view BadDrillOption(const DrillProgramInputs& in, const DrillProgramKeys& keys) {
+  const DrillSchemeInputs& s = in.scheme;
+  if (!(s.dwell >= 0)) return keys.dwell;
+  if (s.scheme == DrillScheme::kStandard) return {};
+  const double bottom = -in.depth;
+  if (s.canned && (!(in.retract <= in.zsafe) || !(bottom < in.retract))) return keys.retract;
+  if (!(in.depth > 0) || !(bottom < in.retract)) return keys.depth;
+  if (s.scheme != DrillScheme::kSinglePlunge && !(in.pass > 0)) return keys.pass;
+  if (s.scheme == DrillScheme::kDecreasing) {
+    if (!(s.factor > 0) || !(s.factor <= 1)) return keys.peckFactor;
+    if (!(s.minPeck > 0) || !(s.minPeck <= in.pass)) return keys.minPeck;
+  }
+  if (s.scheme == DrillScheme::kChipBreak && !s.canned) {
+    if (!(s.backOff > 0) || !(s.backOff < in.pass)) return keys.backOff;
+    if (s.fullEvery < 0) return keys.fullEvery;
+  }
+  return {};
+}
+
+// Reads the options after the tab's boxes: the scheme, the dwell (an empty text:
+// none), the numbers the scheme uses, canned output and the return.
+std::optional<Failure> ReadDrillOptions(const TextLookup& texts, const DrillProgramKeys& keys,
+                                        DrillProgramInputs& in) {
+  DrillSchemeInputs& s = in.scheme;
+  if (!ReadChoice(texts, keys.scheme, kDrillSchemeNames, s.scheme)) {
+    return Failure{std::string(kParametersError), std::string(keys.scheme)};
+  }
+  InputReader r(texts);
+  if (!texts(keys.dwell).empty()) r.Double(keys.dwell, s.dwell);
+  r.Bool(keys.canned, s.canned);
+  // G73 backs off by the control's own distance and never retracts fully.
+  if (s.scheme == DrillScheme::kChipBreak && !s.canned) {
+    r.Double(keys.backOff, s.backOff).Int32(keys.fullEvery, s.fullEvery);
+  }
+  if (s.scheme == DrillScheme::kDecreasing) {
+    r.Double(keys.peckFactor, s.factor).Double(keys.minPeck, s.minPeck);
+  }
+  if (!r.ok()) return r.failure();
+  if (!ReadChoice(texts, keys.holeReturn, kHoleReturnNames, s.holeReturn)) {
+    return Failure{std::string(kParametersError), std::string(keys.holeReturn)};
+  }
+  if (const std::string_view bad = BadDrillOption(in, keys); !bad.empty()) {
+    return Failure{std::string(kParametersError), std::string(bad)};
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 
 Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
                                                    const DrillProgramKeys& keys) {
@@ -14,6 +86,7 @@ Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
       .Bool(keys.enSpecialOp, in.enSpecialOp)
       .Text(keys.specialOp, in.specialOp);
   if (!r.ok()) return r.failure();
+  if (auto f = ReadDrillOptions(texts, keys, in)) return *f;
   return in;
 }
 
@@ -35,7 +108,8 @@ Outcome<CirclePatternInputs> ReadCirclePatternInputs(const TextLookup& texts) {
 Outcome<DrillProgramInputs> ReadCircleProgramInputs(const TextLookup& texts) {
   return ReadDrillProgramInputs(
       texts, {"CirFeedrate", "CirRetract", "CirZsafe", "CirDepth", "CirStep", "CirSpinSpeed",
-              "CirEnSpin", "CirEnSpecialOp", "CirSpOpStr"});
+              "CirEnSpin", "CirEnSpecialOp", "CirSpOpStr", "CirScheme", "CirDwell", "CirBackOff",
+              "CirFullEvery", "CirPeckFactor", "CirMinPeck", "CirCanned", "CirReturn"});
 }
 
 Outcome<GridPatternInputs> ReadGridPatternInputs(const TextLookup& texts) {
@@ -58,8 +132,10 @@ Outcome<GridPatternInputs> ReadGridPatternInputs(const TextLookup& texts) {
 
 Outcome<DrillProgramInputs> ReadGridProgramInputs(const TextLookup& texts) {
   return ReadDrillProgramInputs(
-      texts, {"GridFeedrate", "GridRetract", "GridZsafe", "GridDepth", "GridStep", "GridSpinSpeed",
-              "GridEnSpin", "GridEnSpecialOp", "GridSpOpStr"});
+      texts,
+      {"GridFeedrate", "GridRetract", "GridZsafe", "GridDepth", "GridStep", "GridSpinSpeed",
+       "GridEnSpin", "GridEnSpecialOp", "GridSpOpStr", "GridScheme", "GridDwell", "GridBackOff",
+       "GridFullEvery", "GridPeckFactor", "GridMinPeck", "GridCanned", "GridReturn"});
 }
 
 Outcome<SurfMillPatternInputs> ReadSurfMillPatternInputs(const TextLookup& texts) {
@@ -93,7 +169,8 @@ Outcome<SurfMillProgramInputs> ReadSurfMillProgramInputs(const TextLookup& texts
 Outcome<AnyDrillInputs> ReadAnyDrillInputs(const TextLookup& texts) {
   auto drill = ReadDrillProgramInputs(
       texts, {"AnyFeedrate", "AnyRetract", "AnyZsafe", "AnyDepth", "AnyStepdown", "AnySpinSpeed",
-              "AnyEnSpin", "AnyEnSpOp", "AnySpOpStr"});
+              "AnyEnSpin", "AnyEnSpOp", "AnySpOpStr", "AnyScheme", "AnyDwell", "AnyBackOff",
+              "AnyFullEvery", "AnyPeckFactor", "AnyMinPeck", "AnyCanned", "AnyReturn"});
   if (!drill) return drill.failure();
   AnyDrillInputs in{std::move(*drill), {}};
   InputReader(texts).Text("AnyEndScript", in.endScript);

@@ -29,11 +29,23 @@ struct DrillProgramInputs {
   DrillSchemeInputs scheme;  // the "Options": the default is the tab's own peck scheme
 };
 
-// Keys of one tab's emitter inputs, in reading order.
+// Keys of one tab's emitter inputs, in reading order: today's boxes, then the
+// "Options".
 struct DrillProgramKeys {
   std::string_view feed, retract, zsafe, depth, pass, spindle, enSpin, enSpecialOp, specialOp;
+  std::string_view scheme, dwell, backOff, fullEvery, peckFactor, minPeck, canned, holeReturn;
 };
 
+// Reads the tab's boxes, then its options. A choice is one of its texts exactly
+// (an empty text: the first, as where the options were never set); the numbers a
+// scheme does not use are not read. Every scheme but "Standard" refuses, with
+// "Parameters error" naming the key: a depth of 0 or less or a bottom not below
+// the retract height, a peck of 0 or less (the pecking schemes), a factor outside
+// (0, 1] or a minimum peck of 0 or less or larger than the first (decreasing), a
+// back-off of 0 or less or not smaller than the peck and a negative N (chip break
+// written as moves), and, with canned output, a retract height above the safe
+// height or not above the bottom (naming the retract key). Every scheme refuses
+// a negative dwell.
 Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
                                                    const DrillProgramKeys& keys);
 

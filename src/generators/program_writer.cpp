@@ -91,9 +91,7 @@ std::string ProgramWriter::DepthWord(std::string_view formatted) {
 }
 
 namespace {
-// Re-approach clearance above the bottom just drilled, and the smallest remainder
-// worth a last plunge.
-constexpr double kPeckClearance = 0.2;
+// The smallest remainder worth a last plunge.
 constexpr double kPeckMinRemainder = 0.1;
 constexpr double kMillMinRemainder = 0.01;
 }  // namespace
@@ -109,25 +107,31 @@ double PeckBottom(double depth, double pass) {
   return depth - bottom > kPeckMinRemainder ? depth : bottom;
 }
 
-void EmitPeck(ProgramWriter& w, const PeckInputs& in, std::string_view specialOp) {
+void EmitPeck(ProgramWriter& w, const PeckInputs& in, std::string_view specialOp,
+              std::string_view dwell) {
   const std::string feed = w.Num(in.feed);
   const std::string retract = w.Num(in.retract);
   if (in.pass > 0 && in.pass < in.depth) {
     const auto n = static_cast<long long>(std::floor(in.depth / in.pass));
     for (long long k = 1; k <= n; ++k) {
       const double bottom = static_cast<double>(k) * in.pass;
+      const bool remainder = k == n && in.depth - bottom > kPeckMinRemainder;
       w.Line({"G1Z", w.Depth(bottom), "F", feed});
+      // The last full pass is the deepest when too little remains below it.
+      if (k == n && !remainder) w.UserBlock(dwell);
       w.Line({"G0Z", retract});
       if (k != n) {
         w.Line({"G0Z", w.Depth(bottom - kPeckClearance)});
-      } else if (in.depth - bottom > kPeckMinRemainder) {
+      } else if (remainder) {
         w.Line({"G0Z", w.Depth(bottom - kPeckClearance)});
         w.Line({"G1Z", w.Depth(in.depth), "F", feed});
+        w.UserBlock(dwell);
       }
     }
     return;
   }
   w.Line({"G1Z", w.Depth(in.depth), "F", feed});
+  w.UserBlock(dwell);
   w.UserBlock(specialOp);
 }
 

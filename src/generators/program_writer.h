@@ -112,16 +112,21 @@ class ProgramWriter {
   mutable bool nonFinite_ = false;
 };
 
+// How far above the depth just drilled a rapid back into the hole stops.
+inline constexpr double kPeckClearance = 0.2;
+
 // Peck drilling of one hole, after the rapid to the hole and the retract-height
 // line. A pass depth at or above the depth, or at or below 0, drills in one plunge,
-// followed by `specialOp` (empty when disabled).
+// followed by `specialOp` (empty when disabled). `dwell`, when not empty, is the
+// dwell line written right after the feed to the deepest point.
 struct PeckInputs {
   double depth;
   double pass;
   double retract;
   double feed;
 };
-void EmitPeck(ProgramWriter& w, const PeckInputs& in, std::string_view specialOp);
+void EmitPeck(ProgramWriter& w, const PeckInputs& in, std::string_view specialOp,
+              std::string_view dwell = {});
 // Number of plunges the scheme makes, for the size limits (may be huge).
 double PeckPlungeCount(double depth, double pass);
 // The deepest plunge of the scheme: the depth, or the last full pass when what
