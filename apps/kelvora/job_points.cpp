@@ -68,6 +68,7 @@ JobOutput RunPoints(const Request& r) {
   if (!program) return Refused(AtFileLine(program.failure(), r.pointsPath, file->rowLines));
   JobOutput out;
   out.reports = std::move(program->reports);
+  if (program->order) out.reports.push_back(generators::OrderReportText(*program->order));
   out.program = std::move(program->text);
   if (!r.dxfPath.empty() && rows.empty()) out.reports.emplace_back(geometry::kNoCircle);
   if (!look.style) {

@@ -6,6 +6,8 @@
 // and gives the program the tabs wrote before these options existed.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace kelvora::generators {
@@ -30,6 +32,18 @@ inline constexpr std::string_view kHoleOrderNames[] = {"As listed", "Shortest"};
 
 enum class PocketEntry { kPlunge, kHelix };
 inline constexpr std::string_view kPocketEntryNames[] = {"Plunge", "Helix"};
+
+// The choice a stored text names, by its position among `names`. An empty text
+// (a key the profile or the caller does not hold) is the first, default choice;
+// any other text that names none of them gives nothing.
+template <class Choice, std::size_t N>
+std::optional<Choice> ChoiceNamed(std::string_view text, const std::string_view (&names)[N]) {
+  if (text.empty()) return Choice{};
+  for (std::size_t i = 0; i < N; ++i) {
+    if (names[i] == text) return static_cast<Choice>(i);
+  }
+  return std::nullopt;
+}
 
 struct DrillSchemeInputs {
   DrillScheme scheme = DrillScheme::kStandard;

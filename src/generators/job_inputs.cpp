@@ -191,6 +191,9 @@ Outcome<AnyPocketInputs> ReadAnyPocketInputs(const TextLookup& texts) {
       .Double("Anyd", in.toolDia)
       .Bool("AnyEnSpin", in.enSpin);
   if (!r.ok()) return r.failure();
+  const auto entry = ChoiceNamed<PocketEntry>(texts("AnyEntry"), kPocketEntryNames);
+  if (!entry) return Failure{std::string(kParametersError), "AnyEntry"};
+  in.entry = *entry;
   return in;
 }
 

@@ -1,8 +1,10 @@
 #include "generators/point_list.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "generators/dxf_points.h"
+#include "generators/hole_order.h"
 #include "generators/limits.h"
 #include "generators/program_writer.h"
 #include "text/csv_records.h"
@@ -186,6 +188,71 @@ Outcome<PocketPreviewRadii> PocketPreviewR1(const TextLookup& texts) {
   return PocketPreviewRadii{CorrectR1(R1, toolDia), R2};
 }
 
+namespace {
+
+// A pocket's rings as the program cuts them: the radii of the tool centre, the
+// regular rings from the inside out, then the outer ring when one remains.
+std::vector<double> RingRadii(double R1, double R2, double W, double t, int rings, bool outer) {
+  std::vector<double> radii;
+  radii.reserve(static_cast<std::size_t>(rings) + 1);
+  for (int i = 1; i <= rings; ++i) radii.push_back(R1 + i * W - t);
+  if (outer) radii.push_back(R2 - t);
+  return radii;
+}
+
+// The helical entry of a pocket: on each layer the tool descends along the ring
+// it cuts first, from z0 (the retract height on the first layer, just above the
+// previous layer's floor after it) to the layer's depth, in full turns that each
+// drop no more than the step-down.
+struct HelixEntry {
+  std::size_t ring = 0;        // the ring the helix runs on, in RingRadii
+  double radius = 0;           // its radius
+  std::vector<double> starts;  // z0 of each layer
+  std::vector<double> turns;   // full turns of each layer
+  double totalTurns = 0;
+};
+
+// Above the previous layer's floor, the helix of a later layer starts this high.
+constexpr double kHelixClearance = 0.2;
+// The smallest radius the program writes as more than zero.
+constexpr double kSmallestRadius = 0.0005;
+
+Outcome<HelixEntry> PlanHelix(const std::vector<double>& radii, const std::vector<double>& depths,
+                              double R2, double t, const AnyPocketInputs& in) {
+  // A hole no wider than the tool leaves no room to turn in.
+  if (!(R2 - t >= kSmallestRadius)) return Failure{std::string(kToolDiameterOverR1), "AnyHoleSize"};
+  // Without a step-down there is no pitch to keep under.
+  if (!(in.pass > 0)) return Failure{std::string(kParametersError), "AnyStepdown"};
+  HelixEntry h;
+  // The first ring that is a real circle around the centre; rings the tool cuts
+  // at a radius of zero or across the centre stay as they are, after it. With no
+  // such ring the helix runs on the pocket's edge.
+  h.ring = radii.size();
+  h.radius = R2 - t;
+  for (std::size_t i = 0; i < radii.size(); ++i) {
+    if (radii[i] >= kSmallestRadius) {
+      h.ring = i;
+      h.radius = radii[i];
+      break;
+    }
+  }
+  double previous = 0;
+  for (std::size_t k = 0; k < depths.size(); ++k) {
+    const double z0 = k == 0 ? in.retract : std::min(in.retract, -previous + kHelixClearance);
+    const double drop = z0 + depths[k];
+    // The floor must lie below where the descent starts.
+    if (!(drop > 0)) return Failure{std::string(kParametersError), "AnyRetract"};
+    const double turns = std::max(1.0, std::ceil(drop / in.pass - 1e-9));
+    h.starts.push_back(z0);
+    h.turns.push_back(turns);
+    h.totalTurns += turns;
+    previous = depths[k];
+  }
+  return h;
+}
+
+}  // namespace
+
 Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, double R1, double R2,
                                          const AnyPocketInputs& in) {
   PocketProgram out;
@@ -202,10 +269,24 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
   const double passCount =
       in.pass > 0 && in.pass < in.depth ? std::trunc(in.depth / in.pass) + 1 : 1;
   if (auto f = CheckLimit(LimitId::kPasses, passCount)) return *f;
+  const std::vector<double> depths = PocketPassDepths(in.depth, in.pass);
+  const int rings = static_cast<int>(m);
+  const std::vector<double> radii = RingRadii(R1, R2, W, t, rings, outerRing);
+  std::optional<HelixEntry> helix;
+  if (in.entry == PocketEntry::kHelix) {
+    auto planned = PlanHelix(radii, depths, R2, t, in);
+    if (!planned) return planned.failure();
+    helix = std::move(*planned);
+  }
   const double ringLines = 2 * (m + (outerRing ? 1 : 0));
-  if (auto f = CheckLimit(LimitId::kProgramLines,
-                          static_cast<double>(points.size()) * passCount * (ringLines + 3) +
-                              static_cast<double>(points.size()) * 3 + 5)) {
+  // The helix adds its turns, the full circle and the move down to where it
+  // starts on every layer, in place of the plunge.
+  const double helixLines =
+      helix ? helix->totalTurns + 2 * static_cast<double>(depths.size()) + 2 : 0;
+  if (auto f =
+          CheckLimit(LimitId::kProgramLines, static_cast<double>(points.size()) *
+                                                     (passCount * (ringLines + 3) + helixLines) +
+                                                 static_cast<double>(points.size()) * 3 + 5)) {
     return *f;
   }
 
@@ -216,8 +297,6 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
   w.Line({"G90"});
   if (in.enSpin) w.Line({"M3S", ProgramWriter::Num(in.spindle, NumberFormat::kFixed1)});
   w.Line({"G0Z", safe});
-  const std::vector<double> depths = PocketPassDepths(in.depth, in.pass);
-  const int rings = static_cast<int>(m);
   bool sized = false;
   for (const auto& obj : points) {
     if (obj->otype != otDrill) continue;
@@ -231,11 +310,30 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
     };
     w.Line({"G0X", w.Number(c.X), "Y", cy});
     w.Line({"G0Z", retract});
-    for (double d : depths) {
-      w.Line({"G0X", w.Number(c.X + R1 + W - t), "Y", cy});
-      w.Line({"G1Z", w.DepthNumber(d), "F", w.Number(in.plungeFeed)});
-      for (int i = 1; i <= rings; ++i) ring(R1 + i * W - t);
-      if (outerRing) ring(R2 - t);
+    for (std::size_t k = 0; k < depths.size(); ++k) {
+      const double d = depths[k];
+      if (!helix) {
+        w.Line({"G0X", w.Number(c.X + R1 + W - t), "Y", cy});
+        w.Line({"G1Z", w.DepthNumber(d), "F", w.Number(in.plungeFeed)});
+        for (double rho : radii) ring(rho);
+      } else {
+        const double rho = helix->radius;
+        const std::string x = w.Num(c.X + rho);
+        const double z0 = helix->starts[k];
+        const double turns = helix->turns[k];
+        w.Line({"G0X", x, "Y", cy});
+        w.Line({"G0Z", w.Number(z0)});
+        for (double i = 1; i < turns; ++i) {
+          w.Line({"G3X", x, "Y", cy, "Z", w.Number(z0 - i * (z0 + d) / turns), "I", w.Number(-rho),
+                  "F", w.Number(in.plungeFeed)});
+        }
+        w.Line({"G3X", x, "Y", cy, "Z", w.DepthNumber(d), "I", w.Number(-rho), "F",
+                w.Number(in.plungeFeed)});
+        w.Line({"G3X", x, "Y", cy, "I", w.Number(-rho), "F", cutFeed});
+        for (std::size_t i = 0; i < radii.size(); ++i) {
+          if (i != helix->ring) ring(radii[i]);
+        }
+      }
       w.Line({"G0Z", retract});
     }
     w.Line({"G0Z", safe});
@@ -256,6 +354,32 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
 
 // ---- The "GCode Gen " button -----------------------------------------------------
 
+std::string OrderReportText(const OrderReport& order) {
+  return "Shortest order: rapids " + text::FormatNumber(order.after, NumberFormat::kMax3) +
+         " mm, listed " + text::FormatNumber(order.before, NumberFormat::kMax3) + " mm";
+}
+
+namespace {
+
+// Puts the holes in the order "AnyOrder" chooses; the rapid lengths before and
+// after when they were reordered.
+Outcome<std::optional<OrderReport>> OrderHoles(geometry::DrawList& list, const TextLookup& texts) {
+  const auto choice = ChoiceNamed<HoleOrder>(texts("AnyOrder"), kHoleOrderNames);
+  if (!choice) return Failure{std::string(kParametersError), "AnyOrder"};
+  if (*choice == HoleOrder::kAsListed) return std::optional<OrderReport>{};
+  std::vector<UnitPoint> centres;
+  centres.reserve(list.size());
+  for (const auto& obj : list) centres.push_back(static_cast<const CDrill&>(*obj).center);
+  const std::vector<std::size_t> order = ShortestOrder(centres);
+  geometry::DrawList sorted;
+  sorted.reserve(list.size());
+  for (std::size_t k : order) sorted.push_back(std::move(list[k]));
+  list = std::move(sorted);
+  return std::optional<OrderReport>{OrderReport{RapidLength(centres), RapidLength(centres, order)}};
+}
+
+}  // namespace
+
 Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts,
                                  const ListSink& sink) {
   bool pocket = false;
@@ -267,19 +391,23 @@ Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLo
     if (!list) return list.failure();
     const auto in = ReadAnyPocketInputs(texts);
     if (!in) return in.failure();
+    const auto order = OrderHoles(*list, texts);
+    if (!order) return order.failure();
     auto program = AnyPocketGcodeGen(*list, radii->R1, radii->R2, *in);
     if (!program) return program.failure();
     if (sink) sink(*list);
-    return PointsProgram{std::move(program->text), std::move(program->reports), std::nullopt};
+    return PointsProgram{std::move(program->text), std::move(program->reports), *order};
   }
   auto list = AnyListGen(rows, texts);
   if (!list) return list.failure();
   const auto in = ReadAnyDrillInputs(texts);
   if (!in) return in.failure();
+  const auto order = OrderHoles(*list, texts);
+  if (!order) return order.failure();
   auto program = AnyGcodeGen(*list, *in);
   if (!program) return program.failure();
   if (sink) sink(*list);
-  return PointsProgram{std::move(*program), {}, std::nullopt};
+  return PointsProgram{std::move(*program), {}, *order};
 }
 
 }  // namespace kelvora::generators

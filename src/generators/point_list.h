@@ -130,14 +130,20 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
 
 // ---- The tab's "GCode Gen " button ----------------------------------------
 
-// Pocketing when "AnyPocket" is "True" (radii read first), drilling otherwise.
-// No table check and no R1 correction happen here.
 // The rapid length between the holes (from the first hole to the last, along
 // X and Y) before and after "Shortest" reordered them.
 struct OrderReport {
   double before = 0;
   double after = 0;
 };
+// "Shortest order: rapids " after " mm, listed " before " mm", in "0.###".
+std::string OrderReportText(const OrderReport& order);
+
+// Pocketing when "AnyPocket" is "True" (radii read first), drilling otherwise.
+// No table check and no R1 correction happen here. With "AnyOrder" "Shortest"
+// the holes are visited in the shortest order found from the first one, by the
+// program and by the list the sink receives; another text than the choices is
+// refused ("Parameters error", "AnyOrder").
 struct PointsProgram {
   std::string text;
   std::vector<std::string> reports;
