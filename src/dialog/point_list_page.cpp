@@ -298,6 +298,7 @@ void PointListPage::btnAnyGcodeGen_Click() {
   for (const std::string& report : program->reports) dlg_.GetPrompts().Message(report);
   dlg_.Get<ui::TextBox>("txtAnyGcode").SetText(std::move(program->text));
   dlg_.RaiseCloseFileRequest();
+  GetReportLine().SetOrder(program->order);
   ReportProgram(settings::JobInputs::kPoints, inputs);
 }
 

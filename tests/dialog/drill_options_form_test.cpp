@@ -262,3 +262,117 @@ TEST(Layout, DrillOptionsFormInEveryLanguage) {
 
 }  // namespace
 }  // namespace kelvora::dialog
+
+namespace kelvora::dialog {
+namespace {
+
+// The lines of a program that start with `word`.
+int LinesStartingWith(const std::string& program, std::string_view word) {
+  int count = 0;
+  std::size_t at = 0;
+  while (at < program.size()) {
+    const std::size_t end = program.find('\n', at);
+    if (std::string_view(program).substr(at).starts_with(word)) ++count;
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  return count;
+}
+
+// The options form answered with `scheme` chosen and OK.
+void ChooseScheme(DialogHarness& h, const char* button, int scheme) {
+  h.prompts.RunModal([scheme](ui::Form& f) {
+    In<ui::ComboBox>(f, "cmbScheme").SetSelectedIndex(scheme);
+    In<ui::Button>(f, "btnOK").Click();
+    return f.ModalResult();
+  });
+  h.Click(button);
+}
+
+TEST(DrillOptions, GcodeGenWritesTheSchemeTheFormChose) {
+  struct Case {
+    const char* page;
+    const char* options;
+    const char* generate;
+    const char* program;
+    int holes;  // with the tab's start texts
+  };
+  const Case cases[] = {
+      {"tabPage5", "btnCirOptions", "btnDrillGcodeGen", "txtDrillGcode", 11},
+      {"tabPage6", "btnGridOptions", "btnGridGcodGen", "txtGridGcode", 25},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.page);
+    DialogHarness h;
+    h.dlg.ShowAndFocus();
+    h.Click(c.generate);
+    const std::string standard = h.Text(c.program);
+    // Depth 5 in steps of 2: three feeds a hole.
+    EXPECT_EQ(LinesStartingWith(standard, "G1Z"), 3 * c.holes);
+    ChooseScheme(h, c.options, 4);  // "Single plunge"
+    h.Click(c.generate);
+    EXPECT_EQ(LinesStartingWith(h.Text(c.program), "G1Z"), c.holes);
+    ChooseScheme(h, c.options, 0);  // back to "Standard": the same program again
+    h.Click(c.generate);
+    EXPECT_EQ(h.Text(c.program), standard);
+    EXPECT_TRUE(h.prompts.Messages().empty());
+  }
+}
+
+TEST(DrillOptions, ARefusedOptionKeepsTheProgramAndNamesTheKey) {
+  DialogHarness h;
+  h.dlg.ShowAndFocus();
+  h.Click("btnDrillGcodeGen");
+  const std::string before = h.Text("txtDrillGcode");
+  h.prompts.RunModal([](ui::Form& f) {
+    In<ui::ComboBox>(f, "cmbScheme").SetSelectedIndex(3);  // "Decreasing"
+    Retype(f, "txtPeckFactor", "1.5");                     // converts, but no factor
+    In<ui::Button>(f, "btnOK").Click();
+    return f.ModalResult();
+  });
+  h.Click("btnCirOptions");
+  h.Click("btnDrillGcodeGen");
+  EXPECT_EQ(h.prompts.Messages(), std::vector<std::string>{"Parameters error\r\nCirPeckFactor"});
+  EXPECT_EQ(h.Text("txtDrillGcode"), before);
+}
+
+TEST(DrillOptions, TheShortestOrderShowsItsRapidsOnTheReportLine) {
+  DialogHarness h;
+  h.dlg.ShowAndFocus();
+  h.dlg.Get<ui::ComboBox>("cmbLanguage").SetSelectedIndex(1);
+  // Listed back and forth along X: 0, 30, 10, 20 gives 30 + 20 + 10 = 60 mm.
+  for (const char* x : {"0", "30", "10", "20"}) h.dlg.dtResult.AddRow({"", "", x, "0"});
+  h.Click("btnAnyGcodeGen");
+  const std::string listed = h.Text("txtAnyGcode");
+  const std::string line = h.Text("lblAnyGcodeReport");
+  EXPECT_EQ(line.find("Shortest order"), std::string::npos) << line;
+
+  h.prompts.RunModal([](ui::Form& f) {
+    In<ui::ComboBox>(f, "cmbOrder").SetSelectedIndex(1);  // "Shortest"
+    In<ui::Button>(f, "btnOK").Click();
+    return f.ModalResult();
+  });
+  h.Click("btnAnyOptions");
+  h.Click("btnAnyGcodeGen");
+  EXPECT_TRUE(h.prompts.Messages().empty());
+  const std::string shortest = h.Text("txtAnyGcode");
+  EXPECT_NE(shortest, listed);
+  EXPECT_LT(shortest.find("X10.000"), shortest.find("X30.000"));
+  EXPECT_GT(listed.find("X10.000"), listed.find("X30.000"));
+  // The line may break after a " · ": read it as one row.
+  const auto oneRow = [&h] {
+    std::string text = h.Text("lblAnyGcodeReport");
+    if (const auto br = text.find("\r\n"); br != std::string::npos) text.replace(br, 2, " ");
+    return text;
+  };
+  EXPECT_NE(oneRow().find("Shortest order: rapids 30 mm, listed 60 mm"), std::string::npos)
+      << oneRow();
+  // In the window's language after a switch.
+  h.dlg.Get<ui::ComboBox>("cmbLanguage").SetSelectedIndex(0);
+  EXPECT_NE(oneRow().find("thứ tự ngắn nhất: chạy nhanh 30 mm, theo danh sách 60 mm"),
+            std::string::npos)
+      << oneRow();
+}
+
+}  // namespace
+}  // namespace kelvora::dialog
