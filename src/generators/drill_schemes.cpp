@@ -45,11 +45,6 @@ double DecreasingPeckCount(double travel, const DrillProgramInputs& in) {
   return shrinking + EqualPeckCount(travel - drilled, least);
 }
 
-// A height in the program's pattern.
-NumberWord Z(const ProgramWriter& w, double z) {
-  return w.Number(z);
-}
-
 }  // namespace
 
 DrillMotionConstants MovesConstants(const DrillSchemeInputs& scheme) {
@@ -129,7 +124,6 @@ const char* CannedCycle(const DrillSchemeInputs& scheme) {
 }
 
 std::optional<Failure> CannedRefusal(const DrillProgramInputs& in) {
-  if (!in.scheme.canned) return std::nullopt;
   if (CannedCycle(in.scheme) == nullptr) return Failure{std::string(kNoCannedCycle), {}};
   if (in.scheme.scheme != DrillScheme::kSinglePlunge && in.scheme.dwell > 0) {
     return Failure{std::string(kCannedDwell), {}};
@@ -149,18 +143,18 @@ void WriteHoleMoves(ProgramWriter& w, const DrillProgramInputs& in, const DrillM
   } else {
     const std::string feed = w.Num(in.feed);
     const std::vector<double> levels = PeckLevels(in);
-    w.Line({"G1Z", Z(w, levels.front()), "F", feed});
+    w.Line({"G1Z", w.Number(levels.front()), "F", feed});
     for (std::size_t i = 1; i < levels.size(); ++i) {
       // Out of the hole after peck i (1-based), then on to the next level.
       const double drilled = levels[i - 1];
       const bool chipBreak = s.scheme == DrillScheme::kChipBreak;
       if (chipBreak && !(k.fullEvery > 0 && i % static_cast<std::size_t>(k.fullEvery) == 0)) {
-        w.Line({"G0Z", Z(w, drilled + k.backOff)});
+        w.Line({"G0Z", w.Number(drilled + k.backOff)});
       } else {
         w.Line({"G0Z", retract});
-        w.Line({"G0Z", Z(w, drilled + k.clearance)});
+        w.Line({"G0Z", w.Number(drilled + k.clearance)});
       }
-      w.Line({"G1Z", Z(w, levels[i]), "F", feed});
+      w.Line({"G1Z", w.Number(levels[i]), "F", feed});
     }
     w.UserBlock(dwell);
     if (s.scheme == DrillScheme::kSinglePlunge) w.UserBlock(specialOp);

@@ -71,9 +71,9 @@ inline constexpr std::string_view kCannedSpecialOp =
 // schemes no cycle stands for.
 const char* CannedCycle(const DrillSchemeInputs& scheme);
 
-// The refusal of canned output for `in`: a scheme without a canned cycle, a
-// dwell on a pecking cycle, the special operation. nullopt when the canned
-// program can be written (or canned output is off).
+// The refusal of canned output for `in`, whether it is on or not: a scheme
+// without a canned cycle, a dwell on a pecking cycle, the special operation.
+// nullopt when the canned program can be written.
 std::optional<Failure> CannedRefusal(const DrillProgramInputs& in);
 
 // One hole after the rapid to it, written as moves with the distances `k`: the

@@ -82,10 +82,15 @@ Outcome<std::string> EmitDrillMoves(const geometry::DrawList& holes, const Drill
   w.Reserve(holes.size() * (RapidWidth(holes, numbers) + perHole->size()) + 64 +
             in.specialOp.size() + (endScript ? endScript->size() : 0));
   WriteStart(w, in);
+  bool drilled = false;
   ForEachHole(holes, [&](const CDrill& hole) {
     w.Line({"G0X", w.Number(hole.center.X), "Y", w.Number(hole.center.Y)});
     w.Append(*perHole);
+    drilled = true;
   });
+  // Waiting at the retract height is for the way between holes; the program
+  // itself ends at the safe height, as the canned program does after G80.
+  if (drilled && in.scheme.holeReturn == HoleReturn::kRetract) w.Line({"G0Z", w.Num(in.zsafe)});
   WriteEnd(w, endScript);
   return w.Finish();
 }
@@ -93,10 +98,8 @@ Outcome<std::string> EmitDrillMoves(const geometry::DrawList& holes, const Drill
 Outcome<std::string> EmitCannedProgram(const geometry::DrawList& holes,
                                        const DrillProgramInputs& in, text::NumberFormat numbers,
                                        std::optional<std::string_view> endScript) {
-  DrillProgramInputs canned = in;
-  canned.scheme.canned = true;
-  if (auto f = CannedRefusal(canned)) return *f;
-  if (auto f = CheckSchemeLimits(static_cast<double>(holes.size()), canned)) return *f;
+  if (auto f = CannedRefusal(in)) return *f;
+  if (auto f = CheckSchemeLimits(static_cast<double>(holes.size()), in)) return *f;
   const DrillSchemeInputs& s = in.scheme;
   ProgramWriter w(numbers);
   w.Reserve(holes.size() * (RapidWidth(holes, numbers) + 2) + 128 +
@@ -126,9 +129,7 @@ Outcome<std::string> EmitCannedProgram(const geometry::DrawList& holes,
 Outcome<std::string> ControlEquivalent(const geometry::DrawList& holes,
                                        const DrillProgramInputs& in, text::NumberFormat numbers,
                                        std::optional<std::string_view> endScript) {
-  DrillProgramInputs canned = in;
-  canned.scheme.canned = true;
-  if (auto f = CannedRefusal(canned)) return *f;
+  if (auto f = CannedRefusal(in)) return *f;
   return EmitDrillMoves(holes, in, numbers, kControlConstants, endScript);
 }
 

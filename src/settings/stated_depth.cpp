@@ -1,8 +1,10 @@
 #include "settings/stated_depth.h"
 
 #include <cmath>
+#include <string>
 #include <string_view>
 
+#include "generators/drill_options.h"
 #include "generators/point_list.h"
 #include "generators/program_writer.h"
 #include "text/number_format.h"
@@ -18,14 +20,17 @@ struct DepthInputs {
   std::string_view depth;
   std::string_view step;
   Scheme scheme;
+  // The drilling scheme's key: every scheme but the tab's own peck drilling goes
+  // down to the depth itself.
+  std::string_view drillScheme = {};
 };
 
 std::optional<DepthInputs> DepthInputsOf(JobInputs job, const generators::TextLookup& texts) {
   switch (job) {
     case JobInputs::kCircle:
-      return DepthInputs{"CirDepth", "CirStep", Scheme::kPeck};
+      return DepthInputs{"CirDepth", "CirStep", Scheme::kPeck, "CirScheme"};
     case JobInputs::kGrid:
-      return DepthInputs{"GridDepth", "GridStep", Scheme::kPeck};
+      return DepthInputs{"GridDepth", "GridStep", Scheme::kPeck, "GridScheme"};
     case JobInputs::kSurface:
       return DepthInputs{"MsqrDepth", "MsqrStepdown", Scheme::kLayers};
     // The cut lists are milled with the router tab's machining inputs.
@@ -35,7 +40,8 @@ std::optional<DepthInputs> DepthInputsOf(JobInputs job, const generators::TextLo
     case JobInputs::kPoints: {
       bool pocket = false;
       generators::InputReader(texts).Bool("AnyPocket", pocket);
-      return DepthInputs{"AnyDepth", "AnyStepdown", pocket ? Scheme::kPocket : Scheme::kPeck};
+      if (pocket) return DepthInputs{"AnyDepth", "AnyStepdown", Scheme::kPocket};
+      return DepthInputs{"AnyDepth", "AnyStepdown", Scheme::kPeck, "AnyScheme"};
     }
     case JobInputs::kGeneral:
     case JobInputs::kAutoGrid:
@@ -72,7 +78,10 @@ std::optional<double> StatedDepth(JobInputs job, const generators::TextLookup& t
            .ok()) {
     return std::nullopt;
   }
-  const double bottom = Bottom(inputs->scheme, depth, step);
+  const std::string drillScheme = inputs->drillScheme.empty() ? "" : texts(inputs->drillScheme);
+  const bool ownPecks =
+      drillScheme.empty() || drillScheme == generators::kDrillSchemeNames[0];  // "Standard"
+  const double bottom = ownPecks ? Bottom(inputs->scheme, depth, step) : depth;
   if (!std::isfinite(bottom)) return std::nullopt;
   // The Z the program writes: every job writes its depths with three decimals,
   // and the check compares with what it reads back, not with the input.
