@@ -268,32 +268,41 @@ class TwoOpt {
     return true;
   }
 
-  // Tries to link `a` to one of its near neighbours in place of the link to the
-  // point after it, then of the link to the point before it.
-  bool Improve(std::size_t a) {
-    const std::size_t last = path_.size() - 1;
-    const std::size_t i = place_[a];
-    const double inf = std::numeric_limits<double>::infinity();
-    const double next = i < last ? D(a, path_[i + 1]) : inf;
-    const double before = i > 0 ? D(a, path_[i - 1]) : 0.0;
+  // Calls `attempt` with each near neighbour of `a` nearer than `within`, and
+  // its place on the path, nearest first, until an attempt makes a move.
+  template <class Attempt>
+  bool Neighbours(std::size_t a, double within, Attempt attempt) {
     const std::size_t* near = neighbours_.data() + a * k_;
     for (std::size_t n = 0; n < k_; ++n) {
       ++work_;
       const std::size_t c = near[n];
       const double ac = D(a, c);
-      if (ac >= next) break;
-      const std::size_t j = place_[c];
-      if (j > i ? Move(i, j) : Move(j, i)) return true;
+      if (ac >= within) return false;
+      if (attempt(c, ac, place_[c])) return true;
     }
-    for (std::size_t n = 0; n < k_ && i > 0; ++n) {
-      ++work_;
-      const std::size_t c = near[n];
-      if (D(a, c) >= before) break;
-      const std::size_t j = place_[c];
-      if (j > i ? Move(i - 1, j - 1) : (j > 0 && Move(j - 1, i - 1))) return true;
+    return false;
+  }
+
+  // Tries to link `a` to one of its near neighbours in place of the link to the
+  // point after it, then of the link to the point before it, then to move the
+  // run it starts next to one of them.
+  bool Improve(std::size_t a) {
+    const std::size_t last = path_.size() - 1;
+    const std::size_t i = place_[a];
+    const double inf = std::numeric_limits<double>::infinity();
+    const double next = i < last ? D(a, path_[i + 1]) : inf;
+    if (Neighbours(a, next, [&](std::size_t, double, std::size_t j) {
+          return j > i ? Move(i, j) : Move(j, i);
+        })) {
+      return true;
     }
-    for (std::size_t length = 1; length <= kLongestShift && i > 0 && i + length - 1 <= last;
-         ++length) {
+    if (i == 0) return false;
+    if (Neighbours(a, D(a, path_[i - 1]), [&](std::size_t, double, std::size_t j) {
+          return j > i ? Move(i - 1, j - 1) : (j > 0 && Move(j - 1, i - 1));
+        })) {
+      return true;
+    }
+    for (std::size_t length = 1; length <= kLongestShift && i + length - 1 <= last; ++length) {
       if (Shift(i, length)) return true;
     }
     return false;
@@ -311,14 +320,8 @@ class TwoOpt {
     // What taking the points out saves.
     const double saved =
         D(before, first) + (tail ? 0.0 : D(end, path_[e + 1]) - D(before, path_[e + 1]));
-    const std::size_t* near = neighbours_.data() + first * k_;
-    for (std::size_t n = 0; n < k_; ++n) {
-      ++work_;
-      const std::size_t c = near[n];
-      const double cFirst = D(c, first);
-      if (cFirst >= saved) break;
-      const std::size_t j = place_[c];
-      if (j >= p && j <= e) continue;
+    return Neighbours(first, saved, [&](std::size_t c, double cFirst, std::size_t j) {
+      if (j >= p && j <= e) return false;
       // After c, in the same direction: c, first .. end, then what followed c.
       if (j != p - 1) {
         const double rejoin = j == last ? 0.0 : D(end, path_[j + 1]) - D(c, path_[j + 1]);
@@ -330,8 +333,8 @@ class TwoOpt {
         const double rejoin = D(g, end) - D(g, c);
         if (saved - cFirst - rejoin > 1e-9 && Place(p, e, j - 1, true)) return true;
       }
-    }
-    return false;
+      return false;
+    });
   }
 
   // Moves the places p..e to just after place g (g outside p-1..e), turned
@@ -392,6 +395,12 @@ std::vector<std::size_t> ShortestOrder(std::span<const UnitPoint> points) {
   std::vector<std::size_t> listed(points.size());
   std::iota(listed.begin(), listed.end(), std::size_t{0});
   if (points.size() < 3) return listed;
+  // Coordinates whose squared distances overflow cannot be compared: such a list
+  // stays as it is (its program is refused for its numbers anyway).
+  const bool measurable = std::all_of(points.begin(), points.end(), [](const UnitPoint& p) {
+    return std::abs(p.X) < 1e150 && std::abs(p.Y) < 1e150;
+  });
+  if (!measurable) return listed;
   PointTree tree(points);
   std::vector<std::size_t> path = TwoOpt(tree, NearestNeighbourPath(tree, tree.PlaceOf(0))).Run();
   for (std::size_t& p : path) p = tree.PointAt(p);

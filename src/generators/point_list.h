@@ -125,6 +125,12 @@ struct PocketProgram {
 };
 // Concentric full circles around every point, pass after pass; "0.000", the ring
 // feed "0.0"; "M5", "M30" at the end. Refused when over the size limits.
+// Each pass is entered by a plunge at the first ring's start, or, with the entry
+// "Helix", by a descent along the first ring in full turns that each drop no
+// more than the step-down (from the retract height, or 0.2 above the pass before),
+// at the plunge feed, then that ring once round at the depth. The helix is
+// refused for a hole no wider than the tool ("Tool diameter>R1"), without a
+// step-down and when a floor is not below where its descent starts.
 Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, double R1, double R2,
                                          const AnyPocketInputs& in);
 

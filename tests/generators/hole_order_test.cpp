@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <map>
 #include <numeric>
 #include <random>
@@ -13,9 +14,12 @@
 #include <vector>
 
 #include "generators/point_list.h"
+#include "text_lookup.h"
 
 namespace kelvora::generators {
 namespace {
+
+using testing::MapTexts;
 
 using geometry::UnitPoint;
 using Points = std::vector<UnitPoint>;
@@ -71,6 +75,13 @@ TEST(HoleOrder, SmallSetsWithAKnownShortestPath) {
     EXPECT_NEAR(RapidLength(c.points, order), c.shortest, 1e-9) << c.what;
   }
   EXPECT_DOUBLE_EQ(RapidLength(Points{{0, 0}, {3, 4}, {3, 0}}), 9);
+  // Distances that overflow or are no number keep the listed order, every hole in it.
+  const double inf = std::numeric_limits<double>::infinity();
+  for (const Points& far : {Points{{0, 0}, {1e300, 0}, {5, 0}, {-1e300, 1}},
+                            Points{{0, 0}, {inf, 0}, {5, 0}, {-inf, 1}},
+                            Points{{0, 0}, {std::nan(""), 0}, {5, 0}, {1, 1}}}) {
+    EXPECT_EQ(ShortestOrder(far), (std::vector<std::size_t>{0, 1, 2, 3}));
+  }
 }
 
 TEST(HoleOrder, RandomSetsNeverLongerThanListed) {
@@ -122,14 +133,7 @@ TEST(HoleOrder, CloseToTheShortestOnSmallRandomSets) {
 
 // ---- The point list's job ------------------------------------------------------
 
-TextLookup Texts(std::map<std::string, std::string, std::less<>> values) {
-  return [values = std::move(values)](std::string_view key) {
-    const auto it = values.find(key);
-    return it == values.end() ? std::string() : it->second;
-  };
-}
-
-std::map<std::string, std::string, std::less<>> Drilling(std::string order) {
+testing::TextMap Drilling(std::string order) {
   return {{"Anyd", "4"},       {"AnyDepth", "2"},  {"AnyStepdown", "2"},  {"AnyFeedrate", "100"},
           {"AnyRetract", "3"}, {"AnyZsafe", "10"}, {"AnySpinSpeed", "0"}, {"AnyOrder", order}};
 }
@@ -166,11 +170,11 @@ TEST(HoleOrder, PointsJobVisitsAndShowsTheHolesInTheShortestOrder) {
     auto listedValues = values;
     listedValues["AnyOrder"] = "As listed";
     Points shown;
-    const auto program = PointsJob(rows, Texts(values), [&](const geometry::DrawList& list) {
+    const auto program = PointsJob(rows, MapTexts(values), [&](const geometry::DrawList& list) {
       for (const auto& obj : list)
         shown.push_back(static_cast<const geometry::CDrill&>(*obj).center);
     });
-    const auto listed = PointsJob(rows, Texts(listedValues));
+    const auto listed = PointsJob(rows, MapTexts(listedValues));
     ASSERT_TRUE(program.ok()) << program.failure().message;
     ASSERT_TRUE(listed.ok());
     EXPECT_FALSE(listed->order.has_value());
@@ -202,15 +206,15 @@ TEST(HoleOrder, PointsJobVisitsAndShowsTheHolesInTheShortestOrder) {
 
   EXPECT_EQ(OrderReportText({100.25, 40.1234}),
             "Shortest order: rapids 40.123 mm, listed 100.25 mm");
-  const auto bad = PointsJob(rows, Texts(Drilling("shortest")));
+  const auto bad = PointsJob(rows, MapTexts(Drilling("shortest")));
   ASSERT_FALSE(bad.ok());
   EXPECT_EQ(bad.failure().message, "Parameters error");
   EXPECT_EQ(bad.failure().detail, "AnyOrder");
   // An absent key is the listed order, the program of old.
   auto absent = Drilling("");
   absent.erase("AnyOrder");
-  const auto old = PointsJob(rows, Texts(absent));
-  const auto listed = PointsJob(rows, Texts(Drilling("As listed")));
+  const auto old = PointsJob(rows, MapTexts(absent));
+  const auto listed = PointsJob(rows, MapTexts(Drilling("As listed")));
   ASSERT_TRUE(old.ok());
   ASSERT_TRUE(listed.ok());
   EXPECT_EQ(old->text, listed->text);

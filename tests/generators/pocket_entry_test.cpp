@@ -10,18 +10,14 @@
 #include <vector>
 
 #include "generators/point_list.h"
+#include "text_lookup.h"
 
 namespace kelvora::generators {
 namespace {
 
-using Values = std::map<std::string, std::string, std::less<>>;
+using testing::MapTexts;
 
-TextLookup Texts(Values values) {
-  return [values = std::move(values)](std::string_view key) {
-    const auto it = values.find(key);
-    return it == values.end() ? std::string() : it->second;
-  };
-}
+using Values = testing::TextMap;
 
 std::string Num(double v) {
   char buf[64];
@@ -39,7 +35,7 @@ Values SmallPocket() {
 }
 
 TEST(PocketEntry, HelixWrittenOutByHand) {
-  const auto program = PointsJob({{"", "10", "0"}}, Texts(SmallPocket()));
+  const auto program = PointsJob({{"", "10", "0"}}, MapTexts(SmallPocket()));
   ASSERT_TRUE(program.ok()) << program.failure().message;
   // Layer 1 starts at the retract height 1 and drops 2.5 to -1: two turns of 1.
   // Layer 2 starts 0.2 above the first floor and drops 0.7 to -1.5: one turn.
@@ -63,8 +59,8 @@ TEST(PocketEntry, PlungeIsTheDefaultAndBadInputsAreRefused) {
   plunge["AnyEntry"] = "Plunge";
   Values absent = SmallPocket();
   absent.erase("AnyEntry");
-  const auto a = PointsJob({{"", "10", "0"}}, Texts(plunge));
-  const auto b = PointsJob({{"", "10", "0"}}, Texts(absent));
+  const auto a = PointsJob({{"", "10", "0"}}, MapTexts(plunge));
+  const auto b = PointsJob({{"", "10", "0"}}, MapTexts(absent));
   ASSERT_TRUE(a.ok());
   ASSERT_TRUE(b.ok());
   EXPECT_EQ(a->text, b->text);
@@ -92,7 +88,7 @@ TEST(PocketEntry, PlungeIsTheDefaultAndBadInputsAreRefused) {
   for (const Case& c : cases) {
     Values v = SmallPocket();
     for (const auto& [k, text] : c.changes) v[k] = text;
-    const auto program = PointsJob({{"", "0", "0"}}, Texts(v));
+    const auto program = PointsJob({{"", "0", "0"}}, MapTexts(v));
     ASSERT_FALSE(program.ok()) << c.what;
     if (!c.message.empty()) {
       EXPECT_EQ(program.failure().message, c.message) << c.what;
@@ -171,7 +167,7 @@ TEST(PocketEntry, RandomHelixesStayInsideThePocket) {
     const double cx = std::round(uniform(-50, 50));
     const double cy = std::round(uniform(-50, 50));
     const std::string what = "run " + std::to_string(run);
-    const auto program = PointsJob({{"", Num(cx), Num(cy)}}, Texts(v));
+    const auto program = PointsJob({{"", Num(cx), Num(cy)}}, MapTexts(v));
     ASSERT_TRUE(program.ok()) << what << ": " << program.failure().message;
     CheckHelixProgram(program->text, cx, cy, std::stod(Num(R2)) - std::stod(Num(tool)) / 2,
                       std::stod(Num(step)), what);
