@@ -3,10 +3,10 @@
 // window at its designed client size with that page shown, plus the circle tab
 // once more after a preview and a generated program, the router tab with a
 // generated cut list previewed, the point list after a preview of pockets, the
-// automatic grid dialog (AutoGen.svg), the teach tab at work, and the
-// configuration window (ConfigDialog.svg). After a generated program a page
-// shows its report line under the program box and the program's path in its
-// preview.
+// automatic grid dialog (AutoGen.svg), the teach tab at work, the
+// configuration window (ConfigDialog.svg), and the point list's drilling options
+// in English and Vietnamese (DrillOptions.svg, DrillOptions_vi.svg). After a generated program a
+// page shows its report line under the program box and the program's path in its preview.
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -15,6 +15,7 @@
 
 #include "dialog/auto_gen.h"
 #include "dialog/config_dialog.h"
+#include "dialog/drill_options_form.h"
 #include "dialog/point_table.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "dialog_svg.h"
@@ -172,5 +173,11 @@ int main(int argc, char** argv) {
   dialog::ConfigDialog config(prompts);
   config.GetForm().Show();
   ok = Write(dir, "ConfigDialog", config.GetForm()) && ok;
+
+  for (const auto& [language, name] : {std::pair{1, "DrillOptions"}, {0, "DrillOptions_vi"}}) {
+    dialog::DrillOptionsForm options(prompts, settings::JobInputs::kPoints, language);
+    options.GetForm().Show();
+    ok = Write(dir, name, options.GetForm()) && ok;
+  }
   return ok ? 0 : 1;
 }

@@ -24,6 +24,7 @@ CirclePage::CirclePage(XYZDemoDialog& dlg, ui::TabPage& page) : ProgramPage(dlg,
   b.EndGroup();
   b.Rows(kPattern, {settings::JobInputs::kCircle}, 2);
   b.Rows(kMachining, {settings::JobInputs::kCircle});
+  AddOptionsButton("btnCirOptions", settings::JobInputs::kCircle);
 
   b.AddButton("btnKhoanTronPreview", "Preview", [this] { btnKhoanTronPreview_Click(); });
   AddGcodeGenButton("btnDrillGcodeGen", generators::CircleJob, settings::JobInputs::kCircle);

@@ -56,6 +56,11 @@ InputSpec SpecOf(const settings::InputRow& row, std::string key) {
 
 }  // namespace
 
+// Inputs that take one cell of a row: the areas' columns hold them side by side.
+bool GeneratorPage::IsCell(ItemKind kind) {
+  return kind == ItemKind::kPair || kind == ItemKind::kCheck || kind == ItemKind::kButton;
+}
+
 GeneratorPage::GeneratorPage(XYZDemoDialog& dlg, ui::TabPage& page) : dlg_(dlg), page_(page) {}
 
 ui::PictureBox& GeneratorPage::Sketch(std::string name, geometry::Picture drawing) {
@@ -207,6 +212,14 @@ ui::Button& GeneratorPage::AddButton(std::string name, std::string caption,
   return button;
 }
 
+ui::Button& GeneratorPage::AreaButton(InputArea area, std::string name, std::string caption,
+                                      std::function<void()> onClick) {
+  ui::Button& button = Parent(area).Add<ui::Button>(std::move(name), std::move(caption));
+  if (onClick) button.onClick = [onClick](ui::Button&) { onClick(); };
+  Target(area).push_back({ItemKind::kButton, &button, nullptr, 1, {}});
+  return button;
+}
+
 int GeneratorPage::LabelWidth(const std::vector<Item>& items) const {
   int widest = 0;
   for (const Item& item : items) {
@@ -224,7 +237,7 @@ int GeneratorPage::ItemsHeight(const std::vector<Item>& items, int columns) {
   int height = 0;
   int column = 0;
   for (const Item& item : items) {
-    if (item.kind == ItemKind::kPair || item.kind == ItemKind::kCheck) {
+    if (IsCell(item.kind)) {
       if (column == 0) height += kRowHeight;
       column = (column + 1) % columns;
       continue;
@@ -251,11 +264,15 @@ void GeneratorPage::PlaceItems(const std::vector<Item>& items, const ui::Bounds&
   int column = 0;
   const int textTop = (kRowHeight - ui::EstimateTextHeight(ui::kFormFont)) / 2;
   for (const Item& item : items) {
-    if (item.kind == ItemKind::kPair || item.kind == ItemKind::kCheck) {
+    if (IsCell(item.kind)) {
       const int x = area.x + column * (cellWidth + kGap);
       if (item.kind == ItemKind::kPair) {
         item.label->SetBounds({x, y + textTop, labelWidth, ui::EstimateTextHeight(ui::kFormFont)});
         item.control->SetBounds({x + labelWidth + kLabelGap, y + 3, boxWidth, kBoxHeight});
+      } else if (item.kind == ItemKind::kButton) {
+        // As high as the row allows, as wide as its caption needs.
+        const int need = ButtonWidth(static_cast<const ui::Button&>(*item.control));
+        item.control->SetBounds({x, y + 1, std::min(cellWidth, need), kRowHeight - 2});
       } else {
         const int need = ui::EstimateTextWidth(item.control->Text(), item.control->GetFont()) + 24;
         item.control->SetBounds({x, y + 3, std::min(cellWidth, need), kBoxHeight});

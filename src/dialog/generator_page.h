@@ -91,6 +91,10 @@ class GeneratorPage {
   ui::GroupBox& BeginGroup(InputArea area, std::string name, std::string caption);
   void EndGroup();
 
+  // A button in an area's next cell, among the inputs it concerns.
+  ui::Button& AreaButton(InputArea area, std::string name, std::string caption,
+                         std::function<void()> onClick);
+
   // Buttons (right, bottom), in order, flowing onto more rows when needed.
   ui::Button& AddButton(std::string name, std::string caption, std::function<void()> onClick);
 
@@ -107,7 +111,7 @@ class GeneratorPage {
   void ArrangeInputs(InputArea area, const ui::Bounds& bounds, int columns);
 
  private:
-  enum class ItemKind { kPair, kCheck, kMulti, kGroup, kNote };
+  enum class ItemKind { kPair, kCheck, kButton, kMulti, kGroup, kNote };
   struct Item {
     ItemKind kind;
     ui::Control* control = nullptr;  // the box, check box or group
@@ -120,6 +124,7 @@ class GeneratorPage {
     std::vector<Item> items;
   };
 
+  static bool IsCell(ItemKind kind);
   Area& AreaOf(InputArea area) { return area == InputArea::kPattern ? pattern_ : machining_; }
   std::vector<Item>& Target(InputArea area);
   ui::Control& Parent(InputArea area);

@@ -22,6 +22,7 @@ GridPage::GridPage(XYZDemoDialog& dlg, ui::TabPage& page) : ProgramPage(dlg, pag
 
   b.Rows(kPattern, {settings::JobInputs::kGrid});
   b.Rows(kMachining, {settings::JobInputs::kGrid});
+  AddOptionsButton("btnGridOptions", settings::JobInputs::kGrid);
 
   b.AddButton("btnGridPreview", "Preview", [this] { btnGridPreview_Click(); });
   AddGcodeGenButton("btnGridGcodGen", generators::GridJob, settings::JobInputs::kGrid);

@@ -42,8 +42,68 @@ const std::vector<CaptionRow>& LanguageCaptionRows() {
       {{"label39"}, {"Tốc độ xuống:", "plugFeedrate:", "plugFeedrate:", "plugFeedrate:"}},
       {{"label32"}, {"Tốc độ xuống:", "PlugFeedrate:", "PlugFeedrate:", "PlugFeedrate:"}},
       {{"lblLanguage"}, {"Ngôn ngữ:", "Language:", "ภาษา :", "Bahasa:"}},
+      {{"btnCirOptions", "btnGridOptions", "btnAnyOptions"},
+       {"Tùy chọn", "Options", "ตัวเลือก", "Opsi"}},
   };
   return rows;
+}
+
+const std::vector<CaptionRow>& OptionsCaptionRows() {
+  // Columns: Vietnamese, English, Thai, Indonesian.
+  static const std::vector<CaptionRow> rows{
+      {{"DrillOptions"},
+       {"Tùy chọn khoan", "Drilling options", "ตัวเลือกการเจาะ", "Opsi pengeboran"}},
+      {{"lblScheme"}, {"Kiểu khoan:", "Scheme:", "รูปแบบการเจาะ:", "Skema:"}},
+      {{"lblDwell"}, {"Dừng ở đáy (s):", "Dwell (s):", "หยุดที่ก้นรู (s):", "Jeda di dasar (s):"}},
+      {{"lblBackOff"}, {"Lùi dao:", "Back-off:", "ระยะถอย:", "Mundur:"}},
+      {{"lblFullEvery"},
+       {"Rút hết sau mỗi:", "Full retract every:", "ถอยสุดทุก ๆ:", "Tarik penuh tiap:"}},
+      {{"lblPeckFactor"}, {"Hệ số bước:", "Peck factor:", "ตัวคูณระยะเจาะ:", "Faktor patukan:"}},
+      {{"lblMinPeck"}, {"Bước nhỏ nhất:", "Minimum peck:", "ระยะเจาะต่ำสุด:", "Patukan minimum:"}},
+      {{"chkbCanned"},
+       {"Chu trình khoan của máy", "Canned cycles", "วงจรเจาะของเครื่อง", "Siklus bawaan mesin"}},
+      {{"lblReturn"}, {"Giữa các lỗ:", "Between holes:", "ระหว่างรู:", "Antar lubang:"}},
+      {{"lblOrder"}, {"Thứ tự lỗ:", "Order:", "ลำดับรู:", "Urutan:"}},
+      {{"lblEntry"}, {"Vào dao hốc:", "Entry:", "การเข้ามีด:", "Masuk kantong:"}},
+      {{"lblOptionsNote"},
+       {"Chu trình G73 lùi dao theo khoảng của bộ điều khiển\r\n"
+        "và không rút hết: không dùng Lùi dao và Rút hết.",
+        "With canned cycles, G73 backs off by the control's own\r\n"
+        "distance and never retracts fully: Back-off and\r\n"
+        "Full retract every are not used.",
+        "วงจร G73 ถอยตามระยะของตัวควบคุมเอง\r\n"
+        "และไม่ถอยสุด: ไม่ใช้ระยะถอยและถอยสุดทุก ๆ",
+        "Siklus G73 mundur sejauh jarak kontrol sendiri\r\n"
+        "dan tidak pernah tarik penuh: Mundur dan\r\n"
+        "Tarik penuh tiap tidak dipakai."}},
+      {{"btnCancel"}, {"Hủy", "Cancel", "ยกเลิก", "Batal"}},
+  };
+  return rows;
+}
+
+const std::vector<ChoiceRow>& OptionsChoiceRows() {
+  static const std::vector<ChoiceRow> rows{
+      {"Standard", {"Tiêu chuẩn", "Standard", "มาตรฐาน", "Standar"}},
+      {"Full retract", {"Rút hết", "Full retract", "ถอยสุด", "Tarik penuh"}},
+      {"Chip break", {"Bẻ phoi", "Chip break", "หักเศษ", "Patah tatal"}},
+      {"Decreasing", {"Bước giảm dần", "Decreasing", "ระยะลดลง", "Menurun"}},
+      {"Single plunge", {"Khoan một lần", "Single plunge", "เจาะครั้งเดียว", "Sekali tusuk"}},
+      {"G98", {"G98 (Z an toàn)", "G98 (safe height)", "G98 (Z ปลอดภัย)", "G98 (Z aman)"}},
+      {"G99", {"G99 (Nhấc Z)", "G99 (retract height)", "G99 (Z ถอย)", "G99 (Z tarik)"}},
+      {"As listed", {"Theo danh sách", "As listed", "ตามรายการ", "Sesuai daftar"}},
+      {"Shortest", {"Ngắn nhất", "Shortest", "สั้นที่สุด", "Terpendek"}},
+      {"Plunge", {"Cắm thẳng", "Plunge", "กดตรง", "Tusuk lurus"}},
+      {"Helix", {"Xoắn ốc", "Helix", "เกลียว", "Heliks"}},
+  };
+  return rows;
+}
+
+std::string_view ChoiceCaption(std::string_view choice, int language) {
+  if (language < 0 || language >= kLanguageCount) return choice;
+  for (const ChoiceRow& row : OptionsChoiceRows()) {
+    if (row.choice == choice) return row.texts[static_cast<std::size_t>(language)];
+  }
+  return choice;
 }
 
 std::optional<std::array<std::string_view, 2>> CutGenColumnNames(int index) {

@@ -25,6 +25,22 @@ struct CaptionRow {
 };
 const std::vector<CaptionRow>& LanguageCaptionRows();
 
+// The drilling tabs' "Options" form: its title (by the form's name) and
+// captions, by control name as in the table above. The form's size is measured
+// over every language, so a switch only puts the other texts in.
+const std::vector<CaptionRow>& OptionsCaptionRows();
+
+// The items of the form's drop-downs in each language, by the English choice
+// text an item stores ("Full retract", "G99", "Shortest").
+struct ChoiceRow {
+  std::string_view choice;
+  std::array<std::string_view, kLanguageCount> texts;
+};
+const std::vector<ChoiceRow>& OptionsChoiceRows();
+// A choice as the drop-down shows it in a language; the stored text itself
+// where the table has no row for it or the index is outside 0 ... 3.
+std::string_view ChoiceCaption(std::string_view choice, int language);
+
 // The names of the generated cut list's second and third columns in a language,
 // or nullopt where that language leaves them as they are.
 std::optional<std::array<std::string_view, 2>> CutGenColumnNames(int index);

@@ -86,6 +86,7 @@ PointListPage::PointListPage(XYZDemoDialog& dlg, ui::TabPage& page) : ProgramPag
   b.Rows(kPattern, {settings::JobInputs::kPoints}, kFirstPocketOrder);
   b.EndGroup();
   b.Rows(kMachining, {settings::JobInputs::kPoints});
+  AddOptionsButton("btnAnyOptions", settings::JobInputs::kPoints);
   b.Note(kMachining, std::string(kPathLabel), "File:-");
 
   b.AddButton("btnGetXY", "Get", [this] { btnGetXY_Click(); });
@@ -297,6 +298,7 @@ void PointListPage::btnAnyGcodeGen_Click() {
   for (const std::string& report : program->reports) dlg_.GetPrompts().Message(report);
   dlg_.Get<ui::TextBox>("txtAnyGcode").SetText(std::move(program->text));
   dlg_.RaiseCloseFileRequest();
+  GetReportLine().SetOrder(program->order);
   ReportProgram(settings::JobInputs::kPoints, inputs);
 }
 

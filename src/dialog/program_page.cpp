@@ -1,5 +1,6 @@
 #include "dialog/program_page.h"
 
+#include "dialog/drill_options_form.h"
 #include "dialog/sketches.h"
 #include "dialog/xyz_demo_dialog.h"
 
@@ -50,6 +51,23 @@ void ProgramPage::LoadProgramBox() {
 
 ui::Button& ProgramPage::AddCloseButton(std::string name) {
   return layout_.AddButton(std::move(name), "Close", [this] { dlg_.btnClose_Click(); });
+}
+
+ui::Button& ProgramPage::AddOptionsButton(std::string name, settings::JobInputs inputs) {
+  optionInputs_ = inputs;
+  return layout_.AreaButton(InputArea::kMachining, std::move(name), "Options",
+                            [this] { OpenOptions(); });
+}
+
+void ProgramPage::OpenOptions() {
+  DrillOptionsForm form(dlg_.GetPrompts(), optionInputs_, dlg_.Language);
+  form.Fill(dlg_.Inputs());
+  // Cancel, or the form closed otherwise, leaves the tab's options as they were.
+  if (dlg_.GetPrompts().ShowModal(form.GetForm()) != ui::DialogResult::kOk) return;
+  // A run the platform ended with OK in another way keeps nothing unsound.
+  if (form.FirstUnsound()) return;
+  const generators::TextLookup texts = form.Inputs();
+  for (const settings::InputRow* row : form.Rows()) dlg_.SetMirrorValue(row->key, texts(row->key));
 }
 
 void ProgramPage::ShowPreview(Renderer render, const geometry::DrawList& list, int mode) {

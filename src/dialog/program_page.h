@@ -32,6 +32,8 @@ class ProgramPage : public DialogPage {
   }
 
   ReportLine& GetReportLine() { return *reportLine_; }
+  // What a drilling tab's "Options" does (see AddOptionsButton).
+  void OpenOptions();
 
  protected:
   // A job that makes a program of the dialog's inputs (and hands its drawing
@@ -52,6 +54,10 @@ class ProgramPage : public DialogPage {
   ui::Button& AddGcodeGenButton(std::string name, Job job, settings::JobInputs inputs);
   ui::Button& AddLoadButton(std::string name, std::string_view failureMessage);
   ui::Button& AddCloseButton(std::string name);
+  // "Options": the drilling options form of `inputs`' option rows, opened with
+  // the tab's option texts; OK puts the form's texts back into the tab, where
+  // GCode Gen and Preview read them.
+  ui::Button& AddOptionsButton(std::string name, settings::JobInputs inputs);
 
   // What "GCode Gen " and "Load" do; each tab names them as its buttons' handlers.
   void GenerateProgram();
@@ -73,6 +79,7 @@ class ProgramPage : public DialogPage {
   std::unique_ptr<ReportLine> reportLine_;
   Job job_ = nullptr;
   settings::JobInputs jobInputs_ = settings::JobInputs::kGeneral;
+  settings::JobInputs optionInputs_ = settings::JobInputs::kGeneral;
   std::string_view loadFailure_;
 };
 

@@ -65,6 +65,7 @@ void ReportLine::Show(std::string_view program, settings::JobInputs job,
 void ReportLine::Retext() {
   if (!report_) return;
   summary_ = ReportSummary(*report_, dlg_.Language);
+  if (order_) summary_ += " · " + OrderSummary(order_->after, order_->before, dlg_.Language);
   Fit(width_);
   label_->SetForeColor(HasWarnings(*report_) ? kWarningRed : kLinkBlue);
 }

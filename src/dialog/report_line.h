@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "generators/inputs.h"
+#include "generators/point_list.h"
 #include "motion/report.h"
 #include "settings/settings_keys.h"
 #include "ui/widgets.h"
@@ -42,6 +43,10 @@ class ReportLine {
   // tab has one.
   void Show(std::string_view program, settings::JobInputs job, const generators::TextLookup& inputs,
             ui::PictureBox* preview);
+  // The rapid lengths of a reordered hole list, shown after the summary from
+  // the next Show on; nullopt for a program in the listed order.
+  void SetOrder(std::optional<generators::OrderReport> order) { order_ = order; }
+
   // Puts the line into the window's current language (the page then places it
   // again, as its height may change).
   void Retext();
@@ -55,6 +60,7 @@ class ReportLine {
   XYZDemoDialog& dlg_;
   ui::Label* label_ = nullptr;
   std::optional<motion::Report> report_;
+  std::optional<generators::OrderReport> order_;
   std::string summary_;  // in one row
   int width_ = 0;        // the width of the last Fit
 };

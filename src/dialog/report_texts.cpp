@@ -1,6 +1,9 @@
 #include "dialog/report_texts.h"
 
+#include <utility>
+
 #include "motion/report_text.h"
+#include "text/number_format.h"
 
 namespace kelvora::dialog {
 
@@ -48,6 +51,9 @@ const std::array<ReportTextRow, static_cast<std::size_t>(ReportText::kCount)>& R
       {"macro của bộ điều khiển (bộ điều khiển khác không nhận)",
        "macro of the host control (other controls refuse it)", "มาโครของตัวควบคุม (ตัวควบคุมอื่นไม่รับ)",
        "makro kontrol host (kontrol lain menolaknya)"},
+      {"thứ tự ngắn nhất: chạy nhanh @A mm, theo danh sách @B mm",
+       "Shortest order: rapids @A mm, listed @B mm", "ลำดับสั้นที่สุด: เคลื่อนที่เร็ว @A มม. ตามรายการ @B มม.",
+       "urutan terpendek: gerak cepat @A mm, sesuai daftar @B mm"},
   }};
   return table;
 }
@@ -71,6 +77,17 @@ std::string ReportSummary(const motion::Report& report, int language) {
       word(ReportText::kSeconds),  word(ReportText::kNoWarnings), word(ReportText::kWarning),
       word(ReportText::kWarnings), word(ReportText::kNote),       word(ReportText::kNotes)};
   return motion::SummaryLine(report, words);
+}
+
+std::string OrderSummary(double after, double before, int language) {
+  std::string out(ReportWord(ReportText::kOrder, language));
+  const std::pair<std::string_view, double> figures[] = {{"@A", after}, {"@B", before}};
+  for (const auto& [mark, value] : figures) {
+    if (const std::size_t at = out.find(mark); at != std::string::npos) {
+      out.replace(at, mark.size(), text::FormatNumber(value, text::NumberFormat::kMax3));
+    }
+  }
+  return out;
 }
 
 std::string ReportFindings(const motion::Report& report, int language) {

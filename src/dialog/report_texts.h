@@ -42,6 +42,9 @@ enum class ReportText {
   kBelowDepth,
   kNoAAxis,
   kHostMacro,
+  // The point list's shortest order: "@A" stands for its rapids, "@B" for the
+  // listed order's.
+  kOrder,
   kCount,
 };
 
@@ -58,6 +61,10 @@ std::string_view FindingText(motion::FindingKind kind, int language);
 // "X 10…50 · Y 10…50 · Z −5…10 · 1 min 23 s · 2 warnings": the command line's
 // summary line (motion::SummaryLine) in the language's words.
 std::string ReportSummary(const motion::Report& report, int language);
+
+// "Shortest order: rapids 120 mm, listed 180 mm" in the language's words: the
+// rapid length between the holes in the order found and in the listed order.
+std::string OrderSummary(double after, double before, int language);
 
 // The findings as the message lists them, one per line: "Line 12: rapid move
 // below the stock top (Z-6)"; or the text saying there are none.

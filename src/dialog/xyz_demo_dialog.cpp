@@ -15,6 +15,7 @@
 #include "dialog/surface_square_page.h"
 #include "dialog/teach_page.h"
 #include "dialog/thread_page.h"
+#include "settings/settings_keys.h"
 #include "text/number_format.h"
 #include "text/parse.h"
 #include "ui/layout.h"
@@ -193,9 +194,16 @@ std::string XYZDemoDialog::ControlOfKey(std::string_view key) const {
 generators::TextLookup XYZDemoDialog::Inputs() {
   return [this](std::string_view key) -> std::string {
     const std::string control = ControlOfKey(key);
-    if (control.empty()) return {};
+    if (control.empty()) return OptionText(key);
     return ControlValue(control).value_or(std::string());
   };
+}
+
+std::string XYZDemoDialog::OptionText(std::string_view key) const {
+  const settings::SettingsKey* row = settings::FindSettingsKey(key);
+  if (!row || row->shownAs != settings::ShownAs::kOptions) return {};
+  if (auto stored = MirrorValue(key)) return *stored;
+  return settings::DisplayText(*row, row->defaultText).value_or(std::string(row->defaultText));
 }
 
 std::optional<std::string> XYZDemoDialog::ControlValue(std::string_view name) {

@@ -120,8 +120,14 @@ class XYZDemoDialog {
   std::string ControlOfKey(std::string_view key) const;
   const std::map<std::string, std::string, std::less<>>& KeyBindings() const { return keys_; }
   // What the generators read: the text of the key's box, "True"/"False" for a
-  // check box; an unbound key reads as empty (and so does not convert).
+  // check box, a drilling option's text (OptionText); any other unbound key
+  // reads as empty (and so does not convert).
   generators::TextLookup Inputs();
+  // A drilling option, a key a tab's "Options" form shows: the text its OK last
+  // put in, or the one the stored settings gave, or else the key's default; empty
+  // for a key that is no option. The options travel with the stored values
+  // without a control, so the profile keeps what the form set.
+  std::string OptionText(std::string_view key) const;
 
   // The value a control shows, as StoredValue texts carry it; nullopt when no
   // control of a value kind has that name.

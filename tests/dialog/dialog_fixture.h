@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -40,6 +41,25 @@ struct DialogHarness {
   }
   const std::string& Text(std::string_view box) { return dlg.Get<ui::Control>(box).Text(); }
 };
+
+// A control of a modal form (a missing one fails the test: std::out_of_range).
+template <typename T>
+T& In(ui::Form& form, std::string_view name) {
+  T* found = nullptr;
+  ui::ForEachControl(form, [&](ui::Control& c) {
+    if (!found && c.Name() == name) found = dynamic_cast<T*>(&c);
+  });
+  if (!found) throw std::out_of_range(std::string(name));
+  return *found;
+}
+
+// Replaces a modal form's box's text by typing, through its key filter.
+inline void Retype(ui::Form& form, std::string_view name, std::string_view text) {
+  auto& box = In<ui::TextBox>(form, name);
+  box.SelectAll();
+  box.TypeChar(ui::kKeyBackspace);
+  box.Type(text);
+}
 
 // A value as the operator enters it: typed into a text box, or "True"/"False"
 // for a check box (clicked when it differs).

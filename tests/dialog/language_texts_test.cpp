@@ -37,8 +37,9 @@ TEST(LanguageTexts, EveryControlHasOneRowAndEveryLanguageAText) {
     }
     for (std::string_view t : row.texts) EXPECT_FALSE(t.empty()) << row.controls.front();
   }
-  // Ten tab pages, the language caption and the machining captions of five tabs.
-  EXPECT_EQ(seen.size(), 10u + 1u + 6u + 6u + 6u + 8u + 7u);
+  // Ten tab pages, the language caption, the machining captions of five tabs
+  // and the three drilling tabs' "Options" buttons.
+  EXPECT_EQ(seen.size(), 10u + 1u + 6u + 6u + 6u + 8u + 7u + 3u);
   EXPECT_EQ(LanguageItems()[0], "Tiếng Việt");
   EXPECT_EQ(LanguageItems()[2], "แบบไทย");
 }

@@ -20,6 +20,8 @@ using ui::PromptKind;
 using ui::PromptRecord;
 
 using testing::Data;
+using testing::In;
+using testing::Retype;
 
 std::string ReadBytes(const std::string& path) {
   const auto bytes = text::ReadFileBytes(text::PathFromUtf8(path));
@@ -583,23 +585,6 @@ TEST(PointListPage, SaveAfterADrawingAlwaysAsksForANewName) {
 }
 
 // --- The automatic grid ---
-
-template <typename T>
-T& In(ui::Form& form, std::string_view name) {
-  T* found = nullptr;
-  ui::ForEachControl(form, [&](ui::Control& c) {
-    if (!found && c.Name() == name) found = dynamic_cast<T*>(&c);
-  });
-  if (!found) throw std::out_of_range(std::string(name));
-  return *found;
-}
-
-void Retype(ui::Form& form, std::string_view name, std::string_view text) {
-  auto& box = In<ui::TextBox>(form, name);
-  box.SelectAll();
-  box.TypeChar(ui::kKeyBackspace);
-  box.Type(text);
-}
 
 TEST(PointListPage, AutoFillsTheListAndRemembersItsValues) {
   PointsHarness h;

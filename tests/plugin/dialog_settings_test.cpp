@@ -99,3 +99,61 @@ TEST(DialogSettings, ValuesOfControlsNotBuiltYetAndUnconvertibleTextsSurvive) {
 
 }  // namespace
 }  // namespace kelvora::plugin
+
+namespace kelvora::plugin {
+namespace {
+
+TEST(DialogSettings, TheDrillingOptionsTheFormSetAreStoredAndRestored) {
+  ProfileFolder folder;
+  const std::string path = folder.Write("p.xml", "<profile><PlugIns/></profile>");
+  {
+    Window first;
+    FirstOpening(first, path);
+    // As the profile gave them: the keys' defaults.
+    EXPECT_EQ(first.dlg.Inputs()("CirScheme"), "Standard");
+    EXPECT_EQ(first.dlg.Inputs()("GridBackOff"), "0.5");
+    first.prompts.RunModal([](ui::Form& f) {
+      dynamic_cast<ui::ComboBox&>(*ui::FindByName(f, "cmbScheme")).SetSelectedIndex(2);
+      dynamic_cast<ui::ComboBox&>(*ui::FindByName(f, "cmbOrder")).SetSelectedIndex(1);
+      dynamic_cast<ui::CheckBox&>(*ui::FindByName(f, "chkbCanned")).Click();
+      auto& dwell = dynamic_cast<ui::TextBox&>(*ui::FindByName(f, "txtDwell"));
+      dwell.SelectAll();
+      dwell.Type("0.25");
+      dynamic_cast<ui::Button&>(*ui::FindByName(f, "btnOK")).Click();
+      return f.ModalResult();
+    });
+    first.dlg.Get<ui::Button>("btnAnyOptions").Click();
+    Settings settings = SettingsFirstOpening(path, {}).settings;
+    SaveParam(first.dlg, settings);
+    EXPECT_EQ(settings.String("AnyScheme"), "Chip break");
+    EXPECT_EQ(settings.Double("AnyDwell"), 0.25);
+    ShutdownState state{true, first.dlg.Visible(), &settings};
+    ASSERT_TRUE(SettingsShutdown(path, state, {}));
+  }
+  Window second;
+  FirstOpening(second, path);
+  const auto inputs = second.dlg.Inputs();
+  EXPECT_EQ(inputs("AnyScheme"), "Chip break");
+  EXPECT_EQ(inputs("AnyOrder"), "Shortest");
+  EXPECT_EQ(inputs("AnyCanned"), "True");
+  EXPECT_EQ(inputs("AnyDwell"), "0.25");
+  EXPECT_EQ(inputs("AnyEntry"), "Plunge");
+  EXPECT_EQ(inputs("CirScheme"), "Standard");  // the other tabs kept theirs
+  // And the form opens with them.
+  second.prompts.RunModal([](ui::Form& f) {
+    EXPECT_EQ(dynamic_cast<ui::ComboBox&>(*ui::FindByName(f, "cmbScheme")).SelectedIndex(), 2);
+    EXPECT_EQ(ui::FindByName(f, "txtDwell")->Text(), "0.25");
+    return ui::DialogResult::kCancel;
+  });
+  second.dlg.Get<ui::Button>("btnAnyOptions").Click();
+  EXPECT_EQ(second.prompts.PendingAnswers(), 0u);
+  // Saved again unchanged: the same texts.
+  Settings again;
+  SaveParam(second.dlg, again);
+  EXPECT_EQ(again.String("AnyOrder"), "Shortest");
+  EXPECT_TRUE(again.Bool("AnyCanned"));
+  EXPECT_EQ(again.Double("AnyDwell"), 0.25);
+}
+
+}  // namespace
+}  // namespace kelvora::plugin
