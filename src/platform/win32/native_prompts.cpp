@@ -66,7 +66,20 @@ ui::DialogResult NativePrompts::ShowModal(ui::Form& form) {
   NativeForm native(form, owner);
   HWND window = static_cast<HWND>(native.Handle());
   if (!window) return ui::DialogResult::kCancel;
-  if (owner) EnableWindow(owner, FALSE);
+  if (owner) {
+    // The form opens over the middle of the window that asked for it, not
+    // wherever the system puts new windows.
+    RECT outer;
+    RECT inner;
+    if (GetWindowRect(owner, &outer) && GetWindowRect(window, &inner)) {
+      const int width = inner.right - inner.left;
+      const int height = inner.bottom - inner.top;
+      SetWindowPos(window, nullptr, outer.left + (outer.right - outer.left - width) / 2,
+                   outer.top + (outer.bottom - outer.top - height) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    EnableWindow(owner, FALSE);
+  }
   form.Show();
   MSG message;
   bool quit = false;
