@@ -62,7 +62,10 @@ JobOutput RunPoints(const Request& r) {
   }
   // The preview is drawn from the holes the program was made from.
   const PointsPreview look = r.wantPreview ? PointsPreviewOf(r) : PointsPreview{};
-  PreviewCollector preview(r, look.style ? *look.style : PreviewStyle{});
+  PreviewStyle style = look.style ? *look.style : PreviewStyle{};
+  // Holes put in the shortest order show the way from each to the next.
+  style.path = r.texts("AnyOrder") == generators::kHoleOrderNames[1];
+  PreviewCollector preview(r, style);
   auto program =
       generators::PointsJob(rows, r.texts, look.style ? preview.Sink() : generators::ListSink{});
   if (!program) return Refused(AtFileLine(program.failure(), r.pointsPath, file->rowLines));

@@ -13,9 +13,9 @@ geometry::Picture DrawListPicture(const geometry::DrawList& list, const Request&
   box.height = request.previewHeight;
   switch (style.renderer) {
     case PreviewRenderer::kDrill:
-      return DrawAll::DrawListDrill(list, box, style.mode);
+      return DrawAll::DrawListDrill(list, box, style.mode, style.path);
     case PreviewRenderer::kPocket:
-      return DrawAll::DrawListPocket(list, box, style.mode, style.R1, style.R2);
+      return DrawAll::DrawListPocket(list, box, style.mode, style.R1, style.R2, style.path);
     case PreviewRenderer::kLine:
       return DrawAll::DrawListLine(list, box, style.mode);
     case PreviewRenderer::kPLine:

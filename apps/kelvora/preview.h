@@ -21,6 +21,7 @@ struct PreviewStyle {
   int mode = 0;
   double R1 = 0;
   double R2 = 0;
+  bool path = false;  // lines from hole to hole: the order the holes were put in
 };
 
 // The list drawn at the request's preview size.

@@ -258,17 +258,26 @@ bool PointListPage::CheckAndPreview() {
     if (radii->r1.boxText) dlg_.Get<ui::TextBox>("txtAnyRo").SetText(*radii->r1.boxText);
     if (radii->r1.message) dlg_.GetPrompts().Message(*radii->r1.message);
   }
-  const auto list = generators::AnyListGen(PointRowsOf(*grid_), inputs);
+  auto list = generators::AnyListGen(PointRowsOf(*grid_), inputs);
   if (!list) {
     dlg_.ShowFailure(list.failure());
     return false;
   }
+  // The holes in the order the program drills them; a chosen order shows the
+  // way from each hole to the next.
+  const auto order = generators::OrderHoles(*list, inputs);
+  if (!order) {
+    dlg_.ShowFailure(order.failure());
+    return false;
+  }
+  const bool path = order->has_value();
   auto& box = dlg_.Get<ui::PictureBox>(kPreviewName);
   const ui::Bounds b = box.GetBounds();
   const geometry::PreviewBox size{b.width, b.height, 0, 0};
   box.SetImage(
-      AnyPocket ? geometry::DrawAll::DrawListPocket(*list, size, geometry::kMarkFirstHole, R1, R2)
-                : geometry::DrawAll::DrawListDrill(*list, size, geometry::kMarkFirstHole));
+      AnyPocket
+          ? geometry::DrawAll::DrawListPocket(*list, size, geometry::kMarkFirstHole, R1, R2, path)
+          : geometry::DrawAll::DrawListDrill(*list, size, geometry::kMarkFirstHole, path));
   return true;
 }
 

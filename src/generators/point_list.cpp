@@ -360,10 +360,6 @@ std::string OrderReportText(const OrderReport& order) {
          " mm, listed " + text::FormatNumber(order.before, NumberFormat::kMax3) + " mm";
 }
 
-namespace {
-
-// Puts the holes in the order "AnyOrder" chooses; the rapid lengths before and
-// after when they were reordered.
 Outcome<std::optional<OrderReport>> OrderHoles(geometry::DrawList& list, const TextLookup& texts) {
   const auto choice = ChoiceNamed<HoleOrder>(texts("AnyOrder"), kHoleOrderNames);
   if (!choice) return Failure{std::string(kParametersError), "AnyOrder"};
@@ -378,8 +374,6 @@ Outcome<std::optional<OrderReport>> OrderHoles(geometry::DrawList& list, const T
   list = std::move(sorted);
   return std::optional<OrderReport>{OrderReport{RapidLength(centres), RapidLength(centres, order)}};
 }
-
-}  // namespace
 
 Outcome<PointsProgram> PointsJob(const std::vector<PointRow>& rows, const TextLookup& texts,
                                  const ListSink& sink) {

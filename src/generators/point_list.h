@@ -150,6 +150,11 @@ std::string OrderReportText(const OrderReport& order);
 // the holes are visited in the shortest order found from the first one, by the
 // program and by the list the sink receives; another text than the choices is
 // refused ("Parameters error", "AnyOrder").
+// Puts the holes of `list` in the order "AnyOrder" chooses; the rapid lengths
+// before and after when "Shortest" reordered them. An unknown choice text is
+// refused with "Parameters error" and the key.
+Outcome<std::optional<OrderReport>> OrderHoles(geometry::DrawList& list, const TextLookup& texts);
+
 struct PointsProgram {
   std::string text;
   std::vector<std::string> reports;

@@ -12,6 +12,7 @@ namespace {
 
 const Pen kMarkerPen{kRed, 1.0};
 const Pen kObjectPen{kBlue, 2.0};
+const Pen kPathPen{kGray, 1.0};
 
 // The marker's label, one for every picture.
 const std::shared_ptr<const TextLabel>& MarkerLabel() {
@@ -125,6 +126,22 @@ void AddMarker(Picture& p, const Frame& f, const DrawList& list, int mode) {
                              PlacePixel(static_cast<double>(fy - 16.0f))});
 }
 
+// The way from each hole to the next, in list order.
+void AddPath(Picture& p, const Frame& f, const DrawList& list) {
+  const CDrill* previous = nullptr;
+  for (const auto& o : list) {
+    if (o->otype != otDrill) continue;
+    const auto& hole = static_cast<const CDrill&>(*o);
+    if (previous) {
+      p.items.push_back(LinePrim{kPathPen, TruncPixel(f.ScreenX(previous->center.X)),
+                                 TruncPixel(f.ScreenY(previous->center.Y)),
+                                 TruncPixel(f.ScreenX(hole.center.X)),
+                                 TruncPixel(f.ScreenY(hole.center.Y))});
+    }
+    previous = &hole;
+  }
+}
+
 void AddStraight(Picture& p, const Frame& f, UnitPoint a, UnitPoint b) {
   p.items.push_back(LinePrim{kObjectPen, TruncPixel(f.ScreenX(a.X)), TruncPixel(f.ScreenY(a.Y)),
                              TruncPixel(f.ScreenX(b.X)), TruncPixel(f.ScreenY(b.Y))});
@@ -198,11 +215,12 @@ double DrawAll::GetMinY(const DrawList& list) {
   return Extreme(list, &DrawObj::MinY, kBoundsStartMin, std::less<>());
 }
 
-Picture DrawAll::DrawListDrill(const DrawList& list, const PreviewBox& box, int mode) {
-  Picture p = BlankPicture(box, list.size());
+Picture DrawAll::DrawListDrill(const DrawList& list, const PreviewBox& box, int mode, bool path) {
+  Picture p = BlankPicture(box, (path ? 2 : 1) * list.size());
   if (list.empty()) return p;
   const Frame f = MakeFrame(box, ListExtent(list));
   AddMarker(p, f, list, mode);
+  if (path) AddPath(p, f, list);
   for (const auto& o : list) {
     if (o->otype != otDrill) continue;
     const auto& hole = static_cast<const CDrill&>(*o);
@@ -212,8 +230,8 @@ Picture DrawAll::DrawListDrill(const DrawList& list, const PreviewBox& box, int 
 }
 
 Picture DrawAll::DrawListPocket(const DrawList& list, const PreviewBox& box, int mode, double R1,
-                                double R2) {
-  Picture p = BlankPicture(box, 2 * list.size());
+                                double R2, bool path) {
+  Picture p = BlankPicture(box, (path ? 3 : 2) * list.size());
   if (list.empty()) return p;
   Extent e = ListExtent(list);
   e.maxX += R2;
@@ -222,6 +240,7 @@ Picture DrawAll::DrawListPocket(const DrawList& list, const PreviewBox& box, int
   e.minY -= R2;
   const Frame f = MakeFrame(box, e);
   AddMarker(p, f, list, mode);
+  if (path) AddPath(p, f, list);
   for (const auto& o : list) {
     if (o->otype != otDrill) continue;
     const auto& hole = static_cast<const CDrill&>(*o);

@@ -31,12 +31,21 @@ class DrawAll {
   static double GetMinX(const DrawList& list);
   static double GetMinY(const DrawList& list);
 
-  // Holes (CDrill) as circles of the tool radius, with the marker of `mode`.
-  static Picture DrawListDrill(const DrawList& list, const PreviewBox& box, int mode);
+  // Holes (CDrill) as circles of the tool radius, with the marker of `mode`;
+  // with `path`, thin grey lines from each hole to the next show their order.
+  static Picture DrawListDrill(const DrawList& list, const PreviewBox& box, int mode, bool path);
+  static Picture DrawListDrill(const DrawList& list, const PreviewBox& box, int mode) {
+    return DrawListDrill(list, box, mode, false);
+  }
   // Pockets: two circles of radii R1 and R2 around each CDrill centre, with the
-  // marker of `mode`; the extent is widened by R2 on every side.
+  // marker of `mode` (and the path, as for holes); the extent is widened by R2
+  // on every side.
   static Picture DrawListPocket(const DrawList& list, const PreviewBox& box, int mode, double R1,
-                                double R2);
+                                double R2, bool path);
+  static Picture DrawListPocket(const DrawList& list, const PreviewBox& box, int mode, double R1,
+                                double R2) {
+    return DrawListPocket(list, box, mode, R1, R2, false);
+  }
   // Straight lines (CLine); no marker.
   static Picture DrawListLine(const DrawList& list, const PreviewBox& box, int mode);
   // Polylines (CPolyLine) with their arcs, and the closing segment of a closed

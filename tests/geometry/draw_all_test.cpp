@@ -136,6 +136,30 @@ TEST(DrawAll, PocketDrawsBothRadiiAndWidensTheExtent) {
   EXPECT_EQ(arcs[1].x, 225 + static_cast<int>(std::floor(-4 * s)));
 }
 
+// The way between holes runs from each hole's centre to the next in list order,
+// in thin grey, for holes and pockets alike; without it nothing else changes.
+TEST(DrawAll, ThePathJoinsTheHolesInListOrder) {
+  const DrawList list =
+      Holes({CDrill({0, 0}, 0, 0, 0.5), CDrill({10, 0}, 0, 0, 0.5), CDrill({10, 10}, 0, 0, 0.5)});
+  for (const bool pocket : {false, true}) {
+    const Picture plain = pocket ? DrawAll::DrawListPocket(list, kBox, 0, 1, 2)
+                                 : DrawAll::DrawListDrill(list, kBox, 0);
+    const Picture path = pocket ? DrawAll::DrawListPocket(list, kBox, 0, 1, 2, true)
+                                : DrawAll::DrawListDrill(list, kBox, 0, true);
+    EXPECT_TRUE(ItemsOf<LinePrim>(plain).empty());
+    const auto lines = ItemsOf<LinePrim>(path);
+    ASSERT_EQ(lines.size(), 2u) << pocket;
+    EXPECT_EQ(ItemsOf<ArcPrim>(path).size(), ItemsOf<ArcPrim>(plain).size());
+    for (const LinePrim& l : lines) EXPECT_EQ(l.pen, (Pen{kGray, 1.0}));
+    // Each segment starts where the one before ended: (0,0) -> (10,0) -> (10,10).
+    EXPECT_EQ(lines[0].x2, lines[1].x1);
+    EXPECT_EQ(lines[0].y2, lines[1].y1);
+    EXPECT_EQ(lines[0].y1, lines[0].y2);  // the first runs along X
+    EXPECT_EQ(lines[1].x1, lines[1].x2);  // the second along Y
+    EXPECT_LT(lines[1].y2, lines[1].y1);  // upwards on the screen
+  }
+}
+
 std::vector<LinePrim> LinesOf(DrawList& list, PreviewBox box) {
   return ItemsOf<LinePrim>(DrawAll::DrawListLine(list, box, 2));
 }
