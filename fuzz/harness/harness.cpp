@@ -35,8 +35,12 @@ constexpr NumberFormat kAllFormats[] = {
     NumberFormat::kF1,   NumberFormat::kF2,     NumberFormat::kF3,
 };
 
+// Put together by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on a
+// literal added in front of a temporary string.
 std::string Quoted(std::string_view s) {
-  return "\"" + std::string(s.substr(0, 120)) + "\"";
+  std::string quoted(1, '"');
+  quoted.append(s.substr(0, 120)).append(1, '"');
+  return quoted;
 }
 
 // ---- DXF ---------------------------------------------------------------------
@@ -174,7 +178,11 @@ Verdict SameSettings(const settings::Settings& a, const settings::Settings& b) {
     const std::string x = StoredForm(a.Get(k.key));
     const std::string y = StoredForm(b.Get(k.key));
     if (x != y) {
-      return "\"" + std::string(k.key) + "\" was " + Quoted(x) + " and reads back as " + Quoted(y);
+      return Quoted(k.key)
+          .append(" was ")
+          .append(Quoted(x))
+          .append(" and reads back as ")
+          .append(Quoted(y));
     }
   }
   return std::nullopt;

@@ -115,8 +115,12 @@ Outcome<std::string> EmitCannedProgram(const geometry::DrawList& holes,
     }
     first = false;
     const std::string_view mode = kHoleReturnNames[static_cast<int>(s.holeReturn)];
-    const std::string pecks = s.scheme == DrillScheme::kSinglePlunge ? "" : "Q" + w.Num(in.pass);
-    const std::string dwell = s.dwell > 0 ? "P" + w.Num(s.dwell) : "";
+    // Each word is put together by appending: GCC 12 at -O3 warns falsely
+    // (-Wrestrict) on a literal added in front of a temporary string.
+    std::string pecks;
+    if (s.scheme != DrillScheme::kSinglePlunge) pecks.append("Q").append(w.Num(in.pass));
+    std::string dwell;
+    if (s.dwell > 0) dwell.append("P").append(w.Num(s.dwell));
     w.Line({mode, CannedCycle(s), "X", w.Number(hole.center.X), "Y", w.Number(hole.center.Y), "Z",
             w.Number(-in.depth), "R", w.Number(in.retract), pecks, dwell, "F", w.Number(in.feed)});
   });
