@@ -14,10 +14,6 @@ namespace {
 // backs off: 0.010 inch, whatever Q is.
 constexpr double kPeckClearanceInch = 0.010;
 
-// The most moves one block may expand into: far beyond any real hole pattern,
-// small enough that a damaged L or Q cannot stall the reader.
-constexpr double kMaxCycleMoves = 200000.0;
-
 WordSpan CycleSpan(const BlockWords& words) {
   const WordSpan motion = words.gSpan[static_cast<std::size_t>(GGroup::kMotion)];
   if (words.G(GGroup::kMotion) != kNoCode) return motion;
@@ -93,7 +89,8 @@ bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
   // Moves per hole, to keep a damaged block from expanding without end.
   double perHole = 5.0;
   if (motion == 730 || motion == 830) perHole += 3.0 * std::ceil((r - bottom) / peck);
-  if (!(perHole * repeats <= kMaxCycleMoves)) return refuse(blockSpan);
+  if (!(perHole * repeats <= state.cycleMovesLeft)) return refuse(blockSpan);
+  state.cycleMovesLeft -= perHole * repeats;
 
   const double clearance =
       state.inch ? kPeckClearanceInch : kPeckClearanceInch * kMillimetresPerInch;

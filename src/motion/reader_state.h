@@ -18,6 +18,16 @@ inline constexpr double kMillimetresPerInch = 25.4;
 // after G80 and before the first motion code.
 inline constexpr int kModeNone = kNoCode;
 
+// The most moves the cycles of one program may expand into together: far
+// beyond any real hole pattern (10,000 holes of 60 pecks), small enough that
+// damaged L or Q words, in one block or in many, cannot stall the reader. Past
+// it a cycle block is refused as one that cannot be made. (The fuzz build
+// scales it down with the jobs' size limits.)
+#ifndef KELVORA_LIMIT_SCALE
+#define KELVORA_LIMIT_SCALE 1
+#endif
+inline constexpr double kMaxCycleMoves = 2000000.0 * KELVORA_LIMIT_SCALE;
+
 struct ReaderState {
   MotionSink* sink = nullptr;
   std::string_view line;  // the block being read, for notices
@@ -51,6 +61,8 @@ struct ReaderState {
   double cycleQ = 0.0;
   bool initialLevelSet = false;
   double initialLevel = 0.0;
+  // The moves the program's cycles may still expand into together.
+  double cycleMovesLeft = kMaxCycleMoves;
 
   // Hands on a move to (x, y, z, a) in program units and makes it the position.
   // A move whose numbers are not finite is not handed on (a notice instead).

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "motion/reader_state.h"
 #include "motion/recording_sink.h"
 
 namespace kelvora::motion {
@@ -218,6 +219,29 @@ TEST(ReaderStartTest, TheFirstMoveStartsWhereTheMachineIs) {
   ASSERT_EQ(sink.moves.size(), 1U);
   EXPECT_EQ(sink.moves[0].start, start.position);
   EXPECT_EQ(testing::Describe(sink.moves[0]), "G0 2,2,30,45 @1");
+}
+
+// Damaged repeat counts spread over many blocks: each block alone is within
+// what one program's cycles may make, together they are not. The reader makes
+// the cycles while the budget lasts, then refuses the rest, and ends.
+TEST(ReaderCycleBudgetTest, ManyLargeRepeatsStopAtTheProgramsBudget) {
+  class Counting final : public MotionSink {
+   public:
+    void OnMove(const Move& move) override { feeds += move.kind == MoveKind::kFeed ? 1 : 0; }
+    void OnEvent(const Event&) override {}
+    void OnNotice(const Notice& notice) override { notices.push_back(testing::Describe(notice)); }
+    long feeds = 0;
+    std::vector<std::string> notices;
+  } sink;
+  // A G81 hole counts as 5 moves, so each block is a fifth of the budget and a hole.
+  const long holes = static_cast<long>(kMaxCycleMoves / 5.0 / 5.0) + 1;
+  std::string program = "G0 Z5\nG91 G81 X0.001 Z-1 R-1 F10 L" + std::to_string(holes) + "\n";
+  for (int block = 0; block < 6; ++block) program += "X0.001 L" + std::to_string(holes) + "\n";
+  ReadProgram(program, sink);
+  // Four blocks fit; the fifth and every later one are refused, each named.
+  EXPECT_EQ(sink.feeds, 4 * holes);
+  EXPECT_EQ(sink.notices,
+            (std::vector<std::string>{"cycle@6:X0.001", "cycle@7:X0.001", "cycle@8:X0.001"}));
 }
 
 }  // namespace
