@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "text/gcode_dialect.h"
+
 namespace kelvora::motion {
 
 enum Axis { kAxisX = 0, kAxisY = 1, kAxisZ = 2, kAxisA = 3, kAxisCount = 4 };
@@ -29,6 +31,10 @@ struct Machine {
   std::array<double, 3> maximum{1000.0, 1000.0, 100.0};
   double stockTop = 0.0;       // Z of the stock's top surface
   double spinUpSeconds = 0.0;  // waited after every M3/M4
+  // The control the programs are written for, and, for the host, whether it
+  // reads a dwell's P in milliseconds (its default: seconds).
+  text::Dialect dialect = text::Dialect::kHost;
+  bool dwellMilliseconds = false;
 };
 
 }  // namespace kelvora::motion

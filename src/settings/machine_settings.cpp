@@ -24,6 +24,8 @@ constexpr std::string_view kHasA = "MachHasA";
 constexpr std::string_view kSoftLimits = "MachSoftLimits";
 constexpr std::string_view kStockTop = "MachStockTop";
 constexpr std::string_view kSpinUp = "MachSpinUp";
+constexpr std::string_view kDialect = "MachDialect";
+constexpr std::string_view kDwellMs = "MachDwellMs";
 
 Failure Refusal(std::string detail) {
   return Failure{std::string(generators::kParametersError), std::move(detail)};
@@ -77,7 +79,12 @@ Outcome<motion::Machine> ReadMachine(const generators::TextLookup& texts) {
         .Double(kAxisKeys[axis].maximum, m.maximum[axis]);
   }
   r.Double(kStockTop, m.stockTop).Double(kSpinUp, m.spinUpSeconds);
+  std::string dialect;
+  r.Text(kDialect, dialect).Bool(kDwellMs, m.dwellMilliseconds);
   if (!r.ok()) return r.failure();
+  const auto named = text::DialectNamed(dialect);
+  if (!named) return Refusal(std::string(kDialect));
+  m.dialect = *named;
   if (auto refused = CheckRanges(m)) return *refused;
   return m;
 }
@@ -104,6 +111,8 @@ motion::Machine MachineOf(const Settings& settings) {
   }
   m.stockTop = settings.Double(kStockTop);
   m.spinUpSeconds = settings.Double(kSpinUp);
+  m.dialect = text::DialectNamed(settings.String(kDialect)).value_or(text::Dialect::kHost);
+  m.dwellMilliseconds = settings.Bool(kDwellMs);
   return m;
 }
 
@@ -120,6 +129,8 @@ void StoreMachine(const motion::Machine& machine, Settings& settings) {
   }
   settings.SetDouble(kStockTop, machine.stockTop);
   settings.SetDouble(kSpinUp, machine.spinUpSeconds);
+  settings.SetString(kDialect, std::string(text::RulesOf(machine.dialect).name));
+  settings.SetBool(kDwellMs, machine.dwellMilliseconds);
 }
 
 }  // namespace kelvora::settings

@@ -3,6 +3,7 @@
 #include "generators/drill_options.h"
 #include "generators/thread.h"
 
+#include "text/gcode_dialect.h"
 #include "text/number_format.h"
 #include "text/parse.h"
 
@@ -29,12 +30,18 @@ constexpr InputRow Row(std::string_view key, KeyType type, std::string_view defa
           caption, start, filter,      place,  help,    helpOrder};
 }
 
+// A row of a later generation of the profile (see InputRow::since).
+constexpr InputRow Since(int generation, InputRow row) {
+  row.since = generation;
+  return row;
+}
+
 // A box of a drilling tab's "Options" form.
 constexpr InputRow Option(std::string_view key, KeyType type, std::string_view defaultText,
                           std::string_view format, std::string_view control,
                           std::string_view caption, Filter filter, std::string_view help) {
-  return Row(key, type, defaultText, format, kOptions, control, "", caption, "", filter, kNoBox,
-             help, 100);
+  return Since(1, Row(key, type, defaultText, format, kOptions, control, "", caption, "", filter,
+                      kNoBox, help, 100));
 }
 
 // A drop-down of a drilling tab's "Options" form; it stores the chosen text.
@@ -350,6 +357,20 @@ constexpr InputRow kThreadInputs[] = {
         "15000", kAnyText, At(kPattern, 10), "spindle speed, written as typed"),
 };
 
+// The dialects' names as the machine's drop-down lists and the profile stores them.
+constexpr std::string_view kDialectChoices[] = {text::kDialects[0].name, text::kDialects[1].name,
+                                                text::kDialects[2].name, text::kDialects[3].name};
+
+// A drop-down of the machine's settings; it stores the chosen text.
+constexpr InputRow ControlChoice(std::string_view key, std::span<const std::string_view> choices,
+                                 std::string_view control, std::string_view caption,
+                                 std::string_view help) {
+  InputRow row = Row(key, kString, choices.front(), "", kConfig, control, "", caption, "", kAnyText,
+                     kNoBox, help);
+  row.choices = choices;
+  return row;
+}
+
 // The machine the pre-flight report works with; its defaults are motion::Machine's
 // (a small hobby mill). Captions carry the units: speeds a minute, accelerations
 // a second squared, the A axis in degrees.
@@ -390,6 +411,12 @@ constexpr InputRow kMachineInputs[] = {
         "Stock top Z (mm):", "", kSigned, kNoBox, "Z of the stock's top surface, mm"),
     Row("MachSpinUp", kDouble, "0", "0.###", kConfig, "txtMachSpinUp", "", "Spindle spin-up (s):",
         "", kUnsigned, kNoBox, "seconds the spindle takes to reach its speed after M3/M4"),
+    Since(2, ControlChoice("MachDialect", kDialectChoices, "cmbMachDialect", "Control:",
+                           "the control the programs are written for: Host, LinuxCNC, GRBL or "
+                           "grblHAL")),
+    Since(2, Row("MachDwellMs", kBool, "False", "", kConfig, "chkbMachDwellMs", "",
+                 "Host dwell P in ms", "", kAnyText, kNoBox,
+                 "the host reads a dwell's P in milliseconds (other controls: seconds)")),
 };
 
 #undef KELVORA_DRILL_OPTIONS
@@ -399,16 +426,18 @@ constexpr std::span<const InputRow> kTables[] = {
     kPointInputs,   kAutoGridInputs, kTeachInputs, kThreadInputs,  kMachineInputs,
 };
 
-// The stored tables joined in order; the drilling options come after every other
-// key, so the section keeps the order it had before they existed and a profile
-// written then only gains keys at its end.
+// The stored tables joined in order, generation by generation (the drilling
+// options after every first key, the dialect after them), so the section keeps
+// the order it had before a generation existed and a profile written then only
+// gains keys at its end.
+constexpr int kGenerations = 3;
 std::vector<InputRow> JoinStoredTables() {
   std::vector<InputRow> keys;
-  for (const bool options : {false, true}) {
+  for (int generation = 0; generation < kGenerations; ++generation) {
     for (std::size_t i = 0; i < std::size(kTables); ++i) {
       if (!IsStored(static_cast<JobInputs>(i))) continue;
       for (const InputRow& row : kTables[i]) {
-        if ((row.shownAs == kOptions) == options) keys.push_back(row);
+        if (row.since == generation) keys.push_back(row);
       }
     }
   }

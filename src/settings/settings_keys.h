@@ -69,6 +69,11 @@ struct InputRow {
   // The texts a drop-down of choices stores, in the order it lists them (the
   // first is the default); empty for every other input.
   std::span<const std::string_view> choices = {};
+  // The profile's generation that added the key: the section holds its keys
+  // generation by generation, so a profile written before a key existed only
+  // gains keys at its end (0: the first keys, 1: the drilling options, 2: the
+  // control's dialect and dwell unit).
+  int since = 0;
 };
 
 using SettingsKey = InputRow;

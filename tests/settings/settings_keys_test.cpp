@@ -21,16 +21,16 @@ namespace {
 
 TEST(SettingsKeys, TableHoldsEveryKeyOnceInWriteOrder) {
   const auto keys = SettingsKeys();
-  ASSERT_EQ(keys.size(), 157u);
+  ASSERT_EQ(keys.size(), 159u);
   EXPECT_EQ(keys.front().key, "Dlg");
   EXPECT_EQ(keys[1].key, "gcGenLanguage");
   EXPECT_EQ(keys[2].key, "CirXc");
-  EXPECT_EQ(keys.back().key, "AnyEntry");
+  EXPECT_EQ(keys.back().key, "MachDwellMs");
   std::set<std::string_view> seen;
   for (const SettingsKey& k : keys) {
     EXPECT_TRUE(seen.insert(k.key).second) << "duplicate " << k.key;
     if (k.shownAs == ShownAs::kNumber ||
-        (k.shownAs == ShownAs::kConfig && k.type != KeyType::kBool)) {
+        (k.shownAs == ShownAs::kConfig && k.type != KeyType::kBool && k.choices.empty())) {
       EXPECT_FALSE(k.format.empty()) << k.key;
       EXPECT_TRUE(k.type == KeyType::kDouble || k.type == KeyType::kInt) << k.key;
     }
@@ -232,6 +232,9 @@ TEST(SettingsKeys, JoinKeepsTheWriteOrder) {
       "AnyReturn",
       "AnyOrder",
       "AnyEntry",
+      // The control's dialect, after the drilling options.
+      "MachDialect",
+      "MachDwellMs",
   };
   std::vector<std::string_view> keys;
   for (const SettingsKey& k : SettingsKeys()) keys.push_back(k.key);
