@@ -2,7 +2,6 @@
 
 #include <cstdlib>
 #include <optional>
-#include <vector>
 
 namespace kelvora::settings {
 namespace {
@@ -33,21 +32,22 @@ struct Line {
   std::string_view end;
 };
 
-std::vector<Line> SplitLines(std::string_view program) {
-  std::vector<Line> lines;
+// Calls visit(line, offset) for each line of `text` (any of CR LF, LF or CR
+// ends; a last line without its end too), until it returns false.
+template <class Visit>
+void ForEachLine(std::string_view text, Visit visit) {
   std::size_t at = 0;
-  while (at < program.size()) {
-    std::size_t stop = program.find_first_of("\r\n", at);
+  while (at < text.size()) {
+    const std::size_t stop = text.find_first_of("\r\n", at);
     if (stop == std::string_view::npos) {
-      lines.push_back({program.substr(at), {}});
-      break;
+      visit(Line{text.substr(at), {}}, at);
+      return;
     }
     std::size_t next = stop + 1;
-    if (program[stop] == '\r' && next < program.size() && program[next] == '\n') ++next;
-    lines.push_back({program.substr(at, stop - at), program.substr(stop, next - stop)});
+    if (text[stop] == '\r' && next < text.size() && text[next] == '\n') ++next;
+    if (!visit(Line{text.substr(at, stop - at), text.substr(stop, next - stop)}, at)) return;
     at = next;
   }
-  return lines;
 }
 
 // A word of a line as the control reads it: a letter and its number ("M101"),
@@ -66,8 +66,9 @@ bool IsPercentLine(std::string_view text) {
 // may stand inside a word ("G 1"), as the controls read them. A line of
 // LinuxCNC's parameters or expressions ("#1=2", "[") is read up to them: their
 // words are the control's own.
-std::vector<Word> WordsOf(std::string_view text, const DialectRules& rules) {
-  std::vector<Word> words;
+// Calls visit(word) for each, until it returns false.
+template <class Visit>
+void ForEachWord(std::string_view text, const DialectRules& rules, Visit visit) {
   std::size_t i = 0;
   const auto skipBlanks = [&] {
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
@@ -86,7 +87,7 @@ std::vector<Word> WordsOf(std::string_view text, const DialectRules& rules) {
     if (rules.dialect == text::Dialect::kLinuxCnc && (c == '#' || c == '[')) break;
     const std::size_t start = i;
     if (!IsLetter(c)) {
-      words.push_back({0, 0.0, text.substr(i, 1)});
+      if (!visit(Word{0, 0.0, text.substr(i, 1)})) return;
       ++i;
       continue;
     }
@@ -103,9 +104,8 @@ std::vector<Word> WordsOf(std::string_view text, const DialectRules& rules) {
     const double value = std::strtod(number.c_str(), &end);
     const bool reads = !number.empty() && end == number.c_str() + number.size() &&
                        number.find_first_of("0123456789") != std::string::npos;
-    words.push_back({reads ? Upper(c) : '\0', value, shown});
+    if (!visit(Word{reads ? Upper(c) : '\0', value, shown})) return;
   }
-  return words;
 }
 
 // "the special operation text (CirSpOpStr), line 2" when `lineText` is a line
@@ -120,13 +120,16 @@ std::optional<std::string> ScriptLineOf(std::string_view lineText, JobInputs job
     }
     const std::string box = texts(row.key);
     int number = 0;
-    for (const Line& line : SplitLines(box)) {
+    bool found = false;
+    ForEachLine(box, [&](const Line& line, std::size_t) {
       ++number;
-      if (Trim(line.text) == wanted) {
-        const std::string_view what = row.help.empty() ? std::string_view("script") : row.help;
-        return "In the " + std::string(what) + " (" + std::string(row.key) + "), line " +
-               std::to_string(number);
-      }
+      found = Trim(line.text) == wanted;
+      return !found;
+    });
+    if (found) {
+      const std::string_view what = row.help.empty() ? std::string_view("script") : row.help;
+      return "In the " + std::string(what) + " (" + std::string(row.key) + "), line " +
+             std::to_string(number);
     }
   }
   return std::nullopt;
@@ -169,81 +172,109 @@ bool EndsProgram(const Word& w) {
   return w.letter == 'M' && (w.number == 2.0 || w.number == 30.0);
 }
 
-// The refusal of the first line the control cannot read, if any; `hasEnd` is
-// set when a line holds M2 or M30.
-std::optional<Failure> FirstRefusal(const std::vector<Line>& lines, const DialectRules& rules,
-                                    JobInputs job, const generators::TextLookup& texts,
-                                    bool& hasEnd) {
+// What reading the program for a control found: the refusal of the first line
+// it cannot read, whether a line holds M2 or M30, whether a line is "%".
+struct Reading {
+  std::optional<Failure> refusal;
+  bool hasEnd = false;
+  bool hasPercent = false;
+};
+
+Reading ReadFor(std::string_view program, const DialectRules& rules, JobInputs job,
+                const generators::TextLookup& texts) {
+  Reading found;
   const std::string name(rules.name);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const Line& line = lines[i];
-    if (IsPercentLine(line.text)) continue;
+  std::size_t number = 0;
+  ForEachLine(program, [&](const Line& line, std::size_t) {
+    ++number;
+    if (IsPercentLine(line.text)) {
+      found.hasPercent = true;
+      return true;
+    }
     if (rules.maxLineLength > 0 &&
         line.text.size() > static_cast<std::size_t>(rules.maxLineLength)) {
-      return Failure{
+      found.refusal = Failure{
           name + " reads at most " + std::to_string(rules.maxLineLength) + " characters a line",
-          Where(line, i + 1, job, texts) + " (" + std::to_string(line.text.size()) +
+          Where(line, number, job, texts) + " (" + std::to_string(line.text.size()) +
               " characters)"};
+      return false;
     }
-    for (const Word& w : WordsOf(line.text, rules)) {
+    ForEachWord(line.text, rules, [&](const Word& w) {
       if (w.letter == 'A' && !rules.aAxis) {
-        return Failure{std::string(kNoAAxis), "The " + std::string(JobName(job)) +
-                                                  " program turns A. " +
-                                                  Where(line, i + 1, job, texts)};
+        found.refusal = Failure{std::string(kNoAAxis), "The " + std::string(JobName(job)) +
+                                                           " program turns A. " +
+                                                           Where(line, number, job, texts)};
+      } else if (w.letter == 0 || !text::AcceptsWord(rules, w.letter, w.number)) {
+        found.refusal = Failure{name + " does not read " + std::string(w.text),
+                                Where(line, number, job, texts)};
+      } else if (EndsProgram(w)) {
+        found.hasEnd = true;
       }
-      if (w.letter == 0 || !text::AcceptsWord(rules, w.letter, w.number)) {
-        return Failure{name + " does not read " + std::string(w.text),
-                       Where(line, i + 1, job, texts)};
-      }
-      if (EndsProgram(w)) hasEnd = true;
-    }
-  }
-  return std::nullopt;
+      return !found.refusal;
+    });
+    return !found.refusal;
+  });
+  return found;
+}
+
+// Where a line that is "%" alone closes the program (the last line that is not
+// blank, and not the first line): its offset, or npos.
+std::size_t ClosingPercent(std::string_view program) {
+  std::size_t closing = std::string_view::npos;
+  std::size_t number = 0;
+  ForEachLine(program, [&](const Line& line, std::size_t offset) {
+    ++number;
+    if (Trim(line.text).empty()) return true;
+    closing = number > 1 && IsPercentLine(line.text) ? offset : std::string_view::npos;
+    return true;
+  });
+  return closing;
 }
 
 }  // namespace
 
 Outcome<std::string> ForControl(std::string program, text::Dialect dialect, JobInputs job,
                                 const generators::TextLookup& texts) {
-  const DialectRules& rules = text::RulesOf(dialect);
   if (dialect == text::Dialect::kHost) return program;
-  const std::vector<Line> lines = SplitLines(program);
-  bool hasEnd = false;
-  if (auto refused = FirstRefusal(lines, rules, job, texts, hasEnd)) return *refused;
+  const DialectRules& rules = text::RulesOf(dialect);
+  const Reading found = ReadFor(program, rules, job, texts);
+  if (found.refusal) return *found.refusal;
 
-  // The closing "%" of a program that keeps it: M30 goes before it.
-  std::size_t closing = lines.size();
-  if (rules.keepsPercent) {
-    for (std::size_t i = lines.size(); i-- > 0;) {
-      if (Trim(lines[i].text).empty()) continue;
-      if (i > 0 && IsPercentLine(lines[i].text)) closing = i;
-      break;
+  // The program is changed in place: it may be hundreds of megabytes.
+  if (found.hasPercent && !rules.keepsPercent) {
+    std::string kept;
+    kept.reserve(program.size());
+    ForEachLine(program, [&](const Line& line, std::size_t) {
+      if (!IsPercentLine(line.text)) kept.append(line.text).append(line.end);
+      return true;
+    });
+    program = std::move(kept);
+  }
+  if (rules.statesArcCentres) {
+    // After an opening "%", which must stay the first line.
+    std::size_t at = 0;
+    ForEachLine(program, [&](const Line& line, std::size_t) {
+      if (IsPercentLine(line.text)) at = line.text.size() + line.end.size();
+      return false;
+    });
+    if (at > 0 && program[at - 1] != '\n' && program[at - 1] != '\r') {
+      program.insert(at, "\r\n");
+      at += 2;
+    }
+    program.insert(at, "G91.1\r\n");
+  }
+  if (rules.addsProgramEnd && !found.hasEnd) {
+    const std::size_t closing = rules.keepsPercent ? ClosingPercent(program) : std::string::npos;
+    if (closing != std::string::npos) {
+      program.insert(closing, "M30\r\n");
+    } else {
+      if (!program.empty() && program.back() != '\n' && program.back() != '\r') {
+        program += "\r\n";
+      }
+      program += "M30\r\n";
     }
   }
-  std::string out;
-  out.reserve(program.size() + 16);
-  bool opened = !rules.statesArcCentres;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const Line& line = lines[i];
-    const bool percent = IsPercentLine(line.text);
-    if (!opened && !(percent && i == 0)) {
-      out += "G91.1\r\n";
-      opened = true;
-    }
-    if (i == closing && rules.addsProgramEnd && !hasEnd) {
-      out += "M30\r\n";
-      hasEnd = true;
-    }
-    if (percent && !rules.keepsPercent) continue;
-    out += line.text;
-    out += line.end;
-  }
-  if (!opened) out += "G91.1\r\n";
-  if (rules.addsProgramEnd && !hasEnd) {
-    if (!out.empty() && out.back() != '\n' && out.back() != '\r') out += "\r\n";
-    out += "M30\r\n";
-  }
-  return out;
+  return program;
 }
 
 }  // namespace kelvora::settings

@@ -1,6 +1,8 @@
 #include "text/gcode_dialect.h"
 
 #include <algorithm>
+#include <array>
+#include <bitset>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -20,8 +22,13 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
-// Whether `number` is one of the codes of `list` ("0 1 28.1 100-199").
-bool ListHolds(std::string_view list, double number) {
+// Codes are held as ten times their number (G28.1 is 281), up to M199.
+constexpr int kCodeSlots = 2000;
+using CodeSet = std::bitset<kCodeSlots>;
+
+// The codes of `list` ("0 1 28.1 100-199").
+CodeSet ParseCodes(std::string_view list) {
+  CodeSet codes;
   std::size_t at = 0;
   while (at < list.size()) {
     const std::size_t end = std::min(list.find(' ', at), list.size());
@@ -29,15 +36,44 @@ bool ListHolds(std::string_view list, double number) {
     at = end + 1;
     if (token.empty()) continue;
     const std::size_t dash = token.find('-');
-    if (dash != std::string::npos) {
-      const double low = std::strtod(token.substr(0, dash).c_str(), nullptr);
-      const double high = std::strtod(token.substr(dash + 1).c_str(), nullptr);
-      if (number >= low && number <= high && number == std::floor(number)) return true;
-      continue;
+    const double low = std::strtod(token.substr(0, dash).c_str(), nullptr);
+    const double high =
+        dash == std::string::npos ? low : std::strtod(token.substr(dash + 1).c_str(), nullptr);
+    const auto first = static_cast<int>(std::lround(low * 10.0));
+    const auto last = static_cast<int>(std::lround(high * 10.0));
+    // A range holds whole codes only; a single code may have its tenth.
+    for (int code = first; code <= last && code < kCodeSlots;
+         code += dash == std::string::npos ? 1 : 10) {
+      codes.set(static_cast<std::size_t>(code));
     }
-    if (std::fabs(std::strtod(token.c_str(), nullptr) - number) < 1e-6) return true;
   }
-  return false;
+  return codes;
+}
+
+struct DialectCodes {
+  CodeSet g, m;
+};
+
+// The codes of a row of kDialects, parsed once; null for other rules (a caller's own).
+const DialectCodes* TableCodes(const DialectRules& rules) {
+  static const auto table = [] {
+    std::array<DialectCodes, std::size(kDialects)> codes{};
+    for (std::size_t i = 0; i < std::size(kDialects); ++i) {
+      codes[i] = {ParseCodes(kDialects[i].gCodes), ParseCodes(kDialects[i].mCodes)};
+    }
+    return codes;
+  }();
+  for (std::size_t i = 0; i < std::size(kDialects); ++i) {
+    if (&rules == &kDialects[i]) return &table[i];
+  }
+  return nullptr;
+}
+
+bool Holds(const CodeSet& codes, double number) {
+  const double tenths = number * 10.0;
+  const double rounded = std::round(tenths);
+  if (std::fabs(tenths - rounded) > 1e-6 || rounded < 0.0 || rounded >= kCodeSlots) return false;
+  return codes.test(static_cast<std::size_t>(rounded));
 }
 
 }  // namespace
@@ -64,9 +100,11 @@ std::string_view DialectNameList() {
 bool AcceptsWord(const DialectRules& rules, char letter, double number) {
   letter = Upper(letter);
   if (!rules.letters.empty() && rules.letters.find(letter) == std::string_view::npos) return false;
-  if (letter == 'G' && !rules.gCodes.empty()) return ListHolds(rules.gCodes, number);
-  if (letter == 'M' && !rules.mCodes.empty()) return ListHolds(rules.mCodes, number);
-  return true;
+  const bool g = letter == 'G' && !rules.gCodes.empty();
+  const bool m = letter == 'M' && !rules.mCodes.empty();
+  if (!g && !m) return true;
+  if (const DialectCodes* codes = TableCodes(rules)) return Holds(g ? codes->g : codes->m, number);
+  return Holds(ParseCodes(g ? rules.gCodes : rules.mCodes), number);
 }
 
 }  // namespace kelvora::text
