@@ -1,7 +1,8 @@
 #include "settings/control_output.h"
 
-#include <cstdlib>
+#include <charconv>
 #include <optional>
+#include <system_error>
 
 namespace kelvora::settings {
 namespace {
@@ -38,8 +39,9 @@ template <class Visit>
 void ForEachLine(std::string_view text, Visit visit) {
   std::size_t at = 0;
   while (at < text.size()) {
-    const std::size_t stop = text.find_first_of("\r\n", at);
-    if (stop == std::string_view::npos) {
+    std::size_t stop = at;
+    while (stop < text.size() && text[stop] != '\r' && text[stop] != '\n') ++stop;
+    if (stop == text.size()) {
       visit(Line{text.substr(at), {}}, at);
       return;
     }
@@ -79,7 +81,10 @@ void ForEachWord(std::string_view text, const DialectRules& rules, Visit visit) 
     const char c = text[i];
     if (c == '(') {
       const std::size_t close = text.find(')', i);
-      if (close == std::string_view::npos) break;
+      if (close == std::string_view::npos) {
+        visit(Word{0, 0.0, text.substr(i)});  // a comment that never closes
+        return;
+      }
       i = close + 1;
       continue;
     }
@@ -93,18 +98,39 @@ void ForEachWord(std::string_view text, const DialectRules& rules, Visit visit) 
     }
     ++i;
     skipBlanks();
-    std::string number;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) number += text[i++];
-    while (i < text.size() && (IsDigit(text[i]) || text[i] == '.' || text[i] == ' ')) {
-      if (text[i] != ' ') number += text[i];
+    // The number's characters without blanks and without a plus sign.
+    char number[40];
+    std::size_t length = 0;
+    bool fits = true;
+    bool digits = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+      if (text[i] == '-') number[length++] = '-';
       ++i;
     }
-    const std::string_view shown = Trim(text.substr(start, i - start));
-    char* end = nullptr;
-    const double value = std::strtod(number.c_str(), &end);
-    const bool reads = !number.empty() && end == number.c_str() + number.size() &&
-                       number.find_first_of("0123456789") != std::string::npos;
-    if (!visit(Word{reads ? Upper(c) : '\0', value, shown})) return;
+    while (i < text.size() && (IsDigit(text[i]) || text[i] == '.' || text[i] == ' ')) {
+      if (text[i] != ' ') {
+        digits = digits || IsDigit(text[i]);
+        if (length < sizeof number) {
+          number[length++] = text[i];
+        } else {
+          fits = false;
+        }
+      }
+      ++i;
+    }
+    const std::string_view shown = text.substr(start, i - start);  // trimmed where shown
+    // Only a code's number matters beyond whether it reads: "1.2.3" does not.
+    const std::string_view digitsText(number, length);
+    int points = 0;
+    for (char d : digitsText) points += d == '.' ? 1 : 0;
+    bool reads = fits && digits && points <= 1;
+    double value = 0.0;
+    const char letter = Upper(c);
+    if (reads && (letter == 'G' || letter == 'M')) {
+      const auto [end, error] = std::from_chars(number, number + length, value);
+      reads = error == std::errc() && end == number + length;
+    }
+    if (!visit(Word{reads ? letter : '\0', value, shown})) return;
   }
 }
 
@@ -205,7 +231,7 @@ Reading ReadFor(std::string_view program, const DialectRules& rules, JobInputs j
                                                            " program turns A. " +
                                                            Where(line, number, job, texts)};
       } else if (w.letter == 0 || !text::AcceptsWord(rules, w.letter, w.number)) {
-        found.refusal = Failure{name + " does not read " + std::string(w.text),
+        found.refusal = Failure{name + " does not read " + std::string(Trim(w.text)),
                                 Where(line, number, job, texts)};
       } else if (EndsProgram(w)) {
         found.hasEnd = true;

@@ -4,6 +4,7 @@
 #include <array>
 #include <bitset>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
@@ -52,14 +53,24 @@ CodeSet ParseCodes(std::string_view list) {
 
 struct DialectCodes {
   CodeSet g, m;
+  std::uint32_t letters = 0;  // bit i: letter 'A' + i
 };
+
+std::uint32_t LetterBits(std::string_view letters) {
+  std::uint32_t bits = 0;
+  for (char c : letters) {
+    if (c >= 'A' && c <= 'Z') bits |= 1U << (c - 'A');
+  }
+  return bits;
+}
 
 // The codes of a row of kDialects, parsed once; null for other rules (a caller's own).
 const DialectCodes* TableCodes(const DialectRules& rules) {
   static const auto table = [] {
     std::array<DialectCodes, std::size(kDialects)> codes{};
     for (std::size_t i = 0; i < std::size(kDialects); ++i) {
-      codes[i] = {ParseCodes(kDialects[i].gCodes), ParseCodes(kDialects[i].mCodes)};
+      codes[i] = {ParseCodes(kDialects[i].gCodes), ParseCodes(kDialects[i].mCodes),
+                  LetterBits(kDialects[i].letters)};
     }
     return codes;
   }();
@@ -99,11 +110,16 @@ std::string_view DialectNameList() {
 
 bool AcceptsWord(const DialectRules& rules, char letter, double number) {
   letter = Upper(letter);
-  if (!rules.letters.empty() && rules.letters.find(letter) == std::string_view::npos) return false;
+  const DialectCodes* codes = TableCodes(rules);
+  if (!rules.letters.empty()) {
+    if (letter < 'A' || letter > 'Z') return false;
+    const std::uint32_t bits = codes ? codes->letters : LetterBits(rules.letters);
+    if (((bits >> (letter - 'A')) & 1U) == 0) return false;
+  }
   const bool g = letter == 'G' && !rules.gCodes.empty();
   const bool m = letter == 'M' && !rules.mCodes.empty();
   if (!g && !m) return true;
-  if (const DialectCodes* codes = TableCodes(rules)) return Holds(g ? codes->g : codes->m, number);
+  if (codes) return Holds(g ? codes->g : codes->m, number);
   return Holds(ParseCodes(g ? rules.gCodes : rules.mCodes), number);
 }
 
