@@ -103,6 +103,7 @@ void ForEachWord(std::string_view text, const DialectRules& rules, Visit visit) 
     std::size_t length = 0;
     bool fits = true;
     bool digits = false;
+    int points = 0;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
       if (text[i] == '-') number[length++] = '-';
       ++i;
@@ -110,6 +111,7 @@ void ForEachWord(std::string_view text, const DialectRules& rules, Visit visit) 
     while (i < text.size() && (IsDigit(text[i]) || text[i] == '.' || text[i] == ' ')) {
       if (text[i] != ' ') {
         digits = digits || IsDigit(text[i]);
+        points += text[i] == '.' ? 1 : 0;
         if (length < sizeof number) {
           number[length++] = text[i];
         } else {
@@ -120,15 +122,12 @@ void ForEachWord(std::string_view text, const DialectRules& rules, Visit visit) 
     }
     const std::string_view shown = text.substr(start, i - start);  // trimmed where shown
     // Only a code's number matters beyond whether it reads: "1.2.3" does not.
-    const std::string_view digitsText(number, length);
-    int points = 0;
-    for (char d : digitsText) points += d == '.' ? 1 : 0;
-    bool reads = fits && digits && points <= 1;
+    bool reads = digits && points <= 1;
     double value = 0.0;
     const char letter = Upper(c);
     if (reads && (letter == 'G' || letter == 'M')) {
       const auto [end, error] = std::from_chars(number, number + length, value);
-      reads = error == std::errc() && end == number + length;
+      reads = fits && error == std::errc() && end == number + length;
     }
     if (!visit(Word{reads ? letter : '\0', value, shown})) return;
   }
