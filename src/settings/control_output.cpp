@@ -139,22 +139,25 @@ std::optional<std::string> ScriptLineOf(std::string_view lineText, JobInputs job
                                         const generators::TextLookup& texts) {
   const std::string_view wanted = Trim(lineText);
   if (wanted.empty()) return std::nullopt;
-  for (const InputRow& row : InputsOf(job)) {
-    if (row.type != KeyType::kString || row.shownAs != ShownAs::kText || !row.choices.empty()) {
-      continue;
-    }
-    const std::string box = texts(row.key);
-    int number = 0;
-    bool found = false;
-    ForEachLine(box, [&](const Line& line, std::size_t) {
-      ++number;
-      found = Trim(line.text) == wanted;
-      return !found;
-    });
-    if (found) {
-      const std::string_view what = row.help.empty() ? std::string_view("script") : row.help;
-      return "In the " + std::string(what) + " (" + std::string(row.key) + "), line " +
-             std::to_string(number);
+  // The cut lists are cut with the router tab's machining inputs, scripts included.
+  for (const JobInputs table : {job, job == JobInputs::kCuts ? JobInputs::kContour : job}) {
+    for (const InputRow& row : InputsOf(table)) {
+      if (row.type != KeyType::kString || row.shownAs != ShownAs::kText || !row.choices.empty()) {
+        continue;
+      }
+      const std::string box = texts(row.key);
+      int number = 0;
+      bool found = false;
+      ForEachLine(box, [&](const Line& line, std::size_t) {
+        ++number;
+        found = Trim(line.text) == wanted;
+        return !found;
+      });
+      if (found) {
+        const std::string_view what = row.help.empty() ? std::string_view("script") : row.help;
+        return "In the " + std::string(what) + " (" + std::string(row.key) + "), line " +
+               std::to_string(number);
+      }
     }
   }
   return std::nullopt;

@@ -92,6 +92,15 @@ const Case kCases[] = {
      "",
      "GRBL does not read M6\nIn the closing text of the drilling program (AnyEndScript), line 1: "
      "T2 M6"},
+    {"GRBL: the cut lists' end script is the router tab's",
+     Dialect::kGrbl,
+     JobInputs::kCuts,
+     {{"DxfEndScript", "M5\r\nM101"}},
+     "G0Z5\r\nM5\r\nM101",
+     "",
+     "GRBL does not read M101\nIn the end script appended after the program (DxfEndScript), line "
+     "2: "
+     "M101"},
     {"GRBL: a canned cycle the job should have written as moves",
      Dialect::kGrbl,
      JobInputs::kGrid,
