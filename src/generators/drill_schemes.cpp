@@ -108,6 +108,10 @@ std::optional<Failure> CheckSchemeLimits(double holes, const DrillProgramInputs&
   return CheckLimit(LimitId::kProgramLines, holes * (3 * pecks + 3 + dwell) + 5);
 }
 
+std::string DwellCount(const ProgramWriter& w, const DrillProgramInputs& in) {
+  return w.Num(in.dwellMilliseconds ? in.scheme.dwell * 1000 : in.scheme.dwell);
+}
+
 const char* CannedCycle(const DrillSchemeInputs& scheme) {
   switch (scheme.scheme) {
     case DrillScheme::kSinglePlunge:
@@ -135,7 +139,7 @@ std::optional<Failure> CannedRefusal(const DrillProgramInputs& in) {
 void WriteHoleMoves(ProgramWriter& w, const DrillProgramInputs& in, const DrillMotionConstants& k) {
   const DrillSchemeInputs& s = in.scheme;
   const std::string retract = w.Num(in.retract);
-  const std::string dwell = s.dwell > 0 ? "G4P" + w.Num(s.dwell) : std::string();
+  const std::string dwell = s.dwell > 0 ? "G4P" + DwellCount(w, in) : std::string();
   const std::string_view specialOp = in.enSpecialOp ? std::string_view(in.specialOp) : "";
   w.Line({"G0Z", retract});
   if (s.scheme == DrillScheme::kStandard) {

@@ -66,6 +66,10 @@ inline constexpr std::string_view kCannedDwell =
 inline constexpr std::string_view kCannedSpecialOp =
     "The special operation cannot stand inside a canned cycle";
 
+// The dwell's P in the writer's numbers: the seconds of the scheme, or as many
+// milliseconds where the control counts them so.
+std::string DwellCount(const ProgramWriter& w, const DrillProgramInputs& in);
+
 // The canned cycle standing for the scheme: G81 (a single plunge), G82 (a single
 // plunge with a dwell), G83 (full retract), G73 (chip break); nullptr for the
 // schemes no cycle stands for.

@@ -61,7 +61,11 @@ void WriteEnd(ProgramWriter& w, std::optional<std::string_view> endScript) {
 Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes, const DrillProgramInputs& in,
                                       text::NumberFormat numbers,
                                       std::optional<std::string_view> endScript) {
-  if (in.scheme.canned) return EmitCannedProgram(holes, in, numbers, endScript);
+  if (in.scheme.canned) {
+    // A control without canned cycles is given the moves it would have made.
+    if (!in.cannedCycles) return ControlEquivalent(holes, in, numbers, endScript);
+    return EmitCannedProgram(holes, in, numbers, endScript);
+  }
   return EmitDrillMoves(holes, in, numbers, MovesConstants(in.scheme), endScript);
 }
 
@@ -120,7 +124,7 @@ Outcome<std::string> EmitCannedProgram(const geometry::DrawList& holes,
     std::string pecks;
     if (s.scheme != DrillScheme::kSinglePlunge) pecks.append("Q").append(w.Num(in.pass));
     std::string dwell;
-    if (s.dwell > 0) dwell.append("P").append(w.Num(s.dwell));
+    if (s.dwell > 0) dwell.append("P").append(DwellCount(w, in));
     w.Line({mode, CannedCycle(s), "X", w.Number(hole.center.X), "Y", w.Number(hole.center.Y), "Z",
             w.Number(-in.depth), "R", w.Number(in.retract), pecks, dwell, "F", w.Number(in.feed)});
   });

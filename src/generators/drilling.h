@@ -19,7 +19,8 @@ namespace kelvora::generators {
 // rapid, retract height, drilling scheme (special operation after single plunges)
 // and return height; then "M5" and "M30", or, when `endScript` is given, that text
 // followed by CR LF instead (the point list ends its drilling program so). With
-// canned output on, the control's canned cycle instead of the moves.
+// canned output on, the control's canned cycle instead of the moves, or, for a
+// control without canned cycles, the moves it would make (ControlEquivalent).
 // `numbers` is the tab's coordinate pattern; the spindle speed is written "0.0".
 // Refused when the program would exceed the limits, or canned output is refused.
 Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes, const DrillProgramInputs& in,

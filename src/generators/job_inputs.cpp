@@ -3,6 +3,8 @@
 #include <optional>
 #include <utility>
 
+#include "text/gcode_dialect.h"
+
 namespace kelvora::generators {
 namespace {
 
@@ -65,6 +67,20 @@ std::optional<Failure> ReadDrillOptions(const TextLookup& texts, const DrillProg
   return std::nullopt;
 }
 
+// Reads the machine's control and dwell unit: what the dialect's row says about
+// canned cycles, and milliseconds only for a control whose dwell unit is the
+// machine's setting.
+std::optional<Failure> ReadControl(const TextLookup& texts, DrillProgramInputs& in) {
+  const auto dialect = text::DialectNamed(texts(kMachineDialectKey));
+  if (!dialect) return Failure{std::string(kParametersError), std::string(kMachineDialectKey)};
+  const text::DialectRules& rules = text::RulesOf(*dialect);
+  bool milliseconds = false;
+  InputReader(texts).Bool(kMachineDwellMsKey, milliseconds);
+  in.cannedCycles = rules.cannedCycles;
+  in.dwellMilliseconds = milliseconds && rules.dwell == text::DwellUnit::kMachineSetting;
+  return std::nullopt;
+}
+
 }  // namespace
 
 Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
@@ -78,6 +94,7 @@ Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
       .Text(keys.specialOp, in.specialOp);
   if (!r.ok()) return r.failure();
   if (auto f = ReadDrillOptions(texts, keys, in)) return *f;
+  if (auto f = ReadControl(texts, in)) return *f;
   return in;
 }
 

@@ -27,7 +27,19 @@ struct DrillProgramInputs {
   bool enSpecialOp = false;
   std::string specialOp;
   DrillSchemeInputs scheme;  // the "Options": the default is the tab's own peck scheme
+  // What the machine's control makes of the program: with canned output on, its
+  // canned cycles are written where it runs them, else the moves it would make
+  // of them; a dwell's P counts milliseconds where the host is set so.
+  bool cannedCycles = true;
+  bool dwellMilliseconds = false;
 };
+
+// The machine's keys every drilling job reads after its own: the control the
+// program is written for (a name of text::kDialects; empty: the host) and
+// whether the host counts a dwell's P in milliseconds ("True"; the other
+// controls always count seconds).
+inline constexpr std::string_view kMachineDialectKey = "MachDialect";
+inline constexpr std::string_view kMachineDwellMsKey = "MachDwellMs";
 
 // Keys of one tab's emitter inputs, in reading order: today's boxes, then the
 // "Options".
@@ -45,7 +57,9 @@ struct DrillProgramKeys {
 // back-off of 0 or less or not smaller than the peck and a negative N (chip break
 // written as moves), and, with canned output, a retract height above the safe
 // height or not above the bottom (naming the retract key). Every scheme refuses
-// a negative dwell.
+// a negative dwell. Then the machine's control and dwell unit; a control name
+// that is none of the dialects' is refused with "Parameters error" naming
+// kMachineDialectKey.
 Outcome<DrillProgramInputs> ReadDrillProgramInputs(const TextLookup& texts,
                                                    const DrillProgramKeys& keys);
 

@@ -5,6 +5,7 @@
 #include <functional>
 
 #include <set>
+#include <string>
 #include <vector>
 
 #include "generators/auto_grid.h"
@@ -264,20 +265,24 @@ struct RecordingLookup {
 
 // Every key a generator's reader asks for is a row of that job's table, so a
 // row is all a new input needs to be stored, shown and given on the command line.
+// The drilling jobs alone also ask for the machine's control and dwell unit:
+// rows of the machine's table, since the control is chosen once for every job;
+// the window and the command line put them into the jobs' texts.
 TEST(SettingsKeys, ReadersAskOnlyForTheirTablesRows) {
   struct Case {
     const char* name;
     JobInputs job;
     std::function<void(const generators::TextLookup&)> read;
+    bool readsControl = false;
   };
   const Case cases[] = {
-      {"circle", JobInputs::kCircle, [](const auto& t) { (void)generators::CircleJob(t); }},
-      {"grid", JobInputs::kGrid, [](const auto& t) { (void)generators::GridJob(t); }},
+      {"circle", JobInputs::kCircle, [](const auto& t) { (void)generators::CircleJob(t); }, true},
+      {"grid", JobInputs::kGrid, [](const auto& t) { (void)generators::GridJob(t); }, true},
       {"surface", JobInputs::kSurface, [](const auto& t) { (void)generators::SurfMillJob(t); }},
       {"contour", JobInputs::kContour,
        [](const auto& t) { (void)generators::ReadDxfMachiningInputs(t); }},
       {"points drilling", JobInputs::kPoints,
-       [](const auto& t) { (void)generators::ReadAnyDrillInputs(t); }},
+       [](const auto& t) { (void)generators::ReadAnyDrillInputs(t); }, true},
       {"points pocket", JobInputs::kPoints,
        [](const auto& t) { (void)generators::ReadAnyPocketInputs(t); }},
       {"automatic grid", JobInputs::kAutoGrid,
@@ -290,7 +295,16 @@ TEST(SettingsKeys, ReadersAskOnlyForTheirTablesRows) {
     RecordingLookup recorder{c.job, {}, {}};
     c.read(recorder.Lookup());
     EXPECT_FALSE(recorder.asked.empty()) << c.name;
-    EXPECT_TRUE(recorder.unknown.empty()) << c.name << " asks for " << recorder.unknown.front();
+    const std::vector<std::string> control = {std::string(generators::kMachineDialectKey),
+                                              std::string(generators::kMachineDwellMsKey)};
+    if (c.readsControl) {
+      EXPECT_EQ(recorder.unknown, control) << c.name;
+      for (const std::string& key : control) {
+        EXPECT_NE(FindInput(JobInputs::kMachine, key), nullptr) << key;
+      }
+    } else {
+      EXPECT_TRUE(recorder.unknown.empty()) << c.name << " asks for " << recorder.unknown.front();
+    }
   }
 }
 
