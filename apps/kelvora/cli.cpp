@@ -8,10 +8,13 @@
 #include <sstream>
 #include <utility>
 
+#include "control.h"
+#include "generators/job_inputs.h"
 #include "generators/limits.h"
 #include "kelvora_version.h"
 #include "motion/report_text.h"
 #include "preflight.h"
+#include "settings/control_output.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_profile.h"
 #include "settings/stated_depth.h"
@@ -65,10 +68,17 @@ std::string HelpFooter(const Job& job) {
     text << "\n";
   }
   if (job.writesProgram) {
-    text << "\n--report writes the program's pre-flight report (extents, lengths, run time,\n"
+    text << "\n--dialect NAME writes the program for the control NAME (any case: "
+         << text::DialectNameList()
+         << ");\n"
+            "without it, for the control of the machine of --machine FILE (a host profile),\n"
+            "else of the machine stored in --profile FILE, else for the host. A program the\n"
+            "control cannot run (an A axis on GRBL, a script word it does not read, a line\n"
+            "too long) is refused and nothing is written.\n"
+            "\n--report writes the program's pre-flight report (extents, lengths, run time,\n"
             "warnings) to standard error after the program; --report-json FILE writes it as\n"
-            "JSON. Both check the program against the machine of --machine FILE (a host\n"
-            "profile), else the machine stored in --profile FILE, else a small mill's.\n";
+            "JSON. Both check the program against the machine of --machine FILE, else the\n"
+            "machine stored in --profile FILE, else a small mill's.\n";
   }
   text << "\nExit status: 0 program written (also when the report has warnings), 1 input\n"
           "or file refused, 2 usage error.\n";
@@ -140,9 +150,19 @@ void RequireNonEmpty(const CLI::App& app, const char* name, const std::string& v
   }
 }
 
-// The report options of `sub`: --report-json and --machine, and --report unless
-// the report is the command's whole output.
-void AddReportOptions(CLI::App& sub, ReportRequest& r, bool reportFlag) {
+// The control --dialect names; nothing when the option is not given, a usage
+// error when it names no dialect.
+std::optional<text::Dialect> DialectOption(const CLI::App& app, const std::string& name) {
+  const CLI::Option* option = app.get_option_no_throw("--dialect");
+  if (option == nullptr || option->count() == 0) return std::nullopt;
+  const auto dialect = DialectArgument(name);
+  if (!dialect) throw UsageError{DialectUsage(name)};
+  return dialect;
+}
+
+// The report options of `sub`: --report-json, --machine and --dialect, and
+// --report unless the report is the command's whole output.
+void AddReportOptions(CLI::App& sub, ReportRequest& r, std::string& dialect, bool reportFlag) {
   if (reportFlag) {
     sub.add_flag("--report", r.text,
                  "After the program, write its pre-flight report to standard error");
@@ -150,8 +170,12 @@ void AddReportOptions(CLI::App& sub, ReportRequest& r, bool reportFlag) {
   sub.add_option("--report-json", r.jsonPath, "Write the pre-flight report as JSON to FILE")
       ->type_name("FILE");
   sub.add_option("--machine", r.machinePath,
-                 "Check against the machine settings of a host profile FILE")
+                 "The machine settings of a host profile FILE: its control, and the machine the "
+                 "report checks against")
       ->type_name("FILE");
+  sub.add_option("--dialect", dialect,
+                 "The control the program is written for: " + std::string(text::DialectNameList()))
+      ->type_name("NAME");
 }
 
 }  // namespace
@@ -169,12 +193,13 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   app.set_version_flag("--version", "kelvora " KELVORA_VERSION, "Print the version and exit");
   app.footer(
       "\nkelvora check FILE.nc prints the pre-flight report of any program; every job\n"
-      "that writes a program takes --report, --report-json FILE and --machine FILE\n"
-      "(kelvora JOB --help).\n");
+      "that writes a program takes --dialect NAME (the control it is written for:\n"
+      "Host, LinuxCNC, GRBL or grblHAL), --report, --report-json FILE and --machine\n"
+      "FILE (kelvora JOB --help).\n");
 
   struct Parsed {
     std::vector<std::string> assigns;
-    std::string profile, output, preview, size;
+    std::string profile, output, preview, size, dialect;
     std::map<FileOption, std::string> files;
     ReportRequest report;
   };
@@ -192,17 +217,18 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     for (FileOption f : job.files) {
       sub->add_option(std::string(RowOf(f).name), p.files[f], "Input file");
     }
-    if (job.writesProgram) AddReportOptions(*sub, p.report, true);
+    if (job.writesProgram) AddReportOptions(*sub, p.report, p.dialect, true);
     sub->footer(HelpFooter(job));
     subs.push_back(sub);
   }
 
   std::string checkPath;
+  std::string checkDialect;
   ReportRequest check;
   CLI::App* checkSub = app.add_subcommand(
       "check", "The pre-flight report of any G-code program: extents, run time, warnings");
   checkSub->add_option("program", checkPath, "The program file")->required();
-  AddReportOptions(*checkSub, check, false);
+  AddReportOptions(*checkSub, check, checkDialect, false);
   checkSub->footer(
       "\nThe report goes to standard output. Exit status: 0 the program was read (also\n"
       "when the report has warnings), 1 the program or machine file cannot be read,\n"
@@ -220,6 +246,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     try {
       RequireNonEmpty(*checkSub, "--machine", check.machinePath);
       RequireNonEmpty(*checkSub, "--report-json", check.jsonPath);
+      check.dialect = DialectOption(*checkSub, checkDialect);
     } catch (const UsageError& e) {
       err << e.message << "\n";
       return kExitUsage;
@@ -230,7 +257,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   std::size_t index = 0;
   while (index < subs.size() && !subs[index]->parsed()) ++index;
   const Job& job = Jobs()[index];
-  const Parsed& p = parsed[index];
+  Parsed& p = parsed[index];
 
   try {
     Request request;
@@ -251,9 +278,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     RequireNonEmpty(*subs[index], "--machine", p.report.machinePath);
     RequireNonEmpty(*subs[index], "--report-json", p.report.jsonPath);
-    if (!p.report.machinePath.empty() && !p.report.wanted()) {
-      throw UsageError{"--machine is the machine of --report or --report-json; give one of them"};
-    }
+    p.report.dialect = DialectOption(*subs[index], p.dialect);
     const auto assigns = ParseAssigns(job, p.assigns);
     std::optional<settings::Settings> stored;
     if (!p.profile.empty()) {
@@ -270,7 +295,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       }
       stored = std::move(read.settings);
     }
-    const auto texts = BuildTexts(job, assigns, stored ? &*stored : nullptr);
+    auto texts = BuildTexts(job, assigns, stored ? &*stored : nullptr);
     request.texts = [&texts](std::string_view key) {
       const auto it = texts.find(key);
       return it == texts.end() ? std::string() : it->second;
@@ -279,7 +304,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     // The machine is read before the job runs, so a machine file that is refused
     // leaves no program behind.
     std::optional<motion::Machine> machine;
-    if (p.report.wanted()) {
+    if (p.report.wanted() || !p.report.machinePath.empty()) {
       Outcome<motion::Machine> read = ReportMachine(p.report, p.profile);
       if (!read) {
         WriteMessage(err, read.failure());
@@ -287,9 +312,28 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
       }
       machine = *read;
     }
+    // The control the program is written for, handed to the job with its inputs.
+    Outcome<Control> control = Control{};
+    if (job.writesProgram) {
+      control =
+          ControlOf(machine ? &*machine : nullptr, stored ? &*stored : nullptr, p.report.dialect);
+    }
+    if (!control) {
+      WriteMessage(err, control.failure());
+      return kExitRefused;
+    }
+    texts[std::string(generators::kMachineDialectKey)] = text::RulesOf(control->dialect).name;
+    texts[std::string(generators::kMachineDwellMsKey)] =
+        control->dwellMilliseconds ? "True" : "False";
 
     JobOutput result = job.run(request);
     for (const std::string& r : result.reports) err << r << "\n";
+    // The program made into the control's before anything is written: a program
+    // the control cannot run leaves neither program nor preview behind.
+    if (result.program && job.writesProgram) {
+      result.program = settings::ForControl(std::move(*result.program), control->dialect,
+                                            job.inputTable, request.texts);
+    }
     if (!result.program) {
       WriteMessage(err, result.program.failure());
       return kExitRefused;
@@ -311,7 +355,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     // The report of the bytes as written, held to the depth the job's inputs state.
     std::optional<motion::Report> report;
-    if (machine) {
+    if (machine && p.report.wanted()) {
       report = motion::CheckProgram(bytes, *machine,
                                     settings::JobCheckOptions(job.inputTable, request.texts));
       if (!p.report.jsonPath.empty()) {

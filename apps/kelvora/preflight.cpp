@@ -10,8 +10,10 @@ namespace kelvora::cli {
 Outcome<motion::Machine> ReportMachine(const ReportRequest& request,
                                        const std::string& profilePath) {
   const std::string& path = request.machinePath.empty() ? profilePath : request.machinePath;
-  if (path.empty()) return motion::Machine{};
-  return settings::ReadMachineProfile(path);
+  Outcome<motion::Machine> machine = motion::Machine{};
+  if (!path.empty()) machine = settings::ReadMachineProfile(path);
+  if (machine && request.dialect) machine->dialect = *request.dialect;
+  return machine;
 }
 
 Outcome<void> WriteReportJson(const std::string& utf8Path, const motion::Report& report) {

@@ -8,6 +8,7 @@
 
 #include "motion/machine.h"
 #include "motion/report.h"
+#include "text/gcode_dialect.h"
 #include "text/outcome.h"
 
 namespace kelvora::cli {
@@ -17,15 +18,17 @@ struct ReportRequest {
   bool text = false;        // --report: the full text on standard error
   std::string jsonPath;     // --report-json FILE, empty when not given
   std::string machinePath;  // --machine FILE, empty when not given
+  // --dialect NAME: the control the program is written for, over the machine's.
+  std::optional<text::Dialect> dialect;
 
   bool wanted() const { return text || !jsonPath.empty(); }
 };
 
 // The machine a report is made for: the machine keys of the profile of
 // --machine, else of the job's --profile (`profilePath`, empty when not given),
-// else the defaults. Keys missing from the profile take their defaults; a
-// missing or malformed file, or a value that does not convert or is out of
-// range, is refused naming the file or key.
+// else the defaults; its dialect that of --dialect when given. Keys missing from
+// the profile take their defaults; a missing or malformed file, or a value that
+// does not convert or is out of range, is refused naming the file or key.
 Outcome<motion::Machine> ReportMachine(const ReportRequest& request,
                                        const std::string& profilePath);
 

@@ -229,8 +229,8 @@ TEST(CliReport, MachineComesFromMachineElseProfileAndIsRefusedWhenUnreadable) {
 
 TEST(CliReport, ReportOptionsMisusedAreUsageErrors) {
   const std::vector<std::vector<std::string>> cases = {
-      {"circle", "--machine", DataPath("cli/profiles/machine_soft_limits.xml")},  // no report asked
       {"circle", "--report", "--machine", ""},
+      {"circle", "--machine", ""},
       {"circle", "--report-json", ""},
       {"autogrid", "--report"},  // a point file, not a program
   };
@@ -240,6 +240,12 @@ TEST(CliReport, ReportOptionsMisusedAreUsageErrors) {
     EXPECT_EQ(r.status, kExitUsage);
     EXPECT_EQ(r.out.find("G90"), std::string::npos);
   }
+  // Without a report the machine still names the control: the program alone.
+  const CliRun alone =
+      RunArgs({"circle", "--machine", DataPath("cli/profiles/machine_soft_limits.xml")});
+  EXPECT_EQ(alone.status, kExitOk) << alone.err;
+  EXPECT_EQ(alone.out, RunArgs({"circle"}).out);
+  EXPECT_EQ(alone.err, "");
 }
 
 TEST(CliReport, ReportJsonIsWholeOrUntouched) {
