@@ -123,7 +123,8 @@ void ExpectFitsControl(const std::string& program, const text::DialectRules& rul
     }
   }
   if (rules.statesArcCentres) {
-    EXPECT_EQ(lines.front(), "G91.1");
+    // First after the "%" that opens a delimited program.
+    EXPECT_EQ(lines[lines.size() > 1 && lines[0] == "%" ? 1 : 0], "G91.1");
   }
   if (rules.addsProgramEnd) {
     std::size_t last = lines.size();
@@ -175,7 +176,8 @@ const std::map<std::string, std::vector<Example>>& Examples() {
         {{"--points", DataPath("generators/points/origin.csv"), "AnyPocket=True", "AnyRo=2",
           "AnyHoleSize=5", "AnyStepOvr=1", "Anyd=4", "AnyDepth=1", "AnyStepdown=1"}},
         {{"--points", DataPath("generators/points/origin.csv"), "AnyPocket=True", "AnyRo=1",
-          "AnyHoleSize=4", "AnyStepOvr=0.5", "Anyd=2", "AnyDepth=1", "AnyEntry=Helix"}},
+          "AnyHoleSize=4", "AnyStepOvr=0.5", "Anyd=2", "AnyDepth=1", "AnyStepdown=0.5",
+          "AnyFeedrate=50", "AnyFeedrate2=200", "AnyRetract=2", "AnyZsafe=6", "AnyEntry=Helix"}},
         {{"--dxf", DataPath("geometry/dxf/r12_entities.dxf"), "AnyDepth=3", "AnyStepdown=1.5",
           "AnyEndScript=M30"}}}},
       {"thread",
@@ -191,7 +193,7 @@ const std::map<std::string, std::vector<Example>>& Examples() {
        {{{"--teach", DataPath("cli/lists/teach_xyz.csv"), "tchOp1=MOVE*G1"}},
         // The worked teach file writes every axis, A, B and C at 0 too.
         {{"--teach", DataPath("generators/lists/teach_example.csv"), "tchOp1=MOVE*G1"},
-         {{Dialect::kGrbl, ""}}}}},
+         {{Dialect::kGrbl, std::string(settings::kNoAAxis)}}}}},
   };
   return examples;
 }
@@ -283,22 +285,22 @@ TEST(CliDialect, RefusalsSayWhyAndWriteNothing) {
       {"the thread on GRBL",
        {"thread", "--dialect", "GRBL", "--preview", preview},
        kExitRefused,
-       {std::string(settings::kNoAAxis)}},
+       {std::string(settings::kNoAAxis), "The thread program turns A"}},
       {"a user M-code in the special operation on GRBL",
        {"circle", "Cirn=2", "CirDepth=2", "CirEnSpecialOp=True", "CirSpOpStr=M101", "--dialect",
         "grbl", "--preview", preview},
        kExitRefused,
-       {"M101"}},
+       {"GRBL does not read M101", "special operation text (CirSpOpStr), line 1: M101"}},
       {"a teach row turning A on GRBL",
        {"teach", "--teach", DataPath("cli/lists/teach_a_turn.csv"), "tchOp1=MOVE*G1", "--dialect",
         "GRBL"},
        kExitRefused,
-       {std::string(settings::kNoAAxis)}},
+       {std::string(settings::kNoAAxis), "G1X3Y4A90"}},
       {"a line longer than GRBL reads",
        {"circle", "Cirn=1", "CirDepth=2", "CirEnSpecialOp=True",
         "CirSpOpStr=(" + std::string(90, 'x') + ")", "--dialect", "GRBL", "--report-json", json},
        kExitRefused,
-       {}},
+       {"GRBL reads at most 80 characters a line", "(CirSpOpStr), line 1", "(92 characters)"}},
       {"a control that is none of the dialects",
        {"circle", "--dialect", "foo"},
        kExitUsage,
