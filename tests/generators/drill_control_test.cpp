@@ -193,6 +193,21 @@ TEST(DrillControl, EveryDrillingJobReadsTheControl) {
       << canned->text;
 }
 
+// Seconds that fit a number may not fit as milliseconds: refused, never "inf".
+TEST(DrillControl, ADwellTooLongInMillisecondsIsRefused) {
+  for (const char* canned : {"False", "True"}) {
+    SCOPED_TRACE(canned);
+    const TextMap texts = Circle({{"CirScheme", "Single plunge"},
+                                  {"CirCanned", canned},
+                                  {"CirDwell", "1e306"},
+                                  {"MachDwellMs", "True"}});
+    const auto program = CircleJob(MapTexts(texts));
+    ASSERT_FALSE(program.ok()) << *program;
+    EXPECT_EQ(program.failure().message, "A coordinate is too large to write");
+    ASSERT_TRUE(CircleJob(MapTexts(With(texts, {{"MachDwellMs", "False"}}))).ok());
+  }
+}
+
 TEST(DrillControl, AControlThatIsNoneOfTheDialectsIsRefused) {
   for (const char* name : {"Fanuc", "GRBL ", "Host,GRBL"}) {
     SCOPED_TRACE(name);
