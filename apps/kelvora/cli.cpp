@@ -68,10 +68,10 @@ std::string HelpFooter(const Job& job) {
     text << "\n";
   }
   if (job.writesProgram) {
-    text << "\n--dialect NAME writes the program for the control NAME (any case: "
+    text << "\n--dialect NAME writes the program for the control NAME, one of (any case)\n"
          << text::DialectNameList()
-         << ");\n"
-            "without it, for the control of the machine of --machine FILE (a host profile),\n"
+         << ".\n"
+            "Without it, for the control of the machine of --machine FILE (a host profile),\n"
             "else of the machine stored in --profile FILE, else for the host. A program the\n"
             "control cannot run (an A axis on GRBL, a script word it does not read, a line\n"
             "too long) is refused and nothing is written.\n"
