@@ -118,7 +118,7 @@ bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
         break;
       case 820:
         state.Emit(MoveKind::kFeed, holeX, holeY, bottom, state.a, true);
-        state.Event(EventKind::kDwell, dwell);
+        state.Event(EventKind::kDwell, dwell / state.dwellDivisor);
         break;
       case 830:
         for (double depth = r - peck; depth > bottom; depth -= peck) {

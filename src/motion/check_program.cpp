@@ -102,7 +102,7 @@ std::uint64_t CountProgramLines(std::string_view program) {
 
 Report CheckProgram(std::string_view program, const Machine& machine, const CheckOptions& options) {
   ReportBuilder builder(machine, options);
-  ReadProgram(program, builder);
+  ReadProgram(program, builder, ReaderStartFor(machine));
   return builder.Finish(CountProgramLines(program));
 }
 

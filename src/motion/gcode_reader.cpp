@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <numbers>
+#include <string>
 
 #include "motion/machine.h"
 #include "motion/reader_state.h"
@@ -81,14 +82,18 @@ class BlockReader {
     state_.z = start.position.z;
     state_.a = start.position.a;
     state_.handedOn = start.position;
+    state_.dwellDivisor = start.dwellMilliseconds ? 1000.0 : 1.0;
+    // The host's programs are left to the reader's own notices.
+    if (start.dialect != text::Dialect::kHost) control_ = &ControlWordsOf(start.dialect);
   }
 
   // Reads the line `text` begins with and returns its length; `ended` is set
   // once the program has ended (M2, M30).
   std::size_t Read(std::string_view text, std::uint32_t lineNumber, bool& ended) {
     state_.lineNumber = lineNumber;
-    const std::size_t length = ScanLine(text, lineNumber, *state_.sink, words_);
+    const std::size_t length = ScanLine(text, lineNumber, *state_.sink, words_, control_);
     state_.line = text.substr(0, length);
+    if (control_ != nullptr) CheckLength(length, control_->Rules());
     used_ = 0;
     ended = !Execute();
     return length;
@@ -114,11 +119,24 @@ class BlockReader {
     return {axis('X', s.x), axis('Y', s.y), axis('Z', s.z), axis('A', s.a)};
   }
   void ReportUnused();
+  void CheckLength(std::size_t length, const text::DialectRules& rules);
 
   ReaderState state_;
   BlockWords words_;
-  std::uint32_t used_ = 0;  // letters of the block some code took
+  std::uint32_t used_ = 0;                 // letters of the block some code took
+  const ControlWords* control_ = nullptr;  // the control's words, but for the host
 };
+
+// A line the control cannot take whole, named with its length and the most it
+// reads ("81 > 80"): the line end is not counted.
+void BlockReader::CheckLength(std::size_t length, const text::DialectRules& rules) {
+  if (rules.maxLineLength <= 0 || length <= static_cast<std::size_t>(rules.maxLineLength)) return;
+  Notice notice;
+  notice.kind = NoticeKind::kLongLine;
+  notice.line = state_.lineNumber;
+  notice.word = std::to_string(length) + " > " + std::to_string(rules.maxLineLength);
+  state_.sink->OnNotice(notice);
+}
 
 void BlockReader::SetUnits(bool inch) {
   if (inch == state_.inch) return;
@@ -206,13 +224,14 @@ void BlockReader::ReportUnused() {
   if ((words_.letters & kChecked) == 0) return;
   // B and C are axes this machine model has not: a move of them is reported.
   for (char letter : {'B', 'C'}) {
-    if (words_.Has(letter) && words_.Value(letter) != 0.0) {
+    if (words_.Has(letter) && words_.Value(letter) != 0.0 && (words_.foreign & Bit(letter)) == 0) {
       state_.NoticeAt(NoticeKind::kUnknownWord, words_.Span(letter));
     }
   }
-  // Words that no code of the block takes (an R with G1, a P with G83).
-  const std::uint32_t unused =
-      words_.letters & ~used_ & (Bit('I') | Bit('J') | Bit('R') | Bit('Q') | Bit('P') | Bit('L'));
+  // Words that no code of the block takes (an R with G1, a P with G83), but for
+  // those already reported as words the control does not read.
+  const std::uint32_t unused = words_.letters & ~used_ & ~words_.foreign &
+                               (Bit('I') | Bit('J') | Bit('R') | Bit('Q') | Bit('P') | Bit('L'));
   for (char letter : {'I', 'J', 'R', 'Q', 'P', 'L'}) {
     if (unused & Bit(letter)) state_.NoticeAt(NoticeKind::kUnknownWord, words_.Span(letter));
   }
@@ -260,7 +279,7 @@ bool BlockReader::Execute() {
         s.NoticeAt(NoticeKind::kMalformedNumber,
                    w.Has('P') ? w.Span('P') : w.gSpan[static_cast<std::size_t>(GGroup::kDwell)]);
       } else {
-        s.Event(EventKind::kDwell, w.Value('P'));
+        s.Event(EventKind::kDwell, w.Value('P') / s.dwellDivisor);
       }
     }
     if (w.G(GGroup::kUnits) != kNoCode) SetUnits(w.G(GGroup::kUnits) == 200);
@@ -287,9 +306,10 @@ bool BlockReader::Execute() {
       if (IsCycle(motion)) s.known |= 1U << kAxisZ;
     }
     if (motion == kModeNone) {
-      // Axis words with no motion mode to take them.
+      // Axis words with no motion mode to take them (but for those already
+      // reported as words the control does not read).
       for (char letter : {'X', 'Y', 'Z', 'A'}) {
-        if (w.Has(letter)) {
+        if (w.Has(letter) && (w.foreign & Bit(letter)) == 0) {
           s.NoticeAt(NoticeKind::kUnknownWord, w.Span(letter));
           break;
         }
@@ -326,6 +346,13 @@ bool BlockReader::Execute() {
 }
 
 }  // namespace
+
+ReaderStart ReaderStartFor(const Machine& machine) {
+  ReaderStart start;
+  start.dialect = machine.dialect;
+  start.dwellMilliseconds = machine.dialect == text::Dialect::kHost && machine.dwellMilliseconds;
+  return start;
+}
 
 void ReadProgram(std::string_view program, MotionSink& sink, const ReaderStart& start) {
   BlockReader reader(sink, start);

@@ -48,7 +48,7 @@ enum class EventKind : std::uint8_t {
   kSpindleCw,    // M3, value: S (0 when none was given)
   kSpindleCcw,   // M4, value: S
   kSpindleStop,  // M5
-  kDwell,        // G4 P, and the dwell of G82; value: seconds
+  kDwell,        // G4 P, and the dwell of G82; value: seconds (also when P counts ms)
   kToolChange,   // M6, value: T
   kPause,        // M0 / M1
   kProgramEnd,   // M2 / M30
@@ -70,6 +70,8 @@ enum class NoticeKind : std::uint8_t {
   kBadCycle,         // a canned cycle without its Z or R, or a Q that is not positive
   kUnclosedComment,  // "(" without ")" on its line
   kHostMacro,        // M100-M199: a macro of the host control (other controls refuse it)
+  kForeignWord,      // a word the control the program is written for does not read (G83 on GRBL)
+  kLongLine,         // a line longer than that control reads; the word is its length
 };
 
 struct Notice {

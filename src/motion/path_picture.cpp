@@ -312,7 +312,7 @@ CheckedPath CheckAndDrawProgram(std::string_view program, const Machine& machine
                                 const CheckOptions& options, int width, int height) {
   ReportBuilder report(machine, options);
   PathRecorder path(report);
-  ReadProgram(program, path);
+  ReadProgram(program, path, ReaderStartFor(machine));
   CheckedPath out;
   out.report = report.Finish(CountProgramLines(program));
   out.picture = path.Draw(width, height);

@@ -44,6 +44,8 @@ struct ReaderState {
   double feed = 0.0;  // program units (or degrees) per minute
   double speed = 0.0;
   double tool = 0.0;
+  // What a dwell's P is divided by to give seconds: 1000 when it counts ms.
+  double dwellDivisor = 1.0;
 
   // Where the tool is, in program units (A in degrees).
   double x = 0.0;

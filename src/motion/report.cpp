@@ -31,6 +31,10 @@ FindingKind KindOfNotice(NoticeKind kind) {
       return FindingKind::kUnclosedComment;
     case NoticeKind::kHostMacro:
       return FindingKind::kHostMacro;
+    case NoticeKind::kForeignWord:
+      return FindingKind::kForeignWord;
+    case NoticeKind::kLongLine:
+      return FindingKind::kLongLine;
   }
   return FindingKind::kUnknownWord;
 }
@@ -252,6 +256,7 @@ void ReportBuilder::CheckRapid(const Move& move, bool afterFeed) {
 
 Report ReportBuilder::Finish(std::uint64_t lines) {
   Report report = report_;
+  report.dialect = text::RulesOf(machine_.dialect).name;
   report.lines = lines;
   return report;
 }

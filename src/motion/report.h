@@ -34,6 +34,8 @@ enum class FindingKind : std::uint8_t {
   kBelowDepth,       // Z below the job's stated depth
   kNoAAxis,          // an A move on a machine without an A axis
   kHostMacro,        // note: M100-M199 runs the host control's own macro
+  kForeignWord,      // a word the machine's control does not read (G83 or M101 on GRBL)
+  kLongLine,         // a line longer than the machine's control reads
 };
 
 struct Finding {
@@ -54,6 +56,9 @@ struct Extents {
 };
 
 struct Report {
+  // The control the program was read for, by its name in the dialect table
+  // ("Host", "GRBL"): its words are the ones checked.
+  std::string_view dialect = text::RulesOf(text::Dialect::kHost).name;
   Extents extents;            // every point the tool passes, arcs' bulges included
   double rapidLength = 0.0;   // mm of X/Y/Z path
   double feedLength = 0.0;    // mm of X/Y/Z path (G1, arcs, cycle feeds)
@@ -81,12 +86,14 @@ struct CheckOptions {
 // CR; a last line without its end counts too.
 std::uint64_t CountProgramLines(std::string_view program);
 
-// Reads the program and reports on it.
+// Reads the program as the machine's control reads it (its dialect's words, the
+// host's dwell unit) and reports on it.
 Report CheckProgram(std::string_view program, const Machine& machine,
                     const CheckOptions& options = {});
 
 // The report as a sink, for a caller that also wants the moves (the path
-// picture): feed it the reader's output, then take the report.
+// picture): feed it the reader's output of the program read from
+// ReaderStartFor(machine), then take the report.
 class ReportBuilder final : public MotionSink {
  public:
   ReportBuilder(const Machine& machine, const CheckOptions& options);

@@ -17,7 +17,7 @@ struct FindingWords {
 };
 
 // Every finding's stable name and English text, in FindingKind's order.
-constexpr std::array<FindingWords, 13> kFindingWords{{
+constexpr std::array<FindingWords, 15> kFindingWords{{
     {FindingKind::kUnknownWord, "unknown_word", "unknown word"},
     {FindingKind::kMalformedNumber, "malformed_number", "malformed number"},
     {FindingKind::kBadArc, "bad_arc", "arc that cannot be made"},
@@ -31,6 +31,8 @@ constexpr std::array<FindingWords, 13> kFindingWords{{
     {FindingKind::kBelowDepth, "below_depth", "below the job's depth"},
     {FindingKind::kNoAAxis, "no_a_axis", "A move on a machine without an A axis"},
     {FindingKind::kHostMacro, "host_macro", "macro of the host control (other controls refuse it)"},
+    {FindingKind::kForeignWord, "foreign_word", "word this control does not read"},
+    {FindingKind::kLongLine, "long_line", "line longer than the control reads"},
 }};
 
 constexpr bool InKindOrder() {
@@ -183,6 +185,9 @@ std::string SummaryLine(const Report& report, const SummaryWords& words) {
 
 std::string ReportText(const Report& report) {
   std::string out = SummaryLine(report) + "\n";
+  out += "Control: ";
+  out += report.dialect;
+  out += '\n';
   const Extents& extents = report.extents;
   if (extents.any) {
     out += "Extents (mm): ";
@@ -219,7 +224,9 @@ std::string ReportText(const Report& report) {
 }
 
 std::string ReportJson(const Report& report) {
-  std::string out = "{\"extents\": ";
+  std::string out = "{\"control\": ";
+  AppendJsonString(out, report.dialect);
+  out += ", \"extents\": ";
   const Extents& extents = report.extents;
   if (extents.any) {
     static constexpr std::string_view kNames[kAxisCount] = {"x", "y", "z", "a"};

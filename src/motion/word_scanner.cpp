@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace kelvora::motion {
 namespace {
@@ -253,6 +254,46 @@ constexpr std::uint32_t kValueLetters = Bit('X') | Bit('Y') | Bit('Z') | Bit('A'
 
 }  // namespace
 
+ControlWords::ControlWords(const text::DialectRules& rules) : rules_(&rules) {
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    if (letter != 'G' && letter != 'M' && text::AcceptsWord(rules, letter, 0.0)) {
+      letters_ |= Bit(letter);
+    }
+  }
+  if (!rules.aAxis) letters_ &= ~Bit('A');
+  for (std::size_t code = 0; code < g_.size(); ++code) {
+    g_[code] = text::AcceptsWord(rules, 'G', static_cast<double>(code) / 10.0);
+    m_[code] = text::AcceptsWord(rules, 'M', static_cast<double>(code));
+  }
+}
+
+bool ControlWords::Accepts(char letter, double number) const {
+  if (letter != 'G' && letter != 'M') {
+    return letter >= 'A' && letter <= 'Z' && (letters_ & Bit(letter)) != 0;
+  }
+  // Codes in the tables' range (G in tenths); any other is asked of the table.
+  const double scaled = letter == 'G' ? number * 10.0 : number;
+  if (scaled >= 0.0 && scaled < 1000.0) {
+    const auto code = static_cast<std::size_t>(scaled + 0.5);
+    if (std::fabs(scaled - static_cast<double>(code)) < 1e-6) {
+      return letter == 'G' ? g_[code] : m_[code];
+    }
+  }
+  return text::AcceptsWord(*rules_, letter, number);
+}
+
+const ControlWords& ControlWordsOf(text::Dialect dialect) {
+  static const std::vector<ControlWords> all = [] {
+    std::vector<ControlWords> words;
+    for (const text::DialectRules& rules : text::kDialects) words.emplace_back(rules);
+    return words;
+  }();
+  for (const ControlWords& words : all) {
+    if (words.Rules().dialect == dialect) return words;
+  }
+  return all.front();
+}
+
 void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std::string_view line,
                 WordSpan span) {
   std::string_view text;
@@ -267,10 +308,11 @@ void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std
 }
 
 std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink& sink,
-                     BlockWords& words) {
+                     BlockWords& words, const ControlWords* control) {
   words.letters = 0;
   words.gGiven = 0;
   words.mGiven = 0;
+  words.foreign = 0;
   const std::string_view line = text;  // notices quote spans of it
   const std::size_t n = text.size();
   auto lineEnd = [&](std::size_t from) {
@@ -279,7 +321,13 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
   };
   std::size_t i = 0;
   while (i < n && IsBlank(text[i])) ++i;
-  if (i < n && text[i] == '%') ++i;  // program delimiter
+  if (i < n && text[i] == '%') {  // program delimiter
+    if (control != nullptr && !control->Rules().keepsPercent) {
+      SendNotice(sink, NoticeKind::kForeignWord, lineNumber, line,
+                 {static_cast<std::uint32_t>(i), 1});
+    }
+    ++i;
+  }
   while (i < n) {
     const char c = text[i];
     if (IsBlank(c)) {
@@ -310,13 +358,22 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
     }
     const char letter = Upper(c);
     ++i;
+    // A word the control does not read is reported as that alone (the reader's
+    // own notices on it would say the same again); it is read on as it stands.
+    bool foreign = false;
+    auto checkControl = [&](double value, WordSpan span) {
+      if (control == nullptr || control->Accepts(letter, value)) return;
+      foreign = true;
+      words.foreign |= Bit(letter);
+      SendNotice(sink, NoticeKind::kForeignWord, lineNumber, line, span);
+    };
     // G and M codes: ten times a G code's number (G90.1 is 901), an M code's own.
     auto storeCode = [&](int code, WordSpan span) {
       // One code of each group a block: a second one, or a code of no group, is refused.
       auto store = [&](auto group, auto count, std::uint32_t& given, auto& codes, auto& spans) {
         const auto slot = static_cast<std::size_t>(group);
         if (group == count || ((given >> slot) & 1U) != 0) {
-          SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
+          if (!foreign) SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
           return;
         }
         given |= 1U << slot;
@@ -328,8 +385,9 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
               GGroup::kCount, words.gGiven, words.g, words.gSpan);
       } else if (code >= 100 && code <= 199) {
         // The host control's own macros: read as a note, since the host runs
-        // them and other controls refuse them.
-        SendNotice(sink, NoticeKind::kHostMacro, lineNumber, line, span);
+        // them and other controls refuse them. For another control its own
+        // words say whether it reads them (LinuxCNC runs its own M100-M199).
+        if (control == nullptr) SendNotice(sink, NoticeKind::kHostMacro, lineNumber, line, span);
       } else {
         store(code >= 0 ? GroupOfM(code) : MGroup::kCount, MGroup::kCount, words.mGiven, words.m,
               words.mSpan);
@@ -351,7 +409,10 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
       std::size_t next = k;
       while (next < n && IsBlank(text[next])) ++next;
       if (next == n || EndsWord(text[next])) {
-        storeCode(code, {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(k - begin)});
+        const WordSpan span{static_cast<std::uint32_t>(begin),
+                            static_cast<std::uint32_t>(k - begin)};
+        if (control != nullptr) checkControl(letter == 'G' ? code / 10.0 : code, span);
+        storeCode(code, span);
         i = next;
         continue;
       }
@@ -365,6 +426,7 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
     }
     const WordSpan span{static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(i - begin)};
     const double value = number.value;
+    if (control != nullptr) checkControl(value, span);
     if (letter == 'N') continue;
     if (letter == 'G' || letter == 'M') {
       // Codes are whole (G also tenths); anything else is not a code we know.
@@ -378,7 +440,7 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
     const std::uint32_t bit = Bit(letter);
     if ((kValueLetters & bit) == 0 || (words.letters & bit) != 0) {
       // A letter the reader does not know, or one given twice in the block.
-      SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
+      if (!foreign) SendNotice(sink, NoticeKind::kUnknownWord, lineNumber, line, span);
       continue;
     }
     const auto index = static_cast<std::size_t>(letter - 'A');

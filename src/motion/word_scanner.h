@@ -8,11 +8,13 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
 #include "motion/moves.h"
+#include "text/gcode_dialect.h"
 
 namespace kelvora::motion {
 
@@ -62,6 +64,9 @@ struct BlockWords {
   WordSpan Span(char letter) const { return span[static_cast<std::size_t>(letter - 'A')]; }
   std::uint32_t gGiven = 0;  // bit i: a code of GGroup i was given (g[i] holds it)
   std::uint32_t mGiven = 0;  // the same for the M groups
+  // Letters of words the control does not read, already reported as such: the
+  // reader says nothing more of them.
+  std::uint32_t foreign = 0;
 
   int G(GGroup group) const {
     const auto i = static_cast<std::size_t>(group);
@@ -73,11 +78,33 @@ struct BlockWords {
   }
 };
 
+// The words a control reads, as the dialect table gives them, looked up once
+// for every code a program may hold below G100 and M1000 (the table holds its
+// code lists as text, and a program holds millions of words).
+class ControlWords {
+ public:
+  explicit ControlWords(const text::DialectRules& rules);
+  // Whether the control reads `letter` (upper case) with `number`; A only on a
+  // control with an A axis.
+  bool Accepts(char letter, double number) const;
+  const text::DialectRules& Rules() const { return *rules_; }
+
+ private:
+  const text::DialectRules* rules_;
+  std::uint32_t letters_ = 0;  // bit i: letter 'A' + i, for every letter but G and M
+  std::bitset<1000> g_;        // G codes by ten times their number
+  std::bitset<1000> m_;
+};
+
+// The words of a dialect's control, looked up once a process.
+const ControlWords& ControlWordsOf(text::Dialect dialect);
+
 // Scans the line that `text` begins with into `words` and returns its length
 // (where its CR or LF stands, or the end of `text`). Notices carry `lineNumber`
-// and quote the line.
+// and quote the line. With `control`, each word it does not read (and a "%"
+// where it takes none) is a foreign-word notice instead of any other.
 std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink& sink,
-                     BlockWords& words);
+                     BlockWords& words, const ControlWords* control = nullptr);
 
 // A notice quoting `span` of `line` (cut to a short text).
 void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std::string_view line,

@@ -179,15 +179,35 @@ TEST(PathPicture, NothingSeenFromAboveIsABlankPicture) {
   }
 }
 
+// The window's picture reads the program as the report does: the machine's
+// control and the host's dwell unit included.
 TEST(PathPicture, ReportIsTheCheckedProgramsReport) {
-  const std::string program = "G0Z5\nG0X10Y10\nG1Z-1\nG0X20\nM101\nG3X30Y10R5F100\n";
-  const Report alone = CheckProgram(program, Machine{}, {});
-  const Report drawn = CheckAndDrawProgram(program, Machine{}, {}, kWidth, kHeight).report;
-  EXPECT_EQ(drawn.lines, alone.lines);
-  EXPECT_EQ(drawn.moves, alone.moves);
-  EXPECT_EQ(drawn.findingCount, alone.findingCount);
-  EXPECT_DOUBLE_EQ(drawn.seconds, alone.seconds);
-  EXPECT_DOUBLE_EQ(drawn.feedLength, alone.feedLength);
+  const std::string program = "G0Z5\nG0X10Y10\nG1Z-1\nG0X20\nM101\nG4P500\nG3X30Y10R5F100\nG0A5\n";
+  Machine dwellMs;
+  dwellMs.dwellMilliseconds = true;
+  Machine grbl;
+  grbl.dialect = text::Dialect::kGrbl;
+  for (const Machine& machine : {Machine{}, dwellMs, grbl}) {
+    const std::string_view name = text::RulesOf(machine.dialect).name;
+    const Report alone = CheckProgram(program, machine, {});
+    const Report drawn = CheckAndDrawProgram(program, machine, {}, kWidth, kHeight).report;
+    EXPECT_EQ(drawn.dialect, name);
+    EXPECT_EQ(drawn.lines, alone.lines) << name;
+    EXPECT_EQ(drawn.moves, alone.moves) << name;
+    EXPECT_EQ(drawn.findingCount, alone.findingCount) << name;
+    ASSERT_EQ(drawn.findings.size(), alone.findings.size()) << name;
+    for (std::size_t i = 0; i < drawn.findings.size(); ++i) {
+      EXPECT_EQ(drawn.findings[i].kind, alone.findings[i].kind) << name;
+      EXPECT_EQ(drawn.findings[i].line, alone.findings[i].line) << name;
+    }
+    EXPECT_DOUBLE_EQ(drawn.seconds, alone.seconds) << name;
+    EXPECT_DOUBLE_EQ(drawn.feedLength, alone.feedLength) << name;
+  }
+  // The machines above do read it differently.
+  EXPECT_NE(CheckProgram(program, grbl).findingCount,
+            CheckProgram(program, Machine{}).findingCount);
+  EXPECT_NEAR(CheckProgram(program, Machine{}).seconds - CheckProgram(program, dwellMs).seconds,
+              499.5, 1e-9);
 }
 
 TEST(PathPicture, SvgShowsTheRapidsDashed) {

@@ -31,8 +31,8 @@ inline RecordingSink Read(std::string_view program, const ReaderStart& start = {
 
 // "12:X1,5" for a notice on line 12 quoting X1,5, to compare lists at a glance.
 inline std::string Describe(const Notice& notice) {
-  static constexpr const char* kKinds[] = {"unknown", "malformed", "arc",
-                                           "cycle",   "comment",   "host"};
+  static constexpr const char* kKinds[] = {"unknown", "malformed", "arc",     "cycle",
+                                           "comment", "host",      "foreign", "long"};
   return std::string(kKinds[static_cast<int>(notice.kind)]) + "@" + std::to_string(notice.line) +
          ":" + notice.word;
 }

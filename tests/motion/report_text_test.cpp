@@ -71,17 +71,24 @@ TEST(ReportText, SummaryLine) {
 
 TEST(ReportText, FullTextListsFindingsWithTheirLines) {
   Report report = WithFigures(Sample(10, 50, -5, 10, 83), 80);
+  report.dialect = "GRBL";
   report.findings = {{FindingKind::kRapidInStock, 12, "Z-2"},
                      {FindingKind::kSpindleOff, 14, "Z-1"},
-                     {FindingKind::kNoFeed, 15, ""}};
-  report.findingCount = 5;
+                     {FindingKind::kNoFeed, 15, ""},
+                     {FindingKind::kForeignWord, 16, "G83"},
+                     {FindingKind::kLongLine, 17, "81 > 80"}};
+  report.findingCount = 7;
   report.noteCount = 1;
   const std::string text = ReportText(report);
+  // The summary, then the control the program was read for.
   EXPECT_EQ(text.substr(0, text.find('\n')), SummaryLine(report));
+  EXPECT_EQ(text.substr(text.find('\n'), 15), "\nControl: GRBL\n");
+  EXPECT_NE(ReportText(Report{}).find("\nControl: Host\n"), std::string::npos);
   for (const char* expected :
-       {"\nRapid length: 120.5 mm\n", "\nFeed length: 80 mm\n", "\nRun time: 1 min 23 s (",
-        "\nLength \u00f7 feed: 30 s (", "\nLines: 40, moves: 12\n",
-        "\nline 12: rapid below the stock top (Z-2)\n",
+       {"\nline 16: word this control does not read (G83)\n",
+        "\nline 17: line longer than the control reads (81 > 80)\n", "\nRapid length: 120.5 mm\n",
+        "\nFeed length: 80 mm\n", "\nRun time: 1 min 23 s (", "\nLength \u00f7 feed: 30 s (",
+        "\nLines: 40, moves: 12\n", "\nline 12: rapid below the stock top (Z-2)\n",
         "\nline 14: note: cutting with the spindle off in the program (Z-1)\n",
         "\nline 15: feed move with no feed rate\n", "\nand 2 more not listed\n"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
@@ -91,14 +98,16 @@ TEST(ReportText, FullTextListsFindingsWithTheirLines) {
 TEST(ReportText, EveryKindHasItsOwnNameAndText) {
   std::map<std::string, int> names;
   std::map<std::string, int> texts;
-  for (int kind = 0; kind <= static_cast<int>(FindingKind::kHostMacro); ++kind) {
+  for (int kind = 0; kind <= static_cast<int>(FindingKind::kLongLine); ++kind) {
     const auto k = static_cast<FindingKind>(kind);
     ++names[std::string(FindingName(k))];
     ++texts[std::string(FindingText(k))];
   }
-  EXPECT_EQ(names.size(), 13U);
-  EXPECT_EQ(texts.size(), 13U);
+  EXPECT_EQ(names.size(), 15U);
+  EXPECT_EQ(texts.size(), 15U);
   EXPECT_EQ(FindingName(FindingKind::kRapidInStock), "rapid_in_stock");
+  EXPECT_EQ(FindingName(FindingKind::kForeignWord), "foreign_word");
+  EXPECT_EQ(FindingName(FindingKind::kLongLine), "long_line");
 }
 
 // A small JSON reader, enough to read the report back: objects, arrays,
@@ -215,6 +224,7 @@ TEST(ReportText, JsonHoldsTheFigures) {
   Json json;
   const std::string text = ReportJson(report);
   ASSERT_TRUE(JsonReader(text).Read(json)) << text;
+  EXPECT_EQ(json["control"].text, "Host");
   EXPECT_EQ(json["extents"]["x"]["min"].number, -0.5);
   EXPECT_EQ(json["extents"]["z"]["max"].number, 10);
   EXPECT_EQ(json["rapidLength"].number, 120.5);
@@ -235,7 +245,10 @@ TEST(ReportText, JsonHoldsTheFigures) {
   EXPECT_EQ(findings.items[1]["kind"].text, "spindle_off");
 
   Json empty;
-  ASSERT_TRUE(JsonReader(ReportJson(Report{})).Read(empty));
+  Report linuxCnc;
+  linuxCnc.dialect = "LinuxCNC";
+  ASSERT_TRUE(JsonReader(ReportJson(linuxCnc)).Read(empty));
+  EXPECT_EQ(empty["control"].text, "LinuxCNC");
   EXPECT_EQ(empty["extents"].type, Json::kNull);
   EXPECT_TRUE(empty["findings"].items.empty());
 }
