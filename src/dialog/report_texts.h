@@ -42,6 +42,8 @@ enum class ReportText {
   kBelowDepth,
   kNoAAxis,
   kHostMacro,
+  kForeignWord,
+  kLongLine,
   // The point list's shortest order: "@A" stands for its rapids, "@B" for the
   // listed order's.
   kOrder,

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialog/program_page.h"
@@ -183,6 +184,66 @@ TEST(ReportLine, WarningShowsItsLineOnClick) {
   EXPECT_EQ(h.prompts.Log()[0].caption, "Kiểm tra chương trình");
 }
 
+// The line reads the program as the control of the plug-in's machine does: a
+// host counting a dwell's P in milliseconds waits 3 s on "G4 P3000", not 50 min.
+TEST(ReportLine, ReadsTheProgramAsTheMachinesControl) {
+  DialogHarness h;
+  SelectLanguage(h, kEnglish);
+  motion::Machine milliseconds;
+  milliseconds.dwellMilliseconds = true;
+  h.dlg.SetMachineSource([milliseconds] { return milliseconds; });
+  testing::Fill(h, {{"chkbGridSpOp", "True"},
+                    {"txtGridSpecialOp", "G4 P3000"},
+                    {"chkbGridEnSpin", "True"},
+                    {"txtGridStep", "5"},
+                    {"txtGridm", "1"},
+                    {"txtGridn", "1"}});
+  h.Click("btnGridGcodGen");
+  const std::string& program = h.Text("txtGridGcode");
+  ASSERT_NE(program.find("G4 P3000"), std::string::npos) << program;
+  const motion::CheckOptions options =
+      settings::JobCheckOptions(settings::JobInputs::kGrid, h.dlg.Inputs());
+  const motion::Report asMs = motion::CheckProgram(program, milliseconds, options);
+  const motion::Report asSeconds = motion::CheckProgram(program, motion::Machine{}, options);
+  EXPECT_NEAR(asSeconds.seconds - asMs.seconds, 3000.0 - 3.0, 1e-9);
+  EXPECT_EQ(Shown(h, "lblGridGcodeReport"), motion::SummaryLine(asMs));
+  EXPECT_EQ(Shown(h, "lblGridGcodeReport").find(" min "), std::string::npos)
+      << Shown(h, "lblGridGcodeReport");
+}
+
+// A program read for a control that does not take all of it: its words and
+// long lines in the findings message, in each language.
+TEST(ReportTexts, WordsAndLinesTheControlDoesNotRead) {
+  motion::Machine grbl;
+  grbl.dialect = text::Dialect::kGrbl;
+  const std::string program = "M3\nG83X0Y0Z-3R1Q1F100\nG0X1(" + std::string(75, 'c') + ")\nM101\n";
+  const motion::Report report = motion::CheckProgram(program, grbl);
+  const std::pair<int, const char*> expected[] = {
+      {kEnglish,
+       "Line 2: word this control does not read (G83)\r\n"
+       "Line 3: line longer than the control reads (81 > 80)\r\n"
+       "Line 4: word this control does not read (M101)"},
+      {0,
+       "Dòng 2: từ mà bộ điều khiển này không đọc (G83)\r\n"
+       "Dòng 3: dòng dài hơn bộ điều khiển đọc được (81 > 80)\r\n"
+       "Dòng 4: từ mà bộ điều khiển này không đọc (M101)"},
+      {2,
+       "บรรทัด 2: คำสั่งที่ตัวควบคุมนี้ไม่อ่าน (G83)\r\n"
+       "บรรทัด 3: บรรทัดยาวเกินกว่าที่ตัวควบคุมอ่านได้ (81 > 80)\r\n"
+       "บรรทัด 4: คำสั่งที่ตัวควบคุมนี้ไม่อ่าน (M101)"},
+      {3,
+       "Baris 2: kata yang tidak dibaca kontrol ini (G83)\r\n"
+       "Baris 3: baris lebih panjang dari yang dibaca kontrol (81 > 80)\r\n"
+       "Baris 4: kata yang tidak dibaca kontrol ini (M101)"},
+  };
+  for (const auto& [language, text] : expected) {
+    EXPECT_EQ(ReportFindings(report, language), text) << language;
+  }
+  // Three warnings: the summary line turns red as for any other.
+  EXPECT_TRUE(ReportSummary(report, kEnglish).ends_with(" · 3 warnings"))
+      << ReportSummary(report, kEnglish);
+}
+
 TEST(ReportLine, LanguageSwitchChangesTheWords) {
   DialogHarness h;
   SelectLanguage(h, kEnglish);
@@ -211,7 +272,7 @@ TEST(ReportTexts, EveryTextInEveryLanguageAndTheCommandLinesEnglish) {
           << "row " << row << ", language " << language;
     }
   }
-  for (int kind = 0; kind <= static_cast<int>(motion::FindingKind::kHostMacro); ++kind) {
+  for (int kind = 0; kind <= static_cast<int>(motion::FindingKind::kLongLine); ++kind) {
     const auto k = static_cast<motion::FindingKind>(kind);
     EXPECT_EQ(FindingText(k, kEnglish), motion::FindingText(k)) << kind;
   }
