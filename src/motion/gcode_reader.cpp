@@ -84,7 +84,7 @@ class BlockReader {
     state_.handedOn = start.position;
     state_.dwellDivisor = start.dwellMilliseconds ? 1000.0 : 1.0;
     // The host's programs are left to the reader's own notices.
-    if (start.dialect != text::Dialect::kHost) control_ = &ControlWordsOf(start.dialect);
+    if (start.dialect != text::Dialect::kHost) control_ = &text::RulesOf(start.dialect);
   }
 
   // Reads the line `text` begins with and returns its length; `ended` is set
@@ -93,7 +93,7 @@ class BlockReader {
     state_.lineNumber = lineNumber;
     const std::size_t length = ScanLine(text, lineNumber, *state_.sink, words_, control_);
     state_.line = text.substr(0, length);
-    if (control_ != nullptr) CheckLength(length, control_->Rules());
+    if (control_ != nullptr) CheckLength(length, *control_);
     used_ = 0;
     ended = !Execute();
     return length;
@@ -123,8 +123,8 @@ class BlockReader {
 
   ReaderState state_;
   BlockWords words_;
-  std::uint32_t used_ = 0;                 // letters of the block some code took
-  const ControlWords* control_ = nullptr;  // the control's words, but for the host
+  std::uint32_t used_ = 0;                       // letters of the block some code took
+  const text::DialectRules* control_ = nullptr;  // the control's, but for the host
 };
 
 // A line the control cannot take whole, named with its length and the most it

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <string>
 #include <system_error>
-#include <vector>
 
 namespace kelvora::motion {
 namespace {
@@ -252,47 +251,14 @@ constexpr std::uint32_t kValueLetters = Bit('X') | Bit('Y') | Bit('Z') | Bit('A'
                                         Bit('C') | Bit('I') | Bit('J') | Bit('R') | Bit('Q') |
                                         Bit('P') | Bit('L') | Bit('F') | Bit('S') | Bit('T');
 
+// Whether the control reads the word: the dialect table's letters and codes,
+// and A only on a control with an A axis.
+bool ControlReads(const text::DialectRules& control, char letter, double number) {
+  if (letter == 'A' && !control.aAxis) return false;
+  return text::AcceptsWord(control, letter, number);
+}
+
 }  // namespace
-
-ControlWords::ControlWords(const text::DialectRules& rules) : rules_(&rules) {
-  for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    if (letter != 'G' && letter != 'M' && text::AcceptsWord(rules, letter, 0.0)) {
-      letters_ |= Bit(letter);
-    }
-  }
-  if (!rules.aAxis) letters_ &= ~Bit('A');
-  for (std::size_t code = 0; code < g_.size(); ++code) {
-    g_[code] = text::AcceptsWord(rules, 'G', static_cast<double>(code) / 10.0);
-    m_[code] = text::AcceptsWord(rules, 'M', static_cast<double>(code));
-  }
-}
-
-bool ControlWords::Accepts(char letter, double number) const {
-  if (letter != 'G' && letter != 'M') {
-    return letter >= 'A' && letter <= 'Z' && (letters_ & Bit(letter)) != 0;
-  }
-  // Codes in the tables' range (G in tenths); any other is asked of the table.
-  const double scaled = letter == 'G' ? number * 10.0 : number;
-  if (scaled >= 0.0 && scaled < 1000.0) {
-    const auto code = static_cast<std::size_t>(scaled + 0.5);
-    if (std::fabs(scaled - static_cast<double>(code)) < 1e-6) {
-      return letter == 'G' ? g_[code] : m_[code];
-    }
-  }
-  return text::AcceptsWord(*rules_, letter, number);
-}
-
-const ControlWords& ControlWordsOf(text::Dialect dialect) {
-  static const std::vector<ControlWords> all = [] {
-    std::vector<ControlWords> words;
-    for (const text::DialectRules& rules : text::kDialects) words.emplace_back(rules);
-    return words;
-  }();
-  for (const ControlWords& words : all) {
-    if (words.Rules().dialect == dialect) return words;
-  }
-  return all.front();
-}
 
 void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std::string_view line,
                 WordSpan span) {
@@ -308,7 +274,7 @@ void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std
 }
 
 std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink& sink,
-                     BlockWords& words, const ControlWords* control) {
+                     BlockWords& words, const text::DialectRules* control) {
   words.letters = 0;
   words.gGiven = 0;
   words.mGiven = 0;
@@ -322,7 +288,7 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
   std::size_t i = 0;
   while (i < n && IsBlank(text[i])) ++i;
   if (i < n && text[i] == '%') {  // program delimiter
-    if (control != nullptr && !control->Rules().keepsPercent) {
+    if (control != nullptr && !control->keepsPercent) {
       SendNotice(sink, NoticeKind::kForeignWord, lineNumber, line,
                  {static_cast<std::uint32_t>(i), 1});
     }
@@ -362,7 +328,7 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
     // own notices on it would say the same again); it is read on as it stands.
     bool foreign = false;
     auto checkControl = [&](double value, WordSpan span) {
-      if (control == nullptr || control->Accepts(letter, value)) return;
+      if (control == nullptr || ControlReads(*control, letter, value)) return;
       foreign = true;
       words.foreign |= Bit(letter);
       SendNotice(sink, NoticeKind::kForeignWord, lineNumber, line, span);

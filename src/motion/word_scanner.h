@@ -8,7 +8,6 @@
 #pragma once
 
 #include <array>
-#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -78,33 +77,12 @@ struct BlockWords {
   }
 };
 
-// The words a control reads, as the dialect table gives them, looked up once
-// for every code a program may hold below G100 and M1000 (the table holds its
-// code lists as text, and a program holds millions of words).
-class ControlWords {
- public:
-  explicit ControlWords(const text::DialectRules& rules);
-  // Whether the control reads `letter` (upper case) with `number`; A only on a
-  // control with an A axis.
-  bool Accepts(char letter, double number) const;
-  const text::DialectRules& Rules() const { return *rules_; }
-
- private:
-  const text::DialectRules* rules_;
-  std::uint32_t letters_ = 0;  // bit i: letter 'A' + i, for every letter but G and M
-  std::bitset<1000> g_;        // G codes by ten times their number
-  std::bitset<1000> m_;
-};
-
-// The words of a dialect's control, looked up once a process.
-const ControlWords& ControlWordsOf(text::Dialect dialect);
-
 // Scans the line that `text` begins with into `words` and returns its length
 // (where its CR or LF stands, or the end of `text`). Notices carry `lineNumber`
 // and quote the line. With `control`, each word it does not read (and a "%"
 // where it takes none) is a foreign-word notice instead of any other.
 std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink& sink,
-                     BlockWords& words, const ControlWords* control = nullptr);
+                     BlockWords& words, const text::DialectRules* control = nullptr);
 
 // A notice quoting `span` of `line` (cut to a short text).
 void SendNotice(MotionSink& sink, NoticeKind kind, std::uint32_t lineNumber, std::string_view line,

@@ -9,7 +9,6 @@
 
 #include "motion/report.h"
 #include "motion/report_text.h"
-#include "motion/word_scanner.h"
 #include "text/gcode_dialect.h"
 
 namespace kelvora::motion {
@@ -178,28 +177,6 @@ TEST(ReportDialect, DwellInSecondsOrTheHostsMilliseconds) {
     EXPECT_NEAR(dwelling.seconds - none.seconds, c.seconds, 1e-9) << c.name;
     EXPECT_NEAR(dwelling.plainSeconds - none.plainSeconds, c.seconds, 1e-9) << c.name;
     EXPECT_EQ(dwelling.moves, none.moves) << c.name;
-  }
-}
-
-// The reader looks the table's code lists up once a program: the looked-up
-// words are the table's, codes with tenths (G91.1) and ranges (M100-199) too.
-TEST(ReportDialect, LookedUpWordsAreTheTables) {
-  for (const text::DialectRules& rules : text::kDialects) {
-    const ControlWords words(rules);
-    for (char letter = 'A'; letter <= 'Z'; ++letter) {
-      const bool a = letter == 'A' && !rules.aAxis;
-      for (int code = 0; code < 1200; ++code) {
-        const double number = letter == 'G' ? code / 10.0 : code;
-        ASSERT_EQ(words.Accepts(letter, number), !a && text::AcceptsWord(rules, letter, number))
-            << rules.name << " " << letter << number;
-        if (letter != 'G' && letter != 'M') break;
-      }
-    }
-    // Codes of more decimals than the lists hold are words these controls do
-    // not read.
-    if (!rules.gCodes.empty()) {
-      EXPECT_FALSE(words.Accepts('G', 91.15)) << rules.name;
-    }
   }
 }
 
