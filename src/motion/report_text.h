@@ -38,10 +38,10 @@ struct SummaryWords {
 std::string SummaryLine(const Report& report, const SummaryWords& words);
 
 // The whole report, several lines each ended by "\n": the summary, the control
-// it was read for ("Control: GRBL"), the extents,
-// the lengths, both run times (the plain one labelled "length ÷ feed"), the
-// line and move counts, then one line per finding kept ("line 12: rapid below
-// the stock top (Z-2)") and, when not all were kept, how many were left out.
+// it was read for ("Control: GRBL"), the extents, the lengths, both run times
+// (the plain one labelled "length ÷ feed"), the line and move counts, then one
+// line per finding kept ("line 12: rapid below the stock top (Z-2)") and, when
+// not all were kept, how many were left out.
 std::string ReportText(const Report& report);
 
 // The same figures as one JSON object (UTF-8, ended by "\n"):
