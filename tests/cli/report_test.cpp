@@ -227,6 +227,61 @@ TEST(CliReport, MachineComesFromMachineElseProfileAndIsRefusedWhenUnreadable) {
   }
 }
 
+// `check` reads a program as the control of the machine's profile reads it:
+// the words and lines that control does not take, with their lines, and the
+// host's dwell unit.
+TEST(CliReport, CheckReadsAsTheMachinesControl) {
+  const kelvora::testing::ScratchFolder dir("cli_check_control");
+  const auto profile = [&dir](const std::string& name, const std::string& keys) {
+    return WriteFile(dir, name,
+                     "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<profile>\n  <Kelvora>" + keys +
+                         "</Kelvora>\n</profile>\n");
+  };
+  const std::string grbl = profile("grbl.xml", "<MachDialect>GRBL</MachDialect>");
+  const std::string grblMs =
+      profile("grbl_ms.xml", "<MachDialect>grbl</MachDialect><MachDwellMs>True</MachDwellMs>");
+  const std::string hostMs = profile("host_ms.xml", "<MachDwellMs>True</MachDwellMs>");
+  const std::string program =
+      WriteFile(dir, "mixed.nc",
+                "G90\r\nM3S1000\r\nG0Z5\r\nG83X0Y0Z-3R1Q1F100\r\nG80\r\nG0X1(" +
+                    std::string(80, 'c') + ")\r\nM101\r\nG4P3000\r\nM30\r\n");
+  const std::string json = text::PathToUtf8(dir.Path() / "report.json");
+  const struct {
+    const char* name;
+    std::string machine;  // none: the default machine
+    std::vector<std::string> outHas;
+    std::string summaryHas;  // the run time: the dwell in seconds or in ms
+  } cases[] = {
+      {"the host",
+       "",
+       {"\nControl: Host\n", "\nline 7: note: macro of the host control"},
+       " · 50 min "},
+      {"GRBL",
+       grbl,
+       {"\nControl: GRBL\n", "\nline 4: word this control does not read (G83)\n",
+        "\nline 6: line longer than the control reads (86 > 80)\n",
+        "\nline 7: word this control does not read (M101)\n"},
+       " · 50 min "},
+      {"GRBL counts seconds whatever the host's unit", grblMs, {"\nControl: GRBL\n"}, " · 50 min "},
+      {"the host in milliseconds", hostMs, {"\nControl: Host\n"}, " · 8 s · "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> args = {"check", program, "--report-json", json};
+    if (!c.machine.empty()) args.insert(args.end(), {"--machine", c.machine});
+    const CliRun r = RunArgs(args);
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    for (const std::string& has : c.outHas) EXPECT_NE(r.out.find(has), std::string::npos) << r.out;
+    EXPECT_NE(r.out.substr(0, r.out.find('\n')).find(c.summaryHas), std::string::npos) << r.out;
+    const auto written = text::ReadFileBytes(text::PathFromUtf8(json));
+    ASSERT_TRUE(written.has_value());
+    const std::string control = r.out.substr(r.out.find("Control: ") + 9);
+    EXPECT_EQ(written->rfind("{\"control\": \"" + control.substr(0, control.find('\n')) + "\"", 0),
+              0u)
+        << *written;
+  }
+}
+
 TEST(CliReport, ReportOptionsMisusedAreUsageErrors) {
   const std::vector<std::vector<std::string>> cases = {
       {"circle", "--report", "--machine", ""},
