@@ -1,10 +1,12 @@
 // The G-code reader under the fuzzers: any bytes read to the end without a
-// fault, and every move handed on has finite numbers and a line of the input;
+// fault, as the host or any other control reads them, and every move handed on
+// has finite numbers and a line of the input;
 // and the programs the jobs write read without an unknown word or a word whose
 // number does not read wherever no operator's text stands in them.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 
 #include "harness.h"
 #include "motion/gcode_reader.h"
@@ -89,7 +91,14 @@ std::uint64_t CountLines(std::string_view data) {
 
 Verdict FuzzGcode(std::string_view data) {
   CheckingSink sink(CountLines(data));
-  motion::ReadProgram(data, sink);
+  // Each input is read for one of the controls, chosen by its length, and half
+  // of them with the dwell's P in milliseconds, so that the corpus reaches every
+  // control's checks at the cost of one reading an input.
+  const std::size_t pick = data.size() % (2 * std::size(text::kDialects));
+  motion::ReaderStart start;
+  start.dialect = text::kDialects[pick % std::size(text::kDialects)].dialect;
+  start.dwellMilliseconds = pick >= std::size(text::kDialects);
+  motion::ReadProgram(data, sink, start);
   return sink.verdict;
 }
 
