@@ -73,6 +73,23 @@ bool IsCycle(int mode) {
   return mode == 730 || mode == 810 || mode == 820 || mode == 830;
 }
 
+// What a control is sent after the program's end: nothing of it runs, so only
+// the words and lines the control does not read are handed on.
+class ControlOnlySink final : public MotionSink {
+ public:
+  explicit ControlOnlySink(MotionSink& sink) : sink_(sink) {}
+  void OnMove(const Move&) override {}
+  void OnEvent(const Event&) override {}
+  void OnNotice(const Notice& notice) override {
+    if (notice.kind == NoticeKind::kForeignWord || notice.kind == NoticeKind::kLongLine) {
+      sink_.OnNotice(notice);
+    }
+  }
+
+ private:
+  MotionSink& sink_;
+};
+
 class BlockReader {
  public:
   BlockReader(MotionSink& sink, const ReaderStart& start) {
@@ -96,6 +113,19 @@ class BlockReader {
     if (control_ != nullptr) CheckLength(length, *control_);
     used_ = 0;
     ended = !Execute();
+    return length;
+  }
+
+  // Whether the lines after the program's end are still looked at: a control
+  // other than the host is sent them all the same (and the finishing pass
+  // refuses a word there as anywhere).
+  bool ChecksAfterEnd() const { return control_ != nullptr; }
+  // A line after the end: its words and length, nothing of it run.
+  std::size_t CheckAfterEnd(std::string_view text, std::uint32_t lineNumber) {
+    state_.lineNumber = lineNumber;
+    ControlOnlySink only(*state_.sink);
+    const std::size_t length = ScanLine(text, lineNumber, only, words_, control_);
+    CheckLength(length, *control_);
     return length;
   }
 
@@ -360,9 +390,12 @@ void ReadProgram(std::string_view program, MotionSink& sink, const ReaderStart& 
   std::size_t begin = 0;
   std::uint32_t lineNumber = 0;
   bool ended = false;
-  while (begin < n && !ended) {
+  const bool checksAfterEnd = reader.ChecksAfterEnd();
+  while (begin < n && (!ended || checksAfterEnd)) {
     if (lineNumber != UINT32_MAX) ++lineNumber;
-    std::size_t end = begin + reader.Read(program.substr(begin), lineNumber, ended);
+    const std::string_view rest = program.substr(begin);
+    std::size_t end = begin + (ended ? reader.CheckAfterEnd(rest, lineNumber)
+                                     : reader.Read(rest, lineNumber, ended));
     // A CR LF pair ends one line.
     if (end < n && program[end] == '\r' && end + 1 < n && program[end + 1] == '\n') ++end;
     begin = end + 1;

@@ -28,7 +28,9 @@ struct ReaderStart {
 ReaderStart ReaderStartFor(const Machine& machine);
 
 // Reads a whole program (any of CR LF, LF or CR line ends). Reading ends with
-// the block that holds M2 or M30, as the control's does: what follows never runs.
+// the block that holds M2 or M30, as the control's does: what follows never runs
+// (for a control other than the host its lines are still checked for words and
+// lengths that control does not read).
 void ReadProgram(std::string_view program, MotionSink& sink, const ReaderStart& start = {});
 
 }  // namespace kelvora::motion

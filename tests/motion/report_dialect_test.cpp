@@ -75,6 +75,12 @@ TEST(ReportDialect, EachControlsRefusalsWithTheirLines) {
        Dialect::kGrbl,
        "G21G90G91.1\nG0Z5\nM3S1000\nG1Z-1F100\nG2X10I5J0\nG4P0.5\nM5\nM30\n",
        {}},
+      // After the end nothing runs, but the control is sent it all the same.
+      {"GRBL: words after the end",
+       Dialect::kGrbl,
+       "G0X1\nM30\nM101\n" + LineOf(81) + "\n%\n",
+       {{3, kForeign, "M101"}, {4, kLong, "81 > 80"}, {5, kForeign, "%"}}},
+      {"Host: nothing after the end is read", Dialect::kHost, "G0X1\nM30\nM101\nE1\n", {}},
       // grblHAL runs the cycles, tool changes and A; 256 characters.
       {"grblHAL: a canned cycle", Dialect::kGrblHal, g83, {}},
       {"grblHAL: a user M-code", Dialect::kGrblHal, macro, {{2, kForeign, "M101"}}},

@@ -83,6 +83,7 @@ TEST(ControlReport, TheReportFindsWhatThePassRefuses) {
       "#1=5\r\nG0X#1\r\n",
       "M3S\r\nG0X1.2.3\r\n",
       "%\r\nG0X1\r\n%\r\n",
+      "G0X1\r\nM30\r\nM101\r\n",
   };
   int refused = 0;
   for (Dialect dialect : kControls) {
