@@ -248,27 +248,38 @@ TEST(CliReport, CheckReadsAsTheMachinesControl) {
   const std::string json = text::PathToUtf8(dir.Path() / "report.json");
   const struct {
     const char* name;
-    std::string machine;  // none: the default machine
+    std::vector<std::string> extra;  // --machine, --dialect
     std::vector<std::string> outHas;
     std::string summaryHas;  // the run time: the dwell in seconds or in ms
   } cases[] = {
       {"the host",
-       "",
+       {},
        {"\nControl: Host\n", "\nline 7: note: macro of the host control"},
        " · 50 min "},
       {"GRBL",
-       grbl,
+       {"--machine", grbl},
        {"\nControl: GRBL\n", "\nline 4: word this control does not read (G83)\n",
         "\nline 6: line longer than the control reads (86 > 80)\n",
         "\nline 7: word this control does not read (M101)\n"},
        " · 50 min "},
-      {"GRBL counts seconds whatever the host's unit", grblMs, {"\nControl: GRBL\n"}, " · 50 min "},
-      {"the host in milliseconds", hostMs, {"\nControl: Host\n"}, " · 8 s · "},
+      {"GRBL counts seconds whatever the host's unit",
+       {"--machine", grblMs},
+       {"\nControl: GRBL\n"},
+       " · 50 min "},
+      {"the host in milliseconds", {"--machine", hostMs}, {"\nControl: Host\n"}, " · 8 s · "},
+      {"--dialect names the control",
+       {"--dialect", "grblhal"},
+       {"\nControl: grblHAL\n", "\nline 7: word this control does not read (M101)\n"},
+       " · 50 min "},
+      {"--dialect over the machine's control, its dwell unit the host's alone",
+       {"--machine", hostMs, "--dialect", "LinuxCNC"},
+       {"\nControl: LinuxCNC\n"},
+       " · 50 min "},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<std::string> args = {"check", program, "--report-json", json};
-    if (!c.machine.empty()) args.insert(args.end(), {"--machine", c.machine});
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
     const CliRun r = RunArgs(args);
     EXPECT_EQ(r.status, kExitOk) << r.err;
     for (const std::string& has : c.outHas) EXPECT_NE(r.out.find(has), std::string::npos) << r.out;
