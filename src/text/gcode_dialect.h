@@ -72,7 +72,7 @@ inline constexpr DialectRules kDialects[] = {
    true, true, DwellUnit::kSeconds,
    false, true, false,
    256,
-   "ABCFGIJKLMNPQRSTXYZ",
+   "ABCFGHIJKLMNPQRSTXYZ",
    "0 1 2 3 4 10 17 18 19 20 21 28 28.1 30 30.1 38.2 38.3 38.4 38.5 40 43 43.1 49 53 54 55 56 "
    "57 58 59 61 73 80 81 82 83 85 86 89 90 91 91.1 92 92.1 93 94 98 99",
    "0 1 2 3 4 5 6 7 8 9 30 56"},
