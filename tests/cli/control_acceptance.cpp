@@ -541,6 +541,26 @@ std::vector<Refusal> GrblAccepts(std::string_view program, Flavour flavour) {
   return refusals;
 }
 
+std::set<std::string> CodesUsed(std::string_view program, char letter) {
+  std::set<std::string> codes;
+  std::size_t at = 0;
+  while (at < program.size()) {
+    std::size_t end = program.find_first_of("\r\n", at);
+    if (end == std::string_view::npos) end = program.size();
+    const std::string text = Cleaned(program.substr(at, end - at));
+    at = end + 1;
+    for (std::size_t i = 0; i < text.size();) {
+      const char c = text[i++];
+      std::size_t after = i;
+      const auto value = ReadNumber(text, after);
+      if (!value) continue;
+      i = after;
+      if (c == letter) codes.insert(CodeText(letter, static_cast<int>(std::lround(*value * 100))));
+    }
+  }
+  return codes;
+}
+
 std::string Describe(const std::vector<Refusal>& refusals) {
   std::string text;
   for (const Refusal& r : refusals) {

@@ -6,6 +6,7 @@
 // of it with no refusal.
 #pragma once
 
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +48,10 @@ struct Refusal {
 // The lines of `program` that the control refuses, in order, one refusal a
 // line (the control stops reading a line at its first error and discards it).
 std::vector<Refusal> GrblAccepts(std::string_view program, Flavour flavour);
+
+// The codes of `letter` ('G' or 'M') the program holds, as written by the
+// control's own reading ("G83", "G91.1"), comments left out.
+std::set<std::string> CodesUsed(std::string_view program, char letter);
 
 // The refusals as lines of text, for a failure message.
 std::string Describe(const std::vector<Refusal>& refusals);

@@ -1,0 +1,32 @@
+// Command lines of every job that writes a program, for the walks that hold
+// the jobs' programs against each control: the worked examples of the golden
+// cases (cases.txt), and seeded random inputs on the boxes' number grids.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvora::cli::testing {
+
+struct JobRun {
+  std::string label;  // for failure messages
+  std::vector<std::string> args;
+  // A drilling tab with canned output on: the program of a control that runs
+  // cycles keeps them.
+  bool canned = false;
+};
+
+// The golden cases that write a program (exit 0), without those that write
+// files of their own or already name a control.
+std::vector<JobRun> WorkedExamples();
+
+// `perJob` random command lines for every job that writes a program, from
+// `seed`. Their script boxes hold words from `scripts` (blank lines between).
+std::vector<JobRun> RandomRuns(int perJob, unsigned seed, const std::vector<std::string>& scripts);
+
+// The value of KEY in the run's arguments (the last one given), if any.
+std::optional<std::string> ValueOf(const JobRun& run, std::string_view key);
+
+}  // namespace kelvora::cli::testing
