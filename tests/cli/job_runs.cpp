@@ -1,6 +1,7 @@
 #include "cli/job_runs.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <random>
@@ -299,6 +300,31 @@ std::vector<JobRun> RandomRuns(int perJob, unsigned seed, const std::vector<std:
     }
   }
   return runs;
+}
+
+std::optional<std::string> KnownFault(const JobRun& run) {
+  const std::string& job = run.args.front();
+  if (job == "points") {
+    // The drilling feed left at its default 0: the program moves at F0, which
+    // the host only reports ("No Feedrate").
+    const auto feed = ValueOf(run, "AnyFeedrate");
+    if (!feed || std::strtod(feed->c_str(), nullptr) == 0.0) return "feed moves at F0";
+  }
+  if (job == "teach") {
+    // A teach file whose first feed rows leave F blank, under a prefix with no
+    // F: the first G1 has no feed rate.
+    bool blankFeeds = false;
+    for (const std::string& a : run.args) {
+      blankFeeds = blankFeeds || a.find("teach_reports.csv") != std::string::npos;
+    }
+    const std::string move = ValueOf(run, "tchOp1").value_or("");
+    const std::string prefix = ValueOf(run, "TchPrefix").value_or("G91G21");
+    if (blankFeeds && move.find("G1") != std::string::npos &&
+        prefix.find('F') == std::string::npos) {
+      return "G1 before any feed rate";
+    }
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string> ValueOf(const JobRun& run, std::string_view key) {

@@ -26,6 +26,12 @@ std::vector<JobRun> WorkedExamples();
 // `seed`. Their script boxes hold words from `scripts` (blank lines between).
 std::vector<JobRun> RandomRuns(int perJob, unsigned seed, const std::vector<std::string>& scripts);
 
+// A fault these walks found in the run's program and that is reported rather
+// than mended here: what the controls refuse, or nothing. The walks hold such a
+// program to being refused by the control, so that the entry goes once the
+// fault is mended.
+std::optional<std::string> KnownFault(const JobRun& run);
+
 // The value of KEY in the run's arguments (the last one given), if any.
 std::optional<std::string> ValueOf(const JobRun& run, std::string_view key);
 
