@@ -86,16 +86,31 @@ std::string ExplainedBy(const JobRun& run, const std::string& hostProgram, const
     return {};
   }
   // "... (CirSpOpStr), line 2: M101": a line of an operator's box, which the
-  // control refuses even when it stands alone.
-  static const std::regex kBoxLine(R"(\((\w+)\), line (\d+))");
-  if (!std::regex_search(err, match, kBoxLine)) return {};
-  const auto box = testing::ValueOf(run, match[1].str());
-  if (!box) return {};
-  const std::vector<std::string> lines = Lines(*box);
-  const std::size_t number = std::stoul(match[2].str());
-  if (number == 0 || number > lines.size()) return {};
-  for (const Refusal& r : GrblAccepts(lines[number - 1], control.flavour)) {
-    if (IsWordRefusal(r.why)) return match[1].str() + " holds '" + lines[number - 1] + "'";
+  // control refuses even when it stands alone. A box the command line does not
+  // set (a stored profile's) is taken as the message shows its line.
+  static const std::regex kBoxLine(R"(\((\w+)\), line (\d+): (.*)\n)");
+  std::string line;
+  if (std::regex_search(err, match, kBoxLine)) {
+    line = match[3].str();
+    if (const auto box = testing::ValueOf(run, match[1].str())) {
+      const std::vector<std::string> lines = Lines(*box);
+      const std::size_t number = std::stoul(match[2].str());
+      if (number == 0 || number > lines.size()) return {};
+      line = lines[number - 1];
+    }
+  } else if (run.args.front() == "cuts" &&
+             std::regex_search(err, match, std::regex(R"(Program line \d+: (.*)\n)"))) {
+    // A fault reported, not mended here: the cut list's script boxes belong to
+    // the contour's inputs, and its refusals name the program's line instead.
+    for (const char* key : {"DxfSpOpStr", "DxfSpOpStrOff", "DxfEndScript"}) {
+      for (const std::string& l : Lines(testing::ValueOf(run, key).value_or(""))) {
+        if (!l.empty() && match[1].str().rfind(l, 0) == 0) line = l;
+      }
+    }
+  }
+  if (line.empty()) return {};
+  for (const Refusal& r : GrblAccepts(line, control.flavour)) {
+    if (IsWordRefusal(r.why)) return "a script box holds '" + line + "'";
   }
   return {};
 }
@@ -195,7 +210,7 @@ TEST(GrblWalk, RefusalsSayWhatAndWhere) {
   } cases[] = {
       {{"thread", "Passes=1"},
        "grbl",
-       "This control has no A axis\nThe thread program turns A. Program line 5: G0X17.000Z2 A0\n"},
+       "This control has no A axis\nThe thread program turns A. Program line 6: G0X17.000Z2 A0\n"},
       {{"circle", "Cirn=1", "CirScheme=Single plunge", "CirEnSpecialOp=True",
         "CirSpOpStr=M8\nM101"},
        "grbl",
