@@ -57,6 +57,30 @@ Bottoms BottomsOf(const Rs274Run& run) {
   return b;
 }
 
+// The dwells the run asks for, in seconds: the drilling tab's at the bottom of
+// every hole (0 when none), and any G4 P an operator's script holds.
+struct Dwells {
+  double holes = 0;
+  std::set<long long> allowed;  // milliseconds
+};
+
+Dwells DwellsOf(const JobRun& run) {
+  Dwells d;
+  for (const char* key : {"CirDwell", "GridDwell", "AnyDwell"}) {
+    if (const auto text = testing::ValueOf(run, key)) d.holes = std::stod(*text);
+  }
+  if (testing::ValueOf(run, "AnyPocket") == "True") d.holes = 0;  // pockets do not dwell
+  d.allowed.insert(std::llround(d.holes * 1000));
+  static const std::regex kScriptDwell("G4P([0-9.]+)");
+  for (const std::string& a : run.args) {
+    for (auto it = std::sregex_iterator(a.begin(), a.end(), kScriptDwell);
+         it != std::sregex_iterator(); ++it) {
+      d.allowed.insert(std::llround(std::stod((*it)[1].str()) * 1000));
+    }
+  }
+  return d;
+}
+
 const std::vector<std::string>& Scripts() {
   static const std::vector<std::string> scripts = {
       "M8", "M9",   "M7",   "G4P0.5", "(clamp check)",
@@ -96,6 +120,18 @@ class LinuxCncWalk : public motion::testing::Rs274Test {
                                << reading.output << "\nof the program:\n"
                                << got.out;
     ++read_;
+    // LinuxCNC counts a dwell in seconds, whatever the host's unit is.
+    const Dwells dwells = DwellsOf(run);
+    bool holeDwell = false;
+    for (const CanonCall& c : reading.calls) {
+      if (c.kind != CanonCall::Kind::kDwell) continue;
+      const long long ms = std::llround(c.values.at(0) * 1000);
+      EXPECT_EQ(dwells.allowed.count(ms), 1u) << "DWELL(" << c.values[0] << ")\n" << got.out;
+      holeDwell = holeDwell || ms == std::llround(dwells.holes * 1000);
+    }
+    if (dwells.holes > 0) {
+      EXPECT_TRUE(holeDwell) << got.out;
+    }
     if (!run.canned) return;
     // The cycle stays, and its holes are the holes of GRBL's moves.
     const auto hostCodes = acceptance::CodesUsed(host.out, 'G');
