@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <set>
@@ -149,11 +150,20 @@ std::string Number(double value) {
   return text;
 }
 
+// Pieces put together by appending: GCC 12 at -O3 warns falsely (-Wrestrict)
+// on a literal added in front of a temporary string.
+std::string Cat(std::initializer_list<std::string_view> pieces) {
+  std::string text;
+  for (const std::string_view piece : pieces) text.append(piece);
+  return text;
+}
+
 std::string CodeText(char letter, int hundredths) {
   std::string text = std::string(1, letter) + std::to_string(hundredths / 100);
   const int fraction = std::abs(hundredths % 100);
   if (fraction != 0) {
-    text += "." + std::to_string(fraction / 10);
+    text += '.';
+    text += std::to_string(fraction / 10);
     if (fraction % 10 != 0) text += std::to_string(fraction % 10);
   }
   return text;
@@ -239,13 +249,14 @@ struct Reader {
     while (at < text.size()) {
       const char letter = text[at];
       if (letter < 'A' || letter > 'Z') {
-        return refuse(Why::kNotAWord, "'" + std::string(1, letter) + "' where a letter belongs");
+        return refuse(Why::kNotAWord,
+                      Cat({"'", std::string(1, letter), "' where a letter belongs"}));
       }
       ++at;
       const auto value = ReadNumber(text, at);
       if (!value) return refuse(Why::kNotAWord, std::string(1, letter) + " without a number");
       if (Letters().find(letter) == std::string_view::npos) {
-        return refuse(Why::kLetter, "the letter " + std::string(1, letter) + " is not read");
+        return refuse(Why::kLetter, Cat({"the letter ", std::string(1, letter), " is not read"}));
       }
       if (letter == 'G' || letter == 'M') {
         const double scaled = *value * 100;
@@ -271,7 +282,7 @@ struct Reader {
         continue;
       }
       if (block.Has(letter)) {
-        return refuse(Why::kRepeatedWord, "the letter " + std::string(1, letter) + " twice");
+        return refuse(Why::kRepeatedWord, Cat({"the letter ", std::string(1, letter), " twice"}));
       }
       if (*value < 0 && std::string_view("FNPST").find(letter) != std::string_view::npos) {
         return refuse(Why::kNegativeValue,
@@ -323,7 +334,7 @@ struct Reader {
       return refuse(Why::kAxisWordsMissing, "G92 without axis words");
     }
     if (nonModal == 5300 && motion != 0 && motion != 100) {
-      return refuse(Why::kG53Motion, "G53 with " + CodeText('G', motion));
+      return refuse(Why::kG53Motion, Cat({"G53 with ", CodeText('G', motion)}));
     }
 
     // After G80 no command may take axis words, not even G92's.
@@ -358,7 +369,7 @@ struct Reader {
     for (const char letter : std::string_view("IJKLPQR")) {
       if (block.Has(letter) && used.count(letter) == 0) {
         return refuse(Why::kUnusedValueWord,
-                      "the " + std::string(1, letter) + " word is not used by any command");
+                      Cat({"the ", std::string(1, letter), " word is not used by any command"}));
       }
     }
     return std::nullopt;
@@ -564,7 +575,7 @@ std::set<std::string> CodesUsed(std::string_view program, char letter) {
 std::string Describe(const std::vector<Refusal>& refusals) {
   std::string text;
   for (const Refusal& r : refusals) {
-    text += "line " + std::to_string(r.line) + ": " + r.reason + "\n";
+    text += Cat({"line ", std::to_string(r.line), ": ", r.reason, "\n"});
   }
   return text;
 }
