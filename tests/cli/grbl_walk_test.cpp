@@ -98,15 +98,6 @@ std::string ExplainedBy(const JobRun& run, const std::string& hostProgram, const
       if (number == 0 || number > lines.size()) return {};
       line = lines[number - 1];
     }
-  } else if (run.args.front() == "cuts" &&
-             std::regex_search(err, match, std::regex(R"(Program line \d+: (.*)\n)"))) {
-    // A fault reported, not mended here: the cut list's script boxes belong to
-    // the contour's inputs, and its refusals name the program's line instead.
-    for (const char* key : {"DxfSpOpStr", "DxfSpOpStrOff", "DxfEndScript"}) {
-      for (const std::string& l : Lines(testing::ValueOf(run, key).value_or(""))) {
-        if (!l.empty() && match[1].str().rfind(l, 0) == 0) line = l;
-      }
-    }
   }
   if (line.empty()) return {};
   for (const Refusal& r : GrblAccepts(line, control.flavour)) {
