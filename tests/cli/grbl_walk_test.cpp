@@ -33,16 +33,6 @@ struct Control {
 constexpr Control kGrbl{"grbl", Flavour::kGrbl};
 constexpr Control kGrblHal{"GRBLhal", Flavour::kGrblHal};
 
-// Script texts for the random inputs: words every control reads, and words one
-// of them does not (a tool change, a host macro, path blending, a line longer
-// than GRBL reads).
-const std::vector<std::string>& Scripts() {
-  static const std::vector<std::string> scripts = {
-      "M8", "M9",   "M7",   "G4P0.5", "(clamp check)",
-      "M6", "M101", "T2M6", "G64",    "(" + std::string(90, 'c') + ")"};
-  return scripts;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t at = 0;
@@ -179,7 +169,7 @@ TEST(GrblWalk, WorkedExamplesAreReadOrRefusedForAReason) {
 }
 
 TEST(GrblWalk, RandomInputsAreReadOrRefusedForAReason) {
-  const std::vector<JobRun> runs = testing::RandomRuns(30, 25u, Scripts());
+  const std::vector<JobRun> runs = testing::RandomRuns(30, 25u, testing::ScriptTexts());
   for (const Control& control : {kGrbl, kGrblHal}) {
     Tally tally;
     for (const JobRun& run : runs) {

@@ -252,6 +252,13 @@ void Teach(Builder& b) {
 
 }  // namespace
 
+const std::vector<std::string>& ScriptTexts() {
+  static const std::vector<std::string> scripts = {
+      "M8", "M9",   "M7",   "G4P0.5", "(clamp check)",
+      "M6", "M101", "T2M6", "G64",    "(" + std::string(90, 'c') + ")"};
+  return scripts;
+}
+
 std::vector<JobRun> WorkedExamples() {
   std::vector<JobRun> runs;
   std::ifstream in(DataPath("cli/cases.txt"));

@@ -22,6 +22,11 @@ struct JobRun {
 // files of their own or already name a control.
 std::vector<JobRun> WorkedExamples();
 
+// Texts for the random inputs' script boxes: words every control reads, and
+// words one of them does not (a tool change, a host macro, path blending, a
+// line longer than GRBL reads).
+const std::vector<std::string>& ScriptTexts();
+
 // `perJob` random command lines for every job that writes a program, from
 // `seed`. Their script boxes hold words from `scripts` (blank lines between).
 std::vector<JobRun> RandomRuns(int perJob, unsigned seed, const std::vector<std::string>& scripts);

@@ -81,13 +81,6 @@ Dwells DwellsOf(const JobRun& run) {
   return d;
 }
 
-const std::vector<std::string>& Scripts() {
-  static const std::vector<std::string> scripts = {
-      "M8", "M9",   "M7",   "G4P0.5", "(clamp check)",
-      "M6", "M101", "T2M6", "G64",    "(" + std::string(90, 'c') + ")"};
-  return scripts;
-}
-
 class LinuxCncWalk : public motion::testing::Rs274Test {
  protected:
   // The run written for LinuxCNC and read by rs274; counts the programs read.
@@ -167,7 +160,7 @@ TEST_F(LinuxCncWalk, WorkedExamplesAreReadToTheEnd) {
 }
 
 TEST_F(LinuxCncWalk, RandomInputsAreReadToTheEnd) {
-  const std::vector<JobRun> runs = testing::RandomRuns(30, 274u, Scripts());
+  const std::vector<JobRun> runs = testing::RandomRuns(30, 274u, testing::ScriptTexts());
   for (const JobRun& run : runs) {
     Walk(run);
     if (HasFatalFailure()) return;
