@@ -63,7 +63,8 @@ inline constexpr DialectRules kDialects[] = {
   {Dialect::kGrbl, "GRBL",
    false, false, DwellUnit::kSeconds,
    false, true, false,
-   80,
+   // An 80-byte line buffer: 79 characters and the line's end.
+   79,
    "FGIJKLMNPRSTXYZ",
    "0 1 2 3 4 10 17 18 19 20 21 28 28.1 30 30.1 38.2 38.3 38.4 38.5 40 43.1 49 53 54 55 56 57 "
    "58 59 61 80 90 91 91.1 92 92.1 93 94",

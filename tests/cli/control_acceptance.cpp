@@ -12,8 +12,9 @@
 namespace kelvora::acceptance {
 namespace {
 
-// GRBL reads at most 80 characters a line; grblHAL's buffer is larger.
-constexpr std::size_t kGrblLineLength = 80;
+// GRBL reads a line into an 80-byte buffer that also holds its end: at most 79
+// characters; grblHAL's buffer is larger.
+constexpr std::size_t kGrblLineLength = 79;
 constexpr std::size_t kGrblHalLineLength = 256;
 
 constexpr double kMillimetresPerInch = 25.4;

@@ -45,7 +45,7 @@ const Case kCases[] = {
     {"motion code alone sets the mode", kGrbl, "G1F100\nG0X1\nX2\nG1\nX3\n", {}},
     {"feed set on a line of its own", kGrbl, "F100\nG1X1\n", {}},
     {"coolant and spindle on separate lines", kGrbl, "M3S1000\nM7\nM8\nM9\nM5\n", {}},
-    {"line of 80 characters", kGrbl, LineOf(80) + "\n", {}},
+    {"line of 79 characters", kGrbl, LineOf(79) + "\n", {}},
     {"arc end within 0.005 mm", kGrbl, "G0X0Y0\nG2X10Y0I5.002F100\n", {}},
     {"arc end 0.4 mm off a 500 mm circle", kGrbl, "G0X0Y0\nG2X1000Y0I500.2F100\n", {}},
     {"position followed through G91", kGrbl, "G0X0Y0\nG91\nG1X5F100\nG90\nG2X15Y0I5\n", {}},
@@ -65,7 +65,7 @@ const Case kCases[] = {
     {"line of 256 characters on grblHAL", kHal, LineOf(256) + "\n", {}},
 
     // Refusals.
-    {"line of 81 characters", kGrbl, "G0X0\n" + LineOf(81) + "\n", {{2, Why::kLineTooLong}}},
+    {"line of 80 characters", kGrbl, "G0X0\n" + LineOf(80) + "\n", {{2, Why::kLineTooLong}}},
     {"line of 257 characters on grblHAL", kHal, LineOf(257) + "\n", {{1, Why::kLineTooLong}}},
     {"percent lines", kGrbl, "%\nG0X1\n%\n", {{1, Why::kPercent}, {3, Why::kPercent}}},
     {"percent lines on grblHAL", kHal, "%\nG0X1\n", {{1, Why::kPercent}}},
@@ -167,7 +167,7 @@ TEST(ControlAcceptance, ReasonsNameTheWordAndTheLimit) {
       {kGrbl, "G98G81X1Y1Z-1R1F100\n", "G98 is not a code this control runs"},
       {kGrbl, "G38.2Z-5F10G91.1\n", ""},
       {kHal, "G38.6Z-5\n", "G38.6 is not a code this control runs"},
-      {kGrbl, LineOf(90), "90 characters, over the 80 the control reads"},
+      {kGrbl, LineOf(90), "90 characters, over the 79 the control reads"},
       {kHal, "G83X1Y1Z-1R1F100\n", "G83 starts without Z and R and Q"},
       {kGrbl, "G0X0Y0\nG2X10Y0I5.004F100\n", "G2 ends 0.008 mm off its circle (radius 5.004 mm)"},
   };

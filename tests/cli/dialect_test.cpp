@@ -305,7 +305,7 @@ TEST(CliDialect, RefusalsSayWhyAndWriteNothing) {
        {"circle", "Cirn=1", "CirDepth=2", "CirEnSpecialOp=True",
         "CirSpOpStr=(" + std::string(90, 'x') + ")", "--dialect", "GRBL", "--report-json", json},
        kExitRefused,
-       {"GRBL reads at most 80 characters a line", "(CirSpOpStr), line 1", "(92 characters)"}},
+       {"GRBL reads at most 79 characters a line", "(CirSpOpStr), line 1", "(92 characters)"}},
       {"a control that is none of the dialects",
        {"circle", "--dialect", "foo"},
        kExitUsage,

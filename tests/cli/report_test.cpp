@@ -259,7 +259,7 @@ TEST(CliReport, CheckReadsAsTheMachinesControl) {
       {"GRBL",
        {"--machine", grbl},
        {"\nControl: GRBL\n", "\nline 4: word this control does not read (G83)\n",
-        "\nline 6: line longer than the control reads (86 > 80)\n",
+        "\nline 6: line longer than the control reads (86 > 79)\n",
         "\nline 7: word this control does not read (M101)\n"},
        " · 50 min "},
       {"GRBL counts seconds whatever the host's unit",

@@ -53,16 +53,17 @@ TEST(ReportDialect, EachControlsRefusalsWithTheirLines) {
   const std::string macro = "M3\nM101\n";
   const std::string line81 = LineOf(81) + "\n";
   const std::string line80 = LineOf(80) + "\n";
+  const std::string line79 = LineOf(79) + "\n";
   const std::string percents = "%\nG0X1\n%\n";
   const DialectCase cases[] = {
-      // GRBL: no canned cycles, no user M-codes, no A, no M6, 80 characters.
+      // GRBL: no canned cycles, no user M-codes, no A, no M6, 79 characters.
       {"GRBL: a canned cycle", Dialect::kGrbl, g83, {{3, kForeign, "G83"}}},
       {"GRBL: a user M-code, no host note", Dialect::kGrbl, macro, {{2, kForeign, "M101"}}},
       {"GRBL: an A word", Dialect::kGrbl, "G0A5\n", {{1, kForeign, "A5"}}},
       {"GRBL: a tool change", Dialect::kGrbl, "T2M6\n", {{1, kForeign, "M6"}}},
-      {"GRBL: 81 characters", Dialect::kGrbl, line81, {{1, kLong, "81 > 80"}}},
-      {"GRBL: 80 characters", Dialect::kGrbl, line80, {}},
-      {"GRBL: 80 characters and CR LF", Dialect::kGrbl, LineOf(80) + "\r\nG0X2", {}},
+      {"GRBL: 80 characters", Dialect::kGrbl, line80, {{1, kLong, "80 > 79"}}},
+      {"GRBL: 79 characters", Dialect::kGrbl, line79, {}},
+      {"GRBL: 79 characters and CR LF", Dialect::kGrbl, LineOf(79) + "\r\nG0X2", {}},
       {"GRBL: no % delimiters", Dialect::kGrbl, percents, {{1, kForeign, "%"}, {3, kForeign, "%"}}},
       // One finding a line, and the reader's own notices on those words left out.
       {"GRBL: several on one line", Dialect::kGrbl, "G0A5B3E1\n", {{1, kForeign, "A5"}}},
@@ -79,7 +80,7 @@ TEST(ReportDialect, EachControlsRefusalsWithTheirLines) {
       {"GRBL: words after the end",
        Dialect::kGrbl,
        "G0X1\nM30\nM101\n" + LineOf(81) + "\n%\n",
-       {{3, kForeign, "M101"}, {4, kLong, "81 > 80"}, {5, kForeign, "%"}}},
+       {{3, kForeign, "M101"}, {4, kLong, "81 > 79"}, {5, kForeign, "%"}}},
       {"Host: nothing after the end is read", Dialect::kHost, "G0X1\nM30\nM101\nE1\n", {}},
       // grblHAL runs the cycles, tool changes and A; 256 characters.
       {"grblHAL: a canned cycle", Dialect::kGrblHal, g83, {}},

@@ -115,14 +115,14 @@ const Case kCases[] = {
      "%\r\nG90 G21\r\nG0X17.000Z2 A0\r\n",
      "",
      "This control has no A axis\nThe thread program turns A. Program line 3: G0X17.000Z2 A0"},
-    {"GRBL: 80 characters are read, 81 are not",
+    {"GRBL: 79 characters are read, 80 are not",
      Dialect::kGrbl,
      JobInputs::kTeach,
      {},
-     "G1X" + std::string(77, '1') + "\r\nG1Y" + std::string(78, '1') + "\r\n",
+     "G1X" + std::string(76, '1') + "\r\nG1Y" + std::string(77, '1') + "\r\n",
      "",
-     "GRBL reads at most 80 characters a line\nProgram line 2: G1Y" + std::string(78, '1') +
-         " (81 characters)"},
+     "GRBL reads at most 79 characters a line\nProgram line 2: G1Y" + std::string(77, '1') +
+         " (80 characters)"},
     {"GRBL: a word whose number does not read",
      Dialect::kGrbl,
      JobInputs::kTeach,
