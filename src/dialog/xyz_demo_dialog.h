@@ -25,7 +25,9 @@
 // - Handlers are methods of the page class named after the control
 //   (btnKhoanTronPreview_Click). They read inputs through Inputs() and the
 //   generators' ordered readers, put programs into the program box with
-//   PutProgram() (which shows a refusal instead), hand programs over with
+//   PutProgram() (which makes each the program of the machine's control, and
+//   shows a refusal instead; a handler that tells reports first calls
+//   ForMachine() itself), hand programs over with
 //   LoadProgram(text, the button's failure message), minimise with
 //   btnClose_Click(), and ask the operator through GetPrompts().
 // - Tests build the dialog with ui::ScriptedPrompts and RecordingHandOff, call
