@@ -71,6 +71,38 @@ void OpenSquare(DialogHarness& h) {
   h.prompts.ClearLog();
 }
 
+// The router's horizontal cut list with one cut read in, and `endScript`.
+std::function<void(DialogHarness&)> OpenCuts(const char* endScript) {
+  return [endScript](DialogHarness& h) {
+    h.dlg.Get<ui::TabControl>("tabControl4").SetSelectedIndex(0);
+    h.prompts.PickOpenFile(kData + "/generators/lists/horizontal_one.csv");
+    h.Click("btnCutOpen");
+    h.dlg.SetControlValue("txtDxfEndScript", endScript);
+    h.prompts.ClearLog();
+  };
+}
+
+// The point list with one hole read in and drilled, closed by `endScript`.
+std::function<void(DialogHarness&)> DrillPoints(const char* endScript) {
+  return [endScript](DialogHarness& h) {
+    h.prompts.AnswerYes().PickOpenFile(kData + "/generators/points/origin.csv");
+    h.Click("btnAnyLoadFile");
+    h.dlg.SetControlValue("txtAnyEndScript", endScript);
+    h.prompts.ClearLog();
+  };
+}
+
+// The point list with one hole read in, pocketed with a tool wider than R1
+// (which the job reports).
+void PocketWithReport(DialogHarness& h) {
+  DrillPoints("M5")(h);
+  testing::Fill(h, {{"chkbAnyPocket", "True"},
+                    {"txtAnyToolDia", "8"},
+                    {"txtAnyRo", "1"},
+                    {"txtAnyHoleSize", "5"},
+                    {"txtAnyStepOvr", "1"}});
+}
+
 TEST(MachineControl, TheJobsReadTheMachinesDialectAndDwellUnit) {
   const struct {
     std::optional<motion::Machine> machine;  // none: the plug-in set no source
@@ -164,7 +196,8 @@ TEST(MachineControl, EachTabsProgramIsMadeForTheControl) {
        "btnDrillGcodeGen", "txtDrillGcode", nullptr,
        [](const std::string& p) { EXPECT_TRUE(Holds(p, "G83")) << p; }},
       {"the thread turns A, which GRBL has not", MachineFor(text::Dialect::kGrbl), nullptr,
-       "btnGenerate", "txtThreadGcode", "This control has no A axis", nullptr},
+       "btnGenerate", "txtThreadGcode", "This control has no A axis\r\nThe thread program turns A",
+       nullptr},
       {"the thread on grblHAL", MachineFor(text::Dialect::kGrblHal), nullptr, "btnGenerate",
        "txtThreadGcode", nullptr, [](const std::string& p) { EXPECT_TRUE(Holds(p, "A")) << p; }},
       {"a contour for LinuxCNC states arc centres and ends with M30",
@@ -184,10 +217,32 @@ TEST(MachineControl, EachTabsProgramIsMadeForTheControl) {
        }},
       // The router's end script holds the host's macro M101 by default.
       {"a macro in the end script on GRBL", MachineFor(text::Dialect::kGrbl), OpenSquare,
-       "btnDxfGcodeGen", "txtDxfGcode", "M101", nullptr},
+       "btnDxfGcodeGen", "txtDxfGcode", "(DxfEndScript), line 1: M101", nullptr},
+      {"a cut list for grblHAL gains M30 after its end script", MachineFor(text::Dialect::kGrblHal),
+       OpenCuts("M5"), "btnDxfGcodeGen", "txtDxfGcode", nullptr,
+       [](const std::string& p) {
+         EXPECT_FALSE(Holds(p, "G91.1")) << p;
+         EXPECT_TRUE(WithoutLineEnd(p).ends_with("M5\r\nM30")) << p;
+       }},
+      {"a cut list's end script on grblHAL", MachineFor(text::Dialect::kGrblHal), OpenCuts("M101"),
+       "btnDxfGcodeGen", "txtDxfGcode", "(DxfEndScript), line 1: M101", nullptr},
+      {"the grid for LinuxCNC", MachineFor(text::Dialect::kLinuxCnc), nullptr, "btnGridGcodGen",
+       "txtGridGcode", nullptr,
+       [](const std::string& p) { EXPECT_TRUE(p.starts_with("G91.1\r\n")) << p; }},
+      {"the square surface for LinuxCNC", MachineFor(text::Dialect::kLinuxCnc), nullptr,
+       "btnMSqrGcodeGen", "txtMSqrGcode", nullptr,
+       [](const std::string& p) { EXPECT_TRUE(p.starts_with("G91.1\r\n")) << p; }},
+      {"the point list's end script on GRBL", MachineFor(text::Dialect::kGrbl), DrillPoints("M6"),
+       "btnAnyGcodeGen", "txtAnyGcode", "(AnyEndScript), line 1: M6", nullptr},
+      {"the point list for LinuxCNC", MachineFor(text::Dialect::kLinuxCnc), DrillPoints("M5"),
+       "btnAnyGcodeGen", "txtAnyGcode", nullptr,
+       [](const std::string& p) {
+         EXPECT_TRUE(p.starts_with("G91.1\r\n")) << p;
+         EXPECT_TRUE(WithoutLineEnd(p).ends_with("M5\r\nM30")) << p;
+       }},
       {"the teach table's end box on GRBL", MachineFor(text::Dialect::kGrbl),
        [](DialogHarness& h) { h.Retype("txtTchSurfix", "M6"); }, "btnTchGc_gen", "txtTchGCode",
-       "M6", nullptr},
+       "(TchSurfix), line 1: M6", nullptr},
       {"the teach table for LinuxCNC", MachineFor(text::Dialect::kLinuxCnc), nullptr,
        "btnTchGc_gen", "txtTchGCode", nullptr,
        [](const std::string& p) { EXPECT_TRUE(p.starts_with("G91.1\r\nG91G21\r\nM30")) << p; }},
@@ -217,14 +272,36 @@ TEST(MachineControl, TheDwellIsWrittenInTheMachinesUnit) {
   }
 }
 
-TEST(MachineControl, ARefusedProgramTellsNoneOfItsReports) {
-  // An empty teach table reports the missing feed; a program the control
-  // refuses is not made, so only the refusal is told.
-  MachineHarness h(MachineFor(text::Dialect::kGrbl));
-  h.Retype("txtTchSurfix", "M6");
-  h.Click("btnTchGc_gen");
-  ASSERT_EQ(h.prompts.Messages().size(), 1u);
-  EXPECT_FALSE(Holds(h.prompts.Messages()[0], "No Feedrate")) << h.prompts.Messages()[0];
+TEST(MachineControl, AJobsReportsAreToldOnlyWithItsProgram) {
+  // The point list's pocket and an empty teach table report something: told
+  // with the program the control reads; a program the control refuses is not
+  // made, so only the refusal is told.
+  const struct {
+    const char* name;
+    text::Dialect dialect;
+    std::function<void(DialogHarness&)> prepare;
+    const char* generate;
+    const char* report;
+    bool refused;
+  } cases[] = {
+      {"points, LinuxCNC", text::Dialect::kLinuxCnc, PocketWithReport, "btnAnyGcodeGen",
+       "Tool diameter>R1", false},
+      {"points, GRBL", text::Dialect::kGrbl, PocketWithReport, "btnAnyGcodeGen", "Tool diameter>R1",
+       false},
+      {"teach, GRBL", text::Dialect::kGrbl, nullptr, "btnTchGc_gen", "No Feedrate", false},
+      {"teach, GRBL with M6", text::Dialect::kGrbl,
+       [](DialogHarness& h) { h.Retype("txtTchSurfix", "M6"); }, "btnTchGc_gen", "No Feedrate",
+       true},
+  };
+  for (const auto& c : cases) {
+    MachineHarness h(MachineFor(c.dialect));
+    if (c.prepare) c.prepare(h);
+    h.Click(c.generate);
+    const std::vector<std::string> messages = h.prompts.Messages();
+    ASSERT_EQ(messages.size(), 1u) << c.name;
+    EXPECT_EQ(Holds(messages[0], c.report), !c.refused) << c.name << ": " << messages[0];
+    EXPECT_EQ(Holds(messages[0], "does not read"), c.refused) << c.name << ": " << messages[0];
+  }
 }
 
 TEST(MachineControl, TheHostsProgramsAreTheGoldensInEitherDwellUnit) {
