@@ -186,11 +186,17 @@ TEST(MachineControl, EachTabsProgramIsMadeForTheControl) {
          for (const char* word : {"G73", "G81", "G82", "G83", "G98", "G99"}) {
            EXPECT_FALSE(Holds(p, word)) << word << " in\n" << p;
          }
-         // Both holes drilled to the full depth, in passes.
+         // Both holes pecked as the control pecks: from the retract plane
+         // (Z3) down by the step (2) to the full depth, four feeds a hole.
          EXPECT_TRUE(Holds(p, "X40Y30")) << p;
          EXPECT_TRUE(Holds(p, "X20Y30")) << p;
-         EXPECT_TRUE(Holds(p, "G1Z-2")) << p;
-         EXPECT_TRUE(Holds(p, "G1Z-5")) << p;
+         std::size_t feeds = 0;
+         for (std::size_t at = p.find("G1Z"); at != std::string::npos; at = p.find("G1Z", at + 1)) {
+           ++feeds;
+         }
+         EXPECT_EQ(feeds, 8u) << p;
+         EXPECT_TRUE(Holds(p, "G1Z1F100\r\n")) << p;
+         EXPECT_TRUE(Holds(p, "G1Z-5F100\r\n")) << p;
        }},
       {"canned cycles on grblHAL stay canned", MachineFor(text::Dialect::kGrblHal), canned,
        "btnDrillGcodeGen", "txtDrillGcode", nullptr,
