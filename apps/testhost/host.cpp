@@ -397,6 +397,10 @@ simos::PromptAnswer TestHost::AnswerPrompt(const simos::PromptRequest& request) 
       if (!done && done.failure().message.starts_with("no text box")) {
         done = form->SetChecked(control, value == "True");
       }
+      // A drop-down: the item of that text chosen.
+      if (!done && done.failure().message.starts_with("no check box")) {
+        done = form->SelectItem(control, value);
+      }
       if (!done) Fault(request.caption + ": " + done.failure().message);
     }
   }

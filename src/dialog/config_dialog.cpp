@@ -1,11 +1,13 @@
 #include "dialog/config_dialog.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "dialog/key_filters.h"
 #include "dialog/page_measures.h"
 #include "settings/machine_settings.h"
 #include "settings/settings_keys.h"
+#include "text/gcode_dialect.h"
 #include "ui/text_box.h"
 #include "ui/text_metrics.h"
 
@@ -24,26 +26,46 @@ constexpr int kColumnGap = 24;
 constexpr int kBoxWidth = 80;
 constexpr int kButtonWidth = 90;
 constexpr int kCheckRoom = 24;  // the check mark and its gap before the text
+constexpr int kArrowRoom = 28;  // a drop-down's arrow button and its text margin
 using measures::kBoxHeight;
 using measures::kButtonHeight;
 using measures::kLabelGap;
 
-// The machine table's rows, in table order: the first half (speeds and
-// accelerations, the A axis) fills the left column, the rest (soft limits and
-// travel, stock top, spin-up) the right one.
+// The machine table's rows, in table order.
 std::span<const settings::InputRow> Rows() {
   return settings::InputsOf(settings::JobInputs::kMachine);
+}
+
+// The rows of the control the programs are written for (its drop-down, the
+// host's dwell unit) share one line below the two columns of the machine's
+// motion.
+constexpr std::string_view kDialectKey = "MachDialect";
+constexpr std::string_view kDwellKey = "MachDwellMs";
+bool IsControlRow(const settings::InputRow& row) {
+  return row.key == kDialectKey || row.key == kDwellKey;
 }
 
 bool IsCheck(const settings::InputRow& row) {
   return row.type == settings::KeyType::kBool;
 }
 
-// A caption's label: "lbl" and the box's name without "txt".
+bool IsChoice(const settings::InputRow& row) {
+  return !row.choices.empty();
+}
+
+// A caption's label: "lbl" and the control's name without its kind prefix.
 std::string CaptionName(const settings::InputRow& row) {
   std::string_view control = row.control;
-  if (control.starts_with("txt")) control.remove_prefix(3);
+  for (std::string_view prefix : {"txt", "cmb"}) {
+    if (control.starts_with(prefix)) control.remove_prefix(prefix.size());
+  }
   return "lbl" + std::string(control);
+}
+
+// The index of a choice's text in the row's list, or -1.
+int ChoiceIndex(const settings::InputRow& row, std::string_view text) {
+  const auto it = std::find(row.choices.begin(), row.choices.end(), text);
+  return it == row.choices.end() ? -1 : static_cast<int>(std::distance(row.choices.begin(), it));
 }
 
 // The note sizes itself to its text: the widest line, and one line height per line.
@@ -77,26 +99,58 @@ ConfigDialog::ConfigDialog(ui::Prompts& prompts)
       continue;
     }
     form_.Add<ui::Label>(CaptionName(row), std::string(row.caption));
+    if (IsChoice(row)) {
+      auto& combo = form_.Add<ui::ComboBox>(std::string(row.control));
+      combo.SetItems({row.choices.begin(), row.choices.end()});
+      continue;
+    }
     auto& box = form_.Add<ui::TextBox>(std::string(row.control), "0");
     if (row.filter == settings::Filter::kSigned) AttachSignedFilter(box);
     if (row.filter == settings::Filter::kUnsigned) AttachUnsignedFilter(box);
   }
   ui::AddOkCancel(form_, [this] { btnOK_Click(); });
+  // The dwell unit is the host's: the box is open to a change only while the
+  // host is the chosen control.
+  Get<ui::ComboBox>(DialectRow().control).onSelectedIndexChanged = [this](ui::ComboBox&) {
+    cmbMachDialect_SelectedIndexChanged();
+  };
   Fill(motion::Machine{});
   Arrange();
 }
 
+const settings::InputRow& ConfigDialog::DialectRow() {
+  return *settings::FindInput(settings::JobInputs::kMachine, kDialectKey);
+}
+
+void ConfigDialog::cmbMachDialect_SelectedIndexChanged() {
+  const settings::InputRow& dialect = DialectRow();
+  const int chosen = Get<ui::ComboBox>(dialect.control).SelectedIndex();
+  const bool host =
+      chosen < 0 ||
+      text::DialectNamed(dialect.choices[static_cast<std::size_t>(chosen)]) == text::Dialect::kHost;
+  const settings::InputRow& dwell = *settings::FindInput(settings::JobInputs::kMachine, kDwellKey);
+  Get<ui::CheckBox>(dwell.control).SetEnabled(host);
+}
+
 void ConfigDialog::Arrange() {
-  // The note centred at the top, two columns of captioned boxes below it, the
-  // buttons in the lower right corner; the form is as large as that needs. The
-  // caption column is as wide as the widest caption.
+  // The note centred at the top, two columns of captioned boxes below it (the
+  // first half of the machine's motion rows, speeds and accelerations and the A
+  // axis, on the left; soft limits and travel, stock top and spin-up on the
+  // right), the control's line under them (the drop-down on the left, the dwell
+  // box on the right), the buttons in the lower right corner; the form is as
+  // large as that needs. The caption column is as wide as the widest caption,
+  // the drop-down as wide as its widest choice.
   const ui::Font& font = form_.GetFont();
   int captionWidth = 0;
+  int controlWidth = kBoxWidth;
   for (const settings::InputRow& row : Rows()) {
     const int text = ui::EstimateTextWidth(row.caption, font);
     captionWidth = std::max(captionWidth, IsCheck(row) ? text + kCheckRoom : text + 2);
+    for (std::string_view choice : row.choices) {
+      controlWidth = std::max(controlWidth, ui::EstimateTextWidth(choice, font) + kArrowRoom);
+    }
   }
-  const int columnWidth = captionWidth + kLabelGap + kBoxWidth;
+  const int columnWidth = captionWidth + kLabelGap + controlWidth;
   const int clientWidth = 2 * kMargin + 2 * columnWidth + kColumnGap;
 
   ui::Bounds note = NoteSize(*note_);
@@ -107,22 +161,35 @@ void ConfigDialog::Arrange() {
   const int top = note.y + note.height + kMargin;
   const int textHeight = ui::EstimateTextHeight(font);
   const int textTop = (kBoxHeight - textHeight) / 2;
-  const auto rows = Rows();
-  const std::size_t perColumn = (rows.size() + 1) / 2;
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const settings::InputRow& row = rows[i];
-    const int x = kMargin + static_cast<int>(i / perColumn) * (columnWidth + kColumnGap);
-    const int y = top + static_cast<int>(i % perColumn) * kRowStep;
+  const auto place = [&](const settings::InputRow& row, int x, int y) {
     if (IsCheck(row)) {
       Get<ui::CheckBox>(row.control).SetBounds({x, y, columnWidth, kBoxHeight});
-      continue;
+      return;
     }
     Get<ui::Label>(CaptionName(row)).SetBounds({x, y + textTop, captionWidth, textHeight});
-    Get<ui::TextBox>(row.control)
-        .SetBounds({x + captionWidth + kLabelGap, y, kBoxWidth, kBoxHeight});
+    Get<ui::Control>(row.control)
+        .SetBounds({x + captionWidth + kLabelGap, y, IsChoice(row) ? controlWidth : kBoxWidth,
+                    kBoxHeight});
+  };
+  std::vector<const settings::InputRow*> motionRows;
+  std::vector<const settings::InputRow*> controlRows;
+  for (const settings::InputRow& row : Rows()) {
+    (IsControlRow(row) ? controlRows : motionRows).push_back(&row);
   }
+  const std::size_t perColumn = (motionRows.size() + 1) / 2;
+  for (std::size_t i = 0; i < motionRows.size(); ++i) {
+    place(*motionRows[i], kMargin + static_cast<int>(i / perColumn) * (columnWidth + kColumnGap),
+          top + static_cast<int>(i % perColumn) * kRowStep);
+  }
+  // The control's line, set a little apart from the motion's columns.
+  const int controlY = top + static_cast<int>(perColumn) * kRowStep + kMargin / 2;
+  for (std::size_t i = 0; i < controlRows.size(); ++i) {
+    place(*controlRows[i], kMargin + static_cast<int>(i) * (columnWidth + kColumnGap), controlY);
+  }
+  const int rowsEnd =
+      controlRows.empty() ? top + static_cast<int>(perColumn) * kRowStep : controlY + kRowStep;
 
-  const int buttonsY = top + static_cast<int>(perColumn) * kRowStep + kMargin;
+  const int buttonsY = rowsEnd + kMargin;
   const int clientHeight = buttonsY + kButtonHeight + kMargin;
   const int cancelX = clientWidth - kMargin - kButtonWidth;
   Get<ui::Button>("btnCancel").SetBounds({cancelX, buttonsY, kButtonWidth, kButtonHeight});
@@ -137,10 +204,13 @@ void ConfigDialog::Fill(const motion::Machine& machine) {
   for (const settings::InputRow& row : Rows()) {
     if (IsCheck(row)) {
       Get<ui::CheckBox>(row.control).SetChecked(shown.Bool(row.key));
+    } else if (IsChoice(row)) {
+      Get<ui::ComboBox>(row.control).SetSelectedIndex(ChoiceIndex(row, shown.String(row.key)));
     } else {
       Get<ui::TextBox>(row.control).SetText(shown.ControlText(row.key));
     }
   }
+  cmbMachDialect_SelectedIndexChanged();
 }
 
 generators::TextLookup ConfigDialog::Inputs() {
@@ -148,6 +218,10 @@ generators::TextLookup ConfigDialog::Inputs() {
     const settings::InputRow* row = settings::FindInput(settings::JobInputs::kMachine, key);
     if (!row) return {};
     if (IsCheck(*row)) return Get<ui::CheckBox>(row->control).Checked() ? "True" : "False";
+    if (IsChoice(*row)) {
+      const int index = Get<ui::ComboBox>(row->control).SelectedIndex();
+      return index < 0 ? std::string() : std::string(row->choices[static_cast<std::size_t>(index)]);
+    }
     return Get<ui::TextBox>(row->control).Text();
   };
 }

@@ -304,8 +304,15 @@ void PointListPage::btnAnyGcodeGen_Click() {
     dlg_.ShowFailure(program.failure());
     return;
   }
+  // Made for the machine's control before anything is told: a program the
+  // control would refuse is not shown, and neither are its reports.
+  auto forMachine = dlg_.ForMachine(std::move(program->text), settings::JobInputs::kPoints, inputs);
+  if (!forMachine) {
+    dlg_.ShowFailure(forMachine.failure());
+    return;
+  }
   for (const std::string& report : program->reports) dlg_.GetPrompts().Message(report);
-  dlg_.Get<ui::TextBox>("txtAnyGcode").SetText(std::move(program->text));
+  dlg_.Get<ui::TextBox>("txtAnyGcode").SetText(std::move(*forMachine));
   dlg_.RaiseCloseFileRequest();
   GetReportLine().SetOrder(program->order);
   ReportProgram(settings::JobInputs::kPoints, inputs);

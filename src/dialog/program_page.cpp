@@ -36,7 +36,7 @@ ui::Button& ProgramPage::AddLoadButton(std::string name, std::string_view failur
 
 void ProgramPage::GenerateProgram() {
   const generators::TextLookup inputs = dlg_.Inputs();
-  if (!dlg_.PutProgram(job_(inputs, {}), program_->Name())) return;
+  if (!dlg_.PutProgram(job_(inputs, {}), program_->Name(), jobInputs_, inputs)) return;
   ReportProgram(jobInputs_, inputs);
 }
 

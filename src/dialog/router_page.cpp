@@ -332,14 +332,15 @@ void RouterPage::GenerateCuts() {
     return;
   }
   const bool twoWay = dlg_.Get<ui::CheckBox>("chkbCut2Way").Checked();
-  const auto program = generators::GcodeGenHoriz(*cuts, *in, twoWay);
-  if (!program) {
-    dlg_.ShowFailure(program.failure());
+  auto program = generators::GcodeGenHoriz(*cuts, *in, twoWay);
+  // The program ends with the operator's end script; the machine's control may
+  // then add its own end after it.
+  if (program) *program += in->endScript;
+  const generators::TextLookup inputs = dlg_.Inputs();
+  if (!dlg_.PutProgram(std::move(program), program_->Name(), settings::JobInputs::kCuts, inputs)) {
     return;
   }
-  program_->SetText(*program + in->endScript);
-  dlg_.RaiseCloseFileRequest();
-  reportLine_.Show(program_->Text(), settings::JobInputs::kCuts, dlg_.Inputs(), preview_);
+  reportLine_.Show(program_->Text(), settings::JobInputs::kCuts, inputs, preview_);
   Arrange();
 }
 
@@ -360,14 +361,14 @@ void RouterPage::GenerateContours() {
     dlg_.ShowFailure(in.failure());
     return;
   }
-  const auto program = generators::DxfGcodeGen(*drawing, *in);
-  if (!program) {
-    dlg_.ShowFailure(program.failure());
+  auto program = generators::DxfGcodeGen(*drawing, *in);
+  if (program) *program += in->endScript;
+  const generators::TextLookup inputs = dlg_.Inputs();
+  if (!dlg_.PutProgram(std::move(program), program_->Name(), settings::JobInputs::kContour,
+                       inputs)) {
     return;
   }
-  program_->SetText(*program + in->endScript);
-  dlg_.RaiseCloseFileRequest();
-  reportLine_.Show(program_->Text(), settings::JobInputs::kContour, dlg_.Inputs(), preview_);
+  reportLine_.Show(program_->Text(), settings::JobInputs::kContour, inputs, preview_);
   Arrange();
   if (drawing->empty()) dlg_.GetPrompts().Message(geometry::kNoLwPolyline);
 }

@@ -131,6 +131,14 @@ generators::TeachDefinitions TeachPage::Definitions() const {
   return defs;
 }
 
+generators::TextLookup TeachPage::TeachInputs() {
+  const generators::TextLookup boxes = dlg_.Inputs();
+  return [this, boxes](std::string_view key) -> std::string {
+    if (key.starts_with("tchOp")) return dlg_.MirrorValue(key).value_or(std::string());
+    return boxes(key);
+  };
+}
+
 void TeachPage::StoreDefinitions(const generators::TeachDefinitions& definitions) {
   for (std::size_t i = 0; i < definitions.size(); ++i) {
     dlg_.SetMirrorValue("tchOp" + std::to_string(i + 1), definitions[i]);
@@ -351,12 +359,20 @@ void TeachPage::btnTchGc_gen_Click() {
     }
     leftOut += (leftOut.empty() ? "" : "\r\n") + report;
   }
+  // Made for the machine's control before anything is told: a program the
+  // control would refuse is not shown, and neither are its reports.
+  const generators::TextLookup inputs = TeachInputs();
+  auto forMachine = dlg_.ForMachine(std::move(program->text), settings::JobInputs::kTeach, inputs);
+  if (!forMachine) {
+    dlg_.ShowFailure(forMachine.failure());
+    return;
+  }
   ui::Prompts& prompts = dlg_.GetPrompts();
   if (noFeed) prompts.Message(generators::kNoFeedrate);
-  dlg_.Get<ui::TextBox>("txtTchGCode").SetText(std::move(program->text));
+  dlg_.Get<ui::TextBox>("txtTchGCode").SetText(std::move(*forMachine));
   dlg_.RaiseCloseFileRequest();
-  reportLine_.Show(dlg_.Get<ui::TextBox>("txtTchGCode").Text(), settings::JobInputs::kTeach,
-                   dlg_.Inputs(), nullptr);
+  reportLine_.Show(dlg_.Get<ui::TextBox>("txtTchGCode").Text(), settings::JobInputs::kTeach, inputs,
+                   nullptr);
   Arrange();
   if (!leftOut.empty()) prompts.Message(leftOut);
 }

@@ -73,6 +73,9 @@ class TeachPage : public DialogPage {
   void SetOp(std::size_t definition);
   void SetTeachFile(std::string path);
   void StoreDefinitions(const generators::TeachDefinitions& definitions);
+  // The teach job's inputs: the dialog's, with the operation definitions
+  // ("tchOp1" …) as they are stored.
+  generators::TextLookup TeachInputs();
   void ShowIf(const std::optional<std::string>& message);
   // Writes the table to `path`; on failure tells the operator and returns false.
   bool WriteTable(const std::string& path);

@@ -36,7 +36,10 @@ void ThreadPage::btnGenerate_Click() {
     dlg_.ShowFailure(in.failure());
     return;
   }
-  if (!dlg_.PutProgram(generators::ThreadGcodeGen(*in), "txtThreadGcode")) return;
+  if (!dlg_.PutProgram(generators::ThreadGcodeGen(*in), "txtThreadGcode",
+                       settings::JobInputs::kThread, Inputs())) {
+    return;
+  }
   ReportProgram(settings::JobInputs::kThread, Inputs());
   const generators::ThreadPreview shown = generators::ThreadPreviewOf(*in);
   previewPitch = shown.pitch;

@@ -15,6 +15,8 @@
 #include "dialog/surface_square_page.h"
 #include "dialog/teach_page.h"
 #include "dialog/thread_page.h"
+#include "settings/control_output.h"
+#include "settings/machine_settings.h"
 #include "settings/settings_keys.h"
 #include "text/number_format.h"
 #include "text/parse.h"
@@ -194,9 +196,17 @@ std::string XYZDemoDialog::ControlOfKey(std::string_view key) const {
 generators::TextLookup XYZDemoDialog::Inputs() {
   return [this](std::string_view key) -> std::string {
     const std::string control = ControlOfKey(key);
-    if (control.empty()) return OptionText(key);
-    return ControlValue(control).value_or(std::string());
+    if (!control.empty()) return ControlValue(control).value_or(std::string());
+    if (auto machine = MachineText(key)) return *machine;
+    return OptionText(key);
   };
+}
+
+std::optional<std::string> XYZDemoDialog::MachineText(std::string_view key) const {
+  if (!settings::FindInput(settings::JobInputs::kMachine, key)) return std::nullopt;
+  settings::Settings shown;
+  settings::StoreMachine(CurrentMachine(), shown);
+  return shown.ControlText(key);
 }
 
 std::string XYZDemoDialog::OptionText(std::string_view key) const {
@@ -410,12 +420,19 @@ std::optional<std::string> XYZDemoDialog::ShowOpenFileKeepingFilter() {
   return prompts_.OpenFile(openFileFilter_);
 }
 
-bool XYZDemoDialog::PutProgram(const Outcome<std::string>& program, std::string_view box) {
+Outcome<std::string> XYZDemoDialog::ForMachine(std::string program, settings::JobInputs job,
+                                               const generators::TextLookup& texts) const {
+  return settings::ForControl(std::move(program), CurrentMachine().dialect, job, texts);
+}
+
+bool XYZDemoDialog::PutProgram(Outcome<std::string> program, std::string_view box,
+                               settings::JobInputs job, const generators::TextLookup& texts) {
+  if (program) program = ForMachine(std::move(*program), job, texts);
   if (!program) {
     ShowFailure(program.failure());
     return false;
   }
-  Get<ui::TextBox>(box).SetText(*program);
+  Get<ui::TextBox>(box).SetText(std::move(*program));
   RaiseCloseFileRequest();
   return true;
 }

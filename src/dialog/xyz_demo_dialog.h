@@ -25,7 +25,9 @@
 // - Handlers are methods of the page class named after the control
 //   (btnKhoanTronPreview_Click). They read inputs through Inputs() and the
 //   generators' ordered readers, put programs into the program box with
-//   PutProgram() (which shows a refusal instead), hand programs over with
+//   PutProgram() (which makes each the program of the machine's control, and
+//   shows a refusal instead; a handler that tells reports first calls
+//   ForMachine() itself), hand programs over with
 //   LoadProgram(text, the button's failure message), minimise with
 //   btnClose_Click(), and ask the operator through GetPrompts().
 // - Tests build the dialog with ui::ScriptedPrompts and RecordingHandOff, call
@@ -50,6 +52,7 @@
 #include "dialog/program_hand_off.h"
 #include "generators/inputs.h"
 #include "motion/machine.h"
+#include "settings/settings_keys.h"
 #include "text/outcome.h"
 #include "ui/form.h"
 #include "ui/prompts.h"
@@ -120,9 +123,15 @@ class XYZDemoDialog {
   std::string ControlOfKey(std::string_view key) const;
   const std::map<std::string, std::string, std::less<>>& KeyBindings() const { return keys_; }
   // What the generators read: the text of the key's box, "True"/"False" for a
-  // check box, a drilling option's text (OptionText); any other unbound key
-  // reads as empty (and so does not convert).
+  // check box, a machine setting's text (MachineText), a drilling option's text
+  // (OptionText); any other unbound key reads as empty (and so does not
+  // convert).
   generators::TextLookup Inputs();
+  // A key of the machine's settings ("MachDialect", "MachDwellMs", ...) as the
+  // current machine gives it, in the text its configuration box shows; nullopt
+  // for a key that is no machine setting. The jobs read the control's dialect
+  // and the host's dwell unit so.
+  std::optional<std::string> MachineText(std::string_view key) const;
   // A drilling option, a key a tab's "Options" form shows: the text its OK last
   // put in, or the one the stored settings gave, or else the key's default; empty
   // for a key that is no option. The options travel with the stored values
@@ -178,10 +187,17 @@ class XYZDemoDialog {
   void RaiseCloseFileRequest() { closeFileTrigger = true; }
   // Shows a refused conversion: the message, and what it concerns on the next line.
   void ShowFailure(const Failure& failure);
-  // What a G-code button does with its job's result: the program replaces the
-  // box's text and the close-file request is raised; a refusal is shown and the
+  // A job's program made into the program of the current machine's control:
+  // `job` is the job's input table, `texts` its inputs (the script boxes a
+  // refused word is named by). The host's programs come back as they are.
+  Outcome<std::string> ForMachine(std::string program, settings::JobInputs job,
+                                  const generators::TextLookup& texts) const;
+  // What a G-code button does with its job's result: the program, made for the
+  // machine's control (ForMachine), replaces the box's text and the close-file
+  // request is raised; a refusal, the job's or the control's, is shown and the
   // box keeps what it held. Returns whether a program was put in.
-  bool PutProgram(const Outcome<std::string>& program, std::string_view box);
+  bool PutProgram(Outcome<std::string> program, std::string_view box, settings::JobInputs job,
+                  const generators::TextLookup& texts);
 
   // The open-file dialog all tabs share (dlgOpenFile): shown with a filter,
   // which it keeps for a later showing that sets none (all files before the

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "settings/settings_keys.h"
+#include "text/gcode_dialect.h"
 #include "ui/scripted_prompts.h"
 #include "ui/text_box.h"
+#include "ui/text_metrics.h"
 
 namespace kelvora::dialog {
 namespace {
@@ -55,7 +57,10 @@ TEST(ConfigDialog, KeepsItsNoteAndShowsOneCaptionedBoxPerMachineKey) {
       EXPECT_EQ(config.Get<ui::CheckBox>(row.control).Text(), row.caption) << row.key;
       continue;
     }
-    auto& box = config.Get<ui::TextBox>(row.control);
+    // The control's dialect is a drop-down of its choices; every other row a box.
+    ui::Control& box = row.choices.empty()
+                           ? static_cast<ui::Control&>(config.Get<ui::TextBox>(row.control))
+                           : config.Get<ui::ComboBox>(row.control);
     std::string caption = "lbl" + std::string(row.control.substr(3));
     EXPECT_EQ(config.Get<ui::Label>(caption).Text(), row.caption) << row.key;
     // The caption sits left of its box, on its row.
@@ -74,6 +79,109 @@ TEST(ConfigDialog, KeepsItsNoteAndShowsOneCaptionedBoxPerMachineKey) {
   EXPECT_EQ(config.Get<ui::TextBox>("txtMachZMin").Text(), "-200");
   EXPECT_TRUE(config.Get<ui::CheckBox>("chkbMachHasA").Checked());
   EXPECT_FALSE(config.Get<ui::CheckBox>("chkbMachSoftLimits").Checked());
+  auto& dialect = config.Get<ui::ComboBox>("cmbMachDialect");
+  EXPECT_EQ(dialect.Items(), (std::vector<std::string>{"Host", "LinuxCNC", "GRBL", "grblHAL"}));
+  EXPECT_EQ(dialect.Text(), "Host");
+  EXPECT_FALSE(config.Get<ui::CheckBox>("chkbMachDwellMs").Checked());
+  EXPECT_TRUE(config.Get<ui::CheckBox>("chkbMachDwellMs").Enabled());
+}
+
+TEST(ConfigDialog, TheControlsLineLiesBelowBothColumnsAndInsideTheForm) {
+  ui::ScriptedPrompts prompts;
+  ConfigDialog config(prompts);
+  const ui::Bounds combo = config.Get<ui::ComboBox>("cmbMachDialect").GetBounds();
+  const ui::Bounds dwell = config.Get<ui::CheckBox>("chkbMachDwellMs").GetBounds();
+  const ui::Bounds caption = config.Get<ui::Label>("lblMachDialect").GetBounds();
+  // One line: the caption and its drop-down on the left, the dwell box on the right.
+  EXPECT_EQ(combo.y, dwell.y);
+  EXPECT_LT(caption.x + caption.width, combo.x);
+  EXPECT_LT(combo.x + combo.width, dwell.x);
+  // Every choice fits the drop-down.
+  for (const std::string& item : config.Get<ui::ComboBox>("cmbMachDialect").Items()) {
+    EXPECT_LT(ui::EstimateTextWidth(item, config.GetForm().GetFont()), combo.width) << item;
+  }
+  // Below the last row of either column, above the buttons.
+  for (const char* name : {"txtMachAAcc", "chkbMachHasA", "txtMachSpinUp", "txtMachStockTop"}) {
+    const ui::Bounds b = config.Get<ui::Control>(name).GetBounds();
+    EXPECT_LE(b.y + b.height, combo.y) << name;
+  }
+  const ui::Bounds ok = config.Get<ui::Button>("btnOK").GetBounds();
+  EXPECT_LE(combo.y + combo.height, ok.y);
+  const ui::Bounds client = config.GetForm().GetBounds();
+  EXPECT_LE(dwell.x + dwell.width, client.width);
+  EXPECT_LE(ok.y + ok.height, client.height);
+}
+
+TEST(ConfigDialog, OkReadsEachControlAndTheDwellUnit) {
+  const struct {
+    int choice;  // the drop-down's item
+    bool dwellMilliseconds;
+    text::Dialect want;
+    bool dwellEnabled;
+  } cases[] = {
+      {0, true, text::Dialect::kHost, true},       {0, false, text::Dialect::kHost, true},
+      {1, false, text::Dialect::kLinuxCnc, false}, {2, false, text::Dialect::kGrbl, false},
+      {3, true, text::Dialect::kGrblHal, false},
+  };
+  for (const auto& c : cases) {
+    ui::ScriptedPrompts prompts;
+    ConfigDialog config(prompts);
+    bool enabled = false;
+    const auto read = RunConfig(config, prompts, SmallLathe(), [&](ConfigDialog& d) {
+      // The dwell unit is ticked while the host is chosen, then the control chosen.
+      if (c.dwellMilliseconds) d.Get<ui::CheckBox>("chkbMachDwellMs").Click();
+      d.Get<ui::ComboBox>("cmbMachDialect").SetSelectedIndex(c.choice);
+      enabled = d.Get<ui::CheckBox>("chkbMachDwellMs").Enabled();
+      d.Get<ui::Button>("btnOK").Click();
+    });
+    ASSERT_TRUE(read) << c.choice;
+    EXPECT_EQ(read->dialect, c.want) << c.choice;
+    EXPECT_EQ(read->dwellMilliseconds, c.dwellMilliseconds) << c.choice;
+    EXPECT_EQ(enabled, c.dwellEnabled) << c.choice;
+    // The rest of the machine is as it was given.
+    EXPECT_EQ(read->axes[motion::kAxisX].maxVelocity, 1800) << c.choice;
+    EXPECT_TRUE(prompts.Messages().empty()) << c.choice;
+  }
+}
+
+TEST(ConfigDialog, TheMachinesControlIsShownAndReadBackUnchanged) {
+  // Every dialect with either dwell unit goes in and comes out of an untouched OK.
+  for (const text::DialectRules& rules : text::kDialects) {
+    for (const bool milliseconds : {false, true}) {
+      motion::Machine machine = SmallLathe();
+      machine.dialect = rules.dialect;
+      machine.dwellMilliseconds = milliseconds;
+      ui::ScriptedPrompts prompts;
+      ConfigDialog config(prompts);
+      const auto read = RunConfig(config, prompts, machine, [&](ConfigDialog& d) {
+        EXPECT_EQ(d.Get<ui::ComboBox>("cmbMachDialect").Text(), rules.name);
+        EXPECT_EQ(d.Inputs()("MachDialect"), rules.name);
+        EXPECT_EQ(d.Get<ui::CheckBox>("chkbMachDwellMs").Checked(), milliseconds) << rules.name;
+        EXPECT_EQ(d.Get<ui::CheckBox>("chkbMachDwellMs").Enabled(),
+                  rules.dialect == text::Dialect::kHost)
+            << rules.name;
+        EXPECT_TRUE(d.GetForm().PressEnter());
+      });
+      ASSERT_TRUE(read) << rules.name;
+      EXPECT_EQ(read->dialect, rules.dialect);
+      EXPECT_EQ(read->dwellMilliseconds, milliseconds) << rules.name;
+    }
+  }
+}
+
+TEST(ConfigDialog, NoChoiceReadsAsTheHost) {
+  ui::ScriptedPrompts prompts;
+  ConfigDialog config(prompts);
+  motion::Machine grbl = SmallLathe();
+  grbl.dialect = text::Dialect::kGrbl;
+  const auto read = RunConfig(config, prompts, grbl, [](ConfigDialog& d) {
+    d.Get<ui::ComboBox>("cmbMachDialect").SetSelectedIndex(-1);
+    EXPECT_EQ(d.Inputs()("MachDialect"), "");
+    EXPECT_TRUE(d.Get<ui::CheckBox>("chkbMachDwellMs").Enabled());
+    d.Get<ui::Button>("btnOK").Click();
+  });
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->dialect, text::Dialect::kHost);
 }
 
 TEST(ConfigDialog, OkReadsTheBoxesIntoTheMachine) {

@@ -9,6 +9,7 @@
 #include "plugin/host_string.h"
 #include "settings/profile_files.h"
 #include "support/host_string_methods.h"
+#include "text/gcode_dialect.h"
 #include "text/utf16.h"
 
 namespace kelvora::plugin {
@@ -716,6 +717,8 @@ motion::Machine ConfiguredMachine() {
   m.axes[motion::kAxisZ].maxAcceleration = 55;
   m.hasA = false;
   m.stockTop = 3.25;
+  m.dialect = text::Dialect::kGrbl;
+  m.dwellMilliseconds = true;
   return m;
 }
 
@@ -753,7 +756,9 @@ TEST_F(PluginModuleTest, AConfiguredMachineSurvivesShutdownAndStartUp) {
                          {"MachXVel", "999.5"},
                          {"MachZAcc", "55"},
                          {"MachHasA", "False"},
-                         {"MachStockTop", "3.25"}});
+                         {"MachStockTop", "3.25"},
+                         {"MachDialect", "GRBL"},
+                         {"MachDwellMs", "True"}});
 
   // The next run starts with it, and shows it in the configuration dialog.
   FakeDialogs nextDialogs;
@@ -766,8 +771,11 @@ TEST_F(PluginModuleTest, AConfiguredMachineSurvivesShutdownAndStartUp) {
   EXPECT_EQ(read.axes[motion::kAxisZ].maxAcceleration, 55);
   EXPECT_FALSE(read.hasA);
   EXPECT_EQ(read.stockTop, 3.25);
+  EXPECT_EQ(read.dialect, text::Dialect::kGrbl);
+  EXPECT_TRUE(read.dwellMilliseconds);
   next.piConfig();
   EXPECT_EQ(nextDialogs.configGiven.stockTop, 3.25);
+  EXPECT_EQ(nextDialogs.configGiven.dialect, text::Dialect::kGrbl);
 }
 
 TEST_F(PluginModuleTest, TheConfiguredMachineWinsOverTheWindowsCopy) {

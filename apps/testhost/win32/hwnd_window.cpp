@@ -300,7 +300,10 @@ std::string HwndWindow::Fill(const std::string& name, const std::string& value) 
   std::string failure;
   HWND control = Control(name, failure);
   if (!control) return failure;
-  if (!IsCheckBox(control)) {
+  if (_wcsicmp(ClassName(control).c_str(), L"ComboBox") == 0) {
+    if (!SelectListItem(control, WideFromUtf8(value)))
+      return name + " has no item \"" + value + "\"";
+  } else if (!IsCheckBox(control)) {
     TypeInto(control, value);
   } else if (IsChecked(control) != (value == "True")) {
     SendMessageW(control, BM_CLICK, 0, 0);
