@@ -62,7 +62,9 @@ motion::CheckOptions Options() {
 void BM_GcodeGenWithoutReport(benchmark::State& state) {
   Window& w = TheWindow();
   for (auto _ : state) {
-    w.dlg.PutProgram(generators::GridJob(w.dlg.Inputs(), {}), "txtGridGcode");
+    const generators::TextLookup inputs = w.dlg.Inputs();
+    w.dlg.PutProgram(generators::GridJob(inputs, {}), "txtGridGcode", settings::JobInputs::kGrid,
+                     inputs);
     benchmark::DoNotOptimize(w.dlg.Get<ui::TextBox>("txtGridGcode").Text().data());
   }
 }
