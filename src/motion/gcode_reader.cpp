@@ -158,7 +158,7 @@ class BlockReader {
 };
 
 // A line the control cannot take whole, named with its length and the most it
-// reads ("81 > 80"): the line end is not counted.
+// reads ("80 > 79" on GRBL): the line end is not counted.
 void BlockReader::CheckLength(std::size_t length, const text::DialectRules& rules) {
   if (rules.maxLineLength <= 0 || length <= static_cast<std::size_t>(rules.maxLineLength)) return;
   Notice notice;

@@ -221,19 +221,19 @@ TEST(ReportTexts, WordsAndLinesTheControlDoesNotRead) {
   const std::pair<int, const char*> expected[] = {
       {kEnglish,
        "Line 2: word this control does not read (G83)\r\n"
-       "Line 3: line longer than the control reads (81 > 80)\r\n"
+       "Line 3: line longer than the control reads (81 > 79)\r\n"
        "Line 4: word this control does not read (M101)"},
       {0,
        "Dòng 2: từ mà bộ điều khiển này không đọc (G83)\r\n"
-       "Dòng 3: dòng dài hơn bộ điều khiển đọc được (81 > 80)\r\n"
+       "Dòng 3: dòng dài hơn bộ điều khiển đọc được (81 > 79)\r\n"
        "Dòng 4: từ mà bộ điều khiển này không đọc (M101)"},
       {2,
        "บรรทัด 2: คำสั่งที่ตัวควบคุมนี้ไม่อ่าน (G83)\r\n"
-       "บรรทัด 3: บรรทัดยาวเกินกว่าที่ตัวควบคุมอ่านได้ (81 > 80)\r\n"
+       "บรรทัด 3: บรรทัดยาวเกินกว่าที่ตัวควบคุมอ่านได้ (81 > 79)\r\n"
        "บรรทัด 4: คำสั่งที่ตัวควบคุมนี้ไม่อ่าน (M101)"},
       {3,
        "Baris 2: kata yang tidak dibaca kontrol ini (G83)\r\n"
-       "Baris 3: baris lebih panjang dari yang dibaca kontrol (81 > 80)\r\n"
+       "Baris 3: baris lebih panjang dari yang dibaca kontrol (81 > 79)\r\n"
        "Baris 4: kata yang tidak dibaca kontrol ini (M101)"},
   };
   for (const auto& [language, text] : expected) {
