@@ -380,7 +380,10 @@ bool BlockReader::Execute() {
 ReaderStart ReaderStartFor(const Machine& machine) {
   ReaderStart start;
   start.dialect = machine.dialect;
-  start.dwellMilliseconds = machine.dialect == text::Dialect::kHost && machine.dwellMilliseconds;
+  // Only a control whose dwell unit is a machine setting (the host) counts in
+  // milliseconds; the others read seconds whatever the setting says.
+  start.dwellMilliseconds = machine.dwellMilliseconds && text::RulesOf(machine.dialect).dwell ==
+                                                             text::DwellUnit::kMachineSetting;
   return start;
 }
 
