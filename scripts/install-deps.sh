@@ -23,9 +23,9 @@ case $mode in
     ;;
 esac
 
-main_packages=(cmake ninja-build g++ librapidxml-dev libcli11-dev)
+main_packages=(cmake ninja-build g++ librapidxml-dev libcli11-dev libboost-dev)
 test_packages=(googletest libgtest-dev libbenchmark-dev libdxflib-dev clang-format librsvg2-bin
-  clang-14 libclang-rt-14-dev valgrind linuxcnc-uspace)
+  clang-14 libclang-rt-14-dev valgrind linuxcnc-uspace python3-ezdxf python3-shapely)
 windows_packages=(g++-mingw-w64-i686-posix wine xvfb imagemagick fonts-wine fonts-liberation2
   fonts-thai-tlwg)
 wine32_packages=(wine32:i386)

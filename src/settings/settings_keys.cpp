@@ -1,5 +1,6 @@
 #include "settings/settings_keys.h"
 
+#include "generators/contour_options.h"
 #include "generators/drill_options.h"
 #include "generators/thread.h"
 
@@ -49,6 +50,23 @@ constexpr InputRow Choice(std::string_view key, std::span<const std::string_view
                           std::string_view control, std::string_view caption,
                           std::string_view help) {
   InputRow row = Option(key, kString, choices.front(), "", control, caption, kAnyText, help);
+  row.choices = choices;
+  return row;
+}
+
+// A box of the router tab's contour "Options" form (the contour options and the
+// drawing's outlines), a later generation of the profile.
+constexpr InputRow ContourOption(std::string_view key, KeyType type, std::string_view defaultText,
+                                 std::string_view format, std::string_view control,
+                                 std::string_view caption, Filter filter, std::string_view help) {
+  return Since(3, Row(key, type, defaultText, format, kOptions, control, "", caption, "", filter,
+                      kNoBox, help, 100));
+}
+
+constexpr InputRow ContourChoice(std::string_view key, std::span<const std::string_view> choices,
+                                 std::string_view control, std::string_view caption,
+                                 std::string_view help) {
+  InputRow row = ContourOption(key, kString, choices.front(), "", control, caption, kAnyText, help);
   row.choices = choices;
   return row;
 }
@@ -216,6 +234,43 @@ constexpr InputRow kContourInputs[] = {
         At(kMachining, 12, 2), "text inserted after the last segment of a contour", 11),
     Row("DxfEndScript", kString, "", "", kText, "txtDxfEndScript", "", "EndScript:", "M101",
         kAnyText, At(kMachining, 13, 2), "end script appended after the program", 12),
+    ContourChoice("DxfOutlines", geometry::kOutlineSourceNames, "cmbDxfOutlines", "Outlines from:",
+                  "the drawing's entities cut: LWPOLYLINEs, or All outline entities (lines and "
+                  "arcs chained, POLYLINEs, circles, ellipses, splines, blocks)"),
+    ContourOption("DxfLayers", kString, "", "", "txtDxfLayers", "Layers:", kAnyText,
+                  "the drawing's layers taken, comma-separated (blank: all)"),
+    ContourOption("DxfJoinTol", kDouble, "0.001", "0.###", "txtDxfJoinTol", "Join tolerance:",
+                  kUnsigned, "end points this close are joined into one contour"),
+    ContourOption("DxfChordTol", kDouble, "0.01", "0.###", "txtDxfChordTol", "Chord tolerance:",
+                  kUnsigned, "the greatest distance of arcs and lines from an ellipse or spline"),
+    ContourChoice("DxfOrder", geometry::kContourOrderNames, "cmbDxfOrder",
+                  "Order:", "order of the contours: As read, or Shortest (nearest end next)"),
+    ContourChoice("DxfSide", generators::kContourSideNames, "cmbDxfSide", "Side:",
+                  "where the tool runs: On the line, Outside or Inside (closed contours), Left "
+                  "or Right (open contours)"),
+    ContourOption("DxfToolDia", kDouble, "3", "0.###", "txtDxfToolDia", "Tool diameter:", kUnsigned,
+                  "the tool's diameter (sides, lead-in, pocket)"),
+    ContourChoice("DxfDirection", generators::kCutDirectionNames, "cmbDxfDirection",
+                  "Direction:", "Climb or Conventional: each contour's direction for its side"),
+    ContourChoice("DxfEntry", generators::kContourEntryNames, "cmbDxfEntry", "Entry:",
+                  "how each layer is entered: Plunge, Ramp (down along the path) or Helix "
+                  "(closed contours)"),
+    ContourOption("DxfRampAngle", kDouble, "3", "0.###", "txtDxfRampAngle",
+                  "Ramp angle:", kUnsigned, "ramp and helix angle, degrees from the horizontal"),
+    ContourOption("DxfLeadIn", kDouble, "0", "0.###", "txtDxfLeadIn", "Lead-in radius:", kUnsigned,
+                  "lead-in and lead-out arc radius on the waste side (0: none)"),
+    ContourOption("DxfTabCount", kInt, "0", "0", "txtDxfTabCount", "Tabs:", kUnsigned,
+                  "holding tabs per closed contour (0: none)"),
+    ContourOption("DxfTabSpacing", kDouble, "0", "0.###", "txtDxfTabSpacing", "Tab spacing:",
+                  kUnsigned, "a tab every this length of contour (0: use the count)"),
+    ContourOption("DxfTabWidth", kDouble, "5", "0.###", "txtDxfTabWidth", "Tab width:", kUnsigned,
+                  "length of a tab along the contour"),
+    ContourOption("DxfTabHeight", kDouble, "1", "0.###", "txtDxfTabHeight",
+                  "Tab height:", kUnsigned, "height of a tab above the full depth"),
+    ContourOption("DxfPocket", kBool, "False", "", "chkbDxfPocket", "Clear inside", kAnyText,
+                  "clear the area inside closed contours, keeping the contours nested in them"),
+    ContourOption("DxfStepover", kDouble, "40", "0.##", "txtDxfStepover",
+                  "Step-over (%):", kUnsigned, "pocket step-over, percent of the tool diameter"),
 };
 
 constexpr InputRow kCutInputs[] = {
@@ -273,6 +328,9 @@ constexpr InputRow kPointInputs[] = {
            "Order:", "order of the holes: As listed, or Shortest (the shortest rapids found)"),
     Choice("AnyEntry", generators::kPocketEntryNames, "cmbEntry",
            "Entry:", "pocket entry: Plunge, or Helix (a helical descent to each depth)"),
+    Since(3, Row("AnyLayers", kString, "", "", kOptions, "txtAnyLayers", "", "Drawing layers:", "",
+                 kAnyText, kNoBox,
+                 "a drawing's layers whose circles are taken, comma-separated (blank: all)", 100)),
 };
 
 constexpr InputRow kAutoGridInputs[] = {
@@ -427,10 +485,11 @@ constexpr std::span<const InputRow> kTables[] = {
 };
 
 // The stored tables joined in order, generation by generation (the drilling
-// options after every first key, the dialect after them), so the section keeps
+// options after every first key, the dialect after them, then the contour
+// options), so the section keeps
 // the order it had before a generation existed and a profile written then only
 // gains keys at its end.
-constexpr int kGenerations = 3;
+constexpr int kGenerations = 4;
 std::vector<InputRow> JoinStoredTables() {
   std::vector<InputRow> keys;
   for (int generation = 0; generation < kGenerations; ++generation) {

@@ -22,11 +22,11 @@ namespace {
 
 TEST(SettingsKeys, TableHoldsEveryKeyOnceInWriteOrder) {
   const auto keys = SettingsKeys();
-  ASSERT_EQ(keys.size(), 159u);
+  ASSERT_EQ(keys.size(), 177u);
   EXPECT_EQ(keys.front().key, "Dlg");
   EXPECT_EQ(keys[1].key, "gcGenLanguage");
   EXPECT_EQ(keys[2].key, "CirXc");
-  EXPECT_EQ(keys.back().key, "MachDwellMs");
+  EXPECT_EQ(keys.back().key, "AnyLayers");
   std::set<std::string_view> seen;
   for (const SettingsKey& k : keys) {
     EXPECT_TRUE(seen.insert(k.key).second) << "duplicate " << k.key;
@@ -236,6 +236,25 @@ TEST(SettingsKeys, JoinKeepsTheWriteOrder) {
       // The control's dialect, after the drilling options.
       "MachDialect",
       "MachDwellMs",
+      // The contour options and the drawings' outlines and layers, after them.
+      "DxfOutlines",
+      "DxfLayers",
+      "DxfJoinTol",
+      "DxfChordTol",
+      "DxfOrder",
+      "DxfSide",
+      "DxfToolDia",
+      "DxfDirection",
+      "DxfEntry",
+      "DxfRampAngle",
+      "DxfLeadIn",
+      "DxfTabCount",
+      "DxfTabSpacing",
+      "DxfTabWidth",
+      "DxfTabHeight",
+      "DxfPocket",
+      "DxfStepover",
+      "AnyLayers",
   };
   std::vector<std::string_view> keys;
   for (const SettingsKey& k : SettingsKeys()) keys.push_back(k.key);
