@@ -4,8 +4,10 @@
 #include <string_view>
 #include <vector>
 
+#include "generators/contour_path.h"
 #include "generators/limits.h"
 #include "generators/program_writer.h"
+#include "geometry/dxf_outlines.h"
 #include "geometry/dxf_wrapper.h"
 
 namespace kelvora::generators {
@@ -129,7 +131,9 @@ std::optional<Failure> CheckDxfContours(const DrawList& list, const DxfMachining
   return std::nullopt;
 }
 
-Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs& in) {
+Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs& in,
+                                 const ContourOptions& /*options*/,
+                                 std::vector<std::string>* /*notes*/) {
   if (auto f = CheckDxfContours(list, in)) return *f;
   const auto contours = Contours(list);
   ProgramWriter w(text::NumberFormat::kMax3);
@@ -171,16 +175,29 @@ Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs&
   return w.Finish();
 }
 
-Outcome<std::string> DxfJob(const TextLookup& texts, const std::string& path,
-                            const ListSink& sink) {
-  auto drawing = geometry::DxfObjGen(path);
+Outcome<geometry::DrawList> ContourToolPaths(const DrawList& list, const DxfMachiningInputs& in,
+                                             const ContourOptions& /*options*/) {
+  if (auto f = CheckDxfContours(list, in)) return *f;
+  DrawList paths;
+  for (const CPolyLine* p : Contours(list)) paths.push_back(PolyLineOf(PathOf(*p)));
+  return paths;
+}
+
+Outcome<std::string> DxfJob(const TextLookup& texts, const std::string& path, const ListSink& sink,
+                            std::vector<std::string>* notes) {
+  const auto outlineOptions = ReadOutlineOptions(texts);
+  if (!outlineOptions) return outlineOptions.failure();
+  auto drawing = geometry::ReadOutlines(path, *outlineOptions);
   if (!drawing) return drawing.failure();
   const auto in = ReadDxfMachiningInputs(texts);
   if (!in) return in.failure();
-  auto program = DxfGcodeGen(*drawing, *in);
+  const auto options = ReadContourOptions(texts, *in);
+  if (!options) return options.failure();
+  auto program = DxfGcodeGen(drawing->contours, *in, *options, notes);
   if (!program) return program;
   *program += in->endScript;
-  if (sink) sink(*drawing);
+  if (notes) notes->insert(notes->begin(), drawing->notes.begin(), drawing->notes.end());
+  if (sink) sink(drawing->contours);
   return program;
 }
 

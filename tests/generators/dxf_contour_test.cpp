@@ -1,5 +1,6 @@
 // Contour milling of polylines: arcs, layers, contour order, closing segments.
 #include "generators/dxf_contour.h"
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -242,7 +243,11 @@ TEST(DxfJob, ThePreviewGetsThePolylinesOfTheOneRead) {
   const TextLookup texts = [](std::string_view key) -> std::string {
     if (key == "DxfEnSpin" || key == "DxfEnSpOp") return "False";
     if (key == "DxfEndScript" || key == "DxfSpOpStr" || key == "DxfSpOpStrOff") return "M30";
-    return key == "DxfStepdown" ? "0.5" : "1";
+    if (key == "DxfStepdown") return "0.5";
+    // The machining numbers are 1; the contour options keep their defaults.
+    constexpr std::string_view kNumbers[] = {"DxfFeedrate", "DxfRetract",   "DxfZsafe",
+                                             "DxfDepth",    "DxfSpinSpeed", "DxfPlugFeed"};
+    return std::ranges::find(kNumbers, key) != std::end(kNumbers) ? "1" : "";
   };
   struct Case {
     const char* file;
