@@ -1,6 +1,7 @@
 #include "generators/dxf_contour.h"
 
 #include <cmath>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,16 +19,59 @@ using geometry::otPolyLine;
 
 namespace {
 
-// The contours worth cutting, in list order: polylines with at least one vertex.
+// Vertices this close to the first count as the same point: a contour with no
+// vertex farther away has no length to cut.
+constexpr double kSamePoint = 1e-6;
+
+// Whether the polyline has a length to cut: some vertex away from its first.
+// One that does not (a lone vertex, or vertices all at one point) would only
+// sink the tool straight down, a hole the drawing does not have.
+bool HasLength(const CPolyLine& p) {
+  for (std::uint32_t i = 1; i < p.m_VertexCount; ++i) {
+    if (std::abs(p.x[i] - p.x[0]) > kSamePoint || std::abs(p.y[i] - p.y[0]) > kSamePoint) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// The contours worth cutting, in list order: polylines with a length.
 std::vector<const CPolyLine*> Contours(const DrawList& list) {
   std::vector<const CPolyLine*> contours;
   for (const auto& obj : list) {
     if (obj->otype != otPolyLine) continue;
     const auto* p = static_cast<const CPolyLine*>(obj.get());
-    if (p->m_VertexCount == 0) continue;
+    if (!HasLength(*p)) continue;
     contours.push_back(p);
   }
   return contours;
+}
+
+// "Contour 3", "Contours 2 and 5", "Contours 1, 2 and 5": the numbers 1-based.
+std::string ContourNumbers(const std::vector<std::size_t>& numbers) {
+  std::string text = numbers.size() == 1 ? "Contour " : "Contours ";
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (i > 0) text += i + 1 == numbers.size() ? " and " : ", ";
+    text += std::to_string(numbers[i]);
+  }
+  return text;
+}
+
+// One sentence naming the drawing's polylines (numbered in list order from 1)
+// that have no length and are left out of the program; none when all have one.
+void NoteContoursWithoutLength(const DrawList& list, std::vector<std::string>* notes) {
+  if (!notes) return;
+  std::vector<std::size_t> numbers;
+  std::size_t number = 0;
+  for (const auto& obj : list) {
+    if (obj->otype != otPolyLine) continue;
+    ++number;
+    if (!HasLength(*static_cast<const CPolyLine*>(obj.get()))) numbers.push_back(number);
+  }
+  if (numbers.empty()) return;
+  notes->push_back(ContourNumbers(numbers) + (numbers.size() == 1
+                                                  ? " has no length and is not cut."
+                                                  : " have no length and are not cut."));
 }
 
 std::size_t SegmentCount(const CPolyLine& p) {
@@ -133,9 +177,10 @@ std::optional<Failure> CheckDxfContours(const DrawList& list, const DxfMachining
 
 Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs& in,
                                  const ContourOptions& /*options*/,
-                                 std::vector<std::string>* /*notes*/) {
+                                 std::vector<std::string>* notes) {
   if (auto f = CheckDxfContours(list, in)) return *f;
   const auto contours = Contours(list);
+  NoteContoursWithoutLength(list, notes);
   ProgramWriter w(text::NumberFormat::kMax3);
   w.Line({"G90"});
   if (in.enSpin) w.Line({"M3S", ProgramWriter::Num(in.spindle, text::NumberFormat::kMax1)});
@@ -146,22 +191,14 @@ Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs&
   // When full layers fit, a layer beyond them is the final one at the depth: it
   // begins with an approach and plunge at the first contour's start before the
   // contours are cut as at every layer.
-  // That plunge is made only where a segment is cut: a contour of one vertex has
-  // nothing to cut, and plunging at it would sink a hole the drawing does not have.
   const double full = in.stepdown > 0 ? std::floor(in.depth / in.stepdown) : 0.0;
   const bool hasFinal = full >= 1 && static_cast<double>(layers.size()) > full;
-  const CPolyLine* opening = nullptr;
-  for (const CPolyLine* p : contours) {
-    if (SegmentCount(*p) > 0) {
-      opening = p;
-      break;
-    }
-  }
+  const CPolyLine* opening = contours.front();
 
   ContourWriter cut(w, in);
   for (std::size_t k = 0; k < layers.size(); ++k) {
     const std::size_t layerStart = w.Size();
-    if (hasFinal && opening && k + 1 == layers.size()) {
+    if (hasFinal && k + 1 == layers.size()) {
       cut.Approach(opening->x[0], opening->y[0], layers[k]);
     }
     for (const CPolyLine* p : contours) cut.Contour(*p, layers[k]);

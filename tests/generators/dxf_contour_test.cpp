@@ -131,7 +131,15 @@ TEST(DxfGcodeGen, Programs) {
        1,
        1,
        "G90/G0Z10/G0X0Y0/G0Z2/G1Z-1F100/G1X10Y0F200/G1X10Y10/G1X0Y0/G0Z10/"},
-      {"single vertex, closed or not", {{{3, 3}}}, true, 1, 1, "G90/G0Z10/G0Z10/"},
+      // Contours without length are left out, off-text and safe height too.
+      {"single vertex, closed or not", {{{3, 3}}}, true, 1, 1, "G90/G0Z10/"},
+      {"two vertices at one point", {{{3, 3}, {3, 3}}}, false, 1, 1, "G90/G0Z10/"},
+      {"closed, vertices at one point with a bulge",
+       {{{3, 3, 1}, {3, 3}, {3, 3}}},
+       true,
+       1,
+       1,
+       "G90/G0Z10/"},
       // A contour without vertices is skipped; the final layer still opens at the
       // first contour that has one.
       {"empty contour skipped",
@@ -148,14 +156,16 @@ TEST(DxfGcodeGen, Programs) {
        false,
        1.5,
        1,
-       "G90/G0Z10/G0Z10/G0X2Y2/G0Z2/G1Z-1F100/G1X3Y2F200/G0Z10/"
-       "G0X2Y2/G0Z1.5/G1Z-1.5F100/G0Z10/G0X2Y2/G0Z1.5/G1Z-1.5F100/G1X3Y2F200/G0Z10/"},
-      {"only single vertices, final layer due",
-       {{{7, 7}}},
+       "G90/G0Z10/G0X2Y2/G0Z2/G1Z-1F100/G1X3Y2F200/G0Z10/"
+       "G0X2Y2/G0Z1.5/G1Z-1.5F100/G0X2Y2/G0Z1.5/G1Z-1.5F100/G1X3Y2F200/G0Z10/"},
+      {"final layer after vertices at one point",
+       {{{7, 7}, {7, 7}}, {{2, 2}, {3, 2}}},
        false,
        1.5,
        1,
-       "G90/G0Z10/G0Z10/G0Z10/"},
+       "G90/G0Z10/G0X2Y2/G0Z2/G1Z-1F100/G1X3Y2F200/G0Z10/"
+       "G0X2Y2/G0Z1.5/G1Z-1.5F100/G0X2Y2/G0Z1.5/G1Z-1.5F100/G1X3Y2F200/G0Z10/"},
+      {"only single vertices, final layer due", {{{7, 7}}}, false, 1.5, 1, "G90/G0Z10/"},
       // With nothing to cut, the final layer due is left out.
       {"empty list, final layer due", {}, false, 1.5, 1, "G90/G0Z10/"},
       {"only empty contours", {{}, {}}, false, 1.5, 1, "G90/G0Z10/"},
@@ -198,14 +208,61 @@ TEST(DxfGcodeGen, SpindleAndSpecialOperations) {
     polys.push_back(Polyline({{0, 0}, {1, 0}}));
     EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), in)), c.program);
   }
-  // A single-vertex contour still gets the off-text.
+  // A single-vertex contour has nothing to cut: no blocks, no safe height.
   DxfMachiningInputs in = RouterInputs(1, 1);
   in.enSpecialOp = true;
   in.specialOpOn = "M8";
   in.specialOpOff = "M9";
   std::vector<std::unique_ptr<CPolyLine>> polys;
   polys.push_back(Polyline({{1, 1}}));
-  EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), in)), "G90/G0Z10/M9/G0Z10/");
+  EXPECT_EQ(Slashed(DxfGcodeGen(List(std::move(polys)), in)), "G90/G0Z10/");
+}
+
+TEST(DxfGcodeGen, ContoursWithoutLengthNamedInOneNote) {
+  struct Case {
+    const char* name;
+    std::vector<std::vector<V>> contours;
+    std::vector<std::string> notes;
+    std::size_t plunges;  // one per contour cut at the one layer
+  };
+  const std::vector<Case> cases = {
+      {"all with a length", {{{0, 0}, {1, 0}}, {{0, 1}, {1, 1}}}, {}, 2},
+      {"one lone vertex",
+       {{{0, 0}, {1, 0}}, {{5, 5}}},
+       {"Contour 2 has no length and is not cut."},
+       1},
+      {"two, numbered in the drawing's order",
+       {{{1, 1}, {1, 1}}, {{0, 0}, {1, 0}}, {{0, 1}, {1, 1}}, {{4, 4}, {4, 4}, {4, 4}}},
+       {"Contours 1 and 4 have no length and are not cut."},
+       2},
+      {"three",
+       {{{1, 1}}, {{2, 2}, {2, 2}}, {}, {{0, 0}, {1, 0}}},
+       {"Contours 1, 2 and 3 have no length and are not cut."},
+       1},
+      {"a short one still has a length", {{{0, 0}, {0.0001, 0}}}, {}, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::unique_ptr<CPolyLine>> polys;
+    for (const auto& vs : c.contours) polys.push_back(Polyline(vs));
+    std::vector<std::string> notes;
+    const auto program = DxfGcodeGen(List(std::move(polys)), RouterInputs(1, 1), {}, &notes);
+    ASSERT_TRUE(program.ok());
+    EXPECT_EQ(notes, c.notes);
+    std::size_t plunges = 0;
+    for (std::size_t at = program->find("G1Z"); at != std::string::npos;
+         at = program->find("G1Z", at + 1)) {
+      ++plunges;
+    }
+    EXPECT_EQ(plunges, c.plunges);
+  }
+}
+
+// `n` vertices going back and forth between two points.
+std::vector<V> Zigzag(std::size_t n) {
+  std::vector<V> vertices;
+  for (std::size_t i = 0; i < n; ++i) vertices.push_back({static_cast<double>(i % 2), 0});
+  return vertices;
 }
 
 TEST(DxfGcodeGen, RefusedBeforeGenerating) {
@@ -218,7 +275,7 @@ TEST(DxfGcodeGen, RefusedBeforeGenerating) {
   const double inf = std::numeric_limits<double>::infinity();
   const std::vector<Case> cases = {
       {"too many layers", 1000, 1e-6, {{0, 0}, {1, 0}}, "Too many layers"},
-      {"too many program lines", 1000, 0.01, std::vector<V>(200, {0, 0}), "Too many program lines"},
+      {"too many program lines", 1000, 0.01, Zigzag(200), "Too many program lines"},
       {"infinite coordinate", 1, 1, {{0, 0}, {inf, 0}}, "not finite"},
       {"not-a-number bulge", 1, 1, {{0, 0, std::nan("")}, {1, 0}}, "not finite"},
   };
