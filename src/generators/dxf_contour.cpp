@@ -1,11 +1,16 @@
 #include "generators/dxf_contour.h"
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "generators/contour_cut.h"
+#include "generators/contour_offset.h"
 #include "generators/contour_path.h"
+#include "generators/contour_pocket.h"
 #include "generators/limits.h"
 #include "generators/program_writer.h"
 #include "geometry/dxf_outlines.h"
@@ -22,6 +27,9 @@ namespace {
 // Vertices this close to the first count as the same point: a contour with no
 // vertex farther away has no length to cut.
 constexpr double kSamePoint = 1e-6;
+
+// How closely a pocket's rings follow curves where they are approximated.
+constexpr double kPocketChordTolerance = 0.01;
 
 // Whether the polyline has a length to cut: some vertex away from its first.
 // One that does not (a lone vertex, or vertices all at one point) would only
@@ -147,6 +155,460 @@ class ContourWriter {
   std::string plungeFeed_;
 };
 
+// ---- Contours cut on a side, entered, tabbed or cleared ----
+
+// One pass of the tool round a contour or through a pocket: its centre's path,
+// the lead arcs into and out of it, and its tabs (distances along the path).
+struct Pass {
+  CutPath path;
+  std::vector<PathSegment> segs;
+  double length = 0;
+  CutPath leadIn;  // empty: none
+  CutPath leadOut;
+  std::vector<TabSpan> tabs;
+};
+
+// A piece of a pass as the tool runs it: part of a segment between two
+// fractions of it, with the heights at its ends. `main` when it lies on the
+// pass's path (tabs apply), `seg` then the index of its segment.
+struct Stroke {
+  const PathSegment* seg = nullptr;
+  double t0 = 0, t1 = 1;
+  bool main = false;
+  double z0 = 0, z1 = 0;
+};
+
+// Walks a pass from the start of its lead-in: through the lead-in, then round
+// a closed path (lap after lap) or back and forth along an open one.
+class Track {
+ public:
+  Track(const Pass& pass, const std::vector<PathSegment>& lead)
+      : pass_(pass), lead_(lead), inLead_(!lead.empty()) {}
+
+  // The pieces covering the next `distance` of travel, descending linearly from
+  // z0 to z1 over it, appended to `out`.
+  void Advance(double distance, double z0, double z1, std::vector<Stroke>& out) {
+    const double total = distance;
+    double done = 0;
+    while (distance > kTiny) {
+      Stroke s;
+      double step = 0;
+      if (inLead_) {
+        const PathSegment& seg = lead_[index_];
+        const double left = seg.length * (1 - at_);
+        step = std::min(left, distance);
+        const double t = at_ + step / seg.length;
+        s = {&seg, at_, t, false};
+        at_ = t;
+        if (step >= left) {
+          at_ = 0;
+          if (++index_ == lead_.size()) {
+            inLead_ = false;
+            index_ = 0;
+          }
+        }
+      } else {
+        if (pass_.segs.empty()) return;
+        const PathSegment& seg = pass_.segs[index_];
+        const double left = seg.length * (forward_ ? 1 - at_ : at_);
+        step = std::min(left, distance);
+        const double t = at_ + (forward_ ? 1 : -1) * step / seg.length;
+        s = {&seg, at_, t, true};
+        at_ = t;
+        looped_ += step;
+        if (step >= left) NextSegment();
+      }
+      s.z0 = z0 + (z1 - z0) * (done / total);
+      done += step;
+      s.z1 = z0 + (z1 - z0) * (done / total);
+      distance -= step;
+      if (s.t0 != s.t1) out.push_back(s);
+    }
+  }
+
+  // Where on the path the track stands (a distance from its start), whether it
+  // runs forward, and how far it has run on the path.
+  double Position() const {
+    if (inLead_ || pass_.segs.empty()) return 0;
+    const PathSegment& seg = pass_.segs[index_];
+    return seg.s + at_ * seg.length;
+  }
+  double Looped() const { return looped_; }
+  // What is left of the lead-in to run.
+  double LeadLeft() const {
+    if (!inLead_) return 0;
+    double left = lead_[index_].length * (1 - at_);
+    for (std::size_t i = index_ + 1; i < lead_.size(); ++i) left += lead_[i].length;
+    return left;
+  }
+  // Turns the track along an open path (it runs on from where it stands).
+  void SetForward(bool forward) { forward_ = forward; }
+
+ private:
+  // Travel shorter than this is not worth a line of its own.
+  static constexpr double kTiny = 1e-6;
+
+  void NextSegment() {
+    const std::size_t n = pass_.segs.size();
+    if (pass_.path.closed) {
+      index_ = (index_ + 1) % n;
+      at_ = 0;
+    } else if (forward_) {
+      if (index_ + 1 < n) {
+        ++index_;
+        at_ = 0;
+      } else {
+        forward_ = false;  // the open path's end: back along it
+        at_ = 1;
+      }
+    } else if (index_ > 0) {
+      --index_;
+      at_ = 1;
+    } else {
+      forward_ = true;
+      at_ = 0;
+    }
+  }
+
+  const Pass& pass_;
+  const std::vector<PathSegment>& lead_;
+  bool inLead_;
+  std::size_t index_ = 0;
+  double at_ = 0;
+  bool forward_ = true;
+  double looped_ = 0;
+};
+
+// Writes the passes of every layer.
+class PassWriter {
+ public:
+  PassWriter(ProgramWriter& w, const DxfMachiningInputs& in, const ContourOptions& options)
+      : w_(w),
+        in_(in),
+        options_(options),
+        safe_(w.Num(in.zsafe)),
+        feed_(w.Num(in.feed)),
+        plungeFeed_(w.Num(in.plungeFeed)) {}
+
+  // One pass at one layer; `above` is the depth of the layer cut before it (0
+  // for the first), `tabTop` the height tabs keep (tabs apply below it only).
+  void Write(const Pass& pass, const Layer& layer, double above, double tabTop) {
+    const std::vector<PathSegment> leadIn = SegmentsOf(pass.leadIn);
+    const std::vector<PathSegment> leadOut = SegmentsOf(pass.leadOut);
+    const double floor = -layer.depth;
+    std::vector<Stroke> strokes;
+    Track track(pass, leadIn);
+    const bool closed = pass.path.closed;
+    const double startX = leadIn.empty() ? pass.path.v[0].x : leadIn[0].x0;
+    const double startY = leadIn.empty() ? pass.path.v[0].y : leadIn[0].y0;
+    w_.Line({"G0X", w_.Number(startX), "Y", w_.Number(startY)});
+    double leadLength = 0;
+    for (const PathSegment& s : leadIn) leadLength += s.length;
+    if (options_.entry == ContourEntry::kPlunge) {
+      w_.Line({"G0Z", w_.Number(layer.approach)});
+      w_.Line({"G1Z", w_.DepthNumber(layer.depth), "F", plungeFeed_});
+      z_ = floor;
+      track.Advance(leadLength + pass.length, floor, floor, strokes);
+    } else {
+      // Fed down to the stock's top, then along the path: through the depth the
+      // layers before cut (the slot is open there) at one in one, then into new
+      // material at the entry's slope, never more than one step-down of it.
+      const double top = std::max(layer.approach, 0.0);
+      w_.Line({"G0Z", w_.Number(top)});
+      if (top > 0) w_.Line({"G1Z", w_.Number(0), "F", plungeFeed_});
+      z_ = 0;
+      const double step = layer.depth - above;
+      double slope = std::tan(options_.rampAngle * std::numbers::pi / 180);
+      if (options_.entry == ContourEntry::kHelix && closed && pass.length > 0) {
+        slope = std::min(slope, step / pass.length);
+      }
+      track.Advance(above, 0, -above, strokes);
+      track.Advance(step / slope, -above, floor, strokes);
+      if (closed) {
+        // Round to the start again, then a whole lap at the depth: the ramped
+        // floor is cut again.
+        const double rest = track.Looped() > 0
+                                ? std::fmod(pass.length - track.Position(), pass.length)
+                                : track.LeadLeft();
+        track.Advance(rest + pass.length, floor, floor, strokes);
+      } else {
+        // Back to the start at the depth, then the whole path.
+        track.SetForward(false);
+        track.Advance(track.Position(), floor, floor, strokes);
+        track.SetForward(true);
+        track.Advance(pass.length, floor, floor, strokes);
+      }
+    }
+    for (const PathSegment& s : leadOut) strokes.push_back({&s, 0, 1, false, floor, floor});
+
+    if (in_.enSpecialOp) w_.UserBlock(in_.specialOpOn);
+    fed_ = false;
+    const bool tabbed = floor < tabTop - 1e-9 && !pass.tabs.empty();
+    for (const Stroke& s : strokes) {
+      if (tabbed && s.main) {
+        WriteTabbed(pass, s, tabTop);
+      } else {
+        Move(s);
+      }
+    }
+    if (in_.enSpecialOp) w_.UserBlock(in_.specialOpOff);
+    w_.Line({"G0Z", safe_});
+  }
+
+ private:
+  // Splits a stroke on the path at the tabs' ends and keeps the tool at the
+  // tab top over them.
+  void WriteTabbed(const Pass& pass, const Stroke& s, double tabTop) {
+    const PathSegment& seg = *s.seg;
+    std::vector<double> cuts = {s.t0, s.t1};
+    auto addCut = [&](double at) {
+      const double t = (at - seg.s) / seg.length;
+      if ((t - s.t0) * (t - s.t1) < 0) cuts.push_back(t);
+    };
+    for (const TabSpan& tab : pass.tabs) {
+      for (const double shift : {0.0, -pass.length}) {
+        addCut(tab.from + shift);
+        addCut(tab.to + shift);
+      }
+    }
+    std::sort(cuts.begin(), cuts.end());
+    if (s.t1 < s.t0) std::reverse(cuts.begin(), cuts.end());
+    for (std::size_t i = 0; i + 1 < cuts.size(); ++i) {
+      const double a = cuts[i];
+      const double b = cuts[i + 1];
+      const double za = s.z0 + (s.z1 - s.z0) * (a - s.t0) / (s.t1 - s.t0);
+      const double zb = s.z0 + (s.z1 - s.z0) * (b - s.t0) / (s.t1 - s.t0);
+      const double mid = seg.s + (a + b) / 2 * seg.length;
+      const bool onTab = InTab(pass, mid);
+      Move(
+          {&seg, a, b, true, onTab ? std::max(za, tabTop) : za, onTab ? std::max(zb, tabTop) : zb});
+    }
+  }
+
+  static bool InTab(const Pass& pass, double s) {
+    for (const TabSpan& tab : pass.tabs) {
+      if ((s >= tab.from && s <= tab.to) ||
+          (pass.path.closed && s + pass.length >= tab.from && s + pass.length <= tab.to)) {
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // A height at or below the stock's top as a depth word; the top itself "0".
+  NumberWord Height(double z) const {
+    return std::abs(z) < 0.0005 ? w_.Number(0) : w_.DepthNumber(-z);
+  }
+
+  void Move(const Stroke& s) {
+    if (std::abs(s.z0 - z_) > 1e-9) {
+      w_.Line({"G1Z", Height(s.z0)});
+      z_ = s.z0;
+    }
+    const PathSegment part = PartOf(*s.seg, s.t0, s.t1);
+    const bool climbs = std::abs(s.z1 - z_) > 1e-9;
+    // An arc whose ends would be written as one point reads as a whole circle:
+    // so short a piece is written as a line.
+    const bool arc = part.b != 0 && std::hypot(part.x1 - part.x0, part.y1 - part.y0) > 0.002;
+    if (arc) {
+      const geometry::BulgeArc a =
+          geometry::ArcFromBulge(part.x0, part.y0, part.x1, part.y1, part.b);
+      if (climbs) {
+        w_.Line({part.b > 0 ? "G3X" : "G2X", w_.Number(part.x1), "Y", w_.Number(part.y1), "Z",
+                 Height(s.z1), "I", w_.Number(a.center.X - part.x0), "J",
+                 w_.Number(a.center.Y - part.y0), "F", feed_});
+      } else {
+        w_.Line({part.b > 0 ? "G3X" : "G2X", w_.Number(part.x1), "Y", w_.Number(part.y1), "I",
+                 w_.Number(a.center.X - part.x0), "J", w_.Number(a.center.Y - part.y0), "F",
+                 feed_});
+      }
+    } else if (climbs) {
+      if (fed_) {
+        w_.Line({"G1X", w_.Number(part.x1), "Y", w_.Number(part.y1), "Z", Height(s.z1)});
+      } else {
+        w_.Line(
+            {"G1X", w_.Number(part.x1), "Y", w_.Number(part.y1), "Z", Height(s.z1), "F", feed_});
+      }
+    } else if (fed_) {
+      w_.Line({"G1X", w_.Number(part.x1), "Y", w_.Number(part.y1)});
+    } else {
+      w_.Line({"G1X", w_.Number(part.x1), "Y", w_.Number(part.y1), "F", feed_});
+    }
+    fed_ = true;
+    z_ = s.z1;
+  }
+
+  ProgramWriter& w_;
+  const DxfMachiningInputs& in_;
+  const ContourOptions& options_;
+  std::string safe_;
+  std::string feed_;
+  std::string plungeFeed_;
+  double z_ = 0;
+  bool fed_ = false;
+};
+
+// The 1-based numbers of the contours in a sentence: "Contour 3 is", "Contours
+// 2 and 5 are".
+std::string Named(const std::vector<std::size_t>& numbers, std::string_view one,
+                  std::string_view many) {
+  return ContourNumbers(numbers) + std::string(numbers.size() == 1 ? one : many);
+}
+
+// A polyline with its 1-based number among the drawing's polylines.
+struct Numbered {
+  const CPolyLine* polyline;
+  std::size_t number;
+};
+
+std::vector<Numbered> NumberedContours(const DrawList& list) {
+  std::vector<Numbered> out;
+  std::size_t number = 0;
+  for (const auto& obj : list) {
+    if (obj->otype != otPolyLine) continue;
+    ++number;
+    const auto* p = static_cast<const CPolyLine*>(obj.get());
+    if (HasLength(*p)) out.push_back({p, number});
+  }
+  return out;
+}
+
+Pass PassOf(CutPath path) {
+  Pass pass;
+  pass.path = std::move(path);
+  pass.segs = SegmentsOf(pass.path);
+  for (const PathSegment& s : pass.segs) pass.length += s.length;
+  return pass;
+}
+
+// Whether every point of the lead arcs keeps the tool's radius from the drawn
+// contour.
+bool LeadsFit(const Pass& pass, const CutPath& contour, double radius) {
+  for (const CutPath* lead : {&pass.leadIn, &pass.leadOut}) {
+    for (const PathSegment& seg : SegmentsOf(*lead)) {
+      for (int i = 0; i <= 16; ++i) {
+        const PlanePoint p = PointOn(seg, i / 16.0);
+        if (DistanceToPath(contour, p.x, p.y) < radius - 1e-6) return false;
+      }
+    }
+  }
+  return true;
+}
+
+struct PassPlan {
+  std::vector<Pass> passes;
+  std::vector<std::string> notes;
+};
+
+// The passes of the contours on the side, in the direction, with the leads and
+// tabs the options ask for; pockets cleared in closed contours when asked.
+PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
+  PassPlan plan;
+  const double r = options.toolDiameter / 2;
+  const bool climb = options.direction == CutDirection::kClimb;
+  const bool tabs = options.tabCount > 0 || options.tabSpacing > 0;
+  std::vector<std::size_t> tooSmall, partsLeft, openOnLine, leadsLeft;
+  std::vector<CutPath> pocketed;
+  for (const Numbered& c : NumberedContours(list)) {
+    const CutPath contour = PathOf(*c.polyline);
+    if (options.pocket && contour.closed) {
+      pocketed.push_back(contour);
+      continue;
+    }
+    const bool closed = contour.closed;
+    const bool around =
+        options.side == ContourSide::kOutside || options.side == ContourSide::kInside;
+    std::vector<CutPath> paths;
+    bool leads = false;
+    bool wasteLeft = false;
+    if (options.side == ContourSide::kOnLine || (around && !closed)) {
+      if (around) openOnLine.push_back(c.number);
+      paths.push_back(contour);
+    } else {
+      double distance = 0;
+      bool keep = true;
+      if (around) {
+        const bool outside = options.side == ContourSide::kOutside;
+        const bool ccw = SignedArea(contour) > 0;
+        distance = outside == ccw ? -r : r;
+        const bool wantCcw = climb ? !outside : outside;
+        keep = ccw == wantCcw;
+        wasteLeft = outside ? !wantCcw : wantCcw;
+        leads = options.leadRadius > 0;
+      } else {
+        const bool left = options.side == ContourSide::kLeft;
+        distance = left ? r : -r;
+        keep = left == climb;
+      }
+      OffsetResult offset = OffsetContour(contour, distance);
+      if (offset.paths.empty()) tooSmall.push_back(c.number);
+      if (offset.partsLeftOut && !offset.paths.empty()) partsLeft.push_back(c.number);
+      for (CutPath& p : offset.paths) paths.push_back(keep ? std::move(p) : Reversed(p));
+    }
+    bool leadsFit = true;
+    for (CutPath& p : paths) {
+      Pass pass = PassOf(std::move(p));
+      if (pass.segs.empty()) continue;
+      if (leads) {
+        const PathSegment& first = pass.segs.front();
+        const PathSegment& last = pass.segs.back();
+        const PlanePoint in = DirectionOn(first, 0);
+        const PlanePoint out = DirectionOn(last, 1);
+        pass.leadIn = LeadIn(first.x0, first.y0, in.x, in.y, options.leadRadius, wasteLeft);
+        pass.leadOut = LeadOut(last.x1, last.y1, out.x, out.y, options.leadRadius, wasteLeft);
+        if (!LeadsFit(pass, contour, r)) {
+          pass.leadIn = {};
+          pass.leadOut = {};
+          leadsFit = false;
+        }
+      }
+      if (tabs) {
+        pass.tabs = PlaceTabs(pass.segs, pass.length, pass.path.closed, options.tabCount,
+                              options.tabSpacing, options.tabWidth + options.toolDiameter);
+      }
+      plan.passes.push_back(std::move(pass));
+    }
+    if (!leadsFit) leadsLeft.push_back(c.number);
+  }
+  if (!pocketed.empty()) {
+    PocketPlan pockets = PlanPockets(pocketed, r, options.stepover * options.toolDiameter / 100,
+                                     kPocketChordTolerance);
+    std::vector<Pass> cleared;
+    for (PocketPath& p : pockets.pockets) {
+      Pass pass = PassOf(std::move(p.path));
+      if (!pass.segs.empty()) cleared.push_back(std::move(pass));
+    }
+    plan.passes.insert(plan.passes.begin(), std::make_move_iterator(cleared.begin()),
+                       std::make_move_iterator(cleared.end()));
+    plan.notes.insert(plan.notes.end(), pockets.notes.begin(), pockets.notes.end());
+  }
+  if (!tooSmall.empty()) {
+    plan.notes.push_back(Named(tooSmall, " is too small for the tool and is not cut.",
+                               " are too small for the tool and are not cut."));
+  }
+  if (!partsLeft.empty()) {
+    plan.notes.push_back(Named(partsLeft, " has parts too narrow for the tool; they are not cut.",
+                               " have parts too narrow for the tool; they are not cut."));
+  }
+  if (!openOnLine.empty()) {
+    plan.notes.push_back(
+        Named(openOnLine, " is open: it has no outside or inside and is cut on the line.",
+              " are open: they have no outside or inside and are cut on the line."));
+  }
+  if (!leadsLeft.empty()) {
+    plan.notes.push_back(Named(leadsLeft, ": the lead arcs do not fit and are left out.",
+                               ": the lead arcs do not fit and are left out."));
+  }
+  return plan;
+}
+
+// The lines one layer of the passes takes at most: every segment run up to
+// `laps` times, each tab's two extra lines per lap, leads, approach and
+// blocks.
+double PassLines(const Pass& pass, double laps, double blockLines) {
+  return static_cast<double>(pass.segs.size() + pass.tabs.size() * 2 + 2) * laps + 8 + blockLines;
+}
+
 }  // namespace
 
 std::optional<Failure> CheckDxfContours(const DrawList& list, const DxfMachiningInputs& in) {
@@ -175,10 +637,70 @@ std::optional<Failure> CheckDxfContours(const DrawList& list, const DxfMachining
   return std::nullopt;
 }
 
+namespace {
+
+// How many times at most a pass runs its path at one layer: the entry's descent
+// (through the depth already cut at one in one, then one step-down at the
+// entry's slope), round to the start again, and the lap or the path at depth.
+double LapsPerLayer(double length, const DxfMachiningInputs& in, const ContourOptions& options) {
+  if (options.entry == ContourEntry::kPlunge) return 1;
+  const double slope = std::tan(options.rampAngle * std::numbers::pi / 180);
+  const double step = std::min(in.stepdown > 0 ? in.stepdown : in.depth, in.depth);
+  // A helix never descends more than one step-down a lap.
+  const double descent = in.depth + std::min(step / slope, length);
+  return length > 0 ? descent / length + 3 : 3;
+}
+
+// Refuses a job whose program would be over the line limit, estimated from the
+// drawing before any path is built: offsets at most double a contour's segments,
+// a pocket's rings are at most its smaller extent over the step-over, tabs add
+// their lines at every layer.
+std::optional<Failure> CheckContourJob(const DrawList& list, const DxfMachiningInputs& in,
+                                       const ContourOptions& options) {
+  const double layers = MillLayerCount(in.depth, in.stepdown);
+  const double stepover = options.stepover * options.toolDiameter / 100;
+  double perLayer = 0;
+  for (const Numbered& c : NumberedContours(list)) {
+    const CutPath path = PathOf(*c.polyline);
+    double length = 0;
+    for (const PathSegment& s : SegmentsOf(path)) length += s.length;
+    double rings = 1;
+    if (options.pocket && path.closed && stepover > 0) {
+      const double w = c.polyline->MaxX() - c.polyline->MinX();
+      const double h = c.polyline->MaxY() - c.polyline->MinY();
+      rings = std::min(w, h) / (2 * stepover) + 2;
+      length *= rings;
+    }
+    const double tabs = options.tabSpacing > 0 ? length / options.tabSpacing
+                                               : static_cast<double>(std::max(options.tabCount, 0));
+    const double segments = 2 * static_cast<double>(path.v.size()) + 2;
+    perLayer += (segments * rings + 2 * tabs + 4) * LapsPerLayer(length, in, options) + 8;
+  }
+  return CheckLimit(LimitId::kProgramLines, layers * perLayer + 3);
+}
+
+// The same once the passes are known, before they are written.
+std::optional<Failure> CheckPassLines(const std::vector<Pass>& passes, const DxfMachiningInputs& in,
+                                      const ContourOptions& options) {
+  const double blocks =
+      in.enSpecialOp ? static_cast<double>(LineCount(in.specialOpOn) + LineCount(in.specialOpOff))
+                     : 0.0;
+  double perLayer = 0;
+  for (const Pass& pass : passes) {
+    perLayer += PassLines(pass, LapsPerLayer(pass.length, in, options), blocks);
+  }
+  return CheckLimit(LimitId::kProgramLines, MillLayerCount(in.depth, in.stepdown) * perLayer + 3);
+}
+
+}  // namespace
+
 Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs& in,
-                                 const ContourOptions& /*options*/,
-                                 std::vector<std::string>* notes) {
+                                 const ContourOptions& options, std::vector<std::string>* notes) {
   if (auto f = CheckDxfContours(list, in)) return *f;
+  const bool today = options.IsToday();
+  if (!today) {
+    if (auto f = CheckContourJob(list, in, options)) return *f;
+  }
   const auto contours = Contours(list);
   NoteContoursWithoutLength(list, notes);
   ProgramWriter w(text::NumberFormat::kMax3);
@@ -188,6 +710,21 @@ Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs&
   if (contours.empty()) return w.Finish();
 
   const std::vector<Layer> layers = MillLayers(in.depth, in.stepdown, in.retract);
+  if (!today) {
+    PassPlan plan = PlanPasses(list, options);
+    if (auto f = CheckPassLines(plan.passes, in, options)) return *f;
+    if (notes) notes->insert(notes->end(), plan.notes.begin(), plan.notes.end());
+    // Tabs stand from the full depth up to their height.
+    const double tabTop = -layers.back().depth + options.tabHeight;
+    PassWriter cut(w, in, options);
+    double above = 0;
+    for (const Layer& layer : layers) {
+      for (const Pass& pass : plan.passes) cut.Write(pass, layer, above, tabTop);
+      above = layer.depth;
+    }
+    return w.Finish();
+  }
+
   // When full layers fit, a layer beyond them is the final one at the depth: it
   // begins with an approach and plunge at the first contour's start before the
   // contours are cut as at every layer.
@@ -213,10 +750,43 @@ Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs&
 }
 
 Outcome<geometry::DrawList> ContourToolPaths(const DrawList& list, const DxfMachiningInputs& in,
-                                             const ContourOptions& /*options*/) {
+                                             const ContourOptions& options) {
   if (auto f = CheckDxfContours(list, in)) return *f;
   DrawList paths;
-  for (const CPolyLine* p : Contours(list)) paths.push_back(PolyLineOf(PathOf(*p)));
+  if (options.IsToday()) {
+    for (const CPolyLine* p : Contours(list)) paths.push_back(PolyLineOf(PathOf(*p)));
+    return paths;
+  }
+  if (auto f = CheckContourJob(list, in, options)) return *f;
+  const PassPlan plan = PlanPasses(list, options);
+  for (const Pass& pass : plan.passes) {
+    if (pass.leadIn.v.empty()) {
+      paths.push_back(PolyLineOf(pass.path));
+      continue;
+    }
+    // Lead-in, the lap back to its start, lead-out: one open polyline.
+    CutPath chain;
+    chain.v.push_back(pass.leadIn.v.front());
+    chain.v.insert(chain.v.end(), pass.path.v.begin(), pass.path.v.end());
+    chain.v.push_back(pass.leadOut.v.front());
+    chain.v.push_back(pass.leadOut.v.back());
+    paths.push_back(PolyLineOf(chain));
+  }
+  // The tabs, each a circle of the width left in the material at its middle.
+  for (const Pass& pass : plan.passes) {
+    for (const TabSpan& tab : pass.tabs) {
+      double middle = (tab.from + tab.to) / 2;
+      if (middle > pass.length) middle -= pass.length;
+      for (const PathSegment& seg : pass.segs) {
+        if (middle <= seg.s + seg.length) {
+          const PlanePoint p = PointOn(seg, (middle - seg.s) / seg.length);
+          paths.push_back(std::make_unique<geometry::CCircle>(geometry::UnitPoint(p.x, p.y),
+                                                              options.tabWidth / 2, true));
+          break;
+        }
+      }
+    }
+  }
   return paths;
 }
 

@@ -1,0 +1,72 @@
+// The pieces of a contour pass in the plane: a path cut into its segments and
+// measured along its length, parts of it taken between two distances, reversed,
+// lead arcs tangent to it, holding tabs placed along it, and the distance from a
+// point to it.
+#pragma once
+
+#include <vector>
+
+#include "generators/contour_path.h"
+
+namespace kelvora::generators {
+
+// One segment of a path: a line (bulge 0) or an arc from (x0, y0) to (x1, y1),
+// `s` the distance along the path where it starts.
+struct PathSegment {
+  double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  double b = 0;
+  double length = 0;
+  double s = 0;
+};
+
+// The segments of a path in order (a closed path's closing segment last);
+// segments of no length are left out.
+std::vector<PathSegment> SegmentsOf(const CutPath& path);
+
+// The length of a segment, an arc measured along the arc.
+double SegmentLength(double x0, double y0, double x1, double y1, double b);
+
+// The part of `seg` between the fractions t0 and t1 of its length (t0 > t1
+// gives the part run backwards).
+PathSegment PartOf(const PathSegment& seg, double t0, double t1);
+
+struct PlanePoint {
+  double x = 0, y = 0;
+};
+
+// The point at fraction t of the segment's length, and the unit direction of
+// travel there.
+PlanePoint PointOn(const PathSegment& seg, double t);
+PlanePoint DirectionOn(const PathSegment& seg, double t);
+
+// The path run the other way: vertices in reverse order, each segment's bulge
+// negated and carried by the vertex that now starts it.
+CutPath Reversed(const CutPath& path);
+
+// The distance from (x, y) to the nearest point of the path.
+double DistanceToPath(const CutPath& path, double x, double y);
+
+// A quarter arc of radius `radius` tangent to the path at (x, y), where it runs
+// in the unit direction (dx, dy), on its left (`left`) or right: the lead-in ends
+// at the point running along the direction, the lead-out starts there. Each is a
+// two-vertex open path.
+CutPath LeadIn(double x, double y, double dx, double dy, double radius, bool left);
+CutPath LeadOut(double x, double y, double dx, double dy, double radius, bool left);
+
+// A holding tab: the stretch of a path between two distances along it (on a
+// closed path `to` may pass its length: the tab runs over the start).
+struct TabSpan {
+  double from = 0;
+  double to = 0;
+};
+
+// Where the tabs go on a path of the segments `segs` and length `length`:
+// `count` tabs evenly spread, or with `spacing` > 0 one for every `spacing` of
+// length (at least one); each `width` long. A tab is moved to lie wholly on a
+// straight segment near where it was due, when one is within reach of it, so
+// that it stands clear of corners and arcs; tabs that would overlap one placed
+// before are left out. An open path keeps its tabs within its ends.
+std::vector<TabSpan> PlaceTabs(const std::vector<PathSegment>& segs, double length, bool closed,
+                               int count, double spacing, double width);
+
+}  // namespace kelvora::generators
