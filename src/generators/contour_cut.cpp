@@ -66,8 +66,10 @@ std::vector<PathSegment> SegmentsOf(const CutPath& path) {
     const PathVertex& a = path.v[i];
     const PathVertex& b = path.v[(i + 1) % n];
     PathSegment seg{a.x, a.y, b.x, b.y, a.b, SegmentLength(a.x, a.y, b.x, b.y, a.b), s};
-    if (seg.length <= 0) continue;
-    if (std::hypot(b.x - a.x, b.y - a.y) == 0) continue;  // a full circle has no chord
+    // Pieces shorter than a micrometre (a closing vertex a rounding away from
+    // the first) and arcs without a chord (which would read as whole circles)
+    // are passed over.
+    if (seg.length < 1e-6 || std::hypot(b.x - a.x, b.y - a.y) < 1e-6) continue;
     s += seg.length;
     segs.push_back(seg);
   }
