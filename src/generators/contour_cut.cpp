@@ -125,6 +125,37 @@ CutPath Reversed(const CutPath& path) {
   return out;
 }
 
+CutPath StartedMidway(const CutPath& path) {
+  const std::size_t n = path.v.size();
+  if (!path.closed || n < 2) return path;
+  // The vertex starting the chosen segment.
+  std::size_t best = n;
+  double bestLength = -1;
+  bool bestStraight = false;
+  for (std::size_t i = 0; i < n; ++i) {
+    const PathVertex& a = path.v[i];
+    const PathVertex& b = path.v[(i + 1) % n];
+    const double length = SegmentLength(a.x, a.y, b.x, b.y, a.b);
+    const bool straight = a.b == 0;
+    if ((straight && !bestStraight) || (straight == bestStraight && length > bestLength)) {
+      best = i;
+      bestLength = length;
+      bestStraight = straight;
+    }
+  }
+  const PathVertex& a = path.v[best];
+  const PathVertex& b = path.v[(best + 1) % n];
+  const PathSegment seg{a.x, a.y, b.x, b.y, a.b, bestLength, 0};
+  const PathSegment first = PartOf(seg, 0, 0.5);
+  const PathSegment second = PartOf(seg, 0.5, 1);
+  CutPath out;
+  out.closed = true;
+  out.v.push_back({second.x0, second.y0, second.b});
+  for (std::size_t k = 1; k < n; ++k) out.v.push_back(path.v[(best + k) % n]);
+  out.v.push_back({a.x, a.y, first.b});
+  return out;
+}
+
 double DistanceToPath(const CutPath& path, double x, double y) {
   if (path.v.size() == 1) return std::hypot(path.v[0].x - x, path.v[0].y - y);
   double best = INFINITY;

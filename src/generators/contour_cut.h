@@ -43,6 +43,11 @@ PlanePoint DirectionOn(const PathSegment& seg, double t);
 // negated and carried by the vertex that now starts it.
 CutPath Reversed(const CutPath& path);
 
+// The closed path started at the middle of its longest straight segment (of its
+// longest arc when it has no straight one): a lead arc there has room on both
+// sides, where at a corner it would swing through the wall beside it.
+CutPath StartedMidway(const CutPath& path);
+
 // The distance from (x, y) to the nearest point of the path.
 double DistanceToPath(const CutPath& path, double x, double y);
 

@@ -547,7 +547,7 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
     }
     bool leadsFit = true;
     for (CutPath& p : paths) {
-      Pass pass = PassOf(std::move(p));
+      Pass pass = PassOf(leads && p.closed ? StartedMidway(p) : std::move(p));
       if (pass.segs.empty()) continue;
       if (leads) {
         const PathSegment& first = pass.segs.front();

@@ -303,13 +303,14 @@ TEST(ContourSides, ToolCentreAtTheRadiusOnTheSideAndInTheDirection) {
 }
 
 TEST(ContourSides, TooSmallForTheToolIsLeftOutAndNamed) {
-  const Shape small{"small circle", {{-1, 0, 1}, {1, 0, 1}}, true};
+  const Shape small{"small circle", {{49, 50, 1}, {51, 50, 1}}, true};
   ContourOptions options = Options(ContourSide::kInside);
   options.toolDiameter = 3;
   const CutRun run = Cut({&kSquare, &small}, options);
   for (const Move& m : run.moves) {
     if (!Cutting(m)) continue;
-    for (const Point& p : Samples(m, 0.2)) ASSERT_GT(std::hypot(p.x, p.y), 1 + 1.5 - kTol);
+    for (const Point& p : Samples(m, 0.2))
+      ASSERT_GT(std::hypot(p.x - 50, p.y - 50), 1 + 1.5 - kTol);
   }
   EXPECT_EQ(run.notes,
             std::vector<std::string>{"Contour 2 is too small for the tool and is not cut."});
