@@ -220,11 +220,15 @@ std::vector<TabSpan> PlaceTabs(const std::vector<PathSegment>& segs, double leng
     } else if (tab.from < 0 || tab.to > length) {
       tab = {std::max(0.0, tab.from), std::min(length, tab.to)};
     }
-    const bool overlaps = std::ranges::any_of(tabs, [&](const TabSpan& t) {
+    // The tabs come in order along the path (none moves by more than half a
+    // pitch), so a tab can only overlap the one placed last, or on a closed
+    // path the first.
+    auto overlap = [&](const TabSpan& t) {
       if (!closed) return tab.from < t.to && t.from < tab.to;
       return Ahead(t.from, tab.from, length) < t.to - t.from ||
              Ahead(tab.from, t.from, length) < tab.to - tab.from;
-    });
+    };
+    const bool overlaps = !tabs.empty() && (overlap(tabs.back()) || overlap(tabs.front()));
     if (!overlaps) tabs.push_back(tab);
   }
   return tabs;

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <limits>
 #include <numbers>
 #include <string>
@@ -327,6 +329,64 @@ TEST(DxfJob, ThePreviewGetsThePolylinesOfTheOneRead) {
     if (program.ok()) {
       EXPECT_TRUE(program->ends_with("M30"));
     }
+  }
+}
+
+}  // namespace
+}  // namespace kelvora::generators
+
+namespace kelvora::generators {
+namespace {
+
+std::string FileText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Programs checked by hand once and kept: the drawing's square cut with the
+// options of each row.
+TEST(DxfJob, OptionsGoldenPrograms) {
+  struct Case {
+    const char* golden;
+    std::vector<std::pair<std::string_view, std::string>> options;
+  };
+  const std::vector<Case> cases = {
+      // Waits for the exact offsets: the tool's centre 1.5 outside the square.
+      {"square_outside_tabs_ramp.nc",
+       {{"DxfSide", "Outside"},
+        {"DxfToolDia", "3"},
+        {"DxfEntry", "Ramp"},
+        {"DxfRampAngle", "10"},
+        {"DxfTabCount", "2"},
+        {"DxfTabWidth", "4"},
+        {"DxfTabHeight", "0.5"},
+        {"DxfLeadIn", "2"}}},
+      {"square_on_line_tab_helix.nc",
+       {{"DxfEntry", "Helix"},
+        {"DxfTabCount", "1"},
+        {"DxfTabWidth", "2"},
+        {"DxfToolDia", "2"},
+        {"DxfTabHeight", "0.5"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.golden);
+    const TextLookup texts = [&](std::string_view key) -> std::string {
+      for (const auto& [k, v] : c.options) {
+        if (k == key) return v;
+      }
+      if (key == "DxfDepth") return "1";
+      if (key == "DxfStepdown") return "0.5";
+      if (key == "DxfRetract") return "3";
+      if (key == "DxfZsafe") return "10";
+      if (key == "DxfFeedrate") return "200";
+      if (key == "DxfPlugFeed") return "100";
+      if (key == "DxfEnSpin" || key == "DxfEnSpOp") return "False";
+      return "";
+    };
+    const auto program = DxfJob(texts, KELVORA_TEST_DATA "/geometry/dxf/square.dxf");
+    ASSERT_TRUE(program.ok()) << program.failure().message;
+    EXPECT_EQ(*program,
+              FileText(std::string(KELVORA_TEST_DATA "/generators/golden/dxf/") + c.golden));
   }
 }
 
