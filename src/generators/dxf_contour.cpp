@@ -602,11 +602,11 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
   return plan;
 }
 
-// The lines one layer of the passes takes at most: every segment run up to
-// `laps` times, each tab's two extra lines per lap, leads, approach and
-// blocks.
+// The lines one layer of a pass takes at most: every segment run up to `laps`
+// times, each tab's four extra lines per lap (its ends split the path, the
+// rise and the descent), leads, approach and blocks.
 double PassLines(const Pass& pass, double laps, double blockLines) {
-  return static_cast<double>(pass.segs.size() + pass.tabs.size() * 2 + 2) * laps + 8 + blockLines;
+  return static_cast<double>(pass.segs.size() + pass.tabs.size() * 4 + 4) * laps + 10 + blockLines;
 }
 
 }  // namespace
@@ -646,8 +646,9 @@ double LapsPerLayer(double length, const DxfMachiningInputs& in, const ContourOp
   if (options.entry == ContourEntry::kPlunge) return 1;
   const double slope = std::tan(options.rampAngle * std::numbers::pi / 180);
   const double step = std::min(in.stepdown > 0 ? in.stepdown : in.depth, in.depth);
-  // A helix never descends more than one step-down a lap.
-  const double descent = in.depth + std::min(step / slope, length);
+  // A helix never descends more than one step-down a lap: at least a lap.
+  const bool helix = options.entry == ContourEntry::kHelix;
+  const double descent = in.depth + std::max(step / slope, helix ? length : 0.0);
   return length > 0 ? descent / length + 3 : 3;
 }
 
@@ -674,7 +675,7 @@ std::optional<Failure> CheckContourJob(const DrawList& list, const DxfMachiningI
     const double tabs = options.tabSpacing > 0 ? length / options.tabSpacing
                                                : static_cast<double>(std::max(options.tabCount, 0));
     const double segments = 2 * static_cast<double>(path.v.size()) + 2;
-    perLayer += (segments * rings + 2 * tabs + 4) * LapsPerLayer(length, in, options) + 8;
+    perLayer += (segments * rings + 4 * tabs + 4) * LapsPerLayer(length, in, options) + 10;
   }
   return CheckLimit(LimitId::kProgramLines, layers * perLayer + 3);
 }

@@ -392,3 +392,99 @@ TEST(DxfJob, OptionsGoldenPrograms) {
 
 }  // namespace
 }  // namespace kelvora::generators
+
+namespace kelvora::generators {
+namespace {
+
+DrawList Square(double size) {
+  DrawList list;
+  list.push_back(Polyline({{0, 0}, {size, 0}, {size, size}, {0, size}}, true));
+  return list;
+}
+
+// Jobs whose options would make the program too long are refused from the
+// drawing's size before any path is built.
+TEST(DxfGcodeGen, OptionsRefusedBeforeBuilding) {
+  struct Case {
+    const char* name;
+    double size, depth, stepdown;
+    ContourOptions options;
+  };
+  ContourOptions tabs;
+  tabs.tabSpacing = 1e-5;
+  ContourOptions ramp;
+  ramp.entry = ContourEntry::kRamp;
+  ramp.rampAngle = 1e-4;
+  ContourOptions pocket;
+  pocket.pocket = true;
+  pocket.toolDiameter = 0.01;
+  pocket.stepover = 1;
+  const std::vector<Case> cases = {
+      {"a tab every 10 micrometres", 10, 10, 1, tabs},
+      {"a ramp almost flat", 10, 1000, 1, ramp},
+      {"a pocket of millions of rings", 1000, 1, 1, pocket},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto program = DxfGcodeGen(Square(c.size), RouterInputs(c.depth, c.stepdown), c.options);
+    ASSERT_FALSE(program.ok());
+    EXPECT_NE(program.failure().message.find("Too many program lines"), std::string::npos)
+        << program.failure().message;
+    EXPECT_FALSE(
+        ContourToolPaths(Square(c.size), RouterInputs(c.depth, c.stepdown), c.options).ok());
+  }
+}
+
+TEST(ContourToolPaths, PassesThenTabMarks) {
+  struct Case {
+    const char* name;
+    ContourOptions options;
+    bool closed;       // the pass's polyline
+    std::size_t tabs;  // circles after it
+  };
+  ContourOptions today;
+  ContourOptions tabs;
+  tabs.tabCount = 3;
+  tabs.tabWidth = 4;
+  ContourOptions leads;  // waits for the exact offsets
+  leads.side = ContourSide::kOutside;
+  leads.leadRadius = 2;
+  const std::vector<Case> cases = {
+      {"today", today, true, 0},
+      {"three tabs", tabs, true, 3},
+      {"outside with lead arcs", leads, false, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto paths = ContourToolPaths(Square(20), RouterInputs(1, 1), c.options);
+    ASSERT_TRUE(paths.ok());
+    ASSERT_EQ(paths->size(), 1 + c.tabs);
+    ASSERT_EQ((*paths)[0]->otype, geometry::otPolyLine);
+    const auto& pass = static_cast<const CPolyLine&>(*(*paths)[0]);
+    EXPECT_EQ(pass.IsClosed(), c.closed);
+    if (!c.closed) {
+      // The lead-in starts and the lead-out ends off the path, outside the square.
+      const auto last = pass.m_VertexCount - 1;
+      for (const auto i : {0u, last}) {
+        const double x = pass.x[i];
+        const double y = pass.y[i];
+        EXPECT_TRUE(x < -1.5 - 1 || x > 21.5 + 1 || y < -1.5 - 1 || y > 21.5 + 1) << x << "," << y;
+      }
+    }
+    for (std::size_t k = 1; k < paths->size(); ++k) {
+      ASSERT_EQ((*paths)[k]->otype, geometry::otCircle);
+      const auto& tab = static_cast<const geometry::CCircle&>(*(*paths)[k]);
+      EXPECT_EQ(tab.radius, 2);
+      // On the square's edge, clear of its corners.
+      const double x = tab.center.X;
+      const double y = tab.center.Y;
+      const bool onEdge = std::abs(x) < 1e-9 || std::abs(x - 20) < 1e-9 || std::abs(y) < 1e-9 ||
+                          std::abs(y - 20) < 1e-9;
+      EXPECT_TRUE(onEdge) << x << "," << y;
+      EXPECT_TRUE(std::min(x, 20 - x) >= 2 - 1e-9 || std::min(y, 20 - y) >= 2 - 1e-9);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kelvora::generators
