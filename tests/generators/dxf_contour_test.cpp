@@ -380,12 +380,14 @@ TEST(DxfJob, OptionsGoldenPrograms) {
       if (key == "DxfZsafe") return "10";
       if (key == "DxfFeedrate") return "200";
       if (key == "DxfPlugFeed") return "100";
+      if (key == "DxfSpinSpeed") return "12000";
       if (key == "DxfEnSpin" || key == "DxfEnSpOp") return "False";
       return "";
     };
     const auto program = DxfJob(texts, KELVORA_TEST_DATA "/geometry/dxf/square.dxf");
-    ASSERT_TRUE(program.ok()) << program.failure().message;
-    EXPECT_EQ(*program,
+    ASSERT_TRUE(program.ok()) << program.failure().message << " " << program.failure().detail;
+    // The goldens are the command line's output, which ends with a line end.
+    EXPECT_EQ(*program + "\r\n",
               FileText(std::string(KELVORA_TEST_DATA "/generators/golden/dxf/") + c.golden));
   }
 }
