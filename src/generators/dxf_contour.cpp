@@ -304,10 +304,17 @@ class PassWriter {
     w_.Line({"G0X", w_.Number(startX), "Y", w_.Number(startY)});
     double leadLength = 0;
     for (const PathSegment& s : leadIn) leadLength += s.length;
+    const bool tabbed = floor < tabTop - 1e-9 && !pass.tabs.empty();
     if (options_.entry == ContourEntry::kPlunge) {
       w_.Line({"G0Z", w_.Number(layer.approach)});
-      w_.Line({"G1Z", w_.DepthNumber(layer.depth), "F", plungeFeed_});
-      z_ = floor;
+      // A pass that starts over a tab plunges only to the tab top.
+      if (tabbed && leadIn.empty() && StartsOverTab(pass)) {
+        w_.Line({"G1Z", Height(tabTop), "F", plungeFeed_});
+        z_ = tabTop;
+      } else {
+        w_.Line({"G1Z", w_.DepthNumber(layer.depth), "F", plungeFeed_});
+        z_ = floor;
+      }
       track.Advance(leadLength + pass.length, floor, floor, strokes);
     } else {
       // Fed down to the stock's top, then along the path: through the depth the
@@ -343,7 +350,6 @@ class PassWriter {
 
     if (in_.enSpecialOp) w_.UserBlock(in_.specialOpOn);
     fed_ = false;
-    const bool tabbed = floor < tabTop - 1e-9 && !pass.tabs.empty();
     for (const Stroke& s : strokes) {
       if (tabbed && s.main) {
         WriteTabbed(pass, s, tabTop);
@@ -383,6 +389,14 @@ class PassWriter {
       Move(
           {&seg, a, b, true, onTab ? std::max(za, tabTop) : za, onTab ? std::max(zb, tabTop) : zb});
     }
+  }
+
+  // Whether the pass's start lies within a tab, not at its end.
+  static bool StartsOverTab(const Pass& pass) {
+    return std::ranges::any_of(pass.tabs, [&](const TabSpan& tab) {
+      return (tab.from < -1e-9 && tab.to > 1e-9) ||
+             (pass.path.closed && tab.from < pass.length - 1e-9 && tab.to > pass.length + 1e-9);
+    });
   }
 
   static bool InTab(const Pass& pass, double s) {

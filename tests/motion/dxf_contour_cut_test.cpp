@@ -397,6 +397,10 @@ TEST(ContourTabs, ToolStaysAtTheTabTopOverTabsAndGoesToDepthElsewhere) {
       {"square, four tabs", &kSquare, ContourSide::kOnLine, 4, 0, ContourEntry::kPlunge, 4},
       {"square, a tab every 30", &kSquare, ContourSide::kOnLine, 0, 30, ContourEntry::kPlunge, 2},
       {"circle, three tabs", &kCircle, ContourSide::kOnLine, 3, 0, ContourEntry::kPlunge, 3},
+      // Twelve tabs do not fit: every other one is left out, and the first
+      // reaches back over the start, where the plunge stops at the tab top.
+      {"circle, tabs crowding the start", &kCircle, ContourSide::kOnLine, 12, 0,
+       ContourEntry::kPlunge, 6},
       {"open line, two tabs", &kLine, ContourSide::kOnLine, 2, 0, ContourEntry::kPlunge, 2},
       {"square, ramped", &kSquare, ContourSide::kOnLine, 2, 0, ContourEntry::kRamp, 2},
       {"circle, helix", &kCircle, ContourSide::kOnLine, 2, 0, ContourEntry::kHelix, 2},
