@@ -43,7 +43,7 @@ double Cross(Pt a, Pt b) {
   return a.x * b.y - a.y * b.x;
 }
 double Len(Pt a) {
-  return std::hypot(a.x, a.y);
+  return std::sqrt(a.x * a.x + a.y * a.y);
 }
 double Dist(Pt a, Pt b) {
   return Len(a - b);
@@ -196,6 +196,34 @@ class BoxTree {
               b.y1 < q.y0 - grow) {
             continue;
           }
+          if (!visit(order_[k])) return;
+        }
+      } else {
+        stack.push_back(n.left);
+        stack.push_back(n.left + 1);
+      }
+    }
+  }
+
+  // Calls `visit(index)` for every piece whose box lies nearer than `reach` to
+  // `p`, until `visit` returns false.
+  template <typename Visit>
+  void QueryNear(Pt p, double reach, Visit&& visit) const {
+    if (nodes_.empty()) return;
+    const double reach2 = reach * reach;
+    auto far = [&](const Box& b) {
+      const double dx = std::max({b.x0 - p.x, 0.0, p.x - b.x1});
+      const double dy = std::max({b.y0 - p.y, 0.0, p.y - b.y1});
+      return dx * dx + dy * dy >= reach2;
+    };
+    std::vector<std::size_t> stack{0};
+    while (!stack.empty()) {
+      const Node& n = nodes_[stack.back()];
+      stack.pop_back();
+      if (far(n.box)) continue;
+      if (n.left == kLeaf) {
+        for (std::size_t k = n.begin; k < n.end; ++k) {
+          if (far(boxes_[order_[k]])) continue;
           if (!visit(order_[k])) return;
         }
       } else {
@@ -407,18 +435,59 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   }
   const double reach = std::abs(distance);
 
-  // The raw offset: every piece moved, consecutive moved pieces joined by an arc
-  // of the distance's radius about their shared vertex. At an outside corner
-  // that arc rounds the corner; at an inside corner it runs backwards in a small
-  // loop that the crossing and distance tests below cut away together with the
-  // overlapping ends of the two pieces, which leaves them trimmed where they meet.
+  // What is nearer to the contour than the distance is cut away. A piece of the
+  // raw offset that lies wholly that near never bounds what is kept, so it is
+  // left out before the crossings are sought: on contours of many small
+  // features most raw pieces go here.
+  const double limit = reach - kValidSlack;
+  const BoxTree contourTree(segs);
+  auto tooNear = [&](Pt p) {
+    bool near = false;
+    contourTree.QueryNear(p, limit, [&](std::size_t k) {
+      if (DistToSeg(segs[k], p) < limit) {
+        near = true;
+        return false;
+      }
+      return true;
+    });
+    return near;
+  };
+  // Wholly near when the piece's hull (its ends, and for an arc the point where
+  // its end tangents meet) lies near one straight piece: the points nearer than
+  // the distance to a line piece form a convex set.
+  auto whollyNear = [&](const Seg& piece) {
+    std::array<Pt, 3> hull{piece.a, piece.b, piece.b};
+    if (piece.arc) {
+      if (std::abs(piece.sweep) > 0.9 * kPi) return false;
+      const Pt ta = TangentAt(piece, 0);
+      const Pt tb = TangentAt(piece, 1);
+      const double den = Cross(ta, tb);
+      if (std::abs(den) < 1e-15) return false;
+      hull[2] = piece.a + ta * (Cross(piece.b - piece.a, tb) / den);
+    }
+    bool near = false;
+    contourTree.QueryNear(piece.a, limit, [&](std::size_t k) {
+      if (segs[k].arc) return true;
+      for (const Pt& p : hull) {
+        if (DistToSeg(segs[k], p) >= limit) return true;
+      }
+      near = true;
+      return false;
+    });
+    return near;
+  };
+
+  // The raw offset: every piece moved, the moved pieces at an outside corner
+  // joined by an arc of the distance's radius about their shared vertex. At an
+  // inside corner the moved pieces overlap: they are split where they cross
+  // below and their overlapping ends cut away, which trims them there.
   std::vector<RawPiece> raw;
   raw.reserve(segs.size() * 2);
   const std::size_t n = segs.size();
   for (std::size_t i = 0; i < n; ++i) {
     // A collapsed arc whose moved ends meet leaves nothing to cut.
     const Seg moved = MovedPiece(segs[i], distance);
-    if (Dist(moved.a, moved.b) >= kSamePoint) raw.push_back({moved, i});
+    if (Dist(moved.a, moved.b) >= kSamePoint && !whollyNear(moved)) raw.push_back({moved, i});
     if (!closed && i + 1 == n) break;
     const Seg& cur = segs[i];
     const Seg& next = segs[(i + 1) % n];
@@ -432,10 +501,14 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
       // Turning back on itself: round the far side of the vertex.
       turn = distance > 0 ? -kPi : kPi;
     }
-    raw.push_back({MakeSeg(from, to, std::tan(turn / 4)), std::nullopt});
-    raw.back().seg.c = cur.b;
-    raw.back().seg.r = reach;
-    raw.back().seg.a0 = std::atan2(from.y - cur.b.y, from.x - cur.b.x);
+    // The arc at an inside corner runs backwards, nearer than the distance to
+    // both pieces all along: it would only be cut away again.
+    if (turn * distance > 0) continue;
+    Seg join = MakeSeg(from, to, std::tan(turn / 4));
+    join.c = cur.b;
+    join.r = reach;
+    join.a0 = std::atan2(from.y - cur.b.y, from.x - cur.b.x);
+    if (!whollyNear(join)) raw.push_back({join, std::nullopt});
   }
   std::vector<Seg> rawSegs;
   rawSegs.reserve(raw.size());
@@ -487,19 +560,6 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   }
 
   // The slices, each kept when it stays the distance away from the contour.
-  const BoxTree contourTree(segs);
-  auto tooNear = [&](Pt p) {
-    const double limit = reach - kValidSlack;
-    bool near = false;
-    contourTree.Query(Box{p.x, p.y, p.x, p.y}, limit, [&](std::size_t k) {
-      if (DistToSeg(segs[k], p) < limit) {
-        near = true;
-        return false;
-      }
-      return true;
-    });
-    return near;
-  };
   std::vector<Slice> slices;
   std::vector<bool> sourceKept(n, false);
   for (std::size_t i = 0; i < m; ++i) {
@@ -520,35 +580,93 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
         }
         if (keep) {
           slices.push_back({i, t0, t1, a, b});
-          if (raw[i].source) sourceKept[*raw[i].source] = true;
         }
       }
       t0 = t1;
       a = b;
     }
   }
+
+  // Chain the kept slices end to start. A slice that leads nowhere (its end
+  // meets no other slice's start) or comes from nowhere is a sliver left where
+  // two moved pieces cross at a shallow angle, within rounding of the distance:
+  // such slices are dropped, again and again as dropping one strands another.
+  // An open contour's path legitimately starts and ends at its moved end
+  // vertices or where it meets the circles about the contour's ends.
+  const double joinTol = kSamePoint * 10;
+  auto sortedBy = [&](bool byEnd) {
+    std::vector<std::size_t> idx(slices.size());
+    for (std::size_t k = 0; k < idx.size(); ++k) idx[k] = k;
+    std::sort(idx.begin(), idx.end(), [&](std::size_t x, std::size_t y) {
+      return (byEnd ? slices[x].b.x : slices[x].a.x) < (byEnd ? slices[y].b.x : slices[y].a.x);
+    });
+    return idx;
+  };
+  const std::vector<std::size_t> byStart = sortedBy(false);
+  const std::vector<std::size_t> byEnd = sortedBy(true);
+  auto near = [&](const std::vector<std::size_t>& idx, bool ends, Pt p, auto&& visit) {
+    auto key = [&](std::size_t k) { return ends ? slices[k].b : slices[k].a; };
+    auto it = std::lower_bound(idx.begin(), idx.end(), p.x - joinTol,
+                               [&](std::size_t k, double x) { return key(k).x < x; });
+    for (; it != idx.end() && key(*it).x <= p.x + joinTol; ++it) {
+      if (Dist(key(*it), p) < joinTol) visit(*it);
+    }
+  };
+  auto startsAt = [&](Pt p, auto&& visit) { near(byStart, false, p, visit); };
+  auto endsAt = [&](Pt p, auto&& visit) { near(byEnd, true, p, visit); };
+  auto atOpenEnd = [&](Pt p) {
+    if (closed) return false;
+    return std::abs(Dist(p, segs.front().a) - reach) < joinTol ||
+           std::abs(Dist(p, segs.back().b) - reach) < joinTol;
+  };
+  std::vector<bool> alive(slices.size(), true);
+  std::vector<std::size_t> preds(slices.size(), 0);
+  std::vector<std::size_t> succs(slices.size(), 0);
+  for (std::size_t k = 0; k < slices.size(); ++k) {
+    startsAt(slices[k].b, [&](std::size_t j) {
+      if (j == k) return;
+      ++succs[k];
+      ++preds[j];
+    });
+  }
+  std::vector<std::size_t> stranded;
+  auto check = [&](std::size_t k) {
+    if (!alive[k]) return;
+    if ((succs[k] == 0 && !atOpenEnd(slices[k].b)) || (preds[k] == 0 && !atOpenEnd(slices[k].a))) {
+      alive[k] = false;
+      stranded.push_back(k);
+    }
+  };
+  for (std::size_t k = 0; k < slices.size(); ++k) check(k);
+  while (!stranded.empty()) {
+    const std::size_t k = stranded.back();
+    stranded.pop_back();
+    startsAt(slices[k].b, [&](std::size_t j) {
+      if (j == k || !alive[j]) return;
+      --preds[j];
+      check(j);
+    });
+    endsAt(slices[k].a, [&](std::size_t j) {
+      if (j == k || !alive[j]) return;
+      --succs[j];
+      check(j);
+    });
+  }
+  for (std::size_t k = 0; k < slices.size(); ++k) {
+    if (alive[k] && raw[slices[k].raw].source) sourceKept[*raw[slices[k].raw].source] = true;
+  }
   for (std::size_t i = 0; i < n; ++i) {
     if (!sourceKept[i]) result.partsLeftOut = true;
   }
-
-  // Chain the kept slices end to start. Where several slices leave one point,
-  // the one next in the raw offset's order continues the chain.
-  std::vector<std::size_t> byStart(slices.size());
-  for (std::size_t k = 0; k < byStart.size(); ++k) byStart[k] = k;
-  std::sort(byStart.begin(), byStart.end(),
-            [&](std::size_t x, std::size_t y) { return slices[x].a.x < slices[y].a.x; });
-  auto startsAt = [&](Pt p, auto&& visit) {
-    auto it = std::lower_bound(byStart.begin(), byStart.end(), p.x - kSamePoint * 10,
-                               [&](std::size_t k, double x) { return slices[k].a.x < x; });
-    for (; it != byStart.end() && slices[*it].a.x <= p.x + kSamePoint * 10; ++it) {
-      if (Dist(slices[*it].a, p) < kSamePoint * 10) visit(*it);
-    }
-  };
   std::vector<bool> hasPred(slices.size(), false);
-  for (const Slice& s : slices) {
-    startsAt(s.b, [&](std::size_t k) { hasPred[k] = true; });
+  for (std::size_t k = 0; k < slices.size(); ++k) {
+    if (!alive[k]) continue;
+    startsAt(slices[k].b, [&](std::size_t j) {
+      if (j != k) hasPred[j] = true;
+    });
   }
   std::vector<bool> used(slices.size(), false);
+  for (std::size_t k = 0; k < slices.size(); ++k) used[k] = !alive[k];
   const std::size_t count = slices.size();
   auto forward = [&](std::size_t from, std::size_t to) { return (to + count - from) % count; };
 
