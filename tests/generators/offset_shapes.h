@@ -99,6 +99,23 @@ inline CutPath RoundedRectangle(double w, double h, double r) {
                  {0, r, q}});
 }
 
+// A square ring open on one side by a mouth 2 mm wide: grown by more than 1 mm
+// the mouth closes and the inside becomes a hole.
+inline CutPath CShape() {
+  return Closed({{0, 0, 0},
+                 {20, 0, 0},
+                 {20, 20, 0},
+                 {0, 20, 0},
+                 {0, 11, 0},
+                 {4, 11, 0},
+                 {4, 16, 0},
+                 {16, 16, 0},
+                 {16, 4, 0},
+                 {4, 4, 0},
+                 {4, 9, 0},
+                 {0, 9, 0}});
+}
+
 inline CutPath Zigzag() {
   return Open({{0, 0, 0}, {5, 5, 0}, {10, 0, 0}, {15, 5, 0}, {20, 0, 0}});
 }
@@ -110,15 +127,11 @@ struct NamedShape {
 
 // The closed shapes compared with the polygon library's buffer.
 inline std::vector<NamedShape> ComparedShapes() {
-  return {{"square", Rectangle(10, 10)},
-          {"rectangle", Rectangle(20, 6)},
-          {"slot", Slot(20, 5)},
-          {"circle", Circle(3, 4, 5)},
-          {"lshape", LShape()},
-          {"star", Star(5, 10, 4)},
-          {"dumbbell", Dumbbell()},
-          {"rounded", RoundedRectangle(20, 12, 2)},
-          {"square_cw", Reversed(Rectangle(10, 10))}};
+  return {{"square", Rectangle(10, 10)}, {"rectangle", Rectangle(20, 6)},
+          {"slot", Slot(20, 5)},         {"circle", Circle(3, 4, 5)},
+          {"lshape", LShape()},          {"star", Star(5, 10, 4)},
+          {"dumbbell", Dumbbell()},      {"rounded", RoundedRectangle(20, 12, 2)},
+          {"cshape", CShape()},          {"square_cw", Reversed(Rectangle(10, 10))}};
 }
 
 }  // namespace kelvora::generators::testing
