@@ -402,6 +402,8 @@ struct RawPiece {
   Seg seg;
   // The contour piece this was moved from; none for the corner arcs.
   std::optional<std::size_t> source;
+  // On the side asked for (an open contour's other side and ends are not).
+  bool asked = true;
 };
 
 Seg SliceSeg(const Seg& raw, const Slice& s) {
@@ -481,42 +483,70 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   // joined by an arc of the distance's radius about their shared vertex. At an
   // inside corner the moved pieces overlap: they are split where they cross
   // below and their overlapping ends cut away, which trims them there.
+  //
+  // An open contour is offset as the closed outline around it: its side moved
+  // one way, a half circle round its last vertex, its other side moved back and
+  // a half circle round its first vertex. Only the pieces of the asked side are
+  // returned, but the other side and the ends bound what is kept just as much.
   std::vector<RawPiece> raw;
-  raw.reserve(segs.size() * 2);
-  const std::size_t n = segs.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    // A collapsed arc whose moved ends meet leaves nothing to cut.
-    const Seg moved = MovedPiece(segs[i], distance);
-    if (Dist(moved.a, moved.b) >= kSamePoint && !whollyNear(moved)) raw.push_back({moved, i});
-    if (!closed && i + 1 == n) break;
-    const Seg& cur = segs[i];
-    const Seg& next = segs[(i + 1) % n];
-    const Pt tin = TangentAt(cur, 1);
-    const Pt tout = TangentAt(next, 0);
-    const Pt from = cur.b + LeftNormal(tin) * distance;
-    const Pt to = next.a + LeftNormal(tout) * distance;
-    if (Dist(from, to) < kSamePoint) continue;
-    double turn = std::atan2(Cross(tin, tout), Dot(tin, tout));
-    if (std::abs(Cross(tin, tout)) < 1e-12 && Dot(tin, tout) < 0) {
-      // Turning back on itself: round the far side of the vertex.
-      turn = distance > 0 ? -kPi : kPi;
+  raw.reserve(segs.size() * (closed ? 2 : 4) + 2);
+  auto appendSide = [&](const std::vector<Seg>& side, bool loop, bool asked) {
+    const std::size_t count = side.size();
+    for (std::size_t i = 0; i < count; ++i) {
+      // A collapsed arc whose moved ends meet leaves nothing to cut.
+      const Seg moved = MovedPiece(side[i], distance);
+      if (Dist(moved.a, moved.b) >= kSamePoint && !whollyNear(moved)) {
+        raw.push_back({moved, asked ? std::optional<std::size_t>(i) : std::nullopt, asked});
+      }
+      if (!loop && i + 1 == count) break;
+      const Seg& cur = side[i];
+      const Seg& next = side[(i + 1) % count];
+      const Pt tin = TangentAt(cur, 1);
+      const Pt tout = TangentAt(next, 0);
+      const Pt from = cur.b + LeftNormal(tin) * distance;
+      const Pt to = next.a + LeftNormal(tout) * distance;
+      if (Dist(from, to) < kSamePoint) continue;
+      double turn = std::atan2(Cross(tin, tout), Dot(tin, tout));
+      if (std::abs(Cross(tin, tout)) < 1e-12 && Dot(tin, tout) < 0) {
+        // Turning back on itself: round the far side of the vertex.
+        turn = distance > 0 ? -kPi : kPi;
+      }
+      // The arc at an inside corner runs backwards, nearer than the distance to
+      // both pieces all along: it would only be cut away again.
+      if (turn * distance > 0) continue;
+      Seg join = MakeSeg(from, to, std::tan(turn / 4));
+      join.c = cur.b;
+      join.r = reach;
+      join.a0 = std::atan2(from.y - cur.b.y, from.x - cur.b.x);
+      if (!whollyNear(join)) raw.push_back({join, std::nullopt, asked});
     }
-    // The arc at an inside corner runs backwards, nearer than the distance to
-    // both pieces all along: it would only be cut away again.
-    if (turn * distance > 0) continue;
-    Seg join = MakeSeg(from, to, std::tan(turn / 4));
-    join.c = cur.b;
-    join.r = reach;
-    join.a0 = std::atan2(from.y - cur.b.y, from.x - cur.b.x);
-    if (!whollyNear(join)) raw.push_back({join, std::nullopt});
+  };
+  // The half circle round an open contour's end vertex, from the side leaving
+  // it along `tangent` moved one way to the other side.
+  auto appendEnd = [&](Pt vertex, Pt tangent) {
+    const Pt from = vertex + LeftNormal(tangent) * distance;
+    const Pt to = vertex - LeftNormal(tangent) * distance;
+    Seg cap = MakeSeg(from, to, distance > 0 ? -1 : 1);
+    cap.c = vertex;
+    cap.r = reach;
+    cap.a0 = std::atan2(from.y - vertex.y, from.x - vertex.x);
+    raw.push_back({cap, std::nullopt, false});
+  };
+  const std::size_t n = segs.size();
+  appendSide(segs, closed, true);
+  if (!closed) {
+    std::vector<Seg> back;
+    back.reserve(n);
+    for (std::size_t i = n; i-- > 0;) back.push_back(MakeSeg(segs[i].b, segs[i].a, -segs[i].bulge));
+    appendEnd(segs.back().b, TangentAt(segs.back(), 1));
+    appendSide(back, false, false);
+    appendEnd(back.back().b, TangentAt(back.back(), 1));
   }
   std::vector<Seg> rawSegs;
   rawSegs.reserve(raw.size());
   for (const RawPiece& p : raw) rawSegs.push_back(p.seg);
 
-  // Split every raw piece where another crosses it. An open contour's moved
-  // pieces are split also where they cross the circles about its two ends: the
-  // path gets no caps there, so the distance test alone cannot see those limits.
+  // Split every raw piece where another crosses it.
   const std::size_t m = rawSegs.size();
   std::vector<std::vector<std::pair<double, Pt>>> cuts(m);
   const BoxTree rawTree(rawSegs);
@@ -543,22 +573,6 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
       return true;
     });
   }
-  if (!closed) {
-    for (const Pt& end : {segs.front().a, segs.back().b}) {
-      Seg cap;
-      cap.arc = true;
-      cap.c = end;
-      cap.r = reach;
-      const Box capBox{end.x - reach, end.y - reach, end.x + reach, end.y + reach};
-      rawTree.Query(capBox, kSamePoint, [&](std::size_t j) {
-        for (const Pt& p : CarrierMeets(cap, rawSegs[j])) {
-          if (within(j, p)) addCut(j, p);
-        }
-        return true;
-      });
-    }
-  }
-
   // The slices, each kept when it stays the distance away from the contour.
   std::vector<Slice> slices;
   std::vector<bool> sourceKept(n, false);
@@ -591,8 +605,6 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   // meets no other slice's start) or comes from nowhere is a sliver left where
   // two moved pieces cross at a shallow angle, within rounding of the distance:
   // such slices are dropped, again and again as dropping one strands another.
-  // An open contour's path legitimately starts and ends at its moved end
-  // vertices or where it meets the circles about the contour's ends.
   const double joinTol = kSamePoint * 10;
   auto sortedBy = [&](bool byEnd) {
     std::vector<std::size_t> idx(slices.size());
@@ -614,11 +626,6 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   };
   auto startsAt = [&](Pt p, auto&& visit) { near(byStart, false, p, visit); };
   auto endsAt = [&](Pt p, auto&& visit) { near(byEnd, true, p, visit); };
-  auto atOpenEnd = [&](Pt p) {
-    if (closed) return false;
-    return std::abs(Dist(p, segs.front().a) - reach) < joinTol ||
-           std::abs(Dist(p, segs.back().b) - reach) < joinTol;
-  };
   std::vector<bool> alive(slices.size(), true);
   std::vector<std::size_t> preds(slices.size(), 0);
   std::vector<std::size_t> succs(slices.size(), 0);
@@ -632,7 +639,7 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   std::vector<std::size_t> stranded;
   auto check = [&](std::size_t k) {
     if (!alive[k]) return;
-    if ((succs[k] == 0 && !atOpenEnd(slices[k].b)) || (preds[k] == 0 && !atOpenEnd(slices[k].a))) {
+    if (succs[k] == 0 || preds[k] == 0) {
       alive[k] = false;
       stranded.push_back(k);
     }
@@ -657,13 +664,6 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   }
   for (std::size_t i = 0; i < n; ++i) {
     if (!sourceKept[i]) result.partsLeftOut = true;
-  }
-  std::vector<bool> hasPred(slices.size(), false);
-  for (std::size_t k = 0; k < slices.size(); ++k) {
-    if (!alive[k]) continue;
-    startsAt(slices[k].b, [&](std::size_t j) {
-      if (j != k) hasPred[j] = true;
-    });
   }
   std::vector<bool> used(slices.size(), false);
   for (std::size_t k = 0; k < slices.size(); ++k) used[k] = !alive[k];
@@ -693,11 +693,6 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
     }
     chains.push_back({std::move(chain), loop});
   };
-  if (!closed) {
-    for (std::size_t k = 0; k < count; ++k) {
-      if (!used[k] && !hasPred[k]) follow(k);
-    }
-  }
   for (std::size_t k = 0; k < count; ++k) {
     if (!used[k]) follow(k);
   }
@@ -706,47 +701,71 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   // or line comes out whole where nothing crossed it.
   const double area = closed ? SignedArea(contour) : 0;
   const bool shrinks = closed && area * distance > 0;
+  auto pathOf = [&](const std::vector<Slice>& run, bool loop) {
+    CutPath out;
+    out.closed = loop;
+    for (const Slice& sl : run) {
+      const Seg seg = SliceSeg(rawSegs[sl.raw], sl);
+      out.v.push_back({sl.a.x, sl.a.y, seg.bulge});
+    }
+    if (!loop) out.v.push_back({run.back().b.x, run.back().b.y, 0});
+    return out;
+  };
+  std::vector<std::pair<std::size_t, CutPath>> openRuns;  // first raw piece, path
   for (auto& [chain, loop] : chains) {
-    if (closed && !loop) {
+    if (!loop) {
+      // Every kept slice lies on a closed outline; a chain that does not close
+      // is a leftover of rounding.
       result.partsLeftOut = true;
       continue;
     }
     std::vector<Slice> merged;
     for (const std::size_t k : chain) {
-      const Slice& s = slices[k];
-      if (!merged.empty() && merged.back().raw == s.raw &&
-          std::abs(merged.back().t1 - s.t0) < 1e-12) {
-        merged.back().t1 = s.t1;
-        merged.back().b = s.b;
+      const Slice& sl = slices[k];
+      if (!merged.empty() && merged.back().raw == sl.raw &&
+          std::abs(merged.back().t1 - sl.t0) < 1e-12) {
+        merged.back().t1 = sl.t1;
+        merged.back().b = sl.b;
       } else {
-        merged.push_back(s);
+        merged.push_back(sl);
       }
     }
-    if (loop && merged.size() > 1 && merged.back().raw == merged.front().raw &&
+    if (merged.size() > 1 && merged.back().raw == merged.front().raw &&
         std::abs(merged.back().t1 - merged.front().t0) < 1e-12) {
       merged.front().t0 = merged.back().t0;
       merged.front().a = merged.back().a;
       merged.pop_back();
     }
-    CutPath out;
-    out.closed = loop;
-    for (const Slice& s : merged) {
-      const Seg seg = SliceSeg(rawSegs[s.raw], s);
-      out.v.push_back({s.a.x, s.a.y, seg.bulge});
-    }
-    if (!loop) out.v.push_back({merged.back().b.x, merged.back().b.y, 0});
-    if (loop) {
+    const auto other = std::find_if(merged.begin(), merged.end(),
+                                    [&](const Slice& sl) { return !raw[sl.raw].asked; });
+    if (other == merged.end()) {
       // A closed loop that encloses nothing, or one that turns against the
       // contour where the contour shrinks (which cannot hold a hole), is a
       // leftover of rounding, not a path.
+      CutPath out = pathOf(merged, true);
       const double loopArea = SignedArea(out);
       if (std::abs(loopArea) < kSamePoint || (shrinks && loopArea * area < 0)) {
         result.partsLeftOut = true;
         continue;
       }
+      result.paths.push_back(std::move(out));
+      continue;
     }
-    result.paths.push_back(std::move(out));
+    // An open contour's outline: the runs on the asked side are its paths.
+    std::rotate(merged.begin(), other, merged.end());
+    std::vector<Slice> run;
+    for (std::size_t k = 0; k <= merged.size(); ++k) {
+      if (k < merged.size() && raw[merged[k].raw].asked) {
+        run.push_back(merged[k]);
+        continue;
+      }
+      if (!run.empty()) openRuns.push_back({run.front().raw, pathOf(run, false)});
+      run.clear();
+    }
   }
+  std::sort(openRuns.begin(), openRuns.end(),
+            [](const auto& x, const auto& y) { return x.first < y.first; });
+  for (auto& [first, path] : openRuns) result.paths.push_back(std::move(path));
   if (result.paths.empty()) result.partsLeftOut = true;
   if (!closed) {
     const Pt start = segs.front().a + LeftNormal(TangentAt(segs.front(), 0)) * distance;
