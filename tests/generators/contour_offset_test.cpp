@@ -143,6 +143,11 @@ TEST(ContourOffset, ClosedShapesLieAtTheDistance) {
     bool leftOut;
   };
   const double sq = 100 + 4 * 10 * 2 + kPi * 4;
+  // The major arc moved in by 2.5: a circle of radius 3 sqrt(2) - 2.5 about
+  // (3, 0) less its part left of x = 2.5.
+  const double ra = 3 * std::sqrt(2.0) - 2.5;
+  const double major =
+      kPi * ra * ra - (ra * ra * std::acos(0.5 / ra) - 0.5 * std::sqrt(ra * ra - 0.25));
   const std::vector<Case> cases = {
       {"square inside", Rectangle(10, 10), 2, 1, 36, 4, false},
       {"square outside", Rectangle(10, 10), -2, 1, sq, 8, false},
@@ -165,6 +170,8 @@ TEST(ContourOffset, ClosedShapesLieAtTheDistance) {
       {"dumbbell splits at its waist", Dumbbell(), 1.5, 2, nan, -1, true},
       {"dumbbell outside", Dumbbell(), -1.5, 1, nan, -1, false},
       {"rounded corners tighter than tool", RoundedRectangle(20, 12, 2), 3, 1, 14 * 6, 4, true},
+      {"major arc inside", MajorArc(), 2.5, 1, major, 2, false},
+      {"major arc outside", MajorArc(), -1, 1, nan, 4, false},
       {"rounded corners outside", RoundedRectangle(20, 12, 2), -3, 1, nan, 8, false},
   };
   for (const Case& c : cases) {

@@ -116,6 +116,12 @@ inline CutPath CShape() {
                  {0, 9, 0}});
 }
 
+// Three quarters of a circle about (3, 0) closed by its chord on x = 0: a
+// bulge above 1.
+inline CutPath MajorArc() {
+  return Closed({{0, -3, std::tan(3 * std::numbers::pi / 8)}, {0, 3, 0}});
+}
+
 inline CutPath Zigzag() {
   return Open({{0, 0, 0}, {5, 5, 0}, {10, 0, 0}, {15, 5, 0}, {20, 0, 0}});
 }
@@ -127,11 +133,18 @@ struct NamedShape {
 
 // The closed shapes compared with the polygon library's buffer.
 inline std::vector<NamedShape> ComparedShapes() {
-  return {{"square", Rectangle(10, 10)}, {"rectangle", Rectangle(20, 6)},
-          {"slot", Slot(20, 5)},         {"circle", Circle(3, 4, 5)},
-          {"lshape", LShape()},          {"star", Star(5, 10, 4)},
-          {"dumbbell", Dumbbell()},      {"rounded", RoundedRectangle(20, 12, 2)},
-          {"cshape", CShape()},          {"square_cw", Reversed(Rectangle(10, 10))}};
+  return {{"square", Rectangle(10, 10)},
+          {"rectangle", Rectangle(20, 6)},
+          {"slot", Slot(20, 5)},
+          {"circle", Circle(3, 4, 5)},
+          {"lshape", LShape()},
+          {"star", Star(5, 10, 4)},
+          {"dumbbell", Dumbbell()},
+          {"rounded", RoundedRectangle(20, 12, 2)},
+          {"cshape", CShape()},
+          {"majorarc", MajorArc()},
+          {"majorarc_cw", Reversed(MajorArc())},
+          {"square_cw", Reversed(Rectangle(10, 10))}};
 }
 
 }  // namespace kelvora::generators::testing

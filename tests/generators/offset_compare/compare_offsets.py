@@ -18,8 +18,10 @@ import sys
 SKIP = 77
 # Arcs are sampled at this chord step (mm); the buffer's circle quality matches.
 STEP = 0.01
-AREA_TOL = 0.002  # relative
-HAUSDORFF_TOL = 0.01  # mm
+# The library simplifies its input by up to a hundredth of the buffer distance
+# before buffering, so its boundary may stand off that much from the exact one;
+# the areas may differ by that along the whole boundary.
+HAUSDORFF_TOL = 0.01  # mm, and a hundredth of the distance beyond 1 mm
 
 try:
     from shapely.geometry import LineString, Polygon
@@ -104,7 +106,8 @@ def main():
                 continue
             (outer if signed_area(pts) * orientation > 0 else holes).append(Polygon(pts))
         got = unary_union(outer).difference(unary_union(holes)) if outer else Polygon()
-        area_err = abs(got.area - expected.area) / max(expected.area, 1e-9)
+        hd_tol = HAUSDORFF_TOL * max(1.0, abs(case["d"]))
+        area_tol = expected.length * hd_tol
         if expected.is_empty and got.is_empty:
             status = "ok"
             hd = 0.0
@@ -113,7 +116,8 @@ def main():
             hd = math.inf
         else:
             hd = got.boundary.hausdorff_distance(expected.boundary)
-            status = "ok" if area_err <= AREA_TOL and hd <= HAUSDORFF_TOL else "FAIL"
+            area_ok = abs(got.area - expected.area) <= area_tol
+            status = "ok" if area_ok and hd <= hd_tol else "FAIL"
         if status != "ok":
             failures += 1
         print(f"{status:4} {case['name']:10} d={case['d']:+5.2f} paths={len(case['paths'])} "
