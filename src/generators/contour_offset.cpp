@@ -181,10 +181,12 @@ class BoxTree {
   template <typename Visit>
   void Query(const Box& q, double grow, Visit&& visit) const {
     if (nodes_.empty()) return;
-    std::vector<std::size_t> stack{0};
-    while (!stack.empty()) {
-      const Node& n = nodes_[stack.back()];
-      stack.pop_back();
+    // The tree is balanced: its depth stays far below the stack's size.
+    std::array<std::size_t, 128> stack;
+    std::size_t top = 0;
+    stack[top++] = 0;
+    while (top > 0) {
+      const Node& n = nodes_[stack[--top]];
       if (n.box.x0 > q.x1 + grow || n.box.x1 < q.x0 - grow || n.box.y0 > q.y1 + grow ||
           n.box.y1 < q.y0 - grow) {
         continue;
@@ -199,8 +201,8 @@ class BoxTree {
           if (!visit(order_[k])) return;
         }
       } else {
-        stack.push_back(n.left);
-        stack.push_back(n.left + 1);
+        stack[top++] = n.left;
+        stack[top++] = n.left + 1;
       }
     }
   }
@@ -216,10 +218,12 @@ class BoxTree {
       const double dy = std::max({b.y0 - p.y, 0.0, p.y - b.y1});
       return dx * dx + dy * dy >= reach2;
     };
-    std::vector<std::size_t> stack{0};
-    while (!stack.empty()) {
-      const Node& n = nodes_[stack.back()];
-      stack.pop_back();
+    // The tree is balanced: its depth stays far below the stack's size.
+    std::array<std::size_t, 128> stack;
+    std::size_t top = 0;
+    stack[top++] = 0;
+    while (top > 0) {
+      const Node& n = nodes_[stack[--top]];
       if (far(n.box)) continue;
       if (n.left == kLeaf) {
         for (std::size_t k = n.begin; k < n.end; ++k) {
@@ -227,8 +231,8 @@ class BoxTree {
           if (!visit(order_[k])) return;
         }
       } else {
-        stack.push_back(n.left);
-        stack.push_back(n.left + 1);
+        stack[top++] = n.left;
+        stack[top++] = n.left + 1;
       }
     }
   }
