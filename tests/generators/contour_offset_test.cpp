@@ -310,6 +310,19 @@ TEST(ContourOffset, DegenerateInput) {
                               Open({{2, 2, 0}, {2, 2, 0}, {2, 2, 0}})}) {
     EXPECT_TRUE(OffsetContour(tiny, 1).paths.empty());
   }
+  for (const double d :
+       {std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+    const OffsetResult none = OffsetContour(Rectangle(10, 10), d);
+    EXPECT_TRUE(none.paths.empty());
+    EXPECT_TRUE(none.partsLeftOut);
+  }
+  // A closed contour that runs out and back along one line encloses nothing:
+  // its offset runs round the line at the distance.
+  const CutPath there = Closed({{0, 0, 0}, {10, 0, 0}});
+  const OffsetResult round = OffsetContour(there, 1);
+  ASSERT_EQ(round.paths.size(), 1u);
+  ExpectAtDistance(there, round, 1, "out and back");
+  EXPECT_NEAR(std::abs(SignedArea(round.paths[0])), 20 + kPi, 1e-9);
 }
 
 TEST(ContourOffset, AreaAndLength) {
