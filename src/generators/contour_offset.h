@@ -32,12 +32,13 @@ struct OffsetResult {
 // contour gives open paths without caps: from its first vertex moved to its
 // last vertex moved, or, where parts are left out, the runs that remain (in
 // the contour's order). Repeated vertices are ignored; a contour of fewer than
-// two distinct vertices gives no paths. The contour is moved in place at a
-// distance of 0, and a distance that is not finite gives no paths.
+// two distinct vertices gives no paths. At a distance of 0 the contour comes
+// back as it is (without repeated vertices); a distance that is not finite
+// gives no paths.
 //
 // Runs in about O(n log n) for n pieces, times the number of pieces within the
-// distance of a point: about 30 ms for 5000 pieces, 2 s for 200000 pieces a
-// tenth of the distance long.
+// distance of a point: about 30 ms for 5000 pieces, 2 s for 200000 pieces
+// each under a hundredth of the distance long (release build).
 OffsetResult OffsetContour(const CutPath& contour, double distance);
 
 // The signed area of a closed path, arcs included (positive counter-clockwise).
