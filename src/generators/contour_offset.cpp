@@ -424,6 +424,35 @@ double SweepOf(double bulge) {
   return 4 * std::atan(bulge);
 }
 
+// True when two pieces of the contour cross or touch anywhere but at the vertex
+// that neighbours share.
+bool CrossesItself(const std::vector<Seg>& segs, bool closed, const BoxTree& tree) {
+  const std::size_t n = segs.size();
+  bool crosses = false;
+  for (std::size_t i = 0; i < n && !crosses; ++i) {
+    tree.Query(BoxOf(segs[i]), kSamePoint, [&](std::size_t j) {
+      if (j <= i) return true;
+      const bool next = j == i + 1;
+      const bool wraps = closed && i == 0 && j + 1 == n;
+      for (const Pt& p : CarrierMeets(segs[i], segs[j])) {
+        const double ti = ParamOf(segs[i], p);
+        const double tj = ParamOf(segs[j], p);
+        const double si = ParamSlack(segs[i]);
+        const double sj = ParamSlack(segs[j]);
+        if (ti < -si || ti > 1 + si || tj < -sj || tj > 1 + sj) continue;
+        if ((next && Dist(p, segs[i].b) < kSamePoint) ||
+            (wraps && Dist(p, segs[i].a) < kSamePoint)) {
+          continue;
+        }
+        crosses = true;
+        return false;
+      }
+      return true;
+    });
+  }
+  return crosses;
+}
+
 }  // namespace
 
 OffsetResult OffsetContour(const CutPath& contour, double distance) {
@@ -543,13 +572,16 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   };
   const std::size_t n = segs.size();
   appendSide(segs, closed, true);
-  if (!closed) {
+  if (!closed || CrossesItself(segs, closed, contourTree)) {
+    // The other side bounds what is kept wherever it can meet the asked side:
+    // always round an open contour, and where a closed contour crosses itself
+    // (its left then lies inside on one loop and outside on the next).
     std::vector<Seg> back;
     back.reserve(n);
     for (std::size_t i = n; i-- > 0;) back.push_back(MakeSeg(segs[i].b, segs[i].a, -segs[i].bulge));
-    appendEnd(segs.back().b, TangentAt(segs.back(), 1));
-    appendSide(back, false, false);
-    appendEnd(back.back().b, TangentAt(back.back(), 1));
+    if (!closed) appendEnd(segs.back().b, TangentAt(segs.back(), 1));
+    appendSide(back, closed, false);
+    if (!closed) appendEnd(back.back().b, TangentAt(back.back(), 1));
   }
   std::vector<Seg> rawSegs;
   rawSegs.reserve(raw.size());

@@ -346,12 +346,27 @@ TEST(ContourOffset, AreaAndLength) {
   }
 }
 
+TEST(ContourOffset, ContoursThatCrossThemselves) {
+  // A bow-tie and a figure of eight of two circles: the left of the direction
+  // is inside one loop and outside the other; the offset must stay clear of
+  // both loops all the same.
+  const CutPath bowtie = Closed({{0, 0, 0}, {10, 10, 0}, {10, 0, 0}, {0, 10, 0}});
+  const CutPath eight = Closed({{0, 0, 1}, {10, 0, 1}, {0, 0, -1}, {-10, 0, -1}});
+  for (const CutPath& c : {bowtie, eight}) {
+    for (const double d : {1.0, -1.0, 0.3}) {
+      const OffsetResult r = OffsetContour(c, d);
+      EXPECT_FALSE(r.paths.empty()) << d;
+      ExpectAtDistance(c, r, d, "crossing d " + std::to_string(d));
+    }
+  }
+}
+
 TEST(ContourOffset, RandomShapesNeverGouge) {
   // Star-shaped contours of random radii and bulges, closed and open, both
   // directions, random distances: every path stays at the distance.
   std::mt19937 rng(26);
   std::uniform_real_distribution<double> radius(3, 12), bulge(-0.6, 0.6), dist(-4, 4);
-  for (int shape = 0; shape < 60; ++shape) {
+  for (int shape = 0; shape < 200; ++shape) {
     CutPath c;
     c.closed = shape % 3 != 0;
     const int n = 5 + shape % 17;
