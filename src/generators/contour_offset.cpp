@@ -806,6 +806,8 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   }
   std::sort(openRuns.begin(), openRuns.end(),
             [](const auto& x, const auto& y) { return x.first < y.first; });
+  // A closed contour that crosses itself cannot be followed round in one.
+  if (closed && !openRuns.empty()) result.partsLeftOut = true;
   for (auto& [first, path] : openRuns) result.paths.push_back(std::move(path));
   if (result.paths.empty()) result.partsLeftOut = true;
   if (!closed) {

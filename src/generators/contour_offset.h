@@ -28,7 +28,8 @@ struct OffsetResult {
 // Every point of a returned path lies at the distance from the contour (within
 // rounding), never nearer. A closed contour gives closed paths: one, several
 // where a waist narrower than twice the distance splits it, a hole running the
-// other way round where a grown contour closes on itself, or none. An open
+// other way round where a grown contour closes on itself, or none; a closed
+// contour that crosses itself may give open runs too (parts left out). An open
 // contour gives open paths without caps: from its first vertex moved to its
 // last vertex moved, or, where parts are left out, the runs that remain (in
 // the contour's order). Repeated vertices are ignored; a contour of fewer than

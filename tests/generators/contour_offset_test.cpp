@@ -357,6 +357,12 @@ TEST(ContourOffset, ContoursThatCrossThemselves) {
       const OffsetResult r = OffsetContour(c, d);
       EXPECT_FALSE(r.paths.empty()) << d;
       ExpectAtDistance(c, r, d, "crossing d " + std::to_string(d));
+      // Where the offset breaks into open runs, the caller is told.
+      for (const CutPath& p : r.paths) {
+        if (!p.closed) {
+          EXPECT_TRUE(r.partsLeftOut) << d;
+        }
+      }
     }
   }
 }
