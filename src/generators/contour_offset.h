@@ -38,8 +38,8 @@ struct OffsetResult {
 // gives no paths.
 //
 // Runs in about O(n log n) for n pieces, times the number of pieces within the
-// distance of a point: about 30 ms for 5000 pieces, 2 s for 200000 pieces
-// each under a hundredth of the distance long (release build).
+// distance of a point: tens of milliseconds for 5000 pieces, a few seconds for
+// 200000 pieces each under a hundredth of the distance long (release build).
 OffsetResult OffsetContour(const CutPath& contour, double distance);
 
 // The signed area of a closed path, arcs included (positive counter-clockwise).
