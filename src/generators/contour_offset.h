@@ -24,6 +24,22 @@ struct OffsetResult {
 // The contour moved by `distance` to the left of its direction (a negative
 // distance: to the right). A closed counter-clockwise contour offset to the
 // left shrinks. The paths keep the contour's direction.
+//
+// Every point of a returned path lies at the distance from the contour (within
+// rounding), never nearer. A closed contour gives closed paths: one, several
+// where a waist narrower than twice the distance splits it, a hole running the
+// other way round where a grown contour closes on itself, or none; a closed
+// contour that crosses itself may give open runs too (parts left out). An open
+// contour gives open paths without caps: from its first vertex moved to its
+// last vertex moved, or, where parts are left out, the runs that remain (in
+// the contour's order). Repeated vertices are ignored; a contour of fewer than
+// two distinct vertices gives no paths. At a distance of 0 the contour comes
+// back as it is (without repeated vertices); a distance that is not finite
+// gives no paths.
+//
+// Runs in about O(n log n) for n pieces, times the number of pieces within the
+// distance of a point: tens of milliseconds for 5000 pieces, a few seconds for
+// 200000 pieces each under a hundredth of the distance long (release build).
 OffsetResult OffsetContour(const CutPath& contour, double distance);
 
 // The signed area of a closed path, arcs included (positive counter-clockwise).
