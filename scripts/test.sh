@@ -9,6 +9,9 @@ scripts/install-deps.sh
 # LinuxCNC's interpreter was installed above: the tests that compare our motion
 # model with it fail, rather than skip, when it is missing.
 export KELVORA_REQUIRE_RS274=1
+# Likewise Shapely and ezdxf, the independent geometry the contour and drawing
+# tests compare with.
+export KELVORA_REQUIRE_PYTHON_GEOMETRY=1
 
 # Every C++ file as clang-format writes it (.clang-format): a difference fails.
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
