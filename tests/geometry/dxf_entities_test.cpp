@@ -44,20 +44,44 @@ TEST(CDxfEntities, OldStylePolyLines) {
   const std::vector<Case> cases = {
       {"closed, with a bulge, elevation ignored",
        OldPolyLine("1", "Cut", {Vertex("0", "0", "1"), Vertex("10", "0"), Vertex("10", "5")}),
-       {0, 10, 10}, {0, 0, 5}, {1, 0, 0}, true, "Cut"},
-      {"open", OldPolyLine("0", "0", {Vertex("1", "2"), Vertex("3", "4")}), {1, 3}, {2, 4}, {0, 0},
-       false, "0"},
+       {0, 10, 10},
+       {0, 0, 5},
+       {1, 0, 0},
+       true,
+       "Cut"},
+      {"open",
+       OldPolyLine("0", "0", {Vertex("1", "2"), Vertex("3", "4")}),
+       {1, 3},
+       {2, 4},
+       {0, 0},
+       false,
+       "0"},
       {"seen from below: X and bulges turned over",
-       OldPolyLine("0", "0", {Vertex("1", "2", "0.5"), Vertex("3", "4")}, true), {-1, -3}, {2, 4},
-       {-0.5, 0}, false, "0"},
+       OldPolyLine("0", "0", {Vertex("1", "2", "0.5"), Vertex("3", "4")}, true),
+       {-1, -3},
+       {2, 4},
+       {-0.5, 0},
+       false,
+       "0"},
       {"a spline-fit polyline's frame points are not its vertices",
-       OldPolyLine("4", "0", {Vertex("0", "0", "0", "16"), Vertex("1", "1", "0", "8"),
-                              Vertex("2", "0", "0", "8")}),
-       {1, 2}, {1, 0}, {0, 0}, false, "0"},
+       OldPolyLine(
+           "4", "0",
+           {Vertex("0", "0", "0", "16"), Vertex("1", "1", "0", "8"), Vertex("2", "0", "0", "8")}),
+       {1, 2},
+       {1, 0},
+       {0, 0},
+       false,
+       "0"},
       {"no SEQEND: the next entity ends it",
-       Join({{{0, "POLYLINE"}, {70, "1"}}, Vertex("0", "0"), Vertex("5", "5"),
+       Join({{{0, "POLYLINE"}, {70, "1"}},
+             Vertex("0", "0"),
+             Vertex("5", "5"),
              {{0, "LINE"}, {10, "0"}, {20, "0"}, {11, "1"}, {21, "1"}}}),
-       {0, 5}, {0, 5}, {0, 0}, true, "0"},
+       {0, 5},
+       {0, 5},
+       {0, 0},
+       true,
+       "0"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -94,22 +118,22 @@ TEST(CDxfEntities, ThreeDimensionalPolyLinesAndOtherKindsAreCountedAsSkipped) {
 
 TEST(CDxfEntities, EllipseSplineAndInsertFields) {
   const G entities = {
-      {0, "ELLIPSE"}, {8, "E"},    {10, "1"},   {20, "2"},    {11, "3"},    {21, "4"},
-      {40, "0.5"},    {41, "0.1"}, {42, "6"},   {230, "-1"},  {0, "SPLINE"}, {8, "S"},
-      {70, "11"},     {71, "2"},   {72, "6"},   {73, "3"},    {74, "2"},    {40, "0"},
-      {40, "0"},      {40, "0"},   {40, "1"},   {40, "1"},    {40, "1"},    {41, "1"},
-      {41, "0.5"},    {41, "1"},   {10, "0"},   {20, "0"},    {10, "1"},    {20, "1"},
-      {10, "2"},      {20, "0"},   {11, "0"},   {21, "0"},    {11, "2"},    {21, "0"},
-      {0, "INSERT"},  {8, "I"},    {2, "Part"}, {10, "5"},    {20, "6"},    {41, "2"},
-      {42, "3"},      {43, "9"},   {50, "45"},  {70, "4"},    {71, "5"},    {44, "7"},
-      {45, "8"},      {210, "0"},  {220, "0"},  {230, "-1"}};
+      {0, "ELLIPSE"}, {8, "E"},      {10, "1"},   {20, "2"},     {11, "3"}, {21, "4"},  {40, "0.5"},
+      {41, "0.1"},    {42, "6"},     {230, "-1"}, {0, "SPLINE"}, {8, "S"},  {70, "11"}, {71, "2"},
+      {72, "6"},      {73, "3"},     {74, "2"},   {40, "0"},     {40, "0"}, {40, "0"},  {40, "1"},
+      {40, "1"},      {40, "1"},     {41, "1"},   {41, "0.5"},   {41, "1"}, {10, "0"},  {20, "0"},
+      {10, "1"},      {20, "1"},     {10, "2"},   {20, "0"},     {11, "0"}, {21, "0"},  {11, "2"},
+      {21, "0"},      {0, "INSERT"}, {8, "I"},    {2, "Part"},   {10, "5"}, {20, "6"},  {41, "2"},
+      {42, "3"},      {43, "9"},     {50, "45"},  {70, "4"},     {71, "5"}, {44, "7"},  {45, "8"},
+      {210, "0"},     {220, "0"},    {230, "-1"}};
   CDxf dxf;
   dxf.LoadText(Drawing(entities));
   ASSERT_EQ(dxf.Ellipses().size(), 1u);
   const dCEllipse& e = dxf.Ellipses()[0];
   EXPECT_EQ(e.m_Layer, "E");
-  EXPECT_EQ((std::vector<double>{e.cx, e.cy, e.majorX, e.majorY, e.ratio, e.startParam, e.endParam}),
-            (std::vector<double>{1, 2, 3, 4, 0.5, 0.1, 6}));
+  EXPECT_EQ(
+      (std::vector<double>{e.cx, e.cy, e.majorX, e.majorY, e.ratio, e.startParam, e.endParam}),
+      (std::vector<double>{1, 2, 3, 4, 0.5, 0.1, 6}));
   EXPECT_TRUE(e.mirrored);
 
   ASSERT_EQ(dxf.Splines().size(), 1u);
@@ -140,10 +164,10 @@ TEST(CDxfEntities, BlocksAndTheLayerTable) {
   const G layers = {{0, "LAYER"}, {2, "Frozen"}, {70, "1"}, {62, "7"},
                     {0, "LAYER"}, {2, "Off"},    {70, "0"}, {62, "-1"},
                     {0, "LAYER"}, {2, "Shown"},  {70, "0"}, {62, "3"}};
-  const G blocks = {{0, "BLOCK"},  {2, "Part"}, {10, "1"},   {20, "2"},    {0, "LINE"},
-                    {10, "0"},     {20, "0"},   {11, "1"},   {21, "0"},    {0, "CIRCLE"},
-                    {10, "0"},     {20, "0"},   {40, "1"},   {0, "ENDBLK"}, {8, "0"},
-                    {0, "BLOCK"},  {2, "*Model_Space"},     {0, "ENDBLK"}};
+  const G blocks = {{0, "BLOCK"}, {2, "Part"},         {10, "1"},    {20, "2"},     {0, "LINE"},
+                    {10, "0"},    {20, "0"},           {11, "1"},    {21, "0"},     {0, "CIRCLE"},
+                    {10, "0"},    {20, "0"},           {40, "1"},    {0, "ENDBLK"}, {8, "0"},
+                    {0, "BLOCK"}, {2, "*Model_Space"}, {0, "ENDBLK"}};
   CDxf dxf;
   dxf.LoadText(Drawing({{0, "INSERT"}, {2, "PART"}}, blocks, layers));
   EXPECT_EQ(dxf.GetProblem(), "");
@@ -165,8 +189,15 @@ TEST(CDxfEntities, BlocksAndTheLayerTable) {
 
 TEST(CDxfEntities, MirroredArcsRunTheOtherWay) {
   CDxf dxf;
-  dxf.LoadText(Drawing({{0, "ARC"}, {10, "5"}, {20, "1"}, {40, "2"}, {50, "10"}, {51, "100"},
-                        {210, "0"}, {220, "0"}, {230, "-1"}}));
+  dxf.LoadText(Drawing({{0, "ARC"},
+                        {10, "5"},
+                        {20, "1"},
+                        {40, "2"},
+                        {50, "10"},
+                        {51, "100"},
+                        {210, "0"},
+                        {220, "0"},
+                        {230, "-1"}}));
   ASSERT_EQ(dxf.GetArcCount(), 1u);
   const dCArc& a = dxf.Arcs()[0];
   // Seen from above: centre (-5, 1), from 80 to 170 degrees counter-clockwise.

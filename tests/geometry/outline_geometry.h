@@ -112,4 +112,31 @@ inline double Deviation(const CPolyLine& p, double x, double y) {
   return best;
 }
 
+// Points along the contour: every vertex and `per` - 1 more on each segment,
+// on the arc for a bulged one.
+inline std::vector<std::pair<double, double>> Samples(const CPolyLine& p, int per = 40) {
+  std::vector<std::pair<double, double>> out;
+  for (const Segment& s : Segments(p)) {
+    const double theta = 4 * std::atan(s.b);
+    for (int k = 0; k < per; ++k) {
+      const double t = static_cast<double>(k) / per;
+      if (s.b == 0) {
+        out.emplace_back(s.x0 + t * (s.x1 - s.x0), s.y0 + t * (s.y1 - s.y0));
+        continue;
+      }
+      // Turning the start about the centre by t of the arc's angle.
+      const double dx = s.x1 - s.x0, dy = s.y1 - s.y0;
+      const double chord = std::hypot(dx, dy);
+      const double r = chord / (2 * std::sin(std::fabs(theta) / 2));
+      const double d = r * std::cos(theta / 2) * (theta > 0 ? 1 : -1);
+      const double cx = (s.x0 + s.x1) / 2 - dy / chord * d;
+      const double cy = (s.y0 + s.y1) / 2 + dx / chord * d;
+      const double a = std::atan2(s.y0 - cy, s.x0 - cx) + t * theta;
+      out.emplace_back(cx + r * std::cos(a), cy + r * std::sin(a));
+    }
+  }
+  if (!p.IsClosed() && !p.x.empty()) out.emplace_back(p.x.back(), p.y.back());
+  return out;
+}
+
 }  // namespace kelvora::geometry::outline_test
