@@ -122,9 +122,10 @@ ArcFit Fit(const std::vector<CurvePoint>& p, std::size_t i, std::size_t j, doubl
 }  // namespace
 
 std::vector<BulgeVertex> ApproximateCurve(const CurveFunction& f, double tolerance,
-                                          std::size_t spans) {
+                                          std::size_t spans, std::size_t* samples) {
   if (!(tolerance > 0.0)) tolerance = 1e-6;
   const std::vector<CurvePoint> p = Sampler(f, tolerance).Run(spans * 4);
+  if (samples != nullptr) *samples += p.size();
   const double tol = tolerance * kFitShare;
   std::vector<BulgeVertex> out;
   const std::size_t last = p.size() - 1;

@@ -38,8 +38,9 @@ inline constexpr std::size_t kMaxCurveSamples = 200'000;
 // of them. `spans` is how many equal parts the parameter range is cut into before
 // the curve's own bends decide (at least one; a spline's knot spans, say). The
 // result runs from f(0) (its first vertex) to f(1) (its last vertex, bulge 0).
+// `samples`, when given, is increased by the number of samples taken.
 std::vector<BulgeVertex> ApproximateCurve(const CurveFunction& f, double tolerance,
-                                          std::size_t spans = 8);
+                                          std::size_t spans = 8, std::size_t* samples = nullptr);
 
 // A spline as a curve of the parameter 0..1: its B-spline when the degree,
 // knots and control points (and weights, when given) agree, otherwise a smooth

@@ -7,6 +7,7 @@
 #include <limits>
 #include <numbers>
 #include <optional>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "geometry/dxf_chain.h"
@@ -67,12 +68,14 @@ Placement Compose(const Placement& outer, const Placement& inner) {
           outer.c * inner.tx + outer.d * inner.ty + outer.ty};
 }
 
-// The most blocks the inserts of one drawing place (arrays and nesting
-// multiplied out), and the most vertices its outlines may have: the same bound
-// the contour job puts on its vertices. Past either, the drawing is refused
-// instead of exhausting memory.
-constexpr double kMaxPlacements = 1'000'000;
+// The most entities the inserts of one drawing place (arrays and nesting
+// multiplied out), the most vertices its outlines may have (the same bound the
+// contour job puts on its vertices), and the most points its curves are
+// sampled at. Past any, the drawing is refused instead of exhausting memory or
+// time.
+constexpr double kMaxPlacements = 10'000'000;
 constexpr std::size_t kMaxOutlineVertices = 10'000'000;
+constexpr std::size_t kMaxCurveWork = 50'000'000;
 // Blocks inside blocks deeper than this are taken for a mistake.
 constexpr std::size_t kMaxNesting = 100;
 
@@ -164,7 +167,12 @@ class Builder {
       if (out.contours.empty()) out.notes.push_back(NothingNote(top));
     } else {
       std::vector<const dCBlock*> stack;
-      AddSet(top, Placement{}, {}, stack, true);
+      // What the inserts place, multiplied out, is weighed before any is placed.
+      if (InsertCost(top, stack) > kMaxPlacements) {
+        Refuse("The drawing's inserts place more than " +
+               std::to_string(static_cast<long long>(kMaxPlacements)) + " entities");
+      }
+      if (!refusal_) AddSet(top, Placement{}, {}, stack, true);
       if (refusal_) {
         out.contours.clear();
         return out;
@@ -238,6 +246,13 @@ class Builder {
     return true;
   }
 
+  bool Sampled() {
+    if (samples_ <= kMaxCurveWork) return true;
+    Refuse("The drawing's curves need more than " + std::to_string(kMaxCurveWork) +
+           " points to follow");
+    return false;
+  }
+
   bool CheckFinite(bool finite) {
     if (!finite) Refuse(std::string(kNotFiniteNumber));
     return finite;
@@ -285,11 +300,43 @@ class Builder {
     }
   }
 
+  // The entities the inserts of `set` place, arrays and nested blocks
+  // multiplied out (each placement counting one more); a block that inserts
+  // itself is refused.
+  double InsertCost(const dCEntities& set, std::vector<const dCBlock*>& stack) {
+    double cost = 0;
+    for (const dCInsert& ins : set.inserts) {
+      const dCBlock* block = dxf_.FindBlock(ins.block);
+      if (block == nullptr || refusal_) continue;
+      if (std::find(stack.begin(), stack.end(), block) != stack.end()) {
+        Refuse("The block \"" + block->name + "\" inserts itself");
+        return kMaxPlacements + 1;
+      }
+      auto known = cost_.find(block);
+      double each = 0;
+      if (known != cost_.end()) {
+        each = known->second;
+      } else {
+        const dCEntities& e = block->entities;
+        stack.push_back(block);
+        each = static_cast<double>(e.lines.size() + e.arcs.size() + e.circles.size() +
+                                   e.lwPolyLines.size() + e.polyLines.size() + e.ellipses.size() +
+                                   e.splines.size()) +
+               InsertCost(e, stack);
+        stack.pop_back();
+        cost_[block] = each;
+      }
+      cost += static_cast<double>(std::max(1LL, ins.columns)) *
+              static_cast<double>(std::max(1LL, ins.rows)) * (1 + each);
+    }
+    return cost;
+  }
+
   // A curve's approximation: a closed one is a contour of its own, an open one
   // joins the pieces to chain.
   void AddCurve(const CurveFunction& f, std::size_t spans, bool closed) {
-    std::vector<BulgeVertex> v = ApproximateCurve(f, options_.chordTolerance, spans);
-    if (!Spend(v.size())) return;
+    std::vector<BulgeVertex> v = ApproximateCurve(f, options_.chordTolerance, spans, &samples_);
+    if (!Spend(v.size()) || !Sampled()) return;
     for (const BulgeVertex& p : v) {
       if (!CheckFinite(Finite({p.x, p.y, p.b}))) return;
     }
@@ -405,8 +452,8 @@ class Builder {
             return at.Apply(arc.center.X + arc.radius * std::cos(t),
                             arc.center.Y + arc.radius * std::sin(t));
           },
-          options_.chordTolerance, 4);
-      if (!Spend(v.size())) return;
+          options_.chordTolerance, 4, &samples_);
+      if (!Spend(v.size()) || !Sampled()) return;
       for (std::size_t k = 0; k + 1 < v.size(); ++k) Push(*poly, v[k].x, v[k].y, v[k].b);
     }
     Finish(std::move(poly));
@@ -483,12 +530,6 @@ class Builder {
     }
     const long long columns = std::max(1LL, ins.columns);
     const long long rows = std::max(1LL, ins.rows);
-    placements_ += static_cast<double>(columns) * static_cast<double>(rows);
-    if (placements_ > kMaxPlacements) {
-      Refuse("The drawing's inserts place more than " +
-             std::to_string(static_cast<long long>(kMaxPlacements)) + " blocks");
-      return;
-    }
     if (visited_.insert(block).second) {
       for (const dCKindCount& k : block->entities.skipped) skipped_.Add(k.kind, k.count);
     }
@@ -531,7 +572,8 @@ class Builder {
   std::unordered_set<const dCBlock*> visited_;
   std::optional<std::string> refusal_;
   std::size_t vertices_ = 0;
-  double placements_ = 0;
+  std::size_t samples_ = 0;
+  std::unordered_map<const dCBlock*, double> cost_;
 };
 
 }  // namespace

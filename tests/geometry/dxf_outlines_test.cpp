@@ -411,13 +411,20 @@ TEST(Blocks, BadInsertsAreRefusedOrLeftOut) {
   G huge = Insert("SQ", 0, 0);
   huge.insert(huge.end(), {{70, "100000"}, {71, "100000"}, {44, "1"}, {45, "1"}});
   const G square = Block("SQ", 0, 0, LwSquare(0, 0, 1));
+  // 1.5 million placements of two entities each: within the bound alone, past it
+  // four times over.
+  G huge3000 = Insert("SQ", 0, 0);
+  huge3000.insert(huge3000.end(), {{70, "1000"}, {71, "1500"}, {44, "1"}, {45, "1"}});
   const std::vector<Case> cases = {
       {"a block that inserts itself", Insert("SELF", 0, 0),
        Block("SELF", 0, 0, Insert("SELF", 1, 1)), "The block \"SELF\" inserts itself", nullptr},
       {"a cycle through two blocks", Insert("A", 0, 0),
        Join({Block("A", 0, 0, Insert("B", 0, 0)), Block("B", 0, 0, Insert("A", 0, 0))}),
        "inserts itself", nullptr},
-      {"a huge array", huge, square, "place more than 1000000 blocks", nullptr},
+      {"a huge array", huge, square, "place more than 10000000 entities", nullptr},
+      {"nested arrays multiplying out", Join({Insert("OUTER", 0, 0), Insert("OUTER", 0, 0)}),
+       Join({square, Block("OUTER", 0, 0, Join({huge3000, huge3000}))}),
+       "place more than 10000000 entities", nullptr},
       {"scale zero", Insert("SQ", 0, 0, 0, 1), square, nullptr, "INSERT scaled by zero"},
       {"an undefined block", Insert("NONE", 0, 0), square, nullptr,
        "INSERT of a block the drawing does not define"},
@@ -575,6 +582,35 @@ TEST(ReadOutlines, NotesNameWhatTheDrawingHoldsAndWhatWasSkipped) {
     options.source = c.source;
     EXPECT_EQ(OutlinesOf(dxf, options).notes, c.notes);
   }
+}
+
+TEST(ReadOutlines, ADrawingOfEveryOutlineKindAndOneThatInsertsItself) {
+  // Two open splines; a plate of lines and an arc with three hole circles from
+  // a nested block, placed once stretched and turned, and as a 2 x 2 array
+  // turned over; an old-style polyline; an ellipse; a line on a frozen layer.
+  OutlineOptions all;
+  all.source = OutlineSource::kAllEntities;
+  auto o = ReadOutlines(Fixture("outline_entities.dxf"), all);
+  ASSERT_TRUE(o.ok()) << o.failure().message;
+  ASSERT_EQ(o->contours.size(), 24u);
+  std::size_t open = 0;
+  for (std::size_t i = 0; i < o->contours.size(); ++i) open += Contour(*o, i).IsClosed() ? 0 : 1;
+  EXPECT_EQ(open, 2u);
+  EXPECT_EQ(o->notes, (std::vector<std::string>{"Skipped: 1 TEXT, 1 3DFACE"}));
+
+  auto lw = ReadOutlines(Fixture("outline_entities.dxf"), {});
+  ASSERT_TRUE(lw.ok());
+  EXPECT_TRUE(lw->contours.empty());
+  EXPECT_EQ(lw->notes, (std::vector<std::string>{
+                           "The drawing holds no LWPOLYLINE: it holds 1 POLYLINE, 1 ELLIPSE, 2 "
+                           "SPLINE, 2 INSERT: choose all outline entities",
+                           "Skipped: 1 TEXT, 1 3DFACE"}));
+
+  auto self = ReadOutlines(Fixture("self_insert.dxf"), all);
+  ASSERT_FALSE(self.ok());
+  EXPECT_EQ(self.failure().message, "The block \"A\" inserts itself");
+  // The default reads LWPOLYLINEs only and never places a block.
+  EXPECT_TRUE(ReadOutlines(Fixture("self_insert.dxf"), {}).ok());
 }
 
 }  // namespace
