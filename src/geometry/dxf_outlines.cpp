@@ -610,54 +610,127 @@ void Reverse(CPolyLine& p) {
 
 }  // namespace
 
+namespace {
+
+// The ends contours may be cut from (starts, and the ends of open ones) in a
+// grid of square cells, so the nearest is found by looking at the cells
+// around a point ring by ring instead of at every contour.
+class EndGrid {
+ public:
+  struct End {
+    double x, y;
+    std::size_t contour;
+    bool isEnd;  // the contour's last vertex
+  };
+
+  explicit EndGrid(std::vector<End> ends) : ends_(std::move(ends)) {
+    minX_ = minY_ = std::numeric_limits<double>::infinity();
+    double maxX = -minX_, maxY = -minY_;
+    for (const End& e : ends_) {
+      minX_ = std::min(minX_, e.x);
+      minY_ = std::min(minY_, e.y);
+      maxX = std::max(maxX, e.x);
+      maxY = std::max(maxY, e.y);
+    }
+    const double span = std::max(maxX - minX_, maxY - minY_);
+    side_ = std::max<std::size_t>(
+        1, static_cast<std::size_t>(std::sqrt(static_cast<double>(ends_.size()))));
+    cell_ = span > 0 && std::isfinite(span) ? span / static_cast<double>(side_) : 1.0;
+    cells_.resize(side_ * side_);
+    for (std::size_t i = 0; i < ends_.size(); ++i) {
+      cells_[Index(Cell(ends_[i].x, minX_), Cell(ends_[i].y, minY_))].push_back(i);
+    }
+  }
+
+  // The nearest end of a contour not yet `taken` (the lowest contour first
+  // among equals); false when none is left.
+  bool Nearest(double x, double y, const std::vector<bool>& taken, End& found) {
+    const long long qx = Cell(x, minX_);
+    const long long qy = Cell(y, minY_);
+    const long long last = static_cast<long long>(side_) - 1;
+    // Rings beyond this hold no cell of the grid.
+    const long long rings = std::max({qx, last - qx, qy, last - qy, 0LL});
+    double best = std::numeric_limits<double>::infinity();
+    bool any = false;
+    for (long long r = 0; r <= rings; ++r) {
+      // Every end in ring r or beyond lies at least (r - 1) cells away, and
+      // more than that from a point outside the grid.
+      if (any && best < static_cast<double>(r - 1) * cell_) break;
+      for (long long cy = qy - r; cy <= qy + r; ++cy) {
+        if (cy < 0 || cy > last) continue;
+        const bool edgeRow = cy == qy - r || cy == qy + r;
+        for (long long cx = qx - r; cx <= qx + r; cx += edgeRow ? 1 : 2 * std::max(r, 1LL)) {
+          if (cx < 0 || cx > last) continue;
+          std::vector<std::size_t>& list = cells_[Index(cx, cy)];
+          std::size_t keep = 0;
+          for (std::size_t k = 0; k < list.size(); ++k) {
+            const End& e = ends_[list[k]];
+            if (taken[e.contour]) continue;  // dropped from the cell for good
+            list[keep++] = list[k];
+            const double d = std::hypot(e.x - x, e.y - y);
+            if (!any || d < best ||
+                (d == best &&
+                 (e.contour < found.contour || (e.contour == found.contour && !e.isEnd)))) {
+              any = true;
+              best = d;
+              found = e;
+            }
+          }
+          list.resize(keep);
+        }
+      }
+    }
+    return any;
+  }
+
+ private:
+  long long Cell(double v, double origin) const {
+    const double c = std::floor((v - origin) / cell_);
+    if (!(c > 0)) return 0;
+    return c >= static_cast<double>(side_) ? static_cast<long long>(side_) - 1
+                                           : static_cast<long long>(c);
+  }
+  std::size_t Index(long long cx, long long cy) const {
+    return static_cast<std::size_t>(cy) * side_ + static_cast<std::size_t>(cx);
+  }
+
+  std::vector<End> ends_;
+  std::vector<std::vector<std::size_t>> cells_;
+  double minX_ = 0, minY_ = 0, cell_ = 1;
+  std::size_t side_ = 1;
+};
+
+}  // namespace
+
 void OrderContours(DrawList& contours, ContourOrder order, double x0, double y0) {
   if (order != ContourOrder::kShortest || contours.size() < 2) return;
   DrawList rest;
   rest.swap(contours);
   DrawList others;  // anything not a polyline keeps its place at the end
-  double x = x0;
-  double y = y0;
+  std::vector<EndGrid::End> ends;
   std::vector<bool> taken(rest.size(), false);
-  std::size_t left = rest.size();
   for (std::size_t i = 0; i < rest.size(); ++i) {
     if (rest[i]->otype != otPolyLine || static_cast<CPolyLine&>(*rest[i]).x.empty()) {
       taken[i] = true;
-      --left;
       others.push_back(std::move(rest[i]));
+      continue;
     }
+    const auto& p = static_cast<const CPolyLine&>(*rest[i]);
+    ends.push_back({p.x.front(), p.y.front(), i, false});
+    if (!p.IsClosed()) ends.push_back({p.x.back(), p.y.back(), i, true});
   }
-  while (left > 0) {
-    std::size_t best = 0;
-    bool reverse = false;
-    double bestDistance = std::numeric_limits<double>::infinity();
-    bool found = false;
-    for (std::size_t i = 0; i < rest.size(); ++i) {
-      if (taken[i]) continue;
-      const auto& p = static_cast<const CPolyLine&>(*rest[i]);
-      const double toStart = std::hypot(p.x.front() - x, p.y.front() - y);
-      if (!found || toStart < bestDistance) {
-        found = true;
-        best = i;
-        bestDistance = toStart;
-        reverse = false;
-      }
-      if (!p.IsClosed()) {
-        const double toEnd = std::hypot(p.x.back() - x, p.y.back() - y);
-        if (toEnd < bestDistance) {
-          best = i;
-          bestDistance = toEnd;
-          reverse = true;
-        }
-      }
-    }
-    taken[best] = true;
-    --left;
-    auto& p = static_cast<CPolyLine&>(*rest[best]);
-    if (reverse) Reverse(p);
+  EndGrid grid(std::move(ends));
+  double x = x0;
+  double y = y0;
+  EndGrid::End next{};
+  while (grid.Nearest(x, y, taken, next)) {
+    taken[next.contour] = true;
+    auto& p = static_cast<CPolyLine&>(*rest[next.contour]);
+    if (next.isEnd) Reverse(p);
     // A closed contour ends where it started.
     x = p.IsClosed() ? p.x.front() : p.x.back();
     y = p.IsClosed() ? p.y.front() : p.y.back();
-    contours.push_back(std::move(rest[best]));
+    contours.push_back(std::move(rest[next.contour]));
   }
   for (auto& o : others) contours.push_back(std::move(o));
 }

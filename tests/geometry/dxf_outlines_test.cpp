@@ -425,6 +425,11 @@ TEST(Blocks, BadInsertsAreRefusedOrLeftOut) {
       {"nested arrays multiplying out", Join({Insert("OUTER", 0, 0), Insert("OUTER", 0, 0)}),
        Join({square, Block("OUTER", 0, 0, Join({huge3000, huge3000}))}),
        "place more than 10000000 entities", nullptr},
+      {"a number past the largest",
+       {{0, "LINE"}, {10, "0"}, {20, "1e999"}, {11, "1"}, {21, "1"}},
+       square,
+       "The drawing holds a number that is not finite",
+       nullptr},
       {"scale zero", Insert("SQ", 0, 0, 0, 1), square, nullptr, "INSERT scaled by zero"},
       {"an undefined block", Insert("NONE", 0, 0), square, nullptr,
        "INSERT of a block the drawing does not define"},
@@ -512,6 +517,44 @@ TEST(OrderContours, ShortestTakesTheNearestEndAndTurnsOpenContoursRound) {
   // square keeps its start.
   EXPECT_DOUBLE_EQ(Contour(shortest, 1).x[0], 30);
   EXPECT_DOUBLE_EQ(Contour(shortest, 2).x[0], 100);
+}
+
+TEST(OrderContours, EachNextContourStartsNearestToWhereTheLastEnded) {
+  // Many contours, some open, some closed, some on one point: after ordering,
+  // no contour left at any step had an end nearer than the one taken.
+  DrawList contours;
+  unsigned seed = 26;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<double>((seed >> 8) % 10000) / 10.0;
+  };
+  for (int i = 0; i < 400; ++i) {
+    auto p = std::make_unique<CPolyLine>();
+    const double x = i % 50 == 0 ? 500 : next();
+    const double y = i % 50 == 0 ? 500 : next();
+    p->x = {x, x + next() / 20, x + 3};
+    p->y = {y, y + next() / 20, y - 1};
+    p->b = {0, 0.3, 0};
+    p->m_VertexCount = 3;
+    p->m_PolyLineFlag = i % 3 == 0 ? kPolyLineClosed : 0;
+    contours.push_back(std::move(p));
+  }
+  OrderContours(contours, ContourOrder::kShortest, 7, 7);
+  ASSERT_EQ(contours.size(), 400u);
+  double x = 7, y = 7;
+  for (std::size_t k = 0; k < contours.size(); ++k) {
+    const auto& taken = static_cast<const CPolyLine&>(*contours[k]);
+    const double d = std::hypot(taken.x[0] - x, taken.y[0] - y);
+    for (std::size_t j = k + 1; j < contours.size(); ++j) {
+      const auto& other = static_cast<const CPolyLine&>(*contours[j]);
+      EXPECT_LE(d, std::hypot(other.x.front() - x, other.y.front() - y) + 1e-12) << k;
+      if (!other.IsClosed()) {
+        EXPECT_LE(d, std::hypot(other.x.back() - x, other.y.back() - y) + 1e-12) << k;
+      }
+    }
+    x = taken.IsClosed() ? taken.x[0] : taken.x.back();
+    y = taken.IsClosed() ? taken.y[0] : taken.y.back();
+  }
 }
 
 std::string Fixture(const std::string& name) {
