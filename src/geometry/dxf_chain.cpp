@@ -15,6 +15,8 @@ namespace {
 // neighbouring cells need comparing.
 class Clusters {
  public:
+  static constexpr std::size_t kMaxPerCell = 16;
+
   Clusters(const std::vector<UnitPoint>& points, double tolerance) : parent_(points.size()) {
     std::iota(parent_.begin(), parent_.end(), std::size_t{0});
     const double cell = std::max(tolerance, 1e-9);
@@ -42,7 +44,11 @@ class Clusters {
           }
         }
       }
-      grid[key(ix, iy)].push_back(n);
+      // A cell crowded with ends (many pieces stacked on one spot) keeps only
+      // its first few for comparing: the rest still join those, and the work
+      // stays in proportion to the number of ends.
+      std::vector<std::size_t>& here = grid[key(ix, iy)];
+      if (here.size() < kMaxPerCell) here.push_back(n);
     }
   }
 

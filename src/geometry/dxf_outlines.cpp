@@ -76,6 +76,9 @@ Placement Compose(const Placement& outer, const Placement& inner) {
 constexpr double kMaxPlacements = 10'000'000;
 constexpr std::size_t kMaxOutlineVertices = 10'000'000;
 constexpr std::size_t kMaxCurveWork = 50'000'000;
+// Lines, arcs and contours held before chaining: each costs a few hundred bytes
+// as a contour, and the plug-in shares a 32-bit address space with its host.
+constexpr std::size_t kMaxOutlinePieces = 1'000'000;
 // Blocks inside blocks deeper than this are taken for a mistake.
 constexpr std::size_t kMaxNesting = 100;
 
@@ -237,6 +240,11 @@ class Builder {
   }
 
   bool Spend(std::size_t vertices) {
+    if (pieces_.size() + direct_.size() >= kMaxOutlinePieces) {
+      Refuse("The drawing's outlines have more than " + std::to_string(kMaxOutlinePieces) +
+             " pieces");
+      return false;
+    }
     vertices_ += vertices;
     if (vertices_ > kMaxOutlineVertices) {
       Refuse("The drawing's outlines need more than " + std::to_string(kMaxOutlineVertices) +
@@ -674,6 +682,13 @@ class EndGrid {
               any = true;
               best = d;
               found = e;
+            }
+            if (best == 0) {
+              // Nothing is nearer than the point itself (many contours may
+              // start on it): the entries not yet looked at stay as they are.
+              list.erase(list.begin() + static_cast<std::ptrdiff_t>(keep),
+                         list.begin() + static_cast<std::ptrdiff_t>(k + 1));
+              return true;
             }
           }
           list.resize(keep);
