@@ -887,8 +887,9 @@ void CDxf::Read(detail::GroupReader& groups) {
       const std::string_view name = NameOf(value);
       found = name == "ENTITIES";
       sectionOpened = false;
-      if (name == "TABLES") ReadLayers(groups);
-      if (name == "BLOCKS") ReadBlocks(groups);
+      // A section left unclosed ends where the next one starts.
+      if (name == "TABLES") sectionOpened = ReadLayers(groups);
+      if (name == "BLOCKS") sectionOpened = ReadBlocks(groups);
     } else {
       sectionOpened = false;
     }
@@ -902,14 +903,15 @@ void CDxf::Read(detail::GroupReader& groups) {
   }
 }
 
-void CDxf::ReadLayers(detail::GroupReader& groups) {
+bool CDxf::ReadLayers(detail::GroupReader& groups) {
   int code = 0;
   std::string_view value;
   bool inLayer = false;
   while (groups.Next(code, value)) {
     if (code == kStartOrName) {
       const std::string_view name = NameOf(value);
-      if (name == "ENDSEC" || name == "EOF") return;
+      if (name == "ENDSEC" || name == "EOF") return false;
+      if (name == "SECTION") return true;
       inLayer = name == "LAYER";
       if (inLayer) m_Layers.emplace_back();
       continue;
@@ -920,11 +922,12 @@ void CDxf::ReadLayers(detail::GroupReader& groups) {
     if (code == kPolyLineFlags) l.frozen = (DxfToInt(value) & 1) != 0;
     if (code == kColour) l.off = DxfToInt(value) < 0;
   }
+  return false;
 }
 
-void CDxf::ReadBlocks(detail::GroupReader& groups) {
+bool CDxf::ReadBlocks(detail::GroupReader& groups) {
   std::string name = NextEntityName(groups);
-  while (!name.empty() && name != "ENDSEC" && name != "EOF") {
+  while (!name.empty() && name != "ENDSEC" && name != "EOF" && name != "SECTION") {
     if (name != "BLOCK") {
       name = NextEntityName(groups);
       continue;
@@ -942,13 +945,14 @@ void CDxf::ReadBlocks(detail::GroupReader& groups) {
       if (code == kX) block.baseX = DxfToDouble(value);
       if (code == kY) block.baseY = DxfToDouble(value);
     }
-    if (name.empty()) return;
-    if (name != "ENDBLK" && name != "ENDSEC" && name != "EOF") {
+    if (name.empty()) return false;
+    if (name != "ENDBLK" && name != "ENDSEC" && name != "EOF" && name != "SECTION") {
       EntityReader reader(groups, block.entities, nullptr);
-      name = reader.Run(name, {"ENDBLK", "ENDSEC", "EOF"});
+      name = reader.Run(name, {"ENDBLK", "ENDSEC", "EOF", "SECTION"});
     }
     if (name == "ENDBLK") name = NextEntityName(groups);
   }
+  return name == "SECTION";
 }
 
 const dCBlock* CDxf::FindBlock(std::string_view name) const {

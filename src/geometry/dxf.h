@@ -182,8 +182,10 @@ class CDxf {
 
  private:
   void Read(detail::GroupReader& groups);
-  void ReadLayers(detail::GroupReader& groups);
-  void ReadBlocks(detail::GroupReader& groups);
+  // Each reads its section up to its end; true when it stopped at the start of
+  // the next section instead (its end lost).
+  bool ReadLayers(detail::GroupReader& groups);
+  bool ReadBlocks(detail::GroupReader& groups);
   void Swap(CDxf& other);
 
   std::uint8_t m_Loaded = 0;

@@ -187,6 +187,19 @@ TEST(CDxfEntities, BlocksAndTheLayerTable) {
   EXPECT_TRUE(dxf.LayerShown("Not in the table"));
 }
 
+TEST(CDxfEntities, ASectionLeftUnclosedEndsAtTheNextOne) {
+  for (const char* section : {"TABLES", "BLOCKS"}) {
+    SCOPED_TRACE(section);
+    CDxf dxf;
+    dxf.LoadText(std::string("0\nSECTION\n2\n") + section +
+                 "\n0\nLAYER\n2\nA\n0\nBLOCK\n2\nB\n0\nLINE\n"
+                 "0\nSECTION\n2\nENTITIES\n0\nLINE\n11\n4\n0\nENDSEC\n0\nEOF\n");
+    EXPECT_EQ(dxf.GetProblem(), "");
+    ASSERT_EQ(dxf.GetLineCount(), 1u);
+    EXPECT_EQ(dxf.Lines()[0].x2, 4);
+  }
+}
+
 TEST(CDxfEntities, MirroredArcsRunTheOtherWay) {
   CDxf dxf;
   dxf.LoadText(Drawing({{0, "ARC"},
