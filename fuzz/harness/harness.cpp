@@ -14,6 +14,7 @@
 #include "generators/teach.h"
 #include "geometry/draw_all.h"
 #include "geometry/dxf.h"
+#include "geometry/dxf_outlines.h"
 #include "geometry/dxf_wrapper.h"
 #include "geometry/svg.h"
 #include "program_check.h"
@@ -74,6 +75,23 @@ Verdict FuzzDxf(std::string_view data) {
   inMemory.LoadText(data);
   if (auto v = CheckRecords(inMemory)) return v;
   const bool sound = inMemory.GetProblem().empty();
+
+  // Every outline entity, blocks placed and curves followed: contours whose
+  // arrays agree with their counts, and notes that say something.
+  geometry::OutlineOptions everything;
+  everything.source = geometry::OutlineSource::kAllEntities;
+  everything.order = geometry::ContourOrder::kShortest;
+  const geometry::Outlines outlines = geometry::OutlinesOf(inMemory, everything);
+  for (const auto& obj : outlines.contours) {
+    const auto& p = static_cast<const geometry::CPolyLine&>(*obj);
+    if (p.x.size() != p.m_VertexCount || p.y.size() != p.m_VertexCount ||
+        p.b.size() != p.m_VertexCount) {
+      return "an outline's vertex arrays do not match its vertex count";
+    }
+  }
+  for (const std::string& note : outlines.notes) {
+    if (note.empty()) return "an outline note is empty";
+  }
 
   // The import reads the file the bytes were written to: it must see the same
   // drawing, refuse only a damaged one, and say why.

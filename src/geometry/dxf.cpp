@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <limits>
 
 #include "text/encodings.h"
@@ -202,24 +203,43 @@ class GroupReader {
 
 namespace {
 
-enum class Kind { kNone, kLine, kLwPolyLine, kCircle, kArc, kSpline };
+enum class Kind {
+  kNone,
+  kLine,
+  kLwPolyLine,
+  kCircle,
+  kArc,
+  kSpline,
+  kPolyLine,
+  kVertex,
+  kEllipse,
+  kInsert,
+};
 
 // The group codes the reader takes. A code's meaning depends on the entity it
-// stands in: 10/20 are a line's start, a circle's or arc's centre and each new
-// vertex of a polyline; 11/21 a line's end and each new fit point of a spline.
+// stands in: 10/20 are a line's start, a circle's or arc's centre, each new
+// vertex of a polyline and each new control point of a spline; 11/21 a line's
+// end, an ellipse's major axis and each new fit point of a spline.
 enum GroupCode : int {
   kStartOrName = 0,  // starts an entity, or names a section's start and end
-  kSectionName = 2,
+  kSectionName = 2,  // also a block's or a layer's name
   kLayer = 8,
   kX = 10,
   kY = 20,
   kSecondX = 11,
   kSecondY = 21,
-  kRadius = 40,
-  kBulge = 42,
-  kStartAngle = 50,
+  kRadius = 40,        // also an ellipse's axis ratio and each knot of a spline
+  kEllipseStart = 41,  // also each weight of a spline, an insert's X scale
+  kBulge = 42,         // also an ellipse's end parameter, an insert's Y scale
+  kColumnSpacing = 44,
+  kRowSpacing = 45,
+  kStartAngle = 50,  // also an insert's rotation
   kEndAngle = 51,
-  kPolyLineFlags = 70,
+  kColour = 62,
+  kPolyLineFlags = 70,  // also a spline's and a layer's flags, an insert's columns
+  kSplineDegree = 71,   // also an insert's rows
+  kKnotCount = 72,
+  kControlCount = 73,
   kFitPointCount = 74,
   kVertexCount = 90,
   kExtrusionX = 210,
@@ -282,6 +302,9 @@ Kind KindOf(std::string_view name) {
   if (name == "CIRCLE") return Kind::kCircle;
   if (name == "ARC") return Kind::kArc;
   if (name == "SPLINE") return Kind::kSpline;
+  if (name == "POLYLINE") return Kind::kPolyLine;
+  if (name == "ELLIPSE") return Kind::kEllipse;
+  if (name == "INSERT") return Kind::kInsert;
   return Kind::kNone;
 }
 
@@ -374,6 +397,445 @@ long long DxfToInt(std::string_view text) {
   return negative ? -value : value;
 }
 
+bool DxfNamesEqual(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+void dCEntities::CountSkipped(std::string_view kind) {
+  for (dCKindCount& k : skipped) {
+    if (k.kind == kind) {
+      ++k.count;
+      return;
+    }
+  }
+  skipped.push_back({std::string(kind), 1});
+}
+
+namespace {
+
+// Old-style POLYLINE flags that make it something other than a 2D outline.
+constexpr long long kPolyLine3d = 8;
+constexpr long long kPolygonMesh = 16;
+constexpr long long kPolyfaceMesh = 64;
+// A VERTEX flag: a control point of a spline-fit polyline's frame, not a point
+// on the polyline itself.
+constexpr long long kVertexFrameControl = 16;
+
+// Reads the entities of one section or block into a record set. Each entity
+// runs from its group 0 to the next; the POLYLINE's VERTEX entities and its
+// SEQEND belong to it.
+class EntityReader {
+ public:
+  EntityReader(detail::GroupReader& groups, dCEntities& out, std::string* problem)
+      : groups_(groups), out_(out), problem_(problem) {}
+
+  // Reads until a group 0 naming one of `stops` (returned), or the end of the
+  // text (an empty name). `first` is the name of a group 0 already read.
+  std::string Run(std::string_view first, std::initializer_list<std::string_view> stops) {
+    int code = 0;
+    std::string_view value;
+    std::string stopName;
+    bool haveFirst = !first.empty();
+    std::string firstCopy(first);
+    for (;;) {
+      if (haveFirst) {
+        code = kStartOrName;
+        value = firstCopy;
+        haveFirst = false;
+      } else if (!groups_.Next(code, value)) {
+        break;
+      }
+      if (code == kNotACode && problem_ != nullptr && problem_->empty()) {
+        // Codes and values have fallen out of step (a line lost or added): what
+        // follows cannot be trusted as geometry.
+        *problem_ = "Line " + std::to_string(groups_.CodeLine()) + ": a group code was expected";
+      }
+      if (code == kStartOrName) {
+        const std::string_view name = NameOf(value);
+        if (inPolyLine_ && (name == "VERTEX" || name == "SEQEND")) {
+          Finish();
+          if (name == "SEQEND") {
+            EndPolyLine();
+          } else {
+            kind_ = Kind::kVertex;
+            vertexFlags_ = 0;
+            dCPolyLine& p = out_.polyLines.back();
+            p.x.push_back(0.0);
+            p.y.push_back(0.0);
+            p.b.push_back(0.0);
+          }
+          continue;
+        }
+        Finish();
+        EndPolyLine();
+        bool stop = false;
+        for (std::string_view s : stops) stop = stop || name == s;
+        if (stop) {
+          stopName.assign(name);
+          return stopName;
+        }
+        Start(name);
+        continue;
+      }
+      Take(code, value);
+    }
+    Finish();
+    EndPolyLine();
+    return stopName;
+  }
+
+ private:
+  void Start(std::string_view name) {
+    kind_ = KindOf(name);
+    extrusion_ = Extrusion{};
+    switch (kind_) {
+      case Kind::kLine:
+        out_.lines.emplace_back();
+        break;
+      case Kind::kLwPolyLine:
+        out_.lwPolyLines.emplace_back();
+        break;
+      case Kind::kCircle:
+        out_.circles.emplace_back();
+        break;
+      case Kind::kArc:
+        out_.arcs.emplace_back();
+        break;
+      case Kind::kSpline:
+        out_.splines.emplace_back();
+        break;
+      case Kind::kPolyLine:
+        out_.polyLines.emplace_back();
+        inPolyLine_ = true;
+        polyFlags_ = 0;
+        polyExtrusion_ = Extrusion{};
+        break;
+      case Kind::kEllipse:
+        out_.ellipses.emplace_back();
+        break;
+      case Kind::kInsert:
+        out_.inserts.emplace_back();
+        break;
+      case Kind::kVertex:
+        break;
+      case Kind::kNone:
+        // Attribute lists end with a SEQEND of their own; it is no entity.
+        if (!name.empty() && name != "SEQEND") out_.CountSkipped(name);
+        break;
+    }
+  }
+
+  void Finish() {
+    switch (kind_) {
+      case Kind::kLwPolyLine: {
+        dCPolyLine& p = out_.lwPolyLines.back();
+        p.m_VertexCount = static_cast<std::uint32_t>(p.x.size());
+        if (extrusion_.IsMirrored()) Mirror(p);
+        break;
+      }
+      case Kind::kCircle:
+        if (extrusion_.IsMirrored()) out_.circles.back().cx = -out_.circles.back().cx;
+        break;
+      case Kind::kArc:
+        if (extrusion_.IsMirrored()) {
+          // Seen from above, the arc's centre is mirrored and it runs the other
+          // way: an angle a becomes 180 - a, and start and end change places.
+          dCArc& a = out_.arcs.back();
+          a.cx = -a.cx;
+          const double start = a.startAngle;
+          a.startAngle = 180.0 - a.endAngle;
+          a.endAngle = 180.0 - start;
+        }
+        break;
+      case Kind::kSpline: {
+        dCSpline& s = out_.splines.back();
+        s.m_FitPointCount = static_cast<std::uint32_t>(s.x.size());
+        break;
+      }
+      case Kind::kEllipse:
+        out_.ellipses.back().mirrored = extrusion_.z < 0.0;
+        break;
+      case Kind::kInsert:
+        out_.inserts.back().mirrored = extrusion_.IsMirrored();
+        break;
+      case Kind::kPolyLine:
+        polyExtrusion_ = extrusion_;
+        break;
+      case Kind::kVertex:
+        if ((vertexFlags_ & kVertexFrameControl) != 0) {
+          dCPolyLine& p = out_.polyLines.back();
+          p.x.pop_back();
+          p.y.pop_back();
+          p.b.pop_back();
+        }
+        break;
+      default:
+        break;
+    }
+    kind_ = Kind::kNone;
+  }
+
+  static void Mirror(dCPolyLine& p) {
+    for (double& v : p.x) v = -v;
+    for (double& v : p.b) v = -v;
+  }
+
+  // Ends an old-style polyline: 3D polylines and meshes are counted as skipped,
+  // a 2D one is kept.
+  void EndPolyLine() {
+    if (!inPolyLine_) return;
+    inPolyLine_ = false;
+    if ((polyFlags_ & (kPolyLine3d | kPolygonMesh | kPolyfaceMesh)) != 0) {
+      out_.polyLines.pop_back();
+      out_.CountSkipped((polyFlags_ & kPolyLine3d) != 0 ? "3D POLYLINE" : "POLYLINE mesh");
+      return;
+    }
+    dCPolyLine& p = out_.polyLines.back();
+    p.m_VertexCount = static_cast<std::uint32_t>(p.x.size());
+    if ((polyFlags_ & 1) != 0) p.m_PolyLineFlag |= kDxfPolyLineClosed;
+    if (polyExtrusion_.IsMirrored()) Mirror(p);
+  }
+
+  void Take(int code, std::string_view value) {
+    switch (kind_) {
+      case Kind::kNone:
+        break;
+      case Kind::kLine:
+        TakeLayerOrNumber(out_.lines.back(), kLineFields, code, value);
+        break;
+      case Kind::kArc:
+        if (code == kLayer) {
+          out_.arcs.back().m_Layer.assign(value);
+        } else if (!TakeNumber(out_.arcs.back(), kArcFields, code, value)) {
+          extrusion_.Take(code, value);
+        }
+        break;
+      case Kind::kCircle:
+        if (code == kLayer) {
+          out_.circles.back().m_Layer.assign(value);
+        } else if (!TakeNumber(out_.circles.back(), kCircleFields, code, value)) {
+          extrusion_.Take(code, value);
+        }
+        break;
+      case Kind::kLwPolyLine:
+        TakeLwPolyLine(out_.lwPolyLines.back(), code, value);
+        break;
+      case Kind::kPolyLine:
+        if (code == kLayer) {
+          out_.polyLines.back().m_Layer.assign(value);
+        } else if (code == kPolyLineFlags) {
+          polyFlags_ = DxfToInt(value);
+        } else {
+          extrusion_.Take(code, value);
+        }
+        break;
+      case Kind::kVertex: {
+        dCPolyLine& p = out_.polyLines.back();
+        if (code == kX) p.x.back() = DxfToDouble(value);
+        if (code == kY) p.y.back() = DxfToDouble(value);
+        if (code == kBulge) p.b.back() = DxfToDouble(value);
+        if (code == kPolyLineFlags) vertexFlags_ = DxfToInt(value);
+        break;
+      }
+      case Kind::kEllipse:
+        TakeEllipse(out_.ellipses.back(), code, value);
+        break;
+      case Kind::kSpline:
+        TakeSpline(out_.splines.back(), code, value);
+        break;
+      case Kind::kInsert:
+        TakeInsert(out_.inserts.back(), code, value);
+        break;
+    }
+  }
+
+  void TakeLwPolyLine(dCPolyLine& p, int code, std::string_view value) {
+    switch (code) {
+      case kLayer:
+        p.m_Layer.assign(value);
+        break;
+      case kX:  // every X starts a vertex
+        p.x.push_back(DxfToDouble(value));
+        p.y.push_back(0.0);
+        p.b.push_back(0.0);
+        break;
+      case kY:
+        if (!p.y.empty()) p.y.back() = DxfToDouble(value);
+        break;
+      case kBulge:
+        if (!p.b.empty()) p.b.back() = DxfToDouble(value);
+        break;
+      case kPolyLineFlags:
+        if (DxfToInt(value) & 1) p.m_PolyLineFlag |= kDxfPolyLineClosed;
+        break;
+      case kVertexCount:
+        if (p.x.empty()) {
+          const std::size_t n = PlausibleCount(DxfToInt(value), groups_.Remaining());
+          p.x.reserve(n);
+          p.y.reserve(n);
+          p.b.reserve(n);
+        }
+        break;
+      default:
+        extrusion_.Take(code, value);
+        break;
+    }
+  }
+
+  void TakeEllipse(dCEllipse& e, int code, std::string_view value) {
+    switch (code) {
+      case kLayer:
+        e.m_Layer.assign(value);
+        break;
+      case kX:
+        e.cx = DxfToDouble(value);
+        break;
+      case kY:
+        e.cy = DxfToDouble(value);
+        break;
+      case kSecondX:
+        e.majorX = DxfToDouble(value);
+        break;
+      case kSecondY:
+        e.majorY = DxfToDouble(value);
+        break;
+      case kRadius:
+        e.ratio = DxfToDouble(value);
+        break;
+      case kEllipseStart:
+        e.startParam = DxfToDouble(value);
+        break;
+      case kBulge:
+        e.endParam = DxfToDouble(value);
+        break;
+      default:
+        extrusion_.Take(code, value);
+        break;
+    }
+  }
+
+  void TakeSpline(dCSpline& s, int code, std::string_view value) {
+    switch (code) {
+      case kLayer:
+        s.m_Layer.assign(value);
+        break;
+      case kPolyLineFlags:
+        s.flags = static_cast<std::uint32_t>(DxfToInt(value) & 0xffff);
+        break;
+      case kSplineDegree:
+        s.degree = static_cast<int>(std::clamp<long long>(DxfToInt(value), -1, 1000));
+        break;
+      case kKnotCount:
+        if (s.knots.empty()) s.knots.reserve(PlausibleCount(DxfToInt(value), groups_.Remaining()));
+        break;
+      case kControlCount:
+        if (s.cx.empty()) {
+          const std::size_t n = PlausibleCount(DxfToInt(value), groups_.Remaining());
+          s.cx.reserve(n);
+          s.cy.reserve(n);
+        }
+        break;
+      case kFitPointCount:
+        if (s.x.empty()) {
+          const std::size_t n = PlausibleCount(DxfToInt(value), groups_.Remaining());
+          s.x.reserve(n);
+          s.y.reserve(n);
+        }
+        break;
+      case kRadius:
+        s.knots.push_back(DxfToDouble(value));
+        break;
+      case kEllipseStart:
+        s.weights.push_back(DxfToDouble(value));
+        break;
+      case kX:  // every X starts a control point
+        s.cx.push_back(DxfToDouble(value));
+        s.cy.push_back(0.0);
+        break;
+      case kY:
+        if (!s.cy.empty()) s.cy.back() = DxfToDouble(value);
+        break;
+      case kSecondX:  // every second X starts a fit point
+        s.x.push_back(DxfToDouble(value));
+        s.y.push_back(0.0);
+        break;
+      case kSecondY:
+        if (!s.y.empty()) s.y.back() = DxfToDouble(value);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void TakeInsert(dCInsert& i, int code, std::string_view value) {
+    switch (code) {
+      case kLayer:
+        i.m_Layer.assign(value);
+        break;
+      case kSectionName:
+        i.block.assign(NameOf(value));
+        break;
+      case kX:
+        i.x = DxfToDouble(value);
+        break;
+      case kY:
+        i.y = DxfToDouble(value);
+        break;
+      case kEllipseStart:
+        i.scaleX = DxfToDouble(value);
+        break;
+      case kBulge:
+        i.scaleY = DxfToDouble(value);
+        break;
+      case kStartAngle:
+        i.rotation = DxfToDouble(value);
+        break;
+      case kPolyLineFlags:
+        i.columns = DxfToInt(value);
+        break;
+      case kSplineDegree:
+        i.rows = DxfToInt(value);
+        break;
+      case kColumnSpacing:
+        i.columnSpacing = DxfToDouble(value);
+        break;
+      case kRowSpacing:
+        i.rowSpacing = DxfToDouble(value);
+        break;
+      default:
+        extrusion_.Take(code, value);
+        break;
+    }
+  }
+
+  detail::GroupReader& groups_;
+  dCEntities& out_;
+  std::string* problem_;
+  Kind kind_ = Kind::kNone;
+  Extrusion extrusion_;
+  bool inPolyLine_ = false;
+  long long polyFlags_ = 0;
+  long long vertexFlags_ = 0;
+  Extrusion polyExtrusion_;
+};
+
+// Skips groups up to the next group 0 and returns its name (empty at the end).
+std::string NextEntityName(detail::GroupReader& groups) {
+  int code = 0;
+  std::string_view value;
+  while (groups.Next(code, value)) {
+    if (code == kStartOrName) return std::string(NameOf(value));
+  }
+  return {};
+}
+
+}  // namespace
+
 bool CDxf::LoadFile(const std::string& path) {
   const std::filesystem::path p = text::PathFromUtf8(path);
   std::error_code ec;
@@ -388,14 +850,16 @@ bool CDxf::LoadFile(const std::string& path) {
   CDxf fresh;
   fresh.Read(groups);
   if (groups.Failed()) return false;
-  m_Lines.swap(fresh.m_Lines);
-  m_Arcs.swap(fresh.m_Arcs);
-  m_Circles.swap(fresh.m_Circles);
-  m_PolyLines.swap(fresh.m_PolyLines);
-  m_Splines.swap(fresh.m_Splines);
-  m_Problem.swap(fresh.m_Problem);
+  Swap(fresh);
   m_Loaded = 1;
   return true;
+}
+
+void CDxf::Swap(CDxf& other) {
+  std::swap(m_E, other.m_E);
+  m_Blocks.swap(other.m_Blocks);
+  m_Layers.swap(other.m_Layers);
+  m_Problem.swap(other.m_Problem);
 }
 
 void CDxf::LoadText(std::string_view text) {
@@ -404,185 +868,139 @@ void CDxf::LoadText(std::string_view text) {
 }
 
 void CDxf::Read(detail::GroupReader& groups) {
-  m_Lines.clear();
-  m_Arcs.clear();
-  m_Circles.clear();
-  m_PolyLines.clear();
-  m_Splines.clear();
+  m_E = dCEntities{};
+  m_Blocks.clear();
+  m_Layers.clear();
   m_Problem.clear();
 
   int code = 0;
   std::string_view value;
 
-  // Sections before ENTITIES: only "0 SECTION" followed by "2 ENTITIES" matters.
+  // Sections before ENTITIES: "0 SECTION" followed by "2 ENTITIES" starts the
+  // geometry; the layer table and the blocks are read on the way there.
   bool sectionOpened = false;
   bool found = false;
   while (!found && groups.Next(code, value)) {
     if (code == kStartOrName) {
       sectionOpened = NameOf(value) == "SECTION";
     } else if (sectionOpened && code == kSectionName) {
-      found = NameOf(value) == "ENTITIES";
+      const std::string_view name = NameOf(value);
+      found = name == "ENTITIES";
       sectionOpened = false;
+      // A section left unclosed ends where the next one starts.
+      if (name == "TABLES") sectionOpened = ReadLayers(groups);
+      if (name == "BLOCKS") sectionOpened = ReadBlocks(groups);
     } else {
       sectionOpened = false;
     }
   }
   if (!found) return;
 
-  Kind kind = Kind::kNone;
-  Extrusion extrusion;
-  auto finish = [&]() {
-    switch (kind) {
-      case Kind::kLwPolyLine: {
-        dCPolyLine& p = m_PolyLines.back();
-        p.m_VertexCount = static_cast<std::uint32_t>(p.x.size());
-        if (extrusion.IsMirrored()) {
-          for (double& v : p.x) v = -v;
-          for (double& v : p.b) v = -v;
-        }
-        break;
-      }
-      case Kind::kCircle:
-        if (extrusion.IsMirrored()) m_Circles.back().cx = -m_Circles.back().cx;
-        break;
-      case Kind::kSpline: {
-        dCSpline& s = m_Splines.back();
-        s.m_FitPointCount = static_cast<std::uint32_t>(s.x.size());
-        break;
-      }
-      default:
-        break;
-    }
-    kind = Kind::kNone;
-  };
-
-  bool closed = false;
-  while (groups.Next(code, value)) {
-    if (code == kNotACode && m_Problem.empty()) {
-      // Codes and values have fallen out of step (a line lost or added): what
-      // follows cannot be trusted as geometry.
-      m_Problem = "Line " + std::to_string(groups.CodeLine()) + ": a group code was expected";
-    }
-    if (code == kStartOrName) {
-      finish();
-      const std::string_view name = NameOf(value);
-      if (name == "ENDSEC" || name == "EOF") {
-        closed = true;
-        break;
-      }
-      kind = KindOf(name);
-      extrusion = Extrusion{};
-      switch (kind) {
-        case Kind::kLine:
-          m_Lines.emplace_back();
-          break;
-        case Kind::kLwPolyLine:
-          m_PolyLines.emplace_back();
-          break;
-        case Kind::kCircle:
-          m_Circles.emplace_back();
-          break;
-        case Kind::kArc:
-          m_Arcs.emplace_back();
-          break;
-        case Kind::kSpline:
-          m_Splines.emplace_back();
-          break;
-        case Kind::kNone:
-          break;
-      }
-      continue;
-    }
-    switch (kind) {
-      case Kind::kNone:
-        break;
-      case Kind::kLine:
-        TakeLayerOrNumber(m_Lines.back(), kLineFields, code, value);
-        break;
-      case Kind::kLwPolyLine: {
-        dCPolyLine& p = m_PolyLines.back();
-        switch (code) {
-          case kX:  // every X starts a vertex
-            p.x.push_back(DxfToDouble(value));
-            p.y.push_back(0.0);
-            p.b.push_back(0.0);
-            break;
-          case kY:
-            if (!p.y.empty()) p.y.back() = DxfToDouble(value);
-            break;
-          case kBulge:
-            if (!p.b.empty()) p.b.back() = DxfToDouble(value);
-            break;
-          case kPolyLineFlags:
-            if (DxfToInt(value) & 1) p.m_PolyLineFlag |= kDxfPolyLineClosed;
-            break;
-          case kVertexCount:
-            if (p.x.empty()) {
-              const std::size_t n = PlausibleCount(DxfToInt(value), groups.Remaining());
-              p.x.reserve(n);
-              p.y.reserve(n);
-              p.b.reserve(n);
-            }
-            break;
-          default:
-            extrusion.Take(code, value);
-            break;
-        }
-        break;
-      }
-      case Kind::kCircle:
-        if (!TakeNumber(m_Circles.back(), kCircleFields, code, value)) {
-          extrusion.Take(code, value);
-        }
-        break;
-      case Kind::kArc:
-        TakeLayerOrNumber(m_Arcs.back(), kArcFields, code, value);
-        break;
-      case Kind::kSpline: {
-        dCSpline& s = m_Splines.back();
-        switch (code) {
-          case kLayer:
-            s.m_Layer.assign(value);
-            break;
-          case kFitPointCount:
-            if (s.x.empty()) {
-              const std::size_t n = PlausibleCount(DxfToInt(value), groups.Remaining());
-              s.x.reserve(n);
-              s.y.reserve(n);
-            }
-            break;
-          case kSecondX:  // every second X starts a fit point
-            s.x.push_back(DxfToDouble(value));
-            s.y.push_back(0.0);
-            break;
-          case kSecondY:
-            if (!s.y.empty()) s.y.back() = DxfToDouble(value);
-            break;
-          default:
-            break;
-        }
-        break;
-      }
-    }
-  }
-  finish();
-  if (!closed && m_Problem.empty()) {
+  EntityReader reader(groups, m_E, &m_Problem);
+  const std::string stop = reader.Run({}, {"ENDSEC", "EOF"});
+  if (stop.empty() && m_Problem.empty()) {
     m_Problem = "The ENTITIES section is not closed: the file may be cut short";
   }
 }
 
+bool CDxf::ReadLayers(detail::GroupReader& groups) {
+  int code = 0;
+  std::string_view value;
+  bool inLayer = false;
+  while (groups.Next(code, value)) {
+    if (code == kStartOrName) {
+      const std::string_view name = NameOf(value);
+      if (name == "ENDSEC" || name == "EOF") return false;
+      if (name == "SECTION") return true;
+      inLayer = name == "LAYER";
+      if (inLayer) m_Layers.emplace_back();
+      continue;
+    }
+    if (!inLayer) continue;
+    dCLayer& l = m_Layers.back();
+    if (code == kSectionName) l.name.assign(NameOf(value));
+    if (code == kPolyLineFlags) l.frozen = (DxfToInt(value) & 1) != 0;
+    if (code == kColour) l.off = DxfToInt(value) < 0;
+  }
+  return false;
+}
+
+bool CDxf::ReadBlocks(detail::GroupReader& groups) {
+  std::string name = NextEntityName(groups);
+  while (!name.empty() && name != "ENDSEC" && name != "EOF" && name != "SECTION") {
+    if (name != "BLOCK") {
+      name = NextEntityName(groups);
+      continue;
+    }
+    dCBlock& block = m_Blocks.emplace_back();
+    int code = 0;
+    std::string_view value;
+    name.clear();
+    while (groups.Next(code, value)) {
+      if (code == kStartOrName) {
+        name.assign(NameOf(value));
+        break;
+      }
+      if (code == kSectionName) block.name.assign(NameOf(value));
+      if (code == kX) block.baseX = DxfToDouble(value);
+      if (code == kY) block.baseY = DxfToDouble(value);
+    }
+    if (name.empty()) return false;
+    if (name != "ENDBLK" && name != "ENDSEC" && name != "EOF" && name != "SECTION") {
+      EntityReader reader(groups, block.entities, nullptr);
+      name = reader.Run(name, {"ENDBLK", "ENDSEC", "EOF", "SECTION"});
+    }
+    if (name == "ENDBLK") name = NextEntityName(groups);
+  }
+  return name == "SECTION";
+}
+
+const dCBlock* CDxf::FindBlock(std::string_view name) const {
+  for (const dCBlock& b : m_Blocks) {
+    if (DxfNamesEqual(b.name, name)) return &b;
+  }
+  return nullptr;
+}
+
+bool CDxf::LayerShown(std::string_view layer) const {
+  for (const dCLayer& l : m_Layers) {
+    if (DxfNamesEqual(l.name, layer)) return !l.frozen && !l.off;
+  }
+  return true;
+}
+
+namespace {
+
+std::size_t EntityBytes(const dCEntities& e) {
+  std::size_t total = VectorBytes(e.lines) + VectorBytes(e.arcs) + VectorBytes(e.circles) +
+                      VectorBytes(e.lwPolyLines) + VectorBytes(e.polyLines) +
+                      VectorBytes(e.ellipses) + VectorBytes(e.splines) + VectorBytes(e.inserts) +
+                      VectorBytes(e.skipped);
+  for (const dCLine& l : e.lines) total += StringBytes(l.m_Layer);
+  for (const dCArc& a : e.arcs) total += StringBytes(a.m_Layer);
+  for (const dCCircle& c : e.circles) total += StringBytes(c.m_Layer);
+  for (const auto* list : {&e.lwPolyLines, &e.polyLines}) {
+    for (const dCPolyLine& p : *list) {
+      total += VectorBytes(p.x) + VectorBytes(p.y) + VectorBytes(p.b) + StringBytes(p.m_Layer);
+    }
+  }
+  for (const dCEllipse& l : e.ellipses) total += StringBytes(l.m_Layer);
+  for (const dCSpline& s : e.splines) {
+    total += VectorBytes(s.x) + VectorBytes(s.y) + StringBytes(s.m_Layer) + VectorBytes(s.knots) +
+             VectorBytes(s.weights) + VectorBytes(s.cx) + VectorBytes(s.cy);
+  }
+  for (const dCInsert& i : e.inserts) total += StringBytes(i.m_Layer) + StringBytes(i.block);
+  for (const dCKindCount& k : e.skipped) total += StringBytes(k.kind);
+  return total;
+}
+
+}  // namespace
+
 std::size_t CDxf::RecordBytes() const {
-  std::size_t total = sizeof(*this);
-  total += VectorBytes(m_Lines) + VectorBytes(m_Arcs) + VectorBytes(m_Circles) +
-           VectorBytes(m_PolyLines) + VectorBytes(m_Splines);
-  for (const dCLine& l : m_Lines) total += StringBytes(l.m_Layer);
-  for (const dCArc& a : m_Arcs) total += StringBytes(a.m_Layer);
-  for (const dCPolyLine& p : m_PolyLines) {
-    total += VectorBytes(p.x) + VectorBytes(p.y) + VectorBytes(p.b) + StringBytes(p.m_Layer);
-  }
-  for (const dCSpline& s : m_Splines) {
-    total += VectorBytes(s.x) + VectorBytes(s.y) + StringBytes(s.m_Layer);
-  }
+  std::size_t total =
+      sizeof(*this) + EntityBytes(m_E) + VectorBytes(m_Blocks) + VectorBytes(m_Layers);
+  for (const dCBlock& b : m_Blocks) total += StringBytes(b.name) + EntityBytes(b.entities);
+  for (const dCLayer& l : m_Layers) total += StringBytes(l.name);
   return total;
 }
 

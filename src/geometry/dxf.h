@@ -1,5 +1,6 @@
-// Reading the geometry of an ASCII DXF drawing: the ENTITIES section's lines,
-// arcs, circles, lightweight polylines and splines, as plain records.
+// Reading the geometry of an ASCII DXF drawing as plain records: the ENTITIES
+// section's lines, arcs, circles, polylines (lightweight and old-style), ellipses,
+// splines and block inserts, the BLOCKS they insert, and the layer table.
 #pragma once
 
 #include <cstdint>
@@ -33,7 +34,6 @@ struct dCArc : dCEntity {
   double startAngle = 0.0, endAngle = 0.0;  // degrees, as in the file
 };
 
-// The layer is not read: circles stay on "0".
 struct dCCircle : dCEntity {
   double cx = 0.0, cy = 0.0, radius = 0.0;
 };
@@ -41,7 +41,7 @@ struct dCCircle : dCEntity {
 // Bit 0 of m_PolyLineFlag: the polyline is closed.
 inline constexpr std::uint32_t kDxfPolyLineClosed = 1u;
 
-// The layer is not read: polylines stay on "0".
+// A lightweight polyline, or an old-style POLYLINE with its VERTEX entities.
 struct dCPolyLine : dCEntity {
   std::uint32_t m_VertexCount = 0;  // vertices read (x, y, b hold exactly this many)
   std::uint32_t m_PolyLineFlag = 0;
@@ -50,15 +50,87 @@ struct dCPolyLine : dCEntity {
   std::vector<double> b;  // bulge of the segment starting at each vertex
 };
 
+// An ellipse or elliptical arc: the point at parameter t is
+// centre + major cos t + minor sin t, the minor axis `ratio` times the major one's
+// length and a quarter turn counter-clockwise from it (clockwise when the
+// extrusion points down). A full ellipse runs from 0 to 2 pi.
+struct dCEllipse : dCEntity {
+  double cx = 0.0, cy = 0.0;
+  double majorX = 1.0, majorY = 0.0;  // end of the major axis, relative to the centre
+  double ratio = 1.0;
+  double startParam = 0.0, endParam = 0.0;
+  bool mirrored = false;  // extrusion (0, 0, -1)
+};
+
+inline constexpr std::uint32_t kDxfSplineClosed = 1u;
+inline constexpr std::uint32_t kDxfSplinePeriodic = 2u;
+inline constexpr std::uint32_t kDxfSplineRational = 4u;
+
+// A spline: its fit points (x, y, counted by m_FitPointCount) and the B-spline
+// itself (degree, knots, control points and their weights, which may be absent).
 struct dCSpline : dCEntity {
   std::uint32_t m_FitPointCount = 0;  // fit points read
   std::vector<double> x;
   std::vector<double> y;
+  std::uint32_t flags = 0;
+  int degree = 3;
+  std::vector<double> knots;
+  std::vector<double> weights;
+  std::vector<double> cx;  // control points
+  std::vector<double> cy;
+};
+
+// A block placed in the drawing: the block's base point lands on the position,
+// scaled, then turned by the rotation (degrees, counter-clockwise), repeated
+// over `columns` by `rows` at the given spacings.
+struct dCInsert : dCEntity {
+  std::string block;
+  double x = 0.0, y = 0.0;
+  double scaleX = 1.0, scaleY = 1.0;
+  double rotation = 0.0;
+  long long columns = 1, rows = 1;
+  double columnSpacing = 0.0, rowSpacing = 0.0;
+  bool mirrored = false;  // extrusion (0, 0, -1): the placement seen from below
+};
+
+// Entity kinds that are read but give no geometry, with how many of each, in the
+// order they were first met ("TEXT", "3D POLYLINE", ...).
+struct dCKindCount {
+  std::string kind;
+  std::uint32_t count = 0;
+};
+
+// The entities of one section or block.
+struct dCEntities {
+  std::vector<dCLine> lines;
+  std::vector<dCArc> arcs;
+  std::vector<dCCircle> circles;
+  std::vector<dCPolyLine> lwPolyLines;
+  std::vector<dCPolyLine> polyLines;  // old-style POLYLINE/VERTEX, 2D only
+  std::vector<dCEllipse> ellipses;
+  std::vector<dCSpline> splines;
+  std::vector<dCInsert> inserts;
+  std::vector<dCKindCount> skipped;
+  void CountSkipped(std::string_view kind);
+};
+
+struct dCBlock {
+  std::string name;
+  double baseX = 0.0, baseY = 0.0;
+  dCEntities entities;
+};
+
+// A layer of the layer table: frozen (flag bit 1) or off (negative colour)
+// layers are not shown and not cut.
+struct dCLayer {
+  std::string name;
+  bool frozen = false;
+  bool off = false;
 };
 
 // The reader. A file is a sequence of group pairs (a code line and a value line);
-// only the ENTITIES section is read, each entity from its group 0 to the next, and
-// every code is looked up inside its own entity, so a damaged or unusual entity
+// the layer table, the BLOCKS section and the ENTITIES section are read, each entity from its group
+// 0 to the next, and every code is looked up inside its own entity, so a damaged or unusual entity
 // never costs its neighbours. One pass: the records grow as they are read.
 class CDxf {
  public:
@@ -73,18 +145,31 @@ class CDxf {
   // Reads a drawing already in memory; replaces whatever was loaded before.
   void LoadText(std::string_view text);
 
-  std::uint32_t GetLineCount() const { return static_cast<std::uint32_t>(m_Lines.size()); }
-  std::uint32_t GetArcCount() const { return static_cast<std::uint32_t>(m_Arcs.size()); }
-  std::uint32_t GetCircleCount() const { return static_cast<std::uint32_t>(m_Circles.size()); }
+  std::uint32_t GetLineCount() const { return static_cast<std::uint32_t>(m_E.lines.size()); }
+  std::uint32_t GetArcCount() const { return static_cast<std::uint32_t>(m_E.arcs.size()); }
+  std::uint32_t GetCircleCount() const { return static_cast<std::uint32_t>(m_E.circles.size()); }
   std::uint32_t GetLwPolyLineCount() const {
-    return static_cast<std::uint32_t>(m_PolyLines.size());
+    return static_cast<std::uint32_t>(m_E.lwPolyLines.size());
   }
 
-  std::span<const dCLine> Lines() const { return m_Lines; }
-  std::span<const dCArc> Arcs() const { return m_Arcs; }
-  std::span<const dCCircle> Circles() const { return m_Circles; }
-  std::span<const dCPolyLine> PolyLines() const { return m_PolyLines; }
-  std::span<const dCSpline> Splines() const { return m_Splines; }
+  std::span<const dCLine> Lines() const { return m_E.lines; }
+  std::span<const dCArc> Arcs() const { return m_E.arcs; }
+  std::span<const dCCircle> Circles() const { return m_E.circles; }
+  // The LWPOLYLINEs.
+  std::span<const dCPolyLine> PolyLines() const { return m_E.lwPolyLines; }
+  std::span<const dCSpline> Splines() const { return m_E.splines; }
+  // The old-style POLYLINEs (2D; 3D polylines and meshes are counted as skipped).
+  std::span<const dCPolyLine> OldPolyLines() const { return m_E.polyLines; }
+  std::span<const dCEllipse> Ellipses() const { return m_E.ellipses; }
+  std::span<const dCInsert> Inserts() const { return m_E.inserts; }
+  // Everything of the ENTITIES section, and the kinds read but not kept.
+  const dCEntities& Entities() const { return m_E; }
+  std::span<const dCBlock> Blocks() const { return m_Blocks; }
+  // The block of that name (compared without regard to case), or null.
+  const dCBlock* FindBlock(std::string_view name) const;
+  std::span<const dCLayer> Layers() const { return m_Layers; }
+  // Whether entities on `layer` are shown: not frozen, not off.
+  bool LayerShown(std::string_view layer) const;
 
   // What makes the last load doubtful: a line where a group code was expected
   // but something else stood (codes and values out of step), or an ENTITIES
@@ -97,13 +182,16 @@ class CDxf {
 
  private:
   void Read(detail::GroupReader& groups);
+  // Each reads its section up to its end; true when it stopped at the start of
+  // the next section instead (its end lost).
+  bool ReadLayers(detail::GroupReader& groups);
+  bool ReadBlocks(detail::GroupReader& groups);
+  void Swap(CDxf& other);
 
   std::uint8_t m_Loaded = 0;
-  std::vector<dCLine> m_Lines;
-  std::vector<dCArc> m_Arcs;
-  std::vector<dCCircle> m_Circles;
-  std::vector<dCPolyLine> m_PolyLines;
-  std::vector<dCSpline> m_Splines;
+  dCEntities m_E;
+  std::vector<dCBlock> m_Blocks;
+  std::vector<dCLayer> m_Layers;
   std::string m_Problem;
 };
 
@@ -111,5 +199,9 @@ class CDxf {
 // skipped, the longest valid numeric prefix, 0 when there is none.
 double DxfToDouble(std::string_view text);
 long long DxfToInt(std::string_view text);
+
+// Whether two layer or block names are the same name: DXF compares them without
+// regard to the case of ASCII letters.
+bool DxfNamesEqual(std::string_view a, std::string_view b);
 
 }  // namespace kelvora::geometry

@@ -43,11 +43,19 @@ struct Outlines {
 // The layer names of a comma-separated list, trimmed, empty names left out.
 std::vector<std::string> ParseLayerList(std::string_view text);
 
+// Whether entities on `layer` are taken: the layer is neither frozen nor off,
+// and it is one of `layers` (compared without regard to case) or `layers` is
+// empty. The point list's circles are chosen by the same rule.
+bool LayerTaken(const CDxf& dxf, std::string_view layer, const std::vector<std::string>& layers);
+
 // Reads the drawing at `path` and builds its outlines. A file that cannot be
-// read or is damaged gives "Load file failed!" as DxfObjGen does.
+// read or is damaged gives "Load file failed!" as DxfObjGen does; a block that
+// inserts itself, inserts that place too many blocks or vertices, and a number
+// that is not finite in an outline taken are refused with their reason.
 Outcome<Outlines> ReadOutlines(const std::string& path, const OutlineOptions& options);
 
-// The outlines of a drawing already read.
+// The outlines of a drawing already read. What ReadOutlines refuses gives no
+// contours here, and the reason as the first note.
 Outlines OutlinesOf(const CDxf& dxf, const OutlineOptions& options);
 
 // Puts the contours in `order`, starting from (x0, y0).

@@ -115,7 +115,6 @@ TEST(CDxf, PolylineVerticesPerFixture) {
       EXPECT_DOUBLE_EQ(p.b[i], c.b[i]) << "vertex " << i;
     }
     EXPECT_EQ((p.m_PolyLineFlag & kDxfPolyLineClosed) != 0, c.closed);
-    EXPECT_EQ(p.m_Layer, "0");
   }
 }
 
@@ -146,7 +145,7 @@ TEST(CDxf, OtherEntitiesFields) {
   ASSERT_TRUE(edge.LoadFile(Fixture("r2007_edge_cases.dxf")));
   ASSERT_EQ(edge.GetCircleCount(), 3u);
   EXPECT_DOUBLE_EQ(edge.Circles()[0].cx, 1);
-  EXPECT_EQ(edge.Circles()[0].m_Layer, "0");    // circle layers are not read
+  EXPECT_EQ(edge.Circles()[0].m_Layer, "Drill Holes");
   EXPECT_DOUBLE_EQ(edge.Circles()[1].cx, -15);  // mirrored
   EXPECT_DOUBLE_EQ(edge.Circles()[1].cy, 5);
   EXPECT_DOUBLE_EQ(edge.Circles()[2].cx, 3);  // another direction: as written
