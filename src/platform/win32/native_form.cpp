@@ -319,7 +319,10 @@ struct NativeForm::State final : FormSite {
         }
         break;
       case ui::Change::kPicture:
-        if (handle) InvalidateRect(handle, nullptr, FALSE);
+        if (handle) {
+          painter.PictureChanged(handle);
+          InvalidateRect(handle, nullptr, FALSE);
+        }
         break;
       case ui::Change::kWindowState:
         break;
@@ -413,6 +416,8 @@ struct NativeForm::State final : FormSite {
     if (control.Kind() == ui::ControlKind::kTextBox) {
       SendMessageW(h, EM_SETREADONLY, static_cast<ui::TextBox&>(control).ReadOnly(), 0);
     }
+    // A picture's background and border are drawn into its kept drawing.
+    painter.PictureChanged(h);
     InvalidateRect(h, nullptr, TRUE);
   }
 
