@@ -30,16 +30,12 @@ if [ -z "$build" ]; then
 fi
 exe=$build/apps/testhost/win32/kelvora_window.exe
 [ -f "$exe" ] || { echo "measure-window: no kelvora_window.exe under '$build'" >&2; exit 1; }
-case $build in
-  *windows64*) wine=wine64 ;;
-  *) wine=wine ;;
-esac
-command -v "$wine" >/dev/null || wine=wine
+# The build's own Wine runner: its prefix, fonts and settings.
+wine=$build/wine-run.sh
+[ -x "$wine" ] || { echo "measure-window: no wine-run.sh in '$build'" >&2; exit 1; }
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-export WINEPREFIX=${WINEPREFIX:-$work/prefix}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # The inputs: a million points, a million cuts, a drawing of 50 MB.
 /usr/bin/python3 - "$work" <<'PY'
@@ -79,8 +75,8 @@ steps=(
   "Cut list, 1,000,000 cuts|--page tabPage13 --open-file $(winpath "$work/cuts.csv") --time --click btnCutOpen --click btnCutPreview --repaint pxbDxf --click btnDxfGcodeGen"
 )
 
-table="| job | step | time (s) |
-|---|---|---|"
+table="| job | step | wall time (s) | processor time (s) |
+|---|---|---|---|"
 for step in "${steps[@]}"; do
   name=${step%%|*}
   args=${step#*|}
@@ -89,10 +85,16 @@ for step in "${steps[@]}"; do
   log=$(xvfb-run -a -s "-screen 0 1280x1024x24" "$wine" "$exe" --quiet $args --seconds 0 2>&1 || true)
   echo "$log" | grep -E "^(time|message|question)" >&2 || true
   while IFS= read -r line; do
+    # "click NAME: 1.234 s (cpu 0.987 s)" or "repaint NAME: 0.004 s"
     what=${line#time: }
+    step=${what%%: *}
+    times=${what#*: }
+    wall=${times%% s*}
+    cpu=""
+    case $times in *cpu*) cpu=${times##*cpu }; cpu=${cpu%% s*} ;; esac
     table+="
-| $name | ${what%%: *} | ${what##*: } |"
-  done < <(echo "$log" | grep "^time: " | sed 's/ s$//' | tr -d '\r')
+| $name | $step | $wall | $cpu |"
+  done < <(echo "$log" | grep "^time: " | tr -d '\r')
 done
 echo "$table"
 [ -n "$out" ] && echo "$table" >"$out"

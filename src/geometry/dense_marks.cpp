@@ -18,9 +18,11 @@ constexpr std::size_t kMinimumRun = 16;
 
 using RunSink = std::function<void(int y, int x1, int x2)>;
 
+// The picture's pixels a shape may touch, and where the runs found go.
+template <class Sink>
 class Clip {
  public:
-  Clip(int width, int height, const RunSink& run) : w_(width), h_(height), run_(run) {}
+  Clip(int width, int height, const Sink& run) : w_(width), h_(height), run_(run) {}
 
   int FirstRow(double top) const { return std::max(0, static_cast<int>(std::ceil(top - kEdge))); }
   int LastRow(double bottom) const {
@@ -39,7 +41,7 @@ class Clip {
  private:
   int w_;
   int h_;
-  const RunSink& run_;
+  const Sink& run_;
 };
 
 double HalfWidth(const Pen& pen) {
@@ -65,7 +67,8 @@ bool LinearRange(double a, double b, double low, double high, double& lo, double
 // The pixels within `hw` of the segment from (x1, y1) to (x2, y2): on every row
 // the union of the two end discs and the band along the segment, one interval
 // since the shape is convex.
-void SegmentRuns(double x1, double y1, double x2, double y2, double hw, const Clip& clip) {
+template <class C>
+void SegmentRuns(double x1, double y1, double x2, double y2, double hw, const C& clip) {
   const double dx = x2 - x1;
   const double dy = y2 - y1;
   const double length = std::hypot(dx, dy);
@@ -114,7 +117,8 @@ bool WithinSweep(double angle, double start, double sweep) {
 
 // The pixels within `hw` of the circle of centre (cx, cy) and radius r, those
 // of an arc only where their direction from the centre lies in its sweep.
-void CircleRuns(double cx, double cy, double r, double hw, const Clip& clip, bool arc = false,
+template <class C>
+void CircleRuns(double cx, double cy, double r, double hw, const C& clip, bool arc = false,
                 double start = 0, double sweep = 360) {
   const double outer = r + hw;
   const double inner = r - hw;
@@ -152,8 +156,9 @@ void CircleRuns(double cx, double cy, double r, double hw, const Clip& clip, boo
   }
 }
 
+template <class C>
 struct Runs {
-  const Clip& clip;
+  const C& clip;
 
   bool operator()(const LinePrim& p) const {
     if (p.pen.dashed) return false;
@@ -264,7 +269,7 @@ bool Crowded(std::span<const Primitive> run) {
 
 // The filled rectangles that cover exactly the pixels set in `covered`: each
 // row's runs, a run carried down while the rows below repeat it.
-void AppendCover(const std::vector<bool>& covered, int width, int height, Rgb color,
+void AppendCover(const std::vector<std::uint8_t>& covered, int width, int height, Rgb color,
                  std::vector<Primitive>& out) {
   struct Open {
     int x1, x2;
@@ -299,12 +304,16 @@ void AppendCover(const std::vector<bool>& covered, int width, int height, Rgb co
   }
 }
 
+template <class Sink>
+bool TouchedRuns(const Primitive& item, int width, int height, const Sink& run) {
+  const Clip<Sink> clip(std::max(width, 0), std::max(height, 0), run);
+  return std::visit(Runs<Clip<Sink>>{clip}, item);
+}
+
 }  // namespace
 
 bool ForEachTouchedRun(const Primitive& item, int width, int height, const RunSink& run) {
-  if (width <= 0 || height <= 0) return std::visit(Runs{Clip(0, 0, run)}, item);
-  const Clip clip(width, height, run);
-  return std::visit(Runs{clip}, item);
+  return TouchedRuns(item, width, height, run);
 }
 
 std::vector<Rgb> PaintedPixels(const Picture& picture) {
@@ -340,7 +349,7 @@ std::size_t MergeDenseMarks(Picture& picture) {
   std::vector<Primitive>& items = picture.items;
   std::vector<Primitive> out;
   bool changed = false;
-  std::vector<bool> covered;
+  std::vector<std::uint8_t> covered;
   for (std::size_t i = 0; i < items.size();) {
     const Pen* pen = MergeablePen(items[i]);
     std::size_t end = i + 1;
@@ -364,13 +373,15 @@ std::size_t MergeDenseMarks(Picture& picture) {
       out.assign(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(i));
       changed = true;
     }
-    covered.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), false);
-    for (const Primitive& item : run) {
-      ForEachTouchedRun(item, w, h, [&](int y, int x1, int x2) {
-        const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
-        for (int x = x1; x <= x2; ++x) covered[row + static_cast<std::size_t>(x)] = true;
-      });
-    }
+    covered.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+    const auto cover = [&](int y, int x1, int x2) {
+      const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
+      std::fill(
+          covered.begin() + static_cast<std::ptrdiff_t>(row + static_cast<std::size_t>(x1)),
+          covered.begin() + static_cast<std::ptrdiff_t>(row + static_cast<std::size_t>(x2) + 1),
+          std::uint8_t{1});
+    };
+    for (const Primitive& item : run) TouchedRuns(item, w, h, cover);
     AppendCover(covered, w, h, pen->color, out);
     i = end;
   }

@@ -196,7 +196,8 @@ void FormPainter::Render(HWND handle, HDC dc, const RECT& client, KeptDrawing& k
       // The preview at its own size; the start drawing zoomed to the box.
       Pictures().Draw(memory, *shown, client, /*zoom=*/!box.Image().has_value());
     }
-    if (box.Border()) DrawEdge(memory, &client, EDGE_SUNKEN, BF_RECT);
+    RECT edge = client;
+    if (box.Border()) DrawEdge(memory, &edge, EDGE_SUNKEN, BF_RECT);
   } else if (control && control->Kind() == ui::ControlKind::kPanel) {
     const geometry::Picture picture = static_cast<const ui::Panel&>(*control).Paint();
     kept.content = ContentOf(picture);
