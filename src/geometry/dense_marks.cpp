@@ -174,8 +174,10 @@ struct Runs {
   bool operator()(const ArcPrim& p) const {
     if (p.pen.dashed || p.width != p.height) return false;
     if (p.width < 0 || p.sweepAngle == 0) return true;
+    // A whole turn (every hole of a drilling preview) is a circle: no angles.
+    const bool whole = std::fabs(p.sweepAngle) >= 360.0;
     CircleRuns(p.x + p.width / 2.0, p.y + p.height / 2.0, p.width / 2.0, HalfWidth(p.pen), clip,
-               true, p.startAngle, p.sweepAngle);
+               !whole, p.startAngle, p.sweepAngle);
     return true;
   }
   bool operator()(const RectPrim& p) const {
