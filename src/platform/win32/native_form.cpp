@@ -516,7 +516,13 @@ struct NativeForm::State final : FormSite {
     ui::Control& control = *found->second;
     switch (control.Kind()) {
       case ui::ControlKind::kButton:
-        if (code == BN_CLICKED) static_cast<ui::Button&>(control).Click();
+        if (code == BN_CLICKED) {
+          // A button's work (a large job's preview or program) runs on the
+          // host's thread: the wait cursor shows it is working until it returns.
+          HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+          static_cast<ui::Button&>(control).Click();
+          SetCursor(before);
+        }
         break;
       case ui::ControlKind::kCheckBox:
         if (code == BN_CLICKED) static_cast<ui::CheckBox&>(control).Click();
