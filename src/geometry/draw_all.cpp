@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "geometry/dense_marks.h"
 #include "geometry/util.h"
 
 namespace kelvora::geometry {
@@ -226,6 +227,7 @@ Picture DrawAll::DrawListDrill(const DrawList& list, const PreviewBox& box, int 
     const auto& hole = static_cast<const CDrill&>(*o);
     AddCircle(p, f, hole.center, hole.radius);
   }
+  MergeDenseMarks(p);
   return p;
 }
 
@@ -247,6 +249,7 @@ Picture DrawAll::DrawListPocket(const DrawList& list, const PreviewBox& box, int
     AddCircle(p, f, hole.center, R1);
     AddCircle(p, f, hole.center, R2);
   }
+  MergeDenseMarks(p);
   return p;
 }
 
@@ -259,6 +262,7 @@ Picture DrawAll::DrawListLine(const DrawList& list, const PreviewBox& box, int /
     const auto& line = static_cast<const CLine&>(*o);
     AddStraight(p, f, line.P1, line.P2);
   }
+  MergeDenseMarks(p);
   return p;
 }
 
@@ -275,6 +279,7 @@ Picture DrawAll::DrawListPLine(const DrawList& list, const PreviewBox& box, int 
     if (o->otype != otPolyLine) continue;
     AddPolyLine(p, f, static_cast<const CPolyLine&>(*o));
   }
+  MergeDenseMarks(p);
   return p;
 }
 

@@ -69,10 +69,13 @@ struct ArcPrim {
   double sweepAngle = 0.0;
 };
 
-// A rectangle outline. A negative width or height draws nothing.
+// A rectangle outline. A negative width or height draws nothing. A filled
+// rectangle is painted in the pen's colour instead, exactly the pixels x to
+// x + width - 1 of the rows y to y + height - 1 (the pen's width unused).
 struct RectPrim {
   Pen pen;
   int x = 0, y = 0, width = 0, height = 0;
+  bool filled = false;
 };
 
 // What a text shows, in which font and colour. Text primitives share it, so a

@@ -171,6 +171,12 @@ void Write(SvgText& out, const RectPrim& r) {
   if (r.width < 0 || r.height < 0) return;
   out << "<rect x=\"" << r.x << "\" y=\"" << r.y << "\" width=\"" << r.width << "\" height=\""
       << r.height << "\"";
+  if (r.filled) {
+    out << " fill=\"";
+    out.Hex(r.pen.color);
+    out << "\"/>\n";
+    return;
+  }
   out.Stroke(r.pen);
   out << "/>\n";
 }

@@ -15,7 +15,9 @@
 
 #include "dialog/config_dialog.h"
 #include "dialog/xyz_demo_dialog.h"
+#include "geometry/draw_all.h"
 #include "host_window.h"
+#include "platform/win32/native_paint.h"
 #include "platform/win32/native_prompts.h"
 #include "platform/win32/wide_text.h"
 #include "ui/scripted_prompts.h"
@@ -280,6 +282,45 @@ TEST_F(NativeFormTest, AProgramOfMillionsOfLinesIsShownInTheProgramView) {
   EXPECT_FALSE(IsWindowVisible(view));
   EXPECT_TRUE(IsWindowVisible(Native("txtDrillGcode")));
   EXPECT_EQ(NativeText(Native("txtDrillGcode")), "G0X1\r\nM30\r\n");
+}
+
+// Repaints the window now, as uncovering it does.
+void Repaint(HWND window) {
+  InvalidateRect(window, nullptr, FALSE);
+  UpdateWindow(window);
+}
+
+TEST_F(NativeFormTest, APreviewIsDrawnOnceAndRepaintsCopyIt) {
+  HWND box = Native("pbxKhoanTron");
+  ASSERT_TRUE(IsWindowVisible(box));
+  Repaint(box);
+  const std::size_t start = FormPainter::RenderCount();
+  for (int i = 0; i < 5; ++i) Repaint(box);
+  EXPECT_EQ(FormPainter::RenderCount(), start) << "a repaint drew the picture again";
+
+  // A million holes: drawn once when the picture changes, then only copied.
+  geometry::DrawList holes;
+  for (int i = 0; i < 1'000'000; ++i) {
+    holes.push_back(
+        std::make_unique<geometry::CDrill>(geometry::UnitPoint(i % 1000, i / 1000), 1.0, 1.0, 0.5));
+  }
+  auto& model = dialog_.Get<ui::PictureBox>("pbxKhoanTron");
+  const ui::Bounds b = model.GetBounds();
+  model.SetImage(geometry::DrawAll::DrawListDrill(holes, {b.width, b.height, 0, 0}, 2));
+  Pump();
+  Repaint(box);
+  EXPECT_EQ(FormPainter::RenderCount(), start + 1);
+  for (int i = 0; i < 5; ++i) Repaint(box);
+  EXPECT_EQ(FormPainter::RenderCount(), start + 1);
+
+  // Another size is drawn again, once.
+  RECT r;
+  GetClientRect(box, &r);
+  SetWindowPos(box, nullptr, 0, 0, r.right - 10, r.bottom - 10,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Repaint(box);
+  Repaint(box);
+  EXPECT_EQ(FormPainter::RenderCount(), start + 2);
 }
 
 // Closes the modal ConfigDialog the way the operator does, with its close box,

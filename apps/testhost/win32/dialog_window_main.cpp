@@ -3,13 +3,20 @@
 //   kelvora_window.exe [--page NAME] [--click NAME] [--type NAME TEXT] [--probe X Y]
 //                      [--select NAME INDEX] [--program-lines N] [--seconds N]
 //                      [--edit GRID LINE COLUMN TEXT]
+//                      [--open-file PATH] [--quiet] [--time] [--repaint NAME]
 // --page selects a tab page (and the pages it lies in), --click presses a button
 // (or clicks a link-like label) and --type types into a text box, all through
-// the native controls.
+// the native controls. For measuring: --open-file answers the next open-file
+// dialogs with PATH, --quiet writes messages to standard error instead of
+// showing them (Yes to every question), --time prints how long each later click
+// took until the window was drawn again, and --repaint prints how long a repaint
+// of the control takes (the slowest of ten).
 #include <windows.h>
 // needs windows.h first
 #include <commctrl.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -32,6 +39,61 @@ void CALLBACK EndShow(HWND, UINT, UINT_PTR, DWORD) {
   PostQuitMessage(0);
 }
 
+// The window's prompts for measuring: the open-file dialog answered with a
+// path given beforehand, messages written out instead of waiting for a click.
+class MeasuringPrompts : public kelvora::ui::Prompts {
+ public:
+  explicit MeasuringPrompts(kelvora::win32::NativePrompts& native) : native_(native) {}
+
+  std::string openPath;
+  bool quiet = false;
+
+  void Message(std::string_view text, std::string_view caption = {}) override {
+    if (!quiet) return native_.Message(text, caption);
+    fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
+  }
+  bool YesNo(std::string_view text, std::string_view caption) override {
+    if (!quiet) return native_.YesNo(text, caption);
+    fprintf(stderr, "question (Yes): %.*s\n", static_cast<int>(text.size()), text.data());
+    return true;
+  }
+  std::optional<std::string> OpenFile(std::string_view filter) override {
+    if (!openPath.empty()) return openPath;
+    return native_.OpenFile(filter);
+  }
+  std::optional<std::string> SaveFile(std::string_view filter) override {
+    return native_.SaveFile(filter);
+  }
+  kelvora::ui::DialogResult ShowModal(kelvora::ui::Form& form) override {
+    return native_.ShowModal(form);
+  }
+
+ private:
+  kelvora::win32::NativePrompts& native_;
+};
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The processor time this process has used, user and kernel, in seconds: on a
+// busy machine the wall time of a step is more the machine's than the step's.
+double CpuSeconds() {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) return 0;
+  auto seconds = [](const FILETIME& t) {
+    return static_cast<double>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                               t.dwLowDateTime) /
+           1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+// Draws every invalid part of the window now.
+void DrawNow(HWND window) {
+  RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 // Selects the page in its tab control and every page it lies in, outermost first.
 bool SelectPage(kelvora::dialog::XYZDemoDialog& dialog, const std::string& name) {
   auto* page = dialog.Find<kelvora::ui::TabPage>(name);
@@ -49,7 +111,8 @@ bool SelectPage(kelvora::dialog::XYZDemoDialog& dialog, const std::string& name)
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  kelvora::win32::NativePrompts prompts;
+  kelvora::win32::NativePrompts nativePrompts;
+  MeasuringPrompts prompts(nativePrompts);
   kelvora::dialog::FolderHandOff handOff("C:\\Mach3\\PlugIns\\Gcode");
   kelvora::dialog::XYZDemoDialog dialog(prompts, handOff);
   kelvora::win32::NativeForm native(dialog.GetForm());
@@ -59,11 +122,13 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   if (!native.Failure().empty()) fwprintf(stderr, L"%hs\n", native.Failure().c_str());
-  prompts.SetOwner(native.Handle());
+  nativePrompts.SetOwner(native.Handle());
   kelvora::win32::InstallDialogMessageHook();
   dialog.ShowAndFocus();
 
   int seconds = 6;
+  bool timed = false;
+  HWND window = static_cast<HWND>(native.Handle());
   for (int i = 1; i < argc; ++i) {
     const std::wstring arg = argv[i];
     const std::string value = i + 1 < argc ? Utf8FromWide(argv[i + 1]) : std::string();
@@ -80,7 +145,15 @@ int wmain(int argc, wchar_t** argv) {
         PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
         PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
       } else if (button) {
+        DrawNow(window);
+        const auto start = std::chrono::steady_clock::now();
+        const double cpu = CpuSeconds();
         SendMessageW(button, BM_CLICK, 0, 0);
+        DrawNow(window);
+        if (timed) {
+          fprintf(stderr, "time: click %s: %.3f s (cpu %.3f s)\n", value.c_str(),
+                  SecondsSince(start), CpuSeconds() - cpu);
+        }
       }
       ++i;
     } else if (arg == L"--type" && i + 2 < argc) {
@@ -148,6 +221,29 @@ int wmain(int argc, wchar_t** argv) {
         fwprintf(stderr, L"no grid %ls\n", argv[i + 1]);
       }
       i += 4;
+    } else if (arg == L"--open-file" && i + 1 < argc) {
+      prompts.openPath = value;
+      ++i;
+    } else if (arg == L"--quiet") {
+      prompts.quiet = true;
+    } else if (arg == L"--time") {
+      timed = true;
+    } else if (arg == L"--repaint" && i + 1 < argc) {
+      kelvora::ui::Control* control = dialog.FindControl(value);
+      HWND h = control ? static_cast<HWND>(native.ControlHandle(*control)) : nullptr;
+      if (h) {
+        DrawNow(window);
+        double slowest = 0;
+        for (int n = 0; n < 10; ++n) {
+          const auto start = std::chrono::steady_clock::now();
+          RedrawWindow(h, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+          slowest = std::max(slowest, SecondsSince(start));
+        }
+        fprintf(stderr, "time: repaint %s: %.3f s\n", value.c_str(), slowest);
+      } else {
+        fwprintf(stderr, L"no control %ls\n", argv[i + 1]);
+      }
+      ++i;
     } else if (arg == L"--seconds" && i + 1 < argc) {
       seconds = std::wcstol(argv[++i], nullptr, 10);
     } else {

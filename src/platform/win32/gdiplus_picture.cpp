@@ -164,6 +164,13 @@ class PrimitiveDrawer {
   }
   void operator()(const geometry::RectPrim& p) const {
     if (p.width < 0 || p.height < 0) return;
+    if (p.filled) {
+      GpBrush* brush = nullptr;
+      if (api_.GdipCreateSolidFill(Argb(p.pen.color), &brush) != kOk) return;
+      api_.GdipFillRectangleI(graphics_, brush, p.x, p.y, p.width, p.height);
+      api_.GdipDeleteBrush(brush);
+      return;
+    }
     WithPen(p.pen, [&](GpPen* pen) {
       api_.GdipDrawRectangleI(graphics_, pen, p.x, p.y, p.width, p.height);
     });

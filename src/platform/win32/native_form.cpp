@@ -319,7 +319,10 @@ struct NativeForm::State final : FormSite {
         }
         break;
       case ui::Change::kPicture:
-        if (handle) InvalidateRect(handle, nullptr, FALSE);
+        if (handle) {
+          painter.PictureChanged(handle);
+          InvalidateRect(handle, nullptr, FALSE);
+        }
         break;
       case ui::Change::kWindowState:
         break;
@@ -413,6 +416,8 @@ struct NativeForm::State final : FormSite {
     if (control.Kind() == ui::ControlKind::kTextBox) {
       SendMessageW(h, EM_SETREADONLY, static_cast<ui::TextBox&>(control).ReadOnly(), 0);
     }
+    // A picture's background and border are drawn into its kept drawing.
+    painter.PictureChanged(h);
     InvalidateRect(h, nullptr, TRUE);
   }
 
@@ -511,7 +516,13 @@ struct NativeForm::State final : FormSite {
     ui::Control& control = *found->second;
     switch (control.Kind()) {
       case ui::ControlKind::kButton:
-        if (code == BN_CLICKED) static_cast<ui::Button&>(control).Click();
+        if (code == BN_CLICKED) {
+          // A button's work (a large job's preview or program) runs on the
+          // host's thread: the wait cursor shows it is working until it returns.
+          HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+          static_cast<ui::Button&>(control).Click();
+          SetCursor(before);
+        }
         break;
       case ui::ControlKind::kCheckBox:
         if (code == BN_CLICKED) static_cast<ui::CheckBox&>(control).Click();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
+#include <variant>
 
 #include "platform/win32/wide_text.h"
 #include "ui/text_box.h"
@@ -14,7 +16,79 @@ GdiplusPictures& Pictures() {
   return *pictures;
 }
 
+namespace {
+
+std::size_t renders = 0;
+
+// A 64-bit FNV-1a over the bytes of a value.
+template <class T>
+void Mix(std::uint64_t& h, const T& value) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&value);
+  for (std::size_t i = 0; i < sizeof(T); ++i) {
+    h = (h ^ bytes[i]) * 1099511628211ull;
+  }
+}
+
+void MixPen(std::uint64_t& h, const geometry::Pen& pen) {
+  Mix(h, pen.color.r);
+  Mix(h, pen.color.g);
+  Mix(h, pen.color.b);
+  Mix(h, pen.dashed);
+  Mix(h, pen.width);
+}
+
+// What a panel's picture shows, as one number: the size, the background and
+// every primitive with its pen and text.
+std::uint64_t ContentOf(const geometry::Picture& picture) {
+  std::uint64_t h = 14695981039346656037ull;
+  Mix(h, picture.width);
+  Mix(h, picture.height);
+  Mix(h, picture.background.r);
+  Mix(h, picture.background.g);
+  Mix(h, picture.background.b);
+  for (const geometry::Primitive& item : picture.items) {
+    Mix(h, item.index());
+    std::visit(
+        [&h](const auto& p) {
+          using T = std::decay_t<decltype(p)>;
+          if constexpr (std::is_same_v<T, geometry::TextPrim>) {
+            for (char c : p.Text()) Mix(h, c);
+            Mix(h, p.TextFont().points);
+            Mix(h, p.TextFont().bold);
+            for (char c : p.TextFont().family) Mix(h, c);
+            Mix(h, p.Brush().r);
+            Mix(h, p.Brush().g);
+            Mix(h, p.Brush().b);
+            Mix(h, p.x);
+            Mix(h, p.y);
+          } else if constexpr (std::is_same_v<T, geometry::LinePrim>) {
+            MixPen(h, p.pen);
+            for (int v : {p.x1, p.y1, p.x2, p.y2}) Mix(h, v);
+          } else {
+            MixPen(h, p.pen);
+            for (int v : {p.x, p.y, p.width, p.height}) Mix(h, v);
+            if constexpr (std::is_same_v<T, geometry::ArcPrim>) {
+              Mix(h, p.startAngle);
+              Mix(h, p.sweepAngle);
+            }
+            if constexpr (std::is_same_v<T, geometry::RectPrim>) Mix(h, p.filled);
+          }
+        },
+        item);
+  }
+  return h;
+}
+
+}  // namespace
+
+std::size_t FormPainter::RenderCount() {
+  return renders;
+}
+
 FormPainter::~FormPainter() {
+  for (auto& [handle, kept] : kept_) {
+    if (kept.bitmap) DeleteObject(kept.bitmap);
+  }
   for (auto& [key, font] : fonts_) DeleteObject(font);
   for (auto& [color, brush] : brushes_) DeleteObject(brush);
 }
@@ -98,16 +172,22 @@ void FormPainter::EraseForm(HWND window, HDC dc) {
   FillRect(dc, &client, Brush(BackgroundOf(form_)));
 }
 
-void FormPainter::PaintPicture(HWND handle) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(handle, &paint);
-  RECT client;
-  GetClientRect(handle, &client);
-  // Drawn off-screen first, so a repaint does not flicker.
+void FormPainter::PictureChanged(HWND handle) {
+  if (auto found = kept_.find(handle); found != kept_.end()) found->second.stale = true;
+}
+
+void FormPainter::Render(HWND handle, HDC dc, const RECT& client, KeptDrawing& kept) {
+  const int width = std::max(1, static_cast<int>(client.right));
+  const int height = std::max(1, static_cast<int>(client.bottom));
+  if (kept.bitmap && (kept.width != width || kept.height != height)) {
+    DeleteObject(kept.bitmap);
+    kept.bitmap = nullptr;
+  }
+  if (!kept.bitmap) kept.bitmap = CreateCompatibleBitmap(dc, width, height);
+  kept.width = width;
+  kept.height = height;
   HDC memory = CreateCompatibleDC(dc);
-  HBITMAP bitmap =
-      CreateCompatibleBitmap(dc, std::max(1L, client.right), std::max(1L, client.bottom));
-  HGDIOBJ old = SelectObject(memory, bitmap);
+  HGDIOBJ old = SelectObject(memory, kept.bitmap);
   const ui::Control* control = site_.ControlOf(handle);
   FillRect(memory, &client, Brush(control ? BackgroundOf(*control) : GetSysColor(COLOR_WINDOW)));
   if (control && control->Kind() == ui::ControlKind::kPictureBox) {
@@ -116,13 +196,38 @@ void FormPainter::PaintPicture(HWND handle) {
       // The preview at its own size; the start drawing zoomed to the box.
       Pictures().Draw(memory, *shown, client, /*zoom=*/!box.Image().has_value());
     }
-    if (box.Border()) DrawEdge(memory, &client, EDGE_SUNKEN, BF_RECT);
+    RECT edge = client;
+    if (box.Border()) DrawEdge(memory, &edge, EDGE_SUNKEN, BF_RECT);
   } else if (control && control->Kind() == ui::ControlKind::kPanel) {
-    Pictures().Draw(memory, static_cast<const ui::Panel&>(*control).Paint(), client);
+    const geometry::Picture picture = static_cast<const ui::Panel&>(*control).Paint();
+    kept.content = ContentOf(picture);
+    Pictures().Draw(memory, picture, client);
   }
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  kept.stale = false;
+  ++renders;
+}
+
+void FormPainter::PaintPicture(HWND handle) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(handle, &paint);
+  RECT client;
+  GetClientRect(handle, &client);
+  KeptDrawing& kept = kept_[handle];
+  bool fresh = !kept.stale && kept.bitmap && kept.width == std::max(1L, client.right) &&
+               kept.height == std::max(1L, client.bottom);
+  // A panel's picture is asked for anew: its drawing is kept while it shows the
+  // same (captions in another language are another picture).
+  const ui::Control* control = site_.ControlOf(handle);
+  if (fresh && control && control->Kind() == ui::ControlKind::kPanel) {
+    fresh = ContentOf(static_cast<const ui::Panel&>(*control).Paint()) == kept.content;
+  }
+  if (!fresh) Render(handle, dc, client, kept);
+  HDC memory = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(memory, kept.bitmap);
   BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
   SelectObject(memory, old);
-  DeleteObject(bitmap);
   DeleteDC(memory);
   EndPaint(handle, &paint);
 }

@@ -3,6 +3,8 @@
 // and panels, and the insides of group boxes.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <tuple>
@@ -46,14 +48,35 @@ class FormPainter {
   // WM_ERASEBKGND of the form's window.
   void EraseForm(HWND window, HDC dc);
 
+  // The picture of a picture box or panel changed: its drawing is made again at
+  // the next repaint.
+  void PictureChanged(HWND handle);
+  // How many times a picture box or panel has been drawn into its kept bitmap
+  // in this process (a repaint that only copies the bitmap does not count).
+  static std::size_t RenderCount();
+
  private:
+  // A picture box's or panel's drawing, kept between repaints: a repaint copies
+  // it and draws nothing, unless the picture, the size or (for a panel, whose
+  // picture is asked for anew) the picture's content changed.
+  struct KeptDrawing {
+    HBITMAP bitmap = nullptr;
+    int width = 0;
+    int height = 0;
+    bool stale = true;
+    std::uint64_t content = 0;  // a panel's picture, hashed
+  };
+
   void PaintPicture(HWND handle);
+  // Draws the control's picture into `kept`'s bitmap of `client`'s size.
+  void Render(HWND handle, HDC dc, const RECT& client, KeptDrawing& kept);
   LRESULT GroupMessage(HWND window, UINT message, WPARAM& wParam, LPARAM lParam, bool& handled);
 
   ui::Form& form_;
   FormSite& site_;
   std::map<std::tuple<std::string, double, bool>, HFONT> fonts_;
   std::unordered_map<COLORREF, HBRUSH> brushes_;
+  std::unordered_map<HWND, KeptDrawing> kept_;
 };
 
 }  // namespace kelvora::win32
