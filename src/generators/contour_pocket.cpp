@@ -86,8 +86,7 @@ std::optional<Arc> ArcOf(const PathVertex& a, const PathVertex& b) {
 // must lie within the true area, so each arc is approximated on the side of
 // the area: inside the contour of the pocket's boundary, outside an island.
 std::size_t ArcPieces(const Arc& arc, double tol, bool chords) {
-  const double step =
-      chords ? ChordAngle(arc.radius, tol) : 2 * TangentHalfAngle(arc.radius, tol);
+  const double step = chords ? ChordAngle(arc.radius, tol) : 2 * TangentHalfAngle(arc.radius, tol);
   return static_cast<std::size_t>(std::max(1.0, std::ceil(std::abs(arc.sweep) / step)));
 }
 
@@ -130,7 +129,8 @@ double PointCount(const CutPath& path, double tol) {
   for (std::size_t i = 0; i < n; ++i) {
     count += 1;
     if (const std::optional<Arc> arc = ArcOf(path.v[i], path.v[(i + 1) % n])) {
-      count += static_cast<double>(std::max(ArcPieces(*arc, tol, true), ArcPieces(*arc, tol, false)));
+      count +=
+          static_cast<double>(std::max(ArcPieces(*arc, tol, true), ArcPieces(*arc, tol, false)));
     }
   }
   return count;
@@ -144,6 +144,8 @@ Poly PolygonOf(const std::vector<Pt>& points) {
   return p;
 }
 
+// Twice the signed area of a closed contour, arcs included (positive
+// counter-clockwise): which way it runs.
 double Orientation(const CutPath& path) {
   double twice = 0;
   const std::size_t n = path.v.size();
@@ -151,6 +153,10 @@ double Orientation(const CutPath& path) {
     const PathVertex& a = path.v[i];
     const PathVertex& b = path.v[(i + 1) % n];
     twice += a.x * b.y - b.x * a.y;
+    // The circular segment between the chord and its arc.
+    if (const std::optional<Arc> arc = ArcOf(a, b)) {
+      twice += arc->radius * arc->radius * (arc->sweep - std::sin(arc->sweep));
+    }
   }
   return twice;
 }
@@ -197,11 +203,10 @@ struct Component {
   Poly poly;
   Box box;
   std::vector<std::size_t> children;  // pieces of the next level inside it
-  // Small pieces of this one farther than the tool radius from its rings and
-  // from those of its children (the middle of the innermost piece, the cusps
-  // a large step-over leaves in corners), each widened by half the tool
-  // radius and cut around after the piece's own rings.
-  std::vector<Poly> extras;
+  // Pieces cut after this one's rings: around the parts of it farther than
+  // the tool radius from its rings and from those of its children (the middle
+  // of the innermost piece, the cusps a large step-over leaves in corners).
+  std::vector<std::size_t> extras;
 };
 
 // A ring as the tool follows it: the points of a closed loop without its
@@ -272,7 +277,11 @@ class PocketPlanner {
       }
       previous = first;
     }
-    for (std::size_t i = 0; i < components_.size(); ++i) FindExtras(i);
+    // A leftover is narrower than the step-over plus the tool radius, and
+    // each piece around one leaves at most half a radius less: three rounds
+    // clear it.
+    const std::size_t levels = components_.size();
+    for (std::size_t i = 0; i < levels; ++i) FindExtras(i, 3);
     return !components_.empty();
   }
 
@@ -285,9 +294,8 @@ class PocketPlanner {
     std::vector<std::size_t> roots(roots_);
     for (std::size_t i = 0; i < roots_; ++i) roots[i] = i;
     while (!roots.empty()) {
-      const std::size_t next = NearestOf(position_, roots, [&](std::size_t i) -> const Poly& {
-        return components_[i].poly;
-      });
+      const std::size_t next = NearestOf(
+          position_, roots, [&](std::size_t i) -> const Poly& { return components_[i].poly; });
       const std::size_t root = roots[next];
       roots.erase(roots.begin() + static_cast<std::ptrdiff_t>(next));
       ClearTree(root);
@@ -325,14 +333,17 @@ class PocketPlanner {
     components_[best].children.push_back(index);
   }
 
-  void FindExtras(std::size_t index) {
-    Component& c = components_[index];
-    MPoly piece{c.poly};
-    MPoly far = Buffered(piece, -(radius_ + tol_), tol_);
+  // Finds the parts of piece `index` its rings and its children's leave
+  // uncut and adds a piece around each: the part widened by half the tool
+  // radius, within the piece. Those are checked in turn (`depth` deep), so
+  // a wide leftover gets rings inward until nothing is left.
+  void FindExtras(std::size_t index, int depth) {
+    MPoly far = Buffered(MPoly{components_[index].poly}, -(radius_ + tol_), tol_);
     if (far.empty()) return;
-    if (!c.children.empty()) {
+    if (!components_[index].children.empty()) {
       MPoly inner;
-      for (std::size_t child : c.children) inner.push_back(components_[child].poly);
+      for (std::size_t child : components_[index].children)
+        inner.push_back(components_[child].poly);
       const MPoly reached = Buffered(inner, radius_, tol_);
       MPoly left;
       bg::difference(far, reached, left);
@@ -340,40 +351,60 @@ class PocketPlanner {
     }
     for (const Poly& gap : far) {
       if (!(std::abs(bg::area(gap)) > tol_ * tol_)) continue;
-      MPoly widened = Buffered(MPoly{gap}, radius_ / 2, tol_);
+      const MPoly widened = Buffered(MPoly{gap}, radius_ / 2, tol_);
       MPoly within;
-      bg::intersection(widened, c.poly, within);
+      bg::intersection(widened, components_[index].poly, within);
       for (Poly& p : within) {
-        if (std::abs(bg::area(p)) > 0) c.extras.push_back(std::move(p));
+        if (!(std::abs(bg::area(p)) > 0)) continue;
+        Component extra;
+        extra.poly = std::move(p);
+        bg::envelope(extra.poly, extra.box);
+        components_.push_back(std::move(extra));
+        const std::size_t added = components_.size() - 1;
+        components_[index].extras.push_back(added);
+        if (depth > 0) FindExtras(added, depth - 1);
       }
     }
   }
 
   // Clears the tree under `root`: every piece's inner pieces before its own
-  // rings, kept on an explicit stack (a tree may be as deep as the ring limit).
+  // rings, its extras after them, kept on an explicit stack (a tree may be as
+  // deep as the ring limit).
   void ClearTree(std::size_t root) {
     struct Frame {
       std::size_t component;
       std::vector<std::size_t> left;
       std::size_t mark;  // what was cleared before this piece's subtree
+      bool ringsCut = false;
     };
     std::vector<Frame> stack;
     stack.push_back({root, components_[root].children, cleared_.size()});
     while (!stack.empty()) {
       Frame& top = stack.back();
       if (!top.left.empty()) {
-        const std::size_t next = NearestOf(position_, top.left, [&](std::size_t i) -> const Poly& {
-          return components_[i].poly;
-        });
+        const std::size_t next = NearestOf(
+            position_, top.left, [&](std::size_t i) -> const Poly& { return components_[i].poly; });
         const std::size_t child = top.left[next];
         top.left.erase(top.left.begin() + static_cast<std::ptrdiff_t>(next));
+        const bool after = top.ringsCut;
         stack.push_back({child, components_[child].children, cleared_.size()});
+        // An extra is cut from the outside in: its own rings first.
+        if (after) {
+          CutRings(child);
+          stack.back().left = components_[child].extras;
+          stack.back().ringsCut = true;
+        }
+        continue;
+      }
+      if (!top.ringsCut) {
+        CutRings(top.component);
+        top.ringsCut = true;
+        top.left = components_[top.component].extras;
         continue;
       }
       const std::size_t index = top.component;
       const std::size_t mark = top.mark;
       stack.pop_back();
-      CutRings(index);
       // The piece is cleared as a whole: it replaces what was cleared inside
       // it (its inner pieces, the strips along its rings).
       cleared_.resize(mark);
@@ -385,7 +416,7 @@ class PocketPlanner {
   }
 
   // The rings of one piece: around its islands first (nearest first), then
-  // along its outer edge, then around its extras.
+  // along its outer edge.
   void CutRings(std::size_t index) {
     const Component& c = components_[index];
     std::vector<const Ring*> holes;
@@ -397,14 +428,6 @@ class PocketPlanner {
       holes.erase(holes.begin() + static_cast<std::ptrdiff_t>(best));
     }
     CutRing(c.poly.outer(), c.poly, climb_);
-    std::vector<const Poly*> extras;
-    for (const Poly& p : c.extras) extras.push_back(&p);
-    while (!extras.empty()) {
-      const std::size_t best =
-          NearestOf(position_, extras, [](const Poly* p) -> const Poly& { return *p; });
-      CutRing(extras[best]->outer(), *extras[best], climb_);
-      extras.erase(extras.begin() + static_cast<std::ptrdiff_t>(best));
-    }
   }
 
   void CutRing(const Ring& ring, const Poly& piece, bool clockwise) {
@@ -550,8 +573,14 @@ PocketPlan PlanPockets(const std::vector<CutPath>& contours, double toolRadius, 
     c.poly = PolygonOf(PointsOf(contours[i], tol, true, c.orientation));
     c.area = std::abs(bg::area(c.poly));
     bg::envelope(c.poly, c.box);
-    if (!(c.area > 0)) {
-      tooSmall.push_back(i + 1);
+    // A ring of fewer than three distinct points holds no area; a contour
+    // that crosses itself has no inside to clear.
+    if (c.poly.outer().size() < 4 || !(c.area > 0)) {
+      if (c.poly.outer().size() >= 4 && bg::intersects(c.poly)) {
+        crossing.push_back(i + 1);
+      } else {
+        tooSmall.push_back(i + 1);
+      }
       continue;
     }
     if (!bg::is_valid(c.poly)) {
@@ -628,7 +657,8 @@ PocketPlan PlanPockets(const std::vector<CutPath>& contours, double toolRadius, 
     // their points: checked before any is made.
     const double w = bg::get<bg::max_corner, 0>(c.box) - bg::get<bg::min_corner, 0>(c.box);
     const double h = bg::get<bg::max_corner, 1>(c.box) - bg::get<bg::min_corner, 1>(c.box);
-    const double levels = std::max(0.0, std::floor((std::min(w, h) / 2 - toolRadius) / stepover)) + 1;
+    const double levels =
+        std::max(0.0, std::floor((std::min(w, h) / 2 - toolRadius) / stepover)) + 1;
     rings += levels;
     ringPoints += levels * (static_cast<double>(bg::num_points(pocket.area)) +
                             PointsPerCircle(toolRadius + levels * stepover, tol));
@@ -659,7 +689,8 @@ PocketPlan PlanPockets(const std::vector<CutPath>& contours, double toolRadius, 
                                 " are too small for the tool and are not cleared"));
   }
   if (!narrow.empty()) {
-    plan.notes.push_back(Naming(narrow, " narrows below the tool's width: the necks are not cleared",
+    plan.notes.push_back(Naming(narrow,
+                                " narrows below the tool's width: the necks are not cleared",
                                 " narrow below the tool's width: the necks are not cleared"));
   }
   if (!crossing.empty()) {
