@@ -36,6 +36,9 @@ constexpr double kJoinTolerance = 0.0005;
 // How much nearer than the tool radius a link may pass by a wall: the join
 // approximation above and rounding, not a cut into the wall.
 constexpr double kLinkSlack = 0.0008;
+// How many starts on a ring are tried for a straight link before the tool
+// retracts and enters the ring anew.
+constexpr std::size_t kStartsTried = 8;
 
 // The angle an arc of `radius` may sweep per chord so that the chord stays
 // within `tol` of it.
@@ -433,24 +436,68 @@ class PocketPlanner {
   void CutRing(const Ring& ring, const Poly& piece, bool clockwise) {
     std::vector<Pt> loop = LoopOf(ring, clockwise);
     if (loop.size() < 2) return;
+    Cleared band = Band(ring, piece);
     if (position_) {
-      std::size_t best = 0;
-      double bestDistance = std::numeric_limits<double>::infinity();
-      for (std::size_t i = 0; i < loop.size(); ++i) {
-        const double d = Distance2(*position_, loop[i]);
-        if (d < bestDistance) {
-          bestDistance = d;
-          best = i;
+      // The ring starts where the tool can feed to it straight: the point of
+      // the ring nearest to the tool first, then its nearest corners.
+      const std::size_t nearest = InsertNearestPoint(loop, *position_);
+      std::vector<std::size_t> order(loop.size());
+      for (std::size_t i = 0; i < loop.size(); ++i) order[i] = i;
+      std::sort(order.begin(), order.end(), [&](std::size_t i, std::size_t j) {
+        return Distance2(*position_, loop[i]) < Distance2(*position_, loop[j]);
+      });
+      order.erase(std::remove(order.begin(), order.end(), nearest), order.end());
+      order.insert(order.begin(), nearest);
+      order.resize(std::min(order.size(), kStartsTried));
+      std::size_t start = nearest;
+      bool linked = false;
+      for (std::size_t candidate : order) {
+        if (LinkStaysInside(*position_, loop[candidate], band)) {
+          start = candidate;
+          linked = true;
+          break;
         }
       }
-      std::rotate(loop.begin(), loop.begin() + static_cast<std::ptrdiff_t>(best), loop.end());
+      if (!linked) Close();
+      std::rotate(loop.begin(), loop.begin() + static_cast<std::ptrdiff_t>(start), loop.end());
     }
-    Cleared band = Band(ring, piece);
-    if (position_ && !LinkStaysInside(*position_, loop.front(), band)) Close();
     for (const Pt& p : loop) current_.v.push_back({p.x(), p.y(), 0});
     current_.v.push_back({loop.front().x(), loop.front().y(), 0});
     position_ = loop.front();
     cleared_.push_back(std::move(band));
+  }
+
+  // Puts the point of `loop` nearest to `p` into it (unless a corner is
+  // there already) and gives its index.
+  static std::size_t InsertNearestPoint(std::vector<Pt>& loop, const Pt& p) {
+    std::size_t bestSide = 0;
+    double bestDistance = std::numeric_limits<double>::infinity();
+    double bestT = 0;
+    for (std::size_t i = 0; i < loop.size(); ++i) {
+      const Pt& a = loop[i];
+      const Pt& b = loop[(i + 1) % loop.size()];
+      const double dx = b.x() - a.x();
+      const double dy = b.y() - a.y();
+      const double len2 = dx * dx + dy * dy;
+      const double t =
+          len2 > 0 ? std::clamp(((p.x() - a.x()) * dx + (p.y() - a.y()) * dy) / len2, 0.0, 1.0)
+                   : 0.0;
+      const double d = Distance2(p, Pt(a.x() + t * dx, a.y() + t * dy));
+      if (d < bestDistance) {
+        bestDistance = d;
+        bestSide = i;
+        bestT = t;
+      }
+    }
+    const Pt& a = loop[bestSide];
+    const Pt& b = loop[(bestSide + 1) % loop.size()];
+    const Pt q(a.x() + bestT * (b.x() - a.x()), a.y() + bestT * (b.y() - a.y()));
+    // A point within rounding of a corner is that corner.
+    const double near2 = 1e-12;
+    if (Distance2(q, a) <= near2) return bestSide;
+    if (Distance2(q, b) <= near2) return (bestSide + 1) % loop.size();
+    loop.insert(loop.begin() + static_cast<std::ptrdiff_t>(bestSide + 1), q);
+    return bestSide + 1;
   }
 
   // What cutting a ring clears of its piece: the strip a step-over wide along
