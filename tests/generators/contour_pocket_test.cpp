@@ -408,8 +408,9 @@ TEST(PlanPockets, RingsInsideOutWithTheBoundaryLast) {
     for (std::size_t k = 1; k < loops.size(); ++k) {
       const PathVertex& end = v[loops[k - 1].second];
       const PathVertex& start = v[loops[k].first];
-      // The nearest corner of the next ring: a step-over along the diagonal.
-      EXPECT_NEAR(std::hypot(start.x - end.x, start.y - end.y), 2.4 * std::sqrt(2.0), 1e-4);
+      // The next ring starts at its point nearest to the last: a step-over
+      // straight across.
+      EXPECT_NEAR(std::hypot(start.x - end.x, start.y - end.y), 2.4, 1e-4);
       const double inner = std::abs(LoopArea(v, loops[k - 1].first, loops[k - 1].second));
       EXPECT_LT(inner, std::abs(LoopArea(v, loops[k].first, loops[k].second)));
     }
