@@ -615,7 +615,10 @@ PocketPlan PlanPockets(const std::vector<CutPath>& contours, double toolRadius, 
   std::vector<Contour> items(contours.size());
   for (std::size_t i = 0; i < contours.size(); ++i) {
     Contour& c = items[i];
-    if (contours[i].v.size() < 2) continue;
+    if (contours[i].v.size() < 2) {
+      tooSmall.push_back(i + 1);
+      continue;
+    }
     c.orientation = Orientation(contours[i]);
     c.poly = PolygonOf(PointsOf(contours[i], tol, true, c.orientation));
     c.area = std::abs(bg::area(c.poly));
