@@ -5,15 +5,17 @@ if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
   return()
 endif()
 
-# CLI11 and rapidxml are header-only and installed for the build machine. Putting
-# /usr/include on the cross compiler's path would mix Linux system headers into
-# the Windows build, so a folder of links to just those headers is used instead.
+# CLI11, rapidxml and Boost (Boost.Geometry for the pockets) are header-only
+# and installed for the build machine. Putting /usr/include on the cross
+# compiler's path would mix Linux system headers into the Windows build, so a
+# folder of links to just those headers' folders is used instead, as system
+# headers (their own warnings are not ours).
 set(KELVORA_HOST_INCLUDE_DIR /usr/include CACHE PATH "Where the header-only libraries are installed")
 set(kelvora_cross_include ${CMAKE_BINARY_DIR}/cross-include)
 file(MAKE_DIRECTORY ${kelvora_cross_include})
-foreach(header CLI/CLI.hpp rapidxml/rapidxml.hpp)
+foreach(header CLI/CLI.hpp rapidxml/rapidxml.hpp boost/geometry.hpp)
   if(NOT EXISTS ${KELVORA_HOST_INCLUDE_DIR}/${header})
-    message(FATAL_ERROR "${header} not found in ${KELVORA_HOST_INCLUDE_DIR} (packages libcli11-dev, librapidxml-dev)")
+    message(FATAL_ERROR "${header} not found in ${KELVORA_HOST_INCLUDE_DIR} (packages libcli11-dev, librapidxml-dev, libboost-dev)")
   endif()
   get_filename_component(folder ${header} DIRECTORY)
   file(CREATE_LINK ${KELVORA_HOST_INCLUDE_DIR}/${folder} ${kelvora_cross_include}/${folder} SYMBOLIC)
