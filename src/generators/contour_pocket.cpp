@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <limits>
 #include <numbers>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -430,10 +431,10 @@ class PocketPlanner {
     while (!holes.empty()) {
       const std::size_t best =
           NearestOf(position_, holes, [](const Ring* r) -> const Ring& { return *r; });
-      CutRing(*holes[best], c.poly, !climb_);
+      CutRing(*holes[best], c.poly, climb_);
       holes.erase(holes.begin() + static_cast<std::ptrdiff_t>(best));
     }
-    CutRing(c.poly.outer(), c.poly, climb_);
+    CutRing(c.poly.outer(), c.poly, !climb_);
   }
 
   void CutRing(const Ring& ring, const Poly& piece, bool clockwise) {
@@ -576,7 +577,7 @@ std::string Naming(const std::vector<std::size_t>& numbers, const std::string& o
 }  // namespace
 
 PocketPlan PlanPockets(const std::vector<CutPath>& contours, double toolRadius, double stepover,
-                       double chordTolerance, bool climb) {
+                       double chordTolerance, bool climb, std::span<const std::size_t> numbers) {
   PocketPlan plan;
   if (!(toolRadius > 0) || !std::isfinite(toolRadius)) {
     plan.failure = Failure{"Parameters error", "DxfToolDia"};
@@ -736,6 +737,12 @@ PocketPlan PlanPockets(const std::vector<CutPath>& contours, double toolRadius, 
     for (CutPath& path : planner.Plan()) plan.pockets.push_back({std::move(path), pocket.contour});
   }
 
+  // The notes name the contours as the caller numbers them.
+  for (std::vector<std::size_t>* named : {&tooSmall, &narrow, &crossing, &repeated}) {
+    for (std::size_t& n : *named) {
+      if (n - 1 < numbers.size()) n = numbers[n - 1];
+    }
+  }
   std::sort(tooSmall.begin(), tooSmall.end());
   if (!tooSmall.empty()) {
     plan.notes.push_back(Naming(tooSmall, " is too small for the tool and is not cleared",

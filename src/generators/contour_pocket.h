@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -48,10 +49,13 @@ struct PocketPlan {
 // repeat another. Refused (`failure`, no pockets) past the ring or vertex
 // limit, for a coordinate that is not a number, and for a radius, step-over or
 // tolerance of 0 or less ("Parameters error" with the key).
-// With `climb` the tool keeps the wall on its left (a clockwise spindle climbs):
-// rings along an outer wall run clockwise, rings around an island
-// counter-clockwise; otherwise the other way round.
+// With `climb` the tool keeps the wall on the right of its travel (a clockwise
+// spindle then climbs): rings along an outer wall run counter-clockwise, rings
+// around an island clockwise; otherwise the other way round. `numbers`, when
+// given, are the numbers the notes call the contours by (the drawing's), in
+// the order of `contours`.
 PocketPlan PlanPockets(const std::vector<CutPath>& contours, double toolRadius, double stepover,
-                       double chordTolerance, bool climb = true);
+                       double chordTolerance, bool climb = true,
+                       std::span<const std::size_t> numbers = {});
 
 }  // namespace kelvora::generators

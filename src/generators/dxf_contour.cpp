@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -512,6 +513,7 @@ bool LeadsFit(const Pass& pass, const CutPath& contour, double radius) {
 struct PassPlan {
   std::vector<Pass> passes;
   std::vector<std::string> notes;
+  std::optional<Failure> failure;  // the pockets were refused: nothing is cut
 };
 
 // The passes of the contours on the side, in the direction, with the leads and
@@ -523,10 +525,12 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
   const bool tabs = options.tabCount > 0 || options.tabSpacing > 0;
   std::vector<std::size_t> tooSmall, partsLeft, openOnLine, leadsLeft;
   std::vector<CutPath> pocketed;
+  std::vector<std::size_t> pocketNumbers;
   for (const Numbered& c : NumberedContours(list)) {
     const CutPath contour = PathOf(*c.polyline);
     if (options.pocket && contour.closed) {
       pocketed.push_back(contour);
+      pocketNumbers.push_back(c.number);
       continue;
     }
     const bool closed = contour.closed;
@@ -586,7 +590,11 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
   }
   if (!pocketed.empty()) {
     PocketPlan pockets = PlanPockets(pocketed, r, options.stepover * options.toolDiameter / 100,
-                                     kPocketChordTolerance);
+                                     kPocketChordTolerance, climb, pocketNumbers);
+    if (pockets.failure) {
+      plan.failure = std::move(pockets.failure);
+      return plan;
+    }
     std::vector<Pass> cleared;
     for (PocketPath& p : pockets.pockets) {
       Pass pass = PassOf(std::move(p.path));
@@ -727,6 +735,7 @@ Outcome<std::string> DxfGcodeGen(const DrawList& list, const DxfMachiningInputs&
   const std::vector<Layer> layers = MillLayers(in.depth, in.stepdown, in.retract);
   if (!today) {
     PassPlan plan = PlanPasses(list, options);
+    if (plan.failure) return *plan.failure;
     if (auto f = CheckPassLines(plan.passes, in, options)) return *f;
     if (notes) notes->insert(notes->end(), plan.notes.begin(), plan.notes.end());
     // Tabs stand from the full depth up to their height.
@@ -774,6 +783,7 @@ Outcome<geometry::DrawList> ContourToolPaths(const DrawList& list, const DxfMach
   }
   if (auto f = CheckContourJob(list, in, options)) return *f;
   const PassPlan plan = PlanPasses(list, options);
+  if (plan.failure) return *plan.failure;
   for (const Pass& pass : plan.passes) {
     if (pass.leadIn.v.empty()) {
       paths.push_back(PolyLineOf(pass.path));

@@ -375,9 +375,9 @@ TEST(PlanPockets, CoversTheAreaWithoutGouging) {
 
 // A path is loops written out in full: each ring returns to its first vertex
 // before the straight link to the next; the last loop is the boundary ring,
-// at the tool radius from the wall all round, running clockwise for climb
-// milling and counter-clockwise otherwise; each ring's start is near the end
-// of the one before.
+// at the tool radius from the wall all round, running counter-clockwise for
+// climb milling (the wall on the tool's right) and clockwise otherwise; each ring's start is near
+// the end of the one before.
 TEST(PlanPockets, RingsInsideOutWithTheBoundaryLast) {
   const std::vector<CutPath> square{Rect(0, 0, 30, 20)};
   for (const bool climb : {true, false}) {
@@ -404,7 +404,7 @@ TEST(PlanPockets, RingsInsideOutWithTheBoundaryLast) {
       EXPECT_NEAR(d, 3, 1e-6) << "boundary ring vertex " << i;
     }
     EXPECT_NEAR(std::abs(LoopArea(v, from, to)), 24 * 14, 1e-6);
-    EXPECT_EQ(LoopArea(v, from, to) < 0, climb);
+    EXPECT_EQ(LoopArea(v, from, to) > 0, climb);
     for (std::size_t k = 1; k < loops.size(); ++k) {
       const PathVertex& end = v[loops[k - 1].second];
       const PathVertex& start = v[loops[k].first];
