@@ -121,14 +121,15 @@ void PolyLine(Picture& p, const Pen& pen, const Frame& f, const CPolyLine& pl) {
 }
 
 // An arrow at the polyline's first vertex along the way its first segment
-// leaves it (an arc leaves turned from its chord by half its angle).
+// leaves it. An arc leaves turned from its chord by half its angle, clockwise
+// for a counter-clockwise arc, which bulges to the right of its chord.
 void StartArrow(Picture& p, const Pen& pen, const Frame& f, const CPolyLine& pl) {
   if (SegmentCount(pl) == 0) return;
   const std::size_t k = pl.m_VertexCount > 1 ? 1 : 0;
   const double dx = pl.x[k] - pl.x[0];
   const double dy = pl.y[k] - pl.y[0];
   if (dx == 0 && dy == 0) return;
-  const double angle = std::atan2(dy, dx) + 2 * std::atan(pl.b[0]);
+  const double angle = std::atan2(dy, dx) - 2 * std::atan(pl.b[0]);
   // On the screen Y points down.
   const double ux = std::cos(angle);
   const double uy = -std::sin(angle);
