@@ -394,9 +394,13 @@ void RouterPage::btnDxfOpen_Click() {
   // The shared open-file dialog keeps the filter the last file command set.
   const auto chosen = dlg_.ShowOpenFileKeepingFilter();
   if (!chosen || !FileExists(*chosen)) return;
+  OpenDrawing(*chosen);
+}
+
+void RouterPage::OpenDrawing(const std::string& path) {
   // An unreadable drawing still has its path kept, so GCodeGen tries it again.
-  dxfPath_->SetText(*chosen);
-  PreviewDrawing(*chosen, true);
+  dxfPath_->SetText(path);
+  PreviewDrawing(path, true);
 }
 
 void RouterPage::PreviewDrawing(const std::string& path, bool tell) {

@@ -59,6 +59,9 @@ class RouterPage : public DialogPage {
   // than cutting LWPOLYLINEs on the line) and its path kept in lblDxfPath for
   // GCodeGen; what the reading left out is named in one message.
   void btnDxfOpen_Click();
+  // What Open does with the file chosen: the path kept, the drawing previewed
+  // and what its reading left out named.
+  void OpenDrawing(const std::string& path);
   // "Options" on the "DXF" sub-tab: the contour options form; OK keeps its
   // texts for GCodeGen and redraws an open drawing's preview with them.
   void btnDxfOptions_Click();
