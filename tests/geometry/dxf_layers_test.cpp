@@ -16,11 +16,17 @@ TEST(DxfLayers, NamesMatchWithoutRegardToLetterCaseOnly) {
     const std::vector<std::string>& list;
     bool taken;
   } cases[] = {
-      {"Holes", holes, true},   {"HOLES", holes, true}, {"holes", holes, true},
-      {"Holes2", holes, false}, {"Hole", holes, false}, {"", holes, false},
-      {"Ø6", holes, true},      {"ø6", holes, false},  // letters beyond A to Z are compared as they
-                                                       // are
-      {"0", holes, false},      {"anything", {}, true},  // an empty list takes every layer
+      {"Holes", holes, true},
+      {"HOLES", holes, true},
+      {"holes", holes, true},
+      {"Holes2", holes, false},
+      {"Hole", holes, false},
+      {"", holes, false},
+      {"Ø6", holes, true},
+      // Letters beyond A to Z are compared byte for byte.
+      {"ø6", holes, false},
+      {"0", holes, false},
+      {"anything", {}, true},  // an empty list takes every layer
       {"", {}, true},
   };
   for (const auto& c : cases) {
