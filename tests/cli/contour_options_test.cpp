@@ -141,5 +141,26 @@ TEST(CliContour, PointsFromADrawingTakeTheNamedLayersOnly) {
   }
 }
 
+TEST(CliContour, TheCuttingsNotesGoToStandardErrorOneALineWithExitZero) {
+  const std::string drawing = DataPath("geometry/dxf/r2007_edge_cases.dxf");
+  const struct {
+    std::vector<std::string> keys;
+    std::string err;
+  } cases[] = {
+      {{}, "Contours 1 and 2 have no length and are not cut.\n"},
+      {{"DxfSide=Inside", "DxfToolDia=2"},
+       "Contours 1 and 2 have no length and are not cut.\n"
+       "Contours 3 and 4 are open: they have no outside or inside and are cut on the line.\n"},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> args{"dxf", "--dxf", drawing, "DxfDepth=1", "DxfStepdown=1"};
+    args.insert(args.end(), c.keys.begin(), c.keys.end());
+    const CliRun r = RunArgs(args);
+    EXPECT_EQ(r.status, kExitOk);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_TRUE(r.out.starts_with("G90\r\n")) << r.out;
+  }
+}
+
 }  // namespace
 }  // namespace kelvora::cli

@@ -853,5 +853,37 @@ TEST(RouterPage, DrawingPreviewIsTodaysUntilAnOptionAsksForMore) {
   EXPECT_EQ(ItemsOfColor(*box.Image(), geometry::kRed), 0u);
 }
 
+TEST(RouterPage, WhatTheCuttingLeftOutIsNamedInOneMessageAfterTheProgram) {
+  // The drawing's two lone vertices have no length; cut inside, its two open
+  // polylines are cut on the line.
+  const std::string drawing = kData + "/geometry/dxf/r2007_edge_cases.dxf";
+  const struct {
+    const char* what;
+    ContourAnswer answer;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"on the line", {}, {"Contours 1 and 2 have no length and are not cut."}},
+      {"inside",
+       {{{"txtDxfToolDia", "2"}}, {{"cmbDxfSide", 2}}},
+       {"Contours 1 and 2 have no length and are not cut.\r\n"
+        "Contours 3 and 4 are open: they have no outside or inside and are cut on the line."}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Router h;
+    h.Select(2);
+    AnswerContourOptions(h, c.answer);
+    h.prompts.PickOpenFile(drawing);
+    h.Click("btnDxfOpen");
+    h.prompts.ClearLog();
+    h.Click("btnDxfGcodeGen");
+    // The program is written all the same; the message only tells what it
+    // leaves out.
+    EXPECT_TRUE(h.Text("txtDxfGcode").starts_with("G90")) << h.Text("txtDxfGcode");
+    EXPECT_EQ(h.prompts.Messages(), c.messages);
+    EXPECT_TRUE(h.dlg.closeFileTrigger);
+  }
+}
+
 }  // namespace
 }  // namespace kelvora::dialog
