@@ -162,5 +162,20 @@ TEST(CliContour, TheCuttingsNotesGoToStandardErrorOneALineWithExitZero) {
   }
 }
 
+TEST(CliContour, TheReportReadsHelicalAndRampedEntries) {
+  // Entered along the contours (arcs descend as helical G2/G3 with Z), two
+  // layers of 1 to the depth 2: the report's extents reach the depth exactly,
+  // and it finds nothing to warn about.
+  const std::string drawing = DataPath("geometry/dxf/r2000_contours.dxf");
+  for (const char* entry : {"DxfEntry=Helix", "DxfEntry=Ramp"}) {
+    SCOPED_TRACE(entry);
+    const CliRun r = RunArgs({"dxf", "--dxf", drawing, "DxfDepth=2", "DxfStepdown=1", entry,
+                              "DxfEndScript=M30", "--report"});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_NE(r.err.find("Extents (mm): X 0…70, Y −5…40, Z −2…1"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("no warnings"), std::string::npos) << r.err;
+  }
+}
+
 }  // namespace
 }  // namespace kelvora::cli
