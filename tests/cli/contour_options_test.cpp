@@ -147,8 +147,10 @@ TEST(CliContour, TheCuttingsNotesGoToStandardErrorOneALineWithExitZero) {
     std::vector<std::string> keys;
     std::string err;
   } cases[] = {
-      {{}, "Contours 1 and 2 have no length and are not cut.\n"},
+      // The drawing's notes come first, then the cutting's.
+      {{}, "Skipped: 1 TEXT, 1 MTEXT\nContours 1 and 2 have no length and are not cut.\n"},
       {{"DxfSide=Inside", "DxfToolDia=2"},
+       "Skipped: 1 TEXT, 1 MTEXT\n"
        "Contours 1 and 2 have no length and are not cut.\n"
        "Contours 3 and 4 are open: they have no outside or inside and are cut on the line.\n"},
   };

@@ -608,11 +608,15 @@ TEST(RouterPage, DrawingOpenShowsRefusalsAndEmptyDrawings) {
   EXPECT_EQ(h.Text("lblDxfPath"), truncated);
   h.prompts.ClearLog();
 
-  // A drawing without LWPOLYLINE: said on opening.
+  // A drawing without LWPOLYLINE: said on opening, with what it holds and
+  // what it skips, in one message.
   const std::string noPolylines = kData + "/geometry/dxf/r12_entities.dxf";
   h.prompts.PickOpenFile(noPolylines);
   h.Click("btnDxfOpen");
-  EXPECT_EQ(h.prompts.Messages(), std::vector<std::string>{"The drawing holds no LWPOLYLINE"});
+  EXPECT_EQ(h.prompts.Messages(),
+            std::vector<std::string>{"The drawing holds no LWPOLYLINE: it holds 3 LINE, 1 ARC, 1 "
+                                     "POLYLINE, 3 CIRCLE: choose all outline entities\r\n"
+                                     "Skipped: 1 TEXT"});
   h.prompts.ClearLog();
 
   // After a cut list Open the shared dialog keeps the csv filter.
@@ -862,10 +866,14 @@ TEST(RouterPage, WhatTheCuttingLeftOutIsNamedInOneMessageAfterTheProgram) {
     ContourAnswer answer;
     std::vector<std::string> messages;
   } cases[] = {
-      {"on the line", {}, {"Contours 1 and 2 have no length and are not cut."}},
+      // The drawing's notes first, then the cutting's, one message.
+      {"on the line",
+       {},
+       {"Skipped: 1 TEXT, 1 MTEXT\r\nContours 1 and 2 have no length and are not cut."}},
       {"inside",
        {{{"txtDxfToolDia", "2"}}, {{"cmbDxfSide", 2}}},
-       {"Contours 1 and 2 have no length and are not cut.\r\n"
+       {"Skipped: 1 TEXT, 1 MTEXT\r\n"
+        "Contours 1 and 2 have no length and are not cut.\r\n"
         "Contours 3 and 4 are open: they have no outside or inside and are cut on the line."}},
   };
   for (const auto& c : cases) {

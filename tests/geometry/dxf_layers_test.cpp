@@ -1,10 +1,13 @@
 // Layer names as the drawing's filters compare them.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "geometry/dxf_wrapper.h"
+#include "text/files.h"
 
 namespace kelvora::geometry {
 namespace {
@@ -53,6 +56,38 @@ TEST(DxfLayers, CirclesOnLayersKeepFileOrderAndRefuseWhatLoadRefuses) {
   const auto damaged = DxfCirclesOnLayers(data + "/geometry/dxf/truncated.dxf", {});
   ASSERT_FALSE(damaged.ok());
   EXPECT_EQ(damaged.failure().message, kLoadFileFailed);
+}
+
+TEST(DxfLayers, OnlyTheCirclesOfTheNamedLayersAreTaken) {
+  // The drawing's second circle (centre 20, 20) moved to layer "Holes".
+  const std::string data = KELVORA_TEST_DATA;
+  std::string drawing = text::ReadFileBytes(data + "/geometry/dxf/r12_entities.dxf").value_or("");
+  const std::string second = "CIRCLE\n  5\n31\n  8\n0\n";
+  const std::size_t at = drawing.find(second);
+  ASSERT_NE(at, std::string::npos);
+  drawing.replace(at, second.size(), "CIRCLE\n  5\n31\n  8\nHoles\n");
+  const auto path =
+      std::filesystem::temp_directory_path() /
+      ("kelvora_layers_" +
+       std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".dxf");
+  ASSERT_TRUE(text::WriteFileAtomic(path, drawing).ok());
+  const struct {
+    std::vector<std::string> layers;
+    std::vector<double> xs;  // the centres' X taken, in file order
+  } cases[] = {
+      {{}, {10.12345, 20, -7.0005}},
+      {{"HOLES"}, {20}},
+      {{"0"}, {10.12345, -7.0005}},
+      {{"holes", "0"}, {10.12345, 20, -7.0005}},
+  };
+  for (const auto& c : cases) {
+    const auto circles = DxfCirclesOnLayers(text::PathToUtf8(path), c.layers);
+    ASSERT_TRUE(circles.ok());
+    std::vector<double> xs;
+    for (const auto& circle : *circles) xs.push_back(circle->center.X);
+    EXPECT_EQ(xs, c.xs) << (c.layers.empty() ? "all" : c.layers.front());
+  }
+  std::filesystem::remove(path);
 }
 
 }  // namespace
