@@ -5,8 +5,11 @@
 // generated cut list previewed, the point list after a preview of pockets, the
 // automatic grid dialog (AutoGen.svg), the teach tab at work, the
 // configuration window (ConfigDialog.svg), and the point list's drilling options
-// in English and Vietnamese (DrillOptions.svg, DrillOptions_vi.svg). After a generated program a
+// in English and Vietnamese (DrillOptions.svg, DrillOptions_vi.svg), and the router's
+// contour options (DxfOptions.svg, DxfOptions_vi.svg). After a generated program a
 // page shows its report line under the program box and the program's path in its preview.
+// With a drawing (dialogshot OUTDIR DRAWING) the DXF sub-tab is drawn once more with
+// the drawing opened to be cut outside with two tabs (tabPage15_drawing.svg).
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -17,6 +20,7 @@
 #include "dialog/config_dialog.h"
 #include "dialog/drill_options_form.h"
 #include "dialog/point_table.h"
+#include "dialog/router_page.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "dialog_svg.h"
 #include "text/files.h"
@@ -62,8 +66,8 @@ bool Write(const std::filesystem::path& dir, const std::string& name, const ui::
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::cerr << "usage: dialogshot OUTDIR\n";
+  if (argc != 2 && argc != 3) {
+    std::cerr << "usage: dialogshot OUTDIR [DRAWING]\n";
     return 2;
   }
   const std::filesystem::path dir = text::PathFromUtf8(argv[1]);
@@ -178,6 +182,25 @@ int main(int argc, char** argv) {
     dialog::DrillOptionsForm options(prompts, settings::JobInputs::kPoints, language);
     options.GetForm().Show();
     ok = Write(dir, name, options.GetForm()) && ok;
+  }
+  for (const auto& [language, name] : {std::pair{1, "DxfOptions"}, {0, "DxfOptions_vi"}}) {
+    dialog::DrillOptionsForm options(prompts, settings::JobInputs::kContour, language);
+    options.GetForm().Show();
+    ok = Write(dir, name, options.GetForm()) && ok;
+  }
+
+  // The DXF sub-tab with a drawing opened, to be cut outside with two tabs.
+  if (argc == 3) {
+    ShowPage(dlg.Get<ui::TabPage>("tabPage15"));
+    dlg.LanguageSwitch(1);
+    dlg.SetMirrorValue("DxfSide", "Outside");
+    dlg.SetMirrorValue("DxfToolDia", "6");
+    dlg.SetMirrorValue("DxfTabCount", "2");
+    dlg.SetMirrorValue("DxfTabHeight", "1");
+    for (dialog::DialogPage* page : dlg.PageObjects()) {
+      if (auto* router = dynamic_cast<dialog::RouterPage*>(page)) router->OpenDrawing(argv[2]);
+    }
+    ok = Write(dir, "tabPage15_drawing", dlg.GetForm()) && ok;
   }
   return ok ? 0 : 1;
 }

@@ -12,7 +12,8 @@
 namespace kelvora::dialog {
 namespace {
 
-constexpr std::string_view kFormName = "DrillOptions";
+constexpr std::string_view kDrillFormName = "DrillOptions";
+constexpr std::string_view kContourFormName = "DxfOptions";
 constexpr std::string_view kNoteName = "lblOptionsNote";
 const ui::Font kOptionsFont{"Microsoft Sans Serif", 8.25, false};
 
@@ -92,7 +93,10 @@ int NoteLines() {
 }  // namespace
 
 DrillOptionsForm::DrillOptionsForm(ui::Prompts& prompts, settings::JobInputs job, int language)
-    : prompts_(prompts), form_(std::string(kFormName), "Drilling options", 1, 1) {
+    : prompts_(prompts),
+      form_(std::string(job == settings::JobInputs::kContour ? kContourFormName : kDrillFormName),
+            job == settings::JobInputs::kContour ? "Contour options" : "Drilling options", 1, 1),
+      hasNote_(job != settings::JobInputs::kContour) {
   form_.SetFont(kOptionsFont);
   for (const settings::InputRow& row : settings::InputsOf(job)) {
     if (row.shownAs != settings::ShownAs::kOptions) continue;
@@ -110,7 +114,8 @@ DrillOptionsForm::DrillOptionsForm(ui::Prompts& prompts, settings::JobInputs job
     if (row.filter == settings::Filter::kSigned) AttachSignedFilter(box);
     if (row.filter == settings::Filter::kUnsigned) AttachUnsignedFilter(box);
   }
-  form_.Add<ui::Label>(std::string(kNoteName), "");
+  // Only the drilling forms have the canned cycles' note.
+  if (hasNote_) form_.Add<ui::Label>(std::string(kNoteName), "");
   ui::AddOkCancel(form_, [this] { btnOK_Click(); });
   SetLanguage(language);
   // A fresh form shows the rows' defaults.
@@ -127,7 +132,7 @@ void DrillOptionsForm::SetLanguage(int language) {
   const auto column = static_cast<std::size_t>(language);
   for (const CaptionRow& row : OptionsCaptionRows()) {
     for (std::string_view name : row.controls) {
-      if (name == kFormName) {
+      if (name == form_.Name()) {
         form_.SetText(std::string(row.texts[column]));
       } else if (ui::Control* c = ui::FindByName(form_, name)) {
         c->SetText(std::string(row.texts[column]));
@@ -171,8 +176,8 @@ void DrillOptionsForm::Arrange() {
     }
   }
   const int textHeight = ui::EstimateTextHeight(kOptionsFont);
-  const int noteWidth = WidestCaption(kNoteName, "");
-  const int noteHeight = NoteLines() * textHeight;
+  const int noteWidth = hasNote_ ? WidestCaption(kNoteName, "") : 0;
+  const int noteHeight = hasNote_ ? NoteLines() * textHeight : 0;
   const int innerWidth = std::max(
       {captionWidth + kLabelGap + controlWidth, checkWidth, noteWidth, 2 * kButtonWidth + kMargin});
 
@@ -189,8 +194,11 @@ void DrillOptionsForm::Arrange() {
     }
     y += kRowStep;
   }
-  Get<ui::Label>(kNoteName).SetBounds({kMargin, y + 4, noteWidth, noteHeight});
-  y += 4 + noteHeight + kMargin;
+  if (hasNote_) {
+    Get<ui::Label>(kNoteName).SetBounds({kMargin, y + 4, noteWidth, noteHeight});
+    y += 4 + noteHeight;
+  }
+  y += kMargin;
 
   const int clientWidth = innerWidth + 2 * kMargin;
   const int cancelX = clientWidth - kMargin - kButtonWidth;

@@ -1,5 +1,7 @@
-// DrillOptions: the small modal form of a drilling tab's "Options" button. It is
-// built from the tab's option rows: a drop-down for each choice (its items in
+// DrillOptions: the small modal form of a drilling tab's "Options" button, and
+// DxfOptions, the router's DXF sub-tab's (the contour options: "Contour
+// options", without the canned cycles' note). It is built from the tab's
+// option rows: a drop-down for each choice (its items in
 // the window's language, each standing for the English text it stores), a text
 // box for each number (with the row's key filter), and the check box of the
 // canned output; the point list's form also has the hole order and the pocket
@@ -23,8 +25,8 @@ namespace kelvora::dialog {
 
 class DrillOptionsForm {
  public:
-  // The form of `job`'s option rows (circle, grid or point list), captioned in
-  // `language`.
+  // The form of `job`'s option rows (circle, grid, point list or contour),
+  // captioned in `language`.
   DrillOptionsForm(ui::Prompts& prompts, settings::JobInputs job, int language);
   DrillOptionsForm(const DrillOptionsForm&) = delete;
   DrillOptionsForm& operator=(const DrillOptionsForm&) = delete;
@@ -66,6 +68,7 @@ class DrillOptionsForm {
 
   ui::Prompts& prompts_;
   ui::Form form_;
+  bool hasNote_ = true;
   std::vector<const settings::InputRow*> rows_;
 };
 

@@ -42,7 +42,7 @@ const std::vector<CaptionRow>& LanguageCaptionRows() {
       {{"label39"}, {"Tốc độ xuống:", "plugFeedrate:", "plugFeedrate:", "plugFeedrate:"}},
       {{"label32"}, {"Tốc độ xuống:", "PlugFeedrate:", "PlugFeedrate:", "PlugFeedrate:"}},
       {{"lblLanguage"}, {"Ngôn ngữ:", "Language:", "ภาษา :", "Bahasa:"}},
-      {{"btnCirOptions", "btnGridOptions", "btnAnyOptions"},
+      {{"btnCirOptions", "btnGridOptions", "btnAnyOptions", "btnDxfOptions"},
        {"Tùy chọn", "Options", "ตัวเลือก", "Opsi"}},
   };
   return rows;
@@ -76,6 +76,31 @@ const std::vector<CaptionRow>& OptionsCaptionRows() {
         "Siklus G73 mundur sejauh jarak kontrol sendiri\r\n"
         "dan tidak pernah tarik penuh: Mundur dan\r\n"
         "Tarik penuh tiap tidak dipakai."}},
+      {{"lblAnyLayers"}, {"Lớp bản vẽ:", "Drawing layers:", "เลเยอร์ของแบบ:", "Lapisan gambar:"}},
+      // The router's contour options.
+      {{"DxfOptions"}, {"Tùy chọn đường viền", "Contour options", "ตัวเลือกเส้นขอบ", "Opsi kontur"}},
+      {{"lblDxfOutlines"}, {"Lấy đường viền từ:", "Outlines from:", "เส้นขอบจาก:", "Kontur dari:"}},
+      {{"lblDxfLayers"}, {"Lớp:", "Layers:", "เลเยอร์:", "Lapisan:"}},
+      {{"lblDxfJoinTol"},
+       {"Dung sai nối:", "Join tolerance:", "ค่าเผื่อการต่อ:", "Toleransi sambung:"}},
+      {{"lblDxfChordTol"},
+       {"Dung sai dây cung:", "Chord tolerance:", "ค่าเผื่อคอร์ด:", "Toleransi tali busur:"}},
+      {{"lblDxfOrder"}, {"Thứ tự:", "Order:", "ลำดับ:", "Urutan:"}},
+      {{"lblDxfSide"}, {"Phía dao:", "Side:", "ด้านของมีด:", "Sisi:"}},
+      {{"lblDxfToolDia"},
+       {"Đường kính dao:", "Tool diameter:", "เส้นผ่านศูนย์กลางมีด:", "Diameter pahat:"}},
+      {{"lblDxfDirection"}, {"Chiều cắt:", "Direction:", "ทิศทางการตัด:", "Arah potong:"}},
+      {{"lblDxfEntry"}, {"Vào dao:", "Entry:", "การเข้ามีด:", "Masuk pahat:"}},
+      {{"lblDxfRampAngle"}, {"Góc vào dốc:", "Ramp angle:", "มุมลาดเอียง:", "Sudut landai:"}},
+      {{"lblDxfLeadIn"}, {"Bán kính vào dao:", "Lead-in radius:", "รัศมีทางเข้า:", "Radius masuk:"}},
+      {{"lblDxfTabCount"}, {"Số cầu giữ:", "Tabs:", "จำนวนแท็บ:", "Jumlah tab:"}},
+      {{"lblDxfTabSpacing"}, {"Khoảng cách cầu:", "Tab spacing:", "ระยะห่างแท็บ:", "Jarak tab:"}},
+      {{"lblDxfTabWidth"}, {"Rộng cầu:", "Tab width:", "ความกว้างแท็บ:", "Lebar tab:"}},
+      {{"lblDxfTabHeight"}, {"Cao cầu:", "Tab height:", "ความสูงแท็บ:", "Tinggi tab:"}},
+      {{"chkbDxfPocket"},
+       {"Phay sạch bên trong", "Clear inside", "กัดเคลียร์ด้านใน", "Bersihkan bagian dalam"}},
+      {{"lblDxfStepover"},
+       {"Bước ngang (%):", "Step-over (%):", "ระยะเหลื่อม (%):", "Langkah samping (%):"}},
       {{"btnCancel"}, {"Hủy", "Cancel", "ยกเลิก", "Batal"}},
   };
   return rows;
@@ -94,6 +119,18 @@ const std::vector<ChoiceRow>& OptionsChoiceRows() {
       {"Shortest", {"Ngắn nhất", "Shortest", "สั้นที่สุด", "Terpendek"}},
       {"Plunge", {"Cắm thẳng", "Plunge", "กดตรง", "Tusuk lurus"}},
       {"Helix", {"Xoắn ốc", "Helix", "เกลียว", "Heliks"}},
+      {"Ramp", {"Vào dốc", "Ramp", "ลาดเอียง", "Landai"}},
+      {"LWPOLYLINEs", {"LWPOLYLINE", "LWPOLYLINEs", "LWPOLYLINE", "LWPOLYLINE"}},
+      {"All outline entities",
+       {"Mọi đối tượng đường viền", "All outline entities", "เส้นขอบทุกชนิด", "Semua entitas kontur"}},
+      {"As read", {"Theo bản vẽ", "As read", "ตามแบบ", "Sesuai gambar"}},
+      {"On the line", {"Trên đường", "On the line", "บนเส้น", "Di garis"}},
+      {"Outside", {"Bên ngoài", "Outside", "ด้านนอก", "Luar"}},
+      {"Inside", {"Bên trong", "Inside", "ด้านใน", "Dalam"}},
+      {"Left", {"Bên trái", "Left", "ซ้าย", "Kiri"}},
+      {"Right", {"Bên phải", "Right", "ขวา", "Kanan"}},
+      {"Climb", {"Cắt thuận", "Climb", "กัดตาม", "Searah"}},
+      {"Conventional", {"Cắt nghịch", "Conventional", "กัดสวน", "Berlawanan"}},
   };
   return rows;
 }

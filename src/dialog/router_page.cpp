@@ -5,12 +5,15 @@
 #include <system_error>
 
 #include "dialog/cut_tables.h"
+#include "dialog/drill_options_form.h"
 #include "dialog/key_filters.h"
 #include "dialog/page_measures.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "generators/cut_toolpath.h"
 #include "generators/dxf_contour.h"
 #include "geometry/draw_all.h"
+#include "geometry/draw_contours.h"
+#include "geometry/dxf_outlines.h"
 #include "geometry/dxf_wrapper.h"
 #include "text/files.h"
 #include "text/parse.h"
@@ -35,6 +38,16 @@ constexpr int kPLineMode = 1;
 constexpr int kListColumnWidth = 372;
 constexpr int kInputsColumnWidth = 280;
 constexpr int kSubTabBoxWidth = 80;
+
+// The sentences of the drawing's reading and of the cutting, one a line.
+std::string JoinNotes(const std::vector<std::string>& notes) {
+  std::string text;
+  for (const std::string& note : notes) {
+    if (!text.empty()) text += "\r\n";
+    text += note;
+  }
+  return text;
+}
 
 bool FileExists(std::string_view path) {
   if (path.empty()) return false;
@@ -88,6 +101,8 @@ RouterPage::RouterPage(XYZDemoDialog& dlg, ui::TabPage& page)
 
   dxfOpen_ = &dxf.Add<ui::Button>("btnDxfOpen", "Open");
   dxfOpen_->onClick = [this](ui::Button&) { btnDxfOpen_Click(); };
+  dxfOptions_ = &dxf.Add<ui::Button>("btnDxfOptions", "Options");
+  dxfOptions_->onClick = [this](ui::Button&) { btnDxfOptions_Click(); };
   dxfNote_ = &dxf.Add<ui::Label>("label33", "(DXF Polylines only)");
 
   // The machining inputs shared by the lists and the drawing.
@@ -172,6 +187,8 @@ void RouterPage::ArrangeSubTabs() {
   }
   const int openWidth = ButtonWidth(*dxfOpen_);
   dxfOpen_->SetBounds({kMargin, kMargin, openWidth, kButtonHeight});
+  dxfOptions_->SetBounds(
+      {kMargin + openWidth + kGap, kMargin, ButtonWidth(*dxfOptions_), kButtonHeight});
   const int noteHeight = ui::EstimateTextHeight(ui::kFormFont);
   dxfNote_->SetBounds({kMargin, kMargin + kButtonHeight + kMargin,
                        ui::EstimateTextWidth(dxfNote_->Text(), dxfNote_->GetFont()) + 2,
@@ -350,27 +367,23 @@ void RouterPage::GenerateContours() {
     dlg_.GetPrompts().Message(kPleaseSelectDxfFile);
     return;
   }
-  // The drawing is read again, so changes saved to it since it was opened count.
-  const auto drawing = geometry::DxfObjGen(path);
-  if (!drawing) {
-    dlg_.ShowFailure(drawing.failure());
-    return;
-  }
-  const auto in = generators::ReadDxfMachiningInputs(dlg_.Inputs());
-  if (!in) {
-    dlg_.ShowFailure(in.failure());
-    return;
-  }
-  auto program = generators::DxfGcodeGen(*drawing, *in);
-  if (program) *program += in->endScript;
   const generators::TextLookup inputs = dlg_.Inputs();
+  // The drawing is read again, so changes saved to it since it was opened count.
+  bool noContour = false;
+  std::vector<std::string> notes;
+  auto program = generators::DxfJob(
+      inputs, path,
+      [&noContour](const geometry::DrawList& contours) { noContour = contours.empty(); }, &notes);
   if (!dlg_.PutProgram(std::move(program), program_->Name(), settings::JobInputs::kContour,
                        inputs)) {
     return;
   }
   reportLine_.Show(program_->Text(), settings::JobInputs::kContour, inputs, preview_);
   Arrange();
-  if (drawing->empty()) dlg_.GetPrompts().Message(geometry::kNoLwPolyline);
+  // What the drawing's reading and the cutting left out, in one message once
+  // the program is in its box; a drawing with nothing to cut says so.
+  if (notes.empty() && noContour) notes.emplace_back(geometry::kNoLwPolyline);
+  if (!notes.empty()) dlg_.GetPrompts().Message(JoinNotes(notes));
 }
 
 void RouterPage::btnDxfLoad_Click() {
@@ -381,18 +394,65 @@ void RouterPage::btnDxfOpen_Click() {
   // The shared open-file dialog keeps the filter the last file command set.
   const auto chosen = dlg_.ShowOpenFileKeepingFilter();
   if (!chosen || !FileExists(*chosen)) return;
+  OpenDrawing(*chosen);
+}
+
+void RouterPage::OpenDrawing(const std::string& path) {
+  // An unreadable drawing still has its path kept, so GCodeGen tries it again.
+  dxfPath_->SetText(path);
+  PreviewDrawing(path, true);
+}
+
+void RouterPage::PreviewDrawing(const std::string& path, bool tell) {
   const ui::Bounds b = preview_->GetBounds();
   const geometry::PreviewBox box{b.width, b.height, 0, 0};
-  const auto drawing = geometry::DxfObjGen(*chosen);
-  // An unreadable drawing still has its path kept, so GCodeGen tries it again.
-  dxfPath_->SetText(*chosen);
-  if (!drawing) {
+  const generators::TextLookup inputs = dlg_.Inputs();
+  const auto fail = [&](const Failure& failure) {
     preview_->SetImage(geometry::DrawAll::DrawListPLine({}, box, kPLineMode));
-    dlg_.ShowFailure(drawing.failure());
-    return;
+    if (tell) dlg_.ShowFailure(failure);
+  };
+  const auto outlineOptions = generators::ReadOutlineOptions(inputs);
+  if (!outlineOptions) return fail(outlineOptions.failure());
+  const auto drawing = geometry::ReadOutlines(path, *outlineOptions);
+  if (!drawing) return fail(drawing.failure());
+  const geometry::DrawList& contours = drawing->contours;
+
+  // The tool's paths once the options ask for more than today's cut; inputs
+  // GCodeGen would refuse leave the drawing alone in the picture (GCodeGen
+  // names them).
+  const auto in = generators::ReadDxfMachiningInputs(inputs);
+  std::optional<generators::ContourOptions> options;
+  if (in) {
+    if (auto read = generators::ReadContourOptions(inputs, *in)) options = *read;
   }
-  preview_->SetImage(geometry::DrawAll::DrawListPLine(*drawing, box, kPLineMode));
-  if (drawing->empty()) dlg_.GetPrompts().Message(geometry::kNoLwPolyline);
+  const bool cutAsToday = !options || options->IsToday();
+  if (geometry::PlainContourPicture(*outlineOptions, cutAsToday)) {
+    preview_->SetImage(geometry::DrawAll::DrawListPLine(contours, box, kPLineMode));
+  } else {
+    geometry::DrawList paths;
+    if (in && options) {
+      if (auto made = generators::ContourToolPaths(contours, *in, *options))
+        paths = std::move(*made);
+    }
+    preview_->SetImage(geometry::DrawContours(contours, paths, box));
+  }
+  if (!tell) return;
+  std::vector<std::string> notes = drawing->notes;
+  if (notes.empty() && contours.empty()) notes.emplace_back(geometry::kNoLwPolyline);
+  if (!notes.empty()) dlg_.GetPrompts().Message(JoinNotes(notes));
+}
+
+void RouterPage::btnDxfOptions_Click() {
+  DrillOptionsForm form(dlg_.GetPrompts(), settings::JobInputs::kContour, dlg_.Language);
+  form.Fill(dlg_.Inputs());
+  // Cancel, or the form closed otherwise, leaves the options as they were.
+  if (dlg_.GetPrompts().ShowModal(form.GetForm()) != ui::DialogResult::kOk) return;
+  if (form.FirstUnsound()) return;
+  const generators::TextLookup texts = form.Inputs();
+  for (const settings::InputRow* row : form.Rows()) dlg_.SetMirrorValue(row->key, texts(row->key));
+  // An open drawing is shown as the new options read and cut it.
+  const std::string path(text::TrimBlanks(dxfPath_->Text()));
+  if (FileExists(path)) PreviewDrawing(path, false);
 }
 
 }  // namespace kelvora::dialog

@@ -54,9 +54,17 @@ class RouterPage : public DialogPage {
   void btnDxfGcodeGen_Click();
   // "Load": the program box to the host.
   void btnDxfLoad_Click();
-  // "Open" on the "DXF" sub-tab: the drawing previewed and its path kept in
-  // lblDxfPath for GCodeGen.
+  // "Open" on the "DXF" sub-tab: the drawing's outlines, read as the contour
+  // options say, previewed (with the tool's paths once an option asks for more
+  // than cutting LWPOLYLINEs on the line) and its path kept in lblDxfPath for
+  // GCodeGen; what the reading left out is named in one message.
   void btnDxfOpen_Click();
+  // What Open does with the file chosen: the path kept, the drawing previewed
+  // and what its reading left out named.
+  void OpenDrawing(const std::string& path);
+  // "Options" on the "DXF" sub-tab: the contour options form; OK keeps its
+  // texts for GCodeGen and redraws an open drawing's preview with them.
+  void btnDxfOptions_Click();
 
   ui::TabControl& tabControl4;
 
@@ -72,6 +80,9 @@ class RouterPage : public DialogPage {
   std::optional<geometry::DrawList> SelectedCuts();
   void GenerateCuts();
   void GenerateContours();
+  // Reads the drawing at `path` through the outline options and draws it into
+  // the preview; with `tell`, a refusal and the reading's notes are shown.
+  void PreviewDrawing(const std::string& path, bool tell);
   void ArrangeSubTabs();
 
   GeneratorPage builder_;
@@ -80,6 +91,7 @@ class RouterPage : public DialogPage {
   ListControls generated_;
   ui::TextBox* toolDia_ = nullptr;
   ui::Button* dxfOpen_ = nullptr;
+  ui::Button* dxfOptions_ = nullptr;
   ui::Label* dxfNote_ = nullptr;
   ui::Label* cutPath_ = nullptr;
   ui::Label* dxfPath_ = nullptr;

@@ -1,5 +1,7 @@
 #include "geometry/dxf_wrapper.h"
 
+#include <algorithm>
+
 namespace kelvora::geometry {
 
 void DxfWraper::InitObjects(unsigned kinds) {
@@ -54,6 +56,39 @@ Outcome<DrawList> DxfObjGen(const std::string& path) {
   list.reserve(dxf.lstPolyLines.size());
   for (auto& p : dxf.lstPolyLines) list.push_back(std::move(p));
   return list;
+}
+
+namespace {
+
+char Lower(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Letters A to Z match either case; every other byte (UTF-8 names too) only itself.
+bool SameLayerName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+}  // namespace
+
+bool LayerTaken(std::string_view layer, const std::vector<std::string>& layers) {
+  if (layers.empty()) return true;
+  return std::any_of(layers.begin(), layers.end(),
+                     [layer](const std::string& name) { return SameLayerName(layer, name); });
+}
+
+Outcome<std::vector<std::unique_ptr<CCircle>>> DxfCirclesOnLayers(
+    const std::string& path, const std::vector<std::string>& layers) {
+  DxfWraper dxf;
+  if (auto f = LoadDxf(dxf, path, kDxfCircles)) return *f;
+  // The objects are built one per record, in record order.
+  const auto& records = dxf.Reader().Circles();
+  std::vector<std::unique_ptr<CCircle>> taken;
+  for (std::size_t i = 0; i < dxf.lstCircles.size() && i < records.size(); ++i) {
+    if (LayerTaken(records[i].m_Layer, layers)) taken.push_back(std::move(dxf.lstCircles[i]));
+  }
+  return taken;
 }
 
 }  // namespace kelvora::geometry

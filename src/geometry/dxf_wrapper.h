@@ -75,4 +75,14 @@ std::optional<Failure> LoadDxf(DxfWraper& dxf, const std::string& path,
 // The contour tab's drawing: the file's polylines in file order.
 Outcome<DrawList> DxfObjGen(const std::string& path);
 
+// Whether a drawing layer is one of `layers`. Drawings name layers without
+// regard to letter case ("Holes" and "HOLES" are one layer), so neither does
+// this; an empty list takes every layer.
+bool LayerTaken(std::string_view layer, const std::vector<std::string>& layers);
+
+// The drawing's circles that lie on `layers` (empty: all), in file order, read
+// as LoadDxf reads them.
+Outcome<std::vector<std::unique_ptr<CCircle>>> DxfCirclesOnLayers(
+    const std::string& path, const std::vector<std::string>& layers);
+
 }  // namespace kelvora::geometry

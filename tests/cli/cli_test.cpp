@@ -204,8 +204,10 @@ TEST(Cli, ADrawingWithNothingToCutIsSaid) {
     std::vector<std::string> args;
     std::string err;
   } cases[] = {
+      // The drawing's outlines are of other kinds: named, with what to choose.
       {{"dxf", "--dxf", Data("geometry/dxf/r12_entities.dxf")},
-       "The drawing holds no LWPOLYLINE\n"},
+       "The drawing holds no LWPOLYLINE: it holds 3 LINE, 1 ARC, 1 POLYLINE, 3 CIRCLE: choose all "
+       "outline entities\nSkipped: 1 TEXT\n"},
       {{"dxf", "--dxf", Data("geometry/dxf/not_dxf.dxf")}, "The drawing holds no LWPOLYLINE\n"},
       {{"dxf", "--dxf", Data("geometry/dxf/square.dxf")}, ""},
       {{"points", "--dxf", Data("geometry/dxf/square.dxf")}, "The drawing holds no CIRCLE\n"},

@@ -27,6 +27,13 @@ constexpr Tab kTabs[] = {
     {"tabPage6", "btnGridOptions", settings::JobInputs::kGrid, "Grid"},
     {"tabPage7", "btnAnyOptions", settings::JobInputs::kPoints, "Any"},
 };
+// Every form: the drilling tabs' and the router's contour options.
+constexpr Tab kForms[] = {
+    kTabs[0],
+    kTabs[1],
+    kTabs[2],
+    {"tabPage15", "btnDxfOptions", settings::JobInputs::kContour, "Dxf"},
+};
 
 std::string Key(const Tab& tab, std::string_view name) {
   return tab.prefix + std::string(name);
@@ -194,25 +201,40 @@ TEST(DrillOptions, TheFormSpeaksTheWindowsLanguageAndKeepsItsChoicesOnASwitch) {
   });
   h.Click("btnAnyOptions");
 
-  // Every caption and item of the table in each language, and back.
+  // Every caption and item of the table in each language, and back: each row
+  // is shown by the point list's form or by the contour form.
   ui::ScriptedPrompts prompts;
   DrillOptionsForm form(prompts, settings::JobInputs::kPoints, 1);
+  DrillOptionsForm contour(prompts, settings::JobInputs::kContour, 1);
+  std::size_t shownRows = 0;
   auto& scheme = form.Get<ui::ComboBox>("cmbScheme");
   scheme.SetSelectedIndex(2);
   const std::string english = form.Get<ui::Label>("lblOptionsNote").Text();
   EXPECT_NE(english.find("G73"), std::string::npos);
   for (int language = 0; language < kLanguageCount; ++language) {
     form.SetLanguage(language);
+    contour.SetLanguage(language);
     const auto column = static_cast<std::size_t>(language);
     for (const CaptionRow& row : OptionsCaptionRows()) {
       const std::string_view name = row.controls.front();
-      const std::string& shown =
-          name == "DrillOptions" ? form.GetForm().Title() : form.Get<ui::Control>(name).Text();
-      EXPECT_EQ(shown, row.texts[column]) << name << " in " << language;
+      for (DrillOptionsForm* shower : {&form, &contour}) {
+        ui::Form& f = shower->GetForm();
+        const std::string* shown = nullptr;
+        if (name == f.Name()) {
+          shown = &f.Title();
+        } else if (ui::Control* c = ui::FindByName(f, name)) {
+          shown = &c->Text();
+        }
+        if (!shown) continue;
+        EXPECT_EQ(*shown, row.texts[column]) << name << " in " << language;
+        ++shownRows;
+      }
     }
     EXPECT_EQ(scheme.Text(), ChoiceCaption("Chip break", language));
     EXPECT_EQ(form.Inputs()("AnyScheme"), "Chip break");
   }
+  // Every row was shown (Cancel by both forms) in every language.
+  EXPECT_EQ(shownRows, kLanguageCount * (OptionsCaptionRows().size() + 1));
   form.SetLanguage(1);
   EXPECT_EQ(form.Get<ui::Label>("lblOptionsNote").Text(), english);
   EXPECT_EQ(scheme.Text(), "Chip break");
@@ -220,7 +242,7 @@ TEST(DrillOptions, TheFormSpeaksTheWindowsLanguageAndKeepsItsChoicesOnASwitch) {
 
 TEST(DrillOptions, EveryChoiceHasItsTextInEveryLanguage) {
   std::vector<std::string_view> choices;
-  for (const Tab& tab : kTabs) {
+  for (const Tab& tab : kForms) {
     for (const settings::InputRow& row : settings::InputsOf(tab.job)) {
       choices.insert(choices.end(), row.choices.begin(), row.choices.end());
     }
@@ -239,7 +261,7 @@ TEST(DrillOptions, EveryChoiceHasItsTextInEveryLanguage) {
 }
 
 TEST(Layout, DrillOptionsFormInEveryLanguage) {
-  for (const Tab& tab : kTabs) {
+  for (const Tab& tab : kForms) {
     for (int language = 0; language < kLanguageCount; ++language) {
       ui::ScriptedPrompts prompts;
       DrillOptionsForm form(prompts, tab.job, language);

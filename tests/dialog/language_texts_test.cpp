@@ -38,8 +38,8 @@ TEST(LanguageTexts, EveryControlHasOneRowAndEveryLanguageAText) {
     for (std::string_view t : row.texts) EXPECT_FALSE(t.empty()) << row.controls.front();
   }
   // Ten tab pages, the language caption, the machining captions of five tabs
-  // and the three drilling tabs' "Options" buttons.
-  EXPECT_EQ(seen.size(), 10u + 1u + 6u + 6u + 6u + 8u + 7u + 3u);
+  // and the "Options" buttons of the three drilling tabs and the DXF sub-tab.
+  EXPECT_EQ(seen.size(), 10u + 1u + 6u + 6u + 6u + 8u + 7u + 4u);
   EXPECT_EQ(LanguageItems()[0], "Tiếng Việt");
   EXPECT_EQ(LanguageItems()[2], "แบบไทย");
 }

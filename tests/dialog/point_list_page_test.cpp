@@ -520,6 +520,37 @@ TEST(PointListPage, OpenFileReadsDrawingsAndListsWithTheirReports) {
   }
 }
 
+TEST(PointListPage, DrawingLayersChooseTheCirclesTaken) {
+  // The drawing's three circles lie on layer "0"; the option is set through
+  // the options form, as the operator sets it.
+  const struct {
+    const char* layers;
+    std::size_t rows;
+    std::vector<std::string> messages;
+  } cases[] = {
+      {"", 3, {}},
+      {"0", 3, {}},
+      {" holes , 0 ", 3, {}},
+      {"Holes", 0, {"The drawing holds no CIRCLE"}},
+      {"00", 0, {"The drawing holds no CIRCLE"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.layers);
+    PointsHarness h;
+    h.prompts.RunModal([&c](ui::Form& f) {
+      EXPECT_EQ(testing::In<ui::Label>(f, "lblAnyLayers").Text(), "Lớp bản vẽ:");
+      Retype(f, "txtAnyLayers", c.layers);
+      testing::In<ui::Button>(f, "btnOK").Click();
+      return f.ModalResult();
+    });
+    h.Click("btnAnyOptions");
+    EXPECT_EQ(h.dlg.Inputs()("AnyLayers"), c.layers);
+    h.Open(Data("geometry/dxf/r12_entities.dxf"));
+    EXPECT_EQ(h.prompts.Messages(), c.messages);
+    EXPECT_EQ(h.Rows().size(), c.rows);
+  }
+}
+
 TEST(PointListPage, SaveAsksForANameWritesAndReplaces) {
   TempDir dir("save");
   PointsHarness h;

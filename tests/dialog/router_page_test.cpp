@@ -12,6 +12,10 @@
 #include "dialog/router_page.h"
 #include "dialog_fixture.h"
 #include "generators/cut_lists.h"
+#include "geometry/draw_all.h"
+#include "geometry/draw_contours.h"
+#include "geometry/dxf_outlines.h"
+#include "geometry/dxf_wrapper.h"
 #include "text/files.h"
 
 namespace kelvora::dialog {
@@ -604,11 +608,15 @@ TEST(RouterPage, DrawingOpenShowsRefusalsAndEmptyDrawings) {
   EXPECT_EQ(h.Text("lblDxfPath"), truncated);
   h.prompts.ClearLog();
 
-  // A drawing without LWPOLYLINE: said on opening.
+  // A drawing without LWPOLYLINE: said on opening, with what it holds and
+  // what it skips, in one message.
   const std::string noPolylines = kData + "/geometry/dxf/r12_entities.dxf";
   h.prompts.PickOpenFile(noPolylines);
   h.Click("btnDxfOpen");
-  EXPECT_EQ(h.prompts.Messages(), std::vector<std::string>{"The drawing holds no LWPOLYLINE"});
+  EXPECT_EQ(h.prompts.Messages(),
+            std::vector<std::string>{"The drawing holds no LWPOLYLINE: it holds 3 LINE, 1 ARC, 1 "
+                                     "POLYLINE, 3 CIRCLE: choose all outline entities\r\n"
+                                     "Skipped: 1 TEXT"});
   h.prompts.ClearLog();
 
   // After a cut list Open the shared dialog keeps the csv filter.
@@ -682,6 +690,207 @@ TEST(RouterPage, GCodeGenOnAnEmptyDrawingSaysSo) {
   EXPECT_EQ(h.prompts.Messages(), std::vector<std::string>{"The drawing holds no LWPOLYLINE"});
   EXPECT_EQ(h.Text("txtDxfGcode"), "G90\r\nG0Z10\r\nM101");
   EXPECT_TRUE(h.dlg.closeFileTrigger);
+}
+
+// The contour options form, answered: the boxes retyped and the drop-downs set
+// (by item index), then OK or Cancel.
+struct ContourAnswer {
+  std::vector<std::pair<std::string, std::string>> boxes;
+  std::vector<std::pair<std::string, int>> choices;
+  bool ok = true;
+};
+
+void AnswerContourOptions(Router& h, const ContourAnswer& answer) {
+  h.prompts.RunModal([answer](ui::Form& f) {
+    EXPECT_EQ(f.Name(), "DxfOptions");
+    for (const auto& [name, text] : answer.boxes) testing::Retype(f, name, text);
+    for (const auto& [name, index] : answer.choices) {
+      testing::In<ui::ComboBox>(f, name).SetSelectedIndex(index);
+    }
+    testing::In<ui::Button>(f, answer.ok ? "btnOK" : "btnCancel").Click();
+    return f.ModalResult();
+  });
+  h.Click("btnDxfOptions");
+  EXPECT_EQ(h.prompts.PendingAnswers(), 0u);
+}
+
+std::size_t ItemsOfColor(const geometry::Picture& p, geometry::Rgb color) {
+  std::size_t n = 0;
+  for (const auto& item : p.items) {
+    std::visit(
+        [&](const auto& prim) {
+          if constexpr (requires { prim.pen; }) n += prim.pen.color == color ? 1 : 0;
+        },
+        item);
+  }
+  return n;
+}
+
+TEST(RouterPage, ContourOptionsFormShowsKeepsAndCancels) {
+  Router h;
+  h.dlg.LanguageSwitch(1);
+  h.Select(2);
+  EXPECT_EQ(h.Text("btnDxfOptions"), "Options");
+  // The options' defaults before the form ever ran.
+  EXPECT_EQ(h.dlg.Inputs()("DxfSide"), "On the line");
+  EXPECT_EQ(h.dlg.Inputs()("DxfToolDia"), "3");
+  EXPECT_EQ(h.dlg.Inputs()("DxfOutlines"), "LWPOLYLINEs");
+  h.prompts.RunModal([](ui::Form& f) {
+    EXPECT_EQ(f.Title(), "Contour options");
+    EXPECT_EQ(testing::In<ui::ComboBox>(f, "cmbDxfSide").Text(), "On the line");
+    EXPECT_EQ(testing::In<ui::ComboBox>(f, "cmbDxfOutlines").Text(), "LWPOLYLINEs");
+    EXPECT_EQ(testing::In<ui::TextBox>(f, "txtDxfStepover").Text(), "40");
+    EXPECT_FALSE(testing::In<ui::CheckBox>(f, "chkbDxfPocket").Checked());
+    // The drilling forms' canned cycles note is not the contour form's.
+    EXPECT_EQ(ui::FindByName(f, "lblOptionsNote"), nullptr);
+    return ui::DialogResult::kCancel;
+  });
+  h.Click("btnDxfOptions");
+
+  // Cancel keeps nothing; OK keeps every text for GCodeGen.
+  const ContourAnswer answer{{{"txtDxfToolDia", "6"}, {"txtDxfLayers", "Cut, Outline"}},
+                             {{"cmbDxfSide", 1}, {"cmbDxfOutlines", 1}, {"cmbDxfEntry", 1}}};
+  ContourAnswer cancelled = answer;
+  cancelled.ok = false;
+  AnswerContourOptions(h, cancelled);
+  EXPECT_EQ(h.dlg.Inputs()("DxfToolDia"), "3");
+  EXPECT_EQ(h.dlg.Inputs()("DxfSide"), "On the line");
+  AnswerContourOptions(h, answer);
+  const auto inputs = h.dlg.Inputs();
+  EXPECT_EQ(inputs("DxfToolDia"), "6");
+  EXPECT_EQ(inputs("DxfLayers"), "Cut, Outline");
+  EXPECT_EQ(inputs("DxfSide"), "Outside");
+  EXPECT_EQ(inputs("DxfOutlines"), "All outline entities");
+  EXPECT_EQ(inputs("DxfEntry"), "Ramp");
+  EXPECT_EQ(inputs("DxfDirection"), "Climb");  // untouched
+  EXPECT_TRUE(h.prompts.Messages().empty());
+
+  // Opened again in Vietnamese, the form shows what OK kept in that language.
+  h.dlg.LanguageSwitch(0);
+  h.prompts.RunModal([](ui::Form& f) {
+    EXPECT_EQ(f.Title(), "Tùy chọn đường viền");
+    EXPECT_EQ(testing::In<ui::ComboBox>(f, "cmbDxfSide").Text(), "Bên ngoài");
+    EXPECT_EQ(testing::In<ui::TextBox>(f, "txtDxfToolDia").Text(), "6");
+    return ui::DialogResult::kCancel;
+  });
+  h.Click("btnDxfOptions");
+  EXPECT_EQ(h.Text("btnDxfOptions"), "Tùy chọn");
+}
+
+TEST(RouterPage, RefusedContourOptionsKeepTheProgramAndNameTheKey) {
+  const std::string square = kData + "/geometry/dxf/square.dxf";
+  // Depth 5 (the tab's start text).
+  const struct {
+    const char* what;
+    ContourAnswer answer;
+    const char* key;
+  } cases[] = {
+      {"no tool", {{{"txtDxfToolDia", "0"}}, {{"cmbDxfSide", 1}}}, "DxfToolDia"},
+      {"step-over over 100",
+       {{{"txtDxfStepover", "150"}, {"txtDxfTabCount", "0"}}, {}},
+       "DxfStepover"},
+      {"no step-over", {{{"txtDxfStepover", "0"}}, {}}, "DxfStepover"},
+      {"tab above the depth",
+       {{{"txtDxfTabCount", "2"}, {"txtDxfTabHeight", "6"}}, {}},
+       "DxfTabHeight"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Router h;
+    h.Select(2);
+    h.prompts.PickOpenFile(square);
+    h.Click("btnDxfOpen");
+    h.Click("btnDxfGcodeGen");
+    const std::string program = h.Text("txtDxfGcode");
+    ASSERT_TRUE(program.starts_with("G90")) << program;
+    h.dlg.closeFileTrigger = false;
+    ContourAnswer answer = c.answer;
+    // A step-over matters to a pocket only.
+    if (std::string(c.key) == "DxfStepover") {
+      h.prompts.RunModal([](ui::Form& f) {
+        testing::In<ui::CheckBox>(f, "chkbDxfPocket").Click();
+        testing::In<ui::Button>(f, "btnOK").Click();
+        return f.ModalResult();
+      });
+      h.Click("btnDxfOptions");
+    }
+    AnswerContourOptions(h, answer);
+    h.prompts.ClearLog();
+    h.Click("btnDxfGcodeGen");
+    EXPECT_EQ(h.prompts.Messages(),
+              std::vector<std::string>{"Parameters error\r\n" + std::string(c.key)});
+    EXPECT_EQ(h.Text("txtDxfGcode"), program);
+    EXPECT_FALSE(h.dlg.closeFileTrigger);
+  }
+}
+
+TEST(RouterPage, DrawingPreviewIsTodaysUntilAnOptionAsksForMore) {
+  const std::string square = kData + "/geometry/dxf/square.dxf";
+  Router h;
+  h.Select(2);
+  auto& box = h.dlg.Get<ui::PictureBox>("pxbDxf");
+  h.prompts.PickOpenFile(square);
+  h.Click("btnDxfOpen");
+  ASSERT_TRUE(box.Image().has_value());
+  // Today's picture, the drawing only.
+  const auto drawing = geometry::DxfObjGen(square);
+  ASSERT_TRUE(drawing);
+  const ui::Bounds b = box.GetBounds();
+  const geometry::Picture plain =
+      geometry::DrawAll::DrawListPLine(*drawing, {b.width, b.height, 0, 0}, 1);
+  EXPECT_EQ(box.Image()->items.size(), plain.items.size());
+  EXPECT_EQ(ItemsOfColor(*box.Image(), geometry::kRed), 0u);
+
+  // Cut outside: the picture is redrawn at OK with the start marked and the
+  // tool's paths in their own colour.
+  AnswerContourOptions(h, {{}, {{"cmbDxfSide", 1}}});
+  EXPECT_GT(ItemsOfColor(*box.Image(), geometry::kRed), 0u);
+  EXPECT_GT(ItemsOfColor(*box.Image(), geometry::kToolPathColor), 0u);
+  EXPECT_GT(ItemsOfColor(*box.Image(), geometry::kBlue), 0u);
+  EXPECT_TRUE(h.prompts.Messages().empty());
+
+  // Back on the line: today's picture again on the next Open.
+  AnswerContourOptions(h, {{}, {{"cmbDxfSide", 0}}});
+  h.prompts.PickOpenFile(square);
+  h.Click("btnDxfOpen");
+  EXPECT_EQ(box.Image()->items.size(), plain.items.size());
+  EXPECT_EQ(ItemsOfColor(*box.Image(), geometry::kRed), 0u);
+}
+
+TEST(RouterPage, WhatTheCuttingLeftOutIsNamedInOneMessageAfterTheProgram) {
+  // The drawing's two lone vertices have no length; cut inside, its two open
+  // polylines are cut on the line.
+  const std::string drawing = kData + "/geometry/dxf/r2007_edge_cases.dxf";
+  const struct {
+    const char* what;
+    ContourAnswer answer;
+    std::vector<std::string> messages;
+  } cases[] = {
+      // The drawing's notes first, then the cutting's, one message.
+      {"on the line",
+       {},
+       {"Skipped: 1 TEXT, 1 MTEXT\r\nContours 1 and 2 have no length and are not cut."}},
+      {"inside",
+       {{{"txtDxfToolDia", "2"}}, {{"cmbDxfSide", 2}}},
+       {"Skipped: 1 TEXT, 1 MTEXT\r\n"
+        "Contours 1 and 2 have no length and are not cut.\r\n"
+        "Contours 3 and 4 are open: they have no outside or inside and are cut on the line."}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Router h;
+    h.Select(2);
+    AnswerContourOptions(h, c.answer);
+    h.prompts.PickOpenFile(drawing);
+    h.Click("btnDxfOpen");
+    h.prompts.ClearLog();
+    h.Click("btnDxfGcodeGen");
+    // The program is written all the same; the message only tells what it
+    // leaves out.
+    EXPECT_TRUE(h.Text("txtDxfGcode").starts_with("G90")) << h.Text("txtDxfGcode");
+    EXPECT_EQ(h.prompts.Messages(), c.messages);
+    EXPECT_TRUE(h.dlg.closeFileTrigger);
+  }
 }
 
 }  // namespace

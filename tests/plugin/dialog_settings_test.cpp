@@ -157,3 +157,66 @@ TEST(DialogSettings, TheDrillingOptionsTheFormSetAreStoredAndRestored) {
 
 }  // namespace
 }  // namespace kelvora::plugin
+
+namespace kelvora::plugin {
+namespace {
+
+TEST(DialogSettings, TheContourOptionsTheFormSetAreStoredAndRestored) {
+  ProfileFolder folder;
+  const std::string path = folder.Write("p.xml", "<profile><PlugIns/></profile>");
+  {
+    Window first;
+    FirstOpening(first, path);
+    EXPECT_EQ(first.dlg.Inputs()("DxfSide"), "On the line");
+    EXPECT_EQ(first.dlg.Inputs()("DxfPocket"), "False");
+    first.prompts.RunModal([](ui::Form& f) {
+      dynamic_cast<ui::ComboBox&>(*ui::FindByName(f, "cmbDxfSide")).SetSelectedIndex(2);
+      dynamic_cast<ui::ComboBox&>(*ui::FindByName(f, "cmbDxfOutlines")).SetSelectedIndex(1);
+      dynamic_cast<ui::CheckBox&>(*ui::FindByName(f, "chkbDxfPocket")).Click();
+      auto& dia = dynamic_cast<ui::TextBox&>(*ui::FindByName(f, "txtDxfToolDia"));
+      dia.SelectAll();
+      dia.Type("6.35");
+      auto& layers = dynamic_cast<ui::TextBox&>(*ui::FindByName(f, "txtDxfLayers"));
+      layers.SelectAll();
+      layers.Type("Cut, Outline");
+      dynamic_cast<ui::Button&>(*ui::FindByName(f, "btnOK")).Click();
+      return f.ModalResult();
+    });
+    first.dlg.Get<ui::Button>("btnDxfOptions").Click();
+    first.prompts.RunModal([](ui::Form& f) {
+      auto& layers = dynamic_cast<ui::TextBox&>(*ui::FindByName(f, "txtAnyLayers"));
+      layers.SelectAll();
+      layers.Type("Holes");
+      dynamic_cast<ui::Button&>(*ui::FindByName(f, "btnOK")).Click();
+      return f.ModalResult();
+    });
+    first.dlg.Get<ui::Button>("btnAnyOptions").Click();
+    Settings settings = SettingsFirstOpening(path, {}).settings;
+    SaveParam(first.dlg, settings);
+    EXPECT_EQ(settings.String("DxfSide"), "Inside");
+    EXPECT_EQ(settings.Double("DxfToolDia"), 6.35);
+    ShutdownState state{true, first.dlg.Visible(), &settings};
+    ASSERT_TRUE(SettingsShutdown(path, state, {}));
+  }
+  Window second;
+  FirstOpening(second, path);
+  const auto inputs = second.dlg.Inputs();
+  EXPECT_EQ(inputs("DxfSide"), "Inside");
+  EXPECT_EQ(inputs("DxfOutlines"), "All outline entities");
+  EXPECT_EQ(inputs("DxfPocket"), "True");
+  EXPECT_EQ(inputs("DxfToolDia"), "6.35");
+  EXPECT_EQ(inputs("DxfLayers"), "Cut, Outline");
+  EXPECT_EQ(inputs("DxfEntry"), "Plunge");  // untouched: its default
+  EXPECT_EQ(inputs("DxfStepover"), "40");
+  EXPECT_EQ(inputs("AnyLayers"), "Holes");
+  second.prompts.RunModal([](ui::Form& f) {
+    EXPECT_EQ(dynamic_cast<ui::ComboBox&>(*ui::FindByName(f, "cmbDxfSide")).SelectedIndex(), 2);
+    EXPECT_EQ(ui::FindByName(f, "txtDxfLayers")->Text(), "Cut, Outline");
+    return ui::DialogResult::kCancel;
+  });
+  second.dlg.Get<ui::Button>("btnDxfOptions").Click();
+  EXPECT_EQ(second.prompts.PendingAnswers(), 0u);
+}
+
+}  // namespace
+}  // namespace kelvora::plugin

@@ -4,13 +4,16 @@
 //                      [--select NAME INDEX] [--program-lines N] [--seconds N]
 //                      [--edit GRID LINE COLUMN TEXT]
 //                      [--open-file PATH] [--quiet] [--time] [--repaint NAME]
+//                      [--option KEY TEXT] [--drawing PATH]
 // --page selects a tab page (and the pages it lies in), --click presses a button
 // (or clicks a link-like label) and --type types into a text box, all through
 // the native controls. For measuring: --open-file answers the next open-file
 // dialogs with PATH, --quiet writes messages to standard error instead of
 // showing them (Yes to every question), --time prints how long each later click
 // took until the window was drawn again, and --repaint prints how long a repaint
-// of the control takes (the slowest of ten).
+// of the control takes (the slowest of ten). --option sets an Options form's key
+// as its OK does, and --drawing opens a drawing on the router's DXF sub-tab as
+// its Open does with the file chosen.
 #include <windows.h>
 // needs windows.h first
 #include <commctrl.h>
@@ -23,6 +26,7 @@
 #include <vector>
 
 #include "dialog/program_hand_off.h"
+#include "dialog/router_page.h"
 #include "dialog/xyz_demo_dialog.h"
 #include "platform/win32/native_form.h"
 #include "platform/win32/native_prompts.h"
@@ -242,6 +246,16 @@ int wmain(int argc, wchar_t** argv) {
         fprintf(stderr, "time: repaint %s: %.3f s\n", value.c_str(), slowest);
       } else {
         fwprintf(stderr, L"no control %ls\n", argv[i + 1]);
+      }
+      ++i;
+    } else if (arg == L"--option" && i + 2 < argc) {
+      dialog.SetMirrorValue(value, Utf8FromWide(argv[i + 2]));
+      i += 2;
+    } else if (arg == L"--drawing" && i + 1 < argc) {
+      for (kelvora::dialog::DialogPage* page : dialog.PageObjects()) {
+        if (auto* router = dynamic_cast<kelvora::dialog::RouterPage*>(page)) {
+          router->OpenDrawing(value);
+        }
       }
       ++i;
     } else if (arg == L"--seconds" && i + 1 < argc) {

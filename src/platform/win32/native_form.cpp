@@ -519,7 +519,9 @@ struct NativeForm::State final : FormSite {
         if (code == BN_CLICKED) {
           // A button's work (a large job's preview or program) runs on the
           // host's thread: the wait cursor shows it is working until it returns.
-          HCURSOR before = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+          // IDC_WAIT is spelled as a narrow resource name outside UNICODE
+          // builds; the number it stands for is the same for LoadCursorW.
+          HCURSOR before = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
           static_cast<ui::Button&>(control).Click();
           SetCursor(before);
         }
