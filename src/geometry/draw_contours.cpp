@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "geometry/dense_marks.h"
+
 namespace kelvora::geometry {
 namespace {
 
@@ -180,6 +182,9 @@ Picture DrawContours(const DrawList& contours, const DrawList& toolPaths, const 
     Circle(p, kStartPen, f, pl.x[0], pl.y[0], 0, kStartMark);
     StartArrow(p, kStartPen, f, pl);
   }
+  // A drawing of thousands of tiny segments (a pocket's rings, a fine spline)
+  // is drawn as the pixels it covers.
+  MergeDenseMarks(p);
   return p;
 }
 
