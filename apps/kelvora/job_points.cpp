@@ -23,30 +23,11 @@ namespace {
 
 using generators::PointRow;
 
-// A drawing's circle centres as rows, from the layers AnyLayers names (blank:
-// every circle).
-Outcome<generators::PointFile> DrawingPoints(const std::string& path,
-                                             const std::vector<std::string>& layers) {
-  if (layers.empty()) return generators::LoadDxfPoints(path);
-  auto circles = geometry::DxfCirclesOnLayers(path, layers);
-  if (!circles) return circles.failure();
-  for (const auto& c : *circles) {
-    if (!std::isfinite(c->center.X) || !std::isfinite(c->center.Y)) {
-      return Failure{std::string(geometry::kNotFiniteNumber), "CIRCLE"};
-    }
-  }
-  generators::PointFile file;
-  for (auto& row : generators::DxfCircleRows(*circles)) {
-    file.rows.push_back({std::move(row.name), std::move(row.x), std::move(row.y)});
-  }
-  return file;
-}
-
 Outcome<generators::PointFile> ReadRows(const Request& r) {
   const bool drawing = !r.dxfPath.empty();
   const std::string& path = drawing ? r.dxfPath : r.pointsPath;
   // The option names the kind of file, whatever its extension.
-  auto file = drawing ? DrawingPoints(path, generators::ReadPointLayers(r.texts))
+  auto file = drawing ? generators::LoadDxfPoints(path, generators::ReadPointLayers(r.texts))
                       : generators::LoadCsv(path);
   if (!file) return file.failure();
   // A file the list would only partly show is refused rather than cut short.

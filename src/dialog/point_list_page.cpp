@@ -28,25 +28,6 @@ constexpr std::string_view kGridName = "dataGridView1";
 constexpr std::string_view kPreviewName = "pxbAny";
 constexpr std::string_view kPathLabel = "lblAnyPath";
 
-// A drawing's circle centres as rows, from the layers the options name (blank:
-// every circle, as the list has always read them).
-Outcome<generators::PointFile> DrawingPoints(const std::string& path,
-                                             const std::vector<std::string>& layers) {
-  if (layers.empty()) return generators::LoadDxfPoints(path);
-  auto circles = geometry::DxfCirclesOnLayers(path, layers);
-  if (!circles) return circles.failure();
-  for (const auto& c : *circles) {
-    if (!std::isfinite(c->center.X) || !std::isfinite(c->center.Y)) {
-      return Failure{std::string(geometry::kNotFiniteNumber), "CIRCLE"};
-    }
-  }
-  generators::PointFile file;
-  for (auto& row : generators::DxfCircleRows(*circles)) {
-    file.rows.push_back({std::move(row.name), std::move(row.x), std::move(row.y)});
-  }
-  return file;
-}
-
 // The list's columns (384 pixels of cells) and the grid's frame fit the left column.
 constexpr int kListColumnWidth = 350;
 constexpr int kSketchWidth = 360;
@@ -211,9 +192,10 @@ void PointListPage::btnAnyLoad_Click() {
     prompts.Message(kind.failure().message);
     return;
   }
-  const auto file = *kind == generators::PointFileKind::kDxf
-                        ? DrawingPoints(*path, generators::ReadPointLayers(dlg_.Inputs()))
-                        : generators::LoadCsv(*path);
+  const auto file =
+      *kind == generators::PointFileKind::kDxf
+          ? generators::LoadDxfPoints(*path, generators::ReadPointLayers(dlg_.Inputs()))
+          : generators::LoadCsv(*path);
   if (!file) {
     dlg_.ShowFailure(file.failure());
     return;

@@ -7,6 +7,7 @@
 #include "generators/hole_order.h"
 #include "generators/limits.h"
 #include "generators/program_writer.h"
+#include "geometry/dxf_wrapper.h"
 #include "text/csv_records.h"
 #include "text/files.h"
 #include "text/number_format.h"
@@ -114,6 +115,22 @@ Outcome<PointFile> LoadDxfPoints(std::string_view path) {
   PointFile file;
   file.rows.reserve(circles->size());
   for (auto& c : *circles) file.rows.push_back({std::move(c.name), std::move(c.x), std::move(c.y)});
+  return file;
+}
+
+Outcome<PointFile> LoadDxfPoints(std::string_view path, const std::vector<std::string>& layers) {
+  if (layers.empty()) return LoadDxfPoints(path);
+  auto circles = geometry::DxfCirclesOnLayers(std::string(path), layers);
+  if (!circles) return circles.failure();
+  for (const auto& c : *circles) {
+    if (!std::isfinite(c->center.X) || !std::isfinite(c->center.Y)) {
+      return Failure{std::string(geometry::kNotFiniteNumber), "CIRCLE"};
+    }
+  }
+  PointFile file;
+  for (auto& row : DxfCircleRows(*circles)) {
+    file.rows.push_back({std::move(row.name), std::move(row.x), std::move(row.y)});
+  }
   return file;
 }
 

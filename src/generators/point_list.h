@@ -63,6 +63,8 @@ Outcome<PointFileKind> PointFileKindOf(std::string_view path);
 // The circle centres of a drawing as rows: empty names, X and Y in "0.###", in
 // file order. A file that cannot be read gives "Load file failed!".
 Outcome<PointFile> LoadDxfPoints(std::string_view path);
+// The same from the circles on `layers` only (blank: every circle, as above).
+Outcome<PointFile> LoadDxfPoints(std::string_view path, const std::vector<std::string>& layers);
 
 // Opens a point file as the list's OpenFile button does: by its extension, the
 // circle centres of a drawing (empty names, "0.###") or the rows of a point file.
