@@ -175,8 +175,9 @@ LRESULT CALLBACK AnswerBoxes(int code, WPARAM wParam, LPARAM lParam) {
   HWND owner = code == HCBT_ACTIVATE ? GetWindow(box, GW_OWNER) : nullptr;
   if (code == HCBT_ACTIVATE && g_state && ClassName(box) == kFormClass && owner &&
       !IsWindowEnabled(owner) && g_state->answered.insert(box).second) {
+    // As the simulated system records it: the form's title, then its name.
     g_state->prompts.push_back(
-        {PromptKind::kModalForm, NameOf(box), Utf8FromWide(WindowText(box))});
+        {PromptKind::kModalForm, Utf8FromWide(WindowText(box)), NameOf(box)});
     if (g_state->answers.empty() || g_state->answers.front().kind != PromptKind::kModalForm) {
       g_state->faults.push_back("a modal form was shown that no answer was queued for");
       PostMessageW(box, WM_SYSCOMMAND, SC_CLOSE, 0);
