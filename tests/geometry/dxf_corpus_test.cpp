@@ -34,6 +34,12 @@ double Farthest(const Outlines& a, const Outlines& b) {
 }
 
 TEST(OutlineCorpus, EveryWayOfWritingTheOutlineGivesItsContours) {
+#ifdef _WIN32
+  // Under Wine there is no Linux Python to write the corpus with; the Linux
+  // build's run of this test reads it, and fails there without ezdxf.
+  GTEST_SKIP() << "the corpus is written by /usr/bin/python3 with ezdxf, which the Linux "
+                  "tests run";
+#endif
   const bool required = [] {
     const char* v = std::getenv("KELVORA_REQUIRE_PYTHON_GEOMETRY");
     return v != nullptr && std::string(v) == "1";
