@@ -142,17 +142,6 @@ void Push(CPolyLine& p, double x, double y, double b) {
   p.b.push_back(b);
 }
 
-// A copy of a polyline record, as the contour tab has always taken it.
-std::unique_ptr<CPolyLine> CopyOf(const dCPolyLine& p) {
-  auto poly = std::make_unique<CPolyLine>();
-  poly->m_VertexCount = p.m_VertexCount;
-  poly->m_PolyLineFlag = p.m_PolyLineFlag & kPolyLineClosed;
-  poly->x.assign(p.x.begin(), p.x.begin() + p.m_VertexCount);
-  poly->y.assign(p.y.begin(), p.y.begin() + p.m_VertexCount);
-  poly->b.assign(p.b.begin(), p.b.begin() + p.m_VertexCount);
-  return poly;
-}
-
 class Builder {
  public:
   Builder(const CDxf& dxf, const OutlineOptions& options) : dxf_(dxf), options_(options) {}
@@ -161,7 +150,7 @@ class Builder {
     Outlines out;
     const dCEntities& top = dxf_.Entities();
     for (const dCPolyLine& p : top.lwPolyLines) {
-      if (Taken(p.m_Layer)) out.contours.push_back(CopyOf(p));
+      if (Taken(p.m_Layer)) out.contours.push_back(PolyLineOf(p));
     }
     skipped_ = Tally{};
     for (const dCKindCount& k : top.skipped) skipped_.Add(k.kind, k.count);

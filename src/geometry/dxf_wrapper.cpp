@@ -22,15 +22,17 @@ void DxfWraper::InitLines() {
 
 void DxfWraper::InitPolyLines() {
   lstPolyLines.reserve(_dxf->PolyLines().size());
-  for (const dCPolyLine& p : _dxf->PolyLines()) {
-    auto poly = std::make_unique<CPolyLine>();
-    poly->m_VertexCount = p.m_VertexCount;
-    poly->m_PolyLineFlag = p.m_PolyLineFlag & kPolyLineClosed;
-    poly->x.assign(p.x.begin(), p.x.begin() + p.m_VertexCount);
-    poly->y.assign(p.y.begin(), p.y.begin() + p.m_VertexCount);
-    poly->b.assign(p.b.begin(), p.b.begin() + p.m_VertexCount);
-    lstPolyLines.push_back(std::move(poly));
-  }
+  for (const dCPolyLine& p : _dxf->PolyLines()) lstPolyLines.push_back(PolyLineOf(p));
+}
+
+std::unique_ptr<CPolyLine> PolyLineOf(const dCPolyLine& p) {
+  auto poly = std::make_unique<CPolyLine>();
+  poly->m_VertexCount = p.m_VertexCount;
+  poly->m_PolyLineFlag = p.m_PolyLineFlag & kPolyLineClosed;
+  poly->x.assign(p.x.begin(), p.x.begin() + p.m_VertexCount);
+  poly->y.assign(p.y.begin(), p.y.begin() + p.m_VertexCount);
+  poly->b.assign(p.b.begin(), p.b.begin() + p.m_VertexCount);
+  return poly;
 }
 
 void DxfWraper::InitCircles() {

@@ -66,6 +66,9 @@ class DxfWraper {
   void InitCircles();
 };
 
+// A drawing object copied from a polyline record: its vertices and closed flag.
+std::unique_ptr<CPolyLine> PolyLineOf(const dCPolyLine& record);
+
 // Loads the file and builds the lists. A file that cannot be read, or whose
 // entities are out of step or cut short, gives "Load file failed!" with the
 // path and the reason: cutting part of a damaged drawing would spoil the work.
