@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 #include <span>
+#include <utility>
+#include <vector>
 
 namespace kelvora::generators {
 
@@ -156,6 +158,10 @@ CutPath StartedMidway(const CutPath& path) {
   return out;
 }
 
+double DistanceToSegment(const PathSegment& seg, double x, double y) {
+  return SegmentDistance(seg, x, y);
+}
+
 double DistanceToPath(const CutPath& path, double x, double y) {
   if (path.v.size() == 1) return std::hypot(path.v[0].x - x, path.v[0].y - y);
   double best = INFINITY;
@@ -185,14 +191,84 @@ CutPath LeadOut(double x, double y, double dx, double dy, double radius, bool le
   return lead;
 }
 
+double TabsDue(double length, int count, double spacing) {
+  if (spacing > 0) return std::max(1.0, std::floor(length / spacing));
+  return std::max(count, 0);
+}
+
+std::vector<double> CornersOf(const std::vector<PathSegment>& segs, bool closed) {
+  // Turns up to this (radians, about 5 degrees) are no corner: tangent joins
+  // of lines and arcs, rounding, curves drawn as fine chords.
+  constexpr double kCornerTurn = 5 * std::numbers::pi / 180;
+  std::vector<double> corners;
+  const std::size_t n = segs.size();
+  for (std::size_t i = closed ? 0 : 1; i < n; ++i) {
+    const PathSegment& before = segs[(i + n - 1) % n];
+    const PlanePoint a = DirectionOn(before, 1);
+    const PlanePoint b = DirectionOn(segs[i], 0);
+    const double turn = std::atan2(a.x * b.y - a.y * b.x, a.x * b.x + a.y * b.y);
+    if (std::abs(turn) > kCornerTurn) corners.push_back(segs[i].s);
+  }
+  return corners;
+}
+
 std::vector<TabSpan> PlaceTabs(const std::vector<PathSegment>& segs, double length, bool closed,
                                int count, double spacing, double width) {
   std::vector<TabSpan> tabs;
   if (length <= 0 || width <= 0 || width >= length) return tabs;
-  const double due = spacing > 0 ? std::max(1.0, std::floor(length / spacing)) : count;
+  const double due = TabsDue(length, count, spacing);
   if (due < 1) return tabs;
   const auto n = static_cast<std::size_t>(due);
   const double pitch = length / static_cast<double>(n);
+  const double shifts[] = {0, -length, length};
+  const std::span<const double> wraps(shifts, closed ? 3 : 1);
+  const std::vector<double> corners = CornersOf(segs, closed);
+  // The stretches between corners long enough to hold a tab, as the ranges of
+  // the tab's middle (on a closed path the last runs over the start).
+  std::vector<std::pair<double, double>> smooth;
+  if (!corners.empty()) {
+    std::vector<double> ends = corners;
+    if (closed) {
+      ends.push_back(corners.front() + length);
+    } else {
+      ends.insert(ends.begin(), 0.0);
+      ends.push_back(length);
+    }
+    for (std::size_t k = 0; k + 1 < ends.size(); ++k) {
+      if (ends[k + 1] - ends[k] >= width)
+        smooth.emplace_back(ends[k] + width / 2, ends[k + 1] - width / 2);
+    }
+  }
+  // The tab whose middle lies at `centre`.
+  auto spanAt = [&](double centre) {
+    TabSpan tab{centre - width / 2, centre + width / 2};
+    if (closed) {
+      const double from = std::fmod(std::fmod(tab.from, length) + length, length);
+      tab = {from, from + width};
+    } else if (tab.from < 0 || tab.to > length) {
+      tab = {std::max(0.0, tab.from), std::min(length, tab.to)};
+    }
+    return tab;
+  };
+  // Whether a corner lies within the tab, away from its ends.
+  constexpr double kAtEnd = 1e-6;
+  auto spansCorner = [&](const TabSpan& tab) {
+    return std::ranges::any_of(corners, [&](double q) {
+      const double into = closed ? Ahead(tab.from, q, length) : q - tab.from;
+      return into > kAtEnd && into < tab.to - tab.from - kAtEnd;
+    });
+  };
+  // The tabs come in order along the path (none moves by more than half a
+  // pitch), so a tab can only overlap the one placed last, or on a closed
+  // path the first.
+  auto overlaps = [&](const TabSpan& tab) {
+    auto overlap = [&](const TabSpan& t) {
+      if (!closed) return tab.from < t.to && t.from < tab.to;
+      return Ahead(t.from, tab.from, length) < t.to - t.from ||
+             Ahead(tab.from, t.from, length) < tab.to - tab.from;
+    };
+    return !tabs.empty() && (overlap(tabs.back()) || overlap(tabs.front()));
+  };
   for (std::size_t i = 0; i < n; ++i) {
     const double wanted = (static_cast<double>(i) + 0.5) * pitch;
     // The nearest place within half a pitch where the whole tab lies on one
@@ -203,8 +279,7 @@ std::vector<TabSpan> PlaceTabs(const std::vector<PathSegment>& segs, double leng
       if (seg.b != 0 || seg.length < width) continue;
       const double lo = seg.s + width / 2;
       const double hi = seg.s + seg.length - width / 2;
-      const double shifts[] = {0, -length, length};
-      for (const double shift : std::span(shifts, closed ? 3 : 1)) {
+      for (const double shift : wraps) {
         const double at = std::clamp(wanted + shift, lo, hi);
         const double off = std::abs(at - wanted - shift);
         if (off < nearest) {
@@ -213,23 +288,24 @@ std::vector<TabSpan> PlaceTabs(const std::vector<PathSegment>& segs, double leng
         }
       }
     }
-    TabSpan tab{centre - width / 2, centre + width / 2};
-    if (closed) {
-      const double from = std::fmod(std::fmod(tab.from, length) + length, length);
-      tab = {from, from + width};
-    } else if (tab.from < 0 || tab.to > length) {
-      tab = {std::max(0.0, tab.from), std::min(length, tab.to)};
+    TabSpan tab = spanAt(centre);
+    if (spansCorner(tab)) {
+      // Across a corner: the nearest place on a stretch without one, within
+      // half a pitch of where the tab was due, clear of the tab before it.
+      double best = pitch / 2;
+      for (const auto& [lo, hi] : smooth) {
+        for (const double shift : wraps) {
+          const double at = std::clamp(centre + shift, lo, hi);
+          const double moved = std::abs(at - centre - shift) + std::abs(centre - wanted);
+          const TabSpan candidate = spanAt(at);
+          if (moved < best && !overlaps(candidate)) {
+            best = moved;
+            tab = candidate;
+          }
+        }
+      }
     }
-    // The tabs come in order along the path (none moves by more than half a
-    // pitch), so a tab can only overlap the one placed last, or on a closed
-    // path the first.
-    auto overlap = [&](const TabSpan& t) {
-      if (!closed) return tab.from < t.to && t.from < tab.to;
-      return Ahead(t.from, tab.from, length) < t.to - t.from ||
-             Ahead(tab.from, t.from, length) < tab.to - tab.from;
-    };
-    const bool overlaps = !tabs.empty() && (overlap(tabs.back()) || overlap(tabs.front()));
-    if (!overlaps) tabs.push_back(tab);
+    if (!overlaps(tab)) tabs.push_back(tab);
   }
   return tabs;
 }

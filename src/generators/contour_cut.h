@@ -48,8 +48,9 @@ CutPath Reversed(const CutPath& path);
 // sides, where at a corner it would swing through the wall beside it.
 CutPath StartedMidway(const CutPath& path);
 
-// The distance from (x, y) to the nearest point of the path.
+// The distance from (x, y) to the nearest point of the path, and of a segment.
 double DistanceToPath(const CutPath& path, double x, double y);
+double DistanceToSegment(const PathSegment& seg, double x, double y);
 
 // A quarter arc of radius `radius` tangent to the path at (x, y), where it runs
 // in the unit direction (dx, dy), on its left (`left`) or right: the lead-in ends
@@ -65,13 +66,27 @@ struct TabSpan {
   double to = 0;
 };
 
-// Where the tabs go on a path of the segments `segs` and length `length`:
-// `count` tabs evenly spread, or with `spacing` > 0 one for every `spacing` of
-// length (at least one); each `width` long. A tab is moved to lie wholly on a
-// straight segment near where it was due, when one is within reach of it, so
-// that it stands clear of corners and arcs; tabs that would overlap one placed
-// before are left out. An open path keeps its tabs within its ends.
+// How many tabs a path of length `length` is due: `count`, or with `spacing` > 0
+// one for every `spacing` of length (at least one).
+double TabsDue(double length, int count, double spacing);
+
+// Where the tabs go on a path of the segments `segs` and length `length`: the
+// tabs due (TabsDue) evenly spread, each `width` long. A tab is moved to lie
+// wholly on a straight segment near where it was due, when one is within reach
+// of it (half the distance between tabs), so that it stands clear of corners
+// and arcs. One that would still span a corner (a vertex where the path turns
+// by more than a few degrees) slides, within the same reach, to the nearest
+// place where it spans none and does not overlap the tab before it; where there
+// is no such place it stays. Tabs that would overlap one placed before are left
+// out, as are all on a path no longer than a tab. An open path keeps its tabs
+// within its ends.
 std::vector<TabSpan> PlaceTabs(const std::vector<PathSegment>& segs, double length, bool closed,
                                int count, double spacing, double width);
+
+// The distances along the path where it turns by more than a few degrees: the
+// starts of the segments that leave a vertex at such an angle to the one
+// arriving (on a closed path the start, 0, too when the closing segment meets
+// the first so).
+std::vector<double> CornersOf(const std::vector<PathSegment>& segs, bool closed);
 
 }  // namespace kelvora::generators

@@ -6,9 +6,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "generators/contour_cut.h"
+#include "generators/contour_neighbours.h"
 #include "generators/contour_offset.h"
 #include "generators/contour_path.h"
 #include "generators/contour_pocket.h"
@@ -31,6 +33,10 @@ constexpr double kSamePoint = 1e-6;
 
 // How closely a pocket's rings follow curves where they are approximated.
 constexpr double kPocketChordTolerance = 0.01;
+
+// A tool path nearer than the tool's radius less this to another contour's
+// drawn line cuts into that contour's part: rounding is no such cut.
+constexpr double kNeighbourTolerance = 0.001;
 
 // Whether the polyline has a length to cut: some vertex away from its first.
 // One that does not (a lone vertex, or vertices all at one point) would only
@@ -510,6 +516,38 @@ bool LeadsFit(const Pass& pass, const CutPath& contour, double radius) {
   return true;
 }
 
+// "Contour 3: 2 of 4 tabs placed (too short for more)."
+std::string TabsNote(std::size_t number, std::size_t placed, double due) {
+  const auto asked = static_cast<std::size_t>(due);
+  return "Contour " + std::to_string(number) + ": " + std::to_string(placed) + " of " +
+         std::to_string(asked) + (asked == 1 ? " tab" : " tabs") + " placed (too short for " +
+         (placed == 0 ? "any)." : "more).");
+}
+
+// One sentence for each pair of contours whose paths cut into each other's
+// part, the first 20 pairs named and the rest counted.
+void NoteContoursTooClose(const std::vector<std::pair<std::size_t, std::size_t>>& pairs,
+                          std::vector<std::string>& notes) {
+  constexpr std::size_t kNamed = 20;
+  for (std::size_t i = 0; i < pairs.size() && i < kNamed; ++i) {
+    notes.push_back(ContourNumbers({pairs[i].first, pairs[i].second}) +
+                    " are too close for the tool: its path cuts into the other's part.");
+  }
+  if (pairs.size() > kNamed) {
+    notes.push_back(std::to_string(pairs.size() - kNamed) +
+                    " more pairs of contours are too close for the tool.");
+  }
+}
+
+// The segments the tool's centre follows on a pass, its leads included.
+std::vector<PathSegment> ToolSegments(const Pass& pass) {
+  std::vector<PathSegment> segs = pass.segs;
+  for (const CutPath* lead : {&pass.leadIn, &pass.leadOut}) {
+    for (const PathSegment& seg : SegmentsOf(*lead)) segs.push_back(seg);
+  }
+  return segs;
+}
+
 struct PassPlan {
   std::vector<Pass> passes;
   std::vector<std::string> notes;
@@ -524,6 +562,10 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
   const bool climb = options.direction == CutDirection::kClimb;
   const bool tabs = options.tabCount > 0 || options.tabSpacing > 0;
   std::vector<std::size_t> tooSmall, partsLeft, openOnLine, leadsLeft;
+  std::vector<std::string> tabNotes;
+  // The tool paths, and the drawn lines of the contours cut on a side, for the
+  // check that no path cuts into another contour's part.
+  std::vector<NumberedPath> toolPaths, keptOutlines;
   std::vector<CutPath> pocketed;
   std::vector<std::size_t> pocketNumbers;
   for (const Numbered& c : NumberedContours(list)) {
@@ -537,12 +579,14 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
     const bool around =
         options.side == ContourSide::kOutside || options.side == ContourSide::kInside;
     std::vector<CutPath> paths;
+    bool sided = false;  // cut on a side: the other side is kept
     bool leads = false;
     bool wasteLeft = false;
     if (options.side == ContourSide::kOnLine || (around && !closed)) {
       if (around) openOnLine.push_back(c.number);
       paths.push_back(contour);
     } else {
+      sided = true;
       double distance = 0;
       bool keep = true;
       if (around) {
@@ -564,6 +608,9 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
       for (CutPath& p : offset.paths) paths.push_back(keep ? std::move(p) : Reversed(p));
     }
     bool leadsFit = true;
+    std::size_t tabsPlaced = 0;
+    double tabsDue = 0;
+    const std::size_t firstPass = plan.passes.size();
     for (CutPath& p : paths) {
       Pass pass = PassOf(leads && p.closed ? StartedMidway(p) : std::move(p));
       if (pass.segs.empty()) continue;
@@ -583,10 +630,19 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
       if (tabs) {
         pass.tabs = PlaceTabs(pass.segs, pass.length, pass.path.closed, options.tabCount,
                               options.tabSpacing, options.tabWidth + options.toolDiameter);
+        tabsPlaced += pass.tabs.size();
+        tabsDue += TabsDue(pass.length, options.tabCount, options.tabSpacing);
       }
+      toolPaths.push_back({c.number, ToolSegments(pass)});
       plan.passes.push_back(std::move(pass));
     }
     if (!leadsFit) leadsLeft.push_back(c.number);
+    if (static_cast<double>(tabsPlaced) < tabsDue) {
+      tabNotes.push_back(TabsNote(c.number, tabsPlaced, tabsDue));
+    }
+    if (sided && plan.passes.size() > firstPass) {
+      keptOutlines.push_back({c.number, SegmentsOf(contour)});
+    }
   }
   if (!pocketed.empty()) {
     PocketPlan pockets = PlanPockets(pocketed, r, options.stepover * options.toolDiameter / 100,
@@ -621,6 +677,9 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
     plan.notes.push_back(Named(leadsLeft, ": the lead arcs do not fit and are left out.",
                                ": the lead arcs do not fit and are left out."));
   }
+  plan.notes.insert(plan.notes.end(), tabNotes.begin(), tabNotes.end());
+  NoteContoursTooClose(ContoursTooClose(toolPaths, keptOutlines, r, kNeighbourTolerance),
+                       plan.notes);
   return plan;
 }
 

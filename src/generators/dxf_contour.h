@@ -50,7 +50,8 @@ std::optional<Failure> CheckDxfContours(const geometry::DrawList& contours,
 //   floor is cut again; an open one goes back to its start at the depth and
 //   runs its whole length.
 // - Tabs: spread along each pass (a count, or one per spacing of length),
-//   moved onto a straight segment near where they were due; each spans the tab
+//   moved onto a straight segment near where they were due, or else off any
+//   corner they would span where the pass has room; each spans the tab
 //   width plus the tool's diameter on the tool's path, so that the material
 //   left standing is the tab width. On the layers below the tab top (the tab
 //   height above the full depth) the tool rises straight to the tab top at a
@@ -60,7 +61,8 @@ std::optional<Failure> CheckDxfContours(const geometry::DrawList& contours,
 //   contours are cut on their side.
 // `notes`, when given, receives the sentences naming the contours left out or
 // cut otherwise than asked (no length, too small for the tool, open with
-// Outside/Inside, leads that do not fit) and what the pocket planner says.
+// Outside/Inside, leads that do not fit, fewer tabs than asked, tool paths
+// that cut into another contour's part) and what the pocket planner says.
 Outcome<std::string> DxfGcodeGen(const geometry::DrawList& contours, const DxfMachiningInputs& in,
                                  const ContourOptions& options = {},
                                  std::vector<std::string>* notes = nullptr);
