@@ -646,7 +646,7 @@ class Sweep : public motion::testing::Rs274Test {
                                            std::chrono::steady_clock::now() - started)
                                            .count()));
     // Each cause's case shrunk to the inputs it needs, while time allows.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(40);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     for (auto& [key, g] : groups) {
       const std::string problemKey = key;
       if (std::chrono::steady_clock::now() < deadline) Shrink(g, problemKey);
