@@ -20,5 +20,7 @@ if [ ! -x "$binary" ]; then
   echo "not a program: $binary" >&2
   exit 2
 fi
+# Each cause's command line is shrunk to the inputs it needs, for up to ten minutes.
 KELVORA_SWEEP_SEED=$seed KELVORA_SWEEP_COUNT=$count KELVORA_REQUIRE_RS274=1 \
+  KELVORA_SWEEP_SHRINK_SECONDS=${KELVORA_SWEEP_SHRINK_SECONDS:-600} \
   exec "$binary" --gtest_filter='Sweep.RandomInputsOnEveryControl'

@@ -9,6 +9,8 @@
 //
 // KELVORA_SWEEP_SEED and KELVORA_SWEEP_COUNT (runs per job) set a larger sweep
 // (scripts/sweep.sh); without them the seeded size fits a CI run.
+// KELVORA_SWEEP_SHRINK_SECONDS bounds the time spent shrinking the causes'
+// command lines.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -574,6 +576,11 @@ struct Group {
   std::string detail;
 };
 
+int EnvInt(const char* name, int fallback) {
+  const char* value = std::getenv(name);
+  return value == nullptr || *value == '\0' ? fallback : std::atoi(value);
+}
+
 class Sweep : public motion::testing::Rs274Test {
  protected:
   // Every case on every control; a failure of the test for every cause found.
@@ -645,8 +652,10 @@ class Sweep : public motion::testing::Rs274Test {
                 static_cast<long long>(std::chrono::duration_cast<std::chrono::seconds>(
                                            std::chrono::steady_clock::now() - started)
                                            .count()));
-    // Each cause's case shrunk to the inputs it needs, while time allows.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    // Each cause's case shrunk to the inputs it needs, while time allows
+    // (KELVORA_SWEEP_SHRINK_SECONDS, 20 by default).
+    const auto deadline = std::chrono::steady_clock::now() +
+                          std::chrono::seconds(EnvInt("KELVORA_SWEEP_SHRINK_SECONDS", 20));
     for (auto& [key, g] : groups) {
       const std::string problemKey = key;
       if (std::chrono::steady_clock::now() < deadline) Shrink(g, problemKey);
@@ -691,11 +700,6 @@ class Sweep : public motion::testing::Rs274Test {
     return text;
   }
 };
-
-int EnvInt(const char* name, int fallback) {
-  const char* value = std::getenv(name);
-  return value == nullptr || *value == '\0' ? fallback : std::atoi(value);
-}
 
 TEST_F(Sweep, RandomInputsOnEveryControl) {
   const auto seed = static_cast<unsigned>(EnvInt("KELVORA_SWEEP_SEED", kCiSeed));
