@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
 #include <map>
@@ -191,6 +192,34 @@ struct Block {
   std::map<char, double> values;  // every other letter
   bool Has(char letter) const { return values.count(letter) != 0; }
 };
+
+// The first byte of the line the control takes out of the stream as a
+// real-time command: any byte from 0x80 up, wherever it stands (overrides,
+// safety door, jog cancel), and '?', '!' and '~' outside comments (status,
+// feed hold, cycle start). Nothing when the line holds none.
+std::optional<std::string> RealTimeByte(std::string_view line) {
+  bool inParentheses = false;
+  bool inComment = false;  // after ';'
+  for (const char c : line) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u >= 0x80) {
+      char text[48];
+      std::snprintf(text, sizeof text, "byte 0x%02X is a real-time command", u);
+      return std::string(text);
+    }
+    if (inComment) continue;
+    if (inParentheses) {
+      inParentheses = c != ')';
+      continue;
+    }
+    if (c == '(') inParentheses = true;
+    if (c == ';') inComment = true;
+    if (c == '?' || c == '!' || c == '~') {
+      return Cat({"'", std::string(1, c), "' is a real-time command"});
+    }
+  }
+  return std::nullopt;
+}
 
 std::string Cleaned(std::string_view line) {
   std::string out;
@@ -534,6 +563,10 @@ std::vector<Refusal> GrblAccepts(std::string_view program, Flavour flavour) {
       refusals.push_back({number, Why::kLineTooLong,
                           std::to_string(raw.size()) + " characters, over the " +
                               std::to_string(limit) + " the control reads"});
+      continue;
+    }
+    if (const auto realTime = RealTimeByte(raw)) {
+      refusals.push_back({number, Why::kRealTimeByte, *realTime});
       continue;
     }
     const std::string text = Cleaned(raw);

@@ -19,6 +19,7 @@ enum class Flavour { kGrbl, kGrblHal };
 enum class Why {
   kLineTooLong,       // longer than the control's line buffer
   kPercent,           // a "%" line: not a program delimiter on these controls
+  kRealTimeByte,      // a byte the control takes as a real-time command, not as text
   kNotAWord,          // a character where a letter belongs, or a letter without its number
   kLetter,            // a letter the control has no use for
   kGCode,             // a G code it does not run

@@ -50,7 +50,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 bool IsWordRefusal(Why why) {
   return why == Why::kLetter || why == Why::kGCode || why == Why::kMCode || why == Why::kNotAWord ||
-         why == Why::kLineTooLong;
+         why == Why::kLineTooLong || why == Why::kRealTimeByte;
 }
 
 // Why a refusal of the run is the right answer, or an empty text when nothing

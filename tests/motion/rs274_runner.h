@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "support/scratch_folder.h"
@@ -63,6 +65,27 @@ inline std::vector<double> Arguments(std::string_view line, std::string_view nam
   return values;
 }
 
+// rs274's printed output read back: its calls, and whether it reached the end.
+inline Rs274Run ReadRs274Output(std::string output) {
+  Rs274Run run;
+  run.output = std::move(output);
+  std::stringstream lines(run.output);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.find("PROGRAM_END()") != std::string::npos) run.ended = true;
+    if (line.find("STRAIGHT_TRAVERSE(") != std::string::npos) {
+      run.calls.push_back({CanonCall::Kind::kTraverse, Arguments(line, "STRAIGHT_TRAVERSE(")});
+    } else if (line.find("STRAIGHT_FEED(") != std::string::npos) {
+      run.calls.push_back({CanonCall::Kind::kFeed, Arguments(line, "STRAIGHT_FEED(")});
+    } else if (line.find("ARC_FEED(") != std::string::npos) {
+      run.calls.push_back({CanonCall::Kind::kArc, Arguments(line, "ARC_FEED(")});
+    } else if (line.find(" DWELL(") != std::string::npos) {
+      run.calls.push_back({CanonCall::Kind::kDwell, Arguments(line, " DWELL(")});
+    }
+  }
+  return run;
+}
+
 inline Rs274Run RunRs274(const std::string& rs274, std::string_view program) {
 #ifdef _WIN32
   (void)rs274;
@@ -85,22 +108,48 @@ inline Rs274Run RunRs274(const std::string& rs274, std::string_view program) {
   char buffer[4096];
   while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) run.output += buffer;
   pclose(pipe);
-  std::stringstream lines(run.output);
-  std::string line;
-  while (std::getline(lines, line)) {
-    if (line.find("PROGRAM_END()") != std::string::npos) run.ended = true;
-    if (line.find("STRAIGHT_TRAVERSE(") != std::string::npos) {
-      run.calls.push_back({CanonCall::Kind::kTraverse, Arguments(line, "STRAIGHT_TRAVERSE(")});
-    } else if (line.find("STRAIGHT_FEED(") != std::string::npos) {
-      run.calls.push_back({CanonCall::Kind::kFeed, Arguments(line, "STRAIGHT_FEED(")});
-    } else if (line.find("ARC_FEED(") != std::string::npos) {
-      run.calls.push_back({CanonCall::Kind::kArc, Arguments(line, "ARC_FEED(")});
-    } else if (line.find(" DWELL(") != std::string::npos) {
-      run.calls.push_back({CanonCall::Kind::kDwell, Arguments(line, " DWELL(")});
-    }
-  }
-  return run;
+  return ReadRs274Output(std::move(run.output));
 #endif
+}
+
+// Many programs read at once: rs274 spends most of a run waiting rather than
+// computing, so `parallel` runs side by side take little longer than one.
+// The readings come back in the programs' order.
+inline std::vector<Rs274Run> RunRs274Batch(const std::string& rs274,
+                                           const std::vector<std::string>& programs,
+                                           int parallel = 8) {
+  std::vector<Rs274Run> runs(programs.size());
+#ifdef _WIN32
+  (void)rs274;
+  (void)parallel;
+#else
+  if (programs.empty()) return runs;
+  kelvora::testing::ScratchFolder folder("rs274_batch");
+  std::string list;
+  for (std::size_t i = 0; i < programs.size(); ++i) {
+    const auto own = folder.Path() / std::to_string(i);
+    std::filesystem::create_directories(own);
+    std::ofstream out(own / "program.ngc", std::ios::binary);
+    out << programs[i];
+    list += std::to_string(i) + "\n";
+  }
+  {
+    std::ofstream out(folder.Path() / "list", std::ios::binary);
+    out << list;
+  }
+  // Each run in its own folder, which is also its HOME (see RunRs274).
+  const std::string command = "cd '" + folder.Path().string() + "' && xargs -P " +
+                              std::to_string(parallel) + " -I{} sh -c \"cd {} && HOME=\\$PWD '" +
+                              rs274 + "' -g program.ngc < /dev/null > out 2>&1\" < list";
+  if (std::system(command.c_str()) == -1) return runs;
+  for (std::size_t i = 0; i < programs.size(); ++i) {
+    std::ifstream in(folder.Path() / std::to_string(i) / "out", std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    runs[i] = ReadRs274Output(text.str());
+  }
+#endif
+  return runs;
 }
 
 }  // namespace kelvora::motion::testing
