@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <chrono>
 #include <random>
 #include <thread>
 #include <vector>
@@ -226,6 +227,11 @@ std::string WindowServer::Start() {
     impl_->port = impl_->options.port;
   }
   impl_->thread = std::thread([this] { impl_->server.listen_after_bind(); });
+  // A stop asked for before the thread runs its loop would find nothing to stop
+  // and the loop would then run on: the start returns once the loop runs.
+  for (int waited = 0; !impl_->server.is_running() && waited < 5000; ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   return {};
 }
 

@@ -303,12 +303,12 @@ struct WindowSession::Impl : ui::Prompts {
       return Refused("Malformed event: no type");
     }
     const std::string type = event["type"];
-    if (type == "state") return std::nullopt;
     const Level& top = levels.back();
     if (event.contains("level") && (!event["level"].is_number_unsigned() ||
                                     event["level"].get<std::size_t>() != levels.size() - 1)) {
       return Refused("The window waits for an answer in another box.");
     }
+    if (type == "state") return std::nullopt;
     if (type == "answer") {
       if (!top.question) return Refused("No box waits for an answer.");
       const auto yes = event.find("yes");
