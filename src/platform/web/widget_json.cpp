@@ -319,16 +319,9 @@ std::string PictureSvg(const ui::Control& control) {
   } else {
     return {};
   }
-  // A viewBox lets the page zoom the picture to its box, keeping proportions,
-  // as the native picture box does.
-  std::string svg = geometry::PictureToSvg(picture);
-  const std::size_t open = svg.find("<svg ");
-  if (open != std::string::npos) {
-    svg.insert(open + 5, "viewBox=\"0 0 " + std::to_string(picture.width) + " " +
-                             std::to_string(picture.height) +
-                             "\" preserveAspectRatio=\"xMidYMid meet\" ");
-  }
-  return svg;
+  // The document has its viewBox, so the page zooms it to its box keeping
+  // proportions, as the native picture box does.
+  return geometry::PictureToSvg(picture);
 }
 
 Outcome<void> ApplyEvent(ui::Form& form, const json& event, ui::Clipboard& clipboard) {

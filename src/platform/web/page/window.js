@@ -29,10 +29,12 @@ async function post(event) {
   return body;
 }
 
+// `event` may be a function that makes the event when its turn comes, so a
+// keystroke reads the caret as the models left it after the keys before it.
 export function send(event) {
   if (closed) return chain;
   chain = chain.then(async () => {
-    const reply = await post(event);
+    const reply = await post(typeof event === 'function' ? event() : event);
     if (reply && reply.closed) return shutDown();
     if (reply) render(reply);
   });
@@ -117,10 +119,16 @@ function make(kind, n, level) {
       break;
     }
     case 'picture':
-    case 'panel':
+    case 'panel': {
       el = document.createElement('div');
-      el.append(document.createElement('img'));
+      const img = document.createElement('img');
+      img.alt = '';
+      // A box that shows no picture yet is blank, not a broken image.
+      img.addEventListener('error', () => { img.style.visibility = 'hidden'; });
+      img.addEventListener('load', () => { img.style.visibility = ''; });
+      el.append(img);
       break;
+    }
     case 'tabs': {
       el = document.createElement('div');
       const strip = document.createElement('div');
@@ -147,9 +155,16 @@ function make(kind, n, level) {
 }
 
 function hookText(el, name, level, multiline) {
-  el.addEventListener('keydown', (e) => {
+  const key = (ev, deleteForward) => () => {
     const sel = selectionOf(el);
+    // Delete removes the character after the caret: that one, selected, is
+    // what the models' backspace removes.
+    if (deleteForward && sel.selLength === 0) sel.selLength = 1;
+    return { ...ev, name, level, ...sel };
+  };
+  el.addEventListener('keydown', (e) => {
     let ev = null;
+    let deleteForward = false;
     if (e.ctrlKey || e.metaKey) {
       const k = e.key.toLowerCase();
       if (k === 'a') ev = { type: 'key', char: 1 };
@@ -161,14 +176,11 @@ function hookText(el, name, level, multiline) {
       else return;
     } else if (e.key === 'Backspace') ev = { type: 'key', char: 8 };
     else if (e.key === 'Delete') {
-      if (sel.selLength === 0) {
-        if (sel.selStart >= Array.from(el.value).length) { e.preventDefault(); return; }
-        sel.selLength = 1;
-      }
       ev = { type: 'key', char: 8 };
+      deleteForward = true;
     } else if (e.key === 'Enter') {
       e.preventDefault();
-      if (multiline) send({ type: 'paste', name, text: '\r\n', level, ...sel });
+      if (multiline) send(key({ type: 'paste', text: '\r\n' }, false));
       else send({ type: 'enter', level });
       return;
     } else if (e.key === 'Escape') {
@@ -179,12 +191,12 @@ function hookText(el, name, level, multiline) {
       ev = { type: 'key', char: e.key.codePointAt(0) };
     } else return;  // caret keys, Tab: the browser moves the caret or focus
     e.preventDefault();
-    send({ ...ev, name, level, ...sel });
+    send(key(ev, deleteForward));
   });
   el.addEventListener('paste', (e) => {
     e.preventDefault();
     const text = e.clipboardData.getData('text/plain');
-    send({ type: 'paste', name, text, level, ...selectionOf(el) });
+    send(() => ({ type: 'paste', name, text, level, ...selectionOf(el) }));
   });
   // Anything else that would change the text (drop, IME) goes through the
   // models too, or not at all.
@@ -192,7 +204,7 @@ function hookText(el, name, level, multiline) {
     if (e.inputType === 'insertCompositionText') return;
     e.preventDefault();
     if (e.inputType === 'insertText' && e.data) {
-      send({ type: 'paste', name, text: e.data, level, ...selectionOf(el) });
+      send(() => ({ type: 'paste', name, text: e.data, level, ...selectionOf(el) }));
     }
   });
   el.addEventListener('drop', (e) => e.preventDefault());
