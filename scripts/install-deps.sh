@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that are missing. Safe to run again.
 #
-#   scripts/install-deps.sh main   what the command line needs (scripts/run.sh):
-#                                  compiler, CMake, Ninja and two header libraries
+#   scripts/install-deps.sh main   what the command line and the web window need
+#                                  (scripts/run.sh): compiler, CMake, Ninja, the
+#                                  header libraries and the HTTP library
 #   scripts/install-deps.sh        everything the tests need (scripts/test.sh),
 #                                  the Windows cross-build and Wine included
 #
@@ -23,9 +24,11 @@ case $mode in
     ;;
 esac
 
-main_packages=(cmake ninja-build g++ librapidxml-dev libcli11-dev libboost-dev)
+main_packages=(cmake ninja-build g++ librapidxml-dev libcli11-dev libboost-dev pkg-config
+  libcpp-httplib-dev nlohmann-json3-dev)
 test_packages=(googletest libgtest-dev libbenchmark-dev libdxflib-dev clang-format librsvg2-bin
-  clang-14 libclang-rt-14-dev valgrind linuxcnc-uspace python3-ezdxf python3-shapely)
+  clang-14 libclang-rt-14-dev valgrind linuxcnc-uspace python3-ezdxf python3-shapely chromium
+  chromium-driver python3-selenium)
 windows_packages=(g++-mingw-w64-i686-posix wine xvfb imagemagick fonts-wine fonts-liberation2
   fonts-thai-tlwg)
 wine32_packages=(wine32:i386)

@@ -49,7 +49,8 @@ STANDIN
 printf '#!/usr/bin/env bash\nexec "$@"\n' >"$bin/sudo"
 chmod +x "$bin"/*
 
-main_packages="cmake ninja-build g++ librapidxml-dev libcli11-dev libboost-dev"
+main_packages="cmake ninja-build g++ librapidxml-dev libcli11-dev libboost-dev pkg-config
+  libcpp-httplib-dev nlohmann-json3-dev"
 
 failures=0
 fail() {
@@ -142,7 +143,8 @@ expect_said "cannot install the package(s) needed: wine64"
 
 # Everything there already: no index update, no install.
 all="$main_packages googletest libgtest-dev libbenchmark-dev libdxflib-dev clang-format librsvg2-bin
-  clang-14 libclang-rt-14-dev valgrind linuxcnc-uspace python3-ezdxf python3-shapely g++-mingw-w64-i686-posix wine xvfb imagemagick
+  clang-14 libclang-rt-14-dev valgrind linuxcnc-uspace python3-ezdxf python3-shapely chromium
+  chromium-driver python3-selenium g++-mingw-w64-i686-posix wine xvfb imagemagick
   fonts-wine fonts-liberation2 fonts-thai-tlwg wine32:i386"
 run_case all_there "$all" "" yes yes ""
 expect_status 0

@@ -1,0 +1,479 @@
+#include "platform/web/window_session.h"
+
+#include <cstdlib>
+#include <functional>
+#include <system_error>
+#include <utility>
+#include <variant>
+#include <vector>
+
+#include "dialog/config_dialog.h"
+#include "dialog/program_hand_off.h"
+#include "dialog/xyz_demo_dialog.h"
+#include "platform/web/widget_json.h"
+#include "plugin/dialog_settings.h"
+#include "settings/machine_settings.h"
+#include "settings/settings_profile.h"
+#include "text/files.h"
+#include "text/gcode_dialect.h"
+#include "ui/prompts.h"
+
+namespace kelvora::web {
+
+using nlohmann::json;
+
+namespace {
+
+// The Load buttons of the tabs, and the job each program is named after. In the
+// web window there is no host to load into: they save the program.
+struct LoadButton {
+  const char* name;
+  const char* job;
+};
+constexpr LoadButton kLoadButtons[] = {
+    {"btnDrillLoadGcode", "circle"}, {"btnGridLoad", "grid"},    {"btnAnyLoad", "points"},
+    {"btnDxfLoad", "router"},        {"btnMSqrLoad", "surface"}, {"btnThreadLoad", "thread"},
+    {"btnTchLoad", "teach"},
+};
+constexpr std::string_view kSaveProgramCaption = "Save program";
+
+// A new profile: the host's empty document, which the first save fills.
+constexpr std::string_view kEmptyProfile =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<profile />\n";
+
+// What an event's work gives back: a reply at once (a refusal, a picture), or
+// nothing, and the state is sent when the dialog waits again.
+using WorkResult = std::optional<Reply>;
+
+Reply Refused(std::string message) {
+  return Reply{400, json{{"error", std::move(message)}}};
+}
+
+}  // namespace
+
+namespace {
+
+// The programs the Load buttons hand over wait as downloads.
+class DownloadHandOff : public dialog::ProgramHandOff {
+ public:
+  explicit DownloadHandOff(std::function<void(std::string)> sink) : sink_(std::move(sink)) {}
+  Outcome<void> WriteProgramFile(std::string_view bytes) override {
+    sink_(std::string(bytes));
+    return {};
+  }
+  void CreateGcodeFolder() override {}
+
+ private:
+  std::function<void(std::string)> sink_;
+};
+
+}  // namespace
+
+struct WindowSession::Impl : ui::Prompts {
+  struct Pending {
+    std::function<WorkResult()> work;
+    std::promise<Reply> promise;
+  };
+  // A box waiting for the page's answer.
+  struct Question {
+    std::string kind;  // "message" or "yesno"
+    std::string text;
+    std::string caption;
+    std::optional<bool> answer;
+  };
+  // What is shown on top of the window: a modal form or a box.
+  struct Level {
+    ui::Form* form = nullptr;
+    Question* question = nullptr;
+  };
+
+  explicit Impl(SessionOptions o) : options(std::move(o)) {}
+
+  SessionOptions options;
+
+  // Shared with the server's threads.
+  mutable std::mutex mutex;
+  std::condition_variable wake;
+  std::condition_variable closedCv;
+  std::deque<Pending> queue;
+  bool stopping = false;
+  bool closed = false;
+  std::map<std::uint64_t, Download> downloads;
+  std::string saveError;
+  std::thread worker;
+
+  // The dialog's thread alone.
+  std::optional<std::promise<Reply>> current;
+  std::unique_ptr<DownloadHandOff> handOff;
+  std::unique_ptr<dialog::XYZDemoDialog> dlg;
+  settings::Settings settings;
+  motion::Machine machine;
+  std::vector<Level> levels;
+  std::map<ui::Form*, PictureVersions> pictures;
+  std::string lastButton;
+  std::optional<std::pair<std::uint64_t, std::string>> offered;  // the newest download
+  std::uint64_t nextDownload = 1;
+
+  void Start() {
+    worker = std::thread([this] { Run(); });
+  }
+
+  // --- Queue ---
+
+  std::future<Reply> Enqueue(std::function<WorkResult()> work) {
+    Pending p{std::move(work), {}};
+    std::future<Reply> f = p.promise.get_future();
+    {
+      std::lock_guard lock(mutex);
+      if (stopping) {
+        p.promise.set_value(Reply{503, json{{"error", "The window is closed."}}});
+        return f;
+      }
+      queue.push_back(std::move(p));
+    }
+    wake.notify_one();
+    return f;
+  }
+
+  // Sends the state to the event waiting for it, if any.
+  void Settle() {
+    if (!current) return;
+    current->set_value(Reply{200, State()});
+    current.reset();
+  }
+
+  // Waits for one event and applies it. False once the session stops.
+  bool WaitOne() {
+    Settle();
+    Pending p;
+    {
+      std::unique_lock lock(mutex);
+      wake.wait(lock, [this] { return stopping || !queue.empty(); });
+      if (stopping) return false;
+      p = std::move(queue.front());
+      queue.pop_front();
+    }
+    current = std::move(p.promise);
+    WorkResult result;
+    try {
+      result = p.work();
+    } catch (const std::exception& e) {
+      result = Reply{500, json{{"error", std::string("The window failed: ") + e.what()}}};
+    }
+    Relabel();
+    if (result && current) {
+      current->set_value(std::move(*result));
+      current.reset();
+    }
+    return true;
+  }
+
+  void Run() {
+    handOff = std::make_unique<DownloadHandOff>([this](std::string bytes) { Offer(bytes); });
+    dlg = std::make_unique<dialog::XYZDemoDialog>(*this, *handOff);
+    dlg->SetMachineSource([this] { return machine; });
+    Watch(dlg->GetForm());
+    levels.push_back({&dlg->GetForm(), nullptr});
+    dlg->ShowAndFocus();
+    ReadProfile();
+    Relabel();
+    while (WaitOne()) {
+    }
+    Settle();
+    SaveProfile();
+    std::deque<Pending> left;
+    {
+      std::lock_guard lock(mutex);
+      left.swap(queue);
+      closed = true;
+    }
+    for (Pending& p : left)
+      p.promise.set_value(Reply{503, json{{"error", "The window is closed."}}});
+    closedCv.notify_all();
+  }
+
+  void Watch(ui::Form& form) { pictures[&form].Watch(form); }
+
+  // --- Profile ---
+
+  void ReadProfile() {
+    const std::string path = text::PathToUtf8(options.profile);
+    std::error_code ec;
+    if (!std::filesystem::exists(options.profile, ec)) {
+      std::filesystem::create_directories(options.profile.parent_path(), ec);
+      if (const Outcome<void> made = text::WriteFileAtomic(options.profile, kEmptyProfile); !made) {
+        SetSaveError(made.failure().message);
+      }
+    }
+    settings::FirstOpeningRead read = settings::SettingsFirstOpening(
+        path, [this](std::string_view text, std::string_view caption) { Message(text, caption); });
+    settings = read.settings;
+    machine = settings::MachineOf(settings);
+    plugin::LoadParam(*dlg, settings);
+    if (const auto unreadable = settings::UnreadableSettingsMessage(read)) {
+      Message(*unreadable, settings::kProfileCaption);
+    }
+  }
+
+  void SetSaveError(std::string error) {
+    std::lock_guard lock(mutex);
+    saveError = std::move(error);
+  }
+
+  void SaveProfile() {
+    if (!dlg || !dlg->ParamLoaded()) return;
+    plugin::SaveParam(*dlg, settings);
+    settings::ShutdownState state;
+    state.dialogExists = true;
+    state.dialogVisible = true;
+    state.settings = &settings;
+    state.machine = &machine;
+    std::string failure;
+    const bool saved = settings::SettingsShutdown(
+        text::PathToUtf8(options.profile), state,
+        [&failure](std::string_view text, std::string_view) { failure = std::string(text); });
+    SetSaveError(saved ? std::string()
+                       : (failure.empty() ? "The profile was not saved." : failure));
+  }
+
+  // --- Downloads ---
+
+  std::string ProgramName() const {
+    std::string job = "program";
+    for (const LoadButton& b : kLoadButtons) {
+      if (lastButton == b.name) job = b.job;
+    }
+    return job + (machine.dialect == text::Dialect::kLinuxCnc ? ".ngc" : ".nc");
+  }
+
+  void Offer(std::string bytes) {
+    const std::uint64_t id = nextDownload++;
+    const std::string name = ProgramName();
+    {
+      std::lock_guard lock(mutex);
+      // Only the newest program waits: a page that never fetched the last one
+      // does not pile programs up in the server.
+      downloads.clear();
+      downloads[id] = Download{name, std::move(bytes)};
+    }
+    offered = {id, name};
+  }
+
+  // The Load buttons keep the caption "Save program", also after a language
+  // switch; the load request they raise has no host to serve it.
+  void Relabel() {
+    if (!dlg) return;
+    for (const LoadButton& b : kLoadButtons) {
+      if (auto* button = dlg->Find<ui::Button>(b.name);
+          button && button->Text() != kSaveProgramCaption) {
+        button->SetText(std::string(kSaveProgramCaption));
+      }
+    }
+    dlg->LoadFileTrigger = false;
+    dlg->closeFileTrigger = false;
+  }
+
+  // --- State ---
+
+  json State() {
+    json forms = json::array();
+    for (const Level& level : levels) {
+      if (level.form) forms.push_back(FormToJson(*level.form, pictures[level.form]));
+    }
+    json state = {{"forms", std::move(forms)}, {"dialect", text::RulesOf(machine.dialect).name}};
+    if (!levels.empty() && levels.back().question) {
+      const Question& q = *levels.back().question;
+      state["prompt"] = {{"kind", q.kind}, {"text", q.text}, {"caption", q.caption}};
+    }
+    if (offered) {
+      state["download"] = {{"id", offered->first}, {"name", offered->second}};
+      offered.reset();
+    }
+    {
+      std::lock_guard lock(mutex);
+      if (!saveError.empty()) state["saveError"] = saveError;
+    }
+    return state;
+  }
+
+  // --- Events ---
+
+  WorkResult Apply(const json& event) {
+    if (!event.is_object() || !event.contains("type") || !event["type"].is_string()) {
+      return Refused("Malformed event: no type");
+    }
+    const std::string type = event["type"];
+    const Level& top = levels.back();
+    if (event.contains("level") && (!event["level"].is_number_unsigned() ||
+                                    event["level"].get<std::size_t>() != levels.size() - 1)) {
+      return Refused("The window waits for an answer in another box.");
+    }
+    if (type == "state") return std::nullopt;
+    if (type == "answer") {
+      if (!top.question) return Refused("No box waits for an answer.");
+      const auto yes = event.find("yes");
+      if (yes == event.end() || !yes->is_boolean())
+        return Refused("Malformed event: an answer needs yes");
+      top.question->answer = yes->get<bool>();
+      return std::nullopt;
+    }
+    if (top.question) return Refused("The window waits for an answer.");
+    ui::Form& form = *top.form;
+    if (type == "close") {
+      if (levels.size() > 1) return Refused("Close the open box first.");
+      SaveProfile();
+      {
+        std::lock_guard lock(mutex);
+        stopping = true;
+      }
+      return Reply{200, json{{"closed", true}}};
+    }
+    if (type == "config") {
+      if (levels.size() > 1) return Refused("Close the open box first.");
+      dialog::ConfigDialog config(*this);
+      if (auto changed = config.ShowDialog(machine)) {
+        machine = *changed;
+        SaveProfile();
+      }
+      return std::nullopt;
+    }
+    if (type == "enter" || type == "escape") {
+      if (type == "enter" ? !form.PressEnter() : !form.PressEscape()) {
+        if (levels.size() > 1 && type == "escape") form.SetModalResult(ui::DialogResult::kCancel);
+      }
+      return std::nullopt;
+    }
+    if (type == "dismiss") {
+      if (levels.size() == 1) return Refused("The window is not a box.");
+      form.SetModalResult(ui::DialogResult::kCancel);
+      return std::nullopt;
+    }
+    if (type == "click" && event.contains("name") && event["name"].is_string()) {
+      lastButton = event["name"];
+    }
+    const Outcome<void> applied = ApplyEvent(form, event, dlg->GetClipboard());
+    if (!applied) return Refused(applied.failure().message);
+    // Every button press of the window is saved at once, so a killed server
+    // loses at most the last change.
+    if (type == "click" && levels.size() == 1 && ui::FindByName(form, lastButton) &&
+        ui::FindByName(form, lastButton)->Kind() == ui::ControlKind::kButton) {
+      SaveProfile();
+    }
+    return std::nullopt;
+  }
+
+  // --- Prompts: each waits, on the dialog's thread, for the page's answer ---
+
+  bool Ask(std::string kind, std::string_view text, std::string_view caption) {
+    Question q{std::move(kind), std::string(text), std::string(caption), std::nullopt};
+    levels.push_back({nullptr, &q});
+    while (!q.answer && WaitOne()) {
+    }
+    levels.pop_back();
+    return q.answer.value_or(false);
+  }
+
+  void Message(std::string_view text, std::string_view caption) override {
+    Ask("message", text, caption);
+  }
+  bool YesNo(std::string_view text, std::string_view caption) override {
+    return Ask("yesno", text, caption);
+  }
+  // Files travel through the browser (uploads and downloads), not through
+  // paths; until the page offers them, the file dialogs are cancelled, as an
+  // operator cancelling them would.
+  std::optional<std::string> OpenFile(std::string_view) override { return std::nullopt; }
+  std::optional<std::string> SaveFile(std::string_view) override { return std::nullopt; }
+
+  ui::DialogResult ShowModal(ui::Form& form) override {
+    form.SetModalResult(ui::DialogResult::kNone);
+    form.Show();
+    Watch(form);
+    levels.push_back({&form, nullptr});
+    while (form.ModalResult() == ui::DialogResult::kNone && form.Visible() && WaitOne()) {
+    }
+    levels.pop_back();
+    pictures.erase(&form);
+    form.Hide();
+    const ui::DialogResult result = form.ModalResult();
+    return result == ui::DialogResult::kNone ? ui::DialogResult::kCancel : result;
+  }
+};
+
+WindowSession::WindowSession(SessionOptions options)
+    : impl_(std::make_unique<Impl>(std::move(options))) {
+  impl_->Start();
+}
+
+WindowSession::~WindowSession() {
+  Stop();
+  if (impl_->worker.joinable()) impl_->worker.join();
+}
+
+Reply WindowSession::Post(const json& event) {
+  return impl_->Enqueue([this, event]() -> WorkResult { return impl_->Apply(event); }).get();
+}
+
+std::string WindowSession::Picture(std::size_t level, const std::string& control) {
+  Reply r = impl_
+                ->Enqueue([this, level, control]() -> WorkResult {
+                  if (level >= impl_->levels.size() || !impl_->levels[level].form) {
+                    return Reply{404, json{}};
+                  }
+                  ui::Control* c = ui::FindByName(*impl_->levels[level].form, control);
+                  if (!c) return Reply{404, json{}};
+                  return Reply{200, json(PictureSvg(*c))};
+                })
+                .get();
+  return r.status == 200 && r.body.is_string() ? r.body.get<std::string>() : std::string();
+}
+
+std::optional<Download> WindowSession::TakeDownload(std::uint64_t id) {
+  std::lock_guard lock(impl_->mutex);
+  const auto it = impl_->downloads.find(id);
+  if (it == impl_->downloads.end()) return std::nullopt;
+  Download d = std::move(it->second);
+  impl_->downloads.erase(it);
+  return d;
+}
+
+bool WindowSession::Closed() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->closed;
+}
+
+void WindowSession::WaitClosed() {
+  std::unique_lock lock(impl_->mutex);
+  impl_->closedCv.wait(lock, [this] { return impl_->closed; });
+}
+
+void WindowSession::Stop() {
+  {
+    std::lock_guard lock(impl_->mutex);
+    impl_->stopping = true;
+  }
+  impl_->wake.notify_all();
+  WaitClosed();
+}
+
+std::string WindowSession::LastSaveError() const {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->saveError;
+}
+
+std::filesystem::path DefaultProfilePath() {
+#ifdef _WIN32
+  if (const char* appData = std::getenv("APPDATA"); appData && *appData) {
+    return text::PathFromUtf8(appData) / "Kelvora" / "profile.xml";
+  }
+  return std::filesystem::path("Kelvora") / "profile.xml";
+#else
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config == '/') {
+    return std::filesystem::path(config) / "kelvora" / "profile.xml";
+  }
+  const char* home = std::getenv("HOME");
+  return std::filesystem::path(home && *home ? home : ".") / ".config" / "kelvora" / "profile.xml";
+#endif
+}
+
+}  // namespace kelvora::web
