@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the C++ files' format, builds and runs every
 # test: the Linux build under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the command line under Valgrind and its Debian package, a short run of every fuzz target, then the
-# 32-bit Windows build under Wine, with warnings as errors.
+# the command line under Valgrind and its Debian package, a short run of every
+# fuzz target, then the 32-bit Windows build under Wine, with warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
