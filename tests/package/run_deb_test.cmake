@@ -31,14 +31,13 @@ file(MAKE_DIRECTORY ${WORK}/programs)
 set(root ${WORK}/root)
 
 # The control fields apt shows and resolves.
-foreach(field "Package|kelvora" "Version|${VERSION}" "Architecture|${ARCH}" "Depends|libc6 \\(>= "
-              "Depends|libstdc\\+\\+6" "Description|G-code")
-  string(REPLACE "|" ";" field "${field}")
-  list(GET field 0 name)
-  list(GET field 1 pattern)
+set(fields Package Version Architecture Depends Depends Description)
+set(patterns "^kelvora$" "^${VERSION}$" "^${ARCH}$" "(^|, )libc6 \\(>= " "(^|, )libstdc\\+\\+6 \\(>= "
+  "^G-code")
+foreach(name pattern IN ZIP_LISTS fields patterns)
   execute_process(COMMAND dpkg-deb --field ${DEB} ${name} RESULT_VARIABLE status
     OUTPUT_VARIABLE value ERROR_VARIABLE errors OUTPUT_STRIP_TRAILING_WHITESPACE)
-  if(NOT status EQUAL 0 OR NOT value MATCHES "^${pattern}")
+  if(NOT status EQUAL 0 OR NOT value MATCHES "${pattern}")
     fail("The package's ${name} is \"${value}\", expected \"${pattern}\" (${status}) ${errors}")
   endif()
 endforeach()
