@@ -27,9 +27,10 @@ esac
 main_packages=(cmake ninja-build g++ librapidxml-dev libcli11-dev libboost-dev)
 test_packages=(googletest libgtest-dev libbenchmark-dev libdxflib-dev clang-format librsvg2-bin
   clang-14 libclang-rt-14-dev valgrind linuxcnc-uspace python3-ezdxf python3-shapely)
-# The packages' makers: the guide's HTML pages (the zip and the .deb) and the
-# manual page (the .deb).
-package_packages=(pandoc help2man)
+# The packages' makers and their test: the guide's HTML pages (the zip and the
+# .deb), the manual page, the .deb's Depends line (dpkg-shlibdeps) and man, which
+# the test reads the manual page with.
+package_packages=(pandoc help2man dpkg-dev man-db)
 windows_packages=(g++-mingw-w64-i686-posix wine xvfb imagemagick fonts-wine fonts-liberation2
   fonts-thai-tlwg)
 wine32_packages=(wine32:i386)
