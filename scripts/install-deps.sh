@@ -5,7 +5,8 @@
 #                                  (scripts/run.sh): compiler, CMake, Ninja, the
 #                                  header libraries and the HTTP library
 #   scripts/install-deps.sh        everything the tests need (scripts/test.sh),
-#                                  the Windows cross-build and Wine included
+#                                  the Windows cross-build, Wine and what makes
+#                                  the packages included
 #
 # A package index that fails to download (a mirror in the middle of a sync) is
 # a warning: the update is tried once more, then the script goes on with the
@@ -29,6 +30,10 @@ main_packages=(cmake ninja-build g++ librapidxml-dev libcli11-dev libboost-dev p
 test_packages=(googletest libgtest-dev libbenchmark-dev libdxflib-dev clang-format librsvg2-bin
   clang-14 libclang-rt-14-dev valgrind linuxcnc-uspace python3-ezdxf python3-shapely chromium
   chromium-driver python3-selenium)
+# The packages' makers and their test: the guide's HTML pages (the zip and the
+# .deb), the manual page, the .deb's Depends line (dpkg-shlibdeps) and man, which
+# the test reads the manual page with.
+package_packages=(pandoc help2man dpkg-dev man-db)
 windows_packages=(g++-mingw-w64-i686-posix wine xvfb imagemagick fonts-wine fonts-liberation2
   fonts-thai-tlwg)
 wine32_packages=(wine32:i386)
@@ -97,7 +102,7 @@ require "${main_packages[@]}"
 if [ "$mode" = main ]; then
   exit 0
 fi
-require "${test_packages[@]}" "${windows_packages[@]}"
+require "${test_packages[@]}" "${package_packages[@]}" "${windows_packages[@]}"
 
 # 32-bit Wine needs the i386 architecture and its whole set of i386 libraries,
 # which a package index in the middle of a sync may not offer.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, checks the C++ files' format, builds and runs every
 # test: the Linux build under AddressSanitizer and UndefinedBehaviorSanitizer,
-# the command line under Valgrind, a short run of every fuzz target, then the
-# 32-bit Windows build under Wine, with warnings as errors.
+# the command line under Valgrind and its Debian package, a short run of every
+# fuzz target, then the 32-bit Windows build under Wine, with warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -31,6 +31,10 @@ ctest --preset debug
 cmake --preset release -DKELVORA_WERROR=ON -DKELVORA_VALGRIND=ON -DKELVORA_TESTS=ON -DKELVORA_BENCH=ON
 cmake --build --preset release --target kelvora
 ctest --preset release -R cli_golden_valgrind
+# The Debian package from the same build: deb_package_build packs it (the guide's
+# pages, the manual page, the stripped program; nothing more is compiled), and
+# deb_package unpacks it and runs every sample with the unpacked program.
+ctest --preset release -R deb_package
 
 # Every fuzz target for a short while (clang-14, libFuzzer); any finding fails.
 scripts/fuzz.sh 20

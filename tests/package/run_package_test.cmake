@@ -6,10 +6,11 @@
 #
 #   cmake -DZIP=... -DNAME=Kelvora-<version>-<arch> -DVERSION=<version>
 #         -DWINE_RUN=.../wine-run.sh -DTESTHOST=.../testhost.exe
-#         -DFILE_VERSION=.../file_version.exe -DDATA=<tests folder>
+#         -DFILE_VERSION=.../file_version.exe -DOBJDUMP=<the cross objdump>
+#         -DDATA=<tests folder>
 #         -DSCENARIO=<circle road> -DWORK=<folder> -P run_package_test.cmake
 cmake_minimum_required(VERSION 3.25)
-foreach(var ZIP NAME VERSION WINE_RUN TESTHOST FILE_VERSION DATA SCENARIO WORK)
+foreach(var ZIP NAME VERSION WINE_RUN TESTHOST FILE_VERSION OBJDUMP DATA SCENARIO WORK)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "run_package_test.cmake needs -D${var}=...")
   endif()
@@ -58,8 +59,8 @@ if(NOT unpacked STREQUAL NAME)
   fail("The zip should hold the one folder ${NAME}, holds: ${unpacked}")
 endif()
 file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${top} ${top}/*)
-foreach(required Kelvora.dll kelvora.exe INSTALL.txt LICENSE.txt operator-guide.md SHA256SUMS
-                 samples/README.txt)
+foreach(required Kelvora.dll kelvora.exe INSTALL.txt LICENSE.txt operator-guide.md
+                 operator-guide.html SHA256SUMS samples/README.txt)
   if(NOT required IN_LIST files)
     fail("${required} is missing from the package")
   endif()
@@ -101,17 +102,20 @@ if(NOT install_text MATCHES "Kelvora ${VERSION} " OR NOT install_text MATCHES "C
   fail("INSTALL.txt names neither the version ${VERSION} nor the plug-in folder")
 endif()
 
-# The guide's pictures came along to where its links point.
-file(READ ${top}/operator-guide.md guide)
-# Square brackets would keep CMake from splitting the matches into a list.
-string(REPLACE "](" "<link>(" guide "${guide}")
-string(REGEX REPLACE "[][]" "" guide "${guide}")
-string(REGEX MATCHALL "<link>\\([^) ]+\\.png" links "${guide}")
-foreach(link IN LISTS links)
-  string(SUBSTRING "${link}" 7 -1 picture)
-  if(NOT picture MATCHES "://" AND NOT EXISTS ${top}/${picture})
-    fail("The guide's picture ${picture} is not in the package")
+# The guide, HTML and markdown, and everything its links name.
+include(${CMAKE_CURRENT_LIST_DIR}/check_guide.cmake)
+kelvora_check_guide(${top})
+
+# Both programs stripped: no symbol table, no debugging sections (their exports
+# and version blocks are checked below).
+foreach(file Kelvora.dll kelvora.exe)
+  execute_process(COMMAND ${OBJDUMP} --syms --section-headers ${top}/${file}
+    RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+  if(NOT status EQUAL 0 OR NOT output MATCHES "SYMBOL TABLE:\n+no symbols" OR output MATCHES "\\.debug_")
+    fail("${file} is not stripped (${status}):\n${output}${errors}")
   endif()
+  file(SIZE ${top}/${file} size)
+  message(STATUS "${file}: ${size} bytes")
 endforeach()
 
 # As the operator installs it: Kelvora.dll directly in PlugIns.

@@ -90,6 +90,7 @@ expect_not_said() { grep -qF -- "$1" "$state/out" "$state/err" && fail "said \"$
 run_case fresh "" "" no yes ""
 expect_status 0
 expect_installed $main_packages libgtest-dev linuxcnc-uspace g++-mingw-w64-i686-posix wine wine32:i386
+expect_installed pandoc help2man dpkg-dev man-db
 expect_not_installed wine64 g++-mingw-w64-x86-64-posix
 expect_said "32-bit Wine starts"
 grep -qx "add-architecture i386" "$state/log" || fail "the i386 architecture was not added"
@@ -98,7 +99,7 @@ grep -qx "add-architecture i386" "$state/log" || fail "the i386 architecture was
 run_case main_only "" "" no yes main
 expect_status 0
 expect_installed $main_packages
-expect_not_installed libgtest-dev wine wine32:i386 g++-mingw-w64-i686-posix wine64
+expect_not_installed libgtest-dev wine wine32:i386 g++-mingw-w64-i686-posix wine64 pandoc help2man dpkg-dev man-db
 grep -q "add-architecture" "$state/log" && fail "the main job's set-up added an architecture"
 
 # An index that fails to download: a warning, one retry, and the install goes on.
@@ -144,7 +145,8 @@ expect_said "cannot install the package(s) needed: wine64"
 # Everything there already: no index update, no install.
 all="$main_packages googletest libgtest-dev libbenchmark-dev libdxflib-dev clang-format librsvg2-bin
   clang-14 libclang-rt-14-dev valgrind linuxcnc-uspace python3-ezdxf python3-shapely chromium
-  chromium-driver python3-selenium g++-mingw-w64-i686-posix wine xvfb imagemagick
+  chromium-driver python3-selenium pandoc help2man dpkg-dev man-db g++-mingw-w64-i686-posix wine
+  xvfb imagemagick
   fonts-wine fonts-liberation2 fonts-thai-tlwg wine32:i386"
 run_case all_there "$all" "" yes yes ""
 expect_status 0
