@@ -684,8 +684,9 @@ std::optional<Failure> CheckDxfContours(const DrawList& list, const DxfMachining
 namespace {
 
 // How many times at most a pass runs its path at one layer: the entry's descent
-// (through the depth already cut at one in one, then one step-down at the
-// entry's slope), round to the start again, and the lap or the path at depth.
+// (through the depth already cut at one in one, or along the lead-in, then at
+// most one step-down at the entry's slope), round to the start again, and the
+// lap or the path at depth.
 double LapsPerLayer(double length, const DxfMachiningInputs& in, const ContourOptions& options) {
   if (options.entry == ContourEntry::kPlunge) return 1;
   const double slope = std::tan(options.rampAngle * std::numbers::pi / 180);
