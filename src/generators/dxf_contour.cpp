@@ -313,31 +313,53 @@ class PassWriter {
     for (const PathSegment& s : leadIn) leadLength += s.length;
     const bool tabbed = floor < tabTop - 1e-9 && !pass.tabs.empty();
     if (options_.entry == ContourEntry::kPlunge) {
-      w_.Line({"G0Z", w_.Number(layer.approach)});
-      // A pass that starts over a tab plunges only to the tab top.
+      // A pass that starts over a tab plunges only to the tab top, and its
+      // rapid stops above the tab, which the layers before left standing.
       if (tabbed && leadIn.empty() && StartsOverTab(pass)) {
+        const double tabFloor = std::min(above, -tabTop);
+        w_.Line({"G0Z", w_.Number(ApproachHeight(in_.retract, layer.depth, tabFloor))});
         w_.Line({"G1Z", Height(tabTop), "F", plungeFeed_});
         z_ = tabTop;
       } else {
+        w_.Line({"G0Z", w_.Number(layer.approach)});
         w_.Line({"G1Z", w_.DepthNumber(layer.depth), "F", plungeFeed_});
         z_ = floor;
       }
       track.Advance(leadLength + pass.length, floor, floor, strokes);
     } else {
-      // Fed down to the stock's top, then along the path: through the depth the
-      // layers before cut (the slot is open there) at one in one, then into new
-      // material at the entry's slope, never more than one step-down of it.
-      const double top = std::max(layer.approach, 0.0);
-      w_.Line({"G0Z", w_.Number(top)});
-      if (top > 0) w_.Line({"G1Z", w_.Number(0), "F", plungeFeed_});
-      z_ = 0;
       const double step = layer.depth - above;
       double slope = std::tan(options_.rampAngle * std::numbers::pi / 180);
       if (options_.entry == ContourEntry::kHelix && closed && pass.length > 0) {
         slope = std::min(slope, step / pass.length);
       }
-      track.Advance(above, 0, -above, strokes);
-      track.Advance(step / slope, -above, floor, strokes);
+      if (leadIn.empty()) {
+        // Fed down to the stock's top, then along the path: through the depth
+        // the layers before cut (the slot is open there) at one in one, then
+        // into new material at the entry's slope, never more than one step-down
+        // of it.
+        const double top = std::max(layer.approach, 0.0);
+        w_.Line({"G0Z", w_.Number(top)});
+        if (top > 0) w_.Line({"G1Z", w_.Number(0), "F", plungeFeed_});
+        z_ = 0;
+        track.Advance(above, 0, -above, strokes);
+        track.Advance(step / slope, -above, floor, strokes);
+      } else {
+        // The lead-in starts over stock no layer has cut below its top: every
+        // layer descends from the top along it at the entry's slope, on the
+        // floor the layers before left there (they descended the same way) and
+        // below it into new material. Where the lead-in ends above the floor
+        // the layers before cut round the path, the tool is fed straight down
+        // that open slot and descends on from there at the slope.
+        const double top = std::max(ApproachHeight(in_.retract, layer.depth, 0), 0.0);
+        w_.Line({"G0Z", w_.Number(top)});
+        if (top > 0) w_.Line({"G1Z", w_.Number(0), "F", plungeFeed_});
+        z_ = 0;
+        const double onLead = std::min(leadLength, layer.depth / slope);
+        const double reached = onLead * slope;
+        track.Advance(onLead, 0, -reached, strokes);
+        const double from = std::max(reached, above);
+        if (from < layer.depth) track.Advance((layer.depth - from) / slope, -from, floor, strokes);
+      }
       if (closed) {
         // Round to the start again, then a whole lap at the depth: the ramped
         // floor is cut again.
@@ -721,8 +743,9 @@ std::optional<Failure> CheckDxfContours(const DrawList& list, const DxfMachining
 namespace {
 
 // How many times at most a pass runs its path at one layer: the entry's descent
-// (through the depth already cut at one in one, then one step-down at the
-// entry's slope), round to the start again, and the lap or the path at depth.
+// (through the depth already cut at one in one, or along the lead-in, then at
+// most one step-down at the entry's slope), round to the start again, and the
+// lap or the path at depth.
 double LapsPerLayer(double length, const DxfMachiningInputs& in, const ContourOptions& options) {
   if (options.entry == ContourEntry::kPlunge) return 1;
   const double slope = std::tan(options.rampAngle * std::numbers::pi / 180);

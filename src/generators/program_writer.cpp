@@ -148,20 +148,32 @@ double MillBottom(double depth, double stepdown) {
   return depth - n * stepdown > kMillMinRemainder ? depth : n * stepdown;
 }
 
+double ApproachHeight(double retract, double depth, double floorDepth) {
+  // Layer depths are multiples of the step-down: a retract height equal to the
+  // step-down stops at the floor itself, not a rounding error below it.
+  constexpr double kAtTheFloor = 1e-9;
+  const double above = retract - depth;
+  return above < -floorDepth - kAtTheFloor ? retract - floorDepth : above;
+}
+
 std::vector<Layer> MillLayers(double depth, double stepdown, double retract) {
   std::vector<Layer> layers;
   const double n = stepdown > 0 ? std::floor(depth / stepdown) : 0;
   if (!(n >= 1)) {
-    layers.push_back({retract - depth, depth});
+    layers.push_back({ApproachHeight(retract, depth, 0), depth, 0});
     return layers;
   }
   const auto count = static_cast<long long>(n);
   layers.reserve(static_cast<std::size_t>(count) + 1);
+  double cut = 0;
   for (long long k = 1; k <= count; ++k) {
     const double d = static_cast<double>(k) * stepdown;
-    layers.push_back({retract - d, d});
+    layers.push_back({ApproachHeight(retract, d, cut), d, cut});
+    cut = d;
   }
-  if (depth - n * stepdown > kMillMinRemainder) layers.push_back({retract - depth, depth});
+  if (depth - n * stepdown > kMillMinRemainder) {
+    layers.push_back({ApproachHeight(retract, depth, cut), depth, cut});
+  }
   return layers;
 }
 

@@ -139,9 +139,16 @@ double PeckBottom(double depth, double pass);
 // exceeds the depth, or it is 0 or below) there is one layer at the depth: the
 // cutter never goes deeper than asked.
 struct Layer {
-  double approach;  // retract - depth, the rapid height before the plunge
+  double approach;  // the rapid height before the plunge, as ApproachHeight gives it
   double depth;
+  double cut = 0;  // the depth the layers before have cut (0, the stock's top, for the first)
 };
+// Where a rapid down towards a layer at `depth` stops over a place whose floor is
+// already cut to `floorDepth` (0: the stock's top): the retract height above the
+// layer's depth, unless that lies below the floor; then the retract height above
+// the floor, so that no rapid ends in uncut stock, and the rest of the way down is
+// fed. With a retract height of at least the step-down the first applies.
+double ApproachHeight(double retract, double depth, double floorDepth);
 std::vector<Layer> MillLayers(double depth, double stepdown, double retract);
 // Number of layers MillLayers would return, for the size limits (may be huge).
 double MillLayerCount(double depth, double stepdown);

@@ -135,8 +135,9 @@ TEST(LayeredMilling, LayersNeverCutDeeperThanAsked) {
       {1, 0.5, {{0.5, 0.5}, {0, 1}}},
       {1.005, 0.5, {{0.5, 0.5}, {0, 1}}},  // a remainder of 0.01 or less is not cut
       {0.5, 2, {{0.5, 0.5}}},              // step-down over the depth: one layer at the depth
-      {2, 0, {{-1, 2}}},
-      {2, -1, {{-1, 2}}},
+      // One layer deeper than the retract height: the rapid stops above the stock.
+      {2, 0, {{1, 2}}},
+      {2, -1, {{1, 2}}},
       {-1, 0.5, {{2, -1}}},
   };
   for (const Case& c : cases) {
@@ -146,6 +147,36 @@ TEST(LayeredMilling, LayersNeverCutDeeperThanAsked) {
     for (std::size_t k = 0; k < layers.size(); ++k) {
       EXPECT_DOUBLE_EQ(layers[k].approach, c.expected[k].approach) << k;
       EXPECT_DOUBLE_EQ(layers[k].depth, c.expected[k].depth) << k;
+    }
+  }
+}
+
+// The rapid towards a layer stops the retract height above the layer, or, when
+// that would be below the floor the layers before cut (the stock's top for the
+// first), the retract height above that floor.
+TEST(LayeredMilling, TheApproachNeverEndsBelowTheFloorAlreadyCut) {
+  struct Case {
+    double depth, stepdown, retract;
+    std::vector<double> approaches;
+  };
+  const Case cases[] = {
+      {6, 3, 2, {2, -1}},                // retract under the step-down: above the floor cut
+      {6, 3, 3, {0, -3}},                // retract equal to it: at the floor itself
+      {6, 3, 4, {1, -2}},                // retract over it: above the layer as before
+      {0.3, 0.1, 0.1, {0, -0.1, -0.2}},  // equal, with layer depths that do not add up exactly
+      {0.3, 0.1, 0.05, {0.05, -0.05, -0.15}},
+      {2.5, 1, 0.2, {0.2, -0.8, -1.8}},  // the final layer: above the last full one
+      {3, 0, 1, {1}},                    // one layer: above the stock's top
+  };
+  for (const Case& c : cases) {
+    const std::vector<Layer> layers = MillLayers(c.depth, c.stepdown, c.retract);
+    ASSERT_EQ(layers.size(), c.approaches.size()) << c.depth << " / " << c.stepdown;
+    double cut = 0;
+    for (std::size_t k = 0; k < layers.size(); ++k) {
+      EXPECT_NEAR(layers[k].approach, c.approaches[k], 1e-12)
+          << c.depth << " / " << c.stepdown << " layer " << k;
+      EXPECT_DOUBLE_EQ(layers[k].cut, cut) << k;
+      cut = layers[k].depth;
     }
   }
 }

@@ -33,9 +33,6 @@ struct Row {
 const std::map<std::string, std::string> kExpectedWarnings = {
     // "M3S" without its speed: the reader's malformed-number notice.
     {"thread_blank_spin.nc", "line 5: malformed number (S)"},
-    // Stepdown 2 with retract 1: the first layer's approach height is 1 above
-    // its bottom, Z-1, and the rapid down to it goes 1 mm into uncut stock.
-    {"dxf/many_vertices.nc", "line 5: rapid below the stock top (Z-1)"},
     // The teach list's moves carry no F.
     {"teach_reports.nc", "lines 3 and 4: feed move with no feed rate"},
 };
