@@ -260,8 +260,9 @@ class Numbers {
 
   double Real(std::string_view value) {
     double v = 0.0;
-    if (!DxfReadDouble(value, v)) Wrong(value);
-    return v;
+    if (DxfReadDouble(value, v)) return v;
+    Wrong(value);
+    return 0.0;
   }
   double Length(std::string_view value) {
     const double v = Real(value);
@@ -277,8 +278,9 @@ class Numbers {
   }
   long long Whole(std::string_view value) {
     long long v = 0;
-    if (!DxfReadInt(value, v)) Wrong(value);
-    return v;
+    if (DxfReadInt(value, v)) return v;
+    Wrong(value);
+    return 0;
   }
 
  private:
