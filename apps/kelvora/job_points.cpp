@@ -27,8 +27,11 @@ Outcome<generators::PointFile> ReadRows(const Request& r) {
   const bool drawing = !r.dxfPath.empty();
   const std::string& path = drawing ? r.dxfPath : r.pointsPath;
   // The option names the kind of file, whatever its extension.
-  auto file = drawing ? generators::LoadDxfPoints(path, generators::ReadPointLayers(r.texts))
-                      : generators::LoadCsv(path);
+  const auto units = generators::ReadPointUnits(r.texts);
+  if (!units) return units.failure();
+  auto file = drawing
+                  ? generators::LoadDxfPoints(path, generators::ReadPointLayers(r.texts), *units)
+                  : generators::LoadCsv(path);
   if (!file) return file.failure();
   // A file the list would only partly show is refused rather than cut short.
   if (!file->report.clean()) return file->report.AsFailure(path);
@@ -74,7 +77,8 @@ JobOutput RunPoints(const Request& r) {
       generators::PointsJob(rows, r.texts, look.style ? preview.Sink() : generators::ListSink{});
   if (!program) return Refused(AtFileLine(program.failure(), r.pointsPath, file->rowLines));
   JobOutput out;
-  out.reports = std::move(program->reports);
+  out.reports = std::move(file->notes);
+  out.reports.insert(out.reports.end(), program->reports.begin(), program->reports.end());
   if (program->order) out.reports.push_back(generators::OrderReportText(*program->order));
   out.program = std::move(program->text);
   if (!r.dxfPath.empty() && rows.empty()) out.reports.emplace_back(geometry::kNoCircle);

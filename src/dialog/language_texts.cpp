@@ -77,6 +77,8 @@ const std::vector<CaptionRow>& OptionsCaptionRows() {
         "dan tidak pernah tarik penuh: Mundur dan\r\n"
         "Tarik penuh tiap tidak dipakai."}},
       {{"lblAnyLayers"}, {"Lớp bản vẽ:", "Drawing layers:", "เลเยอร์ของแบบ:", "Lapisan gambar:"}},
+      {{"lblAnyUnits", "lblDxfUnits"},
+       {"Đơn vị bản vẽ:", "Drawing units:", "หน่วยของแบบ:", "Satuan gambar:"}},
       // The router's contour options.
       {{"DxfOptions"}, {"Tùy chọn đường viền", "Contour options", "ตัวเลือกเส้นขอบ", "Opsi kontur"}},
       {{"lblDxfOutlines"}, {"Lấy đường viền từ:", "Outlines from:", "เส้นขอบจาก:", "Kontur dari:"}},
@@ -87,6 +89,7 @@ const std::vector<CaptionRow>& OptionsCaptionRows() {
        {"Dung sai dây cung:", "Chord tolerance:", "ค่าเผื่อคอร์ด:", "Toleransi tali busur:"}},
       {{"lblDxfOrder"}, {"Thứ tự:", "Order:", "ลำดับ:", "Urutan:"}},
       {{"lblDxfSide"}, {"Phía dao:", "Side:", "ด้านของมีด:", "Sisi:"}},
+      {{"lblDxfSideBy"}, {"Chọn phía theo:", "Side by:", "เลือกด้านตาม:", "Sisi menurut:"}},
       {{"lblDxfToolDia"},
        {"Đường kính dao:", "Tool diameter:", "เส้นผ่านศูนย์กลางมีด:", "Diameter pahat:"}},
       {{"lblDxfDirection"}, {"Chiều cắt:", "Direction:", "ทิศทางการตัด:", "Arah potong:"}},
@@ -131,6 +134,11 @@ const std::vector<ChoiceRow>& OptionsChoiceRows() {
       {"Right", {"Bên phải", "Right", "ขวา", "Kanan"}},
       {"Climb", {"Cắt thuận", "Climb", "กัดตาม", "Searah"}},
       {"Conventional", {"Cắt nghịch", "Conventional", "กัดสวน", "Berlawanan"}},
+      {"From the drawing", {"Lấy từ bản vẽ", "From the drawing", "ตามที่แบบระบุ", "Dari gambar"}},
+      {"Millimetres", {"Milimét", "Millimetres", "มิลลิเมตร", "Milimeter"}},
+      {"Inches", {"Inch", "Inches", "นิ้ว", "Inci"}},
+      {"Nesting", {"Theo lồng nhau", "Nesting", "ตามการซ้อนกัน", "Menurut susunan"}},
+      {"Each contour", {"Từng đường viền", "Each contour", "แต่ละเส้นขอบ", "Tiap kontur"}},
   };
   return rows;
 }

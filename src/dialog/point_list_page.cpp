@@ -192,9 +192,14 @@ void PointListPage::btnAnyLoad_Click() {
     prompts.Message(kind.failure().message);
     return;
   }
+  const auto units = generators::ReadPointUnits(dlg_.Inputs());
+  if (!units) {
+    dlg_.ShowFailure(units.failure());
+    return;
+  }
   const auto file =
       *kind == generators::PointFileKind::kDxf
-          ? generators::LoadDxfPoints(*path, generators::ReadPointLayers(dlg_.Inputs()))
+          ? generators::LoadDxfPoints(*path, generators::ReadPointLayers(dlg_.Inputs()), *units)
           : generators::LoadCsv(*path);
   if (!file) {
     dlg_.ShowFailure(file.failure());
@@ -204,6 +209,8 @@ void PointListPage::btnAnyLoad_Click() {
   ReplacePointRows(*grid_, file->rows);
   // Lines the list could not take are named, so none is lost unnoticed.
   if (!file->report.clean()) prompts.Message(JoinLines(file->report.Messages()));
+  // What the drawing's header tells of its units.
+  if (!file->notes.empty()) prompts.Message(JoinLines(file->notes));
   if (*kind == generators::PointFileKind::kDxf && file->rows.empty()) {
     prompts.Message(geometry::kNoCircle);
   }

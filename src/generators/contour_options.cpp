@@ -33,6 +33,7 @@ Outcome<ContourOptions> ReadContourOptions(const TextLookup& texts,
                                            const DxfMachiningInputs& machining) {
   ContourOptions o;
   if (!ReadNamed(texts, "DxfSide", kContourSideNames, o.side)) return Refused("DxfSide");
+  if (!ReadNamed(texts, "DxfSideBy", kSideByNames, o.sideBy)) return Refused("DxfSideBy");
   InputReader r(texts);
   Optional(r, texts, "DxfToolDia", o.toolDiameter);
   if (!r.ok()) return r.failure();
@@ -81,11 +82,22 @@ Outcome<geometry::OutlineOptions> ReadOutlineOptions(const TextLookup& texts) {
   if (!ReadNamed(texts, "DxfOrder", geometry::kContourOrderNames, o.order)) {
     return Refused("DxfOrder");
   }
+  if (!ReadNamed(texts, "DxfUnits", geometry::kDrawingUnitsNames, o.units)) {
+    return Refused("DxfUnits");
+  }
   return o;
 }
 
 std::vector<std::string> ReadPointLayers(const TextLookup& texts) {
   return geometry::ParseLayerList(texts("AnyLayers"));
+}
+
+Outcome<geometry::DrawingUnits> ReadPointUnits(const TextLookup& texts) {
+  geometry::DrawingUnits units = geometry::DrawingUnits::kFromDrawing;
+  if (!ReadNamed(texts, "AnyUnits", geometry::kDrawingUnitsNames, units)) {
+    return Refused("AnyUnits");
+  }
+  return units;
 }
 
 }  // namespace kelvora::generators

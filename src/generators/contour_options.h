@@ -26,6 +26,14 @@ enum class ContourSide { kOnLine, kOutside, kInside, kLeft, kRight };
 inline constexpr std::string_view kContourSideNames[] = {"On the line", "Outside", "Inside", "Left",
                                                          "Right"};
 
+// How Outside and Inside choose a closed contour's side. By nesting, as a part
+// is cut: a contour inside an odd number of other closed contours is a hole in
+// the part, so "Outside" (of the part) runs the tool on the hole's inside and
+// "Inside" on its outside; an island in a hole is material again. By each
+// contour: every closed contour on its own side, the contours around it aside.
+enum class SideBy { kNesting, kEachContour };
+inline constexpr std::string_view kSideByNames[] = {"Nesting", "Each contour"};
+
 // Climb: with the spindle turning clockwise (M3) the material stays on the
 // right of the tool's travel (an outside contour is run clockwise, an inside
 // one counter-clockwise); conventional: the other way round.
@@ -39,6 +47,7 @@ inline constexpr std::string_view kContourEntryNames[] = {"Plunge", "Ramp", "Hel
 
 struct ContourOptions {
   ContourSide side = ContourSide::kOnLine;
+  SideBy sideBy = SideBy::kNesting;
   double toolDiameter = 3;
   CutDirection direction = CutDirection::kClimb;
   ContourEntry entry = ContourEntry::kPlunge;
@@ -58,7 +67,7 @@ struct ContourOptions {
   }
 };
 
-// Reads "DxfSide", "DxfToolDia", "DxfDirection", "DxfEntry", "DxfRampAngle",
+// Reads "DxfSide", "DxfSideBy", "DxfToolDia", "DxfDirection", "DxfEntry", "DxfRampAngle",
 // "DxfLeadIn", "DxfTabCount", "DxfTabSpacing", "DxfTabWidth", "DxfTabHeight",
 // "DxfPocket", "DxfStepover". A key the caller does not hold (an empty text)
 // is its default. Refused with "Parameters error" and the key: a text that does
@@ -70,12 +79,17 @@ struct ContourOptions {
 Outcome<ContourOptions> ReadContourOptions(const TextLookup& texts,
                                            const DxfMachiningInputs& machining);
 
-// Reads "DxfOutlines", "DxfJoinTol", "DxfChordTol", "DxfLayers", "DxfOrder"
-// (empty texts are the defaults). Refused with "Parameters error" and the key:
+// Reads "DxfOutlines", "DxfJoinTol", "DxfChordTol", "DxfLayers", "DxfOrder",
+// "DxfUnits" (empty texts are the defaults). Refused with "Parameters error" and the key:
 // an unknown choice, a tolerance that does not convert or is 0 or less.
 Outcome<geometry::OutlineOptions> ReadOutlineOptions(const TextLookup& texts);
 
 // The point list's drawing layers, "AnyLayers" (blank: all).
 std::vector<std::string> ReadPointLayers(const TextLookup& texts);
+
+// The units the point list reads a drawing's circles in, "AnyUnits" (blank:
+// from the drawing); a text that is none of the names is refused with
+// "Parameters error" and the key.
+Outcome<geometry::DrawingUnits> ReadPointUnits(const TextLookup& texts);
 
 }  // namespace kelvora::generators

@@ -11,6 +11,7 @@
 
 #include "generators/contour_cut.h"
 #include "generators/contour_neighbours.h"
+#include "generators/contour_nesting.h"
 #include "generators/contour_offset.h"
 #include "generators/contour_path.h"
 #include "generators/contour_pocket.h"
@@ -570,6 +571,20 @@ std::vector<PathSegment> ToolSegments(const Pass& pass) {
   return segs;
 }
 
+// Which of the contours are holes of the part (inside an odd number of other
+// closed contours), when Outside and Inside follow the nesting; none otherwise.
+std::vector<bool> HolesOf(const std::vector<Numbered>& contours, const ContourOptions& options) {
+  std::vector<bool> holes(contours.size(), false);
+  const bool around = options.side == ContourSide::kOutside || options.side == ContourSide::kInside;
+  if (!around || options.sideBy != SideBy::kNesting || options.pocket) return holes;
+  std::vector<CutPath> paths;
+  paths.reserve(contours.size());
+  for (const Numbered& c : contours) paths.push_back(PathOf(*c.polyline));
+  const std::vector<int> depths = NestingDepths(paths);
+  for (std::size_t i = 0; i < contours.size(); ++i) holes[i] = depths[i] % 2 == 1;
+  return holes;
+}
+
 struct PassPlan {
   std::vector<Pass> passes;
   std::vector<std::string> notes;
@@ -590,7 +605,10 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
   std::vector<NumberedPath> toolPaths, keptOutlines;
   std::vector<CutPath> pocketed;
   std::vector<std::size_t> pocketNumbers;
-  for (const Numbered& c : NumberedContours(list)) {
+  const std::vector<Numbered> numbered = NumberedContours(list);
+  const std::vector<bool> holes = HolesOf(numbered, options);
+  for (std::size_t i = 0; i < numbered.size(); ++i) {
+    const Numbered& c = numbered[i];
     const CutPath contour = PathOf(*c.polyline);
     if (options.pocket && contour.closed) {
       pocketed.push_back(contour);
@@ -612,7 +630,8 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
       double distance = 0;
       bool keep = true;
       if (around) {
-        const bool outside = options.side == ContourSide::kOutside;
+        // A hole's outside, as the part is cut, is the contour's inside.
+        const bool outside = (options.side == ContourSide::kOutside) != holes[i];
         const bool ccw = SignedArea(contour) > 0;
         distance = outside == ccw ? -r : r;
         const bool wantCcw = climb ? !outside : outside;

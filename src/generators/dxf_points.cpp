@@ -19,9 +19,11 @@ std::vector<DxfPointRow> DxfCircleRows(
   return rows;
 }
 
-Outcome<std::vector<DxfPointRow>> DxfCircleRowsFromFile(const std::string& path) {
+Outcome<std::vector<DxfPointRow>> DxfCircleRowsFromFile(const std::string& path,
+                                                        geometry::DrawingUnits units,
+                                                        std::vector<std::string>* notes) {
   geometry::DxfWraper dxf;
-  if (auto f = geometry::LoadDxf(dxf, path, geometry::kDxfCircles)) return *f;
+  if (auto f = geometry::LoadDxf(dxf, path, geometry::kDxfCircles, units, notes)) return *f;
   // A centre past the largest number has no text a point list could hold.
   for (const auto& c : dxf.lstCircles) {
     if (!std::isfinite(c->center.X) || !std::isfinite(c->center.Y)) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "geometry/draw_obj.h"
+#include "geometry/dxf_wrapper.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {
@@ -25,6 +26,9 @@ std::vector<DxfPointRow> DxfCircleRows(
 // Imports the file and returns its circle rows; a file that cannot be read, or
 // is damaged (geometry::LoadDxf), gives "Load file failed!"; a circle whose
 // centre is not finite gives "The drawing holds a number that is not finite".
-Outcome<std::vector<DxfPointRow>> DxfCircleRowsFromFile(const std::string& path);
+// The numbers are read in `units`, its note added to `notes` when given.
+Outcome<std::vector<DxfPointRow>> DxfCircleRowsFromFile(
+    const std::string& path, geometry::DrawingUnits units = geometry::DrawingUnits::kFromDrawing,
+    std::vector<std::string>* notes = nullptr);
 
 }  // namespace kelvora::generators

@@ -110,27 +110,29 @@ Outcome<PointFile> ReadPointFile(std::string_view path) {
 }
 
 Outcome<PointFile> LoadDxfPoints(std::string_view path) {
-  auto circles = DxfCircleRowsFromFile(std::string(path));
-  if (!circles) return circles.failure();
-  PointFile file;
-  file.rows.reserve(circles->size());
-  for (auto& c : *circles) file.rows.push_back({std::move(c.name), std::move(c.x), std::move(c.y)});
-  return file;
+  return LoadDxfPoints(path, {});
 }
 
-Outcome<PointFile> LoadDxfPoints(std::string_view path, const std::vector<std::string>& layers) {
-  if (layers.empty()) return LoadDxfPoints(path);
-  auto circles = geometry::DxfCirclesOnLayers(std::string(path), layers);
-  if (!circles) return circles.failure();
-  for (const auto& c : *circles) {
-    if (!std::isfinite(c->center.X) || !std::isfinite(c->center.Y)) {
-      return Failure{std::string(geometry::kNotFiniteNumber), "CIRCLE"};
-    }
-  }
+Outcome<PointFile> LoadDxfPoints(std::string_view path, const std::vector<std::string>& layers,
+                                 geometry::DrawingUnits units) {
   PointFile file;
-  for (auto& row : DxfCircleRows(*circles)) {
-    file.rows.push_back({std::move(row.name), std::move(row.x), std::move(row.y)});
+  if (!layers.empty()) {
+    auto circles = geometry::DxfCirclesOnLayers(std::string(path), layers, units, &file.notes);
+    if (!circles) return circles.failure();
+    for (const auto& c : *circles) {
+      if (!std::isfinite(c->center.X) || !std::isfinite(c->center.Y)) {
+        return Failure{std::string(geometry::kNotFiniteNumber), "CIRCLE"};
+      }
+    }
+    for (auto& row : DxfCircleRows(*circles)) {
+      file.rows.push_back({std::move(row.name), std::move(row.x), std::move(row.y)});
+    }
+    return file;
   }
+  auto circles = DxfCircleRowsFromFile(std::string(path), units, &file.notes);
+  if (!circles) return circles.failure();
+  file.rows.reserve(circles->size());
+  for (auto& c : *circles) file.rows.push_back({std::move(c.name), std::move(c.x), std::move(c.y)});
   return file;
 }
 

@@ -13,6 +13,7 @@
 #include "generators/job_inputs.h"
 #include "generators/line_report.h"
 #include "geometry/draw_obj.h"
+#include "geometry/dxf_wrapper.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {
@@ -36,6 +37,9 @@ struct PointFile {
   std::vector<std::size_t> rowLines = {};
   // The lines that were skipped or not read; clean() when none were.
   LineReport report;
+  // What a drawing's reading tells the operator (its declared units), whole
+  // sentences.
+  std::vector<std::string> notes = {};
 };
 
 // Reads the content of a point file: the first line is skipped, then one row per
@@ -63,8 +67,11 @@ Outcome<PointFileKind> PointFileKindOf(std::string_view path);
 // The circle centres of a drawing as rows: empty names, X and Y in "0.###", in
 // file order. A file that cannot be read gives "Load file failed!".
 Outcome<PointFile> LoadDxfPoints(std::string_view path);
-// The same from the circles on `layers` only (blank: every circle, as above).
-Outcome<PointFile> LoadDxfPoints(std::string_view path, const std::vector<std::string>& layers);
+// The same from the circles on `layers` only (blank: every circle, as above),
+// their numbers read in `units` (its note among the file's notes).
+Outcome<PointFile> LoadDxfPoints(
+    std::string_view path, const std::vector<std::string>& layers,
+    geometry::DrawingUnits units = geometry::DrawingUnits::kFromDrawing);
 
 // Opens a point file as the list's OpenFile button does: by its extension, the
 // circle centres of a drawing (empty names, "0.###") or the rows of a point file.

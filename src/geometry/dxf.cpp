@@ -224,6 +224,7 @@ enum GroupCode : int {
   kStartOrName = 0,  // starts an entity, or names a section's start and end
   kSectionName = 2,  // also a block's or a layer's name
   kLayer = 8,
+  kHeaderVariable = 9,
   kX = 10,
   kY = 20,
   kSecondX = 11,
@@ -247,11 +248,69 @@ enum GroupCode : int {
   kExtrusionZ = 230,
 };
 
-// A coordinate or size of a record, read from its group as a number.
+// Reads the value lines of the groups the reader keeps as numbers. A value
+// that is not a number as a whole ("12,5", where a decimal comma cut the
+// number short), and a coordinate or size beyond kDxfMaxCoordinate, make the
+// drawing doubtful: the first is named, with its line, as the load's problem,
+// and the number reads as 0.
+class Numbers {
+ public:
+  Numbers(const detail::GroupReader& groups, std::string* problem)
+      : groups_(groups), problem_(problem) {}
+
+  double Real(std::string_view value) {
+    double v = 0.0;
+    if (DxfReadDouble(value, v)) return v;
+    Wrong(value);
+    return 0.0;
+  }
+  double Length(std::string_view value) {
+    const double v = Real(value);
+    // A number past the largest one (1e999) is not finite: the outlines refuse
+    // it as such.
+    if (std::isfinite(v) && !(std::fabs(v) <= kDxfMaxCoordinate)) {
+      Tell("Line " + Line() + ": " + Quoted(value) + " is beyond " +
+           std::to_string(static_cast<long long>(kDxfMaxCoordinate)) +
+           ", the largest coordinate or size taken");
+      return 0.0;
+    }
+    return v;
+  }
+  long long Whole(std::string_view value) {
+    long long v = 0;
+    if (DxfReadInt(value, v)) return v;
+    Wrong(value);
+    return 0;
+  }
+
+ private:
+  std::string Line() const { return std::to_string(groups_.CodeLine() + 1); }
+  static std::string Quoted(std::string_view value) {
+    constexpr std::size_t kShown = 40;
+    while (!value.empty() && IsSpace(value.front())) value.remove_prefix(1);
+    while (!value.empty() && IsSpace(value.back())) value.remove_suffix(1);
+    std::string shown(value.substr(0, kShown));
+    if (value.size() > kShown) shown += "...";
+    return "\"" + shown + "\"";
+  }
+  void Wrong(std::string_view value) {
+    Tell("Line " + Line() + ": " + Quoted(value) + " is not a number");
+  }
+  void Tell(std::string why) {
+    if (problem_ != nullptr && problem_->empty()) *problem_ = std::move(why);
+  }
+
+  const detail::GroupReader& groups_;
+  std::string* problem_;
+};
+
+// A number of a record, read from its group: a coordinate or size (a length),
+// or an angle.
 template <typename Record>
 struct NumberField {
   int code;
   double Record::*member;
+  bool length = true;
 };
 
 constexpr NumberField<dCLine> kLineFields[] = {
@@ -259,18 +318,18 @@ constexpr NumberField<dCLine> kLineFields[] = {
 constexpr NumberField<dCArc> kArcFields[] = {{kX, &dCArc::cx},
                                              {kY, &dCArc::cy},
                                              {kRadius, &dCArc::radius},
-                                             {kStartAngle, &dCArc::startAngle},
-                                             {kEndAngle, &dCArc::endAngle}};
+                                             {kStartAngle, &dCArc::startAngle, false},
+                                             {kEndAngle, &dCArc::endAngle, false}};
 constexpr NumberField<dCCircle> kCircleFields[] = {
     {kX, &dCCircle::cx}, {kY, &dCCircle::cy}, {kRadius, &dCCircle::radius}};
 
 // Sets the field `code` stands for; false when it stands for none of them.
 template <typename Record, std::size_t N>
 bool TakeNumber(Record& record, const NumberField<Record> (&fields)[N], int code,
-                std::string_view value) {
+                std::string_view value, Numbers& numbers) {
   for (const NumberField<Record>& f : fields) {
     if (f.code == code) {
-      record.*f.member = DxfToDouble(value);
+      record.*f.member = f.length ? numbers.Length(value) : numbers.Real(value);
       return true;
     }
   }
@@ -280,11 +339,11 @@ bool TakeNumber(Record& record, const NumberField<Record> (&fields)[N], int code
 // The same for a record that keeps the layer it was drawn on.
 template <typename Record, std::size_t N>
 void TakeLayerOrNumber(Record& record, const NumberField<Record> (&fields)[N], int code,
-                       std::string_view value) {
+                       std::string_view value, Numbers& numbers) {
   if (code == kLayer) {
     record.m_Layer.assign(value);
   } else {
-    TakeNumber(record, fields, code, value);
+    TakeNumber(record, fields, code, value, numbers);
   }
 }
 
@@ -329,16 +388,16 @@ struct Extrusion {
            std::fabs(z + 1.0) <= kTolerance;
   }
   // Returns whether the code was one of the three components.
-  bool Take(int code, std::string_view value) {
+  bool Take(int code, std::string_view value, Numbers& numbers) {
     switch (code) {
       case kExtrusionX:
-        x = DxfToDouble(value);
+        x = numbers.Real(value);
         return true;
       case kExtrusionY:
-        y = DxfToDouble(value);
+        y = numbers.Real(value);
         return true;
       case kExtrusionZ:
-        z = DxfToDouble(value);
+        z = numbers.Real(value);
         return true;
       default:
         return false;
@@ -397,6 +456,39 @@ long long DxfToInt(std::string_view text) {
   return negative ? -value : value;
 }
 
+bool DxfReadDouble(std::string_view text, double& out) {
+  const char* b = text.data();
+  const char* e = b + text.size();
+  while (b < e && IsSpace(*b)) ++b;
+  while (e > b && IsSpace(e[-1])) --e;
+  if (b < e && *b == '+' && (e - b == 1 || b[1] != '-')) ++b;
+  const auto [ptr, ec] = std::from_chars(b, e, out);
+  if (ptr != e || b == e) return false;
+  if (ec == std::errc::result_out_of_range) {
+    // Overflow and underflow as strtod reports them (+-HUGE_VAL, or a tiny value).
+    const std::string copy(b, static_cast<std::size_t>(e - b));
+    out = std::strtod(copy.c_str(), nullptr);
+    return true;
+  }
+  return ec == std::errc();
+}
+
+bool DxfReadInt(std::string_view text, long long& out) {
+  const char* b = text.data();
+  const char* e = b + text.size();
+  while (b < e && IsSpace(*b)) ++b;
+  while (e > b && IsSpace(e[-1])) --e;
+  if (b < e && *b == '+') ++b;
+  const auto [ptr, ec] = std::from_chars(b, e, out);
+  if (b != e && ptr == e && ec == std::errc()) return true;
+  // "1.0": a whole number with a fraction of zeros.
+  double d = 0.0;
+  constexpr double kLargest = 9e18;
+  if (!DxfReadDouble(text, d) || !(std::fabs(d) <= kLargest) || d != std::trunc(d)) return false;
+  out = static_cast<long long>(d);
+  return true;
+}
+
 bool DxfNamesEqual(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
@@ -431,8 +523,11 @@ constexpr long long kVertexFrameControl = 16;
 // SEQEND belong to it.
 class EntityReader {
  public:
-  EntityReader(detail::GroupReader& groups, dCEntities& out, std::string* problem)
-      : groups_(groups), out_(out), problem_(problem) {}
+  // `problem` is told when codes and values fall out of step, `numbers` when a
+  // value is not a number or beyond the range.
+  EntityReader(detail::GroupReader& groups, dCEntities& out, std::string* problem,
+               std::string* numbers)
+      : groups_(groups), out_(out), problem_(problem), num_(groups, numbers) {}
 
   // Reads until a group 0 naming one of `stops` (returned), or the end of the
   // text (an empty name). `first` is the name of a group 0 already read.
@@ -606,20 +701,20 @@ class EntityReader {
       case Kind::kNone:
         break;
       case Kind::kLine:
-        TakeLayerOrNumber(out_.lines.back(), kLineFields, code, value);
+        TakeLayerOrNumber(out_.lines.back(), kLineFields, code, value, num_);
         break;
       case Kind::kArc:
         if (code == kLayer) {
           out_.arcs.back().m_Layer.assign(value);
-        } else if (!TakeNumber(out_.arcs.back(), kArcFields, code, value)) {
-          extrusion_.Take(code, value);
+        } else if (!TakeNumber(out_.arcs.back(), kArcFields, code, value, num_)) {
+          extrusion_.Take(code, value, num_);
         }
         break;
       case Kind::kCircle:
         if (code == kLayer) {
           out_.circles.back().m_Layer.assign(value);
-        } else if (!TakeNumber(out_.circles.back(), kCircleFields, code, value)) {
-          extrusion_.Take(code, value);
+        } else if (!TakeNumber(out_.circles.back(), kCircleFields, code, value, num_)) {
+          extrusion_.Take(code, value, num_);
         }
         break;
       case Kind::kLwPolyLine:
@@ -629,17 +724,17 @@ class EntityReader {
         if (code == kLayer) {
           out_.polyLines.back().m_Layer.assign(value);
         } else if (code == kPolyLineFlags) {
-          polyFlags_ = DxfToInt(value);
+          polyFlags_ = num_.Whole(value);
         } else {
-          extrusion_.Take(code, value);
+          extrusion_.Take(code, value, num_);
         }
         break;
       case Kind::kVertex: {
         dCPolyLine& p = out_.polyLines.back();
-        if (code == kX) p.x.back() = DxfToDouble(value);
-        if (code == kY) p.y.back() = DxfToDouble(value);
-        if (code == kBulge) p.b.back() = DxfToDouble(value);
-        if (code == kPolyLineFlags) vertexFlags_ = DxfToInt(value);
+        if (code == kX) p.x.back() = num_.Length(value);
+        if (code == kY) p.y.back() = num_.Length(value);
+        if (code == kBulge) p.b.back() = num_.Real(value);
+        if (code == kPolyLineFlags) vertexFlags_ = num_.Whole(value);
         break;
       }
       case Kind::kEllipse:
@@ -660,29 +755,29 @@ class EntityReader {
         p.m_Layer.assign(value);
         break;
       case kX:  // every X starts a vertex
-        p.x.push_back(DxfToDouble(value));
+        p.x.push_back(num_.Length(value));
         p.y.push_back(0.0);
         p.b.push_back(0.0);
         break;
       case kY:
-        if (!p.y.empty()) p.y.back() = DxfToDouble(value);
+        if (!p.y.empty()) p.y.back() = num_.Length(value);
         break;
       case kBulge:
-        if (!p.b.empty()) p.b.back() = DxfToDouble(value);
+        if (!p.b.empty()) p.b.back() = num_.Real(value);
         break;
       case kPolyLineFlags:
-        if (DxfToInt(value) & 1) p.m_PolyLineFlag |= kDxfPolyLineClosed;
+        if (num_.Whole(value) & 1) p.m_PolyLineFlag |= kDxfPolyLineClosed;
         break;
       case kVertexCount:
         if (p.x.empty()) {
-          const std::size_t n = PlausibleCount(DxfToInt(value), groups_.Remaining());
+          const std::size_t n = PlausibleCount(num_.Whole(value), groups_.Remaining());
           p.x.reserve(n);
           p.y.reserve(n);
           p.b.reserve(n);
         }
         break;
       default:
-        extrusion_.Take(code, value);
+        extrusion_.Take(code, value, num_);
         break;
     }
   }
@@ -693,28 +788,28 @@ class EntityReader {
         e.m_Layer.assign(value);
         break;
       case kX:
-        e.cx = DxfToDouble(value);
+        e.cx = num_.Length(value);
         break;
       case kY:
-        e.cy = DxfToDouble(value);
+        e.cy = num_.Length(value);
         break;
       case kSecondX:
-        e.majorX = DxfToDouble(value);
+        e.majorX = num_.Length(value);
         break;
       case kSecondY:
-        e.majorY = DxfToDouble(value);
+        e.majorY = num_.Length(value);
         break;
       case kRadius:
-        e.ratio = DxfToDouble(value);
+        e.ratio = num_.Real(value);
         break;
       case kEllipseStart:
-        e.startParam = DxfToDouble(value);
+        e.startParam = num_.Real(value);
         break;
       case kBulge:
-        e.endParam = DxfToDouble(value);
+        e.endParam = num_.Real(value);
         break;
       default:
-        extrusion_.Take(code, value);
+        extrusion_.Take(code, value, num_);
         break;
     }
   }
@@ -725,47 +820,49 @@ class EntityReader {
         s.m_Layer.assign(value);
         break;
       case kPolyLineFlags:
-        s.flags = static_cast<std::uint32_t>(DxfToInt(value) & 0xffff);
+        s.flags = static_cast<std::uint32_t>(num_.Whole(value) & 0xffff);
         break;
       case kSplineDegree:
-        s.degree = static_cast<int>(std::clamp<long long>(DxfToInt(value), -1, 1000));
+        s.degree = static_cast<int>(std::clamp<long long>(num_.Whole(value), -1, 1000));
         break;
       case kKnotCount:
-        if (s.knots.empty()) s.knots.reserve(PlausibleCount(DxfToInt(value), groups_.Remaining()));
+        if (s.knots.empty()) {
+          s.knots.reserve(PlausibleCount(num_.Whole(value), groups_.Remaining()));
+        }
         break;
       case kControlCount:
         if (s.cx.empty()) {
-          const std::size_t n = PlausibleCount(DxfToInt(value), groups_.Remaining());
+          const std::size_t n = PlausibleCount(num_.Whole(value), groups_.Remaining());
           s.cx.reserve(n);
           s.cy.reserve(n);
         }
         break;
       case kFitPointCount:
         if (s.x.empty()) {
-          const std::size_t n = PlausibleCount(DxfToInt(value), groups_.Remaining());
+          const std::size_t n = PlausibleCount(num_.Whole(value), groups_.Remaining());
           s.x.reserve(n);
           s.y.reserve(n);
         }
         break;
       case kRadius:
-        s.knots.push_back(DxfToDouble(value));
+        s.knots.push_back(num_.Real(value));
         break;
       case kEllipseStart:
-        s.weights.push_back(DxfToDouble(value));
+        s.weights.push_back(num_.Real(value));
         break;
       case kX:  // every X starts a control point
-        s.cx.push_back(DxfToDouble(value));
+        s.cx.push_back(num_.Length(value));
         s.cy.push_back(0.0);
         break;
       case kY:
-        if (!s.cy.empty()) s.cy.back() = DxfToDouble(value);
+        if (!s.cy.empty()) s.cy.back() = num_.Length(value);
         break;
       case kSecondX:  // every second X starts a fit point
-        s.x.push_back(DxfToDouble(value));
+        s.x.push_back(num_.Length(value));
         s.y.push_back(0.0);
         break;
       case kSecondY:
-        if (!s.y.empty()) s.y.back() = DxfToDouble(value);
+        if (!s.y.empty()) s.y.back() = num_.Length(value);
         break;
       default:
         break;
@@ -781,34 +878,34 @@ class EntityReader {
         i.block.assign(NameOf(value));
         break;
       case kX:
-        i.x = DxfToDouble(value);
+        i.x = num_.Length(value);
         break;
       case kY:
-        i.y = DxfToDouble(value);
+        i.y = num_.Length(value);
         break;
       case kEllipseStart:
-        i.scaleX = DxfToDouble(value);
+        i.scaleX = num_.Real(value);
         break;
       case kBulge:
-        i.scaleY = DxfToDouble(value);
+        i.scaleY = num_.Real(value);
         break;
       case kStartAngle:
-        i.rotation = DxfToDouble(value);
+        i.rotation = num_.Real(value);
         break;
       case kPolyLineFlags:
-        i.columns = DxfToInt(value);
+        i.columns = num_.Whole(value);
         break;
       case kSplineDegree:
-        i.rows = DxfToInt(value);
+        i.rows = num_.Whole(value);
         break;
       case kColumnSpacing:
-        i.columnSpacing = DxfToDouble(value);
+        i.columnSpacing = num_.Length(value);
         break;
       case kRowSpacing:
-        i.rowSpacing = DxfToDouble(value);
+        i.rowSpacing = num_.Length(value);
         break;
       default:
-        extrusion_.Take(code, value);
+        extrusion_.Take(code, value, num_);
         break;
     }
   }
@@ -816,6 +913,7 @@ class EntityReader {
   detail::GroupReader& groups_;
   dCEntities& out_;
   std::string* problem_;
+  Numbers num_;
   Kind kind_ = Kind::kNone;
   Extrusion extrusion_;
   bool inPolyLine_ = false;
@@ -860,6 +958,7 @@ void CDxf::Swap(CDxf& other) {
   m_Blocks.swap(other.m_Blocks);
   m_Layers.swap(other.m_Layers);
   m_Problem.swap(other.m_Problem);
+  std::swap(m_InsUnits, other.m_InsUnits);
 }
 
 void CDxf::LoadText(std::string_view text) {
@@ -872,6 +971,8 @@ void CDxf::Read(detail::GroupReader& groups) {
   m_Blocks.clear();
   m_Layers.clear();
   m_Problem.clear();
+  m_NumberProblem.clear();
+  m_InsUnits = -1;
 
   int code = 0;
   std::string_view value;
@@ -890,20 +991,46 @@ void CDxf::Read(detail::GroupReader& groups) {
       // A section left unclosed ends where the next one starts.
       if (name == "TABLES") sectionOpened = ReadLayers(groups);
       if (name == "BLOCKS") sectionOpened = ReadBlocks(groups);
+      if (name == "HEADER") sectionOpened = ReadHeader(groups);
     } else {
       sectionOpened = false;
     }
   }
-  if (!found) return;
-
-  EntityReader reader(groups, m_E, &m_Problem);
-  const std::string stop = reader.Run({}, {"ENDSEC", "EOF"});
-  if (stop.empty() && m_Problem.empty()) {
-    m_Problem = "The ENTITIES section is not closed: the file may be cut short";
+  if (found) {
+    EntityReader reader(groups, m_E, &m_Problem, &m_NumberProblem);
+    const std::string stop = reader.Run({}, {"ENDSEC", "EOF"});
+    // A file cut short says so first: its last value line is often lost too.
+    if (stop.empty() && m_Problem.empty()) {
+      m_Problem = "The ENTITIES section is not closed: the file may be cut short";
+    }
   }
+  if (m_Problem.empty()) m_Problem.swap(m_NumberProblem);
+}
+
+bool CDxf::ReadHeader(detail::GroupReader& groups) {
+  int code = 0;
+  std::string_view value;
+  Numbers numbers(groups, &m_NumberProblem);
+  bool units = false;
+  while (groups.Next(code, value)) {
+    if (code == kStartOrName) {
+      const std::string_view name = NameOf(value);
+      if (name == "ENDSEC" || name == "EOF") return false;
+      if (name == "SECTION") return true;
+    }
+    // Each header variable is a group 9 with its name, then its value.
+    if (code == kHeaderVariable) {
+      units = NameOf(value) == "$INSUNITS";
+    } else if (units && code == kPolyLineFlags) {
+      m_InsUnits = numbers.Whole(value);
+      units = false;
+    }
+  }
+  return false;
 }
 
 bool CDxf::ReadLayers(detail::GroupReader& groups) {
+  Numbers numbers(groups, &m_NumberProblem);
   int code = 0;
   std::string_view value;
   bool inLayer = false;
@@ -919,13 +1046,14 @@ bool CDxf::ReadLayers(detail::GroupReader& groups) {
     if (!inLayer) continue;
     dCLayer& l = m_Layers.back();
     if (code == kSectionName) l.name.assign(NameOf(value));
-    if (code == kPolyLineFlags) l.frozen = (DxfToInt(value) & 1) != 0;
-    if (code == kColour) l.off = DxfToInt(value) < 0;
+    if (code == kPolyLineFlags) l.frozen = (numbers.Whole(value) & 1) != 0;
+    if (code == kColour) l.off = numbers.Whole(value) < 0;
   }
   return false;
 }
 
 bool CDxf::ReadBlocks(detail::GroupReader& groups) {
+  Numbers numbers(groups, &m_NumberProblem);
   std::string name = NextEntityName(groups);
   while (!name.empty() && name != "ENDSEC" && name != "EOF" && name != "SECTION") {
     if (name != "BLOCK") {
@@ -942,17 +1070,72 @@ bool CDxf::ReadBlocks(detail::GroupReader& groups) {
         break;
       }
       if (code == kSectionName) block.name.assign(NameOf(value));
-      if (code == kX) block.baseX = DxfToDouble(value);
-      if (code == kY) block.baseY = DxfToDouble(value);
+      if (code == kX) block.baseX = numbers.Length(value);
+      if (code == kY) block.baseY = numbers.Length(value);
     }
     if (name.empty()) return false;
     if (name != "ENDBLK" && name != "ENDSEC" && name != "EOF" && name != "SECTION") {
-      EntityReader reader(groups, block.entities, nullptr);
+      EntityReader reader(groups, block.entities, nullptr, &m_NumberProblem);
       name = reader.Run(name, {"ENDBLK", "ENDSEC", "EOF", "SECTION"});
     }
     if (name == "ENDBLK") name = NextEntityName(groups);
   }
   return name == "SECTION";
+}
+
+namespace {
+
+void ScaleSet(dCEntities& e, double f) {
+  for (dCLine& l : e.lines) {
+    l.x1 *= f;
+    l.y1 *= f;
+    l.x2 *= f;
+    l.y2 *= f;
+  }
+  for (dCArc& a : e.arcs) {
+    a.cx *= f;
+    a.cy *= f;
+    a.radius *= f;
+  }
+  for (dCCircle& c : e.circles) {
+    c.cx *= f;
+    c.cy *= f;
+    c.radius *= f;
+  }
+  for (auto* list : {&e.lwPolyLines, &e.polyLines}) {
+    for (dCPolyLine& p : *list) {
+      for (double& v : p.x) v *= f;
+      for (double& v : p.y) v *= f;
+    }
+  }
+  for (dCEllipse& l : e.ellipses) {
+    l.cx *= f;
+    l.cy *= f;
+    l.majorX *= f;
+    l.majorY *= f;
+  }
+  for (dCSpline& s : e.splines) {
+    for (auto* v : {&s.x, &s.y, &s.cx, &s.cy}) {
+      for (double& d : *v) d *= f;
+    }
+  }
+  for (dCInsert& i : e.inserts) {
+    i.x *= f;
+    i.y *= f;
+    i.columnSpacing *= f;
+    i.rowSpacing *= f;
+  }
+}
+
+}  // namespace
+
+void CDxf::ScaleLengths(double factor) {
+  ScaleSet(m_E, factor);
+  for (dCBlock& b : m_Blocks) {
+    b.baseX *= factor;
+    b.baseY *= factor;
+    ScaleSet(b.entities, factor);
+  }
 }
 
 const dCBlock* CDxf::FindBlock(std::string_view name) const {

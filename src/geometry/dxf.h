@@ -176,6 +176,15 @@ class CDxf {
   // section that is never closed (a file cut short). Empty for a sound drawing.
   const std::string& GetProblem() const { return m_Problem; }
 
+  // The drawing's units as its header declares them ($INSUNITS: 1 inches, 4
+  // millimetres, 5 centimetres, 6 metres, ...); -1 when the header declares none.
+  long long GetInsUnits() const { return m_InsUnits; }
+
+  // Multiplies every length of the records (positions, radii, axes, spacings,
+  // block base points) by `factor`; bulges, angles, ratios, knots and insert
+  // scales have no length and stay.
+  void ScaleLengths(double factor);
+
   // Bytes held by the records (capacity, vertex and fit-point arrays, layer names
   // beyond the small-string buffer), for the memory benchmark.
   std::size_t RecordBytes() const;
@@ -186,6 +195,7 @@ class CDxf {
   // the next section instead (its end lost).
   bool ReadLayers(detail::GroupReader& groups);
   bool ReadBlocks(detail::GroupReader& groups);
+  bool ReadHeader(detail::GroupReader& groups);
   void Swap(CDxf& other);
 
   std::uint8_t m_Loaded = 0;
@@ -193,12 +203,27 @@ class CDxf {
   std::vector<dCBlock> m_Blocks;
   std::vector<dCLayer> m_Layers;
   std::string m_Problem;
+  std::string m_NumberProblem;  // the first number not read, until the load ends
+  long long m_InsUnits = -1;
 };
 
-// Number conversions of the reader, with C atof / atoi semantics: leading blanks
-// skipped, the longest valid numeric prefix, 0 when there is none.
+// The largest coordinate or size the reader takes, either way, in the
+// drawing's own units: far beyond any machine's travel, and small enough that
+// every number of a program stays a short word. A number beyond it makes the
+// drawing doubtful (GetProblem names its line).
+inline constexpr double kDxfMaxCoordinate = 1e6;
+
+// Number conversions with C atof / atoi semantics: leading blanks skipped, the
+// longest valid numeric prefix, 0 when there is none. The reader itself takes
+// only a value line that is a number as a whole (DxfReadDouble, DxfReadInt).
 double DxfToDouble(std::string_view text);
 long long DxfToInt(std::string_view text);
+
+// A value line read as a number: blanks around it allowed, nothing else. False
+// for an empty line or one with anything after the number ("12,5"). A whole
+// number may be written with a fraction of zeros ("1.0").
+bool DxfReadDouble(std::string_view text, double& out);
+bool DxfReadInt(std::string_view text, long long& out);
 
 // Whether two layer or block names are the same name: DXF compares them without
 // regard to the case of ASCII letters.

@@ -584,10 +584,12 @@ Outlines OutlinesOf(const CDxf& dxf, const OutlineOptions& options) {
 
 Outcome<Outlines> ReadOutlines(const std::string& path, const OutlineOptions& options) {
   DxfWraper dxf;
-  if (auto f = LoadDxf(dxf, path, 0)) return *f;
+  std::vector<std::string> unitNotes;
+  if (auto f = LoadDxf(dxf, path, 0, options.units, &unitNotes)) return *f;
   Builder builder(dxf.Reader(), options);
   Outlines out = builder.Build();
   if (builder.Refusal()) return Failure{*builder.Refusal(), path};
+  out.notes.insert(out.notes.begin(), unitNotes.begin(), unitNotes.end());
   return out;
 }
 

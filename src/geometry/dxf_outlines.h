@@ -10,6 +10,7 @@
 
 #include "geometry/draw_obj.h"
 #include "geometry/dxf.h"
+#include "geometry/dxf_wrapper.h"
 #include "text/outcome.h"
 
 namespace kelvora::geometry {
@@ -30,6 +31,7 @@ struct OutlineOptions {
   double chordTolerance = 0.01;     // greatest distance of an approximation from its curve
   std::vector<std::string> layers;  // the layers taken; empty: all
   ContourOrder order = ContourOrder::kAsRead;
+  DrawingUnits units = DrawingUnits::kFromDrawing;  // the drawing's numbers read in
 };
 
 // The contours of a drawing and what the operator should be told about it:
@@ -51,7 +53,8 @@ bool LayerTaken(const CDxf& dxf, std::string_view layer, const std::vector<std::
 // Reads the drawing at `path` and builds its outlines. A file that cannot be
 // read or is damaged gives "Load file failed!" as DxfObjGen does; a block that
 // inserts itself, inserts that place too many blocks or vertices, and a number
-// that is not finite in an outline taken are refused with their reason.
+// that is not finite in an outline taken are refused with their reason. The
+// numbers are read in `options.units`; its note comes first among the notes.
 Outcome<Outlines> ReadOutlines(const std::string& path, const OutlineOptions& options);
 
 // The outlines of a drawing already read. What ReadOutlines refuses gives no

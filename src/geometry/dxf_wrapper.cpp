@@ -1,6 +1,7 @@
 #include "geometry/dxf_wrapper.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace kelvora::geometry {
 
@@ -42,11 +43,61 @@ void DxfWraper::InitCircles() {
   }
 }
 
-std::optional<Failure> LoadDxf(DxfWraper& dxf, const std::string& path, unsigned kinds) {
+namespace {
+
+// The units $INSUNITS declares, by their code.
+constexpr std::string_view kUnitNames[] = {"",
+                                           "inches",
+                                           "feet",
+                                           "miles",
+                                           "millimetres",
+                                           "centimetres",
+                                           "metres",
+                                           "kilometres",
+                                           "microinches",
+                                           "mils",
+                                           "yards",
+                                           "angstroms",
+                                           "nanometres",
+                                           "micrometres",
+                                           "decimetres",
+                                           "decametres",
+                                           "hectometres",
+                                           "gigametres",
+                                           "astronomical units",
+                                           "light years",
+                                           "parsecs",
+                                           "US survey feet",
+                                           "US survey inches",
+                                           "US survey yards",
+                                           "US survey miles"};
+constexpr long long kInchesCode = 1;
+constexpr long long kMillimetresCode = 4;
+
+}  // namespace
+
+std::string ApplyDrawingUnits(CDxf& dxf, DrawingUnits units) {
+  const long long declared = dxf.GetInsUnits();
+  const bool inches = units == DrawingUnits::kInches ||
+                      (units == DrawingUnits::kFromDrawing && declared == kInchesCode);
+  if (inches) dxf.ScaleLengths(kMillimetresPerInch);
+  // No header, or one that declares no unit (0), says nothing to compare.
+  if (declared <= 0 || declared == (inches ? kInchesCode : kMillimetresCode)) return {};
+  const std::string name = declared < static_cast<long long>(std::size(kUnitNames))
+                               ? std::string(kUnitNames[declared])
+                               : "of the code " + std::to_string(declared);
+  return "The drawing's units are " + name + "; its numbers were read as " +
+         (inches ? "inches" : "millimetres");
+}
+
+std::optional<Failure> LoadDxf(DxfWraper& dxf, const std::string& path, unsigned kinds,
+                               DrawingUnits units, std::vector<std::string>* notes) {
   if (!dxf.LoadFile(path)) return Failure{std::string(kLoadFileFailed), path};
   if (!dxf.Problem().empty()) {
     return Failure{std::string(kLoadFileFailed), path + ": " + dxf.Problem()};
   }
+  std::string note = ApplyDrawingUnits(*dxf._dxf, units);
+  if (notes && !note.empty()) notes->push_back(std::move(note));
   dxf.InitObjects(kinds);
   return std::nullopt;
 }
@@ -81,9 +132,10 @@ bool LayerTaken(std::string_view layer, const std::vector<std::string>& layers) 
 }
 
 Outcome<std::vector<std::unique_ptr<CCircle>>> DxfCirclesOnLayers(
-    const std::string& path, const std::vector<std::string>& layers) {
+    const std::string& path, const std::vector<std::string>& layers, DrawingUnits units,
+    std::vector<std::string>* notes) {
   DxfWraper dxf;
-  if (auto f = LoadDxf(dxf, path, kDxfCircles)) return *f;
+  if (auto f = LoadDxf(dxf, path, kDxfCircles, units, notes)) return *f;
   // The objects are built one per record, in record order.
   const auto& records = dxf.Reader().Circles();
   std::vector<std::unique_ptr<CCircle>> taken;

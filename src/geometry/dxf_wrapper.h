@@ -20,6 +20,21 @@ inline constexpr std::string_view kLoadFileFailed = "Load file failed!";
 inline constexpr std::string_view kNotFiniteNumber =
     "The drawing holds a number that is not finite";
 
+// The units a drawing's numbers are read in. "From the drawing" takes inches
+// when the header declares inches ($INSUNITS 1) and millimetres otherwise:
+// many programs declare metres by default while their users draw in
+// millimetres, so no other unit is scaled by; a note tells of it instead.
+enum class DrawingUnits { kFromDrawing, kMillimetres, kInches };
+inline constexpr std::string_view kDrawingUnitsNames[] = {"From the drawing", "Millimetres",
+                                                          "Inches"};
+inline constexpr double kMillimetresPerInch = 25.4;
+
+// Scales the records to millimetres as `units` asks (inches: every length by
+// 25.4). Returns the note to give, empty when none: the header declares units
+// other than those the numbers were read in ("The drawing's units are metres;
+// its numbers were read as millimetres").
+std::string ApplyDrawingUnits(CDxf& dxf, DrawingUnits units);
+
 // Which lists InitObjects builds: a job builds only those it uses, so a large
 // drawing is not held twice over in objects nobody reads.
 enum DxfObjects : unsigned {
@@ -72,8 +87,12 @@ std::unique_ptr<CPolyLine> PolyLineOf(const dCPolyLine& record);
 // Loads the file and builds the lists. A file that cannot be read, or whose
 // entities are out of step or cut short, gives "Load file failed!" with the
 // path and the reason: cutting part of a damaged drawing would spoil the work.
+// The lengths are read in `units` (ApplyDrawingUnits), its note added to
+// `notes` when given.
 std::optional<Failure> LoadDxf(DxfWraper& dxf, const std::string& path,
-                               unsigned kinds = kAllDxfObjects);
+                               unsigned kinds = kAllDxfObjects,
+                               DrawingUnits units = DrawingUnits::kFromDrawing,
+                               std::vector<std::string>* notes = nullptr);
 
 // The contour tab's drawing: the file's polylines in file order.
 Outcome<DrawList> DxfObjGen(const std::string& path);
@@ -86,6 +105,7 @@ bool LayerTaken(std::string_view layer, const std::vector<std::string>& layers);
 // The drawing's circles that lie on `layers` (empty: all), in file order, read
 // as LoadDxf reads them.
 Outcome<std::vector<std::unique_ptr<CCircle>>> DxfCirclesOnLayers(
-    const std::string& path, const std::vector<std::string>& layers);
+    const std::string& path, const std::vector<std::string>& layers,
+    DrawingUnits units = DrawingUnits::kFromDrawing, std::vector<std::string>* notes = nullptr);
 
 }  // namespace kelvora::geometry

@@ -71,6 +71,14 @@ constexpr InputRow ContourChoice(std::string_view key, std::span<const std::stri
   return row;
 }
 
+// A drop-down of the drawing options added after the contour options: the
+// drawing's units, and how the side of a contour is chosen.
+constexpr InputRow DrawingChoice(std::string_view key, std::span<const std::string_view> choices,
+                                 std::string_view control, std::string_view caption,
+                                 std::string_view help) {
+  return Since(4, ContourChoice(key, choices, control, caption, help));
+}
+
 // The rows of the options every drilling tab has, under the tab's key prefix.
 #define KELVORA_DRILL_OPTIONS(P)                                                                  \
   Choice(P "Scheme", generators::kDrillSchemeNames, "cmbScheme", "Scheme:",                       \
@@ -245,9 +253,15 @@ constexpr InputRow kContourInputs[] = {
                   kUnsigned, "the greatest distance of arcs and lines from an ellipse or spline"),
     ContourChoice("DxfOrder", geometry::kContourOrderNames, "cmbDxfOrder",
                   "Order:", "order of the contours: As read, or Shortest (nearest end next)"),
+    DrawingChoice("DxfUnits", geometry::kDrawingUnitsNames, "cmbDxfUnits", "Drawing units:",
+                  "the drawing's numbers: From the drawing (inches when its header says so, "
+                  "else millimetres), Millimetres or Inches"),
     ContourChoice("DxfSide", generators::kContourSideNames, "cmbDxfSide", "Side:",
                   "where the tool runs: On the line, Outside or Inside (closed contours), Left "
                   "or Right (open contours)"),
+    DrawingChoice("DxfSideBy", generators::kSideByNames, "cmbDxfSideBy", "Side by:",
+                  "Nesting: Outside and Inside as a part is cut (a contour inside an odd number "
+                  "of others is a hole), or Each contour on its own"),
     ContourOption("DxfToolDia", kDouble, "3", "0.###", "txtDxfToolDia", "Tool diameter:", kUnsigned,
                   "the tool's diameter (sides, lead-in, pocket)"),
     ContourChoice("DxfDirection", generators::kCutDirectionNames, "cmbDxfDirection",
@@ -331,6 +345,9 @@ constexpr InputRow kPointInputs[] = {
     Since(3, Row("AnyLayers", kString, "", "", kOptions, "txtAnyLayers", "", "Drawing layers:", "",
                  kAnyText, kNoBox,
                  "a drawing's layers whose circles are taken, comma-separated (blank: all)", 100)),
+    DrawingChoice("AnyUnits", geometry::kDrawingUnitsNames, "cmbAnyUnits", "Drawing units:",
+                  "a drawing's numbers: From the drawing (inches when its header says so, else "
+                  "millimetres), Millimetres or Inches"),
 };
 
 constexpr InputRow kAutoGridInputs[] = {
@@ -486,10 +503,10 @@ constexpr std::span<const InputRow> kTables[] = {
 
 // The stored tables joined in order, generation by generation (the drilling
 // options after every first key, the dialect after them, then the contour
-// options), so the section keeps
+// options, then the drawing's units and side choice), so the section keeps
 // the order it had before a generation existed and a profile written then only
 // gains keys at its end.
-constexpr int kGenerations = 4;
+constexpr int kGenerations = 5;
 std::vector<InputRow> JoinStoredTables() {
   std::vector<InputRow> keys;
   for (int generation = 0; generation < kGenerations; ++generation) {

@@ -45,7 +45,7 @@ TEST(DxfCircleRows, ACentrePastTheLargestNumberIsRefused) {
   // "-1e30812" reads as minus infinity; a point list cannot show or drill it.
   const auto dir = std::filesystem::temp_directory_path() / "kelvora_dxf_points_test";
   std::filesystem::create_directories(dir);
-  for (const char* x : {"-1e30812.5abc", "1e999"}) {
+  for (const char* x : {"-1e30812", "1e999"}) {
     SCOPED_TRACE(x);
     const std::string path = (dir / "circle.dxf").string();
     std::ofstream(path, std::ios::binary) << "0\nSECTION\n2\nENTITIES\n0\nCIRCLE\n10\n"

@@ -45,6 +45,7 @@ struct CountCase {
   std::string file;
   std::uint32_t lines, arcs, circles, polylines;
   std::size_t splines;
+  std::string problem = {};  // GetProblem after the load
 };
 
 TEST(CDxf, CountsPerFixture) {
@@ -58,7 +59,7 @@ TEST(CDxf, CountsPerFixture) {
       {"many_vertices.dxf", 0, 0, 1, 1, 0},
       {"crlf.dxf", 0, 0, 1, 1, 0},
       // Lower-case "line" and everything after ENDSEC are not read.
-      {"damaged.dxf", 1, 0, 1, 1, 0},
+      {"damaged.dxf", 1, 0, 1, 1, 0, "Line 28: \"12.5abc\" is not a number"},
       {"not_dxf.dxf", 0, 0, 0, 0, 0},
       {"binary.dxf", 0, 0, 0, 0, 0},
   };
@@ -71,7 +72,7 @@ TEST(CDxf, CountsPerFixture) {
     EXPECT_EQ(dxf.GetCircleCount(), c.circles);
     EXPECT_EQ(dxf.GetLwPolyLineCount(), c.polylines);
     EXPECT_EQ(dxf.Splines().size(), c.splines);
-    EXPECT_EQ(dxf.GetProblem(), "");
+    EXPECT_EQ(dxf.GetProblem(), c.problem);
   }
 }
 
@@ -156,11 +157,12 @@ TEST(CDxf, OtherEntitiesFields) {
 
   CDxf damaged;
   ASSERT_TRUE(damaged.LoadFile(Fixture("damaged.dxf")));
-  // The missing end point stays 0; the circle after it is kept, numbers by prefix.
+  // The missing end point stays 0; the circle after it is kept, its numbers
+  // that are not numbers read as 0 (the load's problem names the first).
   EXPECT_EQ(damaged.Lines()[0].m_Layer, "Layer With Blanks");
   EXPECT_DOUBLE_EQ(damaged.Lines()[0].x1, 3);
   EXPECT_DOUBLE_EQ(damaged.Lines()[0].x2, 0);
-  EXPECT_DOUBLE_EQ(damaged.Circles()[0].cx, 12.5);
+  EXPECT_DOUBLE_EQ(damaged.Circles()[0].cx, 0);
   EXPECT_DOUBLE_EQ(damaged.Circles()[0].cy, 0);
   EXPECT_DOUBLE_EQ(damaged.Circles()[0].radius, 2);
 }
@@ -291,6 +293,79 @@ TEST(CDxf, DamagedStructureIsReported) {
   ASSERT_FALSE(refused.ok());
   EXPECT_EQ(refused.failure().message, "Load file failed!");
   EXPECT_NE(refused.failure().detail.find("cut short"), std::string::npos);
+}
+
+TEST(CDxf, NumbersAreReadWholeAndWithinRange) {
+  // A LINE whose start X (line 8) is the text; then the header's units.
+  const auto line = [](const std::string& x) {
+    return Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {10, x}, {0, "ENDSEC"}});
+  };
+  struct Case {
+    std::string name;
+    std::string text;
+    std::string problem;
+  };
+  const std::vector<Case> cases = {
+      {"blanks around", line(" 12.5 "), ""},
+      {"the largest coordinate", line("-1000000"), ""},
+      {"a decimal comma", line("12,5"), "Line 8: \"12,5\" is not a number"},
+      {"a word after", line("12 mm"), "Line 8: \"12 mm\" is not a number"},
+      {"empty", line(""), "Line 8: \"\" is not a number"},
+      {"beyond the range", line("1e308"),
+       "Line 8: \"1e308\" is beyond 1000000, the largest coordinate or size taken"},
+      {"just beyond", line("1000000.5"),
+       "Line 8: \"1000000.5\" is beyond 1000000, the largest coordinate or size taken"},
+      // Past the largest number: refused as not finite where an outline takes it.
+      {"not finite", line("1e999"), ""},
+      {"a flag written with a fraction",
+       Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LWPOLYLINE"}, {70, "1.0"}, {0, "ENDSEC"}}),
+       ""},
+      {"a flag with a fraction",
+       Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "LWPOLYLINE"}, {70, "1.5"}, {0, "ENDSEC"}}),
+       "Line 8: \"1.5\" is not a number"},
+      {"a number in a block",
+       Groups({{0, "SECTION"},
+               {2, "BLOCKS"},
+               {0, "BLOCK"},
+               {2, "B"},
+               {0, "CIRCLE"},
+               {40, "2;"},
+               {0, "ENDBLK"},
+               {0, "ENDSEC"}}),
+       "Line 12: \"2;\" is not a number"},
+      {"an angle is no coordinate",
+       Groups({{0, "SECTION"}, {2, "ENTITIES"}, {0, "ARC"}, {50, "1e308"}, {0, "ENDSEC"}}), ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CDxf dxf;
+    dxf.LoadText(c.text);
+    EXPECT_EQ(dxf.GetProblem(), c.problem);
+  }
+
+  const struct {
+    std::string header;
+    long long units;
+  } headers[] = {
+      {"", -1},
+      {Groups({{0, "SECTION"}, {2, "HEADER"}, {9, "$INSUNITS"}, {70, "1"}, {0, "ENDSEC"}}), 1},
+      {Groups({{0, "SECTION"},
+               {2, "HEADER"},
+               {9, "$ACADVER"},
+               {1, "AC1015"},
+               {9, "$INSUNITS"},
+               {70, " 6"},
+               {9, "$LUNITS"},
+               {70, "2"},
+               {0, "ENDSEC"}}),
+       6},
+  };
+  for (const auto& h : headers) {
+    CDxf dxf;
+    dxf.LoadText(h.header + line("1"));
+    EXPECT_EQ(dxf.GetInsUnits(), h.units) << h.header;
+    EXPECT_EQ(dxf.GetProblem(), "");
+  }
 }
 
 TEST(CDxf, DeclaredCountIsNotTrusted) {

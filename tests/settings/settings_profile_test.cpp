@@ -114,7 +114,7 @@ TEST(SettingsFirstOpening, SpindleSwitchesAreReadBeforeSpecialOperations) {
   const auto order = FirstOpeningReadOrder();
   ASSERT_EQ(order.size(), SettingsKeys().size() - 1);  // every key but "Dlg"
   EXPECT_EQ(order.front()->key, "gcGenLanguage");
-  EXPECT_EQ(order.back()->key, "AnyLayers");
+  EXPECT_EQ(order.back()->key, "AnyUnits");
   const auto position = [&order](std::string_view key) {
     for (std::size_t i = 0; i < order.size(); ++i) {
       if (order[i]->key == key) return i;
@@ -181,7 +181,7 @@ TEST(SettingsShutdown, AMissingSectionIsAppendedWithEveryKeyInOrder) {
 
   std::vector<std::string> expected;
   for (const SettingsKey& k : SettingsKeys()) expected.emplace_back(k.key);
-  ASSERT_EQ(expected.size(), 177u);
+  ASSERT_EQ(expected.size(), 180u);
   EXPECT_EQ(SectionElements(path), expected);
 
   XMLNetProfile p(path, "Kelvora", true);
