@@ -32,6 +32,10 @@ int RunCheck(const std::string& programPath, const ReportRequest& request, std::
     err << "The program cannot be read: " << programPath << "\n";
     return kExitRefused;
   }
+  if (motion::IsNotAProgram(*program)) {
+    err << "Not a program: " << programPath << " holds only NUL bytes\n";
+    return kExitRefused;
+  }
   const motion::Report report = motion::CheckProgram(*program, *machine);
   if (!request.jsonPath.empty()) {
     if (const Outcome<void> written = WriteReportJson(request.jsonPath, report); !written) {

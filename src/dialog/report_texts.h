@@ -44,6 +44,7 @@ enum class ReportText {
   kHostMacro,
   kForeignWord,
   kLongLine,
+  kArcEndNearCircle,
   // The point list's shortest order: "@A" stands for its rapids, "@B" for the
   // listed order's.
   kOrder,

@@ -152,8 +152,14 @@ class ContourWriter {
       return;
     }
     const geometry::BulgeArc arc = geometry::ArcFromBulge(x1, y1, x2, y2, bulge);
-    w_.Line({bulge > 0 ? "G3X" : "G2X", w_.Number(x2), "Y", w_.Number(y2), "I",
-             w_.Number(arc.center.X - x1), "J", w_.Num(arc.center.Y - y1), "F", feed_});
+    const ArcCentreWords centre =
+        w_.ArcCentre(x1, y1, x2, y2, arc.center.X, arc.center.Y, bulge > 0);
+    if (!centre.arc) {
+      w_.Line({"G1X", w_.Number(x2), "Y", w_.Number(y2), "F", feed_});
+      return;
+    }
+    w_.Line({bulge > 0 ? "G3X" : "G2X", w_.Number(x2), "Y", w_.Number(y2), "I", centre.i, "J",
+             centre.j, "F", feed_});
   }
 
   ProgramWriter& w_;
@@ -451,20 +457,22 @@ class PassWriter {
     }
     const PathSegment part = PartOf(*s.seg, s.t0, s.t1);
     const bool climbs = std::abs(s.z1 - z_) > 1e-9;
-    // An arc whose ends would be written as one point reads as a whole circle:
-    // so short a piece is written as a line.
-    const bool arc = part.b != 0 && std::hypot(part.x1 - part.x0, part.y1 - part.y0) > 0.002;
-    if (arc) {
+    // An arc whose ends would be written as one point reads as a whole circle,
+    // and one of a radius below what the program writes cannot be made: so
+    // short or small a piece is written as a line.
+    ArcCentreWords centre;
+    if (part.b != 0 && std::hypot(part.x1 - part.x0, part.y1 - part.y0) > 0.002) {
       const geometry::BulgeArc a =
           geometry::ArcFromBulge(part.x0, part.y0, part.x1, part.y1, part.b);
+      centre = w_.ArcCentre(part.x0, part.y0, part.x1, part.y1, a.center.X, a.center.Y, part.b > 0);
+    }
+    if (centre.arc) {
       if (climbs) {
         w_.Line({part.b > 0 ? "G3X" : "G2X", w_.Number(part.x1), "Y", w_.Number(part.y1), "Z",
-                 Height(s.z1), "I", w_.Number(a.center.X - part.x0), "J",
-                 w_.Number(a.center.Y - part.y0), "F", feed_});
+                 Height(s.z1), "I", centre.i, "J", centre.j, "F", feed_});
       } else {
         w_.Line({part.b > 0 ? "G3X" : "G2X", w_.Number(part.x1), "Y", w_.Number(part.y1), "I",
-                 w_.Number(a.center.X - part.x0), "J", w_.Number(a.center.Y - part.y0), "F",
-                 feed_});
+                 centre.i, "J", centre.j, "F", feed_});
       }
     } else if (climbs) {
       if (fed_) {

@@ -1,7 +1,9 @@
 #include "generators/program_writer.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "generators/limits.h"
 
@@ -76,6 +78,97 @@ void ProgramWriter::UserBlock(std::string_view block) {
   if (block.empty()) return;
   text_ += block;
   if (block.back() != '\n') text_ += kLineEnd;
+}
+
+namespace {
+
+// The step between two numbers a pattern writes: 0.001 for "0.###".
+double StepOf(text::NumberFormat format) {
+  switch (format) {
+    case text::NumberFormat::kMax3:
+    case text::NumberFormat::kFixed3:
+    case text::NumberFormat::kF3:
+      return 0.001;
+    case text::NumberFormat::kMax2:
+    case text::NumberFormat::kF2:
+      return 0.01;
+    case text::NumberFormat::kFixed1:
+    case text::NumberFormat::kMax1:
+    case text::NumberFormat::kF1:
+      return 0.1;
+    case text::NumberFormat::kWhole:
+      return 1.0;
+  }
+  return 0.001;
+}
+
+}  // namespace
+
+ArcCentreWords ProgramWriter::ArcCentre(double x0, double y0, double x1, double y1, double cx,
+                                        double cy, bool ccw) const {
+  NoteFinite(cx);
+  NoteFinite(cy);
+  // What the control reads: every number as the program writes it (read back
+  // without the locale, whose decimal separator may not be ".").
+  const auto written = [this](double value) {
+    const std::string number = text::FormatNumber(value, numbers_);
+    double read = value;
+    std::from_chars(number.data(), number.data() + number.size(), read);
+    return read;
+  };
+  const double step = StepOf(numbers_);
+  const double sx = written(x0);
+  const double sy = written(y0);
+  const double ex = written(x1);
+  const double ey = written(y1);
+  const double trueI = cx - x0;
+  const double trueJ = cy - y0;
+  const auto apart = [&](double i, double j) {
+    return std::fabs(std::hypot(ex - sx - i, ey - sy - j) - std::hypot(i, j));
+  };
+  double bestI = written(trueI);
+  double bestJ = written(trueJ);
+  double bestApart = apart(bestI, bestJ);
+  if (bestApart > step / 2 && std::isfinite(bestApart)) {
+    const double roundedI = bestI;
+    const double roundedJ = bestJ;
+    for (int di = -1; di <= 1; ++di) {
+      for (int dj = -1; dj <= 1; ++dj) {
+        const double i = written(roundedI + di * step);
+        const double j = written(roundedJ + dj * step);
+        // Within one step of the true centre (and its rounding's own slack).
+        if (std::fabs(i - trueI) > step * 1.000001 || std::fabs(j - trueJ) > step * 1.000001) {
+          continue;
+        }
+        const double a = apart(i, j);
+        if (a < bestApart) {
+          bestApart = a;
+          bestI = i;
+          bestJ = j;
+        }
+      }
+    }
+  }
+  ArcCentreWords words;
+  // A radius that rounds below one step, or a written one below it, is no arc.
+  words.arc = !(sx == ex && sy == ey) && std::hypot(trueI, trueJ) >= step / 2 &&
+              std::hypot(bestI, bestJ) >= step * 0.999999;
+  if (words.arc && bestApart > step / 2) {
+    // No centre near enough brings the ends onto one circle (a short piece of
+    // a large arc): when the arc bows less than half a step from its chord, the
+    // line to its end is the same path as the program can write it.
+    const double radius = std::hypot(trueI, trueJ);
+    double sweep = std::atan2(y1 - cy, x1 - cx) - std::atan2(y0 - cy, x0 - cx);
+    if (ccw && sweep < 0) sweep += 2 * std::numbers::pi;
+    if (!ccw && sweep > 0) sweep -= 2 * std::numbers::pi;
+    const double half = std::fabs(sweep) / 2;
+    if (half <= std::numbers::pi / 2 && radius * (1 - std::cos(half)) <= step / 2) {
+      words.arc = false;
+    }
+  }
+  words.i = {bestI, numbers_, false};
+  words.j = {bestJ, numbers_, false};
+  return words;
 }
 
 Outcome<std::string> ProgramWriter::Finish() {

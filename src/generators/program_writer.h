@@ -45,6 +45,14 @@ class Word {
   bool isNumber_ = false;
 };
 
+// The centre of an arc as a program writes it: I and J from the arc's start,
+// or, when the arc cannot be written as one, a line to its end (`arc` false).
+struct ArcCentreWords {
+  bool arc = false;
+  NumberWord i{0.0, text::NumberFormat::kMax3};
+  NumberWord j{0.0, text::NumberFormat::kMax3};
+};
+
 class ProgramWriter {
  public:
   explicit ProgramWriter(text::NumberFormat numbers) : numbers_(numbers) {}
@@ -95,6 +103,21 @@ class ProgramWriter {
   // without its sign, so no line ever reads "Z--".
   std::string Depth(double depth) const { return DepthWord(Num(depth)); }
   static std::string DepthWord(std::string_view formatted);
+
+  // The I and J of an arc from (x0, y0) to (x1, y1) about (cx, cy), chosen so
+  // that the written end lies on the circle through the written start as
+  // nearly as the writer's decimals allow. The control takes the centre as
+  // the written start plus the written I and J; rounding each on its own can
+  // leave the end's radius up to about two steps from the start's (0.002 mm
+  // with three decimals). When the rounded centre leaves them more than half a
+  // step apart, the I and J within one step of the true centre that bring them
+  // nearest are written instead, so nothing moves by more than one step. An
+  // arc whose written ends are one point (it would read as a whole circle) or
+  // whose written radius is below one step is written as a line to its end,
+  // and so is one that no centre near enough brings onto its circle when it
+  // bows less than half a step from its chord. `ccw`: counter-clockwise (G3).
+  ArcCentreWords ArcCentre(double x0, double y0, double x1, double y1, double cx, double cy,
+                           bool ccw) const;
 
   const std::string& Text() const { return text_; }
   std::string Take() { return std::move(text_); }

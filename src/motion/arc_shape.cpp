@@ -52,12 +52,21 @@ PlanarBox ArcBox(const Move& move, const ArcShape& shape) {
     along = std::fmod(along, kTurn);
     if (along < 0.0) along += kTurn;
     if (along > span) continue;
-    const double x = move.centreX + shape.radius * std::cos(angle);
-    const double y = move.centreY + shape.radius * std::sin(angle);
-    box.minX = std::min(box.minX, x);
-    box.maxX = std::max(box.maxX, x);
-    box.minY = std::min(box.minY, y);
-    box.maxY = std::max(box.maxY, y);
+    // An end off the circle makes the control's path a spiral: its radius runs
+    // evenly from the start's to the end's along the sweep. The point is passed
+    // at `along` and, with extra turns, a whole turn later each time; the radius
+    // changes one way, so the first and the last pass bound it.
+    const double last = along + std::floor((span - along) / kTurn) * kTurn;
+    for (const double at : {along, last}) {
+      const double radius =
+          shape.radius + (shape.endRadius - shape.radius) * (span > 0.0 ? at / span : 0.0);
+      const double x = move.centreX + radius * std::cos(angle);
+      const double y = move.centreY + radius * std::sin(angle);
+      box.minX = std::min(box.minX, x);
+      box.maxX = std::max(box.maxX, x);
+      box.minY = std::min(box.minY, y);
+      box.maxY = std::max(box.maxY, y);
+    }
   }
   return box;
 }

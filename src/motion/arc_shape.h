@@ -23,7 +23,9 @@ struct PlanarBox {
 };
 
 // The XY box of every point the arc passes: its ends and the quadrant points
-// (the circle's leftmost, rightmost, lowest and highest) its sweep crosses.
+// (the circle's leftmost, rightmost, lowest and highest) its sweep crosses, at
+// the radius the path has there when the end lies off the circle (the radius
+// runs evenly from the start's to the end's along the sweep).
 PlanarBox ArcBox(const Move& move, const ArcShape& shape);
 
 }  // namespace kelvora::motion

@@ -100,6 +100,18 @@ std::uint64_t CountProgramLines(std::string_view program) {
   return ends + (last != '\n' && last != '\r' ? 1 : 0);
 }
 
+bool IsNotAProgram(std::string_view bytes) {
+  bool nul = false;
+  for (const char c : bytes) {
+    if (c == '\0') {
+      nul = true;
+    } else if (c != ' ' && c != '\t' && c != '\r' && c != '\n') {
+      return false;
+    }
+  }
+  return nul;
+}
+
 Report CheckProgram(std::string_view program, const Machine& machine, const CheckOptions& options) {
   ReportBuilder builder(machine, options);
   ReadProgram(program, builder, ReaderStartFor(machine));

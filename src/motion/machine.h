@@ -30,7 +30,7 @@ struct Machine {
   std::array<double, 3> minimum{-1000.0, -1000.0, -200.0};
   std::array<double, 3> maximum{1000.0, 1000.0, 100.0};
   double stockTop = 0.0;       // Z of the stock's top surface
-  double spinUpSeconds = 0.0;  // waited after every M3/M4
+  double spinUpSeconds = 0.0;  // waited when the spindle starts or reverses (M3/M4)
   // The control the programs are written for, and, for the host, whether it
   // reads a dwell's P in milliseconds (its default: seconds).
   text::Dialect dialect = text::Dialect::kHost;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 
 #include "motion/arc_shape.h"
@@ -14,8 +15,39 @@ namespace {
 // How far below a Z must be to count as below it, against rounding in the
 // reader's arithmetic (incremental moves, inch programs).
 constexpr double kZTolerance = 1e-6;
-// How far an arc's end may lie off its circle before it is reported.
+// How far an arc's end may lie off its circle before a note says so.
 constexpr double kOffCircle = 0.001;
+
+// When the control refuses an arc whose end lies off its circle: the end's
+// radius differs from the start's by more than `absolute` and by more than
+// `relative` of the radius, or by more than `outright`. GRBL and grblHAL state
+// theirs (0.005 mm and 0.1 %, or 0.5 mm). LinuxCNC's interpreter, measured,
+// refuses beyond 0.02828 mm and 0.1 % however large the radius; the host is
+// taken to read arcs as LinuxCNC does. 0.028 stays just inside that.
+struct ArcTolerance {
+  double absolute;
+  double relative;
+  double outright;
+};
+
+ArcTolerance ArcToleranceOf(text::Dialect dialect) {
+  constexpr double kNone = std::numeric_limits<double>::infinity();
+  switch (dialect) {
+    case text::Dialect::kGrbl:
+    case text::Dialect::kGrblHal:
+      return {0.005, 0.001, 0.5};
+    case text::Dialect::kHost:
+    case text::Dialect::kLinuxCnc:
+      break;
+  }
+  return {0.028, 0.001, kNone};
+}
+
+bool ControlRefusesArc(const ArcTolerance& tolerance, double radius, double endRadius) {
+  const double off = std::fabs(endRadius - radius);
+  const double relative = tolerance.relative * std::min(radius, endRadius);
+  return off > tolerance.outright || (off > tolerance.absolute && off > relative);
+}
 
 FindingKind KindOfNotice(NoticeKind kind) {
   switch (kind) {
@@ -60,23 +92,23 @@ std::string_view MoveWord(MoveKind kind) {
 }  // namespace
 
 bool IsNote(FindingKind kind) {
-  return kind == FindingKind::kSpindleOff || kind == FindingKind::kHostMacro;
+  return kind == FindingKind::kSpindleOff || kind == FindingKind::kHostMacro ||
+         kind == FindingKind::kArcEndNearCircle;
 }
 
 struct ReportBuilder::State {
   explicit State(const Machine& machine) : timer(machine) {}
   LineTimer timer;
   bool spindleOn = false;
+  EventKind spindleTurn = EventKind::kSpindleStop;  // M3, M4 or stopped
   bool spindleNoted = false;
   // One finding per line and kind: the kinds already found on `findingLine`.
   std::uint32_t findingLine = 0;
   std::uint32_t kindsOnLine = 0;
   DeepestFeeds deepestFeeds;
-  // The move before, when it was a straight feed: a rapid straight back along
-  // it, no lower, runs through the slot it has just cut.
-  bool feedBefore = false;
-  Position feedStart;
-  Position feedEnd;
+  // The feeds just cut below the top: a rapid back along one, no lower, or
+  // straight down into one already that deep, runs through cut material.
+  RecentCuts recentCuts;
 };
 
 ReportBuilder::ReportBuilder(const Machine& machine, const CheckOptions& options)
@@ -114,12 +146,20 @@ void ReportBuilder::OnEvent(const Event& event) {
   switch (event.kind) {
     case EventKind::kSpindleCw:
     case EventKind::kSpindleCcw:
+      // The spindle comes up to speed when it starts or reverses; an M3 while
+      // it already turns that way (a new S) waits nothing more.
+      if (state.spindleTurn != event.kind) {
+        ++report_.spinUps;
+        report_.spinUpSeconds += machine_.spinUpSeconds;
+        report_.seconds += machine_.spinUpSeconds;
+      }
       state.spindleOn = true;
-      report_.seconds += machine_.spinUpSeconds;
+      state.spindleTurn = event.kind;
       break;
     case EventKind::kSpindleStop:
     case EventKind::kProgramEnd:
       state.spindleOn = false;
+      state.spindleTurn = EventKind::kSpindleStop;
       break;
     case EventKind::kDwell:
       if (event.value > 0.0) {
@@ -138,6 +178,7 @@ void ReportBuilder::OnMove(const Move& move) {
   ++report_.moves;
   MoveTime time;
   double length = 0.0;
+  ArcShape arcShape;
   // A straight move adds its end: its start is where the move before ended, or
   // where the machine is before the program, which the program does not say.
   double low[3] = {move.end.x, move.end.y, move.end.z};
@@ -153,8 +194,11 @@ void ReportBuilder::OnMove(const Move& move) {
     high[2] = std::max(move.start.z, move.end.z);
     length = shape.length;
     time = TimeOfArc(move, state_->timer.Rates(), shape);
+    arcShape = shape;
     if (std::fabs(shape.endRadius - shape.radius) > kOffCircle) {
-      Flag(FindingKind::kArcEndOffCircle, move.line,
+      const bool refused =
+          ControlRefusesArc(ArcToleranceOf(machine_.dialect), shape.radius, shape.endRadius);
+      Flag(refused ? FindingKind::kArcEndOffCircle : FindingKind::kArcEndNearCircle, move.line,
            AxisDetail('R', shape.radius) + "/" + AxisDetail('R', shape.endRadius));
     }
   } else {
@@ -179,10 +223,11 @@ void ReportBuilder::OnMove(const Move& move) {
       extents.maximum[axis] = std::max(extents.maximum[axis], highs[axis]);
     }
   }
-  CheckMove(move, low, high);
+  CheckMove(move, arcShape, low, high);
 }
 
-void ReportBuilder::CheckMove(const Move& move, const double (&low)[3], const double (&high)[3]) {
+void ReportBuilder::CheckMove(const Move& move, const ArcShape& arcShape, const double (&low)[3],
+                              const double (&high)[3]) {
   State& state = *state_;
   if (machine_.softLimits) {
     static constexpr char kLetters[3] = {'X', 'Y', 'Z'};
@@ -203,15 +248,8 @@ void ReportBuilder::CheckMove(const Move& move, const double (&low)[3], const do
   if (options_.statedDepth && low[2] < *options_.statedDepth - kZTolerance) {
     Flag(FindingKind::kBelowDepth, move.line, AxisDetail('Z', low[2]));
   }
-  const bool retrace = state.feedBefore && move.start == state.feedEnd;
-  // Only a feed that ends below the top can be retraced below it.
-  state.feedBefore = move.kind == MoveKind::kFeed && move.end.z < machine_.stockTop;
-  if (state.feedBefore) {
-    state.feedStart = move.start;
-    state.feedEnd = move.end;
-  }
   if (move.kind == MoveKind::kRapid) {
-    if (options_.stockChecks) CheckRapid(move, retrace);
+    if (options_.stockChecks) CheckRapid(move);
     return;
   }
   if (move.feed <= 0.0) {
@@ -228,28 +266,40 @@ void ReportBuilder::CheckMove(const Move& move, const double (&low)[3], const do
     if (move.end.x == move.start.x && move.end.y == move.start.y) {
       state.deepestFeeds.Record(move.end.x, move.end.y, low[2]);
     }
+    // The path cut, for a rapid back along it or down into it. A cut that
+    // turns A is not kept: the part has turned under it.
+    if (move.end.a == move.start.a) {
+      if (IsArc(move)) {
+        state.recentCuts.AddArc(move.centreX, move.centreY, arcShape.radius, arcShape.startAngle,
+                                arcShape.sweep, move.start.z, move.end.z);
+      } else {
+        state.recentCuts.AddLine({move.start.x, move.start.y, move.start.z},
+                                 {move.end.x, move.end.y, move.end.z});
+      }
+    }
   }
 }
 
-void ReportBuilder::CheckRapid(const Move& move, bool afterFeed) {
+void ReportBuilder::CheckRapid(const Move& move) {
   const double stockTop = machine_.stockTop - kZTolerance;
   const double lowest = std::min(move.start.z, move.end.z);
   if (lowest >= stockTop) return;
+  State& state = *state_;
+  const RecentCuts::Point from{move.start.x, move.start.y, move.start.z};
+  const RecentCuts::Point to{move.end.x, move.end.y, move.end.z};
   const bool sideways =
       move.end.x != move.start.x || move.end.y != move.start.y || move.end.a != move.start.a;
   if (sideways) {
-    const State& state = *state_;
-    const bool backThroughSlot = afterFeed && move.end.x == state.feedStart.x &&
-                                 move.end.y == state.feedStart.y &&
-                                 move.end.a == state.feedStart.a &&
-                                 move.start.z >= state.feedEnd.z && move.end.z >= state.feedStart.z;
-    if (backThroughSlot) return;
+    // Back along a slot just cut, no lower than its floor.
+    if (move.end.a == move.start.a && state.recentCuts.Holds(from, to)) return;
     Flag(FindingKind::kRapidInStock, move.line, AxisDetail('Z', lowest));
     return;
   }
-  // Straight down below the top: only into a hole already fed at least as deep.
+  // Straight down below the top: only into a hole already fed at least as deep,
+  // or into a slot cut at least as deep there.
   if (move.end.z < move.start.z &&
-      !state_->deepestFeeds.ReachedAt(move.end.x, move.end.y, move.end.z)) {
+      !state.deepestFeeds.ReachedAt(move.end.x, move.end.y, move.end.z) &&
+      !state.recentCuts.Holds(from, to)) {
     Flag(FindingKind::kRapidInStock, move.line, AxisDetail('Z', move.end.z));
   }
 }

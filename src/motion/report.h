@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "motion/arc_shape.h"
 #include "motion/machine.h"
 #include "motion/moves.h"
 
@@ -30,12 +31,15 @@ enum class FindingKind : std::uint8_t {
   kRapidInStock,     // a rapid below the stock top (sideways, or down into uncut stock)
   kNoFeed,           // a feed move with no F or F 0
   kSpindleOff,       // note: cutting below the stock top with the spindle off
-  kArcEndOffCircle,  // the arc's end is more than 0.001 mm off its circle
+  kArcEndOffCircle,  // the arc's end is off its circle beyond the control's tolerance
   kBelowDepth,       // Z below the job's stated depth
   kNoAAxis,          // an A move on a machine without an A axis
   kHostMacro,        // note: M100-M199 runs the host control's own macro
   kForeignWord,      // a word the machine's control does not read (G83 or M101 on GRBL)
   kLongLine,         // a line longer than the machine's control reads
+  // note: the arc's end is more than 0.001 mm off its circle, within the
+  // control's tolerance (it runs the arc, a spiral of that little)
+  kArcEndNearCircle,
 };
 
 struct Finding {
@@ -66,6 +70,10 @@ struct Report {
   double plainSeconds = 0.0;  // length ÷ feed (rapids at the axes' limits), no acceleration
   std::uint64_t moves = 0;
   std::uint64_t lines = 0;
+  // The spindle's starts and reversals (M3/M4 while it stands or turns the other
+  // way), each of which waits the machine's spin-up time; in `seconds`.
+  std::uint64_t spinUps = 0;
+  double spinUpSeconds = 0.0;
   std::vector<Finding> findings;   // in line order; at most kMaxFindings kept
   std::uint64_t findingCount = 0;  // all of them, also those not kept
   std::uint64_t noteCount = 0;     // how many of findingCount are notes
@@ -85,6 +93,12 @@ struct CheckOptions {
 // The program's line count as the report gives it: lines ended by CR LF, LF or
 // CR; a last line without its end counts too.
 std::uint64_t CountProgramLines(std::string_view program);
+
+// Whether the bytes are no program at all: NUL bytes, with nothing besides them
+// but blanks and line ends (a file zeroed by a failed copy or a crash). A
+// control reads no such file; the check refuses it rather than report it as a
+// program that makes no move.
+bool IsNotAProgram(std::string_view bytes);
 
 // Reads the program as the machine's control reads it (its dialect's words, the
 // host's dwell unit) and reports on it.
@@ -121,8 +135,9 @@ class ReportBuilder final : public MotionSink {
 
   void Add(FindingKind kind, std::uint32_t line, std::string detail);
   void Flag(FindingKind kind, std::uint32_t line, std::string detail);
-  void CheckMove(const Move& move, const double (&low)[3], const double (&high)[3]);
-  void CheckRapid(const Move& move, bool afterFeed);
+  void CheckMove(const Move& move, const ArcShape& arcShape, const double (&low)[3],
+                 const double (&high)[3]);
+  void CheckRapid(const Move& move);
 };
 
 }  // namespace kelvora::motion

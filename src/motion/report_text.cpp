@@ -17,7 +17,7 @@ struct FindingWords {
 };
 
 // Every finding's stable name and English text, in FindingKind's order.
-constexpr std::array<FindingWords, 15> kFindingWords{{
+constexpr std::array<FindingWords, 16> kFindingWords{{
     {FindingKind::kUnknownWord, "unknown_word", "unknown word"},
     {FindingKind::kMalformedNumber, "malformed_number", "malformed number"},
     {FindingKind::kBadArc, "bad_arc", "arc that cannot be made"},
@@ -33,6 +33,8 @@ constexpr std::array<FindingWords, 15> kFindingWords{{
     {FindingKind::kHostMacro, "host_macro", "macro of the host control (other controls refuse it)"},
     {FindingKind::kForeignWord, "foreign_word", "word this control does not read"},
     {FindingKind::kLongLine, "long_line", "line longer than the control reads"},
+    {FindingKind::kArcEndNearCircle, "arc_end_near_circle",
+     "arc end off its circle, within the control's tolerance"},
 }};
 
 constexpr bool InKindOrder() {
@@ -70,13 +72,31 @@ void AppendCount(std::string& out, std::uint64_t count, std::string_view one,
   out += count == 1 ? one : many;
 }
 
+constexpr double kManyHours = 1e9;
+
 void AppendDuration(std::string& out, double seconds, const SummaryWords& words = {}) {
   const auto unit = [&](std::uint64_t value, std::string_view name) {
     out += std::to_string(value);
     out += ' ';
     out += name;
   };
-  const double rounded = std::isfinite(seconds) ? std::round(std::max(seconds, 0.0)) : 0.0;
+  if (std::isnan(seconds)) seconds = 0.0;
+  const double rounded = std::round(std::max(seconds, 0.0));
+  // A time of a billion hours and more (a machine profile's limits typed far
+  // too low, or positions far out) is shown in hours with four significant
+  // digits ("2.778e+17 h"); one past every number, as "∞ h".
+  if (rounded >= kManyHours * 3600.0) {
+    if (std::isinf(rounded)) {
+      out += "\u221e";
+    } else {
+      char hours[32];
+      std::snprintf(hours, sizeof hours, "%.3e", rounded / 3600.0);
+      out += hours;
+    }
+    out += ' ';
+    out += words.hours;
+    return;
+  }
   if (rounded >= 3600.0) {
     const auto minutes = static_cast<std::uint64_t>(std::round(rounded / 60.0));
     unit(minutes / 60, words.hours);
@@ -203,6 +223,14 @@ std::string ReportText(const Report& report) {
   out += " (acceleration, exact stop at every block)\nLength \u00f7 feed: ";
   AppendDuration(out, report.plainSeconds);
   out += " (no acceleration)\n";
+  if (report.spinUpSeconds > 0.0) {
+    // Said apart, so the operator sees which M3/M4 the run time waits at.
+    out += "Spin-up: ";
+    AppendShown(out, report.spinUpSeconds);
+    out += " s, " + std::to_string(report.spinUps) +
+           (report.spinUps == 1 ? " spindle start" : " spindle starts") +
+           " (the spindle starting or reversing; an M3/M4 while it turns that way waits none)\n";
+  }
   out += "Lines: " + std::to_string(report.lines) + ", moves: " + std::to_string(report.moves);
   out += '\n';
   for (const Finding& finding : report.findings) {

@@ -20,14 +20,26 @@ MoveTime TimeOfRotaryOnly(const Move& move, double travel, const AxisRates& rate
   return {RestToRestSeconds(travel, velocity, rates.acceleration[kAxisA]), travel / plainVelocity};
 }
 
-// A turning along with X/Y/Z: the move takes at least what A needs for its
-// own travel at its own limits.
+// A turning along with an arc of no length (a zero radius): the move takes
+// what A needs for its own travel at its own limits.
 MoveTime WithRotary(MoveTime time, const Move& move, const AxisRates& rates) {
   if (move.end.a == move.start.a) return time;
   const double travel = std::fabs(move.end.a - move.start.a);
   const double velocity = rates.velocity[kAxisA];
   const double seconds = RestToRestSeconds(travel, velocity, rates.acceleration[kAxisA]);
   return {std::max(time.seconds, seconds), std::max(time.plainSeconds, travel / velocity)};
+}
+
+// A turning along with X/Y/Z moves |ΔA| / length degrees for every millimetre of
+// path, so its limits cap the path's speed and acceleration as a linear axis's
+// do: the move lasts what the slowest axis needs, its own ramp included.
+void CapByRotary(const Move& move, const AxisRates& rates, double length, double& velocity,
+                 double& acceleration) {
+  const double turn = std::fabs(move.end.a - move.start.a);
+  if (turn == 0.0) return;
+  const double stretch = length / turn;
+  velocity = std::min(velocity, rates.velocity[kAxisA] * stretch);
+  acceleration = std::min(acceleration, rates.acceleration[kAxisA] * stretch);
 }
 
 }  // namespace
@@ -69,11 +81,12 @@ MoveTime TimeOfLine(const Move& move, const AxisRates& rates, double length) {
     axesVelocity = std::min(axesVelocity, rates.velocity[axis] * stretch);
     acceleration = std::min(acceleration, rates.acceleration[axis] * stretch);
   }
+  CapByRotary(move, rates, length, axesVelocity, acceleration);
+  // The plain figure is the length at F: A's limits are the machine's, not the feed's.
   const bool feedGiven = move.kind != MoveKind::kRapid && move.feed > 0.0;
   const double velocity = feedGiven ? std::min(move.feed * kPerMinute, axesVelocity) : axesVelocity;
   const double plainVelocity = feedGiven ? move.feed * kPerMinute : axesVelocity;
-  const MoveTime time{RestToRestSeconds(length, velocity, acceleration), length / plainVelocity};
-  return WithRotary(time, move, rates);
+  return {RestToRestSeconds(length, velocity, acceleration), length / plainVelocity};
 }
 
 MoveTime TimeOfArc(const Move& move, const AxisRates& rates, const ArcShape& shape) {
@@ -96,12 +109,12 @@ MoveTime TimeOfArc(const Move& move, const AxisRates& rates, const ArcShape& sha
     velocity = std::min(velocity, rates.velocity[kAxisZ] * shape.length / rise);
     acceleration = std::min(acceleration, rates.acceleration[kAxisZ] * shape.length / rise);
   }
+  CapByRotary(move, rates, shape.length, velocity, acceleration);
   const bool feedGiven = move.feed > 0.0;
   const double feedVelocity = feedGiven ? std::min(move.feed * kPerMinute, velocity) : velocity;
   const double plainVelocity = feedGiven ? move.feed * kPerMinute : velocity;
-  const MoveTime time{RestToRestSeconds(shape.length, feedVelocity, acceleration),
-                      shape.length / plainVelocity};
-  return WithRotary(time, move, rates);
+  return {RestToRestSeconds(shape.length, feedVelocity, acceleration),
+          shape.length / plainVelocity};
 }
 
 MoveTime TimeOfMove(const Move& move, const Machine& machine) {

@@ -39,8 +39,10 @@ double RestToRestSeconds(double length, double velocity, double acceleration);
 // A straight move (rapid or feed). Rapids run at the path speed the slowest
 // moving axis allows along the direction; feeds at F capped the same way. F is
 // taken along the X/Y/Z path when X, Y or Z moves and along A (degrees) when only
-// A moves; A's own limits hold either way, so the move takes at least what A
-// needs. A feed move without F runs at the axes' limits.
+// A moves. An A turning along with X/Y/Z caps the path's speed and acceleration
+// by its own limits like any other axis, so the move lasts what the slowest axis
+// needs, its ramp included; the plain figure stays the length at F. A feed move
+// without F runs at the axes' limits.
 // `length` is the X/Y/Z distance from start to end.
 MoveTime TimeOfLine(const Move& move, const AxisRates& rates, double length);
 

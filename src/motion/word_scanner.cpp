@@ -56,6 +56,21 @@ bool EndsWord(char c) {
   return IsLetter(c) || c == '(' || c == ';' || IsLineEnd(c);
 }
 
+// Whether an exponent ("e3", "E-2") stands right after a number that ends at
+// `i`, and if so moves `i` past it: "X1e3" is one malformed number, not X1 and
+// a word E3. With a blank between ("X1 E3") the E is a word of its own.
+bool ExponentFollows(std::string_view text, std::size_t& i) {
+  const std::size_t n = text.size();
+  if (i == 0 || i >= n || IsBlank(text[i - 1]) || Upper(text[i]) != 'E') return false;
+  std::size_t k = i + 1;
+  if (k < n && (text[k] == '+' || text[k] == '-')) ++k;
+  if (k >= n || !IsDigit(text[k])) return false;
+  // The exponent's digits are the number's: the notice quotes them with it.
+  while (k < n && IsDigit(text[k])) ++k;
+  i = k;
+  return true;
+}
+
 struct Number {
   double value = 0.0;
   bool ok = false;
@@ -384,7 +399,10 @@ std::size_t ScanLine(std::string_view text, std::uint32_t lineNumber, MotionSink
       }
     }
     const Number number = ReadNumber(text, i);
-    if (!number.ok || (i < n && !EndsWord(text[i]))) {
+    // A control of its own words reads "X1E3" as X1 and an E word, which its
+    // check reports; the host's reading says the number does not read.
+    if (!number.ok || (i < n && !EndsWord(text[i])) ||
+        (control == nullptr && ExponentFollows(text, i))) {
       while (i < n && !EndsWord(text[i])) ++i;
       SendNotice(sink, NoticeKind::kMalformedNumber, lineNumber, line,
                  {static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(i - begin)});

@@ -41,6 +41,9 @@ TEST(CliReport, CheckReadsAnyProgramAndWarningsAreNoFailure) {
   const kelvora::testing::ScratchFolder dir("cli_check");
   // Line 3 moves sideways with the tool 1 mm inside the stock.
   const std::string warned = WriteFile(dir, "warned.nc", "G90\r\nG0Z-1\r\nG0X10Y10\r\nM30\r\n");
+  const std::string zeros = WriteFile(dir, "zeros.nc", std::string(4096, '\0'));
+  const std::string zeroLines = WriteFile(dir, "zero_lines.nc", std::string("\0\0\r\n\0 \n", 7));
+  const std::string zeroAndWord = WriteFile(dir, "zero_word.nc", std::string("\0G0X1\n", 7));
   const struct {
     const char* name;
     std::vector<std::string> args;
@@ -71,6 +74,13 @@ TEST(CliReport, CheckReadsAnyProgramAndWarningsAreNoFailure) {
        kExitRefused,
        {},
        "absent.xml"},
+      {"NUL bytes are no program", {"check", zeros}, kExitRefused, {}, "Not a program"},
+      {"NUL bytes and line ends", {"check", zeroLines}, kExitRefused, {}, "Not a program"},
+      {"a NUL beside a word is read as a program",
+       {"check", zeroAndWord},
+       kExitOk,
+       {"line 1: " + Text(FindingKind::kUnknownWord)},
+       ""},
       {"no program named", {"check"}, kExitUsage, {}, ""},
       {"--report belongs to the jobs", {"check", warned, "--report"}, kExitUsage, {}, ""},
   };

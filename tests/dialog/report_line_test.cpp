@@ -272,7 +272,7 @@ TEST(ReportTexts, EveryTextInEveryLanguageAndTheCommandLinesEnglish) {
           << "row " << row << ", language " << language;
     }
   }
-  for (int kind = 0; kind <= static_cast<int>(motion::FindingKind::kLongLine); ++kind) {
+  for (int kind = 0; kind <= static_cast<int>(motion::FindingKind::kArcEndNearCircle); ++kind) {
     const auto k = static_cast<motion::FindingKind>(kind);
     EXPECT_EQ(FindingText(k, kEnglish), motion::FindingText(k)) << kind;
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -84,9 +85,18 @@ TEST(ReportChecks, EachCheckWithItsLine) {
       {"spindle stopped before cutting",
        "M3\nG1Z-1F100\nG0Z1\nM5\nG1Z-1\n",
        {{5, FindingKind::kSpindleOff}}},
-      {"arc end off its circle",
-       "M3\nG0X10\nG3X0Y10.003I-10J0F100\n",
-       {{3, FindingKind::kArcEndOffCircle}}},
+      {"rapid halfway back along the slot, lower than its floor",
+       "M3\nG0Z1\nG1Z-1F100\nG1X50\nG0X20Z-1.5\n",
+       {{5, FindingKind::kRapidInStock}}},
+      {"rapid down into the slot, deeper than it was cut",
+       "M3\nG0Z1\nG1Z-1F100\nG1X50\nG0Z1\nG0X25\nG0Z-1.5\n",
+       {{7, FindingKind::kRapidInStock}}},
+      {"rapid down beside the slot",
+       "M3\nG0Z1\nG1Z-1F100\nG1X50\nG0Z1\nG0X25Y0.5\nG0Z-0.5\n",
+       {{7, FindingKind::kRapidInStock}}},
+      {"rapid down into a ramp's slot below where it had reached",
+       "M3\nG0Z0\nG1X50Z-2F100\nG0Z1\nG0X10\nG0Z-1\n",
+       {{6, FindingKind::kRapidInStock}}},
       {"below the stated depth",
        "M3\nG0Z1\nG1Z-5F100\nG0Z1\nG1Z-5.1\n",
        {{5, FindingKind::kBelowDepth}},
@@ -131,6 +141,15 @@ TEST(ReportChecks, SafeProgramsReportNothing) {
        "M5\nM30\n"},
       {"back to an earlier hole", "M3\nG0Z1\nG1Z-2F100\nG0Z1\nG0X5\nG1Z-3\nG0Z1\nG0X0\nG0Z-1.5\n"},
       {"back through the slot just cut", "M3\nG0Z1\nG1Z-1F100\nG1X50\nG0X0\nG0Z5\n"},
+      {"halfway back through the slot just cut", "M3\nG0Z1\nG1Z-1F100\nG1X50\nG0X20\nG0Z5\n"},
+      {"back along the slot, above its floor", "M3\nG0Z1\nG1Z-1F100\nG1X50\nG0X10Z-0.5\n"},
+      {"down into the middle of a slot cut deeper",
+       "M3\nG0Z1\nG1Z-2F100\nG1X50\nG0Z1\nG0X25\nG0Z-1\n"},
+      {"down into a slot cut earlier, back in another",
+       "M3\nG0Z1\nG1Z-1F100\nG1X50\nG0Z1\nG0Y10\nG1Z-1\nG1X0\nG0Z1\nG0X25Y0\nG0Z-1\n"},
+      {"down into a ramp's slot where it was that deep",
+       "M3\nG0Z0\nG1X50Z-2F100\nG0Z1\nG0X40\nG0Z-1\n"},
+      {"down into an arc's groove", "M3\nG0X10\nG1Z-1F100\nG3X-10I-10J0\nG0Z1\nG0X0Y10\nG0Z-0.5\n"},
       {"drilling cycle with retract to R", "M3\nG0Z5\nG99G81X10Y10Z-3R1F100\nX20\nX30\nG80\n"},
       {"peck cycle", "M3\nG0Z5\nG98G83X10Y10Z-6R1Q2F100\nX20\nG80\n"},
       {"arcs on their circles", "M3\nG0X10\nG1Z-1F100\nG3X-10I-10J0\nG2X10R10\n"},
@@ -143,6 +162,55 @@ TEST(ReportChecks, SafeProgramsReportNothing) {
       ADD_FAILURE() << name << ": line " << finding.line << " kind "
                     << static_cast<int>(finding.kind) << " " << finding.detail;
     }
+  }
+}
+
+// The arc's end off its circle, against each control's tolerance: a warning
+// where the control refuses the arc, a note where it runs it, nothing within
+// 0.001 mm. From X R0 round to Y R+off, counter-clockwise about the origin.
+TEST(ReportChecks, ArcEndOffItsCircleByEachControlsTolerance) {
+  struct ArcCase {
+    text::Dialect dialect;
+    double radius;
+    double off;
+    std::optional<FindingKind> expected;
+  };
+  const auto warn = FindingKind::kArcEndOffCircle;
+  const auto note = FindingKind::kArcEndNearCircle;
+  const ArcCase cases[] = {
+      {text::Dialect::kHost, 10, 0.0009, std::nullopt},
+      {text::Dialect::kHost, 10, 0.003, note},      // three decimals' rounding
+      {text::Dialect::kHost, 10, 0.0275, note},     // 0.275 %, within 0.028 mm
+      {text::Dialect::kHost, 10, 0.03, warn},       // 0.3 % and beyond 0.028 mm
+      {text::Dialect::kLinuxCnc, 100, 0.09, note},  // beyond 0.028 mm, 0.09 %
+      {text::Dialect::kLinuxCnc, 100, 0.11, warn},
+      {text::Dialect::kLinuxCnc, 1000, 0.6, note},  // no limit of its own at 0.5 mm
+      {text::Dialect::kGrbl, 10, 0.004, note},
+      {text::Dialect::kGrbl, 10, 0.006, note},  // beyond 0.005 mm, but 0.06 %
+      {text::Dialect::kGrbl, 10, 0.012, warn},  // 0.12 %
+      {text::Dialect::kGrbl, 2, 0.006, warn},   // 0.3 %, where the host reads it
+      {text::Dialect::kHost, 2, 0.006, note},
+      {text::Dialect::kGrblHal, 100, 0.09, note},
+      {text::Dialect::kGrblHal, 100, 0.11, warn},
+      {text::Dialect::kGrbl, 1000, 0.6, warn},  // beyond 0.5 mm outright
+  };
+  for (const ArcCase& c : cases) {
+    Machine machine;
+    machine.dialect = c.dialect;
+    const std::string program = "M3\nG0X" + std::to_string(c.radius) + "\nG3X0Y" +
+                                std::to_string(c.radius + c.off) + "I" + std::to_string(-c.radius) +
+                                "J0F100\n";
+    const Report report = CheckProgram(program, machine);
+    const std::string what = std::string(text::RulesOf(c.dialect).name) + " R" +
+                             std::to_string(c.radius) + " off " + std::to_string(c.off);
+    if (!c.expected) {
+      EXPECT_EQ(report.findingCount, 0U) << what;
+      continue;
+    }
+    ASSERT_EQ(report.findings.size(), 1U) << what;
+    EXPECT_EQ(report.findings[0].kind, *c.expected) << what;
+    EXPECT_EQ(report.findings[0].line, 3U) << what;
+    EXPECT_EQ(IsNote(report.findings[0].kind), *c.expected == note) << what;
   }
 }
 

@@ -106,8 +106,14 @@ TEST(ReportDialect, EachControlsRefusalsWithTheirLines) {
        {{2, FindingKind::kHostMacro, "M101"}}},
       {"Host: an E word is unknown",
        Dialect::kHost,
-       "G1X1E2F100\n",
+       "G1X1 E2F100\n",
        {{1, FindingKind::kUnknownWord, "E2"}}},
+      // Right after a number E and digits are its exponent, which no control
+      // reads: the number is malformed (LinuxCNC reads an E word, as above).
+      {"Host: a number with an exponent",
+       Dialect::kHost,
+       "G1X1E2F100\n",
+       {{1, FindingKind::kMalformedNumber, "X1E2"}}},
       {"Host: cycles, A, %, long lines",
        Dialect::kHost,
        g83 + "G0A5\n" + percents + LineOf(300) + "\n",

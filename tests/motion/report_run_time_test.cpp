@@ -8,6 +8,7 @@
 #include <cmath>
 #include <numbers>
 #include <string>
+#include <utility>
 
 #include "motion/report.h"
 #include "motion/run_time.h"
@@ -66,9 +67,16 @@ TEST(RunTime, SingleMovesAsWorkedByHand) {
        helixLength / 10},
       // A 90° alone at F 3600 deg/min (60 deg/s): 90/60 + 60/720.
       {"A alone at F", Line(MoveKind::kFeed, {0, 0, 0, 90}, 3600), 1.5 + 60.0 / 720, 1.5},
-      // X 10 at 10 mm/s (1.04 s) with A 180° that needs 180/120 + 120/720 at its own limits.
+      // X 10 with A 180°: A turns 18° a millimetre, so its 120 deg/s and 720
+      // deg/s² cap the path at 6.667 mm/s and 40 mm/s²: 10/6.667 + 6.667/40.
+      // The plain figure is the length at F, 10/10.
       {"X and A: A takes longer", Line(MoveKind::kFeed, {10, 0, 0, 180}, 600), 1.5 + 120.0 / 720,
-       1.5},
+       1.0},
+      // X 10 A 100 F 600: F is within A's speed (10° a mm: 100 deg/s) but not
+      // its acceleration (72 mm/s² on the path): 10/10 + 10/72 = 1.139, not
+      // the 1.04 of X alone or A's 1.0 alone.
+      {"X and A: A's ramp holds the path", Line(MoveKind::kFeed, {10, 0, 0, 100}, 600),
+       1.0 + 10.0 / 72, 1.0},
       // X 100 at 10 mm/s (10.04 s) with A 10°: 2·√(10/720) = 0.236, X sets the time.
       {"X and A: X takes longer", Line(MoveKind::kFeed, {100, 0, 0, 10}, 600), 10.04, 10.0},
       // A feed move without F runs at the axis' limit, as a rapid would.
@@ -107,6 +115,26 @@ TEST(RunTime, DwellsAndSpinUpAddTheirSeconds) {
   EXPECT_NEAR(report.plainSeconds, 2.5, 1e-12);
   EXPECT_EQ(report.moves, 0U);
   EXPECT_FALSE(report.extents.any);
+}
+
+// The spin-up is waited when the spindle starts or reverses, not at an M3 that
+// only gives a new speed to a spindle already turning that way.
+TEST(RunTime, SpinUpOnlyWhenTheSpindleStartsOrReverses) {
+  const std::pair<std::string, std::uint64_t> programs[] = {
+      {"S1000 M3\nG4 P1\n", 1}, {"S1000 M3\nS2000 M3\nS3000 M3\n", 1},  // new speeds while it turns
+      {"M3\nM4\nM3\n", 3},                                              // every reversal
+      {"M3\nM5\nM3\n", 2},                                              // stopped and started again
+      {"M4\nM4\n", 1},          {"M5\n", 0},
+  };
+  Machine machine;
+  machine.spinUpSeconds = 2;
+  for (const auto& [program, starts] : programs) {
+    const Report report = CheckProgram(program, machine);
+    EXPECT_EQ(report.spinUps, starts) << program;
+    const double dwell = program.find("G4") != std::string::npos ? 1.0 : 0.0;
+    EXPECT_NEAR(report.seconds, 2.0 * static_cast<double>(starts) + dwell, 1e-9) << program;
+    EXPECT_NEAR(report.spinUpSeconds, 2.0 * static_cast<double>(starts), 1e-9) << program;
+  }
 }
 
 }  // namespace

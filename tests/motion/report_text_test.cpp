@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -65,8 +66,36 @@ TEST(ReportText, SummaryLine) {
        "no moves \u00b7 3 s \u00b7 no warnings"},
       {"just under the hour", Sample(10, 50, -5, 10, 3599.6),
        "X 10\u202650 \u00b7 Y 10\u202650 \u00b7 Z \u22125\u202610 \u00b7 1 h \u00b7 no warnings"},
+      // Hours as whole numbers up to a billion; past that (where minutes once
+      // overflowed into "0 h") four significant digits; past every number "∞".
+      {"a million hours", Sample(10, 50, -5, 10, 3.6e9 + 1800),
+       "X 10\u202650 \u00b7 Y 10\u202650 \u00b7 Z \u22125\u202610 \u00b7 1000000 h 30 min "
+       "\u00b7 no warnings"},
+      {"far more hours than minutes can count", Sample(10, 50, -5, 10, 1e21),
+       "X 10\u202650 \u00b7 Y 10\u202650 \u00b7 Z \u22125\u202610 \u00b7 2.778e+17 h "
+       "\u00b7 no warnings"},
+      {"the largest time", Sample(10, 50, -5, 10, 1.7e308),
+       "X 10\u202650 \u00b7 Y 10\u202650 \u00b7 Z \u22125\u202610 \u00b7 4.722e+304 h "
+       "\u00b7 no warnings"},
+      {"a time past every number", Sample(10, 50, -5, 10, HUGE_VAL),
+       "X 10\u202650 \u00b7 Y 10\u202650 \u00b7 Z \u22125\u202610 \u00b7 \u221e h "
+       "\u00b7 no warnings"},
   };
   for (const SummaryCase& c : cases) EXPECT_EQ(SummaryLine(c.report), c.expected) << c.name;
+}
+
+// The spin-up's line says how much of the run time is waited and at how many
+// starts; a machine without a spin-up time shows none.
+TEST(ReportText, SpinUpLineOnlyWhenWaited) {
+  Report report = WithFigures(Sample(10, 50, -5, 10, 83), 80);
+  EXPECT_EQ(ReportText(report).find("Spin-up"), std::string::npos);
+  report.spinUps = 2;
+  report.spinUpSeconds = 5;
+  EXPECT_NE(ReportText(report).find("\nLength \u00f7 feed: 30 s (no acceleration)\nSpin-up: 5 s, "
+                                    "2 spindle starts (the spindle starting or reversing; an "
+                                    "M3/M4 while it turns that way waits none)\nLines: 40"),
+            std::string::npos)
+      << ReportText(report);
 }
 
 TEST(ReportText, FullTextListsFindingsWithTheirLines) {
@@ -98,13 +127,13 @@ TEST(ReportText, FullTextListsFindingsWithTheirLines) {
 TEST(ReportText, EveryKindHasItsOwnNameAndText) {
   std::map<std::string, int> names;
   std::map<std::string, int> texts;
-  for (int kind = 0; kind <= static_cast<int>(FindingKind::kLongLine); ++kind) {
+  for (int kind = 0; kind <= static_cast<int>(FindingKind::kArcEndNearCircle); ++kind) {
     const auto k = static_cast<FindingKind>(kind);
     ++names[std::string(FindingName(k))];
     ++texts[std::string(FindingText(k))];
   }
-  EXPECT_EQ(names.size(), 15U);
-  EXPECT_EQ(texts.size(), 15U);
+  EXPECT_EQ(names.size(), 16U);
+  EXPECT_EQ(texts.size(), 16U);
   EXPECT_EQ(FindingName(FindingKind::kRapidInStock), "rapid_in_stock");
   EXPECT_EQ(FindingName(FindingKind::kForeignWord), "foreign_word");
   EXPECT_EQ(FindingName(FindingKind::kLongLine), "long_line");
