@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "generators/limits.h"
+#include "text/parse.h"
 
 namespace kelvora::generators {
 namespace {
@@ -75,6 +76,22 @@ std::vector<double> PeckLevels(const DrillProgramInputs& in) {
   }
   levels.push_back(bottom);
   return levels;
+}
+
+DrillProgramInputs PeckInputsAsWritten(const DrillProgramInputs& in, text::NumberFormat numbers) {
+  DrillProgramInputs out = in;
+  if (in.scheme.scheme != DrillScheme::kFullRetract &&
+      in.scheme.scheme != DrillScheme::kChipBreak) {
+    return out;
+  }
+  auto written = [numbers](double v) {
+    const auto read = text::ParseDouble(text::FormatNumber(v, numbers));
+    return read ? *read : v;
+  };
+  out.depth = written(in.depth);
+  out.retract = written(in.retract);
+  out.pass = written(in.pass);
+  return out;
 }
 
 double SchemePeckCount(const DrillProgramInputs& in) {

@@ -49,6 +49,13 @@ inline constexpr double kPeckLevelTolerance = 0.0005;
 // whose pecks are measured from the surface.
 std::vector<double> PeckLevels(const DrillProgramInputs& in);
 
+// `in` with the depth, the retract height and the peck Q of the schemes a canned
+// cycle stands for (full retract, chip break) as the program writes them in
+// `numbers`: their pecks are planned from the numbers the canned line states, so
+// that the moves and the cycle drill to the same heights. Other inputs as they
+// are.
+DrillProgramInputs PeckInputsAsWritten(const DrillProgramInputs& in, text::NumberFormat numbers);
+
 // The number of feeds into one hole the scheme of `in` makes (for the size
 // limits; may be huge, or not a number for inputs that never reach the bottom).
 double SchemePeckCount(const DrillProgramInputs& in);

@@ -72,7 +72,7 @@ Outcome<std::string> EmitDrillProgram(const geometry::DrawList& holes, const Dri
 Outcome<std::string> EmitDrillMoves(const geometry::DrawList& holes, const DrillProgramInputs& in,
                                     text::NumberFormat numbers, const DrillMotionConstants& k,
                                     std::optional<std::string_view> endScript) {
-  DrillProgramInputs moves = in;
+  DrillProgramInputs moves = PeckInputsAsWritten(in, numbers);
   moves.scheme.canned = false;
   if (auto f = CheckSchemeLimits(static_cast<double>(holes.size()), moves)) return *f;
   // Every hole is drilled alike after its rapid; its lines are written once and

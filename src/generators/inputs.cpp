@@ -8,6 +8,17 @@ std::string DataLineWrong(std::size_t rowNumber) {
   return "Data Line:" + std::to_string(rowNumber) + " wrong";
 }
 
+bool WritesAboveZero(double value, text::NumberFormat format) {
+  if (!(value > 0)) return false;
+  const auto written = text::ParseDouble(text::FormatNumber(value, format));
+  return written && *written > 0;
+}
+
+std::optional<Failure> RefuseFeed(double feed, std::string_view key, text::NumberFormat format) {
+  if (WritesAboveZero(feed, format)) return std::nullopt;
+  return Failure{std::string(kParametersError), std::string(key)};
+}
+
 template <class T, class Parse>
 InputReader& InputReader::Convert(std::string_view key, T& out, Parse parse) {
   if (!ok()) return *this;

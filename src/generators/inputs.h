@@ -2,10 +2,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "geometry/draw_obj.h"
+#include "text/number_format.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {
@@ -54,6 +56,15 @@ class InputReader {
   std::string message_;
   std::string failedKey_;
 };
+
+// Whether `value`, as a program writes it in `format`, is above 0.
+bool WritesAboveZero(double value, text::NumberFormat format = text::NumberFormat::kMax3);
+
+// The refusal of a feed a job writes a move at: "Parameters error" and the key
+// when the feed, as the program writes it in `format`, is not above 0 (a control
+// refuses a feed move at F0, and a negative feed is no feed).
+std::optional<Failure> RefuseFeed(double feed, std::string_view key,
+                                  text::NumberFormat format = text::NumberFormat::kMax3);
 
 // Keys of the motion inputs each machining job reads first, in this order: the
 // feed, the retract and safe heights, the depth, the step down and the spindle

@@ -22,12 +22,20 @@ bool ReadChoice(const TextLookup& texts, std::string_view key, const std::string
 // empty key.
 std::string_view BadDrillOption(const DrillProgramInputs& in, const DrillProgramKeys& keys) {
   const DrillSchemeInputs& s = in.scheme;
+  // Every hole is fed into at the feed, whatever the scheme.
+  if (RefuseFeed(in.feed, keys.feed)) return keys.feed;
   if (!(s.dwell >= 0)) return keys.dwell;
   if (s.scheme == DrillScheme::kStandard) return {};
   const double bottom = -in.depth;
   if (s.canned && (!(in.retract <= in.zsafe) || !(bottom < in.retract))) return keys.retract;
   if (!(in.depth > 0) || !(bottom < in.retract)) return keys.depth;
   if (s.scheme != DrillScheme::kSinglePlunge && !(in.pass > 0)) return keys.pass;
+  // The pecks of full retract and chip break are planned from Q as the program
+  // writes it; a Q written as 0 would never reach the bottom.
+  if ((s.scheme == DrillScheme::kFullRetract || s.scheme == DrillScheme::kChipBreak) &&
+      !WritesAboveZero(in.pass)) {
+    return keys.pass;
+  }
   if (s.scheme == DrillScheme::kDecreasing) {
     if (!(s.factor > 0) || !(s.factor <= 1)) return keys.peckFactor;
     if (!(s.minPeck > 0) || !(s.minPeck <= in.pass)) return keys.minPeck;
@@ -171,6 +179,9 @@ Outcome<SurfMillProgramInputs> ReadSurfMillProgramInputs(const TextLookup& texts
       .Bool("MsqrEnSpin", in.enSpin)
       .Bool("MsqrGotoZero", in.gotoZero);
   if (!r.ok()) return r.failure();
+  // Every layer is plunged into at the plunge feed and milled at the feed.
+  if (auto f = RefuseFeed(in.feed, "MsqrFeedrate")) return *f;
+  if (auto f = RefuseFeed(in.plungeFeed, "MsqrPlugFeed")) return *f;
   return in;
 }
 
@@ -246,6 +257,10 @@ Outcome<DxfMachiningInputs> ReadDxfMachiningInputs(const TextLookup& texts) {
       .Text("DxfSpOpStrOff", in.specialOpOff)
       .Text("DxfEndScript", in.endScript);
   if (!r.ok()) return r.failure();
+  // The contours and the cut toolpath plunge into every layer at the plunge feed
+  // and cut it at the feed.
+  if (auto f = RefuseFeed(in.feed, "DxfFeedrate")) return *f;
+  if (auto f = RefuseFeed(in.plungeFeed, "DxfPlugFeed")) return *f;
   return in;
 }
 

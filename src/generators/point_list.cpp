@@ -23,6 +23,9 @@ using text::NumberFormat;
 namespace {
 
 constexpr double kPocketRemainder = 0.05;
+// Half the smallest step the program writes: a floor this close to the depth is
+// the depth as written; any more that remains gets a last pass of its own.
+constexpr double kDepthResolution = 0.0005;
 
 // The first line of a point file.
 constexpr std::string_view kPointFileHeader = "Name,X,Y";
@@ -176,14 +179,14 @@ std::vector<double> PocketPassDepths(double depth, double pass) {
   const double n = std::trunc(depth / pass);
   std::vector<double> depths;
   for (double k = 1; k <= n; ++k) depths.push_back(k * pass);
-  if (depth - n * pass > kPocketRemainder) depths.push_back(depth);
+  if (depth - n * pass >= kDepthResolution) depths.push_back(depth);
   return depths;
 }
 
 double PocketBottom(double depth, double pass) {
   if (!(pass > 0) || !(pass < depth)) return depth;
   const double bottom = std::trunc(depth / pass) * pass;
-  return depth - bottom > kPocketRemainder ? depth : bottom;
+  return depth - bottom >= kDepthResolution ? depth : bottom;
 }
 
 ToolCheck CheckToolAgainstR1(double R1, double toolRadius) {
@@ -209,14 +212,35 @@ Outcome<PocketPreviewRadii> PocketPreviewR1(const TextLookup& texts) {
 
 namespace {
 
+// The smallest radius the program writes as more than zero.
+constexpr double kSmallestRadius = 0.0005;
+
 // A pocket's rings as the program cuts them: the radii of the tool centre, the
-// regular rings from the inside out, then the outer ring when one remains.
+// regular rings from the inside out, then the outer ring when one remains. A
+// ring whose edge lies within the tool's reach of the centre (a radius the
+// program would write as zero or below) is left out: the tool plunged at the
+// centre cuts it, and a circle around it would be an arc of radius zero, or one
+// on the far side of the centre whose edge reaches beyond the ring's.
 std::vector<double> RingRadii(double R1, double R2, double W, double t, int rings, bool outer) {
   std::vector<double> radii;
   radii.reserve(static_cast<std::size_t>(rings) + 1);
-  for (int i = 1; i <= rings; ++i) radii.push_back(R1 + i * W - t);
-  if (outer) radii.push_back(R2 - t);
+  for (int i = 1; i <= rings; ++i) {
+    const double rho = R1 + i * W - t;
+    if (rho >= kSmallestRadius) radii.push_back(rho);
+  }
+  if (outer && R2 - t >= kSmallestRadius) radii.push_back(R2 - t);
   return radii;
+}
+
+// Where the plunge entry goes down: at the first regular ring's start (R1 + W -
+// t), as long as that is a ring the tool fits on inside R2; at the centre when it
+// is within the tool's reach of the centre; otherwise at the first ring cut (the
+// outer ring), or at the centre when there is none.
+double PlungeRadius(double R1, double R2, double W, double t, const std::vector<double>& radii) {
+  const double first = R1 + W - t;
+  if (first < kSmallestRadius) return 0;
+  if (first <= R2 - t + kSmallestRadius) return first;
+  return radii.empty() ? 0 : radii.front();
 }
 
 // The helical entry of a pocket: on each layer the tool descends along the ring
@@ -234,8 +258,6 @@ struct HelixEntry {
 
 // Above the surface, or the previous layer's floor, the helix starts this high.
 constexpr double kHelixClearance = 0.2;
-// The smallest radius the program writes as more than zero.
-constexpr double kSmallestRadius = 0.0005;
 
 Outcome<HelixEntry> PlanHelix(const std::vector<double>& radii, const std::vector<double>& depths,
                               double R2, double t, const AnyPocketInputs& in) {
@@ -244,9 +266,8 @@ Outcome<HelixEntry> PlanHelix(const std::vector<double>& radii, const std::vecto
   // Without a step-down there is no pitch to keep under.
   if (!(in.pass > 0)) return Failure{std::string(kParametersError), "AnyStepdown"};
   HelixEntry h;
-  // The first ring that is a real circle around the centre; rings the tool cuts
-  // at a radius of zero or across the centre stay as they are, after it. With no
-  // such ring the helix runs on the pocket's edge.
+  // The first ring cut (RingRadii leaves out those within the tool's reach of
+  // the centre); with none the helix runs on the pocket's edge.
   h.ring = radii.size();
   h.radius = R2 - t;
   for (std::size_t i = 0; i < radii.size(); ++i) {
@@ -292,13 +313,26 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
   const std::vector<double> depths = PocketPassDepths(in.depth, in.pass);
   const int rings = static_cast<int>(m);
   const std::vector<double> radii = RingRadii(R1, R2, W, t, rings, outerRing);
+  // The tool waits and moves between the pocket's passes at the retract height;
+  // below the surface that would be a rapid into stock not cut yet.
+  if (!(in.retract >= 0)) return Failure{std::string(kParametersError), "AnyRetract"};
+  if (auto f = RefuseFeed(in.plungeFeed, "AnyFeedrate", NumberFormat::kFixed3)) return *f;
   std::optional<HelixEntry> helix;
   if (in.entry == PocketEntry::kHelix) {
     auto planned = PlanHelix(radii, depths, R2, t, in);
     if (!planned) return planned.failure();
     helix = std::move(*planned);
   }
-  const double ringLines = 2 * (m + (outerRing ? 1 : 0));
+  // The tool's edge reaches R2 on the outer ring and the tool's radius where it
+  // plunges at the centre: a pocket narrower than the tool cannot be cut.
+  if (R2 < t - 1e-9) return Failure{std::string(kParametersError), "AnyHoleSize"};
+  // The ring moves, and the helix's turn round at the depth, are cut at the
+  // cutting feed; a pocket no wider than the tool is only plunged.
+  if (helix || !radii.empty()) {
+    if (auto f = RefuseFeed(in.cutFeed, "AnyFeedrate2", NumberFormat::kFixed1)) return *f;
+  }
+  const double plungeRadius = PlungeRadius(R1, R2, W, t, radii);
+  const double ringLines = 2 * static_cast<double>(radii.size());
   // The helix adds its turns, the full circle and the move down to where it
   // starts on every layer, in place of the plunge.
   const double helixLines =
@@ -333,7 +367,7 @@ Outcome<PocketProgram> AnyPocketGcodeGen(const geometry::DrawList& points, doubl
     for (std::size_t k = 0; k < depths.size(); ++k) {
       const double d = depths[k];
       if (!helix) {
-        w.Line({"G0X", w.Number(c.X + R1 + W - t), "Y", cy});
+        w.Line({"G0X", w.Number(c.X + plungeRadius), "Y", cy});
         w.Line({"G1Z", w.DepthNumber(d), "F", w.Number(in.plungeFeed)});
         for (double rho : radii) ring(rho);
       } else {

@@ -1,5 +1,8 @@
 #include "generators/teach.h"
 
+#include <cmath>
+#include <optional>
+
 #include "generators/program_writer.h"
 #include "text/csv.h"
 #include "text/encodings.h"
@@ -12,6 +15,86 @@ namespace {
 constexpr std::array<std::string_view, kTeachCellCount> kWordLetters = {"X", "Y", "Z", "A",
                                                                         "B", "C", "F"};
 constexpr std::size_t kFeedCell = 6;
+
+bool IsLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+char Upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// What the control holds in force between the program's lines, as far as feed
+// moves go: the motion mode (-1: none) and whether a feed above 0 is set.
+struct FeedState {
+  int motion = -1;
+  bool feed = false;
+};
+
+// Motion modes that move at the feed: G1, G2, G3 and the drilling cycles.
+bool FeedMotion(int mode) {
+  return mode == 1 || mode == 2 || mode == 3 || mode == 73 || (mode >= 81 && mode <= 89);
+}
+
+// Follows one line of program text: its G and F words, comments left out.
+// False when the line moves (holds an axis or arc word) in a feed motion with
+// no feed above 0 in force, not even one set on the line itself.
+bool FollowLine(std::string_view line, FeedState& state) {
+  bool moves = false;
+  int motion = state.motion;
+  std::optional<bool> feed;
+  for (std::size_t i = 0; i < line.size();) {
+    const char c = line[i];
+    if (c == ';') break;
+    if (c == '(') {
+      const std::size_t close = line.find(')', i);
+      if (close == std::string_view::npos) break;
+      i = close + 1;
+      continue;
+    }
+    if (!IsLetter(c)) {
+      ++i;
+      continue;
+    }
+    const char letter = Upper(c);
+    std::size_t j = i + 1;
+    while (j < line.size() && line[j] == ' ') ++j;
+    const std::size_t start = j;
+    if (j < line.size() && (line[j] == '+' || line[j] == '-')) ++j;
+    while (j < line.size() && ((line[j] >= '0' && line[j] <= '9') || line[j] == '.')) ++j;
+    const auto value = text::ParseDouble(line.substr(start, j - start));
+    i = j > start ? j : i + 1;
+    if (!value) continue;
+    if (letter == 'G') {
+      const double g = *value;
+      if (g == 0 || g == 1 || g == 2 || g == 3 || g == 73 ||
+          (g >= 81 && g <= 89 && g == std::floor(g))) {
+        motion = static_cast<int>(g);
+      } else if (g == 80) {
+        motion = -1;
+      }
+    } else if (letter == 'F') {
+      feed = *value > 0;
+    } else if (std::string_view("XYZABCUVWIJKR").find(letter) != std::string_view::npos) {
+      moves = true;
+    }
+  }
+  state.motion = motion;
+  if (feed) state.feed = *feed;
+  return !(moves && FeedMotion(motion) && !state.feed);
+}
+
+// Follows a block of one or more lines; false when one of them moves at a feed
+// with none in force.
+bool FollowBlock(std::string_view block, FeedState& state) {
+  bool sound = true;
+  while (!block.empty()) {
+    const std::size_t end = block.find_first_of("\r\n");
+    sound = FollowLine(block.substr(0, end), state) && sound;
+    if (end == std::string_view::npos) break;
+    block.remove_prefix(end + 1);
+  }
+  return sound;
+}
 
 }  // namespace
 
@@ -138,6 +221,11 @@ Outcome<TeachProgram> BuildTeachProgram(std::string_view prefix, std::string_vie
   p += prefix;
   p += kLineEnd;
   bool feedGiven = false;
+  // The prefix may set the feed and the motion; a row that then moves at a feed
+  // with none in force is refused, as a control refuses it.
+  FeedState state;
+  FollowBlock(prefix, state);
+  std::string line;
   for (std::size_t i = 0; i < rows.size(); ++i) {
     const TeachRow& row = rows[i];
     const std::string* value = row.operation.empty() ? nullptr : lists.ValueOf(row.operation);
@@ -145,17 +233,24 @@ Outcome<TeachProgram> BuildTeachProgram(std::string_view prefix, std::string_vie
       out.reports.push_back(TeachRowLeftOut(i + 1, row.operation));
       continue;
     }
-    p += *value;
+    line = *value;
     if (!lists.tempOpList.empty() && row.operation == lists.MotionName()) {
       for (std::size_t c = 0; c < kTeachCellCount; ++c) {
         if (row.cells[c].empty()) continue;
         if (row.cells[c].find(',') != std::string::npos)
           return Failure{DataLineWrong(i + 1), {}, i};
-        p += kWordLetters[c];
-        p += row.cells[c];
-        if (c == kFeedCell) feedGiven = true;
+        if (c == kFeedCell) {
+          // A feed of 0 or below is no feed.
+          const auto feed = text::ParseDouble(row.cells[c]);
+          if (feed && !(*feed > 0)) return Failure{DataLineWrong(i + 1), {}, i};
+          feedGiven = true;
+        }
+        line += kWordLetters[c];
+        line += row.cells[c];
       }
     }
+    if (!FollowBlock(line, state)) return Failure{DataLineWrong(i + 1), {}, i};
+    p += line;
     p += kLineEnd;
   }
   if (!feedGiven) out.reports.emplace_back(kNoFeedrate);

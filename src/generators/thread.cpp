@@ -48,6 +48,10 @@ Outcome<std::string> ThreadGcodeGen(const ThreadInputs& in) {
     return Failure{std::string(kParametersError), std::string(kThreadMajorDia)};
   }
   if (auto f = CheckLimit(LimitId::kThreadPassCount, n)) return *f;
+  // Every pass cuts along the workpiece at the feed.
+  if (n > 0) {
+    if (auto f = RefuseFeed(in.feed, kThreadFeed, text::NumberFormat::kF1)) return *f;
+  }
 
   ProgramWriter w(text::NumberFormat::kF3);
   const std::string& xa = in.xAxis;

@@ -210,10 +210,11 @@ TEST(Cli, ADrawingWithNothingToCutIsSaid) {
        "outline entities\nSkipped: 1 TEXT\n"},
       {{"dxf", "--dxf", Data("geometry/dxf/not_dxf.dxf")}, "The drawing holds no LWPOLYLINE\n"},
       {{"dxf", "--dxf", Data("geometry/dxf/square.dxf")}, ""},
-      {{"points", "--dxf", Data("geometry/dxf/square.dxf")}, "The drawing holds no CIRCLE\n"},
-      {{"points", "--dxf", Data("geometry/dxf/r12_entities.dxf")}, ""},
+      {{"points", "--dxf", Data("geometry/dxf/square.dxf"), "AnyFeedrate=100"},
+       "The drawing holds no CIRCLE\n"},
+      {{"points", "--dxf", Data("geometry/dxf/r12_entities.dxf"), "AnyFeedrate=100"}, ""},
       // A list file is not a drawing: nothing to say.
-      {{"points", "--points", Data("generators/points/drill.csv")}, ""},
+      {{"points", "--points", Data("generators/points/drill.csv"), "AnyFeedrate=100"}, ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + c.args[2]);

@@ -119,7 +119,7 @@ TEST(CliContour, AnOptionBeyondTodaysCutDrawsTheToolsPaths) {
 
 TEST(CliContour, PointsFromADrawingTakeTheNamedLayersOnly) {
   const std::string drawing = DataPath("geometry/dxf/r12_entities.dxf");
-  const CliRun all = RunArgs({"points", "--dxf", drawing});
+  const CliRun all = RunArgs({"points", "--dxf", drawing, "AnyFeedrate=100"});
   ASSERT_EQ(all.status, kExitOk) << all.err;
   // The drawing's circles lie on layer "0".
   const struct {
@@ -134,7 +134,7 @@ TEST(CliContour, PointsFromADrawingTakeTheNamedLayersOnly) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.layers);
-    const CliRun r = RunArgs({"points", "--dxf", drawing, c.layers});
+    const CliRun r = RunArgs({"points", "--dxf", drawing, "AnyFeedrate=100", c.layers});
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_EQ(r.out == all.out, c.same);
     EXPECT_EQ(r.err, c.err);

@@ -238,7 +238,7 @@ TEST(DecimalComma, EveryReaderRefusesACommaAndReadsThePoint) {
       {"command line --profile", CliProfile, [&] { return unreadable + "CirXc\n"; }},
       {"command line --points",
        [&](const std::string& v) {
-         return CliFile({"points", "--points"}, "Name,X,Y", {"A", v, "3"}, path);
+         return CliFile({"points", "AnyFeedrate=100", "--points"}, "Name,X,Y", {"A", v, "3"}, path);
        },
        [&] { return "Data Line:1 wrong\r\ncolumn X\r\nin " + path + ", line 2"; }},
       {"command line --cuts, horizontal",

@@ -52,7 +52,8 @@ TEST(PointsPreview, HolesOrPocketsWithTheR1Correction) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    std::vector<std::string> args = {"points"};
+    // Feeds the program can be written with (the boxes' defaults are 0).
+    std::vector<std::string> args = {"points", "AnyFeedrate=100", "AnyFeedrate2=100"};
     args.insert(args.end(), c.args.begin(), c.args.end());
     args.insert(args.end(), {"--preview", svgPath});
     std::ostringstream out, err;

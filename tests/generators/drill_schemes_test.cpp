@@ -380,13 +380,31 @@ TEST(DrillSchemes, OptionsTheProgramCannotBeMadeWithAreRefused) {
        "Too many passes per hole",
        ""},
       {"a peck far too small",
-       {{"CirScheme", "Chip break"}, {"CirStep", "0.00001"}, {"CirBackOff", "0.000001"}},
+       {{"CirScheme", "Chip break"},
+        {"CirStep", "0.001"},
+        {"CirDepth", "1000"},
+        {"CirBackOff", "0.0001"}},
        "Too many passes per hole",
        ""},
       {"a canned cycle of too many pecks",
-       {{"CirScheme", "Full retract"}, {"CirStep", "0.00001"}, {"CirCanned", "True"}},
+       {{"CirScheme", "Full retract"},
+        {"CirStep", "0.001"},
+        {"CirDepth", "1000"},
+        {"CirCanned", "True"}},
        "Too many passes per hole",
        ""},
+      // Q is written in three decimals: a peck written as 0 would never reach
+      // the bottom, in the cycle or in the moves planned from it.
+      {"a peck written as 0",
+       {{"CirScheme", "Chip break"}, {"CirStep", "0.0004"}, {"CirCanned", "True"}},
+       kParams,
+       "CirStep"},
+      {"a feed of 0", {{"CirFeedrate", "0"}}, kParams, "CirFeedrate"},
+      {"a negative feed",
+       {{"CirScheme", "Full retract"}, {"CirFeedrate", "-50"}},
+       kParams,
+       "CirFeedrate"},
+      {"a feed written as 0", {{"CirFeedrate", "0.0001"}}, kParams, "CirFeedrate"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

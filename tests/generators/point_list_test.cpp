@@ -235,8 +235,15 @@ TEST(Pocket, RingCountPassesAndToolCheck) {
     std::vector<double> depths;
   };
   const std::vector<Passes> passes = {
-      {1, 1, {1}}, {1, 2, {1}},    {2.5, 1, {1, 2, 2.5}},       {2.04, 1, {1, 2}},
-      {1, 0, {1}}, {1, -0.5, {1}}, {0.6, 0.2, {0.2, 0.4, 0.6}},
+      {1, 1, {1}},
+      {1, 2, {1}},
+      {2.5, 1, {1, 2, 2.5}},
+      {2.04, 1, {1, 2, 2.04}},
+      {2.05, 1, {1, 2, 2.05}},
+      {3.0004, 1, {1, 2, 3}},
+      {1, 0, {1}},
+      {1, -0.5, {1}},
+      {0.6, 0.2, {0.2, 0.4, 0.6}},
   };
   for (const Passes& p : passes) {
     const auto got = PocketPassDepths(p.depth, p.pass);

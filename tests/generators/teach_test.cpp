@@ -207,35 +207,95 @@ TEST(TeachProgramTest, Cases) {
   const std::vector<Case> cases = {
       {"no rows", {}, "", {noFeed}},
       {"empty Y gives no Y word",
-       {Row("MOVE", {"1.000", "", "-2.500", "", "", "", ""})},
-       "G1X1.000Z-2.500\r\n",
-       {noFeed}},
+       {Row("MOVE", {"1.000", "", "-2.500", "", "", "", "80"})},
+       "G1X1.000Z-2.500F80\r\n",
+       {}},
       {"other operations ignore positions and feed",
        {Row("Spin", {"1", "2", "3", "4", "5", "6", "7"})},
        "M3S1000\r\nG4P2\r\n",
        {noFeed}},
-      {"feed in the third of five rows only",
-       {Row("MOVE", {"1", "", "", "", "", "", ""}), Row("MOVE", {"2", "", "", "", "", "", ""}),
-        Row("MOVE", {"3", "", "", "", "", "", "50"}), Row("MOVE", {"4", "", "", "", "", "", ""}),
-        Row("MOVE", {"5", "", "", "", "", "", ""})},
-       "G1X1\r\nG1X2\r\nG1X3F50\r\nG1X4\r\nG1X5\r\n",
+      {"feed in the first of three rows only: it stays in force",
+       {Row("MOVE", {"1", "", "", "", "", "", "50"}), Row("MOVE", {"2", "", "", "", "", "", ""}),
+        Row("MOVE", {"3", "", "", "", "", "", ""})},
+       "G1X1F50\r\nG1X2\r\nG1X3\r\n",
        {}},
       {"a repeated name is the motion and takes the first value",
        {Row("MOVE", {"", "", "", "", "", "", "9"})},
        "G1F9\r\n",
        {}},
       {"rows without a defined operation are left out and reported",
-       {Row("", {"1", "", "", "", "", "", "100"}), Row("MOVE", {"1", "", "", "", "", "", ""}),
+       {Row("", {"1", "", "", "", "", "", "100"}), Row("MOVE", {"1", "", "", "", "", "", "100"}),
         Row("Gone")},
-       "G1X1\r\n",
+       "G1X1F100\r\n",
        {"Row 1 left out: it has no operation",
-        "Row 3 left out: the operation \"Gone\" is not defined", noFeed}},
+        "Row 3 left out: the operation \"Gone\" is not defined"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const TeachProgram p = BuildTeachProgram("G91G21", "M30", c.rows, lists).value();
     EXPECT_EQ(p.text, "G91G21\r\n" + c.body + "M30\r\n");
     EXPECT_EQ(p.reports, c.reports);
+  }
+}
+
+// A control refuses a feed move with no feed in force, and a feed of 0: the row
+// that would write one is refused; a feed set before it (in the prefix, an
+// earlier row or an operation's own text) is in force.
+TEST(TeachProgramTest, AFeedMoveWithoutAFeedRefusesItsRow) {
+  TeachDefinitions defs =
+      Definitions({"MOVE*G1", "Rapid*G0X0Y0", "Cut*G1X5", "Slow*F20", "Note*(G1X1)", "Halt*F0"});
+  const TeachOpLists lists = updateTchGrid(defs);
+  auto move = [](std::string x, std::string f) {
+    return Row("MOVE", {std::move(x), "", "", "", "", "", std::move(f)});
+  };
+  struct Case {
+    const char* what;
+    std::string prefix;
+    std::vector<TeachRow> rows;
+    const char* refused;  // nullptr: the program is made
+  };
+  const std::vector<Case> cases = {
+      {"first move without a feed",
+       "G91G21",
+       {move("1", ""), move("2", "100")},
+       "Data Line:1 wrong"},
+      {"a rapid between moves keeps the feed",
+       "G91G21",
+       {move("1", "100"), Row("Rapid"), move("2", "")},
+       nullptr},
+      {"feed only after the moves",
+       "G91G21",
+       {move("1", ""), move("2", "50")},
+       "Data Line:1 wrong"},
+      {"a feed of 0", "G91G21", {move("1", "0")}, "Data Line:1 wrong"},
+      {"a negative feed after a good one",
+       "G91G21",
+       {move("1", "100"), move("2", "-5")},
+       "Data Line:2 wrong"},
+      {"F0 in an operation's text ends the feed in force",
+       "G91G21F100",
+       {move("1", ""), Row("Halt"), move("2", "")},
+       "Data Line:3 wrong"},
+      {"the feed set in the prefix", "G91G21F300", {move("1", "")}, nullptr},
+      {"the prefix's feed move mode without a feed",
+       "G91G1",
+       {Row("Rapid"), Row("Cut")},
+       "Data Line:2 wrong"},
+      {"another operation's own feed move", "G90", {Row("Cut")}, "Data Line:1 wrong"},
+      {"another operation's own feed", "G90", {Row("Slow"), Row("Cut")}, nullptr},
+      {"a comment is no move", "G90", {Row("Note")}, nullptr},
+      {"rapids need no feed", "G90", {Row("Rapid"), Row("Rapid")}, nullptr},
+      {"a motion row without axis words moves nothing", "G90", {move("", "")}, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto p = BuildTeachProgram(c.prefix, "M30", c.rows, lists);
+    if (c.refused == nullptr) {
+      EXPECT_TRUE(p.ok()) << p.failure().message;
+      continue;
+    }
+    ASSERT_FALSE(p.ok());
+    EXPECT_EQ(p.failure().message, c.refused);
   }
 }
 

@@ -49,6 +49,46 @@ TEST(DrillEquivalence, RandomJobsMoveAsTheSchemeTheirCycleStandsFor) {
   ExpectSameMotion(RandomCases(20261210, 300));
 }
 
+// A step, retract or depth with more decimals than the program writes: the
+// canned line states Q0.333, so the moves standing for it, and the tab's own
+// expanded program, peck by 0.333 too; by 0.3333 they would drift from the cycle
+// by 0.0003 a peck.
+TEST(DrillEquivalence, StepsWithMoreDecimalsThanWrittenPeckAsTheCycleStatesThem) {
+  std::vector<DrillCase> cases;
+  for (const Tab tab : {Tab::kCircle, Tab::kGrid, Tab::kPoints}) {
+    for (const DrillScheme scheme : {DrillScheme::kFullRetract, DrillScheme::kChipBreak}) {
+      const auto examples = WorkedExamples();
+      const auto example = std::find_if(examples.begin(), examples.end(),
+                                        [tab](const DrillCase& c) { return c.tab == tab; });
+      ASSERT_NE(example, examples.end());
+      Variant v;
+      v.scheme = scheme;
+      DrillCase c = MakeCase("four decimals", tab, {}, Motion{}, v);
+      for (const auto& [key, value] : example->texts) c.texts.try_emplace(key, value);
+      c.rows = example->rows;
+      const TabKeys& k = KeysOf(tab);
+      c.texts[k.step] = "0.3333";
+      c.texts[k.retract] = "1.0004";
+      c.texts[k.depth] = "12.0004";
+      c.in.pass = 0.3333;
+      c.in.retract = 1.0004;
+      c.in.depth = 12.0004;
+      c.label = std::string(k.prefix) + " " + c.cycle + " step 0.3333";
+      cases.push_back(c);
+
+      Programs p;
+      ASSERT_TRUE(MakePrograms(c, p)) << c.label;
+      EXPECT_NE(p.canned.find("Q0.333"), std::string::npos) << p.canned;
+      // The tab's expanded program feeds to 1 - k * 0.333: after 36 pecks to
+      // -10.988 (by 0.3333: -10.999).
+      std::string moves;
+      ASSERT_TRUE(MakeMovesProgram(c, scheme, moves));
+      EXPECT_NE(moves.find("G1Z-10.988F"), std::string::npos) << c.label << "\n" << moves;
+    }
+  }
+  ExpectSameMotion(cases);
+}
+
 // After G80 the canned program rapids to the safe height, where the tool waits
 // at the end; the moves the control makes for it must end there too, with G99 as
 // with G98 (the holes' returns to the retract height do not end the program).
