@@ -317,6 +317,48 @@ TEST_F(WindowServerTest, ModalFormHoldsTheWindowUntilClosed) {
   EXPECT_EQ(dismissed["forms"].size(), 1u);
 }
 
+TEST_F(WindowServerTest, OpenedFileIsUploadedIntoAPrivateCopy) {
+  auto upload = [&](const std::string& name, const std::string& bytes, const char* type) {
+    auto res = Client().Post("/upload?name=" + name, PageHeaders(), bytes, type);
+    return std::make_pair(res ? res->status : 0,
+                          res ? json::parse(res->body, nullptr, false) : json());
+  };
+  const std::string list =
+      ReadFile(std::filesystem::path(KELVORA_TEST_DATA) / "generators/golden/autogrid_rows.csv");
+  ASSERT_FALSE(list.empty());
+  // Without an open-file dialog waiting there is nothing to upload to.
+  EXPECT_EQ(upload("a.csv", list, "application/octet-stream").first, 400);
+
+  Event({{"type", "click"}, {"name", "btnAnyLoadFile"}});  // "Clear data?"
+  const auto [status, asked] = Event({{"type", "answer"}, {"yes", true}});
+  ASSERT_EQ(status, 200);
+  ASSERT_TRUE(asked.contains("prompt"));
+  EXPECT_EQ(asked["prompt"]["kind"], "open");
+  EXPECT_NE(asked["prompt"]["text"].get<std::string>().find("*.csv"), std::string::npos);
+
+  EXPECT_EQ(upload("a.csv", list, "text/csv").first, 415);
+  EXPECT_EQ(
+      upload("a.csv", std::string(kMaxUploadBytes + 1, 'x'), "application/octet-stream").first,
+      413);
+  // The name's folders are dropped: the copy lies in a private folder.
+  const auto [uploaded, state] =
+      upload("..%2F..%2Fevil%2Fpts.csv", list, "application/octet-stream");
+  ASSERT_EQ(uploaded, 200) << state.dump().substr(0, 200);
+  EXPECT_FALSE(state.contains("prompt")) << state["prompt"].dump();
+  const json* grid = FindNode(state["forms"][0], "dataGridView1");
+  ASSERT_NE(grid, nullptr);
+  EXPECT_EQ((*grid)["rowCount"], 6);
+  const std::filesystem::path copy = TextOf(state, "lblAnyPath");
+  EXPECT_EQ(copy.filename(), "pts.csv");
+  EXPECT_EQ(copy.parent_path().parent_path(), std::filesystem::temp_directory_path());
+  EXPECT_EQ(std::filesystem::status(copy.parent_path()).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_all);
+  EXPECT_EQ(ReadFile(copy), list);
+  // The copy is removed with the session.
+  session_->Stop();
+  EXPECT_FALSE(std::filesystem::exists(copy));
+}
+
 TEST_F(WindowServerTest, PictureIsServedAsSvg) {
   Event({{"type", "click"}, {"name", "btnKhoanTronPreview"}});
   json state = Event({{"type", "state"}}).second;

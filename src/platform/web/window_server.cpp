@@ -156,7 +156,8 @@ struct WindowServer::Impl {
   }
 
   void Routes() {
-    server.set_payload_max_length(kMaxEventBytes);
+    // Uploads are the largest bodies; an event's body is capped in its route.
+    server.set_payload_max_length(kMaxUploadBytes);
     server.set_pre_routing_handler(
         [this](const httplib::Request& req, httplib::Response& res) { return Guard(req, res); });
 
@@ -178,9 +179,22 @@ struct WindowServer::Impl {
       if (req.get_header_value("Content-Type").rfind("application/json", 0) != 0) {
         return Refuse(res, 415, "An event is JSON.");
       }
+      if (req.body.size() > kMaxEventBytes) return Refuse(res, 413, "An event is small.");
       const json event = json::parse(req.body, nullptr, false);
       if (event.is_discarded()) return Refuse(res, 400, "Malformed event: not JSON");
       const Reply reply = session.Post(event);
+      res.status = reply.status;
+      res.set_content(reply.body.dump(-1, ' ', false, json::error_handler_t::replace),
+                      "application/json");
+    });
+
+    // The file the operator chose in the page's open-file dialog, as raw bytes;
+    // `name` is the file's own name, never a place on this PC.
+    server.Post("/upload", [this](const httplib::Request& req, httplib::Response& res) {
+      if (req.get_header_value("Content-Type") != "application/octet-stream") {
+        return Refuse(res, 415, "A file is sent as its bytes.");
+      }
+      const Reply reply = session.Upload(req.get_param_value("name"), req.body);
       res.status = reply.status;
       res.set_content(reply.body.dump(-1, ' ', false, json::error_handler_t::replace),
                       "application/json");

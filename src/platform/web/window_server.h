@@ -17,6 +17,9 @@ namespace kelvora::web {
 
 // The largest request body: an event is a few hundred bytes.
 inline constexpr std::size_t kMaxEventBytes = 64 * 1024;
+// The largest file the page may upload for an open-file dialog; the readers
+// refuse what they cannot take with their own messages.
+inline constexpr std::size_t kMaxUploadBytes = 32 * 1024 * 1024;
 inline constexpr std::string_view kTokenCookie = "kelvora_token";
 
 struct ServerOptions {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <functional>
+#include <random>
 #include <system_error>
 #include <utility>
 #include <variant>
@@ -49,6 +50,37 @@ Reply Refused(std::string message) {
   return Reply{400, json{{"error", std::move(message)}}};
 }
 
+// The name an uploaded file keeps (the readers know a file's kind by its
+// extension): its last part only, letters, digits, ".", "-" and "_", never
+// starting with a dot.
+std::string UploadName(std::string_view name) {
+  if (const auto cut = name.find_last_of("/\\"); cut != std::string_view::npos) {
+    name.remove_prefix(cut + 1);
+  }
+  std::string out;
+  for (char c : name) {
+    const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                       c == '.' || c == '-' || c == '_';
+    out += plain ? c : '_';
+  }
+  while (!out.empty() && out.front() == '.') out.erase(out.begin());
+  return out.empty() ? "upload" : out.substr(0, 100);
+}
+
+// ".csv" of a filter "csv files (*.csv)|*.csv|All files (*.*)|*.*": the first
+// pattern's extension, empty for "*.*".
+std::string FirstExtension(std::string_view filter) {
+  const auto star = filter.find("*.");
+  if (star == std::string_view::npos) return {};
+  std::string ext = ".";
+  for (std::size_t i = star + 2; i < filter.size(); ++i) {
+    const char c = filter[i];
+    if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) break;
+    ext += c;
+  }
+  return ext.size() > 1 ? ext : std::string();
+}
+
 }  // namespace
 
 namespace {
@@ -76,10 +108,11 @@ struct WindowSession::Impl : ui::Prompts {
   };
   // A box waiting for the page's answer.
   struct Question {
-    std::string kind;  // "message" or "yesno"
+    std::string kind;  // "message", "yesno", "open" or "save"; a file dialog's text is its filter
     std::string text;
     std::string caption;
     std::optional<bool> answer;
+    std::string path;  // the private file an accepted file dialog hands the dialog
   };
   // What is shown on top of the window: a modal form or a box.
   struct Level {
@@ -113,6 +146,12 @@ struct WindowSession::Impl : ui::Prompts {
   std::string lastButton;
   std::optional<std::pair<std::uint64_t, std::string>> offered;  // the newest download
   std::uint64_t nextDownload = 1;
+  int depth = 0;  // events being applied, one inside another while a prompt waits
+  // Private folders of uploaded files (kept while the session lives: a tab
+  // reads its drawing again at GCode Gen) and of files the dialog saves
+  // (offered as downloads once the event ends, then removed).
+  std::vector<std::filesystem::path> opened;
+  std::vector<std::pair<std::filesystem::path, std::string>> savedFiles;  // file, download name
 
   void Start() {
     worker = std::thread([this] { Run(); });
@@ -155,11 +194,13 @@ struct WindowSession::Impl : ui::Prompts {
     }
     current = std::move(p.promise);
     WorkResult result;
+    ++depth;
     try {
       result = p.work();
     } catch (const std::exception& e) {
       result = Reply{500, json{{"error", std::string("The window failed: ") + e.what()}}};
     }
+    if (--depth == 0) CollectFiles();
     Relabel();
     if (result && current) {
       current->set_value(std::move(*result));
@@ -181,6 +222,8 @@ struct WindowSession::Impl : ui::Prompts {
     }
     Settle();
     SaveProfile();
+    CollectFiles();
+    RemoveOpened();
     std::deque<Pending> left;
     {
       std::lock_guard lock(mutex);
@@ -246,9 +289,9 @@ struct WindowSession::Impl : ui::Prompts {
     return job + (machine.dialect == text::Dialect::kLinuxCnc ? ".ngc" : ".nc");
   }
 
-  void Offer(std::string bytes) {
+  void Offer(std::string bytes) { Offer(std::move(bytes), ProgramName()); }
+  void Offer(std::string bytes, const std::string& name) {
     const std::uint64_t id = nextDownload++;
-    const std::string name = ProgramName();
     {
       std::lock_guard lock(mutex);
       // Only the newest program waits: a page that never fetched the last one
@@ -271,6 +314,63 @@ struct WindowSession::Impl : ui::Prompts {
     }
     dlg->LoadFileTrigger = false;
     dlg->closeFileTrigger = false;
+  }
+
+  // --- Files through the browser ---
+
+  // A fresh folder only this user may enter, for one file.
+  static std::optional<std::filesystem::path> PrivateFolder() {
+    std::error_code ec;
+    const std::filesystem::path base = std::filesystem::temp_directory_path(ec);
+    if (ec) return std::nullopt;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+      const std::filesystem::path dir = base / ("kelvora-window-" + NewFolderName());
+      if (std::filesystem::create_directory(dir, ec) && !ec) {
+        std::filesystem::permissions(dir, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, ec);
+        return dir;
+      }
+    }
+    return std::nullopt;
+  }
+  static std::string NewFolderName() {
+    static std::random_device device;
+    std::string name;
+    for (int i = 0; i < 4; ++i) name += std::to_string(device() % 10000);
+    return name;
+  }
+
+  // Once the event that saved files has ended: a saved file becomes the newest
+  // download, its folder is removed.
+  void CollectFiles() {
+    std::error_code ec;
+    for (const auto& [file, name] : savedFiles) {
+      if (auto bytes = text::ReadFileBytes(file)) Offer(std::move(*bytes), name);
+      std::filesystem::remove_all(file.parent_path(), ec);
+    }
+    savedFiles.clear();
+  }
+  void RemoveOpened() {
+    std::error_code ec;
+    for (const std::filesystem::path& dir : opened) std::filesystem::remove_all(dir, ec);
+    opened.clear();
+  }
+
+  // The uploaded file for the open-file dialog waiting on top.
+  WorkResult Upload(const std::string& name, std::string bytes) {
+    if (levels.empty() || !levels.back().question || levels.back().question->kind != "open") {
+      return Refused("No open-file dialog waits for a file.");
+    }
+    auto dir = PrivateFolder();
+    if (!dir) return Reply{500, json{{"error", "The window cannot keep the file."}}};
+    opened.push_back(*dir);
+    const std::filesystem::path file = *dir / text::PathFromUtf8(UploadName(name));
+    if (const Outcome<void> written = text::WriteFileAtomic(file, bytes); !written) {
+      return Reply{500, json{{"error", written.failure().message}}};
+    }
+    levels.back().question->path = text::PathToUtf8(file);
+    levels.back().question->answer = true;
+    return std::nullopt;
   }
 
   // --- State ---
@@ -365,7 +465,7 @@ struct WindowSession::Impl : ui::Prompts {
   // --- Prompts: each waits, on the dialog's thread, for the page's answer ---
 
   bool Ask(std::string kind, std::string_view text, std::string_view caption) {
-    Question q{std::move(kind), std::string(text), std::string(caption), std::nullopt};
+    Question q{std::move(kind), std::string(text), std::string(caption), std::nullopt, {}};
     levels.push_back({nullptr, &q});
     while (!q.answer && WaitOne()) {
     }
@@ -379,11 +479,28 @@ struct WindowSession::Impl : ui::Prompts {
   bool YesNo(std::string_view text, std::string_view caption) override {
     return Ask("yesno", text, caption);
   }
-  // Files travel through the browser (uploads and downloads), not through
-  // paths; until the page offers them, the file dialogs are cancelled, as an
-  // operator cancelling them would.
-  std::optional<std::string> OpenFile(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(std::string_view) override { return std::nullopt; }
+  // Files travel through the browser, never as paths from the page: an
+  // open-file dialog waits for the page's upload, which the dialog reads from a
+  // private copy; a save-file dialog the operator accepts hands the dialog a
+  // private file, downloaded once the event ends.
+  std::optional<std::string> OpenFile(std::string_view filter) override {
+    Question q{"open", std::string(filter), "Open", std::nullopt, {}};
+    levels.push_back({nullptr, &q});
+    while (!q.answer && WaitOne()) {
+    }
+    levels.pop_back();
+    if (!q.answer.value_or(false) || q.path.empty()) return std::nullopt;
+    return q.path;
+  }
+  std::optional<std::string> SaveFile(std::string_view filter) override {
+    if (!Ask("save", filter, "Save")) return std::nullopt;
+    auto dir = PrivateFolder();
+    if (!dir) return std::nullopt;
+    const std::string name = "kelvora" + FirstExtension(filter);
+    const std::filesystem::path file = *dir / name;
+    savedFiles.emplace_back(file, name);
+    return text::PathToUtf8(file);
+  }
 
   ui::DialogResult ShowModal(ui::Form& form) override {
     form.SetModalResult(ui::DialogResult::kNone);
@@ -408,6 +525,14 @@ WindowSession::WindowSession(SessionOptions options)
 WindowSession::~WindowSession() {
   Stop();
   if (impl_->worker.joinable()) impl_->worker.join();
+}
+
+Reply WindowSession::Upload(const std::string& name, std::string bytes) {
+  return impl_
+      ->Enqueue([this, name, bytes = std::move(bytes)]() mutable -> WorkResult {
+        return impl_->Upload(name, std::move(bytes));
+      })
+      .get();
 }
 
 Reply WindowSession::Post(const json& event) {

@@ -50,9 +50,15 @@ class WindowSession {
   WindowSession& operator=(const WindowSession&) = delete;
 
   // Applies one event (see widget_json.h, plus {"type":"answer","yes":bool},
-  // {"type":"config"}, {"type":"close"} and {"type":"state"}) and returns the
+  // {"type":"config"}, {"type":"close"} and {"type":"state"}; a file dialog is
+  // answered no with {"type":"answer","yes":false}, a save-file dialog yes too) and returns the
   // state after it, or 400 with the reason for a malformed one (nothing changed).
   Reply Post(const nlohmann::json& event);
+
+  // A file for the open-file dialog waiting on top: `name` is the file's own
+  // name (only its extension matters to the readers), `bytes` its content. The
+  // state after the dialog read it, or 400 when no open-file dialog waits.
+  Reply Upload(const std::string& name, std::string bytes);
 
   // The SVG of a picture of the form shown at `level` (0 the window, then the
   // modal forms), empty when there is none.

@@ -14,10 +14,13 @@ let closed = false;
 // --- Talking to the server: one event at a time, in order ---
 
 async function post(event) {
-  const res = await fetch('/event', {
+  // A file for the open-file dialog travels as its bytes, named by its own
+  // name only.
+  const upload = event.type === 'upload';
+  const res = await fetch(upload ? '/upload?name=' + encodeURIComponent(event.file.name) : '/event', {
     method: 'POST',
-    headers: { 'Content-Type': 'application/json' },
-    body: JSON.stringify(event),
+    headers: { 'Content-Type': upload ? 'application/octet-stream' : 'application/json' },
+    body: upload ? event.file : JSON.stringify(event),
     credentials: 'same-origin',
   });
   const body = await res.json().catch(() => ({}));
@@ -44,6 +47,8 @@ export function send(event) {
 // Resolves once every event sent so far has been answered and drawn (tests
 // wait on it).
 window.kelvoraIdle = () => chain.then(() => true);
+// The state last drawn, for tests that check what is shown.
+window.kelvoraState = () => state;
 
 function shutDown() {
   closed = true;
@@ -450,6 +455,16 @@ function render(s) {
       layer.dataset.title = w.form.text;
       const modal = document.createElement('div');
       modal.className = 'modal formbox';
+      modal.tabIndex = -1;
+      // Enter and Escape anywhere in a box but its own controls (text boxes
+      // send them themselves) press its accept or cancel button.
+      modal.addEventListener('keydown', (e) => {
+        if (e.target.closest('input, textarea, select, button')) return;
+        if (e.key === 'Enter' || e.key === 'Escape') {
+          e.preventDefault();
+          send({ type: e.key === 'Enter' ? 'enter' : 'escape', level: w.level });
+        }
+      });
       const bar = document.createElement('div');
       bar.className = 'titlebar';
       const title = document.createElement('span');
@@ -490,14 +505,37 @@ function showPrompt(p) {
   box.className = 'box';
   const msg = document.createElement('div');
   msg.className = 'msg';
-  msg.textContent = p.text;
+  const fileDialog = p.kind === 'open' || p.kind === 'save';
+  // A file dialog's text is its filter, "csv files (*.csv)|*.csv|...": its
+  // descriptions are shown, its patterns limit the files offered.
+  const parts = fileDialog ? p.text.split('|') : [];
+  msg.textContent = fileDialog ? parts.filter((_, i) => i % 2 === 0).join(', ') : p.text;
   const buttons = document.createElement('div');
   buttons.className = 'buttons';
+  let input = null;
+  if (p.kind === 'open') {
+    input = document.createElement('input');
+    input.type = 'file';
+    const patterns = parts.filter((_, i) => i % 2 === 1).join(';').split(';');
+    if (!patterns.some((x) => x.trim() === '*.*')) {
+      input.accept = patterns.map((x) => x.trim().replace(/^\*/, '')).join(',');
+    }
+  } else if (p.kind === 'save') {
+    msg.textContent += ': the file is downloaded.';
+  }
   const answer = (yes) => {
+    if (p.kind === 'open' && yes) {
+      if (!input.files.length) return;
+      layer.remove();
+      send({ type: 'upload', file: input.files[0] });
+      return;
+    }
     layer.remove();
     send({ type: 'answer', yes });
   };
-  const names = p.kind === 'yesno' ? [['Yes', true], ['No', false]] : [['OK', true]];
+  const names = p.kind === 'yesno' ? [['Yes', true], ['No', false]]
+    : p.kind === 'open' ? [['Open', true], ['Cancel', false]]
+    : p.kind === 'save' ? [['Save', true], ['Cancel', false]] : [['OK', true]];
   for (const [label, yes] of names) {
     const b = document.createElement('button');
     b.type = 'button';
@@ -506,7 +544,8 @@ function showPrompt(p) {
     b.addEventListener('click', () => answer(yes));
     buttons.append(b);
   }
-  box.append(msg, buttons);
+  if (input) box.append(msg, input, buttons);
+  else box.append(msg, buttons);
   modal.append(bar, box);
   layer.append(modal);
   overlays.append(layer);
