@@ -22,11 +22,11 @@ namespace {
 
 TEST(SettingsKeys, TableHoldsEveryKeyOnceInWriteOrder) {
   const auto keys = SettingsKeys();
-  ASSERT_EQ(keys.size(), 177u);
+  ASSERT_EQ(keys.size(), 178u);
   EXPECT_EQ(keys.front().key, "Dlg");
   EXPECT_EQ(keys[1].key, "gcGenLanguage");
   EXPECT_EQ(keys[2].key, "CirXc");
-  EXPECT_EQ(keys.back().key, "AnyLayers");
+  EXPECT_EQ(keys.back().key, "MachStateModes");
   std::set<std::string_view> seen;
   for (const SettingsKey& k : keys) {
     EXPECT_TRUE(seen.insert(k.key).second) << "duplicate " << k.key;
@@ -255,6 +255,8 @@ TEST(SettingsKeys, JoinKeepsTheWriteOrder) {
       "DxfPocket",
       "DxfStepover",
       "AnyLayers",
+      // Whether the host's programs state their units and modes, last.
+      "MachStateModes",
   };
   std::vector<std::string_view> keys;
   for (const SettingsKey& k : SettingsKeys()) keys.push_back(k.key);

@@ -49,7 +49,7 @@ TEST(SettingsFirstOpening, AProfileWithoutTheSectionGivesEveryDefault) {
     const char* key;
     const char* shown;
   } cases[] = {{"gcGenLanguage", "0"},      {"CirR", "10"},           {"Cirn", "2"},
-               {"MsqrDepth", "0.5"},        {"MsqrGotoZero", "True"}, {"TchPrefix", "G91G21"},
+               {"MsqrDepth", "0.5"},        {"MsqrGotoZero", "True"}, {"TchPrefix", "G90G21"},
                {"tchOp10", "Op10*Op10Val"}, {"CirSpOpStr", ""}};
   for (const auto& c : cases) EXPECT_EQ(read.settings.ControlText(c.key), c.shown) << c.key;
   EXPECT_EQ(UnreadableSettingsMessage(read), std::nullopt);  // missing keys are no fault
@@ -114,7 +114,7 @@ TEST(SettingsFirstOpening, SpindleSwitchesAreReadBeforeSpecialOperations) {
   const auto order = FirstOpeningReadOrder();
   ASSERT_EQ(order.size(), SettingsKeys().size() - 1);  // every key but "Dlg"
   EXPECT_EQ(order.front()->key, "gcGenLanguage");
-  EXPECT_EQ(order.back()->key, "AnyLayers");
+  EXPECT_EQ(order.back()->key, "MachStateModes");
   const auto position = [&order](std::string_view key) {
     for (std::size_t i = 0; i < order.size(); ++i) {
       if (order[i]->key == key) return i;
@@ -181,7 +181,7 @@ TEST(SettingsShutdown, AMissingSectionIsAppendedWithEveryKeyInOrder) {
 
   std::vector<std::string> expected;
   for (const SettingsKey& k : SettingsKeys()) expected.emplace_back(k.key);
-  ASSERT_EQ(expected.size(), 177u);
+  ASSERT_EQ(expected.size(), 178u);
   EXPECT_EQ(SectionElements(path), expected);
 
   XMLNetProfile p(path, "Kelvora", true);
