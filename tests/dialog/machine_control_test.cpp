@@ -209,7 +209,7 @@ TEST(MachineControl, EachTabsProgramIsMadeForTheControl) {
       {"a contour for LinuxCNC states arc centres and ends with M30",
        MachineFor(text::Dialect::kLinuxCnc), OpenSquare, "btnDxfGcodeGen", "txtDxfGcode", nullptr,
        [](const std::string& p) {
-         EXPECT_TRUE(p.starts_with("G91.1\r\n")) << p;
+         EXPECT_TRUE(p.starts_with("G21G90G94G17G40G49G80\r\nG91.1\r\n")) << p;
          const std::string body = WithoutLineEnd(p);
          EXPECT_TRUE(body.ends_with("\nM30")) << p;
          // The operator's end script comes before the control's end.
@@ -234,16 +234,20 @@ TEST(MachineControl, EachTabsProgramIsMadeForTheControl) {
        "btnDxfGcodeGen", "txtDxfGcode", "(DxfEndScript), line 1: M101", nullptr},
       {"the grid for LinuxCNC", MachineFor(text::Dialect::kLinuxCnc), nullptr, "btnGridGcodGen",
        "txtGridGcode", nullptr,
-       [](const std::string& p) { EXPECT_TRUE(p.starts_with("G91.1\r\n")) << p; }},
+       [](const std::string& p) {
+         EXPECT_TRUE(p.starts_with("G21G90G94G17G40G49G80\r\nG91.1\r\n")) << p;
+       }},
       {"the square surface for LinuxCNC", MachineFor(text::Dialect::kLinuxCnc), nullptr,
        "btnMSqrGcodeGen", "txtMSqrGcode", nullptr,
-       [](const std::string& p) { EXPECT_TRUE(p.starts_with("G91.1\r\n")) << p; }},
+       [](const std::string& p) {
+         EXPECT_TRUE(p.starts_with("G21G90G94G17G40G49G80\r\nG91.1\r\n")) << p;
+       }},
       {"the point list's end script on GRBL", MachineFor(text::Dialect::kGrbl), DrillPoints("M6"),
        "btnAnyGcodeGen", "txtAnyGcode", "(AnyEndScript), line 1: M6", nullptr},
       {"the point list for LinuxCNC", MachineFor(text::Dialect::kLinuxCnc), DrillPoints("M5"),
        "btnAnyGcodeGen", "txtAnyGcode", nullptr,
        [](const std::string& p) {
-         EXPECT_TRUE(p.starts_with("G91.1\r\n")) << p;
+         EXPECT_TRUE(p.starts_with("G21G90G94G17G40G49G80\r\nG91.1\r\n")) << p;
          EXPECT_TRUE(WithoutLineEnd(p).ends_with("M5\r\nM30")) << p;
        }},
       {"the teach table's end box on GRBL", MachineFor(text::Dialect::kGrbl),
@@ -251,7 +255,9 @@ TEST(MachineControl, EachTabsProgramIsMadeForTheControl) {
        "(TchSurfix), line 1: M6", nullptr},
       {"the teach table for LinuxCNC", MachineFor(text::Dialect::kLinuxCnc), nullptr,
        "btnTchGc_gen", "txtTchGCode", nullptr,
-       [](const std::string& p) { EXPECT_TRUE(p.starts_with("G91.1\r\nG91G21\r\nM30")) << p; }},
+       [](const std::string& p) {
+         EXPECT_TRUE(p.starts_with("G21G90G94G17G40G49G80\r\nG91.1\r\nG90G21\r\nM30")) << p;
+       }},
   };
   for (const ControlCase& c : cases) RunControlCase(c);
 }
