@@ -105,7 +105,7 @@ class LinuxCncWalk : public motion::testing::Rs274Test {
     // A move LinuxCNC refuses (a feed move without a feed rate, an arc it
     // cannot make) is refused with its line; rs274 stops on the host's program
     // opened as LinuxCNC's programs are.
-    if (got.status == kExitRefused && got.err.find("LinuxCNC refuses ") == 0) {
+    if (got.status == kExitRefused && got.err.find("LinuxCNC refuses ") != std::string::npos) {
       EXPECT_NE(got.err.find("line "), std::string::npos) << got.err;
       const std::string opened =
           std::string(text::RulesOf(text::Dialect::kLinuxCnc).opening) + "\r\nG91.1\r\n" + host.out;
