@@ -332,7 +332,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     // the control cannot run leaves neither program nor preview behind.
     if (result.program && job.writesProgram) {
       result.program = settings::ForControl(std::move(*result.program), control->dialect,
-                                            job.inputTable, request.texts);
+                                            job.inputTable, request.texts, control->statesModes);
     }
     if (!result.program) {
       WriteMessage(err, result.program.failure());

@@ -3,6 +3,11 @@
 #include "generators/job_inputs.h"
 
 namespace kelvora::cli {
+namespace {
+
+constexpr std::string_view kStatesModesKey = "MachStateModes";
+
+}  // namespace
 
 std::optional<text::Dialect> DialectArgument(std::string_view name) {
   // An empty text would name the host: as an argument it names nothing.
@@ -20,9 +25,10 @@ Outcome<Control> ControlOf(const motion::Machine* machine, const settings::Setti
                            std::optional<text::Dialect> chosen) {
   Control control;
   if (machine) {
-    control = {machine->dialect, machine->dwellMilliseconds};
+    control = {machine->dialect, machine->dwellMilliseconds, machine->statesModes};
   } else if (stored) {
     control.dwellMilliseconds = stored->ControlText(generators::kMachineDwellMsKey) == "True";
+    control.statesModes = stored->ControlText(kStatesModesKey) == "True";
     // The stored name matters only when no dialect is named on the command line.
     if (!chosen) {
       const auto named = text::DialectNamed(stored->ControlText(generators::kMachineDialectKey));

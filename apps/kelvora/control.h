@@ -20,10 +20,12 @@ std::optional<text::Dialect> DialectArgument(std::string_view name);
 // The usage error of a --dialect argument that names no dialect.
 std::string DialectUsage(std::string_view got);
 
-// What the program is written for: the control and the host's dwell unit.
+// What the program is written for: the control, the host's dwell unit and
+// whether the host's programs state their units and modes.
 struct Control {
   text::Dialect dialect = text::Dialect::kHost;
   bool dwellMilliseconds = false;
+  bool statesModes = false;
 };
 
 // The control of a job's run: that of `machine` when one was read for the run

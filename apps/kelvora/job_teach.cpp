@@ -1,5 +1,6 @@
 // Job "teach": a teach file turned into the teach tab's program.
 #include "cli.h"
+#include "generators/job_inputs.h"
 #include "generators/teach.h"
 #include "input_file.h"
 
@@ -15,9 +16,12 @@ JobOutput RunTeach(const Request& r) {
   if (!table.report.clean()) {
     return Refused(table.report.AsFailure(r.teachPath));
   }
-  // Every row of the file is a step: the command line has no new-row line.
-  auto program =
-      generators::BuildTeachProgram(r.texts("TchPrefix"), r.texts("TchSurfix"), table.rows, lists);
+  // Every row of the file is a step: the command line has no new-row line. The
+  // control is the run's (its name is among the texts, checked before the run).
+  const text::Dialect control =
+      text::DialectNamed(r.texts(generators::kMachineDialectKey)).value_or(text::Dialect::kHost);
+  auto program = generators::BuildTeachProgram(r.texts("TchPrefix"), r.texts("TchSurfix"),
+                                               table.rows, lists, text::RulesOf(control));
   if (!program) return Refused(AtFileLine(program.failure(), r.teachPath, table.rowLines));
   JobOutput out;
   out.reports = std::move(program->reports);

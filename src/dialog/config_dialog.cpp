@@ -37,12 +37,13 @@ std::span<const settings::InputRow> Rows() {
 }
 
 // The rows of the control the programs are written for (its drop-down, the
-// host's dwell unit) share one line below the two columns of the machine's
-// motion.
+// host's dwell unit, whether the host's programs state their units and modes)
+// stand two to a line below the two columns of the machine's motion.
 constexpr std::string_view kDialectKey = "MachDialect";
 constexpr std::string_view kDwellKey = "MachDwellMs";
+constexpr std::string_view kStatesModesKey = "MachStateModes";
 bool IsControlRow(const settings::InputRow& row) {
-  return row.key == kDialectKey || row.key == kDwellKey;
+  return row.key == kDialectKey || row.key == kDwellKey || row.key == kStatesModesKey;
 }
 
 bool IsCheck(const settings::InputRow& row) {
@@ -109,8 +110,8 @@ ConfigDialog::ConfigDialog(ui::Prompts& prompts)
     if (row.filter == settings::Filter::kUnsigned) AttachUnsignedFilter(box);
   }
   ui::AddOkCancel(form_, [this] { btnOK_Click(); });
-  // The dwell unit is the host's: the box is open to a change only while the
-  // host is the chosen control.
+  // The dwell unit and the stated modes are the host's: their boxes are open
+  // to a change only while the host is the chosen control.
   Get<ui::ComboBox>(DialectRow().control).onSelectedIndexChanged = [this](ui::ComboBox&) {
     cmbMachDialect_SelectedIndexChanged();
   };
@@ -128,18 +129,21 @@ void ConfigDialog::cmbMachDialect_SelectedIndexChanged() {
   const bool host =
       chosen < 0 ||
       text::DialectNamed(dialect.choices[static_cast<std::size_t>(chosen)]) == text::Dialect::kHost;
-  const settings::InputRow& dwell = *settings::FindInput(settings::JobInputs::kMachine, kDwellKey);
-  Get<ui::CheckBox>(dwell.control).SetEnabled(host);
+  // Both are the host's: the other controls count seconds and always state the modes.
+  for (const std::string_view key : {kDwellKey, kStatesModesKey}) {
+    const settings::InputRow& row = *settings::FindInput(settings::JobInputs::kMachine, key);
+    Get<ui::CheckBox>(row.control).SetEnabled(host);
+  }
 }
 
 void ConfigDialog::Arrange() {
   // The note centred at the top, two columns of captioned boxes below it (the
   // first half of the machine's motion rows, speeds and accelerations and the A
   // axis, on the left; soft limits and travel, stock top and spin-up on the
-  // right), the control's line under them (the drop-down on the left, the dwell
-  // box on the right), the buttons in the lower right corner; the form is as
-  // large as that needs. The caption column is as wide as the widest caption,
-  // the drop-down as wide as its widest choice.
+  // right), the control's lines under them (the drop-down on the left, the dwell
+  // box on the right, the stated modes' box below the drop-down), the buttons in the lower right
+  // corner; the form is as large as that needs. The caption column is as wide as the widest
+  // caption, the drop-down as wide as its widest choice.
   const ui::Font& font = form_.GetFont();
   int captionWidth = 0;
   int controlWidth = kBoxWidth;
@@ -181,13 +185,15 @@ void ConfigDialog::Arrange() {
     place(*motionRows[i], kMargin + static_cast<int>(i / perColumn) * (columnWidth + kColumnGap),
           top + static_cast<int>(i % perColumn) * kRowStep);
   }
-  // The control's line, set a little apart from the motion's columns.
+  // The control's lines, set a little apart from the motion's columns.
   const int controlY = top + static_cast<int>(perColumn) * kRowStep + kMargin / 2;
   for (std::size_t i = 0; i < controlRows.size(); ++i) {
-    place(*controlRows[i], kMargin + static_cast<int>(i) * (columnWidth + kColumnGap), controlY);
+    place(*controlRows[i], kMargin + static_cast<int>(i % 2) * (columnWidth + kColumnGap),
+          controlY + static_cast<int>(i / 2) * kRowStep);
   }
-  const int rowsEnd =
-      controlRows.empty() ? top + static_cast<int>(perColumn) * kRowStep : controlY + kRowStep;
+  const int controlLines = static_cast<int>((controlRows.size() + 1) / 2);
+  const int rowsEnd = controlRows.empty() ? top + static_cast<int>(perColumn) * kRowStep
+                                          : controlY + controlLines * kRowStep;
 
   const int buttonsY = rowsEnd + kMargin;
   const int clientHeight = buttonsY + kButtonHeight + kMargin;

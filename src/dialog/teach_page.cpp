@@ -79,7 +79,7 @@ TeachPage::TeachPage(XYZDemoDialog& dlg, ui::TabPage& page)
 
   // Program text before and after the steps.
   page_.Add<ui::Label>("lblTchPrefix", "Begin");
-  auto& prefix = page_.Add<ui::TextBox>("txtTchPrefix", "G91G21");
+  auto& prefix = page_.Add<ui::TextBox>("txtTchPrefix", "G90G21");
   page_.Add<ui::Label>("lblTchSurfix", "End");
   auto& suffix = page_.Add<ui::TextBox>("txtTchSurfix", "M30");
   for (ui::TextBox* box : {&prefix, &suffix}) {
@@ -342,9 +342,9 @@ void TeachPage::RunTeachAction(TeachAction action) {
 // --- The program ---
 
 void TeachPage::btnTchGc_gen_Click() {
-  auto program = generators::BuildTeachProgram(dlg_.Get<ui::TextBox>("txtTchPrefix").Text(),
-                                               dlg_.Get<ui::TextBox>("txtTchSurfix").Text(),
-                                               TeachProgramRows(Grid()), lists_);
+  auto program = generators::BuildTeachProgram(
+      dlg_.Get<ui::TextBox>("txtTchPrefix").Text(), dlg_.Get<ui::TextBox>("txtTchSurfix").Text(),
+      TeachProgramRows(Grid()), lists_, text::RulesOf(dlg_.CurrentMachine().dialect));
   // A refused row leaves the program box as it was, like the other tabs' refusals.
   if (!program) {
     dlg_.ShowFailure(program.failure());

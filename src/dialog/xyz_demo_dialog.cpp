@@ -422,7 +422,8 @@ std::optional<std::string> XYZDemoDialog::ShowOpenFileKeepingFilter() {
 
 Outcome<std::string> XYZDemoDialog::ForMachine(std::string program, settings::JobInputs job,
                                                const generators::TextLookup& texts) const {
-  return settings::ForControl(std::move(program), CurrentMachine().dialect, job, texts);
+  const motion::Machine machine = CurrentMachine();
+  return settings::ForControl(std::move(program), machine.dialect, job, texts, machine.statesModes);
 }
 
 bool XYZDemoDialog::PutProgram(Outcome<std::string> program, std::string_view box,

@@ -213,9 +213,39 @@ std::string TeachRowLeftOut(std::size_t rowNumber, std::string_view operation) {
   return row + "the operation \"" + std::string(operation) + "\" is not defined";
 }
 
+namespace {
+
+// The rotary columns the control has no axis for and that hold 0 on every
+// motion row (or nothing): they write no word.
+std::array<bool, kTeachCellCount> ColumnsLeftOut(const std::vector<TeachRow>& rows,
+                                                 const TeachOpLists& lists,
+                                                 const text::DialectRules& control) {
+  std::array<bool, kTeachCellCount> leftOut{};
+  constexpr std::size_t kFirstRotary = 3;  // A, B, C
+  for (std::size_t c = kFirstRotary; c < kFirstRotary + 3; ++c) {
+    const char letter = kWordLetters[c][0];
+    const bool reads = (letter != 'A' || control.aAxis) && text::AcceptsWord(control, letter, 0.0);
+    if (reads || lists.tempOpList.empty()) continue;
+    leftOut[c] = true;
+    for (const TeachRow& row : rows) {
+      if (row.operation != lists.MotionName() || row.cells[c].empty()) continue;
+      const std::optional<double> value = text::ParseDouble(row.cells[c]);
+      if (!value || *value != 0.0) {
+        leftOut[c] = false;
+        break;
+      }
+    }
+  }
+  return leftOut;
+}
+
+}  // namespace
+
 Outcome<TeachProgram> BuildTeachProgram(std::string_view prefix, std::string_view suffix,
                                         const std::vector<TeachRow>& rows,
-                                        const TeachOpLists& lists) {
+                                        const TeachOpLists& lists,
+                                        const text::DialectRules& control) {
+  const std::array<bool, kTeachCellCount> leftOut = ColumnsLeftOut(rows, lists, control);
   TeachProgram out;
   std::string& p = out.text;
   p += prefix;
@@ -236,7 +266,7 @@ Outcome<TeachProgram> BuildTeachProgram(std::string_view prefix, std::string_vie
     line = *value;
     if (!lists.tempOpList.empty() && row.operation == lists.MotionName()) {
       for (std::size_t c = 0; c < kTeachCellCount; ++c) {
-        if (row.cells[c].empty()) continue;
+        if (row.cells[c].empty() || leftOut[c]) continue;
         if (row.cells[c].find(',') != std::string::npos)
           return Failure{DataLineWrong(i + 1), {}, i};
         if (c == kFeedCell) {

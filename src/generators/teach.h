@@ -11,6 +11,7 @@
 
 #include "generators/inputs.h"
 #include "generators/line_report.h"
+#include "text/gcode_dialect.h"
 #include "text/outcome.h"
 
 namespace kelvora::generators {
@@ -107,9 +108,13 @@ struct TeachProgram {
 // kNoFeedrate is reported. A motion row with a cell holding a "," is refused
 // with "Data Line:n wrong" (n its 1-based row): its word would carry a decimal
 // comma that the host does not read as the number the operator meant.
-Outcome<TeachProgram> BuildTeachProgram(std::string_view prefix, std::string_view suffix,
-                                        const std::vector<TeachRow>& rows,
-                                        const TeachOpLists& lists);
+// For a `control` without the A, B or C axis, that column writes no word where
+// no motion row's cell leaves 0 (a taught position of a machine that has no
+// such axis); any other value is written, and the control's finishing refuses it.
+Outcome<TeachProgram> BuildTeachProgram(
+    std::string_view prefix, std::string_view suffix, const std::vector<TeachRow>& rows,
+    const TeachOpLists& lists,
+    const text::DialectRules& control = text::RulesOf(text::Dialect::kHost));
 
 // The report for a row left out of the program (`rowNumber` is 1-based).
 std::string TeachRowLeftOut(std::size_t rowNumber, std::string_view operation);

@@ -35,6 +35,9 @@ struct Machine {
   // reads a dwell's P in milliseconds (its default: seconds).
   text::Dialect dialect = text::Dialect::kHost;
   bool dwellMilliseconds = false;
+  // The host's programs open with the line that states their units and modes,
+  // as the other controls' always do.
+  bool statesModes = false;
 };
 
 }  // namespace kelvora::motion

@@ -233,6 +233,7 @@ constexpr std::array<GGroup, 1000> kGroupOf = [] {
   table[900] = table[910] = GGroup::kDistance;
   table[901] = table[911] = GGroup::kArcDistance;
   table[980] = table[990] = GGroup::kRetract;
+  table[940] = GGroup::kFeedMode;
   return table;
 }();
 

@@ -34,6 +34,7 @@ enum class GGroup : std::uint8_t {
   kDistance,      // G90 G91
   kArcDistance,   // G90.1 G91.1
   kRetract,       // G98 G99
+  kFeedMode,      // G94: the feed a minute the reader models (G93, G95 are not read)
   kCount,
 };
 

@@ -26,6 +26,7 @@ constexpr std::string_view kStockTop = "MachStockTop";
 constexpr std::string_view kSpinUp = "MachSpinUp";
 constexpr std::string_view kDialect = "MachDialect";
 constexpr std::string_view kDwellMs = "MachDwellMs";
+constexpr std::string_view kStatesModes = "MachStateModes";
 
 Failure Refusal(std::string detail) {
   return Failure{std::string(generators::kParametersError), std::move(detail)};
@@ -80,7 +81,7 @@ Outcome<motion::Machine> ReadMachine(const generators::TextLookup& texts) {
   }
   r.Double(kStockTop, m.stockTop).Double(kSpinUp, m.spinUpSeconds);
   std::string dialect;
-  r.Text(kDialect, dialect).Bool(kDwellMs, m.dwellMilliseconds);
+  r.Text(kDialect, dialect).Bool(kDwellMs, m.dwellMilliseconds).Bool(kStatesModes, m.statesModes);
   if (!r.ok()) return r.failure();
   const auto named = text::DialectNamed(dialect);
   if (!named) return Refusal(std::string(kDialect));
@@ -113,6 +114,7 @@ motion::Machine MachineOf(const Settings& settings) {
   m.spinUpSeconds = settings.Double(kSpinUp);
   m.dialect = text::DialectNamed(settings.String(kDialect)).value_or(text::Dialect::kHost);
   m.dwellMilliseconds = settings.Bool(kDwellMs);
+  m.statesModes = settings.Bool(kStatesModes);
   return m;
 }
 
@@ -131,6 +133,7 @@ void StoreMachine(const motion::Machine& machine, Settings& settings) {
   settings.SetDouble(kSpinUp, machine.spinUpSeconds);
   settings.SetString(kDialect, std::string(text::RulesOf(machine.dialect).name));
   settings.SetBool(kDwellMs, machine.dwellMilliseconds);
+  settings.SetBool(kStatesModes, machine.statesModes);
 }
 
 }  // namespace kelvora::settings

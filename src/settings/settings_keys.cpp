@@ -400,8 +400,8 @@ constexpr InputRow kTeachInputs[] = {
         "operation definition NAME*VALUE"),
     Row("tchOp10", kString, "Op10*Op10Val", "", kNone, "", "", "", "", kAnyText, kNoBox,
         "operation definition NAME*VALUE"),
-    Row("TchPrefix", kString, "G91G21", "", kText, "txtTchPrefix", "lblTchPrefix", "Begin",
-        "G91G21", kAnyText, kNoBox, "text before the steps"),
+    Row("TchPrefix", kString, "G90G21", "", kText, "txtTchPrefix", "lblTchPrefix", "Begin",
+        "G90G21", kAnyText, kNoBox, "text before the steps"),
     Row("TchSurfix", kString, "M30", "", kText, "txtTchSurfix", "lblTchSurfix", "End", "M30",
         kAnyText, kNoBox, "text after the steps"),
 };
@@ -492,6 +492,10 @@ constexpr InputRow kMachineInputs[] = {
     Since(2, Row("MachDwellMs", kBool, "False", "", kConfig, "chkbMachDwellMs", "",
                  "Host dwell P in ms", "", kAnyText, kNoBox,
                  "the host reads a dwell's P in milliseconds (other controls: seconds)")),
+    Since(3, Row("MachStateModes", kBool, "False", "", kConfig, "chkbMachStateModes", "",
+                 "State units and modes at the start", "", kAnyText, kNoBox,
+                 "the host's programs open with G21G90G94G17G40G49G80, as the other controls' "
+                 "always do")),
 };
 
 #undef KELVORA_DRILL_OPTIONS

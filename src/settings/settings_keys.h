@@ -72,8 +72,8 @@ struct InputRow {
   // The profile's generation that added the key: the section holds its keys
   // generation by generation, so a profile written before a key existed only
   // gains keys at its end (0: the first keys, 1: the drilling options, 2: the
-  // control's dialect and dwell unit, 3: the contour options, 4: the drawing
-  // units and the side by nesting).
+  // control's dialect and dwell unit, 3: the contour options and the host's
+  // stated modes, 4: the drawing units and the side by nesting).
   int since = 0;
 };
 

@@ -104,7 +104,8 @@ bool Holds(const std::vector<Word>& words, char letter, double number) {
 }
 
 // Checks a program written for `rules` against the table: only words it reads,
-// no line longer than it reads, "G91.1" first where it states arc centres, an
+// no line longer than it reads, the control's opening line first and "G91.1"
+// after it where it states arc centres, an
 // M2 or M30 last where it adds the program end, and no "%" where it takes none.
 void ExpectFitsControl(const std::string& program, const text::DialectRules& rules) {
   std::vector<std::string> lines = Lines(program);
@@ -122,9 +123,14 @@ void ExpectFitsControl(const std::string& program, const text::DialectRules& rul
       EXPECT_NE(lines[n].rfind('%', 0), 0u) << "line " << n + 1;
     }
   }
-  if (rules.statesArcCentres) {
-    // First after the "%" that opens a delimited program.
-    EXPECT_EQ(lines[lines.size() > 1 && lines[0] == "%" ? 1 : 0], "G91.1");
+  // First after the "%" that opens a delimited program.
+  const std::size_t first = lines.size() > 1 && lines[0] == "%" ? 1 : 0;
+  if (rules.dialect != text::Dialect::kHost) {
+    EXPECT_EQ(lines[first], rules.opening);
+    if (rules.statesArcCentres) {
+      ASSERT_GT(lines.size(), first + 1);
+      EXPECT_EQ(lines[first + 1], "G91.1");
+    }
   }
   if (rules.addsProgramEnd) {
     std::size_t last = lines.size();
@@ -192,9 +198,8 @@ const std::map<std::string, std::vector<Example>>& Examples() {
           "DxfSpOpStrOff=M9"}}}},
       {"teach",
        {{{"--teach", DataPath("cli/lists/teach_xyz.csv"), "tchOp1=MOVE*G1"}},
-        // The worked teach file writes every axis, A, B and C at 0 too.
-        {{"--teach", DataPath("generators/lists/teach_example.csv"), "tchOp1=MOVE*G1"},
-         {{Dialect::kGrbl, std::string(settings::kNoAAxis)}}}}},
+        // The worked teach file holds A, B and C at 0: GRBL gets no word of them.
+        {{"--teach", DataPath("generators/lists/teach_example.csv"), "tchOp1=MOVE*G1"}}}},
   };
   return examples;
 }
@@ -261,7 +266,10 @@ TEST(CliDialect, CannedCyclesWhereTheControlRunsThem) {
     args.insert(args.end(), {"--dialect", c.dialect});
     const CliRun r = RunArgs(args);
     ASSERT_EQ(r.status, kExitOk) << r.err;
-    const std::vector<Word> words = Words(Lines(r.out));
+    // The words after the opening line, whose G80 is not the cycle's.
+    std::vector<std::string> lines = Lines(r.out);
+    if (!lines.empty() && lines.front() == "G21G90G94G17G40G49G80") lines.erase(lines.begin());
+    const std::vector<Word> words = Words(lines);
     EXPECT_EQ(Holds(words, 'G', 83), c.cycle) << r.out;
     EXPECT_EQ(Holds(words, 'G', 80), c.cycle) << r.out;
     // Every hole is drilled either way: three rapids to the holes, or the
@@ -302,6 +310,32 @@ TEST(CliDialect, RefusalsSayWhyAndWriteNothing) {
         "GRBL"},
        kExitRefused,
        {std::string(settings::kNoAAxis), "G1X3Y4A90"}},
+      {"a Vietnamese special operation text on GRBL: its bytes are real-time commands",
+       {"circle", "Cirn=1", "CirDepth=1", "CirStep=5", "CirEnSpecialOp=True",
+        "CirSpOpStr=(Khoan lỗ Ø6 – đáy)", "--dialect", "GRBL", "--preview", preview},
+       kExitRefused,
+       {"GRBL takes every byte 0x80-0xFF", "(CirSpOpStr), line 1: (Khoan lỗ Ø6 – đáy)"}},
+      {"the same on grblHAL",
+       {"circle", "Cirn=1", "CirDepth=1", "CirStep=5", "CirEnSpecialOp=True",
+        "CirSpOpStr=(Khoan lỗ Ø6 – đáy)", "--dialect", "grblHAL"},
+       kExitRefused,
+       {"grblHAL takes every byte 0x80-0xFF", "(CirSpOpStr), line 1"}},
+      {"a feed hold in an end script on GRBL",
+       {"points", "--points", DataPath("generators/points/drill.csv"), "AnyDepth=2",
+        "AnyFeedrate=100", "AnyEndScript=M5 !", "--dialect", "GRBL"},
+       kExitRefused,
+       {"GRBL takes ! as a real-time command", "(AnyEndScript), line 1: M5 !"}},
+      {"a feed move at F0 in a script on LinuxCNC",
+       {"circle", "Cirn=1", "CirDepth=1", "CirStep=5", "CirEnSpecialOp=True", "CirSpOpStr=G1Z-1F0",
+        "--dialect", "LinuxCNC"},
+       kExitRefused,
+       {"LinuxCNC refuses a feed move without a feed rate", "(CirSpOpStr), line 1: G1Z-1F0"}},
+      {"a line longer than LinuxCNC reads",
+       {"circle", "Cirn=1", "CirDepth=1", "CirStep=5", "CirEnSpecialOp=True",
+        "CirSpOpStr=(" + std::string(250, 'x') + ")", "--dialect", "LinuxCNC"},
+       kExitRefused,
+       {"LinuxCNC reads at most 251 characters a line", "(CirSpOpStr), line 1",
+        "(252 characters)"}},
       {"a line longer than GRBL reads",
        {"circle", "Cirn=1", "CirDepth=2", "CirEnSpecialOp=True",
         "CirSpOpStr=(" + std::string(90, 'x') + ")", "--dialect", "GRBL", "--report-json", json},
@@ -389,6 +423,112 @@ TEST(CliDialect, TheControlComesFromTheOptionTheMachineOrTheProfile) {
     const CliRun r = RunArgs(c.args);
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_EQ(r.out, c.expected.out);
+  }
+}
+
+// Every program for a control states its units and modes before the job's own
+// lines; the host's only where its machine settings ask.
+TEST(CliDialect, ProgramsStateTheirUnitsAndModes) {
+  const std::vector<std::string> circle = {"circle", "Cirn=2", "CirDepth=2", "CirStep=2"};
+  const CliRun host = RunArgs(circle);
+  ASSERT_EQ(host.status, kExitOk) << host.err;
+  auto with = [&](std::vector<std::string> more) {
+    std::vector<std::string> args = circle;
+    args.insert(args.end(), more.begin(), more.end());
+    return RunArgs(args);
+  };
+  const std::string opening = "G21G90G94G17G40G49G80\r\n";
+  const struct {
+    const char* what;
+    std::vector<std::string> more;
+    std::string expected;
+  } cases[] = {
+      {"the host, the setting stored False",
+       {"--machine", DataPath("cli/profiles/host_states_modes_off.xml")},
+       host.out},
+      {"the host, --machine asking for the modes",
+       {"--machine", DataPath("cli/profiles/host_states_modes.xml")},
+       opening + host.out},
+      {"the host, --profile asking for the modes",
+       {"--profile", DataPath("cli/profiles/host_states_modes.xml")},
+       opening + host.out},
+      {"LinuxCNC, G91.1 after the opening", {"--dialect", "LinuxCNC"}, {}},
+      {"GRBL", {"--dialect", "GRBL"}, {}},
+      {"grblHAL whatever the host's setting",
+       {"--machine", DataPath("cli/profiles/host_states_modes.xml"), "--dialect", "grblHAL"},
+       {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const CliRun r = with(c.more);
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    if (!c.expected.empty()) {
+      EXPECT_EQ(r.out, c.expected);
+    } else {
+      EXPECT_EQ(r.out.rfind(opening, 0), 0u) << r.out;
+    }
+  }
+}
+
+// The teach sample of samples/README.txt: its A, B and C columns hold 0, so a
+// control without those axes gets no word of them; an A that turns is refused.
+TEST(CliDialect, TeachColumnsOfZeroWriteNoWordWhereTheControlHasNoAxis) {
+  const std::vector<std::string> teach = {"teach",
+                                          "--teach",
+                                          DataPath("../samples/teach-frame.csv"),
+                                          "tchOp1=MOVE*G1",
+                                          "tchOp2=SPINDLE ON*M3 S12000",
+                                          "tchOp3=SPINDLE OFF*M5",
+                                          "TchPrefix=G90G21",
+                                          "TchSurfix=M30"};
+  const struct {
+    const char* dialect;
+    bool rotaryWords;  // A0.000 B0.000 C0.000 stay
+  } cases[] = {{"Host", true}, {"LinuxCNC", true}, {"grblHAL", true}, {"GRBL", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dialect);
+    std::vector<std::string> args = teach;
+    args.insert(args.end(), {"--dialect", c.dialect});
+    const CliRun r = RunArgs(args);
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_NE(r.out.find("G1X20.000Y15.000Z-1.500"), std::string::npos) << r.out;
+    for (const char* word : {"A0.000", "B0.000", "C0.000"}) {
+      EXPECT_EQ(r.out.find(word) != std::string::npos, c.rotaryWords) << word << "\n" << r.out;
+    }
+  }
+  const CliRun turns = RunArgs({"teach", "--teach", DataPath("cli/lists/teach_a_turn.csv"),
+                                "tchOp1=MOVE*G1", "--dialect", "GRBL"});
+  EXPECT_EQ(turns.status, kExitRefused);
+  EXPECT_EQ(turns.err.rfind(std::string(settings::kNoAAxis), 0), 0u) << turns.err;
+}
+
+// The teach program starts absolute by default, as its rows are machine
+// positions; a start stored in the profile stays as stored.
+TEST(CliDialect, TheTeachStartIsAbsoluteUnlessStoredOtherwise) {
+  const std::vector<std::string> teach = {"teach", "--teach", DataPath("cli/lists/teach_xyz.csv"),
+                                          "tchOp1=MOVE*G1"};
+  const CliRun fresh = RunArgs(teach);
+  ASSERT_EQ(fresh.status, kExitOk) << fresh.err;
+  EXPECT_EQ(fresh.out.rfind("G90G21\r\n", 0), 0u) << fresh.out;
+  std::vector<std::string> stored = teach;
+  stored.insert(stored.end(), {"--profile", DataPath("cli/profiles/teach_prefix_g91.xml")});
+  const CliRun kept = RunArgs(stored);
+  ASSERT_EQ(kept.status, kExitOk) << kept.err;
+  EXPECT_EQ(kept.out.rfind("G91G21\r\n", 0), 0u) << kept.out;
+}
+
+// A pocket whose plunge feed is left at its default: a LinuxCNC program never
+// holds the feed move at F0 that rs274 refuses; refused, the line is named.
+TEST(CliDialect, NoFeedMoveAtZeroFeedReachesLinuxCnc) {
+  const CliRun r = RunArgs({"points", "--points", DataPath("generators/points/origin.csv"),
+                            "AnyPocket=True", "AnyRo=2", "AnyHoleSize=5", "AnyStepOvr=1", "Anyd=4",
+                            "AnyDepth=1", "AnyStepdown=1", "--dialect", "LinuxCNC"});
+  if (r.status == kExitOk) {
+    EXPECT_EQ(r.out.find("F0.000"), std::string::npos) << r.out;
+  } else {
+    EXPECT_EQ(r.status, kExitRefused);
+    EXPECT_EQ(r.err.rfind("LinuxCNC refuses a feed move without a feed rate", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("Program line "), std::string::npos) << r.err;
   }
 }
 

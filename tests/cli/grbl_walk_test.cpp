@@ -13,6 +13,7 @@
 #include "cli/cli_run.h"
 #include "cli/control_acceptance.h"
 #include "cli/job_runs.h"
+#include "text/gcode_dialect.h"
 
 namespace kelvora::cli {
 namespace {
@@ -64,6 +65,28 @@ std::string ExplainedBy(const JobRun& run, const std::string& hostProgram, const
     }
     return {};
   }
+  // A move the control refuses (a feed move without a feed rate, an arc it
+  // cannot make): the acceptance check finds it too in the host's program
+  // opened as the control's programs are.
+  const struct {
+    const char* message;
+    std::vector<Why> whys;
+  } kMoves[] = {
+      {"refuses a feed move without a feed rate", {Why::kFeedNotSet}},
+      {"refuses an arc", {Why::kArcRadius, Why::kArcNoOffsets}},
+      {"refuses axis words with no motion", {Why::kAxisWordsUnused}},
+  };
+  for (const auto& move : kMoves) {
+    if (err.find(move.message) == std::string::npos) continue;
+    const std::string opened =
+        std::string(text::RulesOf(text::Dialect::kGrbl).opening) + "\r\n" + hostProgram;
+    for (const Refusal& r : GrblAccepts(opened, control.flavour)) {
+      for (const Why why : move.whys) {
+        if (r.why == why) return "the control refuses line " + std::to_string(r.line);
+      }
+    }
+    return {};
+  }
   // "Program line 5: M3S": the thread's spindle speed, written as typed, left
   // empty; the control refuses the line even when it stands alone.
   static const std::regex kSpindleLine(R"(Program line \d+: (M3S.*)\n)");
@@ -90,6 +113,15 @@ std::string ExplainedBy(const JobRun& run, const std::string& hostProgram, const
     }
   }
   if (line.empty()) return {};
+  // Bytes the control takes as real-time commands, in a box's line.
+  if (err.find("as a real-time command") != std::string::npos) {
+    for (const char c : line) {
+      if (static_cast<unsigned char>(c) >= 0x80 || c == '?' || c == '!' || c == '~') {
+        return "a script box holds a real-time byte: '" + line + "'";
+      }
+    }
+    return {};
+  }
   for (const Refusal& r : GrblAccepts(line, control.flavour)) {
     if (IsWordRefusal(r.why)) return "a script box holds '" + line + "'";
   }

@@ -145,12 +145,14 @@ TEST(ConfigDialog, OkReadsEachControlAndTheDwellUnit) {
 }
 
 TEST(ConfigDialog, TheMachinesControlIsShownAndReadBackUnchanged) {
-  // Every dialect with either dwell unit goes in and comes out of an untouched OK.
+  // Every dialect with either dwell unit and either stated-modes choice goes in
+  // and comes out of an untouched OK; both boxes are the host's alone.
   for (const text::DialectRules& rules : text::kDialects) {
     for (const bool milliseconds : {false, true}) {
       motion::Machine machine = SmallLathe();
       machine.dialect = rules.dialect;
       machine.dwellMilliseconds = milliseconds;
+      machine.statesModes = !milliseconds;
       ui::ScriptedPrompts prompts;
       ConfigDialog config(prompts);
       const auto read = RunConfig(config, prompts, machine, [&](ConfigDialog& d) {
@@ -160,11 +162,16 @@ TEST(ConfigDialog, TheMachinesControlIsShownAndReadBackUnchanged) {
         EXPECT_EQ(d.Get<ui::CheckBox>("chkbMachDwellMs").Enabled(),
                   rules.dialect == text::Dialect::kHost)
             << rules.name;
+        EXPECT_EQ(d.Get<ui::CheckBox>("chkbMachStateModes").Checked(), !milliseconds);
+        EXPECT_EQ(d.Get<ui::CheckBox>("chkbMachStateModes").Enabled(),
+                  rules.dialect == text::Dialect::kHost)
+            << rules.name;
         EXPECT_TRUE(d.GetForm().PressEnter());
       });
       ASSERT_TRUE(read) << rules.name;
       EXPECT_EQ(read->dialect, rules.dialect);
       EXPECT_EQ(read->dwellMilliseconds, milliseconds) << rules.name;
+      EXPECT_EQ(read->statesModes, !milliseconds) << rules.name;
     }
   }
 }

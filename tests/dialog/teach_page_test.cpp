@@ -64,7 +64,7 @@ TEST(TeachPage, ControlsStartAsDesigned) {
       {"lblTchFile", "File:"},
       {"lblTchPrefix", "Begin"},
       {"lblTchSurfix", "End"},
-      {"txtTchPrefix", "G91G21"},
+      {"txtTchPrefix", "G90G21"},
       {"txtTchSurfix", "M30"},
       {"lblTchX", "X"},
       {"lblTchC", "C"},
@@ -207,7 +207,7 @@ TEST(TeachPage, ADecimalCommaInAMotionCellRefusesTheProgram) {
   h.prompts.ClearLog();
   h.Click("btnTchGc_gen");
   EXPECT_TRUE(h.prompts.Messages().empty());
-  EXPECT_EQ(h.Text("txtTchGCode"), "G91G21\r\nG1X1Y2Z0A0B0C0F100\r\nG1X3.5Y4Z0A0B0C0\r\nM30\r\n");
+  EXPECT_EQ(h.Text("txtTchGCode"), "G90G21\r\nG1X1Y2Z0A0B0C0F100\r\nG1X3.5Y4Z0A0B0C0\r\nM30\r\n");
   EXPECT_TRUE(h.dlg.closeFileTrigger);
 }
 
@@ -215,7 +215,7 @@ TEST(TeachPage, AnEmptyTableGivesPrefixAndSuffixAndTheFeedMessage) {
   TeachHarness h;
   h.dlg.Get<ui::TextBox>("txtTchGCode").SetText("old");
   h.Click("btnTchGc_gen");
-  EXPECT_EQ(h.Text("txtTchGCode"), "G91G21\r\nM30\r\n");
+  EXPECT_EQ(h.Text("txtTchGCode"), "G90G21\r\nM30\r\n");
   EXPECT_EQ(h.prompts.Messages(), std::vector<std::string>{"No Feedrate/ Chưa có tốc độ ?"});
 
   h.prompts.ClearLog();
@@ -294,7 +294,7 @@ TEST(TeachPage, AutomaticModeRunsTheActionsTheUpdateCycleHandsIn) {
   h.Table().Set(0, 7, "200");
   h.Click("btnTchGc_gen");
   EXPECT_EQ(h.Text("txtTchGCode"),
-            "G91G21\r\nG1X10.000Y20.000Z0.000A0.000B0.000C0.000F200\r\n"
+            "G90G21\r\nG1X10.000Y20.000Z0.000A0.000B0.000C0.000F200\r\n"
             "G1X30.000Y40.000Z0.000A0.000B0.000C0.000\r\nM30\r\n");
 
   h.Click("btnTchGet");

@@ -95,10 +95,10 @@ TEST(ReportDialect, EachControlsRefusalsWithTheirLines) {
       // LinuxCNC runs its own M100-M199, and reads no E with a feed move.
       {"LinuxCNC: a user M-code", Dialect::kLinuxCnc, macro, {}},
       {"LinuxCNC: an E word", Dialect::kLinuxCnc, "G1X1E2F100\n", {{1, kForeign, "E2"}}},
-      {"LinuxCNC: cycles, A, %, long lines",
+      {"LinuxCNC: cycles, A and % are its own; a line over 251 characters is not",
        Dialect::kLinuxCnc,
        g83 + "G0A5\n" + percents + LineOf(300) + "\n",
-       {}},
+       {{9, FindingKind::kLongLine, "300 > 251"}}},
       // The host: nothing new, the reader's findings as they were.
       {"Host: a user M-code is its macro",
        Dialect::kHost,

@@ -1,6 +1,7 @@
 // The finishing pass and the pre-flight report read a program for a control
 // each in its own way; they must agree on what that control does not read: a
-// program the pass refuses draws a warning on its words from the report, and
+// program the pass refuses draws a warning on its words or moves (a feed move
+// without a feed, an arc the control cannot make) from the report, and
 // the program the pass makes draws no finding of a word or line the control
 // does not read.
 #include <gtest/gtest.h>
@@ -39,10 +40,12 @@ bool Agree(const std::string& program, Dialect dialect, const std::string& name)
   const Outcome<std::string> made = ForControl(program, dialect, JobInputs::kCircle, none);
   const std::string what = std::string(text::RulesOf(dialect).name) + ": " + name;
   if (!made) {
-    // A word the control does not read, or one that does not read at all.
+    // A word the control does not read, one that does not read at all, or a
+    // move the control refuses.
     EXPECT_GT(Found(program, dialect,
                     {FindingKind::kForeignWord, FindingKind::kLongLine,
-                     FindingKind::kMalformedNumber, FindingKind::kUnknownWord}),
+                     FindingKind::kMalformedNumber, FindingKind::kUnknownWord, FindingKind::kNoFeed,
+                     FindingKind::kBadArc, FindingKind::kArcEndOffCircle}),
               0)
         << what << "\n"
         << made.failure().message;
@@ -84,6 +87,11 @@ TEST(ControlReport, TheReportFindsWhatThePassRefuses) {
       "M3S\r\nG0X1.2.3\r\n",
       "%\r\nG0X1\r\n%\r\n",
       "G0X1\r\nM30\r\nM101\r\n",
+      "G0X0Y0\r\nG1X1F0\r\n",
+      "G0X0Y0\r\nG1X1\r\n",
+      "G0X0Y0\r\nG2X0Y0I0J0F100\r\n",
+      "G0X0Y0\r\nG2X10Y0I5.1J0F100\r\n",
+      "G0X0Y0\r\nG2X10Y0I5J0F100\r\n",
   };
   int refused = 0;
   for (Dialect dialect : kControls) {

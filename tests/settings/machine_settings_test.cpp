@@ -34,6 +34,7 @@ void ExpectSameMachine(const motion::Machine& got, const motion::Machine& want,
   EXPECT_EQ(got.maximum, want.maximum) << where;
   EXPECT_EQ(got.stockTop, want.stockTop) << where;
   EXPECT_EQ(got.spinUpSeconds, want.spinUpSeconds) << where;
+  EXPECT_EQ(got.statesModes, want.statesModes) << where;
 }
 
 // A machine with every value away from its default.
@@ -46,6 +47,7 @@ motion::Machine OddMachine() {
   m.maximum = {300, 200.125, 5};
   m.stockTop = 12.7;
   m.spinUpSeconds = 2.5;
+  m.statesModes = true;
   return m;
 }
 
@@ -58,24 +60,13 @@ TEST(MachineSettings, TheTablesDefaultsAreTheDefaultMachine) {
 
 TEST(MachineSettings, EveryKeyIsReadIntoItsField) {
   const auto read = ReadMachine(Texts({
-      {"MachXVel", "2500.5"},
-      {"MachXAcc", "180.25"},
-      {"MachYVel", "2400"},
-      {"MachYAcc", "175"},
-      {"MachZVel", " 900 "},
-      {"MachZAcc", "90.5"},
-      {"MachAVel", "3600"},
-      {"MachAAcc", "360"},
-      {"MachHasA", "False"},
-      {"MachSoftLimits", "True"},
-      {"MachXMin", "-10.5"},
-      {"MachXMax", "300"},
-      {"MachYMin", "-20"},
-      {"MachYMax", "200.125"},
-      {"MachZMin", "-45"},
-      {"MachZMax", "5"},
-      {"MachStockTop", "12.7"},
-      {"MachSpinUp", "2.5"},
+      {"MachXVel", "2500.5"},     {"MachXAcc", "180.25"},   {"MachYVel", "2400"},
+      {"MachYAcc", "175"},        {"MachZVel", " 900 "},    {"MachZAcc", "90.5"},
+      {"MachAVel", "3600"},       {"MachAAcc", "360"},      {"MachHasA", "False"},
+      {"MachSoftLimits", "True"}, {"MachXMin", "-10.5"},    {"MachXMax", "300"},
+      {"MachYMin", "-20"},        {"MachYMax", "200.125"},  {"MachZMin", "-45"},
+      {"MachZMax", "5"},          {"MachStockTop", "12.7"}, {"MachSpinUp", "2.5"},
+      {"MachStateModes", "True"},
   }));
   ASSERT_TRUE(read) << read.failure().detail;
   ExpectSameMachine(*read, OddMachine(), "texts");

@@ -22,7 +22,7 @@ namespace {
 
 TEST(SettingsKeys, TableHoldsEveryKeyOnceInWriteOrder) {
   const auto keys = SettingsKeys();
-  ASSERT_EQ(keys.size(), 180u);
+  ASSERT_EQ(keys.size(), 181u);
   EXPECT_EQ(keys.front().key, "Dlg");
   EXPECT_EQ(keys[1].key, "gcGenLanguage");
   EXPECT_EQ(keys[2].key, "CirXc");
@@ -255,6 +255,8 @@ TEST(SettingsKeys, JoinKeepsTheWriteOrder) {
       "DxfPocket",
       "DxfStepover",
       "AnyLayers",
+      // Whether the host's programs state their units and modes.
+      "MachStateModes",
       // The drawing units and the side by nesting, after them.
       "DxfUnits",
       "DxfSideBy",

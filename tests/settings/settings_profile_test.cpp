@@ -49,7 +49,7 @@ TEST(SettingsFirstOpening, AProfileWithoutTheSectionGivesEveryDefault) {
     const char* key;
     const char* shown;
   } cases[] = {{"gcGenLanguage", "0"},      {"CirR", "10"},           {"Cirn", "2"},
-               {"MsqrDepth", "0.5"},        {"MsqrGotoZero", "True"}, {"TchPrefix", "G91G21"},
+               {"MsqrDepth", "0.5"},        {"MsqrGotoZero", "True"}, {"TchPrefix", "G90G21"},
                {"tchOp10", "Op10*Op10Val"}, {"CirSpOpStr", ""}};
   for (const auto& c : cases) EXPECT_EQ(read.settings.ControlText(c.key), c.shown) << c.key;
   EXPECT_EQ(UnreadableSettingsMessage(read), std::nullopt);  // missing keys are no fault
@@ -181,7 +181,7 @@ TEST(SettingsShutdown, AMissingSectionIsAppendedWithEveryKeyInOrder) {
 
   std::vector<std::string> expected;
   for (const SettingsKey& k : SettingsKeys()) expected.emplace_back(k.key);
-  ASSERT_EQ(expected.size(), 180u);
+  ASSERT_EQ(expected.size(), 181u);
   EXPECT_EQ(SectionElements(path), expected);
 
   XMLNetProfile p(path, "Kelvora", true);
