@@ -185,7 +185,7 @@ TEST(TeachPage, AFeedMoveWithNoFeedInForceRefusesItsRow) {
             (std::vector<std::string>{"No Feedrate/ Chưa có tốc độ ?",
                                       "Row 3 left out: it has no operation"}));
   EXPECT_EQ(rapid.Text("txtTchGCode"),
-            "G91G21\r\nM3S8000\r\nG0X10.000Z-2.000\r\nG0X20.000Y5.000\r\nM30\r\n");
+            "G90G21\r\nM3S8000\r\nG0X10.000Z-2.000\r\nG0X20.000Y5.000\r\nM30\r\n");
 }
 
 // A motion cell holding a decimal comma (typed or read from a file) would write a
