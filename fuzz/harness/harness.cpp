@@ -495,8 +495,26 @@ Verdict FuzzJob(std::string_view jobName, std::string_view data) {
 
 Verdict CheckReport(const motion::Report& report, std::string_view bytes) {
   if (report.lines != motion::CountProgramLines(bytes)) return "the report counts other lines";
-  for (double v : {report.rapidLength, report.feedLength, report.seconds, report.plainSeconds}) {
-    if (!std::isfinite(v) || v < 0.0) return "a length or time that is negative or not finite";
+  // The lengths are sums of finite moves: they pass the largest number only
+  // when the program reaches far enough for its moves to add up to it. A time
+  // is a length over a feed, and a tiny feed takes it past the largest number
+  // too: an infinite time is the report's to word, a NaN or a negative one is
+  // wrong.
+  double reach = 0.0;
+  for (int axis = 0; axis < 3; ++axis) {
+    if (!report.extents.known[axis]) continue;
+    reach = std::max(
+        {reach, std::fabs(report.extents.minimum[axis]), std::fabs(report.extents.maximum[axis])});
+  }
+  const double most = 4.0 * reach * static_cast<double>(report.lines + 1);
+  for (double v : {report.rapidLength, report.feedLength}) {
+    if (std::isnan(v) || v < 0.0 ||
+        (std::isinf(v) && std::isfinite(most) && most < std::numeric_limits<double>::max())) {
+      return "a length that is negative or not finite";
+    }
+  }
+  for (double v : {report.seconds, report.plainSeconds}) {
+    if (std::isnan(v) || v < 0.0) return "a time that is negative or not a number";
   }
   if (report.findings.size() > motion::kMaxFindings)
     return "more findings kept than the report keeps";

@@ -45,6 +45,12 @@ TEST(FuzzReport, BrokenReportsAreCaught) {
   sound.findings.push_back({motion::FindingKind::kNoFeed, 2, "G1"});
   sound.findingCount = 1;
   EXPECT_EQ(CheckReport(sound, bytes), std::nullopt);
+  // Moves near the largest number may add up past it.
+  motion::Report far = sound;
+  far.extents.known[motion::kAxisY] = true;
+  far.extents.minimum[motion::kAxisY] = -1e308;
+  far.feedLength = far.seconds = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(CheckReport(far, bytes), std::nullopt);
 
   const struct {
     const char* what;
@@ -55,8 +61,15 @@ TEST(FuzzReport, BrokenReportsAreCaught) {
       {"finding past the end", [](motion::Report& r) { r.findings[0].line = 4; }},
       {"counts", [](motion::Report& r) { r.findingCount = 0; }},
       {"notes", [](motion::Report& r) { r.noteCount = 2; }},
-      {"time", [](motion::Report& r) { r.seconds = std::numeric_limits<double>::infinity(); }},
+      {"time", [](motion::Report& r) { r.seconds = std::numeric_limits<double>::quiet_NaN(); }},
       {"length", [](motion::Report& r) { r.feedLength = -1; }},
+      // Lengths past the largest number from a program that reaches 2 mm.
+      {"infinite length",
+       [](motion::Report& r) {
+         r.extents.known[motion::kAxisX] = true;
+         r.extents.maximum[motion::kAxisX] = 2;
+         r.rapidLength = std::numeric_limits<double>::infinity();
+       }},
       {"order",
        [](motion::Report& r) {
          r.findings.push_back({motion::FindingKind::kNoFeed, 1, "G1"});
