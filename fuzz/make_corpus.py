@@ -89,18 +89,20 @@ PLAN_OPTIONS = [
 
 
 def plan_contours():
-    """Contours as the contour plan target reads them: 6 bytes a vertex."""
+    """Contours as the contour plan target reads them: 6 bytes a vertex. Small
+    ones: a pocket is planned whole for each input, and one of 50 x 40 mm takes
+    seconds under the fuzz build's checks."""
     import struct
 
     def vertex(x, y, bulge=0.0, flags=0):
         return struct.pack("<hhbB", int(x * 16), int(y * 16), int(bulge * 64), flags)
 
     square = b"".join(vertex(x, y, 0, f) for x, y, f in
-                      [(0, 0, 0), (50, 0, 0), (50, 40, 0), (0, 40, 3)])
+                      [(0, 0, 0), (20, 0, 0), (20, 16, 0), (0, 16, 3)])
     hole = b"".join(vertex(x, y, 0, f) for x, y, f in
-                    [(10, 10, 0), (20, 10, 0), (20, 20, 0), (10, 20, 3)])
-    circle = vertex(70, 20, 1.0) + vertex(90, 20, 1.0, 3)
-    slot = vertex(0, 60) + vertex(30, 60, 0.5) + vertex(40, 70, 0, 1)
+                    [(8, 6, 0), (12, 6, 0), (12, 10, 0), (8, 10, 3)])
+    circle = vertex(28, 8, 1.0) + vertex(36, 8, 1.0, 3)
+    slot = vertex(0, 24) + vertex(12, 24, 0.5) + vertex(16, 28, 0, 1)
     return [square, square + hole, circle, slot, square + hole + circle + slot]
 
 
