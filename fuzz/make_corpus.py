@@ -69,6 +69,63 @@ def encode(keys, assigns, file_bytes):
     return data + file_bytes
 
 
+# The outline choices of the outlines target's seeds: DxfOutlines, DxfJoinTol,
+# DxfChordTol, DxfLayers, DxfOrder.
+OUTLINE_CHOICES = [
+    ("LWPOLYLINEs", "0.001", "0.01", "", "As read"),
+    ("All outline entities", "0.001", "0.01", "", "Shortest"),
+    ("All outline entities", "0.5", "0.1", "0, Outlines", "As read"),
+]
+# The contour plan's seeds: texts of fuzz/harness/harness.h's kContourPlanKeys
+# (side, tool diameter, direction, entry, ramp angle, lead-in, tab count, tab
+# spacing, tab width, tab height, pocket, step-over, depth, step-down).
+PLAN_OPTIONS = [
+    ("On the line", "3", "Climb", "Plunge", "3", "0", "0", "0", "5", "1", "False", "40", "5", "2"),
+    ("Outside", "6", "Climb", "Ramp", "5", "2", "4", "0", "3", "1", "False", "40", "6", "2"),
+    ("Inside", "3", "Conventional", "Helix", "3", "1", "0", "30", "4", "0.5", "False", "40", "3", "1"),
+    ("Left", "2", "Climb", "Ramp", "10", "0", "2", "0", "2", "1", "False", "50", "2", "1"),
+    ("Right", "4", "Conventional", "Plunge", "3", "0", "0", "0", "5", "1", "True", "40", "4", "2"),
+]
+
+
+def plan_contours():
+    """Contours as the contour plan target reads them: 6 bytes a vertex. Small
+    ones: a pocket is planned whole for each input, and one of 50 x 40 mm takes
+    seconds under the fuzz build's checks."""
+    import struct
+
+    def vertex(x, y, bulge=0.0, flags=0):
+        return struct.pack("<hhbB", int(x * 16), int(y * 16), int(bulge * 64), flags)
+
+    square = b"".join(vertex(x, y, 0, f) for x, y, f in
+                      [(0, 0, 0), (20, 0, 0), (20, 16, 0), (0, 16, 3)])
+    hole = b"".join(vertex(x, y, 0, f) for x, y, f in
+                    [(8, 6, 0), (12, 6, 0), (12, 10, 0), (8, 10, 3)])
+    circle = vertex(28, 8, 1.0) + vertex(36, 8, 1.0, 3)
+    slot = vertex(0, 24) + vertex(12, 24, 0.5) + vertex(16, 28, 0, 1)
+    return [square, square + hole, circle, slot, square + hole + circle + slot]
+
+
+def plan_seeds():
+    """The outlines, contour plan and job report targets' seeds."""
+    for _, data in fixtures("geometry/dxf/*.dxf"):
+        if len(data) > 8192:
+            continue
+        for choice in OUTLINE_CHOICES:
+            write("outlines", "\0".join(choice).encode() + b"\0" + data)
+    for options, contours in zip(PLAN_OPTIONS * 2, plan_contours() * 2):
+        write("contour_plan", "\0".join(options).encode() + b"\0" + contours)
+    # The job report's seeds: each job's seeds with a first byte choosing the job
+    # (modulo 8, in FuzzJobReport's order) and the control (divided by 8).
+    jobs = ["circle", "grid", "surface", "dxf", "points", "thread", "cuts", "teach"]
+    for index, job in enumerate(jobs):
+        folder = CORPUS / ("job_" + job)
+        for n, seed in enumerate(sorted(folder.iterdir())[:4]):
+            data = seed.read_bytes()
+            if len(data) <= 8192:
+                write("job_report", bytes([index + 8 * (n % 4)]) + data)
+
+
 def main():
     kelvora = sys.argv[1]
     shutil.rmtree(CORPUS, ignore_errors=True)
@@ -139,6 +196,7 @@ def main():
                                                 "AnyHoleSize": "6", "AnyStepOvr": "1",
                                                 "Anyd": "3", "AnyDepth": "2", "AnyStepdown": "1"},
                                (TESTS / "generators/points/drill.csv").read_bytes()))
+    plan_seeds()
     for folder in sorted(CORPUS.iterdir()):
         print(folder.name, len(list(folder.iterdir())))
 

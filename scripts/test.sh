@@ -37,7 +37,7 @@ ctest --preset release -R cli_golden_valgrind
 ctest --preset release -R deb_package
 
 # Every fuzz target for a short while (clang-14, libFuzzer); any finding fails.
-scripts/fuzz.sh 20
+scripts/fuzz.sh 10
 
 # The product's target is always built. Its tests need 32-bit Wine, which only
 # starts where the kernel executes 32-bit programs; elsewhere the same tests run

@@ -17,10 +17,13 @@
 #include "geometry/dxf_outlines.h"
 #include "geometry/dxf_wrapper.h"
 #include "geometry/svg.h"
+#include "motion/report.h"
 #include "program_check.h"
 #include "scratch_file.h"
+#include "settings/control_output.h"
 #include "settings/settings_keys.h"
 #include "settings/settings_profile.h"
+#include "settings/stated_depth.h"
 #include "settings/xml_net_profile.h"
 #include "text/number_format.h"
 #include "text/parse.h"
@@ -316,6 +319,19 @@ std::string DefaultText(const cli::JobKey& k) {
 
 using Texts = std::map<std::string, std::string, std::less<>>;
 
+}  // namespace
+
+std::string ChosenText(std::string_view key, std::string_view text, bool ownBool) {
+  if (text.size() != 1) return std::string(text);
+  const auto pick = static_cast<unsigned char>(text[0]);
+  const settings::SettingsKey* row = settings::FindSettingsKey(key);
+  if (row && !row->choices.empty()) return std::string(row->choices[pick % row->choices.size()]);
+  if (ownBool || (row && row->type == settings::KeyType::kBool)) return pick % 2 ? "True" : "False";
+  return std::string(text);
+}
+
+namespace {
+
 ProgramRules RulesFor(std::string_view job, const Texts& texts) {
   ProgramRules rules;
   rules.maxLines = generators::GetLimit(generators::LimitId::kProgramLines).max;
@@ -390,26 +406,39 @@ std::string_view FileName(std::string_view job, std::string_view file) {
 
 }  // namespace
 
-Verdict FuzzJob(std::string_view jobName, std::string_view data) {
-  const cli::Job* job = FindJob(jobName);
-  if (!job) return "no job " + std::string(jobName);
+namespace {
 
+// A job run on the texts and file decoded from the fuzzer's bytes.
+struct JobRun {
+  const cli::Job* job = nullptr;
   Texts texts;
+  cli::JobOutput out;
+  generators::TextLookup Lookup() const {
+    return [this](std::string_view key) {
+      const auto it = texts.find(key);
+      return it == texts.end() ? std::string() : it->second;
+    };
+  }
+};
+
+void RunJob(const cli::Job& job, std::string_view data, JobRun& run) {
+  run.job = &job;
+  Texts& texts = run.texts;
   std::string_view rest = data;
   bool allGiven = true;
-  for (const cli::JobKey& k : job->keys) {
+  for (const cli::JobKey& k : job.keys) {
     const std::size_t end = rest.find('\0');
     if (end == std::string_view::npos) {
       allGiven = false;
       texts[std::string(k.key)] = DefaultText(k);
       continue;
     }
-    texts[std::string(k.key)] = std::string(rest.substr(0, end));
+    texts[std::string(k.key)] = ChosenText(k.key, rest.substr(0, end), k.ownBool);
     rest.remove_prefix(end + 1);
   }
   const std::string_view file = allGiven ? rest : std::string_view();
   // The thread tab's axis and spindle boxes hold one line each.
-  if (jobName == "thread") {
+  if (job.name == "thread") {
     for (std::string_view key : {"Xaxis", "Zaxis", "Spin"}) {
       std::string& t = texts[std::string(key)];
       std::erase_if(t, [](char c) { return c == '\r' || c == '\n'; });
@@ -417,13 +446,10 @@ Verdict FuzzJob(std::string_view jobName, std::string_view data) {
   }
 
   cli::Request request;
-  request.texts = [&texts](std::string_view key) {
-    const auto it = texts.find(key);
-    return it == texts.end() ? std::string() : it->second;
-  };
+  request.texts = run.Lookup();
   request.wantPreview = true;
-  if (!job->files.empty()) {
-    const std::string_view name = FileName(jobName, file);
+  if (!job.files.empty()) {
+    const std::string_view name = FileName(job.name, file);
     const std::string path = WriteScratchFile(name, file);
     // Where each kind of input file goes in the request.
     static constexpr std::pair<cli::FileOption, std::string cli::Request::*> kPaths[] = {
@@ -432,14 +458,23 @@ Verdict FuzzJob(std::string_view jobName, std::string_view data) {
         {cli::FileOption::kCuts, &cli::Request::cutsPath},
         {cli::FileOption::kTeach, &cli::Request::teachPath},
     };
-    const cli::FileOption option =
-        name == "points.dxf" ? cli::FileOption::kDxf : job->files.front();
+    const cli::FileOption option = name == "points.dxf" ? cli::FileOption::kDxf : job.files.front();
     for (const auto& [kind, member] : kPaths) {
       if (kind == option) request.*member = path;
     }
   }
+  run.out = job.run(request);
+}
 
-  const cli::JobOutput out = job->run(request);
+}  // namespace
+
+Verdict FuzzJob(std::string_view jobName, std::string_view data) {
+  const cli::Job* job = FindJob(jobName);
+  if (!job) return "no job " + std::string(jobName);
+  JobRun run;
+  RunJob(*job, data, run);
+  const cli::JobOutput& out = run.out;
+  const Texts& texts = run.texts;
   if (!out.program) {
     if (out.program.failure().message.empty()) return "refused without a message";
     return std::nullopt;
@@ -456,15 +491,103 @@ Verdict FuzzJob(std::string_view jobName, std::string_view data) {
   return std::nullopt;
 }
 
+// ---- The pre-flight report of the jobs' programs ------------------------------
+
+Verdict CheckReport(const motion::Report& report, std::string_view bytes) {
+  if (report.lines != motion::CountProgramLines(bytes)) return "the report counts other lines";
+  // The lengths are sums of finite moves: they pass the largest number only
+  // when the program reaches far enough for its moves to add up to it. A time
+  // is a length over a feed, and a tiny feed takes it past the largest number
+  // too: an infinite time is the report's to word, a NaN or a negative one is
+  // wrong.
+  double reach = 0.0;
+  for (int axis = 0; axis < 3; ++axis) {
+    if (!report.extents.known[axis]) continue;
+    reach = std::max(
+        {reach, std::fabs(report.extents.minimum[axis]), std::fabs(report.extents.maximum[axis])});
+  }
+  const double most = 4.0 * reach * static_cast<double>(report.lines + 1);
+  for (double v : {report.rapidLength, report.feedLength}) {
+    if (std::isnan(v) || v < 0.0 ||
+        (std::isinf(v) && std::isfinite(most) && most < std::numeric_limits<double>::max())) {
+      return "a length that is negative or not finite";
+    }
+  }
+  for (double v : {report.seconds, report.plainSeconds}) {
+    if (std::isnan(v) || v < 0.0) return "a time that is negative or not a number";
+  }
+  if (report.findings.size() > motion::kMaxFindings)
+    return "more findings kept than the report keeps";
+  if (report.findingCount < report.findings.size() || report.noteCount > report.findingCount)
+    return "the finding counts do not add up";
+  std::uint64_t notes = 0;
+  std::uint32_t last = 0;
+  for (const motion::Finding& f : report.findings) {
+    if (f.line == 0 || f.line > report.lines)
+      return "a finding on line " + std::to_string(f.line) + " of " + std::to_string(report.lines);
+    if (f.line < last) return "the findings are not in line order";
+    last = f.line;
+    if (motion::IsNote(f.kind)) ++notes;
+  }
+  if (notes > report.noteCount) return "more notes kept than counted";
+  for (int axis = 0; axis < motion::kAxisCount; ++axis) {
+    if (!report.extents.known[axis]) continue;
+    const double low = report.extents.minimum[axis];
+    const double high = report.extents.maximum[axis];
+    if (!std::isfinite(low) || !std::isfinite(high) || low > high)
+      return "an axis's extent is not a finite range";
+  }
+  return std::nullopt;
+}
+
+Verdict FuzzJobReport(std::string_view data) {
+  // The first byte chooses the job, the control and the dwell unit; the rest is
+  // the job's input as its own target reads it.
+  static const char* const kJobs[] = {"circle", "grid",   "surface", "dxf",
+                                      "points", "thread", "cuts",    "teach"};
+  if (data.empty()) return std::nullopt;
+  const auto pick = static_cast<unsigned char>(data[0]);
+  const std::string_view jobName = kJobs[pick % 8];
+  const cli::Job* job = FindJob(jobName);
+  if (!job) return "no job " + std::string(jobName);
+  motion::Machine machine;
+  machine.dialect = text::kDialects[(pick / 8) % std::size(text::kDialects)].dialect;
+  machine.dwellMilliseconds = (pick & 32) != 0;
+  machine.hasA = (pick & 64) == 0;
+
+  JobRun run;
+  RunJob(*job, data.substr(1), run);
+  if (!run.out.program) return std::nullopt;
+  const generators::TextLookup texts = run.Lookup();
+  const Outcome<std::string> made =
+      settings::ForControl(*run.out.program, machine.dialect, job->inputTable, texts);
+  if (!made) {
+    if (made.failure().message.empty())
+      return "a program the control cannot run was refused without a message";
+    return std::nullopt;
+  }
+  const std::string bytes = *made + "\r\n";
+  const motion::Report report =
+      motion::CheckProgram(bytes, machine, settings::JobCheckOptions(job->inputTable, texts));
+  if (auto v = CheckReport(report, bytes)) return std::string(jobName) + ": " + *v;
+  return std::nullopt;
+}
+
 // ---- The table ----------------------------------------------------------------
 
 const std::vector<Target>& Targets() {
   static const std::vector<Target> targets = [] {
     std::vector<Target> t = {
-        {"dxf", FuzzDxf},          {"points_csv", FuzzPointsCsv},
-        {"cuts_csv", FuzzCutsCsv}, {"teach_csv", FuzzTeachCsv},
-        {"profile", FuzzProfile},  {"numbers", FuzzNumbers},
+        {"dxf", FuzzDxf},
+        {"points_csv", FuzzPointsCsv},
+        {"cuts_csv", FuzzCutsCsv},
+        {"teach_csv", FuzzTeachCsv},
+        {"profile", FuzzProfile},
+        {"numbers", FuzzNumbers},
         {"gcode", FuzzGcode},
+        {"outlines", FuzzOutlines},
+        {"contour_plan", FuzzContourPlan},
+        {"job_report", FuzzJobReport},
     };
     static const char* const kJobs[] = {"circle", "grid", "surface", "dxf",     "points",
                                         "thread", "cuts", "teach",   "autogrid"};

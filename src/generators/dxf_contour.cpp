@@ -143,7 +143,10 @@ class ContourWriter {
 
  private:
   void Segment(double x1, double y1, double x2, double y2, double bulge, bool first) {
-    if (bulge == 0.0) {
+    // An arc whose ends would be written as one point reads as a whole circle
+    // (or, with its centre written on that point, as an arc the control
+    // refuses): so short a segment, a repeated vertex with a bulge, is a line.
+    if (bulge == 0.0 || std::hypot(x2 - x1, y2 - y1) <= 0.002) {
       if (first) {
         w_.Line({"G1X", w_.Number(x2), "Y", w_.Number(y2), "F", feed_});
       } else {

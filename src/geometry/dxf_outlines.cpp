@@ -636,6 +636,7 @@ class EndGrid {
         1, static_cast<std::size_t>(std::sqrt(static_cast<double>(ends_.size()))));
     cell_ = span > 0 && std::isfinite(span) ? span / static_cast<double>(side_) : 1.0;
     cells_.resize(side_ * side_);
+    heads_.resize(side_ * side_, 0);
     for (std::size_t i = 0; i < ends_.size(); ++i) {
       cells_[Index(Cell(ends_[i].x, minX_), Cell(ends_[i].y, minY_))].push_back(i);
     }
@@ -661,11 +662,16 @@ class EndGrid {
         for (long long cx = qx - r; cx <= qx + r; cx += edgeRow ? 1 : 2 * std::max(r, 1LL)) {
           if (cx < 0 || cx > last) continue;
           std::vector<std::size_t>& list = cells_[Index(cx, cy)];
-          std::size_t keep = 0;
-          for (std::size_t k = 0; k < list.size(); ++k) {
+          // Ends of contours taken at the front of the cell are passed for
+          // good; the rest of the cell is compacted only when it is looked at
+          // to its end, so that many contours on one point cost a step each
+          // rather than a move of the whole cell each.
+          std::size_t& head = heads_[Index(cx, cy)];
+          while (head < list.size() && taken[ends_[list[head]].contour]) ++head;
+          std::size_t keep = head;
+          for (std::size_t k = head; k < list.size(); ++k) {
             const End& e = ends_[list[k]];
             if (taken[e.contour]) continue;  // dropped from the cell for good
-            list[keep++] = list[k];
             const double d = std::hypot(e.x - x, e.y - y);
             if (!any || d < best ||
                 (d == best &&
@@ -674,13 +680,12 @@ class EndGrid {
               best = d;
               found = e;
             }
-            if (best == 0) {
-              // Nothing is nearer than the point itself (many contours may
-              // start on it): the entries not yet looked at stay as they are.
-              list.erase(list.begin() + static_cast<std::ptrdiff_t>(keep),
-                         list.begin() + static_cast<std::ptrdiff_t>(k + 1));
-              return true;
-            }
+            // Nothing is nearer than the point itself (many contours may start
+            // on it): the entries not yet looked at stay as they are.
+            if (best == 0) return true;
+          }
+          for (std::size_t k = head; k < list.size(); ++k) {
+            if (!taken[ends_[list[k]].contour]) list[keep++] = list[k];
           }
           list.resize(keep);
         }
@@ -702,6 +707,7 @@ class EndGrid {
 
   std::vector<End> ends_;
   std::vector<std::vector<std::size_t>> cells_;
+  std::vector<std::size_t> heads_;  // per cell: the entries before it are taken
   double minX_ = 0, minY_ = 0, cell_ = 1;
   std::size_t side_ = 1;
 };

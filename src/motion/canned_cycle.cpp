@@ -86,9 +86,14 @@ bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
   if (!std::isfinite(r) || !std::isfinite(bottom)) return refuse(blockSpan);
   if (r < bottom) return refuse(words.Has('R') ? words.Span('R') : blockSpan);
 
-  // Moves per hole, to keep a damaged block from expanding without end.
+  // Moves per hole, to keep a damaged block from expanding without end. The
+  // depth loop steps in floating point as the control does, but never more
+  // often than the pecks counted here (and one for rounding): far from zero a
+  // peck smaller than the numbers' spacing leaves the depth where it was, and
+  // the loop would not end.
   double perHole = 5.0;
-  if (motion == 730 || motion == 830) perHole += 3.0 * std::ceil((r - bottom) / peck);
+  const double pecks = motion == 730 || motion == 830 ? std::ceil((r - bottom) / peck) : 0.0;
+  perHole += 3.0 * pecks;
   if (!(perHole * repeats <= state.cycleMovesLeft)) return refuse(blockSpan);
   state.cycleMovesLeft -= perHole * repeats;
 
@@ -107,11 +112,13 @@ bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
   const double clearZ = state.retractToR ? r : std::max(initial, r);
   if (level <= r) level = clearZ;
   const auto holes = static_cast<long>(repeats);
+  const auto maxPecks = static_cast<long>(pecks) + 1;
   for (long hole = 0; hole < holes; ++hole) {
     holeX += stepX;
     holeY += stepY;
     state.Emit(MoveKind::kRapid, holeX, holeY, level, state.a, true);
     if (level != r) state.Emit(MoveKind::kRapid, holeX, holeY, r, state.a, true);
+    long peckCount = 0;
     switch (motion) {
       case 810:
         state.Emit(MoveKind::kFeed, holeX, holeY, bottom, state.a, true);
@@ -121,7 +128,8 @@ bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
         state.Event(EventKind::kDwell, dwell / state.dwellDivisor);
         break;
       case 830:
-        for (double depth = r - peck; depth > bottom; depth -= peck) {
+        for (double depth = r - peck; depth > bottom && peckCount < maxPecks;
+             depth -= peck, ++peckCount) {
           state.Emit(MoveKind::kFeed, holeX, holeY, depth, state.a, true);
           state.Emit(MoveKind::kRapid, holeX, holeY, r, state.a, true);
           state.Emit(MoveKind::kRapid, holeX, holeY, depth + clearance, state.a, true);
@@ -129,7 +137,8 @@ bool RunCannedCycle(ReaderState& state, const BlockWords& words, int motion) {
         state.Emit(MoveKind::kFeed, holeX, holeY, bottom, state.a, true);
         break;
       default:  // 730
-        for (double depth = r - peck; depth > bottom; depth -= peck) {
+        for (double depth = r - peck; depth > bottom && peckCount < maxPecks;
+             depth -= peck, ++peckCount) {
           state.Emit(MoveKind::kFeed, holeX, holeY, depth, state.a, true);
           state.Emit(MoveKind::kRapid, holeX, holeY, depth + clearance, state.a, true);
         }

@@ -59,6 +59,10 @@ TEST(DxfGcodeGen, ArcLines) {
       {"quarter circle", {{10, 0, quarter}, {0, 10}}, "G3X0Y10I-10J0F200"},
       {"half circle clockwise", {{0, 0, -1}, {10, 0}}, "G2X10Y0I5J0F200"},
       {"small clockwise arc", {{0, 0, -quarter}, {10, 10}}, "G2X10Y10I10J0F200"},
+      // Ends written as one point: an arc would read as a whole circle, or,
+      // at no length, as "I0J0", which the control refuses.
+      {"bulge on a repeated vertex", {{0, 0}, {10, 0, -1}, {10, 0}}, "G1X10Y0F200/G1X10Y0"},
+      {"bulge over 0.001", {{0, 0}, {10, 0, 1}, {10.001, 0}}, "G1X10Y0F200/G1X10.001Y0"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

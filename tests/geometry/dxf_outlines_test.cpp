@@ -519,6 +519,31 @@ TEST(OrderContours, ShortestTakesTheNearestEndAndTurnsOpenContoursRound) {
   EXPECT_DOUBLE_EQ(Contour(shortest, 2).x[0], 100);
 }
 
+TEST(OrderContours, ContoursOnOnePointGoInTheirOrderBesideAFarOne) {
+  // Thousands of closed contours starting on the origin (a block inserted over
+  // and over on one place) and one far away, which makes the whole drawing one
+  // cell of the search: the lowest contour is taken first among equals.
+  DrawList contours;
+  const int count = 3000;
+  for (int i = 0; i <= count; ++i) {
+    auto p = std::make_unique<CPolyLine>();
+    const double x0 = i == count / 2 ? 1e69 : 0;
+    p->x = {x0, x0 + i + 1, x0};
+    p->y = {0, 0, 1};
+    p->b = {0, 0, 0};
+    p->m_VertexCount = 3;
+    p->m_PolyLineFlag = kPolyLineClosed;
+    contours.push_back(std::move(p));
+  }
+  OrderContours(contours, ContourOrder::kShortest);
+  ASSERT_EQ(contours.size(), static_cast<std::size_t>(count + 1));
+  for (int k = 0; k < count; ++k) {
+    const int expected = k < count / 2 ? k : k + 1;
+    ASSERT_DOUBLE_EQ(static_cast<const CPolyLine&>(*contours[k]).x[1], expected + 1) << k;
+  }
+  EXPECT_DOUBLE_EQ(static_cast<const CPolyLine&>(*contours[count]).x[0], 1e69);
+}
+
 TEST(OrderContours, EachNextContourStartsNearestToWhereTheLastEnded) {
   // Many contours, some open, some closed, some on one point: after ordering,
   // no contour left at any step had an end nearer than the one taken.
