@@ -63,6 +63,9 @@ double RestToRestSeconds(double length, double velocity, double acceleration) {
 }
 
 MoveTime TimeOfLine(const Move& move, const AxisRates& rates, double length) {
+  // A length past the largest number (ends near it on opposite sides) takes
+  // forever; the ratios below would give "not a number" instead.
+  if (!std::isfinite(length)) return {kInfinity, kInfinity};
   if (length == 0.0) {
     const double travel = std::fabs(move.end.a - move.start.a);
     return travel == 0.0 ? MoveTime{} : TimeOfRotaryOnly(move, travel, rates);
@@ -91,6 +94,7 @@ MoveTime TimeOfLine(const Move& move, const AxisRates& rates, double length) {
 
 MoveTime TimeOfArc(const Move& move, const AxisRates& rates, const ArcShape& shape) {
   if (shape.length == 0.0) return WithRotary({}, move, rates);
+  if (!std::isfinite(shape.length)) return {kInfinity, kInfinity};
   const double planar = shape.planarLength;
   const double rise = std::fabs(move.end.z - move.start.z);
   double velocity = kInfinity;
