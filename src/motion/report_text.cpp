@@ -163,8 +163,14 @@ void AppendJsonString(std::string& out, std::string_view value) {
   out += '"';
 }
 
+// JSON has no infinity: a length or time past the largest number is null, never
+// a 0 that would read as "no time at all".
 void AppendJsonNumber(std::string& out, double value) {
-  text::AppendNumber(out, std::isfinite(value) ? value : 0.0, text::NumberFormat::kMax3);
+  if (!std::isfinite(value)) {
+    out += "null";
+    return;
+  }
+  text::AppendNumber(out, value, text::NumberFormat::kMax3);
 }
 
 }  // namespace

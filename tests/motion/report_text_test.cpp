@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <memory>
 #include <string>
@@ -280,6 +281,15 @@ TEST(ReportText, JsonHoldsTheFigures) {
   EXPECT_EQ(empty["control"].text, "LinuxCNC");
   EXPECT_EQ(empty["extents"].type, Json::kNull);
   EXPECT_TRUE(empty["findings"].items.empty());
+
+  // Figures past the largest number are null, not a 0 that reads as no time.
+  Report endless = WithFigures(Sample(0, 1, 0, 1, std::numeric_limits<double>::infinity()),
+                               std::numeric_limits<double>::infinity());
+  Json far;
+  ASSERT_TRUE(JsonReader(ReportJson(endless)).Read(far)) << ReportJson(endless);
+  EXPECT_EQ(far["seconds"].type, Json::kNull);
+  EXPECT_EQ(far["feedLength"].type, Json::kNull);
+  EXPECT_EQ(far["plainSeconds"].number, 30);
 }
 
 }  // namespace
