@@ -5,6 +5,26 @@
 # fuzz target, then the 32-bit Windows build under Wine, with warnings as errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+# Each stage's time, printed at the end whether the run passes or fails, so a
+# slow stage shows in the log.
+stage_name=
+stage_start=$SECONDS
+stage_times=()
+stage() {
+  if [ -n "$stage_name" ]; then stage_times+=("$stage_name: $((SECONDS - stage_start)) s"); fi
+  stage_name=$1
+  stage_start=$SECONDS
+}
+print_stage_times() {
+  stage ""
+  echo "*** stage times:" >&2
+  printf '***   %s\n' "${stage_times[@]}" >&2
+  echo "***   all: $SECONDS s" >&2
+}
+trap print_stage_times EXIT
+
+stage "set-up"
 scripts/install-deps.sh
 # LinuxCNC's interpreter was installed above: the tests that compare our motion
 # model with it fail, rather than skip, when it is missing.
@@ -13,6 +33,7 @@ export KELVORA_REQUIRE_RS274=1
 # tests compare with.
 export KELVORA_REQUIRE_PYTHON_GEOMETRY=1
 
+stage "format"
 # Every C++ file as clang-format writes it (.clang-format): a difference fails.
 if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
   git ls-files -z -- '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
@@ -21,10 +42,15 @@ else
     xargs -0 clang-format --dry-run -Werror
 fi
 
+stage "debug build"
 cmake --preset debug -DKELVORA_WERROR=ON
 cmake --build --preset debug
-ctest --preset debug
+stage "debug tests"
+# Two at a time, as the machine has two cores: the Linux tests keep their
+# files, ports and browser profiles apart, and run side by side without a clash.
+ctest --preset debug --parallel 2
 
+stage "release build, Valgrind, package"
 # The command-line cases once more under Valgrind, on the release build.
 # The tests and benchmarks are switched on again here, as scripts/run.sh
 # configures the same build without them.
@@ -36,9 +62,11 @@ ctest --preset release -R cli_golden_valgrind
 # deb_package unpacks it and runs every sample with the unpacked program.
 ctest --preset release -R deb_package
 
+stage "fuzz"
 # Every fuzz target for a short while (clang-14, libFuzzer); any finding fails.
 scripts/fuzz.sh 10
 
+stage "windows"
 # The product's target is always built. Its tests need 32-bit Wine, which only
 # starts where the kernel executes 32-bit programs; elsewhere the same tests run
 # on the 64-bit Windows build under 64-bit Wine, and the run says so.
