@@ -84,6 +84,16 @@ function fontOf(n) {
   return `${bold ? 'bold ' : ''}${px.toFixed(2)}px "${family}", "Liberation Sans", Arial, sans-serif`;
 }
 
+// A caption longer than the native window's (Load became "Save program")
+// stays on one line: its font is made smaller until it fits the button.
+function fitOneLine(el) {
+  el.style.fontSize = '';
+  const room = el.clientWidth - 4;
+  if (room <= 0 || el.scrollWidth <= el.clientWidth) return;
+  const size = parseFloat(getComputedStyle(el).fontSize);
+  el.style.fontSize = Math.max(8, Math.floor(size * room / el.scrollWidth)) + 'px';
+}
+
 function make(kind, n, level) {
   let el;
   switch (kind) {
@@ -228,6 +238,7 @@ function update(entry, n, level) {
     case 'button':
       el.textContent = n.text;
       el.disabled = disabled;
+      requestAnimationFrame(() => fitOneLine(el));
       break;
     case 'check':
       el.firstChild.checked = !!n.checked;
