@@ -58,16 +58,16 @@ double SegmentLength(double x0, double y0, double x1, double y1, double b) {
   return std::abs(arc.sweep) * arc.radius;
 }
 
-std::vector<PathSegment> SegmentsOf(const CutPath& path) {
+std::vector<PathSegment> SegmentsOf(const toolpath::Path& path) {
   std::vector<PathSegment> segs;
   const std::size_t n = path.v.size();
   if (n < 2) return segs;
   const std::size_t count = path.closed ? n : n - 1;
   double s = 0;
   for (std::size_t i = 0; i < count; ++i) {
-    const PathVertex& a = path.v[i];
-    const PathVertex& b = path.v[(i + 1) % n];
-    PathSegment seg{a.x, a.y, b.x, b.y, a.b, SegmentLength(a.x, a.y, b.x, b.y, a.b), s};
+    const toolpath::Vertex& a = path.v[i];
+    const toolpath::Vertex& b = path.v[(i + 1) % n];
+    PathSegment seg{a.x, a.y, b.x, b.y, a.bulge, SegmentLength(a.x, a.y, b.x, b.y, a.bulge), s};
     // Pieces shorter than a micrometre (a closing vertex a rounding away from
     // the first) and arcs without a chord (which would read as whole circles)
     // are passed over.
@@ -78,7 +78,7 @@ std::vector<PathSegment> SegmentsOf(const CutPath& path) {
   return segs;
 }
 
-PlanePoint PointOn(const PathSegment& seg, double t) {
+toolpath::Point PointOn(const PathSegment& seg, double t) {
   if (t <= 0) return {seg.x0, seg.y0};
   if (t >= 1) return {seg.x1, seg.y1};
   if (seg.b == 0) return {seg.x0 + t * (seg.x1 - seg.x0), seg.y0 + t * (seg.y1 - seg.y0)};
@@ -87,27 +87,27 @@ PlanePoint PointOn(const PathSegment& seg, double t) {
   return {arc.cx + arc.radius * std::cos(a), arc.cy + arc.radius * std::sin(a)};
 }
 
-PlanePoint DirectionOn(const PathSegment& seg, double t) {
+toolpath::Point DirectionOn(const PathSegment& seg, double t) {
   if (seg.b == 0) {
     const double len = std::hypot(seg.x1 - seg.x0, seg.y1 - seg.y0);
     return {(seg.x1 - seg.x0) / len, (seg.y1 - seg.y0) / len};
   }
   const Arc arc = ArcOf(seg.x0, seg.y0, seg.x1, seg.y1, seg.b);
   const double a = arc.start + arc.sweep * t;
-  return arc.sweep > 0 ? PlanePoint{-std::sin(a), std::cos(a)}
-                       : PlanePoint{std::sin(a), -std::cos(a)};
+  return arc.sweep > 0 ? toolpath::Point{-std::sin(a), std::cos(a)}
+                       : toolpath::Point{std::sin(a), -std::cos(a)};
 }
 
 PathSegment PartOf(const PathSegment& seg, double t0, double t1) {
-  const PlanePoint a = PointOn(seg, t0);
-  const PlanePoint b = PointOn(seg, t1);
+  const toolpath::Point a = PointOn(seg, t0);
+  const toolpath::Point b = PointOn(seg, t1);
   double bulge = 0;
   if (seg.b != 0) bulge = std::tan(4 * std::atan(seg.b) * (t1 - t0) / 4);
   return {a.x, a.y, b.x, b.y, bulge, std::abs(t1 - t0) * seg.length, seg.s + t0 * seg.length};
 }
 
-CutPath Reversed(const CutPath& path) {
-  CutPath out;
+toolpath::Path Reversed(const toolpath::Path& path) {
+  toolpath::Path out;
   out.closed = path.closed;
   const std::size_t n = path.v.size();
   out.v.reserve(n);
@@ -116,18 +116,18 @@ CutPath Reversed(const CutPath& path) {
     for (std::size_t k = 0; k < n; ++k) {
       const std::size_t i = (n - k) % n;
       const std::size_t before = (i + n - 1) % n;
-      out.v.push_back({path.v[i].x, path.v[i].y, -path.v[before].b});
+      out.v.push_back({path.v[i].x, path.v[i].y, -path.v[before].bulge});
     }
   } else {
     for (std::size_t k = 0; k < n; ++k) {
       const std::size_t i = n - 1 - k;
-      out.v.push_back({path.v[i].x, path.v[i].y, i > 0 ? -path.v[i - 1].b : 0.0});
+      out.v.push_back({path.v[i].x, path.v[i].y, i > 0 ? -path.v[i - 1].bulge : 0.0});
     }
   }
   return out;
 }
 
-CutPath StartedMidway(const CutPath& path) {
+toolpath::Path StartedMidway(const toolpath::Path& path) {
   const std::size_t n = path.v.size();
   if (!path.closed || n < 2) return path;
   // The vertex starting the chosen segment.
@@ -135,22 +135,22 @@ CutPath StartedMidway(const CutPath& path) {
   double bestLength = -1;
   bool bestStraight = false;
   for (std::size_t i = 0; i < n; ++i) {
-    const PathVertex& a = path.v[i];
-    const PathVertex& b = path.v[(i + 1) % n];
-    const double length = SegmentLength(a.x, a.y, b.x, b.y, a.b);
-    const bool straight = a.b == 0;
+    const toolpath::Vertex& a = path.v[i];
+    const toolpath::Vertex& b = path.v[(i + 1) % n];
+    const double length = SegmentLength(a.x, a.y, b.x, b.y, a.bulge);
+    const bool straight = a.bulge == 0;
     if ((straight && !bestStraight) || (straight == bestStraight && length > bestLength)) {
       best = i;
       bestLength = length;
       bestStraight = straight;
     }
   }
-  const PathVertex& a = path.v[best];
-  const PathVertex& b = path.v[(best + 1) % n];
-  const PathSegment seg{a.x, a.y, b.x, b.y, a.b, bestLength, 0};
+  const toolpath::Vertex& a = path.v[best];
+  const toolpath::Vertex& b = path.v[(best + 1) % n];
+  const PathSegment seg{a.x, a.y, b.x, b.y, a.bulge, bestLength, 0};
   const PathSegment first = PartOf(seg, 0, 0.5);
   const PathSegment second = PartOf(seg, 0.5, 1);
-  CutPath out;
+  toolpath::Path out;
   out.closed = true;
   out.v.push_back({second.x0, second.y0, second.b});
   for (std::size_t k = 1; k < n; ++k) out.v.push_back(path.v[(best + k) % n]);
@@ -162,30 +162,30 @@ double DistanceToSegment(const PathSegment& seg, double x, double y) {
   return SegmentDistance(seg, x, y);
 }
 
-double DistanceToPath(const CutPath& path, double x, double y) {
+double DistanceToPath(const toolpath::Path& path, double x, double y) {
   if (path.v.size() == 1) return std::hypot(path.v[0].x - x, path.v[0].y - y);
   double best = INFINITY;
   for (const PathSegment& seg : SegmentsOf(path)) best = std::min(best, SegmentDistance(seg, x, y));
   return best;
 }
 
-CutPath LeadIn(double x, double y, double dx, double dy, double radius, bool left) {
+toolpath::Path LeadIn(double x, double y, double dx, double dy, double radius, bool left) {
   // The centre lies a radius to the chosen side; the arc turns towards it
   // (counter-clockwise to the left) and arrives running along the direction.
   const double nx = left ? -dy : dy;
   const double ny = left ? dx : -dx;
   const double bulge = (left ? 1 : -1) * std::tan(std::numbers::pi / 8);
-  CutPath lead;
+  toolpath::Path lead;
   lead.v.push_back({x + radius * (nx - dx), y + radius * (ny - dy), bulge});
   lead.v.push_back({x, y, 0});
   return lead;
 }
 
-CutPath LeadOut(double x, double y, double dx, double dy, double radius, bool left) {
+toolpath::Path LeadOut(double x, double y, double dx, double dy, double radius, bool left) {
   const double nx = left ? -dy : dy;
   const double ny = left ? dx : -dx;
   const double bulge = (left ? 1 : -1) * std::tan(std::numbers::pi / 8);
-  CutPath lead;
+  toolpath::Path lead;
   lead.v.push_back({x, y, bulge});
   lead.v.push_back({x + radius * (nx + dx), y + radius * (ny + dy), 0});
   return lead;
@@ -204,8 +204,8 @@ std::vector<double> CornersOf(const std::vector<PathSegment>& segs, bool closed)
   const std::size_t n = segs.size();
   for (std::size_t i = closed ? 0 : 1; i < n; ++i) {
     const PathSegment& before = segs[(i + n - 1) % n];
-    const PlanePoint a = DirectionOn(before, 1);
-    const PlanePoint b = DirectionOn(segs[i], 0);
+    const toolpath::Point a = DirectionOn(before, 1);
+    const toolpath::Point b = DirectionOn(segs[i], 0);
     const double turn = std::atan2(a.x * b.y - a.y * b.x, a.x * b.x + a.y * b.y);
     if (std::abs(turn) > kCornerTurn) corners.push_back(segs[i].s);
   }

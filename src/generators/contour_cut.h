@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "generators/contour_path.h"
+#include "toolpath/path.h"
 
 namespace kelvora::generators {
 
@@ -21,7 +21,7 @@ struct PathSegment {
 
 // The segments of a path in order (a closed path's closing segment last);
 // segments of no length are left out.
-std::vector<PathSegment> SegmentsOf(const CutPath& path);
+std::vector<PathSegment> SegmentsOf(const toolpath::Path& path);
 
 // The length of a segment, an arc measured along the arc.
 double SegmentLength(double x0, double y0, double x1, double y1, double b);
@@ -30,34 +30,30 @@ double SegmentLength(double x0, double y0, double x1, double y1, double b);
 // gives the part run backwards).
 PathSegment PartOf(const PathSegment& seg, double t0, double t1);
 
-struct PlanePoint {
-  double x = 0, y = 0;
-};
-
 // The point at fraction t of the segment's length, and the unit direction of
 // travel there.
-PlanePoint PointOn(const PathSegment& seg, double t);
-PlanePoint DirectionOn(const PathSegment& seg, double t);
+toolpath::Point PointOn(const PathSegment& seg, double t);
+toolpath::Point DirectionOn(const PathSegment& seg, double t);
 
 // The path run the other way: vertices in reverse order, each segment's bulge
 // negated and carried by the vertex that now starts it.
-CutPath Reversed(const CutPath& path);
+toolpath::Path Reversed(const toolpath::Path& path);
 
 // The closed path started at the middle of its longest straight segment (of its
 // longest arc when it has no straight one): a lead arc there has room on both
 // sides, where at a corner it would swing through the wall beside it.
-CutPath StartedMidway(const CutPath& path);
+toolpath::Path StartedMidway(const toolpath::Path& path);
 
 // The distance from (x, y) to the nearest point of the path, and of a segment.
-double DistanceToPath(const CutPath& path, double x, double y);
+double DistanceToPath(const toolpath::Path& path, double x, double y);
 double DistanceToSegment(const PathSegment& seg, double x, double y);
 
 // A quarter arc of radius `radius` tangent to the path at (x, y), where it runs
 // in the unit direction (dx, dy), on its left (`left`) or right: the lead-in ends
 // at the point running along the direction, the lead-out starts there. Each is a
 // two-vertex open path.
-CutPath LeadIn(double x, double y, double dx, double dy, double radius, bool left);
-CutPath LeadOut(double x, double y, double dx, double dy, double radius, bool left);
+toolpath::Path LeadIn(double x, double y, double dx, double dy, double radius, bool left);
+toolpath::Path LeadOut(double x, double y, double dx, double dy, double radius, bool left);
 
 // A holding tab: the stretch of a path between two distances along it (on a
 // closed path `to` may pass its length: the tab runs over the start).

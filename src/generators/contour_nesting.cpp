@@ -19,14 +19,14 @@ constexpr int kArcPieces = 32;
 constexpr double kOnLine = 1e-6;
 
 struct Outline {
-  std::vector<PlanePoint> ring;    // the contour's points, arcs followed closely
-  std::vector<PlanePoint> probes;  // the points tested against the others
+  std::vector<toolpath::Point> ring;    // the contour's points, arcs followed closely
+  std::vector<toolpath::Point> probes;  // the points tested against the others
   double minX = 0, minY = 0, maxX = 0, maxY = 0;
   double area = 0;
   bool closed = false;
 };
 
-Outline OutlineOf(const CutPath& path) {
+Outline OutlineOf(const toolpath::Path& path) {
   Outline o;
   o.closed = path.closed;
   if (!path.closed) return o;
@@ -44,7 +44,7 @@ Outline OutlineOf(const CutPath& path) {
   }
   o.minX = o.minY = std::numeric_limits<double>::infinity();
   o.maxX = o.maxY = -o.minX;
-  for (const PlanePoint& p : o.ring) {
+  for (const toolpath::Point& p : o.ring) {
     o.minX = std::min(o.minX, p.x);
     o.minY = std::min(o.minY, p.y);
     o.maxX = std::max(o.maxX, p.x);
@@ -55,11 +55,11 @@ Outline OutlineOf(const CutPath& path) {
 }
 
 // Crossings of a ray from p toward +x with the ring: odd inside.
-bool InRing(const std::vector<PlanePoint>& ring, PlanePoint p) {
+bool InRing(const std::vector<toolpath::Point>& ring, toolpath::Point p) {
   bool inside = false;
   for (std::size_t i = 0, j = ring.size() - 1; i < ring.size(); j = i++) {
-    const PlanePoint& a = ring[i];
-    const PlanePoint& b = ring[j];
+    const toolpath::Point& a = ring[i];
+    const toolpath::Point& b = ring[j];
     if ((a.y > p.y) != (b.y > p.y)) {
       const double x = a.x + (p.y - a.y) * (b.x - a.x) / (b.y - a.y);
       if (p.x < x) inside = !inside;
@@ -68,7 +68,7 @@ bool InRing(const std::vector<PlanePoint>& ring, PlanePoint p) {
   return inside;
 }
 
-bool Holds(const Outline& outer, const CutPath& outerPath, const Outline& inner) {
+bool Holds(const Outline& outer, const toolpath::Path& outerPath, const Outline& inner) {
   if (!(outer.area > inner.area)) return false;
   if (inner.minX < outer.minX || inner.maxX > outer.maxX || inner.minY < outer.minY ||
       inner.maxY > outer.maxY) {
@@ -76,7 +76,7 @@ bool Holds(const Outline& outer, const CutPath& outerPath, const Outline& inner)
   }
   std::size_t in = 0;
   std::size_t out = 0;
-  for (const PlanePoint& p : inner.probes) {
+  for (const toolpath::Point& p : inner.probes) {
     if (InRing(outer.ring, p)) {
       ++in;
     } else {
@@ -87,7 +87,7 @@ bool Holds(const Outline& outer, const CutPath& outerPath, const Outline& inner)
   // only when the count is close, so the distance is seldom measured.
   if (in > 0 && out > 0 && in <= out) {
     in = out = 0;
-    for (const PlanePoint& p : inner.probes) {
+    for (const toolpath::Point& p : inner.probes) {
       if (DistanceToPath(outerPath, p.x, p.y) <= kOnLine) continue;
       if (InRing(outer.ring, p)) {
         ++in;
@@ -110,10 +110,10 @@ bool SameOutline(const Outline& a, const Outline& b) {
 
 }  // namespace
 
-std::vector<int> NestingDepths(const std::vector<CutPath>& contours) {
+std::vector<int> NestingDepths(const std::vector<toolpath::Path>& contours) {
   std::vector<Outline> outlines;
   outlines.reserve(contours.size());
-  for (const CutPath& c : contours) outlines.push_back(OutlineOf(c));
+  for (const toolpath::Path& c : contours) outlines.push_back(OutlineOf(c));
   // A contour drawn twice holds what it holds once: the later copies are
   // not counted.
   std::vector<bool> copy(contours.size(), false);

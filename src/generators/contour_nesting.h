@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "generators/contour_path.h"
+#include "toolpath/path.h"
 
 namespace kelvora::generators {
 
@@ -14,6 +14,6 @@ namespace kelvora::generators {
 // most of the other's points off its line lie inside it and it has the larger
 // area; contours on the same line hold neither, and a contour drawn twice
 // counts once.
-std::vector<int> NestingDepths(const std::vector<CutPath>& contours);
+std::vector<int> NestingDepths(const std::vector<toolpath::Path>& contours);
 
 }  // namespace kelvora::generators

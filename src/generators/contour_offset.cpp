@@ -348,13 +348,13 @@ std::vector<Pt> CarrierMeets(const Seg& p, const Seg& q) {
 }
 
 // The contour without repeated vertices: a list of pieces, closed or open.
-std::vector<Seg> CleanPieces(const CutPath& path) {
-  std::vector<PathVertex> v;
+std::vector<Seg> CleanPieces(const toolpath::Path& path) {
+  std::vector<toolpath::Vertex> v;
   v.reserve(path.v.size());
-  for (const PathVertex& pv : path.v) {
+  for (const toolpath::Vertex& pv : path.v) {
     if (!v.empty() && Dist({v.back().x, v.back().y}, {pv.x, pv.y}) < kSamePoint) {
       // The zero-length piece goes; the piece leaving the repeat is the one kept.
-      v.back().b = pv.b;
+      v.back().bulge = pv.bulge;
       continue;
     }
     v.push_back(pv);
@@ -370,9 +370,9 @@ std::vector<Seg> CleanPieces(const CutPath& path) {
   const std::size_t n = path.closed ? v.size() : v.size() - 1;
   segs.reserve(n);
   for (std::size_t i = 0; i < n; ++i) {
-    const PathVertex& a = v[i];
-    const PathVertex& b = v[(i + 1) % v.size()];
-    segs.push_back(MakeSeg({a.x, a.y}, {b.x, b.y}, a.b));
+    const toolpath::Vertex& a = v[i];
+    const toolpath::Vertex& b = v[(i + 1) % v.size()];
+    segs.push_back(MakeSeg({a.x, a.y}, {b.x, b.y}, a.bulge));
   }
   return segs;
 }
@@ -455,7 +455,7 @@ bool CrossesItself(const std::vector<Seg>& segs, bool closed, const BoxTree& tre
 
 }  // namespace
 
-OffsetResult OffsetContour(const CutPath& contour, double distance) {
+OffsetResult OffsetContour(const toolpath::Path& contour, double distance) {
   OffsetResult result;
   const std::vector<Seg> segs = CleanPieces(contour);
   if (segs.empty()) return result;
@@ -466,7 +466,7 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
     return result;
   }
   if (distance == 0) {
-    CutPath same;
+    toolpath::Path same;
     same.closed = closed;
     for (const Seg& s : segs) same.v.push_back({s.a.x, s.a.y, s.bulge});
     if (!closed) same.v.push_back({segs.back().b.x, segs.back().b.y, 0});
@@ -743,7 +743,7 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   const double area = closed ? SignedArea(contour) : 0;
   const bool shrinks = closed && area * distance > 0;
   auto pathOf = [&](const std::vector<Slice>& run, bool loop) {
-    CutPath out;
+    toolpath::Path out;
     out.closed = loop;
     for (const Slice& sl : run) {
       const Seg seg = SliceSeg(rawSegs[sl.raw], sl);
@@ -752,7 +752,7 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
     if (!loop) out.v.push_back({run.back().b.x, run.back().b.y, 0});
     return out;
   };
-  std::vector<std::pair<std::size_t, CutPath>> openRuns;  // first raw piece, path
+  std::vector<std::pair<std::size_t, toolpath::Path>> openRuns;  // first raw piece, path
   for (auto& [chain, loop] : chains) {
     if (!loop) {
       // Every kept slice lies on a closed outline; a chain that does not close
@@ -783,7 +783,7 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
       // A closed loop that encloses nothing, or one that turns against the
       // contour where the contour shrinks (which cannot hold a hole), is a
       // leftover of rounding, not a path.
-      CutPath out = pathOf(merged, true);
+      toolpath::Path out = pathOf(merged, true);
       const double loopArea = SignedArea(out);
       if (std::abs(loopArea) < kSamePoint || (shrinks && loopArea * area < 0)) {
         result.partsLeftOut = true;
@@ -822,34 +822,34 @@ OffsetResult OffsetContour(const CutPath& contour, double distance) {
   return result;
 }
 
-double SignedArea(const CutPath& path) {
+double SignedArea(const toolpath::Path& path) {
   const std::size_t n = path.v.size();
   if (n < 2) return 0;
   double area = 0;
   for (std::size_t i = 0; i < n; ++i) {
-    const PathVertex& a = path.v[i];
-    const PathVertex& b = path.v[(i + 1) % n];
+    const toolpath::Vertex& a = path.v[i];
+    const toolpath::Vertex& b = path.v[(i + 1) % n];
     area += (a.x * b.y - b.x * a.y) / 2;
-    if (std::abs(a.b) >= kStraightBulge) {
+    if (std::abs(a.bulge) >= kStraightBulge) {
       // The circular segment between the chord and the arc.
       const double chord = std::hypot(b.x - a.x, b.y - a.y);
-      const double sweep = SweepOf(a.b);
-      const double r = chord * (1 + a.b * a.b) / (4 * std::abs(a.b));
+      const double sweep = SweepOf(a.bulge);
+      const double r = chord * (1 + a.bulge * a.bulge) / (4 * std::abs(a.bulge));
       area += r * r / 2 * (sweep - std::sin(sweep));
     }
   }
   return area;
 }
 
-double PathLength(const CutPath& path) {
+double PathLength(const toolpath::Path& path) {
   const std::size_t n = path.v.size();
   if (n < 2) return 0;
   const std::size_t pieces = path.closed ? n : n - 1;
   double length = 0;
   for (std::size_t i = 0; i < pieces; ++i) {
-    const PathVertex& a = path.v[i];
-    const PathVertex& b = path.v[(i + 1) % n];
-    const Seg s = MakeSeg({a.x, a.y}, {b.x, b.y}, a.b);
+    const toolpath::Vertex& a = path.v[i];
+    const toolpath::Vertex& b = path.v[(i + 1) % n];
+    const Seg s = MakeSeg({a.x, a.y}, {b.x, b.y}, a.bulge);
     length += SegLength(s);
   }
   return length;

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "generators/contour_path.h"
+#include "toolpath/path.h"
 
 namespace kelvora::generators {
 
@@ -14,7 +14,7 @@ struct OffsetResult {
   // The offset paths: none when the contour is too small for the distance (an
   // inside offset of a circle smaller than the tool), more than one where a
   // narrow waist splits a closed contour.
-  std::vector<CutPath> paths;
+  std::vector<toolpath::Path> paths;
   // True when some part of the contour could not be followed at the distance
   // without cutting into it (a slot narrower than the tool, a corner too tight):
   // that part was left out, not gouged.
@@ -40,13 +40,13 @@ struct OffsetResult {
 // Runs in about O(n log n) for n pieces, times the number of pieces within the
 // distance of a point: tens of milliseconds for 5000 pieces, a few seconds for
 // 200000 pieces each under a hundredth of the distance long (release build).
-OffsetResult OffsetContour(const CutPath& contour, double distance);
+OffsetResult OffsetContour(const toolpath::Path& contour, double distance);
 
 // The signed area of a closed path, arcs included (positive counter-clockwise).
-double SignedArea(const CutPath& path);
+double SignedArea(const toolpath::Path& path);
 
 // The length of a path, arcs measured along their arc; a closed path includes
 // its closing segment.
-double PathLength(const CutPath& path);
+double PathLength(const toolpath::Path& path);
 
 }  // namespace kelvora::generators

@@ -72,19 +72,19 @@ struct Arc {
 
 // The arc of the segment from `a` to `b` with a's bulge; none for a straight
 // segment (or one too short to hold an arc).
-std::optional<Arc> ArcOf(const PathVertex& a, const PathVertex& b) {
+std::optional<Arc> ArcOf(const toolpath::Vertex& a, const toolpath::Vertex& b) {
   const double dx = b.x - a.x;
   const double dy = b.y - a.y;
-  if (a.b == 0 || std::hypot(dx, dy) == 0) return std::nullopt;
+  if (a.bulge == 0 || std::hypot(dx, dy) == 0) return std::nullopt;
   // The centre lies on the chord's perpendicular bisector, to the left for a
   // counter-clockwise arc shorter than a half circle.
-  const double k = (1 - a.b * a.b) / (4 * a.b);
+  const double k = (1 - a.bulge * a.bulge) / (4 * a.bulge);
   Arc arc;
   arc.cx = (a.x + b.x) / 2 - k * dy;
   arc.cy = (a.y + b.y) / 2 + k * dx;
   arc.radius = std::hypot(a.x - arc.cx, a.y - arc.cy);
   arc.start = std::atan2(a.y - arc.cy, a.x - arc.cx);
-  arc.sweep = 4 * std::atan(a.b);
+  arc.sweep = 4 * std::atan(a.bulge);
   return arc;
 }
 
@@ -99,11 +99,12 @@ std::size_t ArcPieces(const Arc& arc, double tol, bool chords) {
 
 // The points of a closed contour, arcs approximated within `tol`; `areaInside`
 // tells which side of the contour the pocket's area lies on.
-std::vector<Pt> PointsOf(const CutPath& path, double tol, bool areaInside, double orientation) {
+std::vector<Pt> PointsOf(const toolpath::Path& path, double tol, bool areaInside,
+                         double orientation) {
   std::vector<Pt> out;
   const std::size_t n = path.v.size();
   for (std::size_t i = 0; i < n; ++i) {
-    const PathVertex& a = path.v[i];
+    const toolpath::Vertex& a = path.v[i];
     out.emplace_back(a.x, a.y);
     const std::optional<Arc> arc = ArcOf(a, path.v[(i + 1) % n]);
     if (!arc) continue;
@@ -130,7 +131,7 @@ std::vector<Pt> PointsOf(const CutPath& path, double tol, bool areaInside, doubl
 }
 
 // The number of points PointsOf gives at most, counted before any is made.
-double PointCount(const CutPath& path, double tol) {
+double PointCount(const toolpath::Path& path, double tol) {
   double count = 0;
   const std::size_t n = path.v.size();
   for (std::size_t i = 0; i < n; ++i) {
@@ -153,12 +154,12 @@ Poly PolygonOf(const std::vector<Pt>& points) {
 
 // Twice the signed area of a closed contour, arcs included (positive
 // counter-clockwise): which way it runs.
-double Orientation(const CutPath& path) {
+double Orientation(const toolpath::Path& path) {
   double twice = 0;
   const std::size_t n = path.v.size();
   for (std::size_t i = 0; i < n; ++i) {
-    const PathVertex& a = path.v[i];
-    const PathVertex& b = path.v[(i + 1) % n];
+    const toolpath::Vertex& a = path.v[i];
+    const toolpath::Vertex& b = path.v[(i + 1) % n];
     twice += a.x * b.y - b.x * a.y;
     // The circular segment between the chord and its arc.
     if (const std::optional<Arc> arc = ArcOf(a, b)) {
@@ -297,7 +298,7 @@ class PocketPlanner {
 
   // The paths: every region tree cleared inside out, a new path wherever a
   // link would leave the cleared area.
-  std::vector<CutPath> Plan() {
+  std::vector<toolpath::Path> Plan() {
     std::vector<std::size_t> roots(roots_);
     for (std::size_t i = 0; i < roots_; ++i) roots[i] = i;
     while (!roots.empty()) {
@@ -546,7 +547,7 @@ class PocketPlanner {
 
   void Close() {
     if (!current_.v.empty()) paths_.push_back(std::move(current_));
-    current_ = CutPath{};
+    current_ = toolpath::Path{};
   }
 
   MPoly area_;
@@ -559,8 +560,8 @@ class PocketPlanner {
   std::size_t roots_ = 0;
   std::vector<Cleared> cleared_;
   std::optional<Pt> position_;
-  CutPath current_;
-  std::vector<CutPath> paths_;
+  toolpath::Path current_;
+  std::vector<toolpath::Path> paths_;
 };
 
 // "Contour 3" or "Contours 3, 5 and 7", with the verb's number to match.
@@ -576,8 +577,9 @@ std::string Naming(const std::vector<std::size_t>& numbers, const std::string& o
 
 }  // namespace
 
-PocketPlan PlanPockets(const std::vector<CutPath>& contours, double toolRadius, double stepover,
-                       double chordTolerance, bool climb, std::span<const std::size_t> numbers) {
+PocketPlan PlanPockets(const std::vector<toolpath::Path>& contours, double toolRadius,
+                       double stepover, double chordTolerance, bool climb,
+                       std::span<const std::size_t> numbers) {
   PocketPlan plan;
   if (!(toolRadius > 0) || !std::isfinite(toolRadius)) {
     plan.failure = Failure{"Parameters error", "DxfToolDia"};
@@ -596,9 +598,9 @@ PocketPlan PlanPockets(const std::vector<CutPath>& contours, double toolRadius, 
   const double tol = chordTolerance;
 
   double points = 0;
-  for (const CutPath& c : contours) {
-    for (const PathVertex& v : c.v) {
-      if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.b)) {
+  for (const toolpath::Path& c : contours) {
+    for (const toolpath::Vertex& v : c.v) {
+      if (!std::isfinite(v.x) || !std::isfinite(v.y) || !std::isfinite(v.bulge)) {
         plan.failure = Failure{std::string(kCoordinateTooLarge), {}};
         return plan;
       }
@@ -734,7 +736,8 @@ PocketPlan PlanPockets(const std::vector<CutPath>& contours, double toolRadius, 
       continue;
     }
     if (planner.Splits()) narrow.push_back(pocket.contour + 1);
-    for (CutPath& path : planner.Plan()) plan.pockets.push_back({std::move(path), pocket.contour});
+    for (toolpath::Path& path : planner.Plan())
+      plan.pockets.push_back({std::move(path), pocket.contour});
   }
 
   // The notes name the contours as the caller numbers them.

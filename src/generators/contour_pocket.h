@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "generators/contour_path.h"
 #include "text/outcome.h"
+#include "toolpath/path.h"
 
 namespace kelvora::generators {
 
@@ -24,7 +24,7 @@ namespace kelvora::generators {
 // order: the tool retracts after one and enters again at the next; the last
 // ends on the boundary ring.
 struct PocketPath {
-  CutPath path;
+  toolpath::Path path;
   std::size_t contour = 0;  // the 0-based index of the contour bounding the pocket
 };
 
@@ -54,8 +54,8 @@ struct PocketPlan {
 // around an island clockwise; otherwise the other way round. `numbers`, when
 // given, are the numbers the notes call the contours by (the drawing's), in
 // the order of `contours`.
-PocketPlan PlanPockets(const std::vector<CutPath>& contours, double toolRadius, double stepover,
-                       double chordTolerance, bool climb = true,
+PocketPlan PlanPockets(const std::vector<toolpath::Path>& contours, double toolRadius,
+                       double stepover, double chordTolerance, bool climb = true,
                        std::span<const std::size_t> numbers = {});
 
 }  // namespace kelvora::generators

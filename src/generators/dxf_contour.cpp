@@ -13,12 +13,12 @@
 #include "generators/contour_neighbours.h"
 #include "generators/contour_nesting.h"
 #include "generators/contour_offset.h"
-#include "generators/contour_path.h"
 #include "generators/contour_pocket.h"
 #include "generators/limits.h"
 #include "generators/program_writer.h"
 #include "geometry/dxf_outlines.h"
 #include "geometry/dxf_wrapper.h"
+#include "toolpath/path.h"
 
 namespace kelvora::generators {
 
@@ -177,11 +177,11 @@ class ContourWriter {
 // One pass of the tool round a contour or through a pocket: its centre's path,
 // the lead arcs into and out of it, and its tabs (distances along the path).
 struct Pass {
-  CutPath path;
+  toolpath::Path path;
   std::vector<PathSegment> segs;
   double length = 0;
-  CutPath leadIn;  // empty: none
-  CutPath leadOut;
+  toolpath::Path leadIn;  // empty: none
+  toolpath::Path leadOut;
   std::vector<TabSpan> tabs;
 };
 
@@ -528,7 +528,7 @@ std::vector<Numbered> NumberedContours(const DrawList& list) {
   return out;
 }
 
-Pass PassOf(CutPath path) {
+Pass PassOf(toolpath::Path path) {
   Pass pass;
   pass.path = std::move(path);
   pass.segs = SegmentsOf(pass.path);
@@ -538,11 +538,11 @@ Pass PassOf(CutPath path) {
 
 // Whether every point of the lead arcs keeps the tool's radius from the drawn
 // contour.
-bool LeadsFit(const Pass& pass, const CutPath& contour, double radius) {
-  for (const CutPath* lead : {&pass.leadIn, &pass.leadOut}) {
+bool LeadsFit(const Pass& pass, const toolpath::Path& contour, double radius) {
+  for (const toolpath::Path* lead : {&pass.leadIn, &pass.leadOut}) {
     for (const PathSegment& seg : SegmentsOf(*lead)) {
       for (int i = 0; i <= 16; ++i) {
-        const PlanePoint p = PointOn(seg, i / 16.0);
+        const toolpath::Point p = PointOn(seg, i / 16.0);
         if (DistanceToPath(contour, p.x, p.y) < radius - 1e-6) return false;
       }
     }
@@ -576,7 +576,7 @@ void NoteContoursTooClose(const std::vector<std::pair<std::size_t, std::size_t>>
 // The segments the tool's centre follows on a pass, its leads included.
 std::vector<PathSegment> ToolSegments(const Pass& pass) {
   std::vector<PathSegment> segs = pass.segs;
-  for (const CutPath* lead : {&pass.leadIn, &pass.leadOut}) {
+  for (const toolpath::Path* lead : {&pass.leadIn, &pass.leadOut}) {
     for (const PathSegment& seg : SegmentsOf(*lead)) segs.push_back(seg);
   }
   return segs;
@@ -588,9 +588,9 @@ std::vector<bool> HolesOf(const std::vector<Numbered>& contours, const ContourOp
   std::vector<bool> holes(contours.size(), false);
   const bool around = options.side == ContourSide::kOutside || options.side == ContourSide::kInside;
   if (!around || options.sideBy != SideBy::kNesting || options.pocket) return holes;
-  std::vector<CutPath> paths;
+  std::vector<toolpath::Path> paths;
   paths.reserve(contours.size());
-  for (const Numbered& c : contours) paths.push_back(PathOf(*c.polyline));
+  for (const Numbered& c : contours) paths.push_back(toolpath::PathOf(*c.polyline));
   const std::vector<int> depths = NestingDepths(paths);
   for (std::size_t i = 0; i < contours.size(); ++i) holes[i] = depths[i] % 2 == 1;
   return holes;
@@ -614,13 +614,13 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
   // The tool paths, and the drawn lines of the contours cut on a side, for the
   // check that no path cuts into another contour's part.
   std::vector<NumberedPath> toolPaths, keptOutlines;
-  std::vector<CutPath> pocketed;
+  std::vector<toolpath::Path> pocketed;
   std::vector<std::size_t> pocketNumbers;
   const std::vector<Numbered> numbered = NumberedContours(list);
   const std::vector<bool> holes = HolesOf(numbered, options);
   for (std::size_t i = 0; i < numbered.size(); ++i) {
     const Numbered& c = numbered[i];
-    const CutPath contour = PathOf(*c.polyline);
+    const toolpath::Path contour = toolpath::PathOf(*c.polyline);
     if (options.pocket && contour.closed) {
       pocketed.push_back(contour);
       pocketNumbers.push_back(c.number);
@@ -629,7 +629,7 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
     const bool closed = contour.closed;
     const bool around =
         options.side == ContourSide::kOutside || options.side == ContourSide::kInside;
-    std::vector<CutPath> paths;
+    std::vector<toolpath::Path> paths;
     bool sided = false;  // cut on a side: the other side is kept
     bool leads = false;
     bool wasteLeft = false;
@@ -657,20 +657,20 @@ PassPlan PlanPasses(const DrawList& list, const ContourOptions& options) {
       OffsetResult offset = OffsetContour(contour, distance);
       if (offset.paths.empty()) tooSmall.push_back(c.number);
       if (offset.partsLeftOut && !offset.paths.empty()) partsLeft.push_back(c.number);
-      for (CutPath& p : offset.paths) paths.push_back(keep ? std::move(p) : Reversed(p));
+      for (toolpath::Path& p : offset.paths) paths.push_back(keep ? std::move(p) : Reversed(p));
     }
     bool leadsFit = true;
     std::size_t tabsPlaced = 0;
     double tabsDue = 0;
     const std::size_t firstPass = plan.passes.size();
-    for (CutPath& p : paths) {
+    for (toolpath::Path& p : paths) {
       Pass pass = PassOf(leads && p.closed ? StartedMidway(p) : std::move(p));
       if (pass.segs.empty()) continue;
       if (leads) {
         const PathSegment& first = pass.segs.front();
         const PathSegment& last = pass.segs.back();
-        const PlanePoint in = DirectionOn(first, 0);
-        const PlanePoint out = DirectionOn(last, 1);
+        const toolpath::Point in = DirectionOn(first, 0);
+        const toolpath::Point out = DirectionOn(last, 1);
         pass.leadIn = LeadIn(first.x0, first.y0, in.x, in.y, options.leadRadius, wasteLeft);
         pass.leadOut = LeadOut(last.x1, last.y1, out.x, out.y, options.leadRadius, wasteLeft);
         if (!LeadsFit(pass, contour, r)) {
@@ -796,7 +796,7 @@ std::optional<Failure> CheckContourJob(const DrawList& list, const DxfMachiningI
   const double stepover = options.stepover * options.toolDiameter / 100;
   double perLayer = 0;
   for (const Numbered& c : NumberedContours(list)) {
-    const CutPath path = PathOf(*c.polyline);
+    const toolpath::Path path = toolpath::PathOf(*c.polyline);
     double length = 0;
     for (const PathSegment& s : SegmentsOf(path)) length += s.length;
     double rings = 1;
@@ -890,7 +890,8 @@ Outcome<geometry::DrawList> ContourToolPaths(const DrawList& list, const DxfMach
   if (auto f = CheckDxfContours(list, in)) return *f;
   DrawList paths;
   if (options.IsToday()) {
-    for (const CPolyLine* p : Contours(list)) paths.push_back(PolyLineOf(PathOf(*p)));
+    for (const CPolyLine* p : Contours(list))
+      paths.push_back(toolpath::PolyLineOf(toolpath::PathOf(*p)));
     return paths;
   }
   if (auto f = CheckContourJob(list, in, options)) return *f;
@@ -898,16 +899,16 @@ Outcome<geometry::DrawList> ContourToolPaths(const DrawList& list, const DxfMach
   if (plan.failure) return *plan.failure;
   for (const Pass& pass : plan.passes) {
     if (pass.leadIn.v.empty()) {
-      paths.push_back(PolyLineOf(pass.path));
+      paths.push_back(toolpath::PolyLineOf(pass.path));
       continue;
     }
     // Lead-in, the lap back to its start, lead-out: one open polyline.
-    CutPath chain;
+    toolpath::Path chain;
     chain.v.push_back(pass.leadIn.v.front());
     chain.v.insert(chain.v.end(), pass.path.v.begin(), pass.path.v.end());
     chain.v.push_back(pass.leadOut.v.front());
     chain.v.push_back(pass.leadOut.v.back());
-    paths.push_back(PolyLineOf(chain));
+    paths.push_back(toolpath::PolyLineOf(chain));
   }
   // The tabs, each a circle of the width left in the material at its middle.
   for (const Pass& pass : plan.passes) {
@@ -916,7 +917,7 @@ Outcome<geometry::DrawList> ContourToolPaths(const DrawList& list, const DxfMach
       if (middle > pass.length) middle -= pass.length;
       for (const PathSegment& seg : pass.segs) {
         if (middle <= seg.s + seg.length) {
-          const PlanePoint p = PointOn(seg, (middle - seg.s) / seg.length);
+          const toolpath::Point p = PointOn(seg, (middle - seg.s) / seg.length);
           paths.push_back(std::make_unique<geometry::CCircle>(geometry::UnitPoint(p.x, p.y),
                                                               options.tabWidth / 2, true));
           break;

@@ -17,11 +17,11 @@ constexpr double kFitShare = 0.85;
 // holds, and a bound on the work for a wild one.
 constexpr int kMaxDepth = 40;
 
-double Distance(CurvePoint a, CurvePoint b) {
+double Distance(Point a, Point b) {
   return std::hypot(b.x - a.x, b.y - a.y);
 }
 
-double DistanceToSegment(CurvePoint p, CurvePoint a, CurvePoint b) {
+double DistanceToSegment(Point p, Point a, Point b) {
   const double dx = b.x - a.x;
   const double dy = b.y - a.y;
   const double len2 = dx * dx + dy * dy;
@@ -40,14 +40,14 @@ class Sampler {
  public:
   Sampler(const CurveFunction& f, double tolerance) : f_(f), tol_(tolerance * kSampleShare) {}
 
-  std::vector<CurvePoint> Run(std::size_t parts) {
+  std::vector<Point> Run(std::size_t parts) {
     parts = std::clamp<std::size_t>(parts, 1, kMaxCurveSamples / 4);
-    CurvePoint a = f_(0.0);
+    Point a = f_(0.0);
     points_.push_back(a);
     for (std::size_t i = 0; i < parts; ++i) {
       const double t0 = static_cast<double>(i) / static_cast<double>(parts);
       const double t1 = static_cast<double>(i + 1) / static_cast<double>(parts);
-      const CurvePoint b = f_(t1);
+      const Point b = f_(t1);
       Split(t0, a, t1, b, 0);
       a = b;
     }
@@ -56,9 +56,9 @@ class Sampler {
 
  private:
   // Adds the samples after (t0, a) up to and including (t1, b).
-  void Split(double t0, CurvePoint a, double t1, CurvePoint b, int depth) {
+  void Split(double t0, Point a, double t1, Point b, int depth) {
     const double tm = 0.5 * (t0 + t1);
-    const CurvePoint m = f_(tm);
+    const Point m = f_(tm);
     // Both the middle and the quarter points: a curve that crosses its chord in
     // the middle (an S) is still seen to bend.
     const double dev =
@@ -74,7 +74,7 @@ class Sampler {
 
   const CurveFunction& f_;
   double tol_;
-  std::vector<CurvePoint> points_;
+  std::vector<Point> points_;
 };
 
 struct ArcFit {
@@ -84,22 +84,22 @@ struct ArcFit {
 
 // Whether one line or one arc (through the first, middle and last sample) stays
 // within `tol` of samples i..j, and the bulge that does.
-ArcFit Fit(const std::vector<CurvePoint>& p, std::size_t i, std::size_t j, double tol) {
+ArcFit Fit(const std::vector<Point>& p, std::size_t i, std::size_t j, double tol) {
   if (j == i + 1) return {true, 0.0};
-  const CurvePoint a = p[i];
-  const CurvePoint b = p[j];
+  const Point a = p[i];
+  const Point b = p[j];
   bool line = true;
   for (std::size_t k = i + 1; k < j && line; ++k) line = DistanceToSegment(p[k], a, b) <= tol;
   if (line) return {true, 0.0};
 
-  const CurvePoint m = p[(i + j) / 2];
+  const Point m = p[(i + j) / 2];
   const double bx = m.x - a.x, by = m.y - a.y;
   const double cx = b.x - a.x, cy = b.y - a.y;
   const double d = 2.0 * (bx * cy - by * cx);
   if (d == 0.0 || !std::isfinite(d)) return {};
   const double b2 = bx * bx + by * by;
   const double c2 = cx * cx + cy * cy;
-  const CurvePoint centre{a.x + (cy * b2 - by * c2) / d, a.y + (bx * c2 - cx * b2) / d};
+  const Point centre{a.x + (cy * b2 - by * c2) / d, a.y + (bx * c2 - cx * b2) / d};
   const double r = Distance(centre, a);
   if (!std::isfinite(r) || r <= 0.0) return {};
   // Turning left from a through m to b: the arc runs counter-clockwise.
@@ -121,13 +121,13 @@ ArcFit Fit(const std::vector<CurvePoint>& p, std::size_t i, std::size_t j, doubl
 
 }  // namespace
 
-std::vector<BulgeVertex> ApproximateCurve(const CurveFunction& f, double tolerance,
-                                          std::size_t spans, std::size_t* samples) {
+std::vector<Vertex> ApproximateCurve(const CurveFunction& f, double tolerance, std::size_t spans,
+                                     std::size_t* samples) {
   if (!(tolerance > 0.0)) tolerance = 1e-6;
-  const std::vector<CurvePoint> p = Sampler(f, tolerance).Run(spans * 4);
+  const std::vector<Point> p = Sampler(f, tolerance).Run(spans * 4);
   if (samples != nullptr) *samples += p.size();
   const double tol = tolerance * kFitShare;
-  std::vector<BulgeVertex> out;
+  std::vector<Vertex> out;
   const std::size_t last = p.size() - 1;
   std::size_t i = 0;
   while (i < last) {
@@ -171,7 +171,7 @@ std::vector<BulgeVertex> ApproximateCurve(const CurveFunction& f, double toleran
   return out;
 }
 
-CurvePoint EllipsePoint(const dCEllipse& e, double t) {
+Point EllipsePoint(const dCEllipse& e, double t) {
   // The minor axis: the major one turned a quarter counter-clockwise (clockwise
   // seen from below), scaled by the ratio.
   const double mx = e.mirrored ? e.majorY : -e.majorY;
@@ -242,7 +242,7 @@ std::optional<SplineCurve> ControlCurve(const dCSpline& s) {
         dw[j] = (1 - alpha) * dw[j - 1] + alpha * dw[j];
       }
     }
-    return CurvePoint{dx[p] / dw[p], dy[p] / dw[p]};
+    return Point{dx[p] / dw[p], dy[p] / dw[p]};
   };
   return curve;
 }
@@ -300,7 +300,7 @@ std::optional<SplineCurve> FitCurve(const dCSpline& s) {
       return a * v[i] + b * v[i + 1] +
              ((a * a * a - a) * m[i] + (b * b * b - b) * m[i + 1]) * h * h / 6.0;
     };
-    return CurvePoint{value(x, mx), value(y, my)};
+    return Point{value(x, mx), value(y, my)};
   };
   return curve;
 }

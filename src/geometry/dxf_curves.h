@@ -11,23 +11,12 @@
 #include <vector>
 
 #include "geometry/dxf.h"
+#include "geometry/plane.h"
 
 namespace kelvora::geometry {
 
-struct CurvePoint {
-  double x = 0;
-  double y = 0;
-};
-
-// A vertex of an approximation with the bulge of the segment that leaves it.
-struct BulgeVertex {
-  double x = 0;
-  double y = 0;
-  double b = 0;
-};
-
 // A curve as a function of a parameter running from 0 to 1.
-using CurveFunction = std::function<CurvePoint(double)>;
+using CurveFunction = std::function<Point(double)>;
 
 // The most samples one curve is split into, and so the most segments its
 // approximation has: beyond, the curve is followed less closely rather than
@@ -39,8 +28,8 @@ inline constexpr std::size_t kMaxCurveSamples = 200'000;
 // the curve's own bends decide (at least one; a spline's knot spans, say). The
 // result runs from f(0) (its first vertex) to f(1) (its last vertex, bulge 0).
 // `samples`, when given, is increased by the number of samples taken.
-std::vector<BulgeVertex> ApproximateCurve(const CurveFunction& f, double tolerance,
-                                          std::size_t spans = 8, std::size_t* samples = nullptr);
+std::vector<Vertex> ApproximateCurve(const CurveFunction& f, double tolerance,
+                                     std::size_t spans = 8, std::size_t* samples = nullptr);
 
 // A spline as a curve of the parameter 0..1: its B-spline when the degree,
 // knots and control points (and weights, when given) agree, otherwise a smooth
@@ -53,6 +42,6 @@ struct SplineCurve {
 std::optional<SplineCurve> SplineCurveOf(const dCSpline& spline, std::string* reason);
 
 // The point of an ellipse record at parameter t (radians).
-CurvePoint EllipsePoint(const dCEllipse& e, double t);
+Point EllipsePoint(const dCEllipse& e, double t);
 
 }  // namespace kelvora::geometry

@@ -45,7 +45,7 @@ constexpr double kPi = std::numbers::pi;
 struct Placement {
   double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
 
-  CurvePoint Apply(double x, double y) const { return {a * x + b * y + tx, c * x + d * y + ty}; }
+  Point Apply(double x, double y) const { return {a * x + b * y + tx, c * x + d * y + ty}; }
   double Det() const { return a * d - b * c; }
   // Whether circles stay circles: the axes stay square to each other and of one
   // length (turned, moved, scaled alike in x and y, perhaps mirrored).
@@ -261,8 +261,8 @@ class Builder {
       if (refusal_) return;
       if (!Taken(Effective(l.m_Layer, insertLayer))) continue;
       if (!CheckFinite(Finite({l.x1, l.y1, l.x2, l.y2})) || !Spend(2)) return;
-      const CurvePoint p0 = at.Apply(l.x1, l.y1);
-      const CurvePoint p1 = at.Apply(l.x2, l.y2);
+      const Point p0 = at.Apply(l.x1, l.y1);
+      const Point p1 = at.Apply(l.x2, l.y2);
       pieces_.push_back({p0.x, p0.y, p1.x, p1.y, 0.0});
     }
     for (const dCArc& a : set.arcs) {
@@ -332,14 +332,14 @@ class Builder {
   // A curve's approximation: a closed one is a contour of its own, an open one
   // joins the pieces to chain.
   void AddCurve(const CurveFunction& f, std::size_t spans, bool closed) {
-    std::vector<BulgeVertex> v = ApproximateCurve(f, options_.chordTolerance, spans, &samples_);
+    std::vector<Vertex> v = ApproximateCurve(f, options_.chordTolerance, spans, &samples_);
     if (!Spend(v.size()) || !Sampled()) return;
-    for (const BulgeVertex& p : v) {
-      if (!CheckFinite(Finite({p.x, p.y, p.b}))) return;
+    for (const Vertex& p : v) {
+      if (!CheckFinite(Finite({p.x, p.y, p.bulge}))) return;
     }
     if (!closed) {
       for (std::size_t i = 0; i + 1 < v.size(); ++i) {
-        pieces_.push_back({v[i].x, v[i].y, v[i + 1].x, v[i + 1].y, v[i].b});
+        pieces_.push_back({v[i].x, v[i].y, v[i + 1].x, v[i + 1].y, v[i].bulge});
       }
       return;
     }
@@ -350,7 +350,7 @@ class Builder {
     }
     if (v.size() < 2) return;
     auto poly = NewPolyLine(true);
-    for (const BulgeVertex& p : v) Push(*poly, p.x, p.y, p.b);
+    for (const Vertex& p : v) Push(*poly, p.x, p.y, p.bulge);
     Finish(std::move(poly));
   }
 
@@ -361,7 +361,7 @@ class Builder {
 
   // A circle as a contour: two half circles, counter-clockwise, from its
   // rightmost point.
-  void AddCircleContour(CurvePoint c, double r) {
+  void AddCircleContour(Point c, double r) {
     if (!Spend(2)) return;
     auto poly = NewPolyLine(true);
     Push(*poly, c.x + r, c.y, 1.0);
@@ -408,8 +408,8 @@ class Builder {
         return;
       }
       if (!Spend(2)) return;
-      const CurvePoint p0 = at.Apply(a.cx + a.radius * std::cos(s), a.cy + a.radius * std::sin(s));
-      const CurvePoint p1 =
+      const Point p0 = at.Apply(a.cx + a.radius * std::cos(s), a.cy + a.radius * std::sin(s));
+      const Point p1 =
           at.Apply(a.cx + a.radius * std::cos(s + w), a.cy + a.radius * std::sin(s + w));
       const double bulge = std::tan(w / 4.0) * (at.Det() < 0 ? -1.0 : 1.0);
       pieces_.push_back({p0.x, p0.y, p1.x, p1.y, bulge});
@@ -431,7 +431,7 @@ class Builder {
     auto poly = NewPolyLine(closed);
     const double flip = at.Det() < 0 ? -1.0 : 1.0;
     for (std::uint32_t i = 0; i < n; ++i) {
-      const CurvePoint q = at.Apply(p.x[i], p.y[i]);
+      const Point q = at.Apply(p.x[i], p.y[i]);
       const std::uint32_t next = i + 1 < n ? i + 1 : 0;
       const bool segment = i + 1 < n || closed;
       const bool same = p.x[i] == p.x[next] && p.y[i] == p.y[next];
@@ -443,7 +443,7 @@ class Builder {
       const BulgeArc arc = ArcFromBulge(p.x[i], p.y[i], p.x[next], p.y[next], p.b[i]);
       const double a0 = std::atan2(p.y[i] - arc.center.Y, p.x[i] - arc.center.X);
       const double w = 4.0 * std::atan(p.b[i]);
-      const std::vector<BulgeVertex> v = ApproximateCurve(
+      const std::vector<Vertex> v = ApproximateCurve(
           [&](double u) {
             const double t = a0 + u * w;
             return at.Apply(arc.center.X + arc.radius * std::cos(t),
@@ -451,7 +451,7 @@ class Builder {
           },
           options_.chordTolerance, 4, &samples_);
       if (!Spend(v.size()) || !Sampled()) return;
-      for (std::size_t k = 0; k + 1 < v.size(); ++k) Push(*poly, v[k].x, v[k].y, v[k].b);
+      for (std::size_t k = 0; k + 1 < v.size(); ++k) Push(*poly, v[k].x, v[k].y, v[k].bulge);
     }
     Finish(std::move(poly));
   }
@@ -471,7 +471,7 @@ class Builder {
     // A drawing seen from below runs its parameter clockwise.
     AddCurve(
         [&](double u) {
-          const CurvePoint p = EllipsePoint(e, t0 + u * sweep);
+          const Point p = EllipsePoint(e, t0 + u * sweep);
           return at.Apply(p.x, p.y);
         },
         std::max(1, static_cast<int>(std::ceil(sweep / (kPi / 4)))), whole);
@@ -488,12 +488,12 @@ class Builder {
       leftOut_.Add("SPLINE (" + reason + ")");
       return;
     }
-    const CurvePoint a = curve->f(0.0);
-    const CurvePoint b = curve->f(1.0);
+    const Point a = curve->f(0.0);
+    const Point b = curve->f(1.0);
     const bool closed = curve->closed || std::hypot(b.x - a.x, b.y - a.y) <= options_.joinTolerance;
     AddCurve(
         [&](double u) {
-          const CurvePoint p = curve->f(u);
+          const Point p = curve->f(u);
           return at.Apply(p.x, p.y);
         },
         curve->spans, closed);

@@ -25,7 +25,7 @@ double Sampled(const PathSegment& a, const PathSegment& b) {
   for (const auto& [p, q] : {std::pair{&a, &b}, std::pair{&b, &a}}) {
     const int n = std::max(1000, static_cast<int>(p->length / 0.001));
     for (int i = 0; i <= n; ++i) {
-      const PlanePoint pt = PointOn(*p, static_cast<double>(i) / n);
+      const toolpath::Point pt = PointOn(*p, static_cast<double>(i) / n);
       best = std::min(best, DistanceToSegment(*q, pt.x, pt.y));
     }
   }

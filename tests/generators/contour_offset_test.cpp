@@ -30,15 +30,15 @@ struct Piece {
   double ax, ay, bx, by, bulge;
 };
 
-std::vector<Piece> PiecesOf(const CutPath& p) {
+std::vector<Piece> PiecesOf(const toolpath::Path& p) {
   std::vector<Piece> out;
   const std::size_t n = p.v.size();
   const std::size_t count = p.closed ? n : (n == 0 ? 0 : n - 1);
   for (std::size_t i = 0; i < count; ++i) {
-    const PathVertex& a = p.v[i];
-    const PathVertex& b = p.v[(i + 1) % n];
+    const toolpath::Vertex& a = p.v[i];
+    const toolpath::Vertex& b = p.v[(i + 1) % n];
     if (a.x == b.x && a.y == b.y) continue;
-    out.push_back({a.x, a.y, b.x, b.y, a.b});
+    out.push_back({a.x, a.y, b.x, b.y, a.bulge});
   }
   return out;
 }
@@ -65,7 +65,7 @@ Arc ArcOf(const Piece& s) {
   return {cx, cy, r, std::atan2(s.ay - cy, s.ax - cx), theta};
 }
 
-std::vector<std::array<double, 2>> Sample(const CutPath& p, double step) {
+std::vector<std::array<double, 2>> Sample(const toolpath::Path& p, double step) {
   std::vector<std::array<double, 2>> pts;
   for (const Piece& s : PiecesOf(p)) {
     if (std::abs(s.bulge) < 1e-12) {
@@ -103,14 +103,14 @@ double DistToPiece(const Piece& s, double x, double y) {
   return std::min(std::hypot(x - s.ax, y - s.ay), std::hypot(x - s.bx, y - s.by));
 }
 
-double DistToContour(const CutPath& c, double x, double y) {
+double DistToContour(const toolpath::Path& c, double x, double y) {
   double best = std::numeric_limits<double>::infinity();
   for (const Piece& s : PiecesOf(c)) best = std::min(best, DistToPiece(s, x, y));
   return best;
 }
 
 // Every sampled point of every path is at the distance from the contour.
-void ExpectAtDistance(const CutPath& contour, const OffsetResult& r, double d,
+void ExpectAtDistance(const toolpath::Path& contour, const OffsetResult& r, double d,
                       const std::string& what) {
   for (std::size_t k = 0; k < r.paths.size(); ++k) {
     double nearest = std::numeric_limits<double>::infinity();
@@ -125,7 +125,7 @@ void ExpectAtDistance(const CutPath& contour, const OffsetResult& r, double d,
   }
 }
 
-int ArcCount(const CutPath& p) {
+int ArcCount(const toolpath::Path& p) {
   int arcs = 0;
   for (const Piece& s : PiecesOf(p)) arcs += std::abs(s.bulge) > 1e-9 ? 1 : 0;
   return arcs;
@@ -135,7 +135,7 @@ TEST(ContourOffset, ClosedShapesLieAtTheDistance) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   struct Case {
     std::string name;
-    CutPath contour;
+    toolpath::Path contour;
     double d;
     std::size_t paths;
     double area;   // expected total |area|, NaN where not worked out
@@ -180,7 +180,7 @@ TEST(ContourOffset, ClosedShapesLieAtTheDistance) {
     EXPECT_EQ(r.partsLeftOut, c.leftOut) << c.name;
     ExpectAtDistance(c.contour, r, c.d, c.name);
     double total = 0;
-    for (const CutPath& p : r.paths) {
+    for (const toolpath::Path& p : r.paths) {
       EXPECT_TRUE(p.closed) << c.name;
       // The path runs the contour's way round.
       EXPECT_GT(SignedArea(p) * SignedArea(c.contour), 0) << c.name;
@@ -200,7 +200,7 @@ TEST(ContourOffset, ArcsStayArcs) {
   // keeps its two ends; a square's outside corners are single arcs.
   struct Case {
     std::string name;
-    CutPath contour;
+    toolpath::Path contour;
     double d;
     int arcs;
     double radius;  // of every arc
@@ -226,7 +226,7 @@ TEST(ContourOffset, ArcsStayArcs) {
 TEST(ContourOffset, OpenContoursHaveNoCaps) {
   struct Case {
     std::string name;
-    CutPath contour;
+    toolpath::Path contour;
     double d;
     std::size_t paths;
     bool leftOut;
@@ -254,7 +254,7 @@ TEST(ContourOffset, OpenContoursHaveNoCaps) {
     if (c.leftOut || r.paths.empty()) continue;
     // Whole: from the first vertex moved to the last vertex moved, as long as
     // the contour (lines) or longer/shorter by the turned angle (corner arcs).
-    const CutPath& p = r.paths[0];
+    const toolpath::Path& p = r.paths[0];
     EXPECT_FALSE(p.closed) << c.name;
     const Piece first = PiecesOf(c.contour).front();
     const double len = std::hypot(first.bx - first.ax, first.by - first.ay);
@@ -275,7 +275,7 @@ TEST(ContourOffset, OpenContoursHaveNoCaps) {
 TEST(ContourOffset, OpenArcKeepsItsCentre) {
   // A half circle about (5, 0) of radius 5, moved both ways, in both directions.
   struct Case {
-    CutPath contour;
+    toolpath::Path contour;
     double d;
     double radius;
   };
@@ -299,15 +299,16 @@ TEST(ContourOffset, OpenArcKeepsItsCentre) {
 
 TEST(ContourOffset, DegenerateInput) {
   const OffsetResult plain = OffsetContour(Rectangle(10, 10), -2);
-  const CutPath repeated =
+  const toolpath::Path repeated =
       Closed({{0, 0, 0}, {0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {10, 10, 0}, {0, 10, 0}, {0, 0, 0}});
   const OffsetResult r = OffsetContour(repeated, -2);
   ASSERT_EQ(r.paths.size(), 1u);
   EXPECT_EQ(r.paths[0].v.size(), plain.paths[0].v.size());
   EXPECT_NEAR(SignedArea(r.paths[0]), SignedArea(plain.paths[0]), 1e-9);
 
-  for (const CutPath& tiny : {Closed({}), Closed({{1, 1, 0}}), Closed({{1, 1, 0.5}, {1, 1, 0}}),
-                              Open({{2, 2, 0}, {2, 2, 0}, {2, 2, 0}})}) {
+  for (const toolpath::Path& tiny :
+       {Closed({}), Closed({{1, 1, 0}}), Closed({{1, 1, 0.5}, {1, 1, 0}}),
+        Open({{2, 2, 0}, {2, 2, 0}, {2, 2, 0}})}) {
     EXPECT_TRUE(OffsetContour(tiny, 1).paths.empty());
   }
   for (const double d :
@@ -318,7 +319,7 @@ TEST(ContourOffset, DegenerateInput) {
   }
   // A closed contour that runs out and back along one line encloses nothing:
   // its offset runs round the line at the distance.
-  const CutPath there = Closed({{0, 0, 0}, {10, 0, 0}});
+  const toolpath::Path there = Closed({{0, 0, 0}, {10, 0, 0}});
   const OffsetResult round = OffsetContour(there, 1);
   ASSERT_EQ(round.paths.size(), 1u);
   ExpectAtDistance(there, round, 1, "out and back");
@@ -328,7 +329,7 @@ TEST(ContourOffset, DegenerateInput) {
 TEST(ContourOffset, AreaAndLength) {
   struct Case {
     std::string name;
-    CutPath path;
+    toolpath::Path path;
     double area, length;
   };
   const std::vector<Case> cases = {
@@ -350,15 +351,15 @@ TEST(ContourOffset, ContoursThatCrossThemselves) {
   // A bow-tie and a figure of eight of two circles: the left of the direction
   // is inside one loop and outside the other; the offset must stay clear of
   // both loops all the same.
-  const CutPath bowtie = Closed({{0, 0, 0}, {10, 10, 0}, {10, 0, 0}, {0, 10, 0}});
-  const CutPath eight = Closed({{0, 0, 1}, {10, 0, 1}, {0, 0, -1}, {-10, 0, -1}});
-  for (const CutPath& c : {bowtie, eight}) {
+  const toolpath::Path bowtie = Closed({{0, 0, 0}, {10, 10, 0}, {10, 0, 0}, {0, 10, 0}});
+  const toolpath::Path eight = Closed({{0, 0, 1}, {10, 0, 1}, {0, 0, -1}, {-10, 0, -1}});
+  for (const toolpath::Path& c : {bowtie, eight}) {
     for (const double d : {1.0, -1.0, 0.3}) {
       const OffsetResult r = OffsetContour(c, d);
       EXPECT_FALSE(r.paths.empty()) << d;
       ExpectAtDistance(c, r, d, "crossing d " + std::to_string(d));
       // Where the offset breaks into open runs, the caller is told.
-      for (const CutPath& p : r.paths) {
+      for (const toolpath::Path& p : r.paths) {
         if (!p.closed) {
           EXPECT_TRUE(r.partsLeftOut) << d;
         }
@@ -373,7 +374,7 @@ TEST(ContourOffset, RandomShapesNeverGouge) {
   std::mt19937 rng(26);
   std::uniform_real_distribution<double> radius(3, 12), bulge(-0.6, 0.6), dist(-4, 4);
   for (int shape = 0; shape < 200; ++shape) {
-    CutPath c;
+    toolpath::Path c;
     c.closed = shape % 3 != 0;
     const int n = 5 + shape % 17;
     for (int k = 0; k < n; ++k) {
@@ -386,7 +387,7 @@ TEST(ContourOffset, RandomShapesNeverGouge) {
     const std::string what = "shape " + std::to_string(shape) + " d " + std::to_string(d);
     const OffsetResult r = OffsetContour(c, d);
     ExpectAtDistance(c, r, d, what);
-    for (const CutPath& p : r.paths) {
+    for (const toolpath::Path& p : r.paths) {
       EXPECT_GE(p.v.size(), p.closed ? 1u : 2u) << what;
     }
   }
@@ -397,7 +398,7 @@ TEST(ContourOffset, ManyShortPieces) {
   // bridged outside, cut off inside), offset both ways: one path between the
   // circles the waves' crests and troughs move to, however the pieces cross.
   for (const double wave : {0.0, 0.5}) {
-    CutPath ring;
+    toolpath::Path ring;
     ring.closed = true;
     const int n = 20000;
     for (int k = 0; k < n; ++k) {

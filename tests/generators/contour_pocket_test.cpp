@@ -18,26 +18,26 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-CutPath Rect(double x0, double y0, double w, double h) {
+toolpath::Path Rect(double x0, double y0, double w, double h) {
   return {{{x0, y0, 0}, {x0 + w, y0, 0}, {x0 + w, y0 + h, 0}, {x0, y0 + h, 0}}, true};
 }
 
 // Two half circles, counter-clockwise; clockwise when `reversed`.
-CutPath Circle(double cx, double cy, double r, bool reversed = false) {
+toolpath::Path Circle(double cx, double cy, double r, bool reversed = false) {
   const double b = reversed ? -1 : 1;
   return {{{cx - r, cy, b}, {cx + r, cy, b}}, true};
 }
 
-CutPath Reversed(CutPath p) {
+toolpath::Path Reversed(toolpath::Path p) {
   // The bulge leaving each vertex becomes, negated, the bulge leaving the
   // vertex after it.
-  CutPath out;
+  toolpath::Path out;
   out.closed = p.closed;
   const std::size_t n = p.v.size();
   for (std::size_t i = 0; i < n; ++i) {
-    const PathVertex& a = p.v[n - 1 - i];
-    const PathVertex& before = p.v[(2 * n - 2 - i) % n];
-    out.v.push_back({a.x, a.y, -before.b});
+    const toolpath::Vertex& a = p.v[n - 1 - i];
+    const toolpath::Vertex& before = p.v[(2 * n - 2 - i) % n];
+    out.v.push_back({a.x, a.y, -before.bulge});
   }
   return out;
 }
@@ -67,17 +67,17 @@ struct Piece {
   double sweep = 0;
 };
 
-std::vector<Piece> PiecesOf(const CutPath& path) {
+std::vector<Piece> PiecesOf(const toolpath::Path& path) {
   std::vector<Piece> out;
   const std::size_t n = path.v.size();
   for (std::size_t i = 0; i < n; ++i) {
-    const PathVertex& a = path.v[i];
-    const PathVertex& b = path.v[(i + 1) % n];
+    const toolpath::Vertex& a = path.v[i];
+    const toolpath::Vertex& b = path.v[(i + 1) % n];
     Piece piece{{a.x, a.y}, {b.x, b.y}};
-    if (a.b != 0) {
+    if (a.bulge != 0) {
       // Radius from the chord and the included angle; the centre at the
       // radius from both ends, on the side the arc turns to.
-      const double sweep = 4 * std::atan(a.b);
+      const double sweep = 4 * std::atan(a.bulge);
       const double chord = std::hypot(b.x - a.x, b.y - a.y);
       const double radius = chord / (2 * std::sin(std::abs(sweep) / 2));
       const double h = std::sqrt(std::max(0.0, radius * radius - chord * chord / 4));
@@ -141,7 +141,7 @@ struct Area {
   std::vector<std::vector<Piece>> walls;  // the outer contour first
   std::vector<std::vector<Pt>> dense;
 
-  Area(const std::vector<CutPath>& contours, std::size_t outer,
+  Area(const std::vector<toolpath::Path>& contours, std::size_t outer,
        const std::vector<std::size_t>& islands) {
     walls.push_back(PiecesOf(contours[outer]));
     for (std::size_t i : islands) walls.push_back(PiecesOf(contours[i]));
@@ -306,7 +306,7 @@ void ExpectCovered(const Area& area, const std::vector<Segment>& segments, doubl
   EXPECT_GT(checked, 0) << name << ": no point of the area was checked";
 }
 
-double LoopArea(const std::vector<PathVertex>& v, std::size_t from, std::size_t to) {
+double LoopArea(const std::vector<toolpath::Vertex>& v, std::size_t from, std::size_t to) {
   double twice = 0;
   for (std::size_t i = from; i < to; ++i) twice += v[i].x * v[i + 1].y - v[i + 1].x * v[i].y;
   return twice / 2;
@@ -314,7 +314,7 @@ double LoopArea(const std::vector<PathVertex>& v, std::size_t from, std::size_t 
 
 struct PocketCase {
   const char* name;
-  std::vector<CutPath> contours;
+  std::vector<toolpath::Path> contours;
   double radius;
   double stepover;
   // Each pocket: its contour and the islands in it.
@@ -322,7 +322,7 @@ struct PocketCase {
 };
 
 // An L: a 40 x 40 square without its upper right 25 x 25.
-CutPath LShape() {
+toolpath::Path LShape() {
   return {{{0, 0, 0}, {40, 0, 0}, {40, 15, 0}, {15, 15, 0}, {15, 40, 0}, {0, 40, 0}}, true};
 }
 
@@ -379,11 +379,11 @@ TEST(PlanPockets, CoversTheAreaWithoutGouging) {
 // climb milling (the wall on the tool's right) and clockwise otherwise; each ring's start is near
 // the end of the one before.
 TEST(PlanPockets, RingsInsideOutWithTheBoundaryLast) {
-  const std::vector<CutPath> square{Rect(0, 0, 30, 20)};
+  const std::vector<toolpath::Path> square{Rect(0, 0, 30, 20)};
   for (const bool climb : {true, false}) {
     const PocketPlan plan = PlanPockets(square, 3, 2.4, 0.01, climb);
     ASSERT_EQ(plan.pockets.size(), 1u);
-    const std::vector<PathVertex>& v = plan.pockets[0].path.v;
+    const std::vector<toolpath::Vertex>& v = plan.pockets[0].path.v;
     ASSERT_GE(v.size(), 2u);
     EXPECT_FALSE(plan.pockets[0].path.closed);
     // The loops: from each vertex to where the path comes back to it.
@@ -406,8 +406,8 @@ TEST(PlanPockets, RingsInsideOutWithTheBoundaryLast) {
     EXPECT_NEAR(std::abs(LoopArea(v, from, to)), 24 * 14, 1e-6);
     EXPECT_EQ(LoopArea(v, from, to) > 0, climb);
     for (std::size_t k = 1; k < loops.size(); ++k) {
-      const PathVertex& end = v[loops[k - 1].second];
-      const PathVertex& start = v[loops[k].first];
+      const toolpath::Vertex& end = v[loops[k - 1].second];
+      const toolpath::Vertex& start = v[loops[k].first];
       // The next ring starts at its point nearest to the last: a step-over
       // straight across.
       EXPECT_NEAR(std::hypot(start.x - end.x, start.y - end.y), 2.4, 1e-4);
@@ -422,24 +422,24 @@ TEST(PlanPockets, RingsInsideOutWithTheBoundaryLast) {
 TEST(PlanPockets, NamesWhatItCannotClear) {
   struct Case {
     const char* name;
-    std::vector<CutPath> contours;
+    std::vector<toolpath::Path> contours;
     std::vector<std::string> notes;
     std::vector<std::size_t> pocketsOf;  // the contour of each path, in order
   };
   // Two 20 x 20 rooms joined by a passage 4 wide: a 6 mm tool cannot pass.
-  const CutPath rooms{{{0, 0, 0},
-                       {20, 0, 0},
-                       {20, 8, 0},
-                       {30, 8, 0},
-                       {30, 0, 0},
-                       {50, 0, 0},
-                       {50, 20, 0},
-                       {30, 20, 0},
-                       {30, 12, 0},
-                       {20, 12, 0},
-                       {20, 20, 0},
-                       {0, 20, 0}},
-                      true};
+  const toolpath::Path rooms{{{0, 0, 0},
+                              {20, 0, 0},
+                              {20, 8, 0},
+                              {30, 8, 0},
+                              {30, 0, 0},
+                              {50, 0, 0},
+                              {50, 20, 0},
+                              {30, 20, 0},
+                              {30, 12, 0},
+                              {20, 12, 0},
+                              {20, 20, 0},
+                              {0, 20, 0}},
+                             true};
   const std::vector<Case> cases = {
       {"a contour smaller than the tool",
        {Rect(0, 0, 30, 30), Rect(40, 0, 5, 5)},
@@ -454,11 +454,11 @@ TEST(PlanPockets, NamesWhatItCannotClear) {
        {"Contour 1 is too small for the tool and is not cleared"},
        {}},
       {"a single point",
-       {CutPath{{{5, 5, 0}}, true}, Rect(10, 0, 20, 20)},
+       {toolpath::Path{{{5, 5, 0}}, true}, Rect(10, 0, 20, 20)},
        {"Contour 1 is too small for the tool and is not cleared"},
        {1}},
       {"a zero-area contour",
-       {CutPath{{{5, 5, 0}, {5, 5, 0}}, true}, Rect(10, 0, 20, 20)},
+       {toolpath::Path{{{5, 5, 0}, {5, 5, 0}}, true}, Rect(10, 0, 20, 20)},
        {"Contour 1 is too small for the tool and is not cleared"},
        {1}},
       {"a neck",
@@ -466,7 +466,8 @@ TEST(PlanPockets, NamesWhatItCannotClear) {
        {"Contour 1 narrows below the tool's width: the necks are not cleared"},
        {0, 0}},
       {"a figure eight",
-       {CutPath{{{0, 0, 0}, {20, 20, 0}, {20, 0, 0}, {0, 20, 0}}, true}, Rect(30, 0, 20, 20)},
+       {toolpath::Path{{{0, 0, 0}, {20, 20, 0}, {20, 0, 0}, {0, 20, 0}}, true},
+        Rect(30, 0, 20, 20)},
        {"Contour 1 crosses itself and is not cleared"},
        {1}},
       {"the same contour twice",
@@ -487,24 +488,24 @@ TEST(PlanPockets, NamesWhatItCannotClear) {
 // Both rooms of the neck case are cleared, each by a path of its own (the
 // tool does not feed through the neck's stock).
 TEST(PlanPockets, RegionsSplitAtANeckAreClearedApart) {
-  const CutPath rooms{{{0, 0, 0},
-                       {20, 0, 0},
-                       {20, 8, 0},
-                       {30, 8, 0},
-                       {30, 0, 0},
-                       {50, 0, 0},
-                       {50, 20, 0},
-                       {30, 20, 0},
-                       {30, 12, 0},
-                       {20, 12, 0},
-                       {20, 20, 0},
-                       {0, 20, 0}},
-                      true};
+  const toolpath::Path rooms{{{0, 0, 0},
+                              {20, 0, 0},
+                              {20, 8, 0},
+                              {30, 8, 0},
+                              {30, 0, 0},
+                              {50, 0, 0},
+                              {50, 20, 0},
+                              {30, 20, 0},
+                              {30, 12, 0},
+                              {20, 12, 0},
+                              {20, 20, 0},
+                              {0, 20, 0}},
+                             true};
   const PocketPlan plan = PlanPockets({rooms}, 3, 2.4, 0.01);
   ASSERT_EQ(plan.pockets.size(), 2u);
   for (const PocketPath& p : plan.pockets) {
     const bool left = p.path.v.front().x < 25;
-    for (const PathVertex& v : p.path.v) {
+    for (const toolpath::Vertex& v : p.path.v) {
       EXPECT_EQ(v.x < 25, left) << "a path crosses the neck at (" << v.x << ", " << v.y << ")";
     }
   }
@@ -515,7 +516,7 @@ TEST(PlanPockets, RegionsSplitAtANeckAreClearedApart) {
 TEST(PlanPockets, RefusesBeyondTheLimits) {
   struct Case {
     const char* name;
-    std::vector<CutPath> contours;
+    std::vector<toolpath::Path> contours;
     double radius;
     double stepover;
     double tol;
@@ -525,7 +526,7 @@ TEST(PlanPockets, RefusesBeyondTheLimits) {
       {"rings", {Rect(0, 0, 1e6, 1e6)}, 1, 0.001, 0.01, "Too many pocket rings"},
       {"vertices of a fine circle", {Circle(0, 0, 1e7)}, 1, 1, 1e-9, "Too many vertices"},
       {"a coordinate that is not a number",
-       {CutPath{{{0, 0, 0}, {std::nan(""), 1, 0}, {1, 1, 0}}, true}},
+       {toolpath::Path{{{0, 0, 0}, {std::nan(""), 1, 0}, {1, 1, 0}}, true}},
        1,
        1,
        0.01,

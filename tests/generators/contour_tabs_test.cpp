@@ -18,8 +18,8 @@ namespace {
 using geometry::DrawList;
 using V = geometry::testing::Vertex;
 
-CutPath PathFrom(const std::vector<V>& vertices, bool closed) {
-  CutPath path;
+toolpath::Path PathFrom(const std::vector<V>& vertices, bool closed) {
+  toolpath::Path path;
   path.closed = closed;
   for (const V& v : vertices) path.v.push_back({v.x, v.y, v.b});
   return path;

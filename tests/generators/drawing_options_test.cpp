@@ -75,11 +75,11 @@ ContourOptions Side(ContourSide side, SideBy by) {
 }
 
 // Every pass's points (vertices and the middle of every segment).
-std::vector<PlanePoint> PassPoints(const DrawList& paths) {
-  std::vector<PlanePoint> points;
+std::vector<toolpath::Point> PassPoints(const DrawList& paths) {
+  std::vector<toolpath::Point> points;
   for (const auto& obj : paths) {
     if (obj->otype != geometry::otPolyLine) continue;
-    for (const PathSegment& s : SegmentsOf(PathOf(static_cast<const CPolyLine&>(*obj)))) {
+    for (const PathSegment& s : SegmentsOf(toolpath::PathOf(static_cast<const CPolyLine&>(*obj)))) {
       points.push_back(PointOn(s, 0));
       points.push_back(PointOn(s, 0.5));
     }
@@ -104,9 +104,9 @@ TEST(SideByNesting, ThePartComesOutAsDrawn) {
         ContourToolPaths(part.contours, RouterInputs(2, 0), Side(c.side, SideBy::kNesting));
     ASSERT_TRUE(paths.ok());
     EXPECT_EQ(paths->size(), 5u);
-    const std::vector<PlanePoint> points = PassPoints(*paths);
+    const std::vector<toolpath::Point> points = PassPoints(*paths);
     ASSERT_GT(points.size(), 20u);
-    for (const PlanePoint& p : points) {
+    for (const toolpath::Point& p : points) {
       ASSERT_EQ(InMaterial(p.x, p.y), c.inMaterial) << p.x << ", " << p.y;
       ASSERT_NEAR(DrawingDistance(p.x, p.y), 2.0, 1e-3) << p.x << ", " << p.y;
     }
@@ -124,7 +124,8 @@ TEST(SideByNesting, EachContourKeepsEveryContourOnItsOwnSide) {
     ASSERT_EQ(all->size(), part.contours.size());
     for (std::size_t i = 0; i < part.contours.size(); ++i) {
       DrawList alone;
-      alone.push_back(PolyLineOf(PathOf(static_cast<const CPolyLine&>(*part.contours[i]))));
+      alone.push_back(
+          toolpath::PolyLineOf(toolpath::PathOf(static_cast<const CPolyLine&>(*part.contours[i]))));
       const auto one = ContourToolPaths(alone, RouterInputs(2, 0), Side(side, SideBy::kNesting));
       ASSERT_TRUE(one.ok());
       ASSERT_EQ(one->size(), 1u);
@@ -160,16 +161,16 @@ TEST(SideByNesting, TheChoiceIsReadAndTheDefaultFollowsNesting) {
 
 TEST(NestingDepths, CountTheContoursAround) {
   auto square = [](double x0, double y0, double side) {
-    CutPath p;
+    toolpath::Path p;
     p.closed = true;
     p.v = {{x0, y0, 0}, {x0 + side, y0, 0}, {x0 + side, y0 + side, 0}, {x0, y0 + side, 0}};
     return p;
   };
-  CutPath open = square(1, 1, 2);
+  toolpath::Path open = square(1, 1, 2);
   open.closed = false;
   // Three squares one inside the other, one beside them, an open path inside,
   // a second square on the line of the first (held by neither).
-  const std::vector<CutPath> contours = {
+  const std::vector<toolpath::Path> contours = {
       square(0, 0, 100), square(10, 10, 50), square(20, 20, 10), square(200, 0, 10), open,
       square(0, 0, 100)};
   EXPECT_EQ(NestingDepths(contours), (std::vector<int>{0, 1, 2, 0, 0, 0}));

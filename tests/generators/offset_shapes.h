@@ -8,59 +8,59 @@
 #include <string>
 #include <vector>
 
-#include "generators/contour_path.h"
+#include "toolpath/path.h"
 
 namespace kelvora::generators::testing {
 
-inline CutPath Closed(std::vector<PathVertex> v) {
-  return CutPath{std::move(v), true};
+inline toolpath::Path Closed(std::vector<toolpath::Vertex> v) {
+  return toolpath::Path{std::move(v), true};
 }
-inline CutPath Open(std::vector<PathVertex> v) {
-  return CutPath{std::move(v), false};
+inline toolpath::Path Open(std::vector<toolpath::Vertex> v) {
+  return toolpath::Path{std::move(v), false};
 }
 
-inline CutPath Reversed(const CutPath& p) {
-  CutPath r;
+inline toolpath::Path Reversed(const toolpath::Path& p) {
+  toolpath::Path r;
   r.closed = p.closed;
   const std::size_t n = p.v.size();
   if (p.closed) {
     // Vertex i's outgoing piece becomes vertex i+1's, run the other way.
     for (std::size_t k = 0; k < n; ++k) {
-      const PathVertex& to = p.v[(n - k) % n];
-      const PathVertex& from = p.v[(2 * n - k - 1) % n];
-      r.v.push_back({to.x, to.y, -from.b});
+      const toolpath::Vertex& to = p.v[(n - k) % n];
+      const toolpath::Vertex& from = p.v[(2 * n - k - 1) % n];
+      r.v.push_back({to.x, to.y, -from.bulge});
     }
   } else {
     for (std::size_t k = 0; k < n; ++k) {
-      const PathVertex& v = p.v[n - 1 - k];
-      r.v.push_back({v.x, v.y, k + 1 < n ? -p.v[n - 2 - k].b : 0});
+      const toolpath::Vertex& v = p.v[n - 1 - k];
+      r.v.push_back({v.x, v.y, k + 1 < n ? -p.v[n - 2 - k].bulge : 0});
     }
   }
   return r;
 }
 
-inline CutPath Rectangle(double w, double h) {
+inline toolpath::Path Rectangle(double w, double h) {
   return Closed({{0, 0, 0}, {w, 0, 0}, {w, h, 0}, {0, h, 0}});
 }
 
 // Two half circles of radius r joined by straight sides of length `length`,
 // counter-clockwise.
-inline CutPath Slot(double length, double r) {
+inline toolpath::Path Slot(double length, double r) {
   return Closed({{0, -r, 0}, {length, -r, 1}, {length, r, 0}, {0, r, 1}});
 }
 
 // A circle as two half arcs, counter-clockwise.
-inline CutPath Circle(double cx, double cy, double r) {
+inline toolpath::Path Circle(double cx, double cy, double r) {
   return Closed({{cx - r, cy, 1}, {cx + r, cy, 1}});
 }
 
-inline CutPath LShape() {
+inline toolpath::Path LShape() {
   return Closed({{0, 0, 0}, {20, 0, 0}, {20, 10, 0}, {10, 10, 0}, {10, 20, 0}, {0, 20, 0}});
 }
 
 // A star of `points` points with tight inside corners.
-inline CutPath Star(int points, double outer, double inner) {
-  CutPath p;
+inline toolpath::Path Star(int points, double outer, double inner) {
+  toolpath::Path p;
   p.closed = true;
   for (int k = 0; k < 2 * points; ++k) {
     const double a = std::numbers::pi * k / points;
@@ -71,7 +71,7 @@ inline CutPath Star(int points, double outer, double inner) {
 }
 
 // Two 10 mm squares joined by a bar 10 mm long and 2 mm wide.
-inline CutPath Dumbbell() {
+inline toolpath::Path Dumbbell() {
   return Closed({{0, 0, 0},
                  {10, 0, 0},
                  {10, 4, 0},
@@ -87,7 +87,7 @@ inline CutPath Dumbbell() {
 }
 
 // A rounded rectangle: corners of radius r as quarter arcs.
-inline CutPath RoundedRectangle(double w, double h, double r) {
+inline toolpath::Path RoundedRectangle(double w, double h, double r) {
   const double q = std::tan(std::numbers::pi / 8);
   return Closed({{r, 0, 0},
                  {w - r, 0, q},
@@ -101,7 +101,7 @@ inline CutPath RoundedRectangle(double w, double h, double r) {
 
 // A square ring open on one side by a mouth 2 mm wide: grown by more than 1 mm
 // the mouth closes and the inside becomes a hole.
-inline CutPath CShape() {
+inline toolpath::Path CShape() {
   return Closed({{0, 0, 0},
                  {20, 0, 0},
                  {20, 20, 0},
@@ -118,17 +118,17 @@ inline CutPath CShape() {
 
 // Three quarters of a circle about (3, 0) closed by its chord on x = 0: a
 // bulge above 1.
-inline CutPath MajorArc() {
+inline toolpath::Path MajorArc() {
   return Closed({{0, -3, std::tan(3 * std::numbers::pi / 8)}, {0, 3, 0}});
 }
 
-inline CutPath Zigzag() {
+inline toolpath::Path Zigzag() {
   return Open({{0, 0, 0}, {5, 5, 0}, {10, 0, 0}, {15, 5, 0}, {20, 0, 0}});
 }
 
 struct NamedShape {
   std::string name;
-  CutPath path;
+  toolpath::Path path;
 };
 
 // The closed shapes compared with the polygon library's buffer.

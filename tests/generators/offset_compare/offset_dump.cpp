@@ -18,16 +18,17 @@
 namespace {
 
 using namespace kelvora::generators;
+namespace toolpath = kelvora::toolpath;
 
-void Print(const char* tag, const CutPath& p) {
+void Print(const char* tag, const toolpath::Path& p) {
   std::printf("%s %d", tag, p.closed ? 1 : 0);
-  for (const PathVertex& v : p.v) std::printf(" %.17g %.17g %.17g", v.x, v.y, v.b);
+  for (const toolpath::Vertex& v : p.v) std::printf(" %.17g %.17g %.17g", v.x, v.y, v.bulge);
   std::printf("\n");
 }
 
 int Time(int n) {
   for (const double wave : {0.0, 0.5}) {
-    CutPath ring;
+    toolpath::Path ring;
     ring.closed = true;
     for (int k = 0; k < n; ++k) {
       const double a = 2 * std::numbers::pi * k / n;
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
     for (const double d : {-3.0, -1.0, 0.5, 1.0, 1.5, 2.5}) {
       std::printf("CASE %s %g\n", shape.name.c_str(), d);
       Print("CONTOUR", shape.path);
-      for (const CutPath& p : OffsetContour(shape.path, d).paths) Print("PATH", p);
+      for (const toolpath::Path& p : OffsetContour(shape.path, d).paths) Print("PATH", p);
     }
   }
   return 0;

@@ -4,31 +4,30 @@
 // a quarter of the arc's angle), open or closed.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "geometry/draw_obj.h"
+#include "geometry/plane.h"
 
-namespace kelvora::generators {
+namespace kelvora::toolpath {
 
-struct PathVertex {
-  double x = 0;
-  double y = 0;
-  double b = 0;  // bulge of the segment to the next vertex
-};
+using geometry::Point;
+using geometry::Vertex;
 
 // A closed path does not repeat its first vertex at its end: its last vertex's
 // bulge is that of the closing segment. An open path's last bulge is unused.
-struct CutPath {
-  std::vector<PathVertex> v;
+struct Path {
+  std::vector<Vertex> v;
   bool closed = false;
 };
 
 // The path of a drawn polyline: its vertices in order; a closed polyline (or one
 // whose last vertex repeats its first) becomes a closed path without the repeat.
-CutPath PathOf(const geometry::CPolyLine& polyline);
+Path PathOf(const geometry::CPolyLine& polyline);
 
 // The polyline a path draws as (closed paths with their closed flag), for
 // previews.
-std::unique_ptr<geometry::CPolyLine> PolyLineOf(const CutPath& path);
+std::unique_ptr<geometry::CPolyLine> PolyLineOf(const Path& path);
 
-}  // namespace kelvora::generators
+}  // namespace kelvora::toolpath

@@ -1,9 +1,9 @@
-#include "generators/contour_path.h"
+#include "toolpath/path.h"
 
-namespace kelvora::generators {
+namespace kelvora::toolpath {
 
-CutPath PathOf(const geometry::CPolyLine& polyline) {
-  CutPath path;
+Path PathOf(const geometry::CPolyLine& polyline) {
+  Path path;
   const std::uint32_t n = polyline.m_VertexCount;
   path.v.reserve(n);
   for (std::uint32_t i = 0; i < n; ++i) {
@@ -18,16 +18,16 @@ CutPath PathOf(const geometry::CPolyLine& polyline) {
   return path;
 }
 
-std::unique_ptr<geometry::CPolyLine> PolyLineOf(const CutPath& path) {
+std::unique_ptr<geometry::CPolyLine> PolyLineOf(const Path& path) {
   auto p = std::make_unique<geometry::CPolyLine>();
   p->m_VertexCount = static_cast<std::uint32_t>(path.v.size());
-  for (const PathVertex& v : path.v) {
+  for (const Vertex& v : path.v) {
     p->x.push_back(v.x);
     p->y.push_back(v.y);
-    p->b.push_back(v.b);
+    p->b.push_back(v.bulge);
   }
   p->m_PolyLineFlag = path.closed ? geometry::kPolyLineClosed : 0u;
   return p;
 }
 
-}  // namespace kelvora::generators
+}  // namespace kelvora::toolpath
