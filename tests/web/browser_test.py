@@ -104,7 +104,8 @@ def main():
             control(driver, "btnDrillGcodeGen").click()
             idle(driver)
             save = control(driver, "btnDrillLoadGcode")
-            if save.text != "Save program":
+            # "Save program" in Vietnamese, the window's start-up language.
+            if save.text != "L\u01b0u ch\u01b0\u01a1ng tr\u00ecnh":
                 failures.append("the Load button reads %r" % save.text)
             save.click()
             idle(driver)

@@ -268,7 +268,8 @@ TEST_F(WindowServerTest, CircleProgramSavedThroughTheWindowEqualsTheGolden) {
   ASSERT_EQ(Event({{"type", "click"}, {"name", "btnDrillGcodeGen"}}).first, 200);
   const auto [status, saved] = Event({{"type", "click"}, {"name", "btnDrillLoadGcode"}});
   ASSERT_EQ(status, 200);
-  EXPECT_EQ(TextOf(saved, "btnDrillLoadGcode"), "Save program");
+  // The window starts in Vietnamese, the chooser's first language.
+  EXPECT_EQ(TextOf(saved, "btnDrillLoadGcode"), "Lưu chương trình");
   ASSERT_TRUE(saved.contains("download")) << saved.dump().substr(0, 300);
   EXPECT_EQ(saved["download"]["name"], "circle.nc");
 
@@ -287,6 +288,19 @@ TEST_F(WindowServerTest, CircleProgramSavedThroughTheWindowEqualsTheGolden) {
   // The profile was written at the button press, with the typed radius.
   const std::string profile = ReadFile(dir_ / "kelvora" / "profile.xml");
   EXPECT_NE(profile.find("<CirR>20</CirR>"), std::string::npos) << profile.substr(0, 400);
+}
+
+TEST_F(WindowServerTest, SaveProgramCaptionFollowsTheLanguage) {
+  // The chooser's order: Vietnamese, English, Thai, Indonesian.
+  const char* captions[] = {"Lưu chương trình", "Save program", "บันทึกโปรแกรม", "Simpan program"};
+  for (int language : {2, 3, 0, 1}) {
+    const auto [status, state] =
+        Event({{"type", "select"}, {"name", "cmbLanguage"}, {"index", language}});
+    ASSERT_EQ(status, 200) << language;
+    for (const char* load : {"btnDrillLoadGcode", "btnDxfLoad", "btnTchLoad"}) {
+      EXPECT_EQ(TextOf(state, load), captions[language]) << load << " in language " << language;
+    }
+  }
 }
 
 TEST_F(WindowServerTest, MessageBoxWaitsForThePagesAnswer) {
@@ -354,6 +368,28 @@ TEST_F(WindowServerTest, OpenedFileIsUploadedIntoAPrivateCopy) {
   EXPECT_EQ(std::filesystem::status(copy.parent_path()).permissions() & std::filesystem::perms::all,
             std::filesystem::perms::owner_all);
   EXPECT_EQ(ReadFile(copy), list);
+
+  // Saving the opened list downloads it under the name it was opened with: the
+  // private copy is never offered for replacing, which would save nothing the
+  // operator gets.
+  const auto [saveStatus, saveAsked] = Event({{"type", "click"}, {"name", "btnAnySave"}});
+  ASSERT_EQ(saveStatus, 200);
+  ASSERT_EQ(saveAsked["prompt"]["kind"], "yesno");  // "Save file?"
+  json next = Event({{"type", "answer"}, {"yes", true}}).second;
+  ASSERT_TRUE(next.contains("prompt"));
+  EXPECT_EQ(next["prompt"]["kind"], "save") << next["prompt"].dump();
+  next = Event({{"type", "answer"}, {"yes", true}}).second;
+  ASSERT_TRUE(next.contains("prompt"));
+  EXPECT_EQ(next["prompt"]["kind"], "message");  // "Save successful"
+  next = Event({{"type", "answer"}, {"yes", true}}).second;
+  ASSERT_TRUE(next.contains("download")) << next.dump().substr(0, 300);
+  EXPECT_EQ(next["download"]["name"], "pts.csv");
+  EXPECT_EQ(ReadFile(copy), list);
+  const std::string id = std::to_string(next["download"]["id"].get<std::uint64_t>());
+  auto saved = Client().Get(("/download?id=" + id).c_str(), PageHeaders());
+  ASSERT_TRUE(saved);
+  EXPECT_NE(saved->body.find(list.substr(0, list.find('\n'))), std::string::npos) << saved->body;
+
   // The copy is removed with the session.
   session_->Stop();
   EXPECT_FALSE(std::filesystem::exists(copy));

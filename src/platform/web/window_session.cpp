@@ -36,7 +36,26 @@ constexpr LoadButton kLoadButtons[] = {
     {"btnDxfLoad", "router"},        {"btnMSqrLoad", "surface"}, {"btnThreadLoad", "thread"},
     {"btnTchLoad", "teach"},
 };
-constexpr std::string_view kSaveProgramCaption = "Save program";
+// The Load buttons' caption in the window's four languages (Vietnamese,
+// English, Thai, Indonesian, as the language chooser lists them).
+constexpr std::string_view kSaveProgramCaptions[] = {"Lưu chương trình", "Save program",
+                                                     "บันทึกโปรแกรม", "Simpan program"};
+
+// The lists a tab opens and saves: the Open and Save buttons of one list, and
+// the name its download takes when nothing was opened into it.
+struct ListButtons {
+  const char* open;
+  const char* save;
+  const char* name;
+};
+constexpr ListButtons kListButtons[] = {
+    {"btnAnyLoadFile", "btnAnySave", "points"},
+    {"btnCutOpen", "btnCutSave", "cuts"},
+    {"btnTchOpen", "btnTchSave", "teach"},
+};
+
+// The question a list's Save asks when its file exists.
+constexpr std::string_view kReplaceQuestion = "Replace existing file?";
 
 // A new profile: the host's empty document, which the first save fills.
 constexpr std::string_view kEmptyProfile =
@@ -144,6 +163,9 @@ struct WindowSession::Impl : ui::Prompts {
   std::vector<Level> levels;
   std::map<ui::Form*, PictureVersions> pictures;
   std::string lastButton;
+  // The name of the file last opened into each list (by its Save button), so
+  // that saving it again downloads it under the same name.
+  std::map<std::string, std::string> openedNames;
   std::optional<std::pair<std::uint64_t, std::string>> offered;  // the newest download
   std::uint64_t nextDownload = 1;
   int depth = 0;  // events being applied, one inside another while a prompt waits
@@ -281,6 +303,22 @@ struct WindowSession::Impl : ui::Prompts {
 
   // --- Downloads ---
 
+  // A saved list's download name: the file opened into the list, else the
+  // list's own name, with the save dialog's extension.
+  std::string SaveName(const std::string& extension) const {
+    for (const ListButtons& list : kListButtons) {
+      if (lastButton != list.save) continue;
+      if (const auto it = openedNames.find(list.save); it != openedNames.end()) {
+        const std::string& file = it->second;
+        const auto dot = file.rfind('.');
+        const std::string stem = dot == std::string::npos || dot == 0 ? file : file.substr(0, dot);
+        return stem + extension;
+      }
+      return list.name + extension;
+    }
+    return "kelvora" + extension;
+  }
+
   std::string ProgramName() const {
     std::string job = "program";
     for (const LoadButton& b : kLoadButtons) {
@@ -302,14 +340,18 @@ struct WindowSession::Impl : ui::Prompts {
     offered = {id, name};
   }
 
-  // The Load buttons keep the caption "Save program", also after a language
-  // switch; the load request they raise has no host to serve it.
+  // The Load buttons read "Save program" in the window's language, also after
+  // a language switch; the load request they raise has no host to serve it.
   void Relabel() {
     if (!dlg) return;
+    const int language = dlg->Language;
+    const std::string_view caption =
+        language >= 0 && language < static_cast<int>(std::size(kSaveProgramCaptions))
+            ? kSaveProgramCaptions[language]
+            : kSaveProgramCaptions[1];
     for (const LoadButton& b : kLoadButtons) {
-      if (auto* button = dlg->Find<ui::Button>(b.name);
-          button && button->Text() != kSaveProgramCaption) {
-        button->SetText(std::string(kSaveProgramCaption));
+      if (auto* button = dlg->Find<ui::Button>(b.name); button && button->Text() != caption) {
+        button->SetText(std::string(caption));
       }
     }
     dlg->LoadFileTrigger = false;
@@ -370,6 +412,9 @@ struct WindowSession::Impl : ui::Prompts {
     }
     levels.back().question->path = text::PathToUtf8(file);
     levels.back().question->answer = true;
+    for (const ListButtons& list : kListButtons) {
+      if (lastButton == list.open) openedNames[list.save] = UploadName(name);
+    }
     return std::nullopt;
   }
 
@@ -477,6 +522,10 @@ struct WindowSession::Impl : ui::Prompts {
     Ask("message", text, caption);
   }
   bool YesNo(std::string_view text, std::string_view caption) override {
+    // The only files a list's Save could replace here are the window's private
+    // copies of uploads: replacing one would save nothing the operator gets.
+    // Answered No, the list is saved as a download instead.
+    if (text == kReplaceQuestion) return false;
     return Ask("yesno", text, caption);
   }
   // Files travel through the browser, never as paths from the page: an
@@ -496,7 +545,7 @@ struct WindowSession::Impl : ui::Prompts {
     if (!Ask("save", filter, "Save")) return std::nullopt;
     auto dir = PrivateFolder();
     if (!dir) return std::nullopt;
-    const std::string name = "kelvora" + FirstExtension(filter);
+    const std::string name = SaveName(FirstExtension(filter));
     const std::filesystem::path file = *dir / name;
     savedFiles.emplace_back(file, name);
     return text::PathToUtf8(file);
