@@ -63,6 +63,38 @@ def show_tab(driver, page):
     idle(driver)
 
 
+def answer(driver, label):
+    driver.find_element(By.CSS_SELECTOR, '[data-answer="%s"]' % label).click()
+    idle(driver)
+
+
+def long_list(driver, work):
+    """Opens a list of 450 points through the page's file chooser and pages
+    through it: the grid shows one window of rows and the pager moves it."""
+    failures = []
+    path = os.path.join(work, "long.csv")
+    with open(path, "w") as f:
+        f.write("Name,X,Y\n" + "".join("P%d,%d,1\n" % (i, i) for i in range(450)))
+    show_tab(driver, "tabPage1")
+    show_tab(driver, "tabPage7")
+    control(driver, "btnAnyLoadFile").click()
+    idle(driver)
+    answer(driver, "Yes")  # "Clear data?"
+    driver.find_element(By.CSS_SELECTOR, 'input[type="file"]').send_keys(path)
+    answer(driver, "Open")
+    grid = control(driver, "dataGridView1")
+    pager = grid.find_element(By.CLASS_NAME, "more")
+    if "rows 1\u2013200 of 450" not in pager.text:
+        failures.append("the long list's pager reads %r" % pager.text)
+    pager.find_element(By.TAG_NAME, "button").click()  # the next window
+    idle(driver)
+    grid = control(driver, "dataGridView1")
+    first = grid.find_elements(By.CSS_SELECTOR, "tr")[1].find_elements(By.TAG_NAME, "td")
+    if len(first) < 2 or first[1].text != "P200":
+        failures.append("the second window starts with %r" % [c.text for c in first])
+    return failures
+
+
 def main():
     if len(sys.argv) < 3:
         raise SystemExit(__doc__)
@@ -124,6 +156,8 @@ def main():
                 os.makedirs(shots, exist_ok=True)
                 time.sleep(0.5)
                 driver.save_screenshot(os.path.join(shots, "web-circle.png"))
+            failures += long_list(driver, work)
+            if shots:
                 for page, name in [("tabPage6", "web-grid.png"), ("tabPage7", "web-points.png"),
                                    ("tabPage4", "web-router.png")]:
                     show_tab(driver, page)

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/web/page_assets.h"
+#include "platform/web/widget_json.h"
 #include "platform/web/window_server.h"
 #include "platform/web/window_session.h"
 #include "settings/settings_keys.h"
@@ -393,6 +394,60 @@ TEST_F(WindowServerTest, OpenedFileIsUploadedIntoAPrivateCopy) {
   // The copy is removed with the session.
   session_->Stop();
   EXPECT_FALSE(std::filesystem::exists(copy));
+}
+
+TEST_F(WindowServerTest, LongListIsPagedAndItsRowsDeleted) {
+  // 450 points: more than one window of rows.
+  std::string list = "Name,X,Y\n";
+  for (int i = 0; i < 450; ++i) list += "P" + std::to_string(i) + "," + std::to_string(i) + ",1\n";
+  Event({{"type", "click"}, {"name", "btnAnyLoadFile"}});  // "Clear data?"
+  ASSERT_EQ(Event({{"type", "answer"}, {"yes", true}}).second["prompt"]["kind"], "open");
+  auto res =
+      Client().Post("/upload?name=long.csv", PageHeaders(), list, "application/octet-stream");
+  ASSERT_TRUE(res);
+  ASSERT_EQ(res->status, 200) << res->body.substr(0, 200);
+
+  auto grid = [&](const json& state) { return *FindNode(state["forms"][0], "dataGridView1"); };
+  json g = grid(Event({{"type", "state"}}).second);
+  EXPECT_EQ(g["rowCount"], 450);
+  EXPECT_EQ(g["lineCount"], 450);  // the point list has no new-row line
+  EXPECT_EQ(g["first"], 0);
+  ASSERT_EQ(g["rows"].size(), web::kGridRowsShown);
+
+  // Paging: a window from the line asked for, the last one ending at the
+  // list's end.
+  const struct {
+    int asked;
+    int first;
+  } pages[] = {{200, 200}, {400, 250}, {0, 0}};
+  for (const auto& page : pages) {
+    const auto [status, state] =
+        Event({{"type", "scroll"}, {"name", "dataGridView1"}, {"row", page.asked}});
+    ASSERT_EQ(status, 200) << page.asked;
+    g = grid(state);
+    EXPECT_EQ(g["first"], page.first) << page.asked;
+    // The number column, then the name.
+    EXPECT_EQ(g["rows"][0][0], std::to_string(page.first + 1)) << page.asked;
+    EXPECT_EQ(g["rows"][0][1], "P" + std::to_string(page.first)) << page.asked;
+  }
+  EXPECT_EQ(Event({{"type", "scroll"}, {"name", "dataGridView1"}, {"row", 450}}).first, 400);
+
+  // A row of the second window selected, then deleted.
+  Event({{"type", "scroll"}, {"name", "dataGridView1"}, {"row", 300}});
+  g = grid(Event({{"type", "cellclick"}, {"name", "dataGridView1"}, {"row", 300}, {"column", 1}})
+               .second);
+  EXPECT_EQ(g["current"], json::array({300, 1}));
+  EXPECT_EQ(g["selected"], json::array({json::array({300, 1})}));
+  Event({{"type", "click"}, {"name", "btnAnyDelete"}});  // "Are you sure?"
+  g = grid(Event({{"type", "answer"}, {"yes", true}}).second);
+  EXPECT_EQ(g["rowCount"], 449);
+  Event({{"type", "scroll"}, {"name", "dataGridView1"}, {"row", 300}});
+  g = grid(Event({{"type", "state"}}).second);
+  const int first = g["first"];
+  EXPECT_EQ(g["rows"][300 - first][1], "P301");
+  // A whole row is selected by its header where the grid shows one.
+  g = grid(Event({{"type", "rowclick"}, {"name", "dataGridView1"}, {"row", 10}}).second);
+  EXPECT_EQ(g["current"], json::array({10, 0}));
 }
 
 TEST_F(WindowServerTest, PictureIsServedAsSvg) {

@@ -64,9 +64,15 @@ void GridToJson(const ui::DataGrid& grid, json& out) {
   out["rowCount"] = grid.RowCount();
   out["newRow"] = grid.AllowUserToAddRows();
   out["rowHeaders"] = grid.RowHeadersVisible();
-  const std::size_t shown = std::min(grid.LineCount(), kGridRowsShown);
+  // A window of the lines, from the one the grid is scrolled to: a list of a
+  // million rows is paged through rather than sent whole.
+  const std::size_t lines = grid.LineCount();
+  const std::size_t shown = std::min(lines, kGridRowsShown);
+  const std::size_t first = std::min(grid.ShownLine().value_or(0), lines - shown);
+  out["first"] = first;
+  out["lineCount"] = lines;
   json rows = json::array();
-  for (std::size_t line = 0; line < shown; ++line) {
+  for (std::size_t line = first; line < first + shown; ++line) {
     json cells = json::array();
     for (std::size_t col = 0; col < grid.Columns().size(); ++col) {
       cells.push_back(std::string(grid.Text(line, col)));
@@ -76,12 +82,17 @@ void GridToJson(const ui::DataGrid& grid, json& out) {
   out["rows"] = std::move(rows);
   if (grid.RowHeadersVisible()) {
     json headers = json::array();
-    for (std::size_t line = 0; line < shown; ++line) {
+    for (std::size_t line = first; line < first + shown; ++line) {
       headers.push_back(std::string(grid.RowHeader(line)));
     }
     out["headers"] = std::move(headers);
   }
   if (const auto cell = grid.CurrentCell()) out["current"] = {cell->row, cell->column};
+  json selected = json::array();
+  for (const ui::CellPos& cell : grid.SelectedCells()) {
+    if (cell.row >= first && cell.row < first + shown) selected.push_back({cell.row, cell.column});
+  }
+  out["selected"] = std::move(selected);
   if (grid.SortColumn()) {
     out["sort"] = {*grid.SortColumn(), grid.GetSortOrder() == ui::SortOrder::kDescending ? -1 : 1};
   }
@@ -263,6 +274,16 @@ Outcome<void> ApplySelect(ui::Form& form, const json& e) {
 Outcome<void> ApplyGrid(ui::Form& form, const json& e, std::string_view type) {
   auto* grid = Target<ui::DataGrid>(form, e, ui::ControlKind::kDataGrid);
   if (!grid) return Malformed("no grid of that name");
+  if (type == "scroll" || type == "rowclick") {
+    const auto line = IndexField(e, "row");
+    if (!line || *line >= grid->LineCount()) return Malformed("no such row");
+    if (type == "scroll") {
+      grid->ScrollToLine(*line);
+    } else {
+      grid->SelectRow(*line);  // as a click on the row's header selects it
+    }
+    return {};
+  }
   const auto column = IndexField(e, "column");
   if (!column || *column >= grid->Columns().size()) return Malformed("no such column");
   if (type == "sort") {
@@ -332,7 +353,8 @@ Outcome<void> ApplyEvent(ui::Form& form, const json& event, ui::Clipboard& clipb
   if (*type == "paste") return ApplyKey(form, event, clipboard, true);
   if (*type == "click") return ApplyClick(form, event);
   if (*type == "select") return ApplySelect(form, event);
-  if (*type == "cell" || *type == "cellclick" || *type == "sort") {
+  if (*type == "cell" || *type == "cellclick" || *type == "sort" || *type == "scroll" ||
+      *type == "rowclick") {
     return ApplyGrid(form, event, *type);
   }
   return Malformed("unknown type " + *type);

@@ -17,8 +17,8 @@
 
 namespace kelvora::web {
 
-// The first rows of a grid the state carries; the page shows the count of the
-// rest. Keeps a long list's state small.
+// The rows of a grid the state carries, from the line it is scrolled to; the
+// page pages through the rest. Keeps a long list's state small.
 inline constexpr std::size_t kGridRowsShown = 200;
 
 // Pictures change rarely and may be large, so the state names them by a number

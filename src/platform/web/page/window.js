@@ -320,9 +320,12 @@ function updateTabs(entry, n, level) {
 }
 
 function updateGrid(entry, n, level) {
-  const key = JSON.stringify([n.columns, n.rows, n.headers, n.current, n.sort, n.rowCount]);
+  const key = JSON.stringify([n.columns, n.rows, n.headers, n.current, n.selected, n.sort,
+    n.lineCount, n.first]);
   if (entry.grid === key) return;
   entry.grid = key;
+  const first = n.first || 0;
+  const selected = new Set((n.selected || []).map(([r, c]) => r + ',' + c));
   const table = document.createElement('table');
   const head = table.insertRow();
   if (n.rowHeaders) head.appendChild(document.createElement('th')).style.width = '40px';
@@ -334,28 +337,43 @@ function updateGrid(entry, n, level) {
     th.addEventListener('click', () => send({ type: 'sort', name: n.name, column: i, level }));
     head.appendChild(th);
   });
-  n.rows.forEach((cells, r) => {
+  n.rows.forEach((cells, i) => {
+    const r = first + i;  // the line in the whole grid
     const tr = table.insertRow();
     if (n.rowHeaders) {
       const th = document.createElement('th');
-      th.textContent = n.headers ? n.headers[r] : '';
+      th.textContent = n.headers ? n.headers[i] : '';
+      // A click on the row's header selects the row, for Insert and Delete.
+      th.addEventListener('click', () => send({ type: 'rowclick', name: n.name, row: r, level }));
       tr.appendChild(th);
     }
     cells.forEach((text, c) => {
       const td = tr.insertCell();
       td.textContent = text;
+      if (selected.has(r + ',' + c)) td.classList.add('sel');
       if (n.current && n.current[0] === r && n.current[1] === c) td.classList.add('cur');
       td.addEventListener('click', () => send({ type: 'cellclick', name: n.name, row: r, column: c, level }));
       td.addEventListener('dblclick', () => editCell(td, n.name, r, c, text, level));
     });
   });
-  const shown = n.rows.length - (n.newRow && n.rows.length > n.rowCount ? 1 : 0);
   const parts = [table];
-  if (n.rowCount > shown) {
-    const more = document.createElement('div');
-    more.className = 'more';
-    more.textContent = `${n.rowCount - shown} more rows`;
-    parts.push(more);
+  const lines = n.rows.length;
+  const total = n.lineCount;  // the lines, the new-row line included
+  if (total > lines) {
+    // Pages of the long list: the server sends one window of lines at a time.
+    const pager = document.createElement('div');
+    pager.className = 'more';
+    const page = (to) => {
+      const b = document.createElement('button');
+      b.type = 'button';
+      b.textContent = to < first ? '\u25c0' : '\u25b6';
+      b.addEventListener('click', () => send({ type: 'scroll', name: n.name, row: to, level }));
+      return b;
+    };
+    if (first > 0) pager.append(page(Math.max(0, first - lines)));
+    pager.append(` rows ${first + 1}\u2013${first + lines} of ${total} `);
+    if (first + lines < total) pager.append(page(first + lines));
+    parts.push(pager);
   }
   entry.el.replaceChildren(...parts);
 }
