@@ -479,5 +479,45 @@ TEST(PageAssets, FirstLoadStaysSmall) {
   EXPECT_LE(PageAssetBytes(), 300u * 1024u);
 }
 
+// --listen another address: the window answers there (and by the loopback
+// names), is not bound to 127.0.0.1, and still wants the token on every request.
+TEST(WindowServerListen, AnotherAddressIsServedWithTheTokenOnly) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "kelvora_web_listen";
+  std::filesystem::remove_all(dir);
+  WindowSession session(SessionOptions{dir / "profile.xml"});
+  ServerOptions options;
+  options.listen = "127.0.0.2";  // a loopback address of its own on Linux
+  WindowServer server(session, options);
+  ASSERT_EQ(server.Start(), "");
+  const std::string port = std::to_string(server.Port());
+  EXPECT_NE(server.Address().find("http://127.0.0.2:" + port + "/?token="), std::string::npos)
+      << server.Address();
+
+  const std::string cookie = std::string(kTokenCookie) + "=" + server.Token();
+  const struct {
+    const char* what;
+    const char* address;
+    httplib::Headers headers;
+    int status;  // 0: no answer at all
+  } cases[] = {
+      {"the address with the cookie", "127.0.0.2", {{"Cookie", cookie}}, 200},
+      {"the address without the token", "127.0.0.2", {}, 403},
+      {"the address, a rebound host name",
+       "127.0.0.2",
+       {{"Cookie", cookie}, {"Host", "evil.example:" + port}},
+       403},
+      {"the loopback address is not bound", "127.0.0.1", {{"Cookie", cookie}}, 0},
+  };
+  for (const auto& c : cases) {
+    httplib::Client client(c.address, server.Port());
+    client.set_connection_timeout(2);
+    auto res = client.Get("/", c.headers);
+    EXPECT_EQ(res ? res->status : 0, c.status) << c.what;
+  }
+  session.Stop();
+  server.Stop();
+  std::filesystem::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace kelvora::web
