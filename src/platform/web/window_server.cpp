@@ -161,6 +161,10 @@ struct WindowServer::Impl {
   void Routes() {
     // Uploads are the largest bodies; an event's body is capped in its route.
     server.set_payload_max_length(kMaxUploadBytes);
+    // A reply is written in more than one piece (its headers, then its body):
+    // with Nagle's algorithm the second waits for the browser's delayed
+    // acknowledgement of the first, tens of milliseconds on every keystroke.
+    server.set_tcp_nodelay(true);
     server.set_pre_routing_handler(
         [this](const httplib::Request& req, httplib::Response& res) { return Guard(req, res); });
 

@@ -410,7 +410,17 @@ function draw(n, parent, key, level, seen) {
   }
   if (entry.el.parentNode !== parent) parent.appendChild(entry.el);
   seen.add(key);
-  update(entry, n, level);
+  // A control whose description did not change is left as it is drawn: most of
+  // the window's hundreds of controls stay the same from one keystroke to the
+  // next, and rewriting their styles (and measuring every button's caption)
+  // is what made a keystroke slow. Text boxes, check boxes and drop-downs are
+  // always brought in line: the browser may have changed them before the
+  // models answered (a caret moved, a click the models refused).
+  const sig = JSON.stringify(n, (k, v) => (k === 'children' ? undefined : v));
+  if (n.kind === 'text' || n.kind === 'check' || n.kind === 'combo' || entry.sig !== sig) {
+    entry.sig = sig;
+    update(entry, n, level);
+  }
   const client = n.client || [0, 0];
   const children = n.children || [];
   let inner = entry.el;
